@@ -1,0 +1,83 @@
+#include "container/ExtractionFolder.h"
+
+#include "platform/Folders.h"
+#include "platform/WindowsPath.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace lumeria {
+
+namespace {
+
+bool usable(const QString& folder)
+{
+    return !folder.isEmpty() && folder != kFolderError;
+}
+
+} // namespace
+
+ExtractionFolder chooseExtractionFolder(const ExtractionChoice& choice)
+{
+    ExtractionFolder result;
+    const uint8_t op = choice.extractOp;
+    if (op & extractop::kWindowsFolder) {
+        result.path = choice.windowsFolder;
+    } else if (op & extractop::kTemporaryFolder) {
+        result.path = choice.temporaryFolder;
+    } else if ((op & extractop::kExtractDir) && !choice.extractDir.trimmed().isEmpty()) {
+        const QString dir = resolveWindowsPath(choice.extractDir.trimmed(), choice.programFolder);
+        if (QFileInfo(dir).isDir()) {
+            result.path = dir;
+        } else if (makeFolderPath(dir)) {
+            result.path = dir;
+            result.created = true;
+        }
+    }
+    if (!usable(result.path)) {
+        result.path = choice.programFolder;
+        result.created = false;
+    }
+
+    if (!isWritableFolder(result.path) && usable(choice.fallbackFolder)) {
+        const bool existed = QFileInfo(choice.fallbackFolder).isDir();
+        if (makeFolderPath(choice.fallbackFolder)) {
+            result.path = choice.fallbackFolder;
+            result.created = !existed;
+        }
+    }
+    return result;
+}
+
+QString publicationCacheFolder(const QString& containerPath)
+{
+    const QString base = userCacheFolder();
+    if (!usable(base))
+        return {};
+    const QString absolute = QFileInfo(containerPath).absoluteFilePath();
+    const QByteArray hash =
+        QCryptographicHash::hash(QFile::encodeName(absolute), QCryptographicHash::Sha1).toHex().left(12);
+    return base + QStringLiteral("/publications/") + QFileInfo(absolute).fileName() + QLatin1Char('-') +
+           QString::fromLatin1(hash);
+}
+
+bool removeCreatedFolder(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::rmdir(native.constData()) == 0)
+        return true;
+    if (errno != EBUSY)
+        return false;
+    if (QFileInfo(QDir::currentPath()).canonicalFilePath() != QFileInfo(path).canonicalFilePath())
+        return false;
+    if (::chdir("..") != 0)
+        return false;
+    return ::rmdir(native.constData()) == 0;
+}
+
+} // namespace lumeria

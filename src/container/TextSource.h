@@ -1,0 +1,44 @@
+#pragma once
+
+#include "container/ByteSource.h"
+
+#include <QString>
+
+#include <string>
+
+namespace lumeria {
+
+// Delivers a text line by line the way the runtime reads RUNTIME.PUB: in
+// chunks of 2048 bytes taken as text up to their first NUL, lines ending at
+// CR LF, a pending buffer that never grows past 32768 characters (a longer
+// line is cut there), and a last line that needs no CR LF.
+class TextSource {
+public:
+    static constexpr int kChunk = 2048;
+    static constexpr int kBufferLimit = 32768;
+
+    enum class Status { Line, End, Error };
+
+    explicit TextSource(ByteSource& source) : m_source(source) {}
+
+    // The next line's raw bytes without its CR LF.
+    Status readRawLine(std::string& line);
+    // The next line decoded with the active code page.
+    Status readLine(QString& line);
+
+    // The code of the read that failed: io::kNotInContainer, or an I/O code.
+    int error() const { return m_error; }
+
+private:
+    bool fill();
+
+    ByteSource& m_source;
+    std::string m_buffer;
+    size_t m_start = 0;     // first pending byte of m_buffer
+    size_t m_searched = 0;  // pending bytes already known to hold no CR LF
+    int64_t m_position = 0; // next read position in the source
+    bool m_exhausted = false;
+    int m_error = 0;
+};
+
+} // namespace lumeria

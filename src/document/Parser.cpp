@@ -1,0 +1,351 @@
+#include "document/Parser.h"
+
+#include "document/Keywords.h"
+#include "platform/Codepage.h"
+
+#include <string>
+#include <variant>
+
+namespace lumeria {
+
+namespace {
+
+// Calls f with the object's kind record, whatever its type; a field assignment
+// guarded by `requires` then applies only to the kinds that have that field,
+// which is exactly the rule that a key the kind lacks is skipped.
+template <class F>
+void withKindRecord(Object_Rec& object, F&& f)
+{
+    std::visit([&](auto& record) { f(record); }, object.Data);
+}
+
+uint8_t lowByte(int32_t v)
+{
+    return static_cast<uint8_t>(v & 0xFF);
+}
+
+class Parser {
+public:
+    Parser(Publication& pub, const Palette& currentPalette) : m_pub(pub), m_palette(currentPalette)
+    {
+        for (PaletteEntry& e : m_palette)
+            e.flags = kNoCollapse;
+    }
+
+    int run(TextSource& source)
+    {
+        std::string line;
+        for (;;) {
+            switch (source.readRawLine(line)) {
+            case TextSource::Status::End: return 0;
+            case TextSource::Status::Error: return source.error();
+            case TextSource::Status::Line:
+                if (!apply(line))
+                    return kStatusLimitReached;
+                break;
+            }
+        }
+    }
+
+private:
+    // The three readings of a line's value.
+    struct Value {
+        std::string_view raw; // after the first '=', as read
+        std::string_view key; // after the first '=' of the key form
+        QString text() const { return activeCodepage().decode(raw); }
+        int32_t integer() const { return parseInteger(key); }
+        bool boolean() const { return key == "YES"; }
+    };
+
+    bool apply(const std::string& line)
+    {
+        m_keyForm.clear();
+        for (char c : line) {
+            if (c != ' ')
+                m_keyForm.push_back(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
+        }
+        const LineClass cls = classifyKeyForm(m_keyForm);
+        if (!cls.matched())
+            return true;
+
+        Value v;
+        if (const size_t eq = line.find('='); eq != std::string::npos)
+            v.raw = std::string_view(line).substr(eq + 1);
+        if (const size_t eq = m_keyForm.find('='); eq != std::string::npos)
+            v.key = std::string_view(m_keyForm).substr(eq + 1);
+
+        if (cls.languageElement != 0) {
+            m_pub.strings.at(cls.languageElement) = v.text();
+            return true;
+        }
+        if (applyHeader(cls.keyword, v))
+            return true;
+        switch (cls.keyword) {
+        case Keyword::MasterPage: m_page = &m_pub.document.master(); return true;
+        case Keyword::NewPage: m_page = m_pub.document.appendPage(v.text(), m_palette); return m_page != nullptr;
+        default: break;
+        }
+        if (!m_page)
+            return true;
+        if (cls.keyword == Keyword::ObjectType) {
+            m_object = m_pub.document.appendObject(*m_page, lowByte(v.integer()));
+            return m_object != nullptr;
+        }
+        if (applyPage(cls.keyword, v))
+            return true;
+        if (m_object)
+            applyObject(cls.keyword, v);
+        return true;
+    }
+
+    bool applyHeader(Keyword k, const Value& v)
+    {
+        PublicationSettings& s = m_pub.settings;
+        switch (k) {
+        case Keyword::ScreenColors: s.ScreenColors = v.integer(); break;
+        case Keyword::ScreenWidth: s.ScreenWidth = v.integer(); break;
+        case Keyword::ScreenHeight: s.ScreenHeight = v.integer(); break;
+        case Keyword::AllowEsc: s.AllowEsc = v.boolean(); break;
+        case Keyword::AllowPageUpDn: s.AllowPageUpDn = v.boolean(); break;
+        case Keyword::Author: s.Author = v.text(); break;
+        case Keyword::AutoReturn: s.AutoReturn = v.boolean(); break;
+        case Keyword::ReturnTime: s.ReturnTime = v.integer(); break;
+        case Keyword::TabWindows: s.TabWindows = v.boolean(); break;
+        case Keyword::TabButtons: s.TabButtons = v.boolean(); break;
+        case Keyword::Title: s.Title = v.text(); break;
+        case Keyword::Password: s.Password = v.text(); break;
+        case Keyword::ReturnAction: s.ReturnAction = v.text(); break;
+        case Keyword::FullScreen: s.FullScreen = v.boolean(); break;
+        case Keyword::StayOnTop: s.StayOnTop = v.boolean(); break;
+        case Keyword::Sizeable:
+            s.Sizeable = v.boolean();
+            s.Border = s.FullScreen ? WindowBorder::None : s.Sizeable ? WindowBorder::Sizeable : WindowBorder::Dialog;
+            break;
+        case Keyword::ExtractOp: s.ExtractOp = lowByte(v.integer()); break;
+        case Keyword::ExtractDir: s.ExtractDir = v.text(); break;
+        case Keyword::CompressImages: s.CompressImages = v.boolean(); break;
+        case Keyword::AppCursor: s.AppCursor = v.text(); break;
+        case Keyword::HotspotCursor: s.HotspotCursor = v.text(); break;
+        case Keyword::RuntimeDll: s.RuntimeDll = v.text(); break;
+        // Authoring-side settings: matched so they never fall through to
+        // anything else, then read past.
+        case Keyword::Pal:
+        case Keyword::GroupBegin:
+        case Keyword::GroupEnd:
+        case Keyword::AllowKeyboard:
+        case Keyword::FadeIn:
+        case Keyword::Language:
+        case Keyword::LumeriaVer:
+        case Keyword::Icon:
+        case Keyword::CompiledName:
+        case Keyword::FontsIncluded:
+        case Keyword::FontsToCompile:
+        case Keyword::FilesIncluded:
+        case Keyword::CopyExternal:
+        case Keyword::ExternalPath:
+        case Keyword::SetupBuildDir:
+        case Keyword::SetupMedia:
+        case Keyword::SetupInstDir:
+        case Keyword::SetupProgGrp:
+        case Keyword::SetupTitle:
+        case Keyword::SetupColors: break;
+        default: return false;
+        }
+        return true;
+    }
+
+    bool applyPage(Keyword k, const Value& v)
+    {
+        Page_Rec& p = *m_page;
+        switch (k) {
+        case Keyword::PageColor: p.PageColor = v.integer(); break;
+        case Keyword::ShowMaster: p.ShowMaster = v.boolean(); break;
+        case Keyword::PageStyle: p.PageStyle = lowByte(v.integer()); break;
+        case Keyword::PageWallpaper: p.PageWallpaper = v.text(); break;
+        case Keyword::PageAction: p.PageAction = v.text(); break;
+        case Keyword::ExitAction: p.ExitAction = v.text(); break;
+        case Keyword::PageEffect: p.PageEffect = lowByte(v.integer()); break;
+        case Keyword::EffectSpeed: p.EffectSpeed = lowByte(v.integer()); break;
+        case Keyword::PagePalette:
+            // The working palette keeps these colours, so pages created later
+            // start from the last palette read.
+            parsePalette(v.raw, m_palette);
+            p.PagePalette = m_palette;
+            break;
+        default: return false;
+        }
+        return true;
+    }
+
+    void applyObject(Keyword k, const Value& v)
+    {
+        Object_Rec& o = *m_object;
+        switch (k) {
+        case Keyword::X1: o.X1 = v.integer(); break;
+        case Keyword::Y1: o.Y1 = v.integer(); break;
+        case Keyword::X2: o.X2 = v.integer(); break;
+        case Keyword::Y2: o.Y2 = v.integer(); break;
+        case Keyword::LineColor: o.LineColor = v.integer(); break;
+        case Keyword::LineWidth: o.LineWidth = v.integer(); break;
+        case Keyword::LineStyle: o.LineStyle = lowByte(v.integer()); break;
+        case Keyword::LineOrigin: o.LineOrigin = lowByte(v.integer()); break;
+        case Keyword::FillColor: o.FillColor = v.integer(); break;
+        case Keyword::FillPattern: o.FillPattern = lowByte(v.integer()); break;
+        case Keyword::FillMode: o.FillMode = v.integer() == 1; break;
+        default: applyKindField(k, v); break;
+        }
+    }
+
+    void applyKindField(Keyword k, const Value& v)
+    {
+        withKindRecord(*m_object, [&](auto& r) {
+            switch (k) {
+            case Keyword::TextColor:
+                if constexpr (requires { r.TextColor; })
+                    r.TextColor = v.integer();
+                break;
+            case Keyword::Font:
+                if constexpr (requires { r.Font; })
+                    r.Font = v.text();
+                break;
+            case Keyword::WordWrap:
+                if constexpr (requires { r.WordWrap; })
+                    r.WordWrap = v.boolean();
+                break;
+            case Keyword::Scale:
+                if constexpr (requires { r.Scale; })
+                    r.Scale = v.boolean();
+                break;
+            case Keyword::FileName:
+                if constexpr (requires { r.FileName; })
+                    r.FileName = v.text();
+                break;
+            case Keyword::WindowFlags:
+                if constexpr (requires { r.WindowFlags; })
+                    r.WindowFlags = lowByte(v.integer());
+                break;
+            case Keyword::XRange:
+                if constexpr (requires { r.XRange; })
+                    r.XRange = v.integer();
+                break;
+            case Keyword::YRange:
+                if constexpr (requires { r.YRange; })
+                    r.YRange = v.integer();
+                break;
+            case Keyword::Text:
+                if constexpr (requires { r.Text; })
+                    r.Text = v.text();
+                break;
+            case Keyword::Action:
+                if constexpr (requires { r.Action; })
+                    r.Action = v.text();
+                break;
+            case Keyword::VScrollPos:
+                if constexpr (requires { r.VScrollPos; })
+                    r.VScrollPos = lowByte(v.integer());
+                break;
+            case Keyword::HScrollPos:
+                if constexpr (requires { r.HScrollPos; })
+                    r.HScrollPos = lowByte(v.integer());
+                break;
+            case Keyword::Align:
+                if constexpr (requires { r.Align; })
+                    r.Align = lowByte(v.integer());
+                break;
+            case Keyword::Key:
+                if constexpr (requires { r.Key; })
+                    r.Key = static_cast<uint16_t>(v.integer() & 0xFFFF);
+                break;
+            case Keyword::Style:
+                if constexpr (requires { r.Style; })
+                    r.Style = lowByte(v.integer());
+                break;
+            case Keyword::UpImage:
+                if constexpr (requires { r.UpImage; })
+                    r.UpImage = v.text();
+                break;
+            case Keyword::DownImage:
+                if constexpr (requires { r.DownImage; })
+                    r.DownImage = v.text();
+                break;
+            case Keyword::FontSize:
+                if constexpr (requires { r.FontSize; })
+                    r.FontSize = v.integer();
+                break;
+            case Keyword::FontStyle:
+                if constexpr (requires { r.FontStyle; })
+                    r.FontStyle = static_cast<uint8_t>(v.integer() & 0x0F);
+                break;
+            case Keyword::VarName:
+                if constexpr (requires { r.VarName; })
+                    r.VarName = v.text();
+                break;
+            case Keyword::MaxLen:
+                if constexpr (requires { r.MaxLen; })
+                    r.MaxLen = v.integer();
+                break;
+            case Keyword::InitState:
+                if constexpr (requires { r.InitState; }) {
+                    r.InitState = lowByte(v.integer());
+                    // Check boxes and radio buttons show their initial state
+                    // from the start; a push button's stays a default.
+                    if (r.Style == uint8_t(ButtonStyle::CheckBox) || r.Style == uint8_t(ButtonStyle::RadioButton))
+                        r.State = r.InitState;
+                }
+                break;
+            case Keyword::AspectRatio:
+                if constexpr (requires { r.AspectRatio; })
+                    r.AspectRatio = v.boolean();
+                break;
+            case Keyword::OverlayText:
+                if constexpr (requires { r.OverlayText; })
+                    r.OverlayText = v.boolean();
+                break;
+            case Keyword::TransImages:
+                if constexpr (requires { r.TransImages; })
+                    r.TransImages = v.boolean();
+                break;
+            case Keyword::MaxLineHeight:
+                if constexpr (requires { r.MaxLineHeight; })
+                    r.MaxLineHeight = v.integer();
+                break;
+            default: break;
+            }
+        });
+    }
+
+    Publication& m_pub;
+    Palette m_palette;
+    Page_Rec* m_page = nullptr;
+    Object_Rec* m_object = nullptr;
+    std::string m_keyForm;
+};
+
+} // namespace
+
+int loadPublication(TextSource& source, Publication& pub, const Palette& currentPalette)
+{
+    Parser parser(pub, currentPalette);
+    return parser.run(source);
+}
+
+void parsePalette(std::string_view text, Palette& palette)
+{
+    size_t pos = 0;
+    for (PaletteEntry& entry : palette) {
+        int32_t colour = 0;
+        const size_t space = pos <= text.size() ? text.find(' ', pos) : std::string_view::npos;
+        if (space != std::string_view::npos) {
+            colour = parseInteger(text.substr(pos, space - pos));
+            pos = space + 1;
+        } else {
+            pos = text.size() + 1;
+        }
+        const auto c = uint32_t(colour);
+        entry.red = uint8_t(c & 0xFF);
+        entry.green = uint8_t((c >> 8) & 0xFF);
+        entry.blue = uint8_t((c >> 16) & 0xFF);
+    }
+}
+
+} // namespace lumeria
