@@ -1,1 +1,113 @@
+#include "container/TextSource.h"
+#include "platform/IoError.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace lumeria {
+namespace {
+
+std::vector<std::string> allLines(const QByteArray& bytes)
+{
+    MemorySource source(bytes);
+    TextSource text(source);
+    std::vector<std::string> lines;
+    std::string line;
+    while (text.readRawLine(line) == TextSource::Status::Line)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST(TextSource, SplitsAtCrLfOnly)
+{
+    const auto lines = allLines("one\r\n\r\ntwo\nstill two\rand\r\nlast");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "one");
+    EXPECT_EQ(lines[1], "");
+    EXPECT_EQ(lines[2], "two\nstill two\rand");
+    EXPECT_EQ(lines[3], "last");
+}
+
+TEST(TextSource, EmptyTextHasNoLines)
+{
+    EXPECT_TRUE(allLines("").empty());
+    // A final CR LF does not make an empty last line.
+    EXPECT_EQ(allLines("a\r\n").size(), 1u);
+}
+
+TEST(TextSource, CrLfSplitAcrossChunksStillEndsTheLine)
+{
+    QByteArray bytes(TextSource::kChunk - 1, 'a');
+    bytes += "\r\nnext\r\n";
+    const auto lines = allLines(bytes);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), size_t(TextSource::kChunk - 1));
+    EXPECT_EQ(lines[1], "next");
+}
+
+TEST(TextSource, EachChunkIsTextUpToItsFirstNul)
+{
+    QByteArray bytes("AB");
+    bytes.append('\0');
+    bytes.append(QByteArray(TextSource::kChunk - 3, 'j'));
+    bytes += "CD\r\nEF";
+    const auto lines = allLines(bytes);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "ABCD");
+    EXPECT_EQ(lines[1], "EF");
+}
+
+TEST(TextSource, LineLongerThanTheBufferIsCutAtItsLimit)
+{
+    QByteArray bytes(40000, 'x');
+    bytes += "\r\nshort\r\n";
+    const auto lines = allLines(bytes);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].size(), size_t(TextSource::kBufferLimit));
+    EXPECT_EQ(lines[1].size(), size_t(40000 - TextSource::kBufferLimit));
+    EXPECT_EQ(lines[2], "short");
+}
+
+TEST(TextSource, ManyLinesKeepTheirOrder)
+{
+    QByteArray bytes;
+    for (int i = 0; i < 20000; ++i)
+        bytes += "Line=" + QByteArray::number(i) + "\r\n";
+    const auto lines = allLines(bytes);
+    ASSERT_EQ(lines.size(), 20000u);
+    EXPECT_EQ(lines[12345], "Line=12345");
+}
+
+TEST(TextSource, DecodesWindows1252)
+{
+    MemorySource source(QByteArray("Caf\xE9 \x80\r\n"));
+    TextSource text(source);
+    QString line;
+    ASSERT_EQ(text.readLine(line), TextSource::Status::Line);
+    EXPECT_EQ(line, QStringLiteral("Café €"));
+}
+
+class FailingSource : public ByteSource {
+public:
+    int64_t readAt(int64_t position, std::span<std::byte> buffer) override
+    {
+        if (position >= TextSource::kChunk)
+            return -io::kReadError;
+        std::fill(buffer.begin(), buffer.end(), std::byte{'a'});
+        return int64_t(buffer.size());
+    }
+};
+
+TEST(TextSource, ReadErrorStopsWithItsCode)
+{
+    FailingSource failing;
+    TextSource text(failing);
+    std::string line;
+    EXPECT_EQ(text.readRawLine(line), TextSource::Status::Error);
+    EXPECT_EQ(text.error(), io::kReadError);
+}
+
+} // namespace
+} // namespace lumeria

@@ -1,1 +1,257 @@
+#include "document/Parser.h"
+#include "ContainerBuilder.h"
+#include "container/Container.h"
+#include "platform/IoError.h"
+
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+namespace lumeria {
+namespace {
+
+class ParserTest : public ::testing::Test {
+protected:
+    int parse(const QByteArray& text, const Palette& current = defaultPalette256())
+    {
+        MemorySource source(text);
+        TextSource lines(source);
+        return loadPublication(lines, pub, current);
+    }
+
+    const Page_Rec& page(int i) const { return *pub.document.pages().at(size_t(i)); }
+    const Object_Rec& object(int pageIndex, int i) const { return *page(pageIndex).Objects.at(size_t(i)); }
+
+    Publication pub;
+};
+
+TEST_F(ParserTest, KeysIgnoreCaseAndSpacesAndBooleansNeedYes)
+{
+    ASSERT_EQ(parse("allowesc = yes\r\nAllowPageUpDn=Y\r\nTABBUTTONS=YES\r\nTab Windows = Yes\r\n"), 0);
+    EXPECT_TRUE(pub.settings.AllowEsc);
+    EXPECT_FALSE(pub.settings.AllowPageUpDn);
+    EXPECT_TRUE(pub.settings.TabButtons);
+    EXPECT_TRUE(pub.settings.TabWindows);
+}
+
+TEST_F(ParserTest, TextKeepsSpacesWhileNumbersLoseThem)
+{
+    ASSERT_EQ(parse("NewPage=P\r\nObjectType=8\r\nText=  two  words \r\nX1=1 0\r\nY 1 = 2 0\r\n"
+                    "Title= My Title\r\n"),
+              0);
+    EXPECT_EQ(object(0, 0).text()->Text, QStringLiteral("  two  words "));
+    EXPECT_EQ(object(0, 0).X1, 10);
+    EXPECT_EQ(object(0, 0).Y1, 20);
+    EXPECT_EQ(pub.settings.Title, QStringLiteral(" My Title"));
+}
+
+TEST_F(ParserTest, SmallFieldsKeepTheirLowBits)
+{
+    ASSERT_EQ(parse("NewPage=P\r\nObjectType=3\r\nFontStyle=31\r\nKey=74565\r\nLineStyle=257\r\nAlign=258\r\n"
+                    "FillMode=1\r\nObjectType=5\r\nFillMode=2\r\nPageEffect=260\r\nExtractOp=385\r\n"),
+              0);
+    const Object_Rec& button = object(0, 0);
+    EXPECT_EQ(button.button()->FontStyle, 15);
+    EXPECT_EQ(button.button()->Key, 74565 & 0xFFFF);
+    EXPECT_EQ(button.LineStyle, 1);
+    EXPECT_EQ(button.button()->Align, 2);
+    EXPECT_TRUE(button.FillMode);
+    EXPECT_FALSE(object(0, 1).FillMode);
+    EXPECT_EQ(page(0).PageEffect, 4);
+    EXPECT_EQ(pub.settings.ExtractOp, 129);
+}
+
+TEST_F(ParserTest, TextAfterTheFirstEqualsSignIsTheValue)
+{
+    ASSERT_EQ(parse("NewPage=P\r\nObjectType=3\r\nAction=SV \"[A]\" \"x=y\"\r\nNEWPAGE\r\nNewPage = Spaced\r\n"), 0);
+    EXPECT_EQ(object(0, 0).button()->Action, QStringLiteral("SV \"[A]\" \"x=y\""));
+    ASSERT_EQ(pub.document.pageCount(), 3);
+    EXPECT_EQ(page(1).Name, QString());
+    EXPECT_EQ(page(2).Name, QStringLiteral(" Spaced"));
+}
+
+TEST_F(ParserTest, ObjectKeysNeedACurrentObjectWhichOutlivesItsPage)
+{
+    ASSERT_EQ(parse("X1=99\r\nNewPage=A\r\nX1=5\r\nObjectType=5\r\nX1=1\r\nNewPage=B\r\nX1=7\r\n"
+                    "PageColor=255\r\n"),
+              0);
+    ASSERT_EQ(page(0).Objects.size(), 1u);
+    // The X1 after NewPage=B still moves page A's last object.
+    EXPECT_EQ(object(0, 0).X1, 7);
+    EXPECT_TRUE(page(1).Objects.empty());
+    EXPECT_EQ(page(1).PageColor, 255);
+    EXPECT_EQ(page(0).PageColor, 0);
+}
+
+TEST_F(ParserTest, KeysWithoutACurrentPageAreSkippedButHeaderKeysApply)
+{
+    ASSERT_EQ(parse("PageColor=5\r\nObjectType=5\r\nScreenWidth=800\r\nL_OK=D'accord\r\n"), 0);
+    EXPECT_EQ(pub.document.pageCount(), 0);
+    EXPECT_EQ(pub.document.objectCount(), 0);
+    EXPECT_EQ(pub.settings.ScreenWidth, 800);
+    EXPECT_EQ(pub.settings.ScreenHeight, 480);
+    EXPECT_EQ(pub.strings[LanguageElement::L_OK], QStringLiteral("D'accord"));
+}
+
+TEST_F(ParserTest, MasterPageCollectsObjectsAndGroupsMeanNothing)
+{
+    ASSERT_EQ(parse("MasterPage\r\nPageColor=1\r\nObjectType=6\r\nGroupBegin\r\nObjectType=7\r\nGroupEnd\r\n"
+                    "NewPage=First\r\nShowMaster=Yes\r\nObjectType=5\r\n"),
+              0);
+    EXPECT_EQ(pub.document.master().Objects.size(), 2u);
+    EXPECT_EQ(pub.document.master().PageColor, 1);
+    EXPECT_TRUE(page(0).ShowMaster);
+    EXPECT_EQ(pub.document.objectCount(), 3);
+    EXPECT_EQ(pub.document.currentPage(), &page(0));
+}
+
+TEST_F(ParserTest, KindKeysApplyOnlyToKindsThatHaveThem)
+{
+    ASSERT_EQ(parse("NewPage=P\r\n"
+                    "ObjectType=3\r\nScale=Yes\r\nFileName=x.bmp\r\nText=Go\r\nStyle=1\r\nMaxLen=12\r\n"
+                    "ObjectType=4\r\nText=ignored\r\nScale=Yes\r\nFileName=pic.bmp\r\nTransImages=Yes\r\n"
+                    "ObjectType=2\r\nXRange=300\r\nYRange=40\r\nMaxLineHeight=16\r\nWindowFlags=48\r\n"
+                    "ObjectType=7\r\nFont=Arial\r\nLineOrigin=1\r\n"
+                    "ObjectType=9\r\nText=lost\r\nX2=50\r\n"),
+              0);
+    const Button_Rec* b = object(0, 0).button();
+    EXPECT_EQ(b->Text, QStringLiteral("Go"));
+    EXPECT_EQ(b->Style, 1);
+    EXPECT_EQ(b->MaxLen, 12);
+    const Picture_Rec* p = object(0, 1).picture();
+    EXPECT_TRUE(p->Scale);
+    EXPECT_TRUE(p->TransImages);
+    EXPECT_EQ(p->FileName, QStringLiteral("pic.bmp"));
+    EXPECT_EQ(object(0, 1).FillPattern, 1);
+    const Article_Rec* a = object(0, 2).article();
+    EXPECT_EQ(a->XRange, 300);
+    EXPECT_EQ(a->YRange, 40);
+    EXPECT_EQ(a->MaxLineHeight, 16);
+    EXPECT_EQ(a->WindowFlags, 48);
+    EXPECT_EQ(object(0, 3).LineOrigin, 1);
+    EXPECT_EQ(object(0, 4).Kind, 9);
+    EXPECT_EQ(object(0, 4).X2, 50);
+}
+
+TEST_F(ParserTest, InitStateSetsTheStateOfCheckBoxesAndRadioButtonsOnly)
+{
+    ASSERT_EQ(parse("NewPage=P\r\n"
+                    "ObjectType=3\r\nStyle=2\r\nInitState=1\r\n"
+                    "ObjectType=3\r\nStyle=3\r\nInitState=1\r\n"
+                    "ObjectType=3\r\nStyle=0\r\nInitState=1\r\n"
+                    "ObjectType=3\r\nStyle=1\r\nInitState=1\r\n"),
+              0);
+    EXPECT_EQ(object(0, 0).button()->State, 1);
+    EXPECT_EQ(object(0, 1).button()->State, 1);
+    EXPECT_EQ(object(0, 2).button()->State, 0);
+    EXPECT_EQ(object(0, 2).button()->InitState, 1);
+    EXPECT_EQ(object(0, 3).button()->State, 0);
+}
+
+TEST_F(ParserTest, SizeableLooksAtFullScreenAsItStandsThen)
+{
+    ASSERT_EQ(parse("FullScreen=Yes\r\nSizeable=No\r\n"), 0);
+    EXPECT_EQ(pub.settings.Border, WindowBorder::None);
+
+    Publication late;
+    MemorySource source("Sizeable=No\r\nFullScreen=Yes\r\n");
+    TextSource lines(source);
+    ASSERT_EQ(loadPublication(lines, late, defaultPalette256()), 0);
+    EXPECT_EQ(late.settings.Border, WindowBorder::Dialog);
+    EXPECT_TRUE(late.settings.FullScreen);
+}
+
+TEST_F(ParserTest, InterfaceStringsAndUnknownNames)
+{
+    ASSERT_EQ(parse("L_OK=Valider\r\nL_ERRORTITLE=Erreur\r\nL_INSTSUBTITLE=Setup\r\nL_UNKNOWN=x\r\nl_no = Non\r\n"), 0);
+    EXPECT_EQ(pub.strings[LanguageElement::L_OK], QStringLiteral("Valider"));
+    EXPECT_EQ(pub.strings[LanguageElement::L_ERRORTITLE], QStringLiteral("Erreur"));
+    EXPECT_EQ(pub.strings.at(30), QStringLiteral("Setup"));
+    EXPECT_EQ(pub.strings[LanguageElement::L_NO], QStringLiteral(" Non"));
+    EXPECT_TRUE(pub.strings[LanguageElement::L_CANCEL].isEmpty());
+}
+
+TEST_F(ParserTest, TextIsDecodedFromWindows1252)
+{
+    ASSERT_EQ(parse("NewPage=Caf\xE9\r\nObjectType=8\r\nText=\x93quoted\x94 \x80 5\r\n"), 0);
+    EXPECT_EQ(page(0).Name, QStringLiteral("Café"));
+    EXPECT_EQ(pub.document.findPage(QStringLiteral("CAFÉ")), &page(0));
+    EXPECT_EQ(object(0, 0).text()->Text, QStringLiteral("“quoted” € 5"));
+}
+
+TEST_F(ParserTest, PagePaletteIsCarriedToLaterPages)
+{
+    Palette current{};
+    current[5] = {1, 2, 3, 0};
+    ASSERT_EQ(
+        parse("NewPage=Before\r\nNewPage=WithPalette\r\nPagePalette=255 65280 16711680 \r\nNewPage=After\r\n", current),
+        0);
+    // Pages start from the player's palette, marked no-collapse.
+    EXPECT_EQ(page(0).PagePalette[5], (PaletteEntry{1, 2, 3, kNoCollapse}));
+    const Palette& p = page(1).PagePalette;
+    EXPECT_EQ(p[0], (PaletteEntry{255, 0, 0, kNoCollapse}));
+    EXPECT_EQ(p[1], (PaletteEntry{0, 255, 0, kNoCollapse}));
+    EXPECT_EQ(p[2], (PaletteEntry{0, 0, 255, kNoCollapse}));
+    // Entries the line does not give are black.
+    EXPECT_EQ(p[3], (PaletteEntry{0, 0, 0, kNoCollapse}));
+    EXPECT_EQ(p[5], (PaletteEntry{0, 0, 0, kNoCollapse}));
+    EXPECT_EQ(page(2).PagePalette, p);
+}
+
+TEST_F(ParserTest, LastPaletteNumberWithoutASpaceIsNotTaken)
+{
+    Palette p{};
+    parsePalette("10 20 30", p);
+    EXPECT_EQ(colourValue(p[0]), 10u);
+    EXPECT_EQ(colourValue(p[1]), 20u);
+    EXPECT_EQ(colourValue(p[2]), 0u);
+
+    std::string full;
+    for (int i = 0; i < 256; ++i)
+        full += std::to_string(i + 1) + " ";
+    full += "999 ";
+    parsePalette(full, p);
+    EXPECT_EQ(colourValue(p[255]), 256u);
+
+    parsePalette("1  x 3 ", p);
+    EXPECT_EQ(colourValue(p[0]), 1u);
+    EXPECT_EQ(colourValue(p[1]), 0u);
+    EXPECT_EQ(colourValue(p[2]), 0u);
+    EXPECT_EQ(colourValue(p[3]), 3u);
+}
+
+TEST_F(ParserTest, PageLimitStopsWithStatus8KeepingWhatWasBuilt)
+{
+    QByteArray text;
+    for (int i = 0; i < 10001; ++i)
+        text += "NewPage=P" + QByteArray::number(i) + "\r\n";
+    text += "Title=never reached\r\n";
+    EXPECT_EQ(parse(text), kStatusLimitReached);
+    EXPECT_EQ(pub.document.pageCount(), 9999);
+    EXPECT_TRUE(pub.settings.Title.isEmpty());
+}
+
+TEST_F(ParserTest, ObjectLimitStopsWithStatus8)
+{
+    QByteArray text = "MasterPage\r\nObjectType=5\r\nNewPage=P\r\n";
+    for (int i = 0; i < 32000; ++i)
+        text += "ObjectType=6\r\n";
+    EXPECT_EQ(parse(text), kStatusLimitReached);
+    EXPECT_EQ(pub.document.objectCount(), 32000);
+    EXPECT_EQ(page(0).Objects.size(), 31999u);
+}
+
+TEST_F(ParserTest, MissingPublicationTextReportsNotInContainer)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pub.lum"));
+    ASSERT_TRUE(test::writeFile(path, test::containerBytes({{"OTHER.TXT", "x"}})));
+    auto container = Container::open(path);
+    ASSERT_TRUE(container.ok());
+    EntrySource entry(*container.value(), QStringLiteral("RUNTIME.PUB"));
+    TextSource lines(entry);
+    EXPECT_EQ(loadPublication(lines, pub, defaultPalette256()), io::kNotInContainer);
+}
+
+} // namespace
+} // namespace lumeria

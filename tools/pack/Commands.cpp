@@ -182,21 +182,21 @@ int extract(const QString& file, const QString& folder, const QStringList& names
         return fail(QStringLiteral("cannot create the folder %1").arg(folder));
     container.setExtractionFolder({QFileInfo(folder).absoluteFilePath(), false}, 0);
 
+    int status = 0;
     QStringList wanted = names;
     if (wanted.isEmpty()) {
+        // Every entry by its own name; lookup would drop a folder part and
+        // find another entry, so unsafe names are refused here already.
         for (const ContainerEntry& e : container.entries()) {
-            if (!wanted.contains(e.Name))
+            if (isUnsafeEntryName(e.Name))
+                status = fail(QStringLiteral("refusing the unsafe entry name \"%1\"").arg(e.Name));
+            else if (!wanted.contains(e.Name))
                 wanted.append(e.Name);
         }
     }
-    int status = 0;
     for (const QString& name : wanted) {
         if (!container.find(name)) {
             status = fail(QStringLiteral("%1 is not in the container").arg(name));
-            continue;
-        }
-        if (isUnsafeEntryName(container.find(name)->Name)) {
-            status = fail(QStringLiteral("refusing the unsafe entry name \"%1\"").arg(container.find(name)->Name));
             continue;
         }
         const ExtractResult r = container.extract(name);
