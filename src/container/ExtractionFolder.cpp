@@ -22,6 +22,22 @@ bool usable(const QString& folder)
 
 } // namespace
 
+ExtractionChoice extractionChoiceFor(const QString& containerPath, uint8_t extractOp, const QString& extractDir)
+{
+    ExtractionChoice c;
+    c.extractOp = extractOp;
+    c.extractDir = extractDir;
+    c.programFolder = QFileInfo(containerPath).absolutePath();
+    // The system values are asked for only when their bit is the one that
+    // decides, so a run never creates a Windows folder it does not use.
+    if (extractOp & extractop::kWindowsFolder)
+        c.windowsFolder = windowsFolder();
+    else if (extractOp & extractop::kTemporaryFolder)
+        c.temporaryFolder = temporaryFolder();
+    c.fallbackFolder = publicationCacheFolder(containerPath);
+    return c;
+}
+
 ExtractionFolder chooseExtractionFolder(const ExtractionChoice& choice)
 {
     ExtractionFolder result;

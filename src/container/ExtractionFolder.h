@@ -28,6 +28,10 @@ struct ExtractionChoice {
     QString fallbackFolder;  // per-user folder when the chosen one is read-only
 };
 
+// The choice for a container read from containerPath, with this system's
+// Windows, temporary and per-user folders filled in.
+ExtractionChoice extractionChoiceFor(const QString& containerPath, uint8_t extractOp, const QString& extractDir);
+
 // Decides the one folder extracted files go to. Bits 2, 4 and 8 are tried in
 // that order and the first set decides; an unusable choice falls back to the
 // program's folder, and a folder the player cannot write to (a CD-ROM, a

@@ -268,3 +268,25 @@ TEST_F(ExtractionFolderTest, ProgramFolderThatCannotBeWrittenFallsBackToThePerUs
 
 } // namespace
 } // namespace lumeria
+
+namespace lumeria {
+namespace {
+
+TEST(ExtractionChoiceFor, TemporaryFolderComesFromTempInAnyCase)
+{
+    QTemporaryDir temp;
+    const QByteArray saved = qgetenv("TEMP");
+    qunsetenv("TEMP");
+    qputenv("Temp", QFile::encodeName(temp.path()));
+    const ExtractionChoice c = extractionChoiceFor(QStringLiteral("/some/where/pub.lum"), 4, {});
+    qunsetenv("Temp");
+    if (!saved.isNull())
+        qputenv("TEMP", saved);
+    EXPECT_EQ(c.temporaryFolder, temp.path());
+    EXPECT_EQ(c.programFolder, QStringLiteral("/some/where"));
+    EXPECT_TRUE(c.fallbackFolder.contains(QStringLiteral("/lumeria/publications/pub.lum-")));
+    EXPECT_EQ(chooseExtractionFolder(c).path, temp.path());
+}
+
+} // namespace
+} // namespace lumeria
