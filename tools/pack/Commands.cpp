@@ -222,8 +222,8 @@ int dump(const QString& file)
     TextSource source(entry);
     Publication pub;
     const int status = loadPublication(source, pub, defaultPalette256());
-    std::cout << publicationToJson(pub, status);
-    std::cout.flush();
+    if (!writePublicationJson(stdout, pub, status))
+        return fail(QStringLiteral("cannot write the dump to standard output"));
     if (status == io::kNotInContainer)
         return fail(QStringLiteral("the container holds no RUNTIME.PUB"));
     if (status != 0)

@@ -182,9 +182,9 @@ void writeHeader(JsonWriter& w, const PublicationSettings& s)
 
 } // namespace
 
-std::string publicationToJson(const Publication& pub, int status)
+bool writePublicationJson(std::FILE* stream, const Publication& pub, int status)
 {
-    JsonWriter w;
+    JsonWriter w(stream);
     w.beginObject();
     writeField(w, "status", status);
     w.key("header");
@@ -202,9 +202,7 @@ std::string publicationToJson(const Publication& pub, int status)
         writePage(w, *page);
     w.endArray();
     w.endObject();
-    std::string out = w.text();
-    out.push_back('\n');
-    return out;
+    return w.flush() && std::fputc('\n', stream) != EOF && std::fflush(stream) == 0;
 }
 
 } // namespace lumeria

@@ -4,6 +4,16 @@
 
 namespace lumeria {
 
+bool JsonWriter::flush()
+{
+    if (m_stream && !m_out.empty()) {
+        if (std::fwrite(m_out.data(), 1, m_out.size(), m_stream) != m_out.size())
+            m_failed = true;
+        m_out.clear();
+    }
+    return !m_failed;
+}
+
 void JsonWriter::newline()
 {
     m_out.push_back('\n');
@@ -28,6 +38,7 @@ void JsonWriter::beforeValue()
 
 void JsonWriter::beginObject()
 {
+    maybeFlush();
     beforeValue();
     m_out.push_back('{');
     m_levels.push_back({true});

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,13 @@ namespace lumeria {
 // line; arrays of numbers stay on one line.
 class JsonWriter {
 public:
+    // Without a stream the text collects in text(); with one it is written
+    // out as it grows, so a dump never holds its whole output in memory.
+    explicit JsonWriter(std::FILE* stream = nullptr) : m_stream(stream) {}
+    ~JsonWriter() { flush(); }
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
+
     void beginObject();
     void endObject();
     void beginArray();
@@ -26,16 +34,27 @@ public:
     void value(std::string_view v);
 
     const std::string& text() const { return m_out; }
+    // False once writing to the stream failed.
+    bool flush();
 
 private:
     void beforeValue();
     void newline();
     void appendEscaped(std::string_view utf8);
+    void maybeFlush()
+    {
+        if (m_stream && m_out.size() >= kFlushSize)
+            flush();
+    }
+
+    static constexpr size_t kFlushSize = 1 << 16;
 
     struct Level {
         bool isObject;
         bool empty = true;
     };
+    std::FILE* m_stream = nullptr;
+    bool m_failed = false;
     std::string m_out;
     std::vector<Level> m_levels;
     bool m_afterKey = false;
