@@ -1,0 +1,3 @@
+# Included by tests/CMakeLists.txt: sources of the picture tests.
+target_sources(platform_tests PRIVATE
+)
