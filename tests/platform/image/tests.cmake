@@ -1,3 +1,5 @@
 # Included by tests/CMakeLists.txt: sources of the picture tests.
 target_sources(platform_tests PRIVATE
+  platform/image/PictureBuilders.h
+  platform/image/PcxDecoderTest.cpp
 )

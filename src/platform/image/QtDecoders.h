@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/Result.h"
+#include "platform/image/DecodedPicture.h"
+
+#include <cstddef>
+#include <span>
+
+namespace lumeria {
+
+// Formats read through Qt's image readers. The format is always given: the
+// extension decides how a picture is read, never its content, as it did for
+// the original player.
+enum class QtBitmapFormat : uint8_t { Png, Bmp, Jpeg, Tiff };
+
+// Reads a bitmap: an opaque RGB32 image keyed on its bottom-left colour, with
+// the colour table of an indexed picture kept as its palette.
+Result<DecodedPicture> decodeQtBitmap(std::span<const std::byte> data, QtBitmapFormat format);
+
+// Reads the first image of an icon or cursor file as ARGB32, its AND mask
+// becoming the alpha channel.
+Result<DecodedPicture> decodeIcon(std::span<const std::byte> data);
+
+} // namespace lumeria
