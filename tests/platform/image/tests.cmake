@@ -1,5 +1,7 @@
 # Included by tests/CMakeLists.txt: sources of the picture tests.
 target_sources(platform_tests PRIVATE
   platform/image/PictureBuilders.h
+  platform/image/BmpDecodeTest.cpp
   platform/image/PcxDecoderTest.cpp
+  platform/image/PictureDecoderTest.cpp
 )
