@@ -1,0 +1,34 @@
+#include "container/PictureLoader.h"
+
+#include "container/Container.h"
+#include "platform/IoError.h"
+#include "platform/image/PictureError.h"
+
+#include <vector>
+
+namespace lumeria {
+
+Result<DecodedPicture> loadPicture(const Container& container, const QString& name, const PictureOptions& options)
+{
+    const ContainerEntry* entry = container.find(name);
+    if (!entry)
+        return Failure{io::kNotInContainer};
+    if (entry->Size < 0 || entry->Size > kMaxPictureEntrySize)
+        return Failure{picture::kTooLarge};
+
+    std::vector<std::byte> bytes(size_t(entry->Size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const int64_t got = container.readAt(*entry, int64_t(done), std::span(bytes).subspan(done));
+        if (got < 0)
+            return Failure{int(-got)};
+        if (got == 0)
+            return Failure{io::kReadError}; // the file ended inside the entry
+        done += size_t(got);
+    }
+    // The requested name, not the stored one, chooses the reader: they only
+    // differ by a folder part and letter case, which the extension ignores.
+    return decodePicture(name, bytes, options);
+}
+
+} // namespace lumeria
