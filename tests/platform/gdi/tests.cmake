@@ -1,3 +1,11 @@
 # Included by tests/CMakeLists.txt: sources of platform_tests for the GDI.
 target_sources(platform_tests PRIVATE
+  platform/gdi/GdiTestSupport.h
+  platform/gdi/BlitTest.cpp
+  platform/gdi/BrushTest.cpp
+  platform/gdi/CanvasTest.cpp
+  platform/gdi/PenTest.cpp
+  platform/gdi/RegionTest.cpp
+  platform/gdi/RopTest.cpp
+  platform/gdi/TextTest.cpp
 )

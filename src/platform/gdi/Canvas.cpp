@@ -1,0 +1,384 @@
+#include "platform/gdi/Canvas.h"
+
+#include "platform/gdi/DashCursor.h"
+#include "platform/gdi/LineWalker.h"
+#include "platform/gdi/SpanShape.h"
+
+#include <algorithm>
+#include <array>
+
+namespace lumeria::gdi {
+
+namespace {
+
+// Cosmetic pen patterns in pixels: dash, gap, dash, gap, ...
+constexpr std::array<int, 2> kDash = {18, 6};
+constexpr std::array<int, 2> kDot = {3, 3};
+constexpr std::array<int, 4> kDashDot = {9, 6, 3, 6};
+constexpr std::array<int, 6> kDashDotDot = {9, 3, 3, 3, 3, 3};
+
+std::span<const int> dashesFor(PenStyle style)
+{
+    switch (style) {
+    case PenStyle::Dash: return kDash;
+    case PenStyle::Dot: return kDot;
+    case PenStyle::DashDot: return kDashDot;
+    case PenStyle::DashDotDot: return kDashDotDot;
+    case PenStyle::Solid:
+    case PenStyle::Null: break;
+    }
+    return {};
+}
+
+// Pixel offsets of a round pen tip of the given width, centred on the pixel
+// (half a pixel up-left of it for even widths).
+std::vector<QPoint> penTip(int width)
+{
+    std::vector<QPoint> tip;
+    const int lo = -(width / 2);
+    const int centre2 = 2 * lo + width - 1;
+    const int r2 = width * width;
+    for (int j = lo; j < lo + width; ++j) {
+        for (int i = lo; i < lo + width; ++i) {
+            const int vx = 2 * i - centre2;
+            const int vy = 2 * j - centre2;
+            if (vx * vx + vy * vy <= r2)
+                tip.emplace_back(i, j);
+        }
+    }
+    return tip;
+}
+
+} // namespace
+
+Canvas::Canvas(SurfaceView target) : m_target(target)
+{
+    m_state.clip = Region(target.rect());
+    selectPen();
+    selectBrush();
+}
+
+void Canvas::selectPen()
+{
+    const Pen& pen = m_state.pen;
+    m_pen = PenPlan{};
+    m_pen.visible = !pen.isNull();
+    m_pen.wide = pen.isWide();
+    m_pen.width = m_pen.wide ? pen.width : 1;
+    m_pen.ink = rop2Masks(m_state.rop2, pixelFromColour(pen.colour));
+    // Wide pens are always solid; cosmetic styled pens fill their gaps with
+    // the background colour when the background mode is opaque.
+    m_pen.dashes = m_pen.wide ? std::span<const int>{} : dashesFor(pen.style);
+    m_pen.paintGaps = !m_pen.dashes.empty() && m_state.backgroundMode == BackgroundMode::Opaque;
+    m_pen.gap = rop2Masks(m_state.rop2, pixelFromColour(m_state.backgroundColour));
+}
+
+Canvas::BrushPlan Canvas::planBrush(const Brush& brush, Rop2 rop) const
+{
+    BrushPlan plan;
+    plan.style = brush.style;
+    plan.brush = brush;
+    if (brush.style == BrushStyle::Pattern) {
+        plan.fore = rop2Masks(rop, pixelFromColour(m_state.textColour));
+        plan.back = rop2Masks(rop, pixelFromColour(m_state.backgroundColour));
+        // The player's hatch fills leave the pattern's background showing
+        // through in transparent mode.
+        plan.paintBack = m_state.backgroundMode == BackgroundMode::Opaque;
+    } else {
+        plan.fore = rop2Masks(rop, pixelFromColour(brush.colour));
+    }
+    return plan;
+}
+
+void Canvas::selectBrush()
+{
+    m_brush = planBrush(m_state.brush, m_state.rop2);
+}
+
+void Canvas::setPen(const Pen& pen)
+{
+    m_state.pen = pen;
+    selectPen();
+}
+
+void Canvas::setBrush(const Brush& brush)
+{
+    m_state.brush = brush;
+    selectBrush();
+}
+
+void Canvas::setRop2(Rop2 rop)
+{
+    m_state.rop2 = rop;
+    selectPen();
+    selectBrush();
+}
+
+void Canvas::setTextColour(ColorRef colour)
+{
+    m_state.textColour = colour;
+    selectBrush();
+}
+
+void Canvas::setBackgroundMode(BackgroundMode mode)
+{
+    m_state.backgroundMode = mode;
+    selectPen();
+    selectBrush();
+}
+
+void Canvas::setBackgroundColour(ColorRef colour)
+{
+    m_state.backgroundColour = colour;
+    selectPen();
+    selectBrush();
+}
+
+void Canvas::setFont(const Font& font)
+{
+    m_state.font = font;
+}
+
+void Canvas::setOrigin(QPoint origin)
+{
+    m_state.origin = origin;
+}
+
+void Canvas::clipTo(const Rect& r)
+{
+    m_state.clip = m_state.clip.intersected(toDevice(r.normalized()));
+}
+
+void Canvas::clipTo(const Region& r)
+{
+    m_state.clip = m_state.clip.intersected(r.translated(m_state.origin.x(), m_state.origin.y()));
+}
+
+void Canvas::save()
+{
+    m_saved.push_back(m_state);
+}
+
+void Canvas::restore()
+{
+    if (m_saved.empty())
+        return;
+    m_state = std::move(m_saved.back());
+    m_saved.pop_back();
+    selectPen();
+    selectBrush();
+}
+
+void Canvas::setPixel(QPoint p, ColorRef colour)
+{
+    const QPoint d = toDevice(p);
+    if (!m_state.clip.contains(d.x(), d.y()))
+        return;
+    m_target.scanLine(d.y())[d.x()] = pixelFromColour(colour);
+}
+
+ColorRef Canvas::pixel(QPoint p) const
+{
+    const QPoint d = toDevice(p);
+    if (!m_target.rect().contains(d.x(), d.y()))
+        return kSystemColourFlag; // GDI's CLR_INVALID is 0xFFFFFFFF; any flagged value is "none"
+    return colourFromPixel(m_target.pixel(d.x(), d.y()));
+}
+
+void Canvas::plotPen(int x, int y, DashCursor& dash)
+{
+    // The dash advances on every pixel, clipped or not, so the pattern is the
+    // same whichever clip rectangle is being drawn.
+    if (dash.step())
+        plot(x, y, m_pen.ink);
+    else if (m_pen.paintGaps)
+        plot(x, y, m_pen.gap);
+}
+
+void Canvas::fillSpan(int y, int x0, int x1, const BrushPlan& brush)
+{
+    if (y < m_pass.top || y >= m_pass.bottom || brush.style == BrushStyle::Null)
+        return;
+    x0 = std::max(x0, m_pass.left);
+    x1 = std::min(x1, m_pass.right);
+    uint32_t* line = m_target.scanLine(y);
+    if (brush.style == BrushStyle::Solid) {
+        for (int x = x0; x < x1; ++x)
+            writePixel(line[x], brush.fore);
+        return;
+    }
+    for (int x = x0; x < x1; ++x) {
+        if (!brush.brush.patternBit(x, y))
+            writePixel(line[x], brush.fore);
+        else if (brush.paintBack)
+            writePixel(line[x], brush.back);
+    }
+}
+
+void Canvas::fillShape(const SpanShape& shape, const BrushPlan& brush)
+{
+    forEachClipPass(shape.bounds(), [&] {
+        for (int y = shape.top(); y < shape.bottom(); ++y) {
+            const SpanShape::Span s = shape.row(y);
+            fillSpan(y, s.left, s.right, brush);
+        }
+    });
+}
+
+void Canvas::strokePath(std::span<const QPoint> points, bool closed)
+{
+    if (!m_pen.visible || points.size() < 2)
+        return;
+    if (m_pen.wide) {
+        strokeWidePath(points, closed);
+        return;
+    }
+    Rect bounds;
+    for (const QPoint& p : points)
+        bounds = bounds.united({p.x(), p.y(), p.x() + 1, p.y() + 1});
+    forEachClipPass(bounds, [&] {
+        // One figure, one dash pattern: it carries on across the joints.
+        DashCursor dash(m_pen.dashes);
+        auto plotOne = [&](int x, int y) { plotPen(x, y, dash); };
+        for (size_t i = 1; i < points.size(); ++i)
+            walkLine(points[i - 1], points[i], plotOne);
+        if (closed && points.front() != points.back())
+            walkLine(points.back(), points.front(), plotOne);
+    });
+}
+
+void Canvas::strokeWidePath(std::span<const QPoint> points, bool closed)
+{
+    // A wide line is the union of round pen tips along its path. Collect the
+    // union first so each pixel is written once (XOR must not cancel itself).
+    const std::vector<QPoint> tip = penTip(m_pen.width);
+    Rect bounds;
+    for (const QPoint& p : points)
+        bounds =
+            bounds.united({p.x() - m_pen.width, p.y() - m_pen.width, p.x() + m_pen.width + 1, p.y() + m_pen.width + 1});
+    bounds = bounds.intersected(m_state.clip.boundingRect());
+    if (bounds.isEmpty())
+        return;
+    std::vector<uint8_t> mask(size_t(bounds.width()) * bounds.height(), 0);
+    auto stamp = [&](int x, int y) {
+        for (const QPoint& o : tip) {
+            const int px = x + o.x();
+            const int py = y + o.y();
+            if (bounds.contains(px, py))
+                mask[size_t(py - bounds.top) * bounds.width() + (px - bounds.left)] = 1;
+        }
+    };
+    for (size_t i = 1; i < points.size(); ++i) {
+        walkLine(points[i - 1], points[i], stamp);
+        stamp(points[i].x(), points[i].y());
+    }
+    if (closed)
+        walkLine(points.back(), points.front(), stamp);
+    if (points.size() == 1)
+        stamp(points[0].x(), points[0].y());
+    forEachClipPass(bounds, [&] {
+        for (int y = m_pass.top; y < m_pass.bottom; ++y) {
+            for (int x = m_pass.left; x < m_pass.right; ++x) {
+                if (mask[size_t(y - bounds.top) * bounds.width() + (x - bounds.left)])
+                    plot(x, y, m_pen.ink);
+            }
+        }
+    });
+}
+
+void Canvas::drawLine(QPoint from, QPoint to)
+{
+    const std::array<QPoint, 2> points = {toDevice(from), toDevice(to)};
+    strokePath(points, false);
+}
+
+void Canvas::drawPolyline(std::span<const QPoint> points)
+{
+    std::vector<QPoint> device;
+    device.reserve(points.size());
+    for (const QPoint& p : points)
+        device.push_back(toDevice(p));
+    strokePath(device, false);
+}
+
+void Canvas::drawRectangle(const Rect& r)
+{
+    const Rect d = toDevice(r.normalized());
+    if (d.isEmpty())
+        return;
+    if (!m_pen.visible) {
+        // Without a pen GDI fills one pixel less to the right and bottom.
+        fillShape(SpanShape::rectangle({d.left, d.top, d.right - 1, d.bottom - 1}), m_brush);
+        return;
+    }
+    if (m_pen.wide) {
+        // Inside the frame: the pen's full width lies within d.
+        const SpanShape outer = SpanShape::rectangle(d);
+        const SpanShape inner = SpanShape::rectangle(d.deflated(m_pen.width));
+        fillShape(inner, m_brush);
+        strokeRing(outer, inner);
+        return;
+    }
+    fillShape(SpanShape::rectangle(d.deflated(1)), m_brush);
+    if (d.width() == 1 || d.height() == 1) {
+        forEachClipPass(d, [&] {
+            DashCursor dash(m_pen.dashes);
+            for (int y = d.top; y < d.bottom; ++y) {
+                for (int x = d.left; x < d.right; ++x)
+                    plotPen(x, y, dash);
+            }
+        });
+        return;
+    }
+    const std::array<QPoint, 4> corners = {QPoint(d.left, d.top), QPoint(d.right - 1, d.top),
+                                           QPoint(d.right - 1, d.bottom - 1), QPoint(d.left, d.bottom - 1)};
+    strokePath(corners, true);
+}
+
+void Canvas::fillRect(const Rect& r, const Brush& brush)
+{
+    // FillRect paints with PATCOPY whatever the ROP2.
+    const BrushPlan plan = planBrush(brush, Rop2::CopyPen);
+    fillShape(SpanShape::rectangle(toDevice(r.normalized())), plan);
+}
+
+void Canvas::fillRegion(const Region& region, const Brush& brush)
+{
+    for (const Rect& r : region.rects())
+        fillRect(r, brush);
+}
+
+void Canvas::invertRect(const Rect& r)
+{
+    const BrushPlan plan = planBrush(Brush::solid(rgb(0, 0, 0)), Rop2::Not);
+    fillShape(SpanShape::rectangle(toDevice(r.normalized())), plan);
+}
+
+void Canvas::drawFocusRect(const Rect& r)
+{
+    // DrawFocusRect inverts every other pixel of a one-pixel frame, on a
+    // checkerboard aligned with the surface origin. Each frame pixel is
+    // visited exactly once, so a second call puts every pixel back.
+    const Rect d = toDevice(r.normalized());
+    if (d.isEmpty())
+        return;
+    const PixelMasks invert = rop2Masks(Rop2::Not, 0);
+    auto dot = [&](int x, int y) {
+        if (((x + y) & 1) == 0)
+            plot(x, y, invert);
+    };
+    forEachClipPass(d, [&] {
+        for (int x = d.left; x < d.right; ++x) {
+            dot(x, d.top);
+            if (d.height() > 1)
+                dot(x, d.bottom - 1);
+        }
+        for (int y = d.top + 1; y < d.bottom - 1; ++y) {
+            dot(d.left, y);
+            if (d.width() > 1)
+                dot(d.right - 1, y);
+        }
+    });
+}
+
+} // namespace lumeria::gdi

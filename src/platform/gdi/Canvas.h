@@ -1,0 +1,162 @@
+#pragma once
+
+#include "platform/gdi/BitMask.h"
+#include "platform/gdi/DcState.h"
+#include "platform/gdi/DrawTextOptions.h"
+#include "platform/gdi/Surface.h"
+
+#include <QPoint>
+#include <QString>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace lumeria::gdi {
+
+class SpanShape;
+class DashCursor;
+
+enum class TextAnchor { TopLeft, Baseline };
+enum class PolyFillMode { Alternate, Winding };
+
+// A blit rectangle whose width or height may be negative to mirror, as
+// StretchBlt takes it.
+struct BlitArea {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// GDI-like drawing on a surface. Coordinates are logical (device = logical +
+// origin); every primitive translates, intersects with the clip and returns
+// early when nothing is left. Pens and brushes are turned into pixel masks
+// when they are selected, not when they are used.
+class Canvas {
+public:
+    explicit Canvas(SurfaceView target);
+    explicit Canvas(Surface& target) : Canvas(target.view()) {}
+
+    SurfaceView target() const { return m_target; }
+    const DcState& state() const { return m_state; }
+
+    void setPen(const Pen& pen);
+    void setBrush(const Brush& brush);
+    void setRop2(Rop2 rop);
+    void setTextColour(ColorRef colour);
+    void setBackgroundMode(BackgroundMode mode);
+    void setBackgroundColour(ColorRef colour);
+    void setFont(const Font& font);
+    void setOrigin(QPoint origin);
+    void translate(int dx, int dy) { setOrigin(m_state.origin + QPoint(dx, dy)); }
+    // Narrow the clip (logical coordinates); it can never grow back except by
+    // restoring a saved state.
+    void clipTo(const Rect& r);
+    void clipTo(const Region& r);
+
+    void save();
+    void restore();
+
+    void setPixel(QPoint p, ColorRef colour);
+    ColorRef pixel(QPoint p) const;
+
+    // GDI excludes the last pixel of every line segment.
+    void drawLine(QPoint from, QPoint to);
+    void drawPolyline(std::span<const QPoint> points);
+    void drawPolygon(std::span<const QPoint> points, PolyFillMode mode = PolyFillMode::Alternate);
+    void drawRectangle(const Rect& r);
+    // The corner ellipse is given by its width and height, not a radius.
+    void drawRoundRect(const Rect& r, int cornerWidth, int cornerHeight);
+    void drawEllipse(const Rect& r);
+
+    void fillRect(const Rect& r, const Brush& brush);
+    void fillRegion(const Region& region, const Brush& brush);
+    void invertRect(const Rect& r);
+    // XOR dotted frame: drawing it twice restores every pixel.
+    void drawFocusRect(const Rect& r);
+
+    // The pattern of every blit is the selected brush.
+    void patBlt(const Rect& r, Rop3 rop);
+    void bitBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, Rop3 rop = kSrcCopy);
+    void stretchBlt(const BlitArea& dest, SurfaceView source, const BlitArea& sourceArea, Rop3 rop = kSrcCopy);
+    void transparentBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, const BitMask& mask);
+    void transparentBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, ColorRef keyColour);
+    // Moves the pixels of area by (dx, dy), staying within area and the clip,
+    // and returns the part of area (logical coordinates) left uncovered.
+    Region scroll(const Rect& area, int dx, int dy);
+
+    void textOut(QPoint p, const QString& text, TextAnchor anchor = TextAnchor::TopLeft);
+    DrawTextResult drawText(const Rect& box, const QString& text, const DrawTextOptions& options = {});
+
+private:
+    struct PenPlan {
+        bool visible = true;
+        bool wide = false;
+        int width = 1;
+        PixelMasks ink;
+        PixelMasks gap;
+        bool paintGaps = false;
+        std::span<const int> dashes;
+    };
+    struct BrushPlan {
+        BrushStyle style = BrushStyle::Solid;
+        PixelMasks fore; // solid colour, or the pattern's 0 bits
+        PixelMasks back; // the pattern's 1 bits
+        bool paintBack = true;
+        Brush brush;
+    };
+
+    void selectPen();
+    void selectBrush();
+    BrushPlan planBrush(const Brush& brush, Rop2 rop) const;
+
+    Rect toDevice(const Rect& r) const { return r.translated(m_state.origin.x(), m_state.origin.y()); }
+    QPoint toDevice(QPoint p) const { return p + m_state.origin; }
+
+    // Runs draw once per clip rectangle that meets bounds, with m_pass set to
+    // that part; the plot hooks below write only inside m_pass.
+    template <class Draw>
+    void forEachClipPass(const Rect& bounds, Draw&& draw);
+
+    void plot(int x, int y, const PixelMasks& m)
+    {
+        if (m_pass.contains(x, y))
+            writePixel(m_target.scanLine(y)[x], m);
+    }
+    void plotPen(int x, int y, DashCursor& dash);
+    void fillSpan(int y, int x0, int x1, const BrushPlan& brush);
+    void fillShape(const SpanShape& shape, const BrushPlan& brush);
+    void strokeRing(const SpanShape& outer, const SpanShape& inner);
+
+    void strokePath(std::span<const QPoint> devicePoints, bool closed);
+    void strokeWidePath(std::span<const QPoint> devicePoints, bool closed);
+    // Rounded figures: shapeOf gives the figure's pixels for a frame, so a
+    // wide pen's inner edge is the same figure on the deflated frame.
+    void drawSpanFigure(const Rect& deviceRect, const std::function<SpanShape(const Rect&)>& shapeOf);
+    void fillPolygon(std::span<const QPoint> devicePoints, PolyFillMode mode);
+
+    uint32_t patternPixel(int x, int y) const;
+    void blitRows(const Rect& deviceDest, SurfaceView source, QPoint sourceOffset, Rop3 rop);
+
+    SurfaceView m_target;
+    DcState m_state;
+    std::vector<DcState> m_saved;
+    PenPlan m_pen;
+    BrushPlan m_brush;
+    Rect m_pass;
+};
+
+template <class Draw>
+void Canvas::forEachClipPass(const Rect& bounds, Draw&& draw)
+{
+    if (bounds.isEmpty())
+        return;
+    for (const Rect& clip : m_state.clip.rects()) {
+        m_pass = clip.intersected(bounds);
+        if (!m_pass.isEmpty())
+            draw();
+    }
+    m_pass = {};
+}
+
+} // namespace lumeria::gdi

@@ -1,0 +1,198 @@
+#include "platform/gdi/Canvas.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lumeria::gdi {
+
+namespace {
+
+// A private copy of part of a surface, for blits whose source and
+// destination share pixels (the rows would otherwise be read after being
+// overwritten).
+Surface copyOf(SurfaceView source, const Rect& r)
+{
+    Surface copy(r.width(), r.height());
+    SurfaceView view = copy.view();
+    for (int y = 0; y < r.height(); ++y)
+        std::memcpy(view.scanLine(y), source.scanLine(r.top + y) + r.left, size_t(r.width()) * 4);
+    return copy;
+}
+
+bool sharesPixels(SurfaceView a, SurfaceView b)
+{
+    return !a.isNull() && a.bits() == b.bits();
+}
+
+} // namespace
+
+uint32_t Canvas::patternPixel(int x, int y) const
+{
+    const Brush& brush = m_state.brush;
+    switch (brush.style) {
+    case BrushStyle::Solid: return pixelFromColour(brush.colour);
+    case BrushStyle::Pattern:
+        return pixelFromColour(brush.patternBit(x, y) ? m_state.backgroundColour : m_state.textColour);
+    case BrushStyle::Null: break;
+    }
+    return 0;
+}
+
+void Canvas::blitRows(const Rect& d, SurfaceView source, QPoint offset, Rop3 rop)
+{
+    const uint8_t table = rop3Table(rop);
+    const bool usesSource = rop3UsesSource(rop);
+    Surface copy;
+    if (usesSource && sharesPixels(source, m_target)) {
+        copy = copyOf(source, d.translated(offset.x(), offset.y()));
+        source = copy.view();
+        offset = QPoint(-d.left, -d.top);
+    }
+    forEachClipPass(d, [&] {
+        for (int y = m_pass.top; y < m_pass.bottom; ++y) {
+            uint32_t* line = m_target.scanLine(y);
+            const uint32_t* src = usesSource ? source.scanLine(y + offset.y()) + offset.x() : nullptr;
+            for (int x = m_pass.left; x < m_pass.right; ++x) {
+                const uint32_t s = src ? src[x] : 0;
+                line[x] = applyRop3(table, patternPixel(x, y), s, line[x]) | 0xFF000000u;
+            }
+        }
+    });
+}
+
+void Canvas::patBlt(const Rect& r, Rop3 rop)
+{
+    if (rop3UsesSource(rop))
+        return;
+    blitRows(toDevice(r.normalized()), {}, {}, rop);
+}
+
+void Canvas::bitBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, Rop3 rop)
+{
+    Rect d = toDevice(dest.normalized());
+    if (!rop3UsesSource(rop)) {
+        blitRows(d, {}, {}, rop);
+        return;
+    }
+    if (source.isNull())
+        return;
+    const QPoint offset(sourcePos.x() - d.left, sourcePos.y() - d.top);
+    // Only the part of the destination that has source pixels behind it.
+    d = d.intersected(source.rect().translated(-offset.x(), -offset.y()));
+    if (d.isEmpty())
+        return;
+    blitRows(d, source, offset, rop);
+}
+
+void Canvas::stretchBlt(const BlitArea& dest, SurfaceView source, const BlitArea& sourceArea, Rop3 rop)
+{
+    if (dest.width == 0 || dest.height == 0 || sourceArea.width == 0 || sourceArea.height == 0)
+        return;
+    if (!rop3UsesSource(rop)) {
+        patBlt(Rect::fromSize(dest.x, dest.y, dest.width, dest.height).normalized(), rop);
+        return;
+    }
+    if (source.isNull())
+        return;
+    // A negative extent on either side mirrors along that axis.
+    const bool flipX = (dest.width < 0) != (sourceArea.width < 0);
+    const bool flipY = (dest.height < 0) != (sourceArea.height < 0);
+    const Rect d = toDevice(Rect::fromSize(dest.x, dest.y, dest.width, dest.height).normalized());
+    const Rect s = Rect::fromSize(sourceArea.x, sourceArea.y, sourceArea.width, sourceArea.height).normalized();
+
+    // Nearest neighbour, sampling the source at the centre of each
+    // destination pixel: column i maps to floor((2i + 1) * sw / (2 dw)).
+    auto mapAxis = [](int destLength, int sourceLength, int sourceStart, bool flip) {
+        std::vector<int> map(static_cast<size_t>(destLength), 0);
+        for (int i = 0; i < destLength; ++i) {
+            const int k = int((int64_t(2 * i + 1) * sourceLength) / (2 * int64_t(destLength)));
+            map[size_t(i)] = sourceStart + (flip ? sourceLength - 1 - k : k);
+        }
+        return map;
+    };
+    const std::vector<int> columns = mapAxis(d.width(), s.width(), s.left, flipX);
+    const std::vector<int> rows = mapAxis(d.height(), s.height(), s.top, flipY);
+
+    Surface copy;
+    QPoint shift;
+    const Rect sClipped = s.intersected(source.rect());
+    if (sClipped.isEmpty())
+        return;
+    if (sharesPixels(source, m_target)) {
+        copy = copyOf(source, sClipped);
+        source = copy.view();
+        shift = QPoint(-sClipped.left, -sClipped.top);
+    }
+    const uint8_t table = rop3Table(rop);
+    forEachClipPass(d, [&] {
+        for (int y = m_pass.top; y < m_pass.bottom; ++y) {
+            const int sy = rows[size_t(y - d.top)];
+            if (sy < sClipped.top || sy >= sClipped.bottom)
+                continue;
+            uint32_t* line = m_target.scanLine(y);
+            const uint32_t* src = source.scanLine(sy + shift.y());
+            for (int x = m_pass.left; x < m_pass.right; ++x) {
+                const int sx = columns[size_t(x - d.left)];
+                if (sx < sClipped.left || sx >= sClipped.right)
+                    continue;
+                line[x] = applyRop3(table, patternPixel(x, y), src[sx + shift.x()], line[x]) | 0xFF000000u;
+            }
+        }
+    });
+}
+
+void Canvas::transparentBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, const BitMask& mask)
+{
+    if (source.isNull())
+        return;
+    Rect d = toDevice(dest.normalized());
+    const QPoint offset(sourcePos.x() - d.left, sourcePos.y() - d.top);
+    d = d.intersected(source.rect().translated(-offset.x(), -offset.y()));
+    if (d.isEmpty())
+        return;
+    Surface copy;
+    QPoint shift = offset;
+    if (sharesPixels(source, m_target)) {
+        copy = copyOf(source, d.translated(offset.x(), offset.y()));
+        source = copy.view();
+        shift = QPoint(-d.left, -d.top);
+    }
+    forEachClipPass(d, [&] {
+        for (int y = m_pass.top; y < m_pass.bottom; ++y) {
+            uint32_t* line = m_target.scanLine(y);
+            const uint32_t* src = source.scanLine(y + shift.y());
+            for (int x = m_pass.left; x < m_pass.right; ++x) {
+                if (mask.opaque(x + offset.x(), y + offset.y()))
+                    line[x] = src[x + shift.x()] | 0xFF000000u;
+            }
+        }
+    });
+}
+
+void Canvas::transparentBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, ColorRef keyColour)
+{
+    transparentBlt(dest, source, sourcePos, BitMask::fromColourKey(source, keyColour));
+}
+
+Region Canvas::scroll(const Rect& area, int dx, int dy)
+{
+    const Rect a = toDevice(area.normalized()).intersected(m_target.rect());
+    if (a.isEmpty())
+        return {};
+    const Region affected = m_state.clip.intersected(a);
+    // Destination pixels whose source lies inside the area.
+    const Region moved = affected.intersected(a.translated(dx, dy));
+    const Surface before = copyOf(m_target, a);
+    const SurfaceView from = before.view();
+    for (const Rect& r : moved.rects()) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            uint32_t* line = m_target.scanLine(y);
+            const uint32_t* src = from.scanLine(y - dy - a.top);
+            for (int x = r.left; x < r.right; ++x)
+                line[x] = src[x - dx - a.left];
+        }
+    }
+    return affected.subtracted(moved).translated(-m_state.origin.x(), -m_state.origin.y());
+}
+
+} // namespace lumeria::gdi

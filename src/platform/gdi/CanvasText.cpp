@@ -1,0 +1,230 @@
+#include "platform/gdi/Canvas.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+#include <algorithm>
+
+namespace lumeria::gdi {
+
+namespace {
+
+// DrawText's tab stops are every eight average character widths.
+constexpr int kTabStopChars = 8;
+
+struct TextLine {
+    QString text;
+    int width = 0;
+};
+
+QRegion toQRegion(const Region& region)
+{
+    QRegion q;
+    for (const Rect& r : region.rects())
+        q += toQRect(r);
+    return q;
+}
+
+// Integer halving that rounds towards negative infinity, so centring stays
+// stable for boxes partly above or left of the origin.
+int halfDown(int n)
+{
+    return n >= 0 ? n / 2 : -((-n + 1) / 2);
+}
+
+class TextMeasurer {
+public:
+    TextMeasurer(const Font& font, Tabs tabs)
+        : m_metrics(font.qfont()), m_tabs(tabs), m_tabWidth(std::max(1, font.averageCharWidth() * kTabStopChars))
+    {
+    }
+
+    int width(const QString& text) const
+    {
+        int x = 0;
+        forEachRun(text, [&](int runX, const QString& run) { x = runX + m_metrics.horizontalAdvance(run); });
+        return x;
+    }
+
+    // Calls f(x, run) for each piece of text between tab stops.
+    template <class F>
+    void forEachRun(const QString& text, F&& f) const
+    {
+        if (m_tabs == Tabs::Literal || !text.contains(QLatin1Char('\t'))) {
+            f(0, text);
+            return;
+        }
+        int x = 0;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i <= text.size(); ++i) {
+            if (i < text.size() && text[i] != QLatin1Char('\t'))
+                continue;
+            const QString run = text.mid(start, i - start);
+            f(x, run);
+            x += m_metrics.horizontalAdvance(run);
+            if (i < text.size())
+                x = (x / m_tabWidth + 1) * m_tabWidth;
+            start = i + 1;
+        }
+    }
+
+    int ascent() const { return m_metrics.ascent(); }
+    int height() const { return m_metrics.ascent() + m_metrics.descent(); }
+
+private:
+    QFontMetrics m_metrics;
+    Tabs m_tabs;
+    int m_tabWidth;
+};
+
+// CR LF, a lone LF and a lone CR each end a paragraph. A break at the very end
+// of the text does not open another line.
+QStringList splitParagraphs(const QString& text)
+{
+    QStringList paragraphs;
+    QString current;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+                ++i;
+            paragraphs.push_back(current);
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    if (!current.isEmpty() || paragraphs.isEmpty())
+        paragraphs.push_back(current);
+    return paragraphs;
+}
+
+// Greedy word wrap as DrawText does it: words are added while the line fits
+// the box; the spaces where a line breaks are swallowed, and a word wider
+// than the box is never split but stands alone on its line.
+void wrapParagraph(const QString& para, int boxWidth, const TextMeasurer& measure, std::vector<TextLine>& out)
+{
+    QString line;
+    bool started = false;
+    qsizetype i = 0;
+    const qsizetype n = para.size();
+    do {
+        qsizetype j = i;
+        while (j < n && para[j] == QLatin1Char(' '))
+            ++j;
+        qsizetype k = j;
+        while (k < n && para[k] != QLatin1Char(' '))
+            ++k;
+        const QString spaces = para.mid(i, j - i);
+        const QString word = para.mid(j, k - j);
+        if (!started) {
+            line = spaces + word;
+            started = true;
+        } else {
+            const QString candidate = line + spaces + word;
+            if (word.isEmpty() || measure.width(candidate) <= boxWidth) {
+                line = candidate;
+            } else {
+                out.push_back({line, measure.width(line)});
+                line = word;
+            }
+        }
+        i = k;
+    } while (i < n);
+    out.push_back({line, measure.width(line)});
+}
+
+std::vector<TextLine> layoutLines(const QString& text, int boxWidth, LineBreaking breaking, const TextMeasurer& measure)
+{
+    std::vector<TextLine> lines;
+    if (breaking == LineBreaking::SingleLine) {
+        lines.push_back({text, measure.width(text)});
+        return lines;
+    }
+    for (const QString& para : splitParagraphs(text)) {
+        if (breaking == LineBreaking::WordBreak)
+            wrapParagraph(para, boxWidth, measure, lines);
+        else
+            lines.push_back({para, measure.width(para)});
+    }
+    return lines;
+}
+
+} // namespace
+
+void Canvas::textOut(QPoint p, const QString& text, TextAnchor anchor)
+{
+    if (text.isEmpty() || m_state.clip.isEmpty())
+        return;
+    const QPoint d = toDevice(p);
+    const TextMeasurer measure(m_state.font, Tabs::Literal);
+    const int top = anchor == TextAnchor::TopLeft ? d.y() : d.y() - measure.ascent();
+    QImage image = m_target.image();
+    QPainter painter(&image);
+    painter.setClipRegion(toQRegion(m_state.clip));
+    if (m_state.backgroundMode == BackgroundMode::Opaque) {
+        const QRect cell(d.x(), top, measure.width(text), measure.height());
+        painter.fillRect(cell, QColor::fromRgb(pixelFromColour(m_state.backgroundColour)));
+    }
+    painter.setFont(m_state.font.qfont());
+    painter.setPen(QColor::fromRgb(pixelFromColour(m_state.textColour)));
+    painter.drawText(QPoint(d.x(), top + measure.ascent()), text);
+}
+
+DrawTextResult Canvas::drawText(const Rect& box, const QString& text, const DrawTextOptions& options)
+{
+    const TextMeasurer measure(m_state.font, options.tabs);
+    const std::vector<TextLine> lines = layoutLines(text, box.width(), options.breaking, measure);
+    const int lineHeight = measure.height();
+    const int total = lineHeight * int(lines.size());
+
+    DrawTextResult result;
+    result.height = total;
+    int widest = 0;
+    for (const TextLine& line : lines)
+        widest = std::max(widest, line.width);
+    result.bounds = {box.left, box.top, box.left + widest, box.top + total};
+    if (options.measure == TextMeasure::CalcRect)
+        return result;
+    result.bounds = box;
+
+    const Rect d = toDevice(box);
+    Region clip = m_state.clip;
+    if (options.clipping == BoxClipping::Clip)
+        clip = clip.intersected(d);
+    if (clip.isEmpty() || text.isEmpty())
+        return result;
+
+    int y = d.top;
+    if (options.breaking == LineBreaking::SingleLine) {
+        if (options.verticalAlign == VerticalAlign::Centre)
+            y = halfDown(d.top + d.bottom - lineHeight);
+        else if (options.verticalAlign == VerticalAlign::Bottom)
+            y = d.bottom - lineHeight;
+    }
+
+    QImage image = m_target.image();
+    QPainter painter(&image);
+    painter.setClipRegion(toQRegion(clip));
+    painter.setFont(m_state.font.qfont());
+    const QColor background = QColor::fromRgb(pixelFromColour(m_state.backgroundColour));
+    painter.setPen(QColor::fromRgb(pixelFromColour(m_state.textColour)));
+    for (const TextLine& line : lines) {
+        int x = d.left;
+        if (options.align == HorizontalAlign::Centre)
+            x = halfDown(d.left + d.right - line.width);
+        else if (options.align == HorizontalAlign::Right)
+            x = d.right - line.width;
+        if (m_state.backgroundMode == BackgroundMode::Opaque && line.width > 0)
+            painter.fillRect(QRect(x, y, line.width, lineHeight), background);
+        measure.forEachRun(line.text, [&](int runX, const QString& run) {
+            if (!run.isEmpty())
+                painter.drawText(QPoint(x + runX, y + measure.ascent()), run);
+        });
+        y += lineHeight;
+    }
+    return result;
+}
+
+} // namespace lumeria::gdi

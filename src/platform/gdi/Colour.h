@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+
+namespace lumeria::gdi {
+
+// A Windows colour value: 0x00BBGGRR, red in the low byte. With the top bit set
+// the low bits name a system colour instead.
+using ColorRef = uint32_t;
+
+inline constexpr ColorRef kSystemColourFlag = 0x80000000u;
+
+// The Windows system colour indices the player can be asked for.
+enum class SystemColour : uint32_t {
+    ScrollBar = 0,
+    Desktop = 1,
+    ActiveCaption = 2,
+    InactiveCaption = 3,
+    Menu = 4,
+    Window = 5,
+    WindowFrame = 6,
+    MenuText = 7,
+    WindowText = 8,
+    CaptionText = 9,
+    ActiveBorder = 10,
+    InactiveBorder = 11,
+    AppWorkspace = 12,
+    Highlight = 13,
+    HighlightText = 14,
+    ButtonFace = 15,
+    ButtonShadow = 16,
+    GrayText = 17,
+    ButtonText = 18,
+    InactiveCaptionText = 19,
+    ButtonHighlight = 20,
+    DarkShadow3D = 21,
+    Light3D = 22,
+    InfoText = 23,
+    InfoBackground = 24,
+};
+
+constexpr ColorRef systemColour(SystemColour c)
+{
+    return kSystemColourFlag | static_cast<uint32_t>(c);
+}
+
+constexpr ColorRef rgb(int red, int green, int blue)
+{
+    return uint32_t(red & 0xFF) | (uint32_t(green & 0xFF) << 8) | (uint32_t(blue & 0xFF) << 16);
+}
+
+// The only conversions between Windows colour values and surface pixels
+// (0xFFRRGGBB as QImage::Format_RGB32 holds them). System colours come from
+// the classic Windows 95 scheme, never from the desktop theme.
+uint32_t pixelFromColour(ColorRef colour);
+ColorRef colourFromPixel(uint32_t pixel);
+
+} // namespace lumeria::gdi

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/gdi/Brush.h"
+#include "platform/gdi/Colour.h"
+#include "platform/gdi/Font.h"
+#include "platform/gdi/Pen.h"
+#include "platform/gdi/Region.h"
+#include "platform/gdi/Rop.h"
+
+#include <QPoint>
+
+namespace lumeria::gdi {
+
+enum class BackgroundMode { Transparent, Opaque };
+
+// Everything a Windows device context carries that changes how drawing looks.
+// A plain value: Canvas keeps a stack of them.
+struct DcState {
+    Pen pen;
+    Brush brush;
+    Rop2 rop2 = Rop2::CopyPen;
+    ColorRef textColour = rgb(0, 0, 0);
+    BackgroundMode backgroundMode = BackgroundMode::Opaque;
+    ColorRef backgroundColour = rgb(255, 255, 255);
+    Region clip; // device coordinates; only ever narrows
+    Font font;
+    QPoint origin; // added to every logical coordinate
+};
+
+} // namespace lumeria::gdi

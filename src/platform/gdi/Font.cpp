@@ -1,0 +1,155 @@
+#include "platform/gdi/Font.h"
+
+#include <QFontMetrics>
+#include <QSet>
+#include <array>
+#include <atomic>
+
+namespace lumeria::gdi {
+
+namespace {
+
+std::atomic<TextRendering> g_rendering{TextRendering::Crisp};
+
+QSet<QString>& embeddedFamilies()
+{
+    static QSet<QString> families;
+    return families;
+}
+
+struct Substitute {
+    const char* windowsFace;
+    const char* family;
+};
+
+// Windows core fonts and the metric-compatible families installed with the
+// player. Faces are compared case-insensitively.
+constexpr std::array<Substitute, 14> kSubstitutes = {{
+    {"arial", "Liberation Sans"},
+    {"ms sans serif", "Liberation Sans"},
+    {"helvetica", "Liberation Sans"},
+    {"", "Liberation Sans"},
+    {"arial narrow", "Liberation Sans Narrow"},
+    {"times new roman", "Liberation Serif"},
+    {"ms serif", "Liberation Serif"},
+    {"times", "Liberation Serif"},
+    {"courier new", "Liberation Mono"},
+    {"courier", "Liberation Mono"},
+    {"fixedsys", "Liberation Mono"},
+    {"terminal", "Liberation Mono"},
+    {"lucida console", "Liberation Mono"},
+    {"system", "Liberation Sans"},
+}};
+
+constexpr int kSystemFontPixels = 13;
+
+QString substituteFor(const QString& face)
+{
+    const QString key = face.trimmed().toLower();
+    for (const Substitute& s : kSubstitutes) {
+        if (key == QLatin1String(s.windowsFace))
+            return QString::fromLatin1(s.family);
+    }
+    return {};
+}
+
+} // namespace
+
+Font::Font() : Font(QStringLiteral("System"), kSystemFontPixels, uint8_t(FontStyle::Bold)) {}
+
+Font::Font(const QString& face, int emPixels, FontStyles styles) : m_face(face), m_styles(styles)
+{
+    const bool isSystem = face.trimmed().compare(QLatin1String("System"), Qt::CaseInsensitive) == 0;
+    const QString trimmed = face.trimmed();
+    if (!trimmed.isEmpty() && embeddedFamilies().contains(trimmed)) {
+        m_base.setFamily(trimmed);
+    } else if (const QString substitute = substituteFor(face); !substitute.isEmpty()) {
+        m_base.setFamily(substitute);
+    } else {
+        // Unknown faces go to fontconfig as named, with a sans fallback.
+        m_base.setFamilies({trimmed, QStringLiteral("Liberation Sans")});
+    }
+    if (isSystem) {
+        emPixels = kSystemFontPixels;
+        styles |= uint8_t(FontStyle::Bold);
+        m_styles = styles;
+    }
+    m_base.setPixelSize(std::max(emPixels, 1));
+    m_base.setBold(styles & uint8_t(FontStyle::Bold));
+    m_base.setItalic(styles & uint8_t(FontStyle::Italic));
+    m_base.setUnderline(styles & uint8_t(FontStyle::Underline));
+    m_base.setStrikeOut(styles & uint8_t(FontStyle::StrikeOut));
+    m_base.setKerning(false);
+    m_base.setHintingPreference(QFont::PreferFullHinting);
+}
+
+Font Font::fromPoints(const QString& face, int points, FontStyles styles)
+{
+    return Font(face, pointsToPixels(points), styles);
+}
+
+Font Font::fromPixels(const QString& face, int emPixels, FontStyles styles)
+{
+    return Font(face, emPixels, styles);
+}
+
+int Font::pointsToPixels(int points)
+{
+    // MulDiv rounds the exact quotient half away from zero.
+    const long long n = static_cast<long long>(points) * 96;
+    return int(n >= 0 ? (n + 36) / 72 : (n - 36) / 72);
+}
+
+void Font::setTextRendering(TextRendering rendering)
+{
+    g_rendering = rendering;
+}
+
+TextRendering Font::textRendering()
+{
+    return g_rendering;
+}
+
+void Font::addEmbeddedFamily(const QString& family)
+{
+    embeddedFamilies().insert(family);
+}
+
+void Font::clearEmbeddedFamilies()
+{
+    embeddedFamilies().clear();
+}
+
+QFont Font::qfont() const
+{
+    QFont f = m_base;
+    f.setStyleStrategy(textRendering() == TextRendering::Smooth ? QFont::PreferAntialias : QFont::NoAntialias);
+    return f;
+}
+
+int Font::ascent() const
+{
+    return QFontMetrics(qfont()).ascent();
+}
+
+int Font::descent() const
+{
+    return QFontMetrics(qfont()).descent();
+}
+
+int Font::averageCharWidth() const
+{
+    return QFontMetrics(qfont()).averageCharWidth();
+}
+
+int Font::widthOfM() const
+{
+    return QFontMetrics(qfont()).horizontalAdvance(QLatin1Char('M'));
+}
+
+int Font::advance(const QString& text) const
+{
+    return QFontMetrics(qfont()).horizontalAdvance(text);
+}
+
+} // namespace lumeria::gdi

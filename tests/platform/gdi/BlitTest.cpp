@@ -1,0 +1,152 @@
+#include "GdiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace lumeria::gdi {
+namespace {
+
+using namespace test;
+
+// A source whose every pixel is distinct: red = x, green = y.
+Surface gradient(int w, int h)
+{
+    Surface s(w, h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x)
+            s.setPixel(x, y, pixelFromColour(rgb(x, y, 200)));
+    }
+    return s;
+}
+
+TEST(BlitCopy, BitBltCopiesTheSourceRectToTheDestination)
+{
+    const Surface source = gradient(8, 8);
+    Surface s(8, 8);
+    Canvas c(s);
+    c.bitBlt(Rect::fromSize(1, 2, 3, 2), source.view(), {4, 5});
+    EXPECT_EQ(s.colourAt(1, 2), rgb(4, 5, 200));
+    EXPECT_EQ(s.colourAt(3, 3), rgb(6, 6, 200));
+    EXPECT_EQ(inkBounds(s), Rect({1, 2, 4, 4}));
+}
+
+TEST(BlitCopy, SourceRectPartlyOutsideTheSourceCopiesOnlyWhatExists)
+{
+    const Surface source = gradient(4, 4);
+    Surface s(8, 8);
+    Canvas c(s);
+    c.bitBlt(Rect::fromSize(0, 0, 6, 6), source.view(), {2, -1});
+    EXPECT_EQ(inkBounds(s), Rect({0, 1, 2, 5}));
+    EXPECT_EQ(s.colourAt(0, 1), rgb(2, 0, 200));
+}
+
+TEST(BlitCopy, OverlappingBlitOnOneSurfaceReadsTheOriginalPixels)
+{
+    Surface s = gradient(8, 8);
+    const Surface before = s;
+    Canvas c(s);
+    c.bitBlt(Rect::fromSize(1, 1, 6, 6), s.view(), {0, 0});
+    for (int y = 1; y < 7; ++y) {
+        for (int x = 1; x < 7; ++x)
+            ASSERT_EQ(s.pixel(x, y), before.pixel(x - 1, y - 1)) << x << "," << y;
+    }
+}
+
+TEST(BlitStretch, DoublingRepeatsEachPixelAndNegativeWidthMirrors)
+{
+    const Surface source = gradient(3, 2);
+    Surface s(6, 4);
+    Canvas c(s);
+    c.stretchBlt({0, 0, 6, 4}, source.view(), {0, 0, 3, 2});
+    EXPECT_EQ(s.colourAt(0, 0), rgb(0, 0, 200));
+    EXPECT_EQ(s.colourAt(1, 1), rgb(0, 0, 200));
+    EXPECT_EQ(s.colourAt(2, 0), rgb(1, 0, 200));
+    EXPECT_EQ(s.colourAt(5, 3), rgb(2, 1, 200));
+
+    Surface m(3, 2);
+    Canvas(m).stretchBlt({0, 0, 3, 2}, source.view(), {3, 0, -3, 2});
+    EXPECT_EQ(m.colourAt(0, 0), rgb(2, 0, 200));
+    EXPECT_EQ(m.colourAt(2, 1), rgb(0, 1, 200));
+}
+
+TEST(BlitStretch, HalvingSamplesPixelCentres)
+{
+    const Surface source = gradient(8, 1);
+    Surface s(4, 1);
+    Canvas(s).stretchBlt({0, 0, 4, 1}, source.view(), {0, 0, 8, 1});
+    EXPECT_EQ(s.colourAt(0, 0), rgb(1, 0, 200));
+    EXPECT_EQ(s.colourAt(3, 0), rgb(7, 0, 200));
+}
+
+TEST(BlitTransparent, KeyColourAndMaskLeaveTheDestinationShowing)
+{
+    Surface source(4, 1, kRed);
+    source.setPixel(1, 0, pixelFromColour(kWhite));
+    source.setPixel(3, 0, pixelFromColour(kWhite));
+    Surface s(4, 2, kBlue);
+    Canvas c(s);
+    c.transparentBlt({0, 0, 4, 1}, source.view(), {0, 0}, kWhite);
+    EXPECT_EQ(rowOf(s, 0, kRed), "#.#.");
+    EXPECT_EQ(rowOf(s, 0, kBlue), ".#.#");
+
+    BitMask mask(4, 1);
+    mask.set(3, 0, true);
+    c.transparentBlt({0, 1, 4, 2}, source.view(), {0, 0}, mask);
+    EXPECT_EQ(rowOf(s, 1, kWhite), "...#");
+    EXPECT_EQ(rowOf(s, 1, kBlue), "###.");
+}
+
+TEST(BlitScroll, ScrollMovesPixelsInsideTheAreaAndReportsTheUncoveredStrip)
+{
+    Surface s = gradient(10, 10);
+    const Surface before = s;
+    Canvas c(s);
+    const Region uncovered = c.scroll({2, 2, 8, 8}, 0, -2);
+    EXPECT_EQ(uncovered.boundingRect(), Rect({2, 6, 8, 8}));
+    EXPECT_EQ(uncovered.area(), 12);
+    EXPECT_EQ(s.pixel(3, 2), before.pixel(3, 4));
+    EXPECT_EQ(s.pixel(7, 5), before.pixel(7, 7));
+    // Outside the area nothing moves.
+    EXPECT_EQ(s.pixel(3, 1), before.pixel(3, 1));
+    EXPECT_EQ(s.pixel(1, 4), before.pixel(1, 4));
+    EXPECT_EQ(s.pixel(8, 4), before.pixel(8, 4));
+}
+
+TEST(BlitScroll, ScrollRespectsTheClipAndTheOrigin)
+{
+    Surface s = gradient(10, 10);
+    const Surface before = s;
+    Canvas c(s);
+    c.setOrigin({1, 0});
+    c.clipTo(Rect{0, 0, 4, 10}); // device x 1..4
+    const Region uncovered = c.scroll({0, 0, 8, 10}, 3, 0);
+    EXPECT_EQ(uncovered.boundingRect(), Rect({0, 0, 3, 10}));
+    EXPECT_EQ(s.pixel(4, 5), before.pixel(1, 5));
+    EXPECT_EQ(s.pixel(5, 5), before.pixel(5, 5));
+}
+
+TEST(SurfaceSharing, QImageWrapsThePixelsWithoutCopying)
+{
+    Surface s(4, 3, kBlue);
+    QImage image = s.image();
+    EXPECT_EQ(image.format(), QImage::Format_RGB32);
+    EXPECT_EQ(image.constBits(), reinterpret_cast<const uchar*>(s.view().bits()));
+    image.setPixel(1, 1, qRgb(255, 0, 0));
+    EXPECT_EQ(s.colourAt(1, 1), kRed);
+    Canvas(s).setPixel({2, 2}, rgb(0, 255, 0));
+    EXPECT_EQ(image.pixel(2, 2), qRgb(0, 255, 0));
+}
+
+TEST(SurfaceColours, WindowsColourValuesAndClassicSystemColours)
+{
+    EXPECT_EQ(pixelFromColour(rgb(0x12, 0x34, 0x56)), 0xFF123456u);
+    EXPECT_EQ(colourFromPixel(0xFF123456u), 0x00563412u);
+    EXPECT_EQ(pixelFromColour(systemColour(SystemColour::ButtonFace)), 0xFFC0C0C0u);
+    EXPECT_EQ(pixelFromColour(systemColour(SystemColour::ButtonShadow)), 0xFF808080u);
+    EXPECT_EQ(pixelFromColour(systemColour(SystemColour::Highlight)), 0xFF000080u);
+    EXPECT_EQ(pixelFromColour(systemColour(SystemColour::InfoBackground)), 0xFFFFFFE1u);
+    EXPECT_EQ(pixelFromColour(systemColour(SystemColour::Desktop)), 0xFF008080u);
+    EXPECT_EQ(pixelFromColour(kSystemColourFlag | 200), 0xFF000000u);
+}
+
+} // namespace
+} // namespace lumeria::gdi

@@ -1,0 +1,81 @@
+#include "GdiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace lumeria::gdi {
+namespace {
+
+using namespace test;
+
+TEST(BrushFill, SolidFillRectCoversExactlyTheRectWhateverTheRop2)
+{
+    Surface s(6, 5);
+    Canvas c(s);
+    c.setRop2(Rop2::Nop);
+    c.fillRect({1, 1, 4, 3}, Brush::solid(kBlack));
+    c.fillRect({5, 4, 5, 9}, Brush::solid(kBlack)); // empty
+    EXPECT_EQ(picture(s), "......\n"
+                          ".###..\n"
+                          ".###..\n"
+                          "......\n"
+                          "......\n");
+}
+
+TEST(BrushFill, PatternZeroBitsTakeTheTextColourAndOneBitsTheBackground)
+{
+    Surface s(8, 2);
+    Canvas c(s);
+    c.setTextColour(kRed);
+    c.setBackgroundColour(kBlue);
+    c.fillRect({0, 0, 8, 2}, Brush::pattern({0xF0, 0x81, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(rowOf(s, 0, kBlue), "####....");
+    EXPECT_EQ(rowOf(s, 0, kRed), "....####");
+    EXPECT_EQ(rowOf(s, 1, kBlue), "#......#");
+}
+
+TEST(BrushFill, PatternIsAlignedToTheSurfaceOriginNotTheShape)
+{
+    // A diagonal pattern filled in two overlapping shapes at different
+    // offsets (and through a canvas origin) must line up pixel for pixel.
+    const std::array<uint8_t, 8> diagonal = {0x7F, 0xBF, 0xDF, 0xEF, 0xF7, 0xFB, 0xFD, 0xFE};
+    Surface whole(16, 16);
+    Canvas a(whole);
+    a.setTextColour(kBlack);
+    a.fillRect({0, 0, 16, 16}, Brush::pattern(diagonal));
+
+    Surface pieces(16, 16);
+    Canvas b(pieces);
+    b.setTextColour(kBlack);
+    b.fillRect({0, 0, 5, 16}, Brush::pattern(diagonal));
+    b.setOrigin({3, 7});
+    b.fillRect({2, -7, 13, 9}, Brush::pattern(diagonal));
+    EXPECT_EQ(picture(pieces), picture(whole));
+    EXPECT_EQ(whole.colourAt(0, 0), kBlack);
+    EXPECT_EQ(whole.colourAt(9, 9), kBlack);
+    EXPECT_EQ(whole.colourAt(1, 0), kWhite);
+}
+
+TEST(BrushFill, TransparentModeLeavesThePatternBackground)
+{
+    Surface s(8, 1, kBlue);
+    Canvas c(s);
+    c.setBackgroundMode(BackgroundMode::Transparent);
+    c.setBrush(Brush::pattern({0x55, 0, 0, 0, 0, 0, 0, 0}));
+    c.setPen(Pen::none());
+    c.drawRectangle({0, 0, 9, 2});
+    EXPECT_EQ(rowOf(s, 0, kBlack), "#.#.#.#.");
+    EXPECT_EQ(rowOf(s, 0, kBlue), ".#.#.#.#");
+}
+
+TEST(BrushFill, HollowBrushLeavesTheInteriorAlone)
+{
+    Surface s(5, 5, kBlue);
+    Canvas c(s);
+    c.setBrush(Brush::none());
+    c.drawRectangle({0, 0, 5, 5});
+    c.drawEllipse({0, 0, 5, 5});
+    EXPECT_EQ(s.colourAt(2, 2), kBlue);
+}
+
+} // namespace
+} // namespace lumeria::gdi

@@ -1,0 +1,210 @@
+#include "GdiTestSupport.h"
+
+#include <QFontInfo>
+#include <gtest/gtest.h>
+
+namespace lumeria::gdi {
+namespace {
+
+using namespace test;
+
+class TextTest : public ::testing::Test {
+protected:
+    void SetUp() override { ensureGuiApplication(); }
+
+    Font arial12 = Font::fromPoints(QStringLiteral("Arial"), 12);
+};
+
+TEST(TextFontSize, PointsBecomePixelsAt96DpiRoundedLikeMulDiv)
+{
+    EXPECT_EQ(Font::pointsToPixels(12), 16);
+    EXPECT_EQ(Font::pointsToPixels(8), 11);  // 10.67
+    EXPECT_EQ(Font::pointsToPixels(10), 13); // 13.33
+    EXPECT_EQ(Font::pointsToPixels(9), 12);
+    EXPECT_EQ(Font::pointsToPixels(-9), -12);
+    EXPECT_EQ(Font::pointsToPixels(0), 0);
+}
+
+TEST_F(TextTest, WindowsFacesResolveToTheirSubstitutes)
+{
+    EXPECT_EQ(QFontInfo(Font::fromPoints("Arial", 10).qfont()).family(), "Liberation Sans");
+    EXPECT_EQ(QFontInfo(Font::fromPoints("ms sans serif", 10).qfont()).family(), "Liberation Sans");
+    EXPECT_EQ(QFontInfo(Font::fromPoints("Times New Roman", 10).qfont()).family(), "Liberation Serif");
+    EXPECT_EQ(QFontInfo(Font::fromPoints("Courier New", 10).qfont()).family(), "Liberation Mono");
+    EXPECT_EQ(QFontInfo(Font::fromPoints("Arial Narrow", 10).qfont()).family(), "Liberation Sans Narrow");
+    const Font system = Font::fromPoints("System", 30);
+    EXPECT_EQ(system.emPixels(), 13);
+    EXPECT_TRUE(system.qfont().bold());
+    EXPECT_EQ(Font().family(), "Liberation Sans");
+}
+
+TEST_F(TextTest, StyleBitsAndCrispRenderingReachTheQFont)
+{
+    const Font f = Font::fromPoints("Arial", 10, FontStyle::Italic | FontStyle::StrikeOut);
+    const QFont q = f.qfont();
+    EXPECT_FALSE(q.bold());
+    EXPECT_TRUE(q.italic());
+    EXPECT_FALSE(q.underline());
+    EXPECT_TRUE(q.strikeOut());
+    EXPECT_FALSE(q.kerning());
+    EXPECT_EQ(q.hintingPreference(), QFont::PreferFullHinting);
+    EXPECT_TRUE(q.styleStrategy() & QFont::NoAntialias);
+    Font::setTextRendering(TextRendering::Smooth);
+    EXPECT_FALSE(f.qfont().styleStrategy() & QFont::NoAntialias);
+    Font::setTextRendering(TextRendering::Crisp);
+}
+
+TEST_F(TextTest, MetricsAreConsistent)
+{
+    EXPECT_EQ(arial12.emPixels(), 16);
+    EXPECT_EQ(arial12.height(), arial12.ascent() + arial12.descent());
+    EXPECT_GE(arial12.height(), 16);
+    EXPECT_GT(arial12.averageCharWidth(), 0);
+    EXPECT_GT(arial12.widthOfM(), arial12.averageCharWidth());
+    EXPECT_EQ(arial12.textExtent("MM").width(), 2 * arial12.widthOfM());
+    EXPECT_EQ(arial12.textExtent("MM").height(), arial12.height());
+}
+
+TEST_F(TextTest, TextOutTopLeftAndBaselineAnchorsAndOpaqueBackground)
+{
+    Surface s(80, 40);
+    Canvas c(s);
+    c.setFont(arial12);
+    c.setBackgroundMode(BackgroundMode::Transparent);
+    c.textOut({5, 4}, "Hxg");
+    const Rect ink = inkBounds(s);
+    EXPECT_GE(ink.left, 5);
+    EXPECT_GE(ink.top, 4);
+    EXPECT_LE(ink.bottom, 4 + arial12.height());
+    // The H sits on the baseline; its top is near the ascent.
+    EXPECT_GT(ink.bottom, 4 + arial12.ascent());
+
+    Surface b(80, 40);
+    Canvas cb(b);
+    cb.setFont(arial12);
+    cb.setBackgroundMode(BackgroundMode::Transparent);
+    cb.textOut({5, 4 + arial12.ascent()}, "Hxg", TextAnchor::Baseline);
+    EXPECT_EQ(picture(b), picture(s));
+
+    Surface o(80, 40, kBlue);
+    Canvas co(o);
+    co.setFont(arial12);
+    co.setBackgroundColour(kRed);
+    co.setTextColour(kWhite);
+    co.textOut({5, 4}, "Hxg");
+    EXPECT_EQ(inkBounds(o, kBlue), Rect::fromSize(5, 4, arial12.advance("Hxg"), arial12.height()));
+    EXPECT_GT(countOf(o, kWhite), 0);
+}
+
+TEST_F(TextTest, WordWiderThanBoxStandsAloneAndBreakSpacesAreSwallowed)
+{
+    Surface s(200, 200);
+    Canvas c(s);
+    c.setFont(arial12);
+    const int box = arial12.advance("aa bb") + 1;
+    DrawTextOptions calc;
+    calc.measure = TextMeasure::CalcRect;
+    // "aa bb" fits, "Wwwwwwwwwwwww" does not fit and takes a line of its own.
+    const DrawTextResult r = c.drawText({0, 0, box, 200}, "aa bb Wwwwwwwwwwwww cc", calc);
+    EXPECT_EQ(r.height, 3 * arial12.height());
+    EXPECT_EQ(r.bounds.width(), arial12.advance("Wwwwwwwwwwwww"));
+    // Text drawn: the long word's ink spills past the box only when not clipped.
+    DrawTextOptions draw;
+    draw.clipping = BoxClipping::NoClip;
+    c.setBackgroundMode(BackgroundMode::Transparent);
+    c.drawText({0, 0, box, 200}, "aa bb Wwwwwwwwwwwww cc", draw);
+    EXPECT_GT(inkBounds(s).right, box);
+    const int lh = arial12.height();
+    // Third line starts at the left edge: the space before "cc" was swallowed.
+    Surface line3(200, 200);
+    Canvas c3(line3);
+    c3.setFont(arial12);
+    c3.drawText({0, 0, box, 200}, "aa bb Wwwwwwwwwwwww cc", {});
+    Surface alone(200, 200);
+    Canvas ca(alone);
+    ca.setFont(arial12);
+    ca.textOut({0, 2 * lh}, "cc");
+    const Rect third = [&] {
+        Surface crop(200, lh);
+        Canvas(crop).bitBlt({0, 0, 200, lh}, line3.view(), {0, 2 * lh});
+        return inkBounds(crop);
+    }();
+    EXPECT_EQ(third.left, inkBounds(alone).left);
+}
+
+TEST_F(TextTest, ClippingKeepsInkInsideTheBox)
+{
+    Surface s(200, 60);
+    Canvas c(s);
+    c.setFont(arial12);
+    c.drawText({10, 10, 40, 30}, "Wwwwwwwwwwwww", {});
+    const Rect ink = inkBounds(s);
+    EXPECT_FALSE(ink.isEmpty());
+    EXPECT_TRUE(Rect({10, 10, 40, 30}).contains(ink));
+}
+
+TEST_F(TextTest, CentreAndRightAlignmentPlaceTheInk)
+{
+    const Rect box{0, 0, 200, 30};
+    DrawTextOptions left;
+    DrawTextOptions centre;
+    centre.align = HorizontalAlign::Centre;
+    DrawTextOptions right;
+    right.align = HorizontalAlign::Right;
+
+    auto inkOf = [&](const DrawTextOptions& o) {
+        Surface s(200, 30);
+        Canvas c(s);
+        c.setFont(arial12);
+        c.drawText(box, "HHHH", o);
+        return inkBounds(s);
+    };
+    const Rect l = inkOf(left);
+    const Rect m = inkOf(centre);
+    const Rect r = inkOf(right);
+    EXPECT_EQ(m.width(), l.width());
+    EXPECT_NEAR(m.left + m.right, 200, 3);
+    EXPECT_LE(r.right, 200);
+    EXPECT_GE(r.right, 196);
+    EXPECT_EQ(m.left - l.left, (200 - arial12.advance("HHHH")) / 2);
+}
+
+TEST_F(TextTest, LineBreaksAndVerticalCentreOfASingleLine)
+{
+    Surface s(100, 100);
+    Canvas c(s);
+    c.setFont(arial12);
+    DrawTextOptions calc;
+    calc.measure = TextMeasure::CalcRect;
+    const int lh = arial12.height();
+    EXPECT_EQ(c.drawText({0, 0, 100, 100}, "a\r\nb\nc\rd", calc).height, 4 * lh);
+    EXPECT_EQ(c.drawText({0, 0, 100, 100}, "a\r\n\r\nb", calc).height, 3 * lh);
+    calc.breaking = LineBreaking::SingleLine;
+    EXPECT_EQ(c.drawText({0, 0, 100, 100}, "a b c d e f g h i j k l m n o p", calc).height, lh);
+
+    DrawTextOptions middle;
+    middle.breaking = LineBreaking::SingleLine;
+    middle.verticalAlign = VerticalAlign::Centre;
+    c.drawText({0, 0, 100, 100}, "H", middle);
+    const Rect ink = inkBounds(s);
+    const int cellTop = (100 - lh) / 2;
+    EXPECT_GE(ink.top, cellTop);
+    EXPECT_LE(ink.bottom, cellTop + lh);
+}
+
+TEST_F(TextTest, TabsExpandToEightAverageCharacters)
+{
+    Surface s(300, 30);
+    Canvas c(s);
+    c.setFont(arial12);
+    DrawTextOptions calc;
+    calc.measure = TextMeasure::CalcRect;
+    const int stop = 8 * arial12.averageCharWidth();
+    EXPECT_EQ(c.drawText({0, 0, 300, 30}, "a\tb", calc).bounds.width(), stop + arial12.advance("b"));
+    EXPECT_EQ(c.drawText({0, 0, 300, 30}, "\t\tb", calc).bounds.width(), 2 * stop + arial12.advance("b"));
+    // '&' is literal text, not a mnemonic prefix.
+    EXPECT_EQ(c.drawText({0, 0, 300, 30}, "A&B", calc).bounds.width(), arial12.advance("A&B"));
+}
+
+} // namespace
+} // namespace lumeria::gdi
