@@ -80,10 +80,10 @@ Canvas::BrushPlan Canvas::planBrush(const Brush& brush, Rop2 rop) const
     plan.brush = brush;
     if (brush.style == BrushStyle::Pattern) {
         plan.fore = rop2Masks(rop, pixelFromColour(m_state.textColour));
+        // Monochrome pattern brushes paint both colours whatever the
+        // background mode (only hatch brushes honour it in GDI); see-through
+        // hatches are drawn in two passes, AND then XOR.
         plan.back = rop2Masks(rop, pixelFromColour(m_state.backgroundColour));
-        // The player's hatch fills leave the pattern's background showing
-        // through in transparent mode.
-        plan.paintBack = m_state.backgroundMode == BackgroundMode::Opaque;
     } else {
         plan.fore = rop2Masks(rop, pixelFromColour(brush.colour));
     }
@@ -124,7 +124,6 @@ void Canvas::setBackgroundMode(BackgroundMode mode)
 {
     m_state.backgroundMode = mode;
     selectPen();
-    selectBrush();
 }
 
 void Canvas::setBackgroundColour(ColorRef colour)
@@ -180,8 +179,8 @@ void Canvas::setPixel(QPoint p, ColorRef colour)
 ColorRef Canvas::pixel(QPoint p) const
 {
     const QPoint d = toDevice(p);
-    if (!m_target.rect().contains(d.x(), d.y()))
-        return kSystemColourFlag; // GDI's CLR_INVALID is 0xFFFFFFFF; any flagged value is "none"
+    if (!m_state.clip.contains(d.x(), d.y()))
+        return kInvalidColour;
     return colourFromPixel(m_target.pixel(d.x(), d.y()));
 }
 
@@ -208,10 +207,7 @@ void Canvas::fillSpan(int y, int x0, int x1, const BrushPlan& brush)
         return;
     }
     for (int x = x0; x < x1; ++x) {
-        if (!brush.brush.patternBit(x, y))
-            writePixel(line[x], brush.fore);
-        else if (brush.paintBack)
-            writePixel(line[x], brush.back);
+        writePixel(line[x], brush.brush.patternBit(x, y) ? brush.back : brush.fore);
     }
 }
 

@@ -102,7 +102,6 @@ private:
         BrushStyle style = BrushStyle::Solid;
         PixelMasks fore; // solid colour, or the pattern's 0 bits
         PixelMasks back; // the pattern's 1 bits
-        bool paintBack = true;
         Brush brush;
     };
 

@@ -9,6 +9,8 @@ namespace lumeria::gdi {
 using ColorRef = uint32_t;
 
 inline constexpr ColorRef kSystemColourFlag = 0x80000000u;
+// What GetPixel answers outside the clip (CLR_INVALID).
+inline constexpr ColorRef kInvalidColour = 0xFFFFFFFFu;
 
 // The Windows system colour indices the player can be asked for.
 enum class SystemColour : uint32_t {

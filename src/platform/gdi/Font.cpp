@@ -1,7 +1,7 @@
 #include "platform/gdi/Font.h"
 
 #include <QFontMetrics>
-#include <QSet>
+#include <QHash>
 #include <array>
 #include <atomic>
 
@@ -11,9 +11,10 @@ namespace {
 
 std::atomic<TextRendering> g_rendering{TextRendering::Crisp};
 
-QSet<QString>& embeddedFamilies()
+// Lower-cased face -> family as registered.
+QHash<QString, QString>& embeddedFamilies()
 {
-    static QSet<QString> families;
+    static QHash<QString, QString> families;
     return families;
 }
 
@@ -61,8 +62,8 @@ Font::Font(const QString& face, int emPixels, FontStyles styles) : m_face(face),
 {
     const bool isSystem = face.trimmed().compare(QLatin1String("System"), Qt::CaseInsensitive) == 0;
     const QString trimmed = face.trimmed();
-    if (!trimmed.isEmpty() && embeddedFamilies().contains(trimmed)) {
-        m_base.setFamily(trimmed);
+    if (const auto embedded = embeddedFamilies().constFind(trimmed.toLower()); embedded != embeddedFamilies().cend()) {
+        m_base.setFamily(embedded.value());
     } else if (const QString substitute = substituteFor(face); !substitute.isEmpty()) {
         m_base.setFamily(substitute);
     } else {
@@ -112,7 +113,7 @@ TextRendering Font::textRendering()
 
 void Font::addEmbeddedFamily(const QString& family)
 {
-    embeddedFamilies().insert(family);
+    embeddedFamilies().insert(family.trimmed().toLower(), family);
 }
 
 void Font::clearEmbeddedFamilies()

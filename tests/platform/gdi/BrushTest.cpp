@@ -1,5 +1,7 @@
 #include "GdiTestSupport.h"
 
+#include "platform/gdi/HatchPatterns.h"
+
 #include <gtest/gtest.h>
 
 namespace lumeria::gdi {
@@ -55,16 +57,43 @@ TEST(BrushFill, PatternIsAlignedToTheSurfaceOriginNotTheShape)
     EXPECT_EQ(whole.colourAt(1, 0), kWhite);
 }
 
-TEST(BrushFill, TransparentModeLeavesThePatternBackground)
+TEST(BrushFill, PatternPaintsBothColoursEvenInTransparentMode)
 {
     Surface s(8, 1, kBlue);
     Canvas c(s);
     c.setBackgroundMode(BackgroundMode::Transparent);
+    c.setBackgroundColour(kRed);
     c.setBrush(Brush::pattern({0x55, 0, 0, 0, 0, 0, 0, 0}));
     c.setPen(Pen::none());
     c.drawRectangle({0, 0, 9, 2});
     EXPECT_EQ(rowOf(s, 0, kBlack), "#.#.#.#.");
-    EXPECT_EQ(rowOf(s, 0, kBlue), ".#.#.#.#");
+    EXPECT_EQ(rowOf(s, 0, kRed), ".#.#.#.#");
+}
+
+TEST(BrushFill, SeeThroughHatchIsAnAndPassThenAnXorPass)
+{
+    // How a transparent hatch is laid over a picture: the raw pattern ANDed
+    // (ink black, background white) and then the coloured pattern XORed (ink
+    // in the fill colour, background black).
+    const auto hatch = hatchPattern(3);
+    ASSERT_TRUE(hatch.has_value());
+    EXPECT_FALSE(hatchPattern(1).has_value());
+    EXPECT_FALSE(hatchPattern(49).has_value());
+    Surface s(8, 2, kBlue);
+    Canvas c(s);
+    c.setPen(Pen::none());
+    c.setBrush(Brush::pattern(*hatch));
+    c.setTextColour(kBlack);
+    c.setBackgroundColour(kWhite);
+    c.setRop2(Rop2::MaskPen);
+    c.drawRectangle({0, 0, 9, 3});
+    c.setTextColour(kRed);
+    c.setBackgroundColour(kBlack);
+    c.setRop2(Rop2::XorPen);
+    c.drawRectangle({0, 0, 9, 3});
+    EXPECT_EQ(rowOf(s, 0, kRed), ".#.#.#.#");
+    EXPECT_EQ(rowOf(s, 0, kBlue), "#.#.#.#.");
+    EXPECT_EQ(rowOf(s, 1, kRed), "#.#.#.#.");
 }
 
 TEST(BrushFill, HollowBrushLeavesTheInteriorAlone)
