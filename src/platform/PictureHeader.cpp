@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QImageReader>
 
+#include <cstdint>
+
 namespace lumeria {
 
 namespace {
@@ -44,6 +46,39 @@ std::optional<PictureDimensions> placeableWmfDimensions(std::span<const std::byt
     return PictureDimensions{(w * 96 + *inch / 2) / *inch, (h * 96 + *inch / 2) / *inch};
 }
 
+// A Windows bitmap measured from its own header: Qt's reader gives no size
+// for a top-down bitmap (negative height), which the player draws all the
+// same. OS/2 1.x headers hold 16-bit sizes, all later ones 32-bit.
+std::optional<PictureDimensions> bmpDimensions(std::span<const std::byte> data)
+{
+    ByteReader r(data);
+    const auto magic = r.u16le();
+    if (!magic || *magic != 0x4D42 || !r.skip(12))
+        return std::nullopt;
+    const auto headerSize = r.u32le();
+    if (!headerSize)
+        return std::nullopt;
+    int64_t width = 0, height = 0;
+    if (*headerSize == 12) {
+        const auto w = r.u16le(), h = r.u16le();
+        if (!h)
+            return std::nullopt;
+        width = *w;
+        height = *h;
+    } else if (*headerSize >= 16) {
+        const auto w = r.i32le(), h = r.i32le();
+        if (!h)
+            return std::nullopt;
+        width = *w;
+        height = *h < 0 ? -int64_t(*h) : int64_t(*h);
+    } else {
+        return std::nullopt;
+    }
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX)
+        return std::nullopt;
+    return PictureDimensions{int(width), int(height)};
+}
+
 } // namespace
 
 std::optional<PictureDimensions> pictureDimensions(std::span<const std::byte> data)
@@ -52,6 +87,8 @@ std::optional<PictureDimensions> pictureDimensions(std::span<const std::byte> da
         return pcx;
     if (auto wmf = placeableWmfDimensions(data))
         return wmf;
+    if (auto bmp = bmpDimensions(data))
+        return bmp;
 
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
     QBuffer buffer(&bytes);

@@ -56,8 +56,7 @@ Result<PcxHeader> readHeader(std::span<const std::byte> data)
     if (!paletteInfo || data.size() < kHeaderSize)
         return Failure{picture::kUndecodable};
     (void)reserved;
-    // Version 1 was never written; 0 and 2 to 5 are the ZSoft releases.
-    if (*maker != 10 || *version > 5 || *version == 1 || *encoding != 1)
+    if (*maker != 10 || *version > 5 || *encoding != 1)
         return Failure{picture::kUndecodable};
     if (!isSupportedLayout(*bits, *planes) || *xmax < *xmin || *ymax < *ymin)
         return Failure{picture::kUndecodable};
@@ -138,13 +137,14 @@ Palette greyscale()
     return p;
 }
 
-// The 16-colour palette of the header. Versions 0 and 3 carry none, and some
-// writers leave it zeroed; those pictures were shown in the standard colours.
+// The 16-colour palette of the header. Versions 0 and 3 carry none (nor does
+// 1, which no release wrote), and some writers leave it zeroed; those
+// pictures were shown in the standard colours.
 Palette headerPalette(const PcxHeader& h)
 {
     const bool blank =
         std::all_of(h.egaPalette.begin(), h.egaPalette.end(), [](std::byte b) { return b == std::byte{0}; });
-    if (h.version == 0 || h.version == 3 || blank)
+    if (h.version <= 1 || h.version == 3 || blank)
         return sixteenColourPalette();
     Palette p{};
     for (size_t i = 0; i < 16; ++i)

@@ -4,4 +4,5 @@ target_sources(platform_tests PRIVATE
   platform/image/BmpDecodeTest.cpp
   platform/image/PcxDecoderTest.cpp
   platform/image/PictureDecoderTest.cpp
+  platform/image/PictureSizeTest.cpp
 )
