@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace lumeria::gdi {
 
@@ -30,23 +31,46 @@ std::span<const int> dashesFor(PenStyle style)
     return {};
 }
 
-// Pixel offsets of a round pen tip of the given width, centred on the pixel
-// (half a pixel up-left of it for even widths).
-std::vector<QPoint> penTip(int width)
+// Marks in mask (covering bounds) the pixels whose centres lie within
+// width/2 of the segment a-b: a round pen tip swept along it. Doubled
+// coordinates keep pixel centres integral; an even-width tip is centred
+// half a pixel up and left of the path point, as GDI's tips are.
+void sweepPenTip(std::vector<uint8_t>& mask, const Rect& bounds, QPoint a, QPoint b, int width)
 {
-    std::vector<QPoint> tip;
-    const int lo = -(width / 2);
-    const int centre2 = 2 * lo + width - 1;
-    const int r2 = width * width;
-    for (int j = lo; j < lo + width; ++j) {
-        for (int i = lo; i < lo + width; ++i) {
-            const int vx = 2 * i - centre2;
-            const int vy = 2 * j - centre2;
-            if (vx * vx + vy * vy <= r2)
-                tip.emplace_back(i, j);
+    const int64_t shift = (width & 1) ? 0 : -1;
+    const int64_t ax = 2 * int64_t(a.x()) + shift;
+    const int64_t ay = 2 * int64_t(a.y()) + shift;
+    const int64_t dx = 2 * int64_t(b.x() - a.x());
+    const int64_t dy = 2 * int64_t(b.y() - a.y());
+    const int64_t len2 = dx * dx + dy * dy;
+    const int64_t r2 = int64_t(width) * width;
+    const int reach = width / 2 + 1;
+    const Rect area = Rect{std::min(a.x(), b.x()) - reach, std::min(a.y(), b.y()) - reach,
+                           std::max(a.x(), b.x()) + reach + 1, std::max(a.y(), b.y()) + reach + 1}
+                          .intersected(bounds);
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            const int64_t vx = 2 * int64_t(x) - ax;
+            const int64_t vy = 2 * int64_t(y) - ay;
+            const int64_t along = vx * dx + vy * dy;
+            bool inside;
+            if (along <= 0 || len2 == 0) {
+                inside = vx * vx + vy * vy <= r2;
+            } else if (along >= len2) {
+                const int64_t wx = vx - dx;
+                const int64_t wy = vy - dy;
+                inside = wx * wx + wy * wy <= r2;
+            } else {
+                // Distance to the line: cross^2 / len2 <= r^2. The square of
+                // the cross product can pass 64 bits on huge pages; a double
+                // only blurs the decision for pixels on the very edge there.
+                const double cross = double(vx * dy - vy * dx);
+                inside = cross * cross <= double(r2) * double(len2);
+            }
+            if (inside)
+                mask[size_t(y - bounds.top) * size_t(bounds.width()) + size_t(x - bounds.left)] = 1;
         }
     }
-    return tip;
 }
 
 } // namespace
@@ -247,31 +271,18 @@ void Canvas::strokeWidePath(std::span<const QPoint> points, bool closed)
 {
     // A wide line is the union of round pen tips along its path. Collect the
     // union first so each pixel is written once (XOR must not cancel itself).
-    const std::vector<QPoint> tip = penTip(m_pen.width);
+    const int reach = m_pen.width / 2 + 1;
     Rect bounds;
     for (const QPoint& p : points)
-        bounds =
-            bounds.united({p.x() - m_pen.width, p.y() - m_pen.width, p.x() + m_pen.width + 1, p.y() + m_pen.width + 1});
+        bounds = bounds.united({p.x() - reach, p.y() - reach, p.x() + reach + 1, p.y() + reach + 1});
     bounds = bounds.intersected(m_state.clip.boundingRect());
     if (bounds.isEmpty())
         return;
-    std::vector<uint8_t> mask(size_t(bounds.width()) * bounds.height(), 0);
-    auto stamp = [&](int x, int y) {
-        for (const QPoint& o : tip) {
-            const int px = x + o.x();
-            const int py = y + o.y();
-            if (bounds.contains(px, py))
-                mask[size_t(py - bounds.top) * bounds.width() + (px - bounds.left)] = 1;
-        }
-    };
-    for (size_t i = 1; i < points.size(); ++i) {
-        walkLine(points[i - 1], points[i], stamp);
-        stamp(points[i].x(), points[i].y());
-    }
+    std::vector<uint8_t> mask(size_t(bounds.width()) * size_t(bounds.height()), 0);
+    for (size_t i = 1; i < points.size(); ++i)
+        sweepPenTip(mask, bounds, points[i - 1], points[i], m_pen.width);
     if (closed)
-        walkLine(points.back(), points.front(), stamp);
-    if (points.size() == 1)
-        stamp(points[0].x(), points[0].y());
+        sweepPenTip(mask, bounds, points.back(), points.front(), m_pen.width);
     forEachClipPass(bounds, [&] {
         for (int y = m_pass.top; y < m_pass.bottom; ++y) {
             for (int x = m_pass.left; x < m_pass.right; ++x) {

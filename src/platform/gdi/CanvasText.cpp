@@ -174,6 +174,9 @@ void Canvas::textOut(QPoint p, const QString& text, TextAnchor anchor)
 
 DrawTextResult Canvas::drawText(const Rect& box, const QString& text, const DrawTextOptions& options)
 {
+    // DrawText draws nothing and reports no height for an empty string.
+    if (text.isEmpty())
+        return {0, {box.left, box.top, box.left, box.top}};
     const TextMeasurer measure(m_state.font, options.tabs);
     const std::vector<TextLine> lines = layoutLines(text, box.width(), options.breaking, measure);
     const int lineHeight = measure.height();
@@ -193,7 +196,7 @@ DrawTextResult Canvas::drawText(const Rect& box, const QString& text, const Draw
     Region clip = m_state.clip;
     if (options.clipping == BoxClipping::Clip)
         clip = clip.intersected(d);
-    if (clip.isEmpty() || text.isEmpty())
+    if (clip.isEmpty())
         return result;
 
     int y = d.top;

@@ -179,6 +179,7 @@ TEST_F(TextTest, LineBreaksAndVerticalCentreOfASingleLine)
     const int lh = arial12.height();
     EXPECT_EQ(c.drawText({0, 0, 100, 100}, "a\r\nb\nc\rd", calc).height, 4 * lh);
     EXPECT_EQ(c.drawText({0, 0, 100, 100}, "a\r\n\r\nb", calc).height, 3 * lh);
+    EXPECT_EQ(c.drawText({0, 0, 100, 100}, "", calc).height, 0);
     calc.breaking = LineBreaking::SingleLine;
     EXPECT_EQ(c.drawText({0, 0, 100, 100}, "a b c d e f g h i j k l m n o p", calc).height, lh);
 
