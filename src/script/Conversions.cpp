@@ -1,0 +1,156 @@
+#include "script/Conversions.h"
+
+#include "document/Effects.h"
+#include "script/Real48.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace lumeria {
+
+int32_t scriptInteger(const QString& text)
+{
+    QString s = text;
+    s.remove(QLatin1Char(' '));
+    bool negative = false;
+    qsizetype i = 0;
+    if (i < s.size() && (s[i] == QLatin1Char('+') || s[i] == QLatin1Char('-')))
+        negative = s[i++] == QLatin1Char('-');
+    int base = 10;
+    if (i < s.size() && s[i] == QLatin1Char('$')) {
+        base = 16;
+        ++i;
+    }
+    if (i == s.size())
+        return 0;
+    int64_t value = 0;
+    for (; i < s.size(); ++i) {
+        const char16_t u = s[i].unicode();
+        int d = -1;
+        if (u >= '0' && u <= '9')
+            d = u - '0';
+        else if (base == 16 && u >= 'a' && u <= 'f')
+            d = u - 'a' + 10;
+        else if (base == 16 && u >= 'A' && u <= 'F')
+            d = u - 'A' + 10;
+        if (d < 0)
+            return 0;
+        value = value * base + d;
+        if (value > int64_t(std::numeric_limits<int32_t>::max()) + 1)
+            return 0;
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<int32_t>::max() || value < std::numeric_limits<int32_t>::min())
+        return 0;
+    return int32_t(value);
+}
+
+int32_t absoluteInteger(const QString& text)
+{
+    const int64_t v = scriptInteger(text);
+    return int32_t(std::min<int64_t>(v < 0 ? -v : v, std::numeric_limits<int32_t>::max()));
+}
+
+namespace {
+
+bool isNumericText(const QString& text, QChar separator)
+{
+    for (QChar c : text) {
+        if (c != QLatin1Char(' ') && c != QLatin1Char('+') && c != QLatin1Char('-') && c != separator &&
+            !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+            return false;
+    }
+    return true;
+}
+
+double conditionNumber(const QString& text, const QLocale& locale)
+{
+    QString s = text;
+    s.remove(QLatin1Char(' '));
+    bool ok = false;
+    const double v = locale.toDouble(s, &ok);
+    if (!ok)
+        return 0;
+    return toReal48(v).value_or(0);
+}
+
+} // namespace
+
+bool evaluateCondition(const QString& left, const QString& op, const QString& right, const QLocale& locale)
+{
+    static const QString kOperators[] = {QStringLiteral("="), QStringLiteral("<>"), QStringLiteral("<"),
+                                         QStringLiteral(">"), QStringLiteral("<="), QStringLiteral(">=")};
+    int which = 0;
+    for (int i = 0; i < 6; ++i) {
+        if (op == kOperators[i]) {
+            which = i + 1;
+            break;
+        }
+    }
+    if (which == 0)
+        return false;
+    const QString a = left.toUpper();
+    const QString b = right.toUpper();
+    if (which == 1)
+        return a == b;
+    if (which == 2)
+        return a != b;
+
+    double l, r;
+    const QString separator = locale.decimalPoint();
+    if (separator.size() == 1 && isNumericText(a + b, separator[0])) {
+        l = conditionNumber(a, locale);
+        r = conditionNumber(b, locale);
+    } else {
+        l = double(a.size());
+        r = double(b.size());
+    }
+    switch (which) {
+    case 3: return l < r;
+    case 4: return l > r;
+    case 5: return l <= r;
+    default: return l >= r;
+    }
+}
+
+MediaMode mediaMode(const QString& text)
+{
+    const QString upper = text.toUpper();
+    if (upper.contains(QLatin1String("LOOP")))
+        return MediaMode::Loop;
+    if (upper.contains(QLatin1String("WAIT")))
+        return MediaMode::Wait;
+    return MediaMode::Start;
+}
+
+uint8_t fontStyleBits(const QString& text)
+{
+    const QString upper = text.toUpper();
+    uint8_t bits = 0;
+    const char* words[] = {"BOLD", "ITALIC", "UNDERLINE", "STRIKEOUT"};
+    for (int i = 0; i < 4; ++i) {
+        if (upper.contains(QLatin1String(words[i])))
+            bits |= uint8_t(1 << i);
+    }
+    return bits;
+}
+
+int effectNumber(const QString& text)
+{
+    const QString upper = text.toUpper();
+    int chosen = 0;
+    for (size_t i = 1; i < kEffectNames.size(); ++i) {
+        const QString name = QString::fromLatin1(kEffectNames[i].data(), qsizetype(kEffectNames[i].size())).toUpper();
+        if (upper.startsWith(name))
+            chosen = int(i);
+    }
+    return chosen;
+}
+
+QString withLineBreaks(QString text)
+{
+    return text.replace(QLatin1Char('|'), QLatin1Char('\r'));
+}
+
+} // namespace lumeria

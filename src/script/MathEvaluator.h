@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+
+namespace lumeria {
+
+// Evaluates an arithmetic expression: + - * / ^ (right-associative), unary
+// minus, parentheses, numbers with an optional exponent and the functions
+// ABS ATAN COS EXP LN ROUND SIN SQRT SQR TRUNC FRAC. Parsed by a shift-reduce
+// table built from the grammar, with a value stack of at most 20 entries;
+// every intermediate value is held as a 6-byte real. Nothing on any failure
+// (syntax, stack depth, domain or range).
+std::optional<double> evaluateExpression(const QString& expression, const QLocale& locale = QLocale::system());
+
+// The Math command's result text: the value with exactly `decimals` digits
+// after the locale's separator, at most 18 significant digits, no thousands
+// separators; "Error" when there is no value.
+QString formatMathResult(std::optional<double> value, int decimals, const QLocale& locale = QLocale::system());
+
+} // namespace lumeria

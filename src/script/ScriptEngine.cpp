@@ -1,0 +1,321 @@
+#include "script/ScriptEngine.h"
+
+#include "script/Conversions.h"
+#include "script/FileCommands.h"
+
+namespace lumeria {
+
+namespace {
+
+const QString kBreak = QStringLiteral("\r\r");
+
+// "Cette action nécessite 1 paramètre!" / "... 4 paramètres!"
+QString countMessage(const CommandInfo& info)
+{
+    return QString::fromLatin1(info.longName.data(), qsizetype(info.longName.size())) + kBreak +
+           QStringLiteral("Cette action nécessite ") + QString::number(info.args) + QStringLiteral(" paramètre") +
+           (info.args == 1 ? QString() : QStringLiteral("s")) + QStringLiteral("!");
+}
+
+} // namespace
+
+ScriptEngine::ScriptEngine(ScriptHost& host, Publication& publication)
+    : m_host(host), m_pub(publication), m_files(std::make_unique<FileCommands>(*this)),
+      m_random(std::random_device{}() ^ uint32_t(std::chrono::high_resolution_clock::now().time_since_epoch().count()))
+{
+}
+
+ScriptEngine::~ScriptEngine() = default;
+
+void ScriptEngine::reset()
+{
+    m_nesting = 0;
+    m_abort = false;
+    m_pageJumpEndsScript = false;
+    m_deferred.reset();
+}
+
+bool ScriptEngine::userStop()
+{
+    if (m_nesting <= 0)
+        return false;
+    m_host.beep();
+    m_nesting = 0;
+    m_deferred.reset();
+    m_pageJumpEndsScript = false;
+    return true;
+}
+
+void ScriptEngine::reportError(const QString& message)
+{
+    m_host.messageDialog(language(LanguageElement::L_ERRORTITLE), message, {language(LanguageElement::L_OK)});
+    m_abort = true;
+}
+
+QString ScriptEngine::substitute(const QString& text, SubstitutionMode mode) const
+{
+    return lumeria::substitute(text, m_variables, *this, mode);
+}
+
+QString ScriptEngine::pageTitle() const
+{
+    const Page_Rec* page = m_pub.document.currentPage();
+    return page ? page->Name : QString();
+}
+
+QString ScriptEngine::pageNumber() const
+{
+    const Page_Rec* page = m_pub.document.currentPage();
+    return page ? QString::number(m_pub.document.pageNumber(page)) : QString();
+}
+
+void ScriptEngine::letEventsRun()
+{
+    // Asking for events costs far more than a script line; between lines it
+    // is enough to ask once per interval for input to stay responsive.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastEvents < m_eventInterval)
+        return;
+    m_lastEvents = now;
+    m_host.recordActivity();
+    m_host.processEvents();
+}
+
+void ScriptEngine::run(const QString& script, Page_Rec* targetPage)
+{
+    for (;;) {
+        if (m_nesting == 0) {
+            m_abort = false;
+            m_pageJumpEndsScript = false;
+        } else if (m_pageJumpEndsScript) {
+            // The page command that caused this run was the last command of
+            // its script: this run takes that script's place when it ends.
+            if (!m_deferred)
+                m_deferred = Deferred{script, targetPage};
+            m_pageJumpEndsScript = false;
+            return;
+        }
+
+        ++m_nesting;
+        Deferred current{script, targetPage};
+        if (m_deferred) {
+            current = std::move(*m_deferred);
+            m_deferred.reset();
+        }
+        const ScriptText text(current.script);
+        Frame f;
+        f.text = &text;
+        f.target = current.target;
+
+        while (!m_abort) {
+            letEventsRun();
+            ++f.line;
+            const ScriptLine* line = text.line(f.line);
+            if (f.skip >= 1) {
+                f.line += f.skip;
+                f.skip = 0;
+            }
+            if (!line)
+                break;
+            if (line->command == Command::None) {
+                keyword(f, *line);
+            } else if (f.mode == Mode::SkipIf || f.mode == Mode::SkipElse) {
+                if (line->command == Command::If)
+                    ++f.ifDepth;
+            } else if (f.mode == Mode::SkipWhile) {
+                if (line->command == Command::While)
+                    ++f.whileDepth;
+            } else {
+                execute(f, *line);
+            }
+            if (m_nesting == 0 || m_abort || m_deferred)
+                break;
+        }
+
+        if (m_nesting >= 1)
+            --m_nesting;
+        if (m_deferred && !m_abort)
+            continue;
+        m_deferred.reset();
+        if (!m_abort && f.target && f.target != m_pub.document.currentPage())
+            m_host.showPage(f.target);
+        return;
+    }
+}
+
+void ScriptEngine::keyword(Frame& f, const ScriptLine& line)
+{
+    switch (line.kind) {
+    case LineKind::Else:
+        if (f.mode == Mode::Executing)
+            f.mode = Mode::SkipElse;
+        else if (f.mode == Mode::SkipIf && f.ifDepth == 0)
+            f.mode = Mode::Executing;
+        break;
+    case LineKind::EndIf:
+        if (f.mode == Mode::SkipIf || f.mode == Mode::SkipElse) {
+            if (f.ifDepth == 0)
+                f.mode = Mode::Executing;
+            else
+                --f.ifDepth;
+        }
+        break;
+    case LineKind::EndWhile:
+        if (f.mode == Mode::Executing) {
+            endWhile(f);
+        } else if (f.mode == Mode::SkipWhile) {
+            if (f.whileDepth == 0)
+                f.mode = Mode::Executing;
+            else
+                --f.whileDepth;
+        }
+        break;
+    case LineKind::Unknown:
+        // Reported in every mode, also in a branch being skipped.
+        reportError(line.text + kBreak + QStringLiteral("Je ne comprends pas cette commande !"));
+        break;
+    default: break;
+    }
+}
+
+void ScriptEngine::endWhile(Frame& f)
+{
+    int nested = 0;
+    for (int n = f.line - 1; n >= 1; --n) {
+        const ScriptLine* line = f.text->line(n);
+        if (line->kind == LineKind::EndWhile) {
+            ++nested;
+        } else if (line->command == Command::While) {
+            if (nested > 0) {
+                --nested;
+            } else {
+                f.line = n - 1; // the While runs next and tests again
+                return;
+            }
+        }
+    }
+}
+
+bool ScriptEngine::takeArguments(const ScriptLine& line, Command command, ScriptArguments& args)
+{
+    const CommandInfo& info = commandInfo(command);
+    args = extractArguments(line.text);
+    for (int i = 0; i < args.count; ++i) {
+        if (i + 1 == info.resultArg)
+            continue;
+        QString& value = args.values[size_t(i)];
+        if (value.contains(QLatin1Char('[')))
+            value = substitute(value, i + 1 == info.numericArg ? SubstitutionMode::Numeric : SubstitutionMode::Text);
+    }
+    if (args.count != info.args) {
+        reportError(countMessage(info));
+        return false;
+    }
+    return true;
+}
+
+void ScriptEngine::condition(Frame& f, Command c, const ScriptArguments& a)
+{
+    if (evaluateCondition(a.values[0], a.values[1], a.values[2]))
+        return;
+    f.mode = c == Command::If ? Mode::SkipIf : Mode::SkipWhile;
+}
+
+void ScriptEngine::gotoLine(Frame& f, const QString& target)
+{
+    const QString separator = QLocale::system().decimalPoint();
+    bool isNumber = true;
+    for (QChar c : target) {
+        if (c != QLatin1Char(' ') && c != QLatin1Char('+') && c != QLatin1Char('-') &&
+            !(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && !separator.contains(c)) {
+            isNumber = false;
+            break;
+        }
+    }
+    if (isNumber) {
+        // Line 0, a negative line or one past the end ends the script.
+        f.line = std::max(0, scriptInteger(target)) - 1;
+        return;
+    }
+    QString label = trimmed(target).toUpper();
+    if (!label.startsWith(QLatin1Char(':')))
+        label.prepend(QLatin1Char(':'));
+    for (int n = 1; n <= f.text->lineCount(); ++n) {
+        if (f.text->line(n)->text.toUpper() == label) {
+            f.line = n;
+            return;
+        }
+    }
+    reportError(QStringLiteral("Impossible de trouver: \"") + label + QStringLiteral("\"") + kBreak +
+                QStringLiteral("GotoLine La commande fait référence à une étiquette qui n'existe pas."));
+}
+
+void ScriptEngine::menu(Frame& f, Command c, const ScriptArguments& a)
+{
+    const SystemValues values = m_host.systemValues();
+    int x = scriptInteger(a.values[0]);
+    int y = scriptInteger(a.values[1]);
+    if (x == -1)
+        x = values.pageWidth / 2;
+    if (y == -1)
+        y = values.pageHeight / 2;
+    const QStringList items = a.values[2].split(QLatin1Char('|'));
+    const int chosen = m_host.popupMenu(x, y, items);
+    m_host.processEvents();
+    if (c == Command::MenuEx) {
+        m_variables.set(a.values[3], QString::number(chosen));
+        return;
+    }
+    // The lines after a Menu are its branches: item k runs line M + k, and
+    // the skip then passes over the other branches.
+    const int n = int(items.size());
+    if (chosen >= 1) {
+        f.line = f.line + chosen - 1;
+        f.skip = n;
+    } else {
+        f.line = f.line + n;
+    }
+}
+
+Page_Rec* ScriptEngine::pageTarget(Command c, const ScriptArguments& a)
+{
+    Document& doc = m_pub.document;
+    Page_Rec* current = doc.currentPage();
+    const int number = doc.pageNumber(current);
+    switch (c) {
+    case Command::GotoPage: {
+        Page_Rec* page = doc.findPage(a.values[0]);
+        if (!page)
+            reportError(QStringLiteral("\"") + a.values[0] + QStringLiteral("\"") + kBreak +
+                        QStringLiteral("Impossible de localiser cette page !"));
+        return page;
+    }
+    case Command::GotoFirstPage: return doc.pages().empty() ? nullptr : doc.pages().front().get();
+    case Command::GotoLastPage: return doc.lastPage();
+    case Command::GotoPrevPage: return number >= 2 ? doc.pages()[size_t(number - 2)].get() : nullptr;
+    case Command::GotoNextPage:
+        return number >= 1 && number < doc.pageCount() ? doc.pages()[size_t(number)].get() : nullptr;
+    case Command::ReturnToPage: return current ? current->CameFrom : nullptr;
+    default: return nullptr;
+    }
+}
+
+void ScriptEngine::pageCommand(Frame& f, const ScriptLine& line, Page_Rec* page)
+{
+    if (f.target) {
+        reportError(line.text + kBreak + QStringLiteral("Cannot use GotoPage actions in page exit script."));
+        return;
+    }
+    // When nothing but labels, comments and keywords follow, the new page's
+    // script replaces this one instead of running inside it.
+    m_pageJumpEndsScript = true;
+    for (int n = f.line + 1; n <= f.text->lineCount(); ++n) {
+        if (f.text->line(n)->command != Command::None) {
+            m_pageJumpEndsScript = false;
+            break;
+        }
+    }
+    m_host.goToPage(page);
+}
+
+} // namespace lumeria

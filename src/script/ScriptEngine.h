@@ -1,0 +1,129 @@
+#pragma once
+
+#include "document/Publication.h"
+#include "script/ScriptHost.h"
+#include "script/ScriptText.h"
+#include "script/Substitution.h"
+#include "script/Variables.h"
+
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <random>
+
+namespace lumeria {
+
+class FileCommands;
+
+// The font SetFont chooses for printed text files and text windows.
+struct ScriptFont {
+    QString name = QStringLiteral("Arial");
+    int size = 9;
+    uint8_t style = 0;
+};
+
+// Runs action scripts. One engine serves the whole run: it holds the
+// variables and the state shared by nested runs (the nesting counter, the
+// abort flag, the deferred page script), and reaches the player only through
+// its ScriptHost.
+class ScriptEngine final : private BuiltinValues {
+public:
+    ScriptEngine(ScriptHost& host, Publication& publication);
+    ~ScriptEngine() override;
+    ScriptEngine(const ScriptEngine&) = delete;
+    ScriptEngine& operator=(const ScriptEngine&) = delete;
+
+    // Runs a script to its end. targetPage is set only for a page's exit
+    // script: the page shown once the script ends without an error.
+    void run(const QString& script, Page_Rec* targetPage = nullptr);
+
+    // The reader pressed Esc or Pause: every active run ends at its next step.
+    // Returns false when no script was running (the key is not consumed).
+    bool userStop();
+    // Clears the interpreter state, as when the window opens or closes.
+    void reset();
+
+    bool isRunning() const { return m_nesting > 0; }
+    int nesting() const { return m_nesting; }
+    bool aborted() const { return m_abort; }
+
+    // Shows the error dialog and stops every active run.
+    void reportError(const QString& message);
+
+    Variables& variables() { return m_variables; }
+    const Variables& variables() const { return m_variables; }
+    QString substitute(const QString& text, SubstitutionMode mode = SubstitutionMode::Text) const;
+    QString systemInfo(const QString& name) const;
+
+    const ScriptFont& scriptFont() const { return m_font; }
+    void resetScriptFont() { m_font = ScriptFont{}; }
+
+    // Pending events are let run at most this often between lines; a tight
+    // loop would otherwise spend most of its time asking for events.
+    void setEventInterval(std::chrono::microseconds interval) { m_eventInterval = interval; }
+
+    // Refuses programs, web links and file writes outside the publication's
+    // and the player's own folders.
+    void setSafeMode(bool safe) { m_safe = safe; }
+    bool safeMode() const { return m_safe; }
+
+    ScriptHost& host() { return m_host; }
+    Publication& publication() { return m_pub; }
+
+private:
+    enum class Mode : uint8_t { Executing, SkipIf, SkipElse, SkipWhile };
+
+    struct Frame {
+        const ScriptText* text = nullptr;
+        int line = 0;
+        int skip = 0;
+        int ifDepth = 0;
+        int whileDepth = 0;
+        Mode mode = Mode::Executing;
+        Page_Rec* target = nullptr;
+    };
+
+    struct Deferred {
+        QString script;
+        Page_Rec* target = nullptr;
+    };
+
+    // BuiltinValues
+    QString pageTitle() const override;
+    QString pageNumber() const override;
+
+    void letEventsRun();
+    void keyword(Frame& f, const ScriptLine& line);
+    void endWhile(Frame& f);
+    bool takeArguments(const ScriptLine& line, Command command, ScriptArguments& args);
+    void execute(Frame& f, const ScriptLine& line);
+    void executeDialogOrWindow(Command c, const ScriptArguments& a);
+    void executeMediaOrPrint(Command c, const ScriptArguments& a);
+    void executeString(Command c, const ScriptArguments& a);
+    void condition(Frame& f, Command c, const ScriptArguments& a);
+    void gotoLine(Frame& f, const QString& target);
+    void menu(Frame& f, Command c, const ScriptArguments& a);
+    void pageCommand(Frame& f, const ScriptLine& line, Page_Rec* page);
+    Page_Rec* pageTarget(Command c, const ScriptArguments& a);
+    QString language(LanguageElement e) const { return m_pub.strings[e]; }
+
+    ScriptHost& m_host;
+    Publication& m_pub;
+    Variables m_variables;
+    std::unique_ptr<FileCommands> m_files;
+    ScriptFont m_font;
+    bool m_safe = false;
+
+    int m_nesting = 0;
+    bool m_abort = false;
+    bool m_pageJumpEndsScript = false;
+    std::optional<Deferred> m_deferred;
+
+    std::chrono::microseconds m_eventInterval{1000};
+    std::chrono::steady_clock::time_point m_lastEvents{};
+    std::mt19937 m_random;
+};
+
+} // namespace lumeria

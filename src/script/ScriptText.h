@@ -1,0 +1,50 @@
+#pragma once
+
+#include "script/CommandTable.h"
+
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace lumeria {
+
+// What a line that is not a command is, decided once per script.
+enum class LineKind : uint8_t { Command, Label, Comment, Else, EndIf, EndWhile, Blank, Unknown };
+
+// One counted item of a script, with the command it starts with looked up
+// once, since loops read the same lines many times.
+struct ScriptLine {
+    QString text;
+    Command command = Command::None;
+    LineKind kind = LineKind::Unknown;
+};
+
+// A script cut into its lines: items separated by '|' outside double quotes;
+// empty items and items starting with '.' are comments, not lines.
+class ScriptText {
+public:
+    explicit ScriptText(const QString& script);
+
+    int lineCount() const { return int(m_lines.size()); }
+    // Line n, counted from 1; nullptr outside 1..lineCount().
+    const ScriptLine* line(int n) const { return n >= 1 && n <= lineCount() ? &m_lines[size_t(n - 1)] : nullptr; }
+
+private:
+    std::vector<ScriptLine> m_lines;
+};
+
+struct ScriptArguments {
+    std::array<QString, 8> values;
+    int count = 0; // complete arguments: those whose closing quote is there
+};
+
+// Argument i is the text between the (2i-1)-th and 2i-th double quote; at
+// most 8 are read.
+ScriptArguments extractArguments(const QString& line);
+
+// The runtime's Trim: drops every character up to and including the space
+// from both ends.
+QString trimmed(const QString& text);
+
+} // namespace lumeria

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "script/Variables.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace lumeria {
+
+enum class SubstitutionMode { Text, Numeric };
+
+// What the built-in names need from the player: the current page, and the
+// clock, read at most once per substituted text.
+class BuiltinValues {
+public:
+    virtual ~BuiltinValues() = default;
+    virtual QString pageTitle() const = 0;
+    virtual QString pageNumber() const = 0; // empty without a current page
+    virtual QDateTime now() const { return QDateTime::currentDateTime(); }
+    virtual QLocale locale() const { return QLocale::system(); }
+};
+
+// Replaces every [name] in text by its value: a user variable, else a
+// built-in name, else "0" in numeric mode or nothing. The innermost '[' of a
+// reference wins, "[[" does not open one, an unclosed reference runs to the
+// end, inserted values are never substituted again, and at the end every
+// doubled bracket is reduced to one. Script arguments are only given to it
+// when they hold a '['; displayed texts always are.
+QString substitute(const QString& text, const Variables& variables, const BuiltinValues& builtins,
+                   SubstitutionMode mode = SubstitutionMode::Text);
+
+// The value of a built-in name (matched whole, ignoring case), or nothing.
+// dateTime is read through the cache so that one text sees one clock reading.
+std::optional<QString> builtinValue(const QString& name, const BuiltinValues& builtins,
+                                    std::optional<QDateTime>& dateTime);
+
+} // namespace lumeria

@@ -1,0 +1,68 @@
+#include "script/Variables.h"
+
+#include <algorithm>
+
+namespace lumeria {
+
+QString Variables::normalName(const QString& name)
+{
+    QString n = name;
+    n.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+    return n.toUpper();
+}
+
+QString Variables::get(const QString& name) const
+{
+    return m_values.value(normalName(name));
+}
+
+void Variables::set(const QString& name, const QString& value)
+{
+    QString bare = name;
+    bare.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+    if (bare.isEmpty())
+        return;
+    const QString key = bare.toUpper();
+    auto it = m_values.find(key);
+    if (it != m_values.end()) {
+        if (*it == value)
+            return;
+        if (value.isEmpty())
+            m_values.erase(it);
+        else
+            *it = value;
+    } else {
+        if (value.isEmpty())
+            return;
+        m_values.insert(key, value);
+    }
+    notify(bare);
+}
+
+void Variables::clear()
+{
+    m_values.clear();
+}
+
+int Variables::addListener(Listener listener)
+{
+    m_listeners.emplace_back(m_nextListener, std::move(listener));
+    return m_nextListener++;
+}
+
+void Variables::removeListener(int id)
+{
+    m_listeners.erase(
+        std::remove_if(m_listeners.begin(), m_listeners.end(), [id](const auto& l) { return l.first == id; }),
+        m_listeners.end());
+}
+
+void Variables::notify(const QString& name) const
+{
+    // A listener may add or remove listeners; walk a copy.
+    const auto listeners = m_listeners;
+    for (const auto& [id, listener] : listeners)
+        listener(name);
+}
+
+} // namespace lumeria

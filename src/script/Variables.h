@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace lumeria {
+
+// The run's named text values. Names lose every '[' and ']' and compare
+// upper-cased; an empty value means unset, so setting one removes the entry.
+class Variables {
+public:
+    // Called with the bracket-free name after every change, and with an empty
+    // name on the clock tick, so that bound fields and texts showing the
+    // variable (or the time) are brought up to date.
+    using Listener = std::function<void(const QString& name)>;
+
+    QString get(const QString& name) const;
+    // Sends no notification when the value does not change (compared
+    // exactly, case included).
+    void set(const QString& name, const QString& value);
+    void clear();
+    int count() const { return int(m_values.size()); }
+    // Upper-cased names and values, in no particular order.
+    const QHash<QString, QString>& all() const { return m_values; }
+
+    int addListener(Listener listener);
+    void removeListener(int id);
+    void notify(const QString& name) const;
+
+    // The name as stored: brackets removed, upper-cased.
+    static QString normalName(const QString& name);
+
+private:
+    QHash<QString, QString> m_values;
+    std::vector<std::pair<int, Listener>> m_listeners;
+    int m_nextListener = 1;
+};
+
+} // namespace lumeria

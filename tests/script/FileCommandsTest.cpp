@@ -1,0 +1,249 @@
+#include "script/FileCommands.h"
+#include "FakeHost.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace lumeria {
+namespace {
+
+class FileCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override { s.host.values.programFolder = dir.path(); }
+
+    QByteArray contents(const QString& name) const
+    {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void write(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QStringList dialogs() const { return s.host.calls.filter(QStringLiteral("dialog")); }
+
+    QTemporaryDir dir;
+    test::ScriptFixture s;
+};
+
+TEST_F(FileCommandsTest, WriteOnANewFileAppendsALine)
+{
+    s.run(QStringLiteral("FW \"notes.txt\" \"0\" \"abc\""));
+    EXPECT_EQ(contents(QStringLiteral("notes.txt")), QByteArray("abc\r\n"));
+    s.run(QStringLiteral("FW \"NOTES.TXT\" \"0\" \"Caf\u00e9\""));
+    EXPECT_EQ(contents(QStringLiteral("notes.txt")), QByteArray("abc\r\nCaf\xE9\r\n"));
+}
+
+TEST_F(FileCommandsTest, LineEditsPadInsertAndDelete)
+{
+    write(QStringLiteral("notes.txt"), "one\r\ntwo\r\n");
+    s.run(QStringLiteral("FW \"notes.txt\" \"5\" \"x\""));
+    EXPECT_EQ(contents(QStringLiteral("notes.txt")), QByteArray("one\r\ntwo\r\n\r\n\r\nx\r\n"));
+    s.run(QStringLiteral("FL \"notes.txt\" \"2\""));
+    EXPECT_EQ(contents(QStringLiteral("notes.txt")), QByteArray("one\r\n\r\ntwo\r\n\r\n\r\nx\r\n"));
+    s.run(QStringLiteral("FD \"notes.txt\" \"1\"|FW \"notes.txt\" \"1\" \"first\""));
+    EXPECT_EQ(contents(QStringLiteral("notes.txt")), QByteArray("first\r\ntwo\r\n\r\n\r\nx\r\n"));
+
+    // Deleting past the end leaves the file untouched, not even rewritten.
+    struct stat before {
+    }, after{};
+    ::stat(QFile::encodeName(dir.filePath(QStringLiteral("notes.txt"))).constData(), &before);
+    s.run(QStringLiteral("FD \"notes.txt\" \"9\""));
+    ::stat(QFile::encodeName(dir.filePath(QStringLiteral("notes.txt"))).constData(), &after);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_TRUE(dialogs().isEmpty());
+}
+
+TEST_F(FileCommandsTest, ReadAndLengthFailSilently)
+{
+    write(QStringLiteral("data.txt"), "a\r\nb\nc");
+    s.run(QStringLiteral("FR \"data.txt\" \"2\" \"L\"|FN \"data.txt\" \"N\"|FR \"data.txt\" \"3\" \"M\""));
+    EXPECT_EQ(s.var("L"), QStringLiteral("b"));
+    EXPECT_EQ(s.var("M"), QStringLiteral("c"));
+    EXPECT_EQ(s.var("N"), QStringLiteral("3"));
+    s.engine.variables().set(QStringLiteral("L"), QStringLiteral("old"));
+    s.run(QStringLiteral("FR \"data.txt\" \"APPEND\" \"L\"|FR \"gone.txt\" \"1\" \"G\"|FN \"gone.txt\" \"N\""));
+    EXPECT_TRUE(s.var("L").isEmpty());
+    EXPECT_TRUE(s.var("G").isEmpty());
+    EXPECT_EQ(s.var("N"), QStringLiteral("0"));
+    EXPECT_TRUE(dialogs().isEmpty());
+}
+
+TEST_F(FileCommandsTest, FailedRewriteKeepsTheOldFile)
+{
+    const QByteArray original = QByteArray(3000, 'o') + "\r\n";
+    write(QStringLiteral("big.txt"), original);
+    struct rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 3100;
+    setrlimit(RLIMIT_FSIZE, &small);
+    s.run(QStringLiteral("FW \"big.txt\" \"1\" \"") + QString(4000, QLatin1Char('n')) + QStringLiteral("\""));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(contents(QStringLiteral("big.txt")), original);
+    EXPECT_EQ(dialogs(), QStringList{QStringLiteral("dialog [Caption] [Le disque est plein !] [OK]")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left over
+}
+
+TEST_F(FileCommandsTest, WaitsForAnotherProcessHoldingTheFile)
+{
+    write(QStringLiteral("shared.txt"), "a\r\n");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int fd = ::open(QFile::encodeName(dir.filePath(QStringLiteral("shared.txt"))).constData(), O_RDWR);
+        ::flock(fd, LOCK_EX);
+        [[maybe_unused]] auto n = ::write(ready[1], "x", 1);
+        ::usleep(600 * 1000);
+        ::_exit(0);
+    }
+    char byte;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    QElapsedTimer timer;
+    timer.start();
+    s.run(QStringLiteral("FW \"shared.txt\" \"2\" \"b\""));
+    const qint64 waited = timer.elapsed();
+    ::waitpid(child, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+
+    EXPECT_GE(waited, 250);
+    EXPECT_EQ(contents(QStringLiteral("shared.txt")), QByteArray("a\r\nb\r\n"));
+    EXPECT_TRUE(s.host.calls.contains(QStringLiteral("busy 1")));
+    EXPECT_EQ(s.host.calls.last(), QStringLiteral("busy 0"));
+}
+
+TEST_F(FileCommandsTest, CopyAndEraseFollowTheirRules)
+{
+    write(QStringLiteral("src.txt"), "data");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Sub")));
+    s.run(QStringLiteral("FC \"src.txt\" \"sub\\\\\"|FC \"src.txt\" \"copy.txt\""));
+    EXPECT_EQ(contents(QStringLiteral("Sub/src.txt")), QByteArray("data"));
+    EXPECT_EQ(contents(QStringLiteral("copy.txt")), QByteArray("data"));
+    EXPECT_TRUE(dialogs().isEmpty());
+
+    s.run(QStringLiteral("FC \"none.txt\" \"x.txt\""));
+    EXPECT_EQ(dialogs(), QStringList{QStringLiteral(
+                             "dialog [Caption] [Impossible de trouver le fichier devant être copié.] [OK]")});
+    s.run(QStringLiteral("FC \"src.txt\" \"SRC.TXT\""));
+    EXPECT_EQ(dialogs(),
+              QStringList{QStringLiteral("dialog [Caption] [Un fichier ne peut pas être copié sur lui-même.] [OK]")});
+
+    s.run(QStringLiteral("FE \"copy.txt\"|FE \"never-was.txt\""));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("copy.txt"))));
+    EXPECT_TRUE(dialogs().isEmpty());
+}
+
+TEST_F(FileCommandsTest, SafeModeRefusesWritesOutsideAndPrograms)
+{
+    s.engine.setSafeMode(true);
+    s.host.values.temporaryFolder = dir.filePath(QStringLiteral("temp"));
+    QTemporaryDir outside;
+    const QString target = outside.filePath(QStringLiteral("x.txt"));
+    s.run(QStringLiteral("FW \"%1\" \"0\" \"a\"|SV \"went\" \"on\"").arg(target));
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_EQ(s.var("went"), QStringLiteral("on"));
+    ASSERT_EQ(dialogs().size(), 1);
+    EXPECT_TRUE(dialogs().front().contains(QStringLiteral("Mode protégé")));
+
+    s.run(QStringLiteral("FW \"inside.txt\" \"0\" \"a\"|DC \"touch\" \"x\"|IL \"http://example.org\""));
+    EXPECT_EQ(contents(QStringLiteral("inside.txt")), QByteArray("a\r\n"));
+    EXPECT_EQ(dialogs().size(), 2);
+}
+
+TEST(DosCommand, PlansFollowTheInterpretersRules)
+{
+    DosCommandPlan p = planDosCommand(QStringLiteral("dir"), QStringLiteral("c:\\"), QStringLiteral("/pub"));
+    EXPECT_EQ(p.kind, DosCommandPlan::Kind::Shell);
+    EXPECT_EQ(p.program, QStringLiteral("ls -l /"));
+
+    p = planDosCommand(QStringLiteral("readme.txt"), QString(), QStringLiteral("/pub"));
+    EXPECT_EQ(p.kind, DosCommandPlan::Kind::Document);
+    EXPECT_EQ(p.program, QStringLiteral("/pub/readme.txt"));
+
+    p = planDosCommand(QStringLiteral("'C:\\Apps\\My Tool.exe'"), QStringLiteral("'a b' c"), QStringLiteral("/pub"));
+    EXPECT_EQ(p.kind, DosCommandPlan::Kind::Program);
+    EXPECT_EQ(p.program, QStringLiteral("/Apps/My Tool.exe"));
+    EXPECT_EQ(p.workingFolder, QStringLiteral("/Apps"));
+    EXPECT_EQ(p.arguments, (QStringList{QStringLiteral("a b"), QStringLiteral("c")}));
+
+    p = planDosCommand(QStringLiteral("touch"), QString(), QStringLiteral("/pub"));
+    EXPECT_EQ(p.kind, DosCommandPlan::Kind::Program);
+    EXPECT_EQ(p.program, QStringLiteral("touch"));
+}
+
+TEST_F(FileCommandsTest, DosCommandStartsARealProgramOrSaysWhyNot)
+{
+    const QString marker = dir.filePath(QStringLiteral("started"));
+    s.run(QStringLiteral("DC \"touch\" \"'%1'\"").arg(marker));
+    for (int i = 0; i < 100 && !QFileInfo::exists(marker); ++i)
+        QThread::msleep(20);
+    EXPECT_TRUE(QFileInfo::exists(marker));
+    EXPECT_TRUE(dialogs().isEmpty());
+
+    s.run(QStringLiteral("DC \"C:\\nowhere\\nothere.exe\" \"\""));
+    EXPECT_EQ(dialogs(), QStringList{QStringLiteral("dialog [Caption] [nothere.exe\r\rLe chemin n'existe pas.] [OK]")});
+    write(QStringLiteral("plain.exe"), "not a program");
+    s.run(QStringLiteral("DC \"plain.exe\" \"\""));
+    EXPECT_TRUE(dialogs().front().contains(QStringLiteral("plain.exe\r\rLe fichier exécutable")));
+}
+
+class PathGuard {
+public:
+    explicit PathGuard(const QString& path) : m_saved(qgetenv("PATH")) { qputenv("PATH", QFile::encodeName(path)); }
+    ~PathGuard() { qputenv("PATH", m_saved); }
+
+private:
+    QByteArray m_saved;
+};
+
+TEST_F(FileCommandsTest, InternetLinkGoesThroughTheDesktop)
+{
+    QTemporaryDir bin;
+    const QString log = bin.filePath(QStringLiteral("opened"));
+    QFile opener(bin.filePath(QStringLiteral("xdg-open")));
+    ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+    opener.write(QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\n").arg(log).toUtf8());
+    opener.close();
+    opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    {
+        PathGuard path(bin.path() + QStringLiteral(":/usr/bin:/bin"));
+        s.run(QStringLiteral("IL \"http://example.org/a?b\""));
+    }
+    for (int i = 0; i < 100 && !QFileInfo::exists(log); ++i)
+        QThread::msleep(20);
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("http://example.org/a?b\n"));
+    EXPECT_TRUE(dialogs().isEmpty());
+
+    QTemporaryDir empty;
+    {
+        PathGuard path(empty.path());
+        s.run(QStringLiteral("IL \"http://example.org\""));
+    }
+    EXPECT_EQ(dialogs(), QStringList{QStringLiteral("dialog [Erreur] [Pas de navigateur] [OK]")});
+}
+
+} // namespace
+} // namespace lumeria

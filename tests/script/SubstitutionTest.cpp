@@ -1,0 +1,105 @@
+#include "script/Substitution.h"
+
+#include <gtest/gtest.h>
+
+namespace lumeria {
+namespace {
+
+class FixedBuiltins : public BuiltinValues {
+public:
+    QString pageTitle() const override { return QStringLiteral("Intro"); }
+    QString pageNumber() const override { return QStringLiteral("3"); }
+    QDateTime now() const override
+    {
+        ++readings;
+        return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9));
+    }
+    QLocale locale() const override { return QLocale(QLocale::English, QLocale::UnitedStates); }
+    mutable int readings = 0;
+};
+
+class SubstitutionTest : public ::testing::Test {
+protected:
+    QString sub(const QString& text, SubstitutionMode mode = SubstitutionMode::Text)
+    {
+        return substitute(text, vars, builtins, mode);
+    }
+    Variables vars;
+    FixedBuiltins builtins;
+};
+
+TEST_F(SubstitutionTest, NamesIgnoreCaseAndBrackets)
+{
+    vars.set(QStringLiteral("[Score]"), QStringLiteral("5"));
+    EXPECT_EQ(vars.get(QStringLiteral("score")), QStringLiteral("5"));
+    EXPECT_EQ(vars.get(QStringLiteral("SC[ORE]")), QStringLiteral("5"));
+    EXPECT_EQ(sub(QStringLiteral("[score] points")), QStringLiteral("5 points"));
+    vars.set(QStringLiteral("[]"), QStringLiteral("ignored"));
+    EXPECT_EQ(vars.count(), 1);
+}
+
+TEST_F(SubstitutionTest, EmptyValueRemovesAndNumericModeGivesZero)
+{
+    vars.set(QStringLiteral("X"), QStringLiteral("1"));
+    vars.set(QStringLiteral("X"), QString());
+    EXPECT_EQ(vars.count(), 0);
+    EXPECT_EQ(sub(QStringLiteral("<[X]>")), QStringLiteral("<>"));
+    EXPECT_EQ(sub(QStringLiteral("[X] + 1"), SubstitutionMode::Numeric), QStringLiteral("0 + 1"));
+}
+
+TEST_F(SubstitutionTest, ReferencesFollowTheScanRules)
+{
+    vars.set(QStringLiteral("A"), QStringLiteral("1"));
+    vars.set(QStringLiteral("B"), QStringLiteral("2"));
+    vars.set(QStringLiteral("C"), QStringLiteral("[A]"));
+    vars.set(QStringLiteral("Score"), QStringLiteral("5"));
+    EXPECT_EQ(sub(QStringLiteral("Total: [A][B]")), QStringLiteral("Total: 12"));
+    // Inserted values are never substituted again.
+    EXPECT_EQ(sub(QStringLiteral("[C]")), QStringLiteral("[A]"));
+    EXPECT_EQ(sub(QStringLiteral("[[Score]]")), QStringLiteral("5]"));
+    EXPECT_EQ(sub(QStringLiteral("Cost [unit")), QStringLiteral("Cost "));
+    // The innermost opening bracket wins.
+    EXPECT_EQ(sub(QStringLiteral("x[y[A]")), QStringLiteral("x[y1"));
+    EXPECT_EQ(sub(QStringLiteral("a]]b [A]")), QStringLiteral("a]b 1"));
+    vars.set(QStringLiteral("D"), QStringLiteral("p[[q]]r"));
+    EXPECT_EQ(sub(QStringLiteral("[D]")), QStringLiteral("p[q]r"));
+    // The first bracket opens a reference that runs to the end.
+    EXPECT_EQ(sub(QStringLiteral("ab[[[[")), QStringLiteral("ab"));
+}
+
+TEST_F(SubstitutionTest, BuiltinsYieldToUserVariables)
+{
+    EXPECT_EQ(sub(QStringLiteral("[PageTitle] [pagenumber] [P]")), QStringLiteral("Intro 3 3"));
+    EXPECT_EQ(sub(QStringLiteral("[Time]")), QStringLiteral("2:07:09 PM"));
+    EXPECT_EQ(sub(QStringLiteral("[DayNum]/[MonthNum]/[Year] [Month] [Day]")),
+              QStringLiteral("5/3/2024 March Tuesday"));
+    vars.set(QStringLiteral("Time"), QStringLiteral("x"));
+    EXPECT_EQ(sub(QStringLiteral("[Time]")), QStringLiteral("x"));
+    vars.set(QStringLiteral("Time"), QString());
+    EXPECT_EQ(sub(QStringLiteral("[Time]")), QStringLiteral("2:07:09 PM"));
+    EXPECT_EQ(sub(QStringLiteral("[Times]")), QString());
+}
+
+TEST_F(SubstitutionTest, OneClockReadingPerText)
+{
+    builtins.readings = 0;
+    sub(QStringLiteral("[Time] [DateShort] [DateLong] [Year]"));
+    EXPECT_EQ(builtins.readings, 1);
+}
+
+TEST_F(SubstitutionTest, ListenersHearEveryRealChange)
+{
+    QStringList heard;
+    const int id = vars.addListener([&](const QString& name) { heard << name; });
+    vars.set(QStringLiteral("[Ab]"), QStringLiteral("1"));
+    vars.set(QStringLiteral("AB"), QStringLiteral("1"));   // unchanged: silent
+    vars.set(QStringLiteral("ab"), QStringLiteral("one")); // case counts in values
+    vars.set(QStringLiteral("ab"), QString());
+    vars.set(QStringLiteral("never"), QString()); // nothing to remove: silent
+    vars.removeListener(id);
+    vars.set(QStringLiteral("ab"), QStringLiteral("2"));
+    EXPECT_EQ(heard, (QStringList{QStringLiteral("Ab"), QStringLiteral("ab"), QStringLiteral("ab")}));
+}
+
+} // namespace
+} // namespace lumeria
