@@ -124,25 +124,21 @@ TEST(PcxDepths, EightBitsUseTheTrailingPaletteAndKeepIt)
     EXPECT_EQ(d->sourceDepth, 8);
 }
 
-TEST(PcxDepths, EightBitsWithoutTrailingPaletteAreGreyWhenTheHeaderSaysSo)
+TEST(PcxDepths, EightBitsWithoutTrailingPaletteFallBackToGreyOrTheHeaderColours)
 {
     PcxLayout l = pcxLayout(8, 1, 2, 1, 2);
+    l.ega = distinctEgaPalette();
+    const QByteArray pixels = pcxRle(QByteArray("\x03\x50", 2));
+    // Header colours below 16, a grey ramp above.
+    auto colour = decode(pcxHeader(l) + pixels);
+    ASSERT_TRUE(colour) << colour.error();
+    EXPECT_EQ(colour->image.pixel(0, 0), qRgb(48, 207, 3));
+    EXPECT_EQ(colour->image.pixel(1, 0), qRgb(0x50, 0x50, 0x50));
+    // A greyscale scan says so in its header.
     l.paletteInfo = 2;
-    l.ega = distinctEgaPalette();
-    auto d = decode(pcxHeader(l) + pcxRle(QByteArray("\x4D\x05", 2)));
-    ASSERT_TRUE(d) << d.error();
-    EXPECT_EQ(d->image.pixel(0, 0), qRgb(0x4D, 0x4D, 0x4D));
-    EXPECT_EQ(d->image.pixel(1, 0), qRgb(5, 5, 5));
-}
-
-TEST(PcxDepths, EightBitsWithoutTrailingPaletteFallBackToTheHeaderColours)
-{
-    PcxLayout l = pcxLayout(8, 1, 2, 1, 2);
-    l.ega = distinctEgaPalette();
-    auto d = decode(pcxHeader(l) + pcxRle(QByteArray("\x03\x50", 2)));
-    ASSERT_TRUE(d) << d.error();
-    EXPECT_EQ(d->image.pixel(0, 0), qRgb(48, 207, 3));
-    EXPECT_EQ(d->image.pixel(1, 0), qRgb(0x50, 0x50, 0x50));
+    auto grey = decode(pcxHeader(l) + pixels);
+    ASSERT_TRUE(grey) << grey.error();
+    EXPECT_EQ(grey->image.pixel(0, 0), qRgb(3, 3, 3));
 }
 
 TEST(PcxDepths, TwentyFourBitsAreThreePlanesWithPaddedLines)

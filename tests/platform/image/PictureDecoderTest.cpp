@@ -55,14 +55,6 @@ TEST(PictureDispatch, LosslessFormatsDecodeExactly)
     }
 }
 
-TEST(PictureDispatch, JpegDecodesToItsSize)
-{
-    auto d = decode(QStringLiteral("PHOTO.JPG"), encodedImage(sample(), "JPG", 100));
-    ASSERT_TRUE(d) << d.error();
-    EXPECT_EQ(d->image.size(), QSize(4, 3));
-    EXPECT_EQ(d->image.format(), QImage::Format_RGB32);
-}
-
 TEST(PictureDispatch, TheNameDecidesTheReaderNotTheContent)
 {
     const QByteArray png = encodedImage(sample(), "PNG");
@@ -102,13 +94,6 @@ TEST(PictureDispatch, ExtensionsOutsideTheListFailWithoutDecoding)
     EXPECT_EQ(decode(QStringLiteral("SCAN.TIFF"), encodedImage(sample(), "TIFF")).error(), picture::kUnknownExtension);
     EXPECT_TRUE(decode(QStringLiteral("PHOTO.JP"), jpeg));
     EXPECT_EQ(pictureFormatFor(QStringLiteral("X.P"), false), PictureFormat::Png);
-}
-
-TEST(PictureDispatch, MetafilesAreLeftToTheDrawingLayer)
-{
-    QByteArray placeable("\xD7\xCD\xC6\x9A", 4);
-    placeable.append(QByteArray(40, '\0'));
-    EXPECT_EQ(decode(QStringLiteral("LOGO.WMF"), placeable).error(), picture::kMetafile);
 }
 
 TEST(PictureLibrary, OnlyTheStandardLibraryOrNoneReadsEveryFormat)
