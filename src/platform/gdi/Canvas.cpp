@@ -88,7 +88,7 @@ void Canvas::selectPen()
     m_pen = PenPlan{};
     m_pen.visible = !pen.isNull();
     m_pen.wide = pen.isWide();
-    m_pen.width = m_pen.wide ? pen.width : 1;
+    m_pen.width = m_pen.wide ? int(std::min<int64_t>(pen.width, kMaxCoordinate)) : 1;
     m_pen.ink = rop2Masks(m_state.rop2, pixelFromColour(pen.colour));
     // Wide pens are always solid; cosmetic styled pens fill their gaps with
     // the background colour when the background mode is opaque.
@@ -174,7 +174,10 @@ void Canvas::clipTo(const Rect& r)
 
 void Canvas::clipTo(const Region& r)
 {
-    m_state.clip = m_state.clip.intersected(r.translated(m_state.origin.x(), m_state.origin.y()));
+    Region device;
+    for (const Rect& part : r.rects())
+        device = device.united(toDevice(part));
+    m_state.clip = m_state.clip.intersected(device);
 }
 
 void Canvas::save()

@@ -7,6 +7,8 @@
 
 #include <QPoint>
 #include <QString>
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <vector>
@@ -109,8 +111,24 @@ private:
     void selectBrush();
     BrushPlan planBrush(const Brush& brush, Rop2 rop) const;
 
-    Rect toDevice(const Rect& r) const { return r.translated(m_state.origin.x(), m_state.origin.y()); }
-    QPoint toDevice(QPoint p) const { return p + m_state.origin; }
+    // Windows 95 kept device coordinates in 16 bits. Clamping to that range
+    // keeps absurd coordinates from a publication from overflowing the
+    // rasterisers' arithmetic or making them walk billions of pixels.
+    static int clampCoordinate(int64_t v) { return int(std::clamp<int64_t>(v, kMinCoordinate, kMaxCoordinate)); }
+    QPoint toDevice(QPoint p) const
+    {
+        return {clampCoordinate(int64_t(p.x()) + m_state.origin.x()),
+                clampCoordinate(int64_t(p.y()) + m_state.origin.y())};
+    }
+    Rect toDevice(const Rect& r) const
+    {
+        const QPoint tl = toDevice(QPoint(r.left, r.top));
+        const QPoint br = toDevice(QPoint(r.right, r.bottom));
+        return {tl.x(), tl.y(), br.x(), br.y()};
+    }
+
+    static constexpr int64_t kMinCoordinate = -32768;
+    static constexpr int64_t kMaxCoordinate = 32767;
 
     // Runs draw once per clip rectangle that meets bounds, with m_pass set to
     // that part; the plot hooks below write only inside m_pass.

@@ -19,6 +19,18 @@ Surface copyOf(SurfaceView source, const Rect& r)
     return copy;
 }
 
+// The pixels a signed blit area covers, whichever way it runs; computed wide
+// so that no extent from a file can overflow.
+Rect areaRect(const BlitArea& a)
+{
+    const int64_t x0 = a.x;
+    const int64_t y0 = a.y;
+    const int64_t x1 = x0 + a.width;
+    const int64_t y1 = y0 + a.height;
+    auto fit = [](int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); };
+    return Rect{fit(x0), fit(y0), fit(x1), fit(y1)}.normalized();
+}
+
 bool sharesPixels(SurfaceView a, SurfaceView b)
 {
     return !a.isNull() && a.bits() == b.bits();
@@ -76,7 +88,7 @@ void Canvas::bitBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, Rop3
     }
     if (source.isNull())
         return;
-    const QPoint offset(sourcePos.x() - d.left, sourcePos.y() - d.top);
+    const QPoint offset(clampCoordinate(sourcePos.x()) - d.left, clampCoordinate(sourcePos.y()) - d.top);
     // Only the part of the destination that has source pixels behind it.
     d = d.intersected(source.rect().translated(-offset.x(), -offset.y()));
     if (d.isEmpty())
@@ -89,7 +101,7 @@ void Canvas::stretchBlt(const BlitArea& dest, SurfaceView source, const BlitArea
     if (dest.width == 0 || dest.height == 0 || sourceArea.width == 0 || sourceArea.height == 0)
         return;
     if (!rop3UsesSource(rop)) {
-        patBlt(Rect::fromSize(dest.x, dest.y, dest.width, dest.height).normalized(), rop);
+        patBlt(areaRect(dest), rop);
         return;
     }
     if (source.isNull())
@@ -97,15 +109,17 @@ void Canvas::stretchBlt(const BlitArea& dest, SurfaceView source, const BlitArea
     // A negative extent on either side mirrors along that axis.
     const bool flipX = (dest.width < 0) != (sourceArea.width < 0);
     const bool flipY = (dest.height < 0) != (sourceArea.height < 0);
-    const Rect d = toDevice(Rect::fromSize(dest.x, dest.y, dest.width, dest.height).normalized());
-    const Rect s = Rect::fromSize(sourceArea.x, sourceArea.y, sourceArea.width, sourceArea.height).normalized();
+    const Rect d = toDevice(areaRect(dest));
+    const Rect s = areaRect(sourceArea);
+    if (d.isEmpty() || s.isEmpty())
+        return;
 
     // Nearest neighbour, sampling the source at the centre of each
     // destination pixel: column i maps to floor((2i + 1) * sw / (2 dw)).
     auto mapAxis = [](int destLength, int sourceLength, int sourceStart, bool flip) {
         std::vector<int> map(static_cast<size_t>(destLength), 0);
         for (int i = 0; i < destLength; ++i) {
-            const int k = int((int64_t(2 * i + 1) * sourceLength) / (2 * int64_t(destLength)));
+            const int k = int(((2 * int64_t(i) + 1) * sourceLength) / (2 * int64_t(destLength)));
             map[size_t(i)] = sourceStart + (flip ? sourceLength - 1 - k : k);
         }
         return map;
@@ -146,7 +160,7 @@ void Canvas::transparentBlt(const Rect& dest, SurfaceView source, QPoint sourceP
     if (source.isNull())
         return;
     Rect d = toDevice(dest.normalized());
-    const QPoint offset(sourcePos.x() - d.left, sourcePos.y() - d.top);
+    const QPoint offset(clampCoordinate(sourcePos.x()) - d.left, clampCoordinate(sourcePos.y()) - d.top);
     d = d.intersected(source.rect().translated(-offset.x(), -offset.y()));
     if (d.isEmpty())
         return;
@@ -179,6 +193,8 @@ Region Canvas::scroll(const Rect& area, int dx, int dy)
     const Rect a = toDevice(area.normalized()).intersected(m_target.rect());
     if (a.isEmpty())
         return {};
+    dx = clampCoordinate(dx);
+    dy = clampCoordinate(dy);
     const Region affected = m_state.clip.intersected(a);
     // Destination pixels whose source lies inside the area.
     const Region moved = affected.intersected(a.translated(dx, dy));

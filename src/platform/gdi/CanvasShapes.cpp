@@ -28,8 +28,11 @@ void Canvas::strokeRing(const SpanShape& outer, const SpanShape& inner)
 {
     forEachClipPass(outer.bounds(), [&] {
         outer.forEachSpanOutside(inner, [&](int y, int left, int right) {
-            for (int x = left; x < right; ++x)
-                plot(x, y, m_pen.ink);
+            if (y < m_pass.top || y >= m_pass.bottom)
+                return;
+            uint32_t* line = m_target.scanLine(y);
+            for (int x = std::max(left, m_pass.left); x < std::min(right, m_pass.right); ++x)
+                writePixel(line[x], m_pen.ink);
         });
     });
 }
@@ -72,8 +75,9 @@ void Canvas::drawEllipse(const Rect& r)
 void Canvas::drawRoundRect(const Rect& r, int cornerWidth, int cornerHeight)
 {
     const Rect d = toDevice(r.normalized());
-    const int cw = std::abs(cornerWidth);
-    const int ch = std::abs(cornerHeight);
+    auto cornerSize = [](int v) { return int(std::min<int64_t>(std::abs(int64_t(v)), kMaxCoordinate)); };
+    const int cw = cornerSize(cornerWidth);
+    const int ch = cornerSize(cornerHeight);
     // Inner frames keep the corner curvature centred with the outer one: the
     // corner ellipse shrinks by what the frame lost.
     drawSpanFigure(d, [&](const Rect& frame) {

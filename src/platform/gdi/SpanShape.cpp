@@ -7,9 +7,9 @@ namespace lumeria::gdi {
 
 namespace {
 
-// Beyond this the squared terms of the ellipse test no longer fit 64 bits;
-// no page is anywhere near it.
-constexpr int kMaxExtent = 32767;
+// Products of four 17-bit terms; GCC and Clang provide the type, and
+// __extension__ keeps -Wpedantic quiet about it.
+__extension__ typedef unsigned __int128 Wide;
 
 } // namespace
 
@@ -28,36 +28,44 @@ SpanShape SpanShape::ellipse(const Rect& r)
     SpanShape s;
     if (r.isEmpty())
         return s;
-    const int w = std::min(r.width(), kMaxExtent);
-    const int h = std::min(r.height(), kMaxExtent);
-    // Quarter-pixel units around the centre of r: a pixel centre x sits at
-    // 4x + 2 - 2(left + right); the semi-axes are (w - 1)/2 + 1/4 pixels.
-    const uint64_t a = uint64_t(2 * w - 1);
-    const uint64_t b = uint64_t(2 * h - 1);
-    const uint64_t a2 = a * a;
-    const uint64_t b2 = b * b;
-    const int right = r.left + w;
+    const int64_t w = r.width();
+    const int64_t h = r.height();
+    // Quarter-pixel units around the centre of r: the pixel i columns from
+    // the left has its centre at 4i + 2 - 2w; the semi-axes are
+    // (w - 1)/2 + 1/4 and (h - 1)/2 + 1/4 pixels, i.e. 2w - 1 and 2h - 1.
+    const Wide a = Wide(2 * w - 1);
+    const Wide b = Wide(2 * h - 1);
+    const Wide a2 = a * a;
+    const Wide b2 = b * b;
     s.m_top = r.top;
     s.m_rows.resize(size_t(h));
-    for (int j = 0; j < h; ++j) {
-        const int64_t yq = 4 * int64_t(j) + 2 - 2 * int64_t(h);
-        const uint64_t y2 = uint64_t(yq * yq);
-        Span span;
-        if (y2 <= b2) {
-            // Inside when x^2 b^2 + y^2 a^2 <= a^2 b^2, i.e. x^2 b^2 <= a^2 (b^2 - y^2).
-            const uint64_t limit = a2 * (b2 - y2);
-            int x = r.left;
-            const int mid = r.left + (w - 1) / 2;
-            for (; x <= mid; ++x) {
-                const int64_t xq = 4 * int64_t(x - r.left) + 2 - 2 * int64_t(w);
-                if (uint64_t(xq * xq) * b2 <= limit)
-                    break;
-            }
-            // Rows are symmetric about the centre column(s).
-            if (x <= mid)
-                span = {x, r.left + right - x};
+    for (int64_t j = 0; j < h; ++j) {
+        const int64_t yq = 4 * j + 2 - 2 * h;
+        const Wide y2 = Wide(yq * yq);
+        if (y2 > b2)
+            continue;
+        // Inside when x^2 b^2 + y^2 a^2 <= a^2 b^2, i.e. x^2 b^2 <= a^2 (b^2 - y^2).
+        const Wide limit = a2 * (b2 - y2);
+        auto inside = [&](int64_t i) {
+            const int64_t xq = 4 * i + 2 - 2 * w;
+            return Wide(xq * xq) * b2 <= limit;
+        };
+        // Columns 0..mid form the left half; being inside is monotonic there,
+        // so the first inside column is found by bisection.
+        const int64_t mid = (w - 1) / 2;
+        if (!inside(mid))
+            continue;
+        int64_t lo = 0;
+        int64_t hi = mid;
+        while (lo < hi) {
+            const int64_t m = (lo + hi) / 2;
+            if (inside(m))
+                hi = m;
+            else
+                lo = m + 1;
         }
-        s.m_rows[size_t(j)] = span;
+        // Rows are symmetric about the centre column(s).
+        s.m_rows[size_t(j)] = {int(r.left + lo), int(r.right - lo)};
     }
     return s;
 }

@@ -206,3 +206,31 @@ TEST(CanvasState, SaverRestoresPenClipAndOriginAndClipOnlyNarrows)
 
 } // namespace
 } // namespace lumeria::gdi
+
+namespace lumeria::gdi {
+namespace {
+
+using namespace test;
+
+TEST(CanvasRobustness, HugeCoordinatesFromAFileAreClampedAndStayCheap)
+{
+    constexpr int kFar = 2'000'000'000;
+    Surface s(8, 8);
+    Canvas c(s);
+    c.setBrush(Brush::solid(kRed));
+    c.drawEllipse({-kFar, -kFar, kFar, kFar});
+    EXPECT_EQ(countOf(s, kRed), 64);
+    c.drawLine({-kFar, 5}, {kFar, 5});
+    EXPECT_EQ(rowOf(s, 5), "########");
+    c.setPen(Pen::solid(kBlue, kFar));
+    c.drawLine({0, 0}, {kFar, kFar});
+    c.drawRoundRect({-kFar, -kFar, kFar, kFar}, INT32_MIN, INT32_MAX);
+    Surface source(2, 2, kBlack);
+    c.stretchBlt({-kFar, 0, kFar, kFar}, source.view(), {0, 0, kFar, 2});
+    c.bitBlt({0, 0, 8, 8}, source.view(), {kFar, kFar});
+    const Region uncovered = c.scroll({0, 0, 8, 8}, kFar, 0);
+    EXPECT_EQ(uncovered.area(), 64);
+}
+
+} // namespace
+} // namespace lumeria::gdi
