@@ -96,15 +96,5 @@ TEST(BrushFill, SeeThroughHatchIsAnAndPassThenAnXorPass)
     EXPECT_EQ(rowOf(s, 1, kRed), "#.#.#.#.");
 }
 
-TEST(BrushFill, HollowBrushLeavesTheInteriorAlone)
-{
-    Surface s(5, 5, kBlue);
-    Canvas c(s);
-    c.setBrush(Brush::none());
-    c.drawRectangle({0, 0, 5, 5});
-    c.drawEllipse({0, 0, 5, 5});
-    EXPECT_EQ(s.colourAt(2, 2), kBlue);
-}
-
 } // namespace
 } // namespace lumeria::gdi

@@ -29,15 +29,6 @@ TEST(RectGeometry, RightAndBottomAreExclusive)
     EXPECT_TRUE(Rect({4, 4, 4, 9}).isEmpty());
 }
 
-TEST(RectGeometry, IntersectionOfDisjointRectsIsEmptyAndUnionIgnoresEmpty)
-{
-    EXPECT_TRUE(Rect({0, 0, 2, 2}).intersected({2, 0, 4, 2}).isEmpty());
-    EXPECT_EQ(Rect({0, 0, 4, 4}).intersected({2, 1, 6, 3}), Rect({2, 1, 4, 3}));
-    EXPECT_EQ(Rect({}).united({1, 1, 2, 2}), Rect({1, 1, 2, 2}));
-    EXPECT_EQ(Rect({0, 0, 1, 1}).united({3, 3, 3, 9}), Rect({0, 0, 1, 1}));
-    EXPECT_EQ(Rect({5, 6, 1, 2}).normalized(), Rect({1, 2, 5, 6}));
-}
-
 TEST(RectGeometry, QRectConversionKeepsTheSamePixels)
 {
     const Rect r{1, 2, 11, 22};

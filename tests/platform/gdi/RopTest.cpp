@@ -97,15 +97,6 @@ TEST(RopTernary, NamedBlitCodesComputeTheirBooleanFunctions)
     }
 }
 
-TEST(RopTernary, SourceAndPatternUseFollowFromTheTruthTable)
-{
-    EXPECT_TRUE(rop3UsesSource(kSrcCopy));
-    EXPECT_FALSE(rop3UsesSource(kPatCopy));
-    EXPECT_FALSE(rop3UsesSource(kDstInvert));
-    EXPECT_TRUE(rop3UsesPattern(kMergeCopy));
-    EXPECT_FALSE(rop3UsesPattern(kSrcInvert));
-}
-
 TEST(RopTernary, PatternSelectCopiesSourceThroughTheBrushZeroBits)
 {
     // A monochrome brush whose 0 bits (text colour black) let the source
