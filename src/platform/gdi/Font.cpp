@@ -2,8 +2,10 @@
 
 #include <QFontMetrics>
 #include <QHash>
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdlib>
 
 namespace lumeria::gdi {
 
@@ -43,6 +45,9 @@ constexpr std::array<Substitute, 14> kSubstitutes = {{
 }};
 
 constexpr int kSystemFontPixels = 13;
+// Far beyond any page; keeps a nonsense size from a file from asking the
+// rasteriser for glyphs the size of a house.
+constexpr int kMaxEmPixels = 4096;
 
 QString substituteFor(const QString& face)
 {
@@ -56,14 +61,16 @@ QString substituteFor(const QString& face)
 
 } // namespace
 
-Font::Font() : Font(QStringLiteral("System"), kSystemFontPixels, uint8_t(FontStyle::Bold)) {}
+Font::Font() : Font(QStringLiteral("System"), kSystemFontPixels, uint8_t(FontStyle::Bold), Pitch::Default) {}
 
-Font::Font(const QString& face, int emPixels, FontStyles styles) : m_face(face), m_styles(styles)
+Font::Font(const QString& face, int emPixels, FontStyles styles, Pitch pitch) : m_face(face), m_styles(styles)
 {
-    const bool isSystem = face.trimmed().compare(QLatin1String("System"), Qt::CaseInsensitive) == 0;
     const QString trimmed = face.trimmed();
+    const bool isSystem = trimmed.compare(QLatin1String("System"), Qt::CaseInsensitive) == 0;
     if (const auto embedded = embeddedFamilies().constFind(trimmed.toLower()); embedded != embeddedFamilies().cend()) {
         m_base.setFamily(embedded.value());
+    } else if (pitch == Pitch::Fixed) {
+        m_base.setFamily(QStringLiteral("Liberation Mono"));
     } else if (const QString substitute = substituteFor(face); !substitute.isEmpty()) {
         m_base.setFamily(substitute);
     } else {
@@ -75,7 +82,7 @@ Font::Font(const QString& face, int emPixels, FontStyles styles) : m_face(face),
         styles |= uint8_t(FontStyle::Bold);
         m_styles = styles;
     }
-    m_base.setPixelSize(std::max(emPixels, 1));
+    m_base.setPixelSize(std::clamp(emPixels, 1, kMaxEmPixels));
     m_base.setBold(styles & uint8_t(FontStyle::Bold));
     m_base.setItalic(styles & uint8_t(FontStyle::Italic));
     m_base.setUnderline(styles & uint8_t(FontStyle::Underline));
@@ -84,21 +91,24 @@ Font::Font(const QString& face, int emPixels, FontStyles styles) : m_face(face),
     m_base.setHintingPreference(QFont::PreferFullHinting);
 }
 
-Font Font::fromPoints(const QString& face, int points, FontStyles styles)
+Font Font::fromPoints(const QString& face, int points, FontStyles styles, Pitch pitch)
 {
-    return Font(face, pointsToPixels(points), styles);
+    // A point size and a pixel size both name the em height; negative
+    // sizes (GDI's "character height" convention) mean the same.
+    return Font(face, std::abs(pointsToPixels(points)), styles, pitch);
 }
 
-Font Font::fromPixels(const QString& face, int emPixels, FontStyles styles)
+Font Font::fromPixels(const QString& face, int emPixels, FontStyles styles, Pitch pitch)
 {
-    return Font(face, emPixels, styles);
+    return Font(face, int(std::min<long long>(std::llabs(emPixels), kMaxEmPixels)), styles, pitch);
 }
 
 int Font::pointsToPixels(int points)
 {
     // MulDiv rounds the exact quotient half away from zero.
     const long long n = static_cast<long long>(points) * 96;
-    return int(n >= 0 ? (n + 36) / 72 : (n - 36) / 72);
+    const long long pixels = n >= 0 ? (n + 36) / 72 : (n - 36) / 72;
+    return int(std::clamp<long long>(pixels, -kMaxEmPixels, kMaxEmPixels));
 }
 
 void Font::setTextRendering(TextRendering rendering)

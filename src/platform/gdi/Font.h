@@ -24,6 +24,10 @@ constexpr FontStyles operator|(FontStyle a, FontStyle b)
 
 enum class TextRendering { Crisp, Smooth };
 
+// A request for a fixed-pitch font is answered by the mono substitute unless
+// the face is one the publication embeds.
+enum class Pitch { Default, Fixed };
+
 // A logical font resolved for this system: Windows face names go through a
 // substitution table, sizes through 96 DPI, and glyphs are drawn crisp
 // (no anti-aliasing, full hinting, no kerning) unless smooth text is on.
@@ -33,8 +37,8 @@ public:
     // The System font: bold Liberation Sans, 13 pixels.
     Font();
 
-    static Font fromPoints(const QString& face, int points, FontStyles styles = 0);
-    static Font fromPixels(const QString& face, int emPixels, FontStyles styles = 0);
+    static Font fromPoints(const QString& face, int points, FontStyles styles = 0, Pitch pitch = Pitch::Default);
+    static Font fromPixels(const QString& face, int emPixels, FontStyles styles = 0, Pitch pitch = Pitch::Default);
 
     // GDI's -MulDiv(points, 96, 72): n points at 96 DPI, rounded half away
     // from zero.
@@ -68,7 +72,7 @@ public:
     friend bool operator==(const Font& a, const Font& b) { return a.m_base == b.m_base && a.m_face == b.m_face; }
 
 private:
-    Font(const QString& face, int emPixels, FontStyles styles);
+    Font(const QString& face, int emPixels, FontStyles styles, Pitch pitch);
 
     QString m_face;
     FontStyles m_styles = 0;

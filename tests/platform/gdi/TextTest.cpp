@@ -36,6 +36,11 @@ TEST_F(TextTest, WindowsFacesResolveToTheirSubstitutes)
     EXPECT_EQ(system.emPixels(), 13);
     EXPECT_TRUE(system.qfont().bold());
     EXPECT_EQ(Font().family(), "Liberation Sans");
+    EXPECT_EQ(Font::fromPoints("Arial", 10, 0, Pitch::Fixed).family(), "Liberation Mono");
+    EXPECT_EQ(Font::fromPoints("Arial", -12).emPixels(), 16);
+    Font::addEmbeddedFamily("Liberation Serif");
+    EXPECT_EQ(Font::fromPoints("liberation serif", 10, 0, Pitch::Fixed).family(), "Liberation Serif");
+    Font::clearEmbeddedFamilies();
 }
 
 TEST_F(TextTest, StyleBitsAndCrispRenderingReachTheQFont)
