@@ -2,9 +2,13 @@
 
 #include "document/Effects.h"
 #include "script/Real48.h"
+#include "script/ScriptText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
+#include <string>
+#include <string_view>
 
 namespace lumeria {
 
@@ -64,13 +68,29 @@ bool isNumericText(const QString& text, QChar separator)
     return true;
 }
 
-double conditionNumber(const QString& text, const QLocale& locale)
+// A decimal conversion of a text already known to hold only spaces, signs,
+// digits and the separator: one optional sign, digits with at most one
+// separator. Anything else does not convert and reads as 0.
+double conditionNumber(const QString& text, QChar separator)
 {
-    QString s = text;
-    s.remove(QLatin1Char(' '));
-    bool ok = false;
-    const double v = locale.toDouble(s, &ok);
-    if (!ok)
+    std::string s;
+    s.reserve(size_t(text.size()));
+    for (QChar c : text) {
+        if (c == QLatin1Char(' '))
+            continue;
+        s.push_back(c == separator ? '.' : char(c.unicode()));
+    }
+    std::string_view digits = s;
+    if (digits.starts_with('+'))
+        digits.remove_prefix(1);
+    else if (digits.starts_with('-') && digits.size() > 1 && digits[1] == '+')
+        return 0;
+    if (digits.empty() || digits.find_first_of("+") != std::string_view::npos ||
+        digits.find('-', 1) != std::string_view::npos)
+        return 0;
+    double v = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+    if (ec != std::errc() || end != digits.data() + digits.size())
         return 0;
     return toReal48(v).value_or(0);
 }
@@ -90,18 +110,18 @@ bool evaluateCondition(const QString& left, const QString& op, const QString& ri
     }
     if (which == 0)
         return false;
-    const QString a = left.toUpper();
-    const QString b = right.toUpper();
+    const QString a = upperCased(left);
+    const QString b = upperCased(right);
     if (which == 1)
         return a == b;
     if (which == 2)
         return a != b;
 
     double l, r;
-    const QString separator = locale.decimalPoint();
-    if (separator.size() == 1 && isNumericText(a + b, separator[0])) {
-        l = conditionNumber(a, locale);
-        r = conditionNumber(b, locale);
+    const QString separator = decimalPointOf(locale);
+    if (separator.size() == 1 && isNumericText(a, separator[0]) && isNumericText(b, separator[0])) {
+        l = conditionNumber(a, separator[0]);
+        r = conditionNumber(b, separator[0]);
     } else {
         l = double(a.size());
         r = double(b.size());

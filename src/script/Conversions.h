@@ -1,5 +1,6 @@
 #pragma once
 
+#include "script/LocaleCache.h"
 #include "script/ScriptHost.h"
 
 #include <QLocale>
@@ -10,7 +11,7 @@
 namespace lumeria {
 
 // A number argument: every space removed, then a decimal integer (an optional
-// sign; '$' hexadecimal as the original's conversion also took); anything
+// sign; '$' hexadecimal, which publications' numbers may use); anything
 // else, or a value outside 32 bits, is 0.
 int32_t scriptInteger(const QString& text);
 
@@ -22,7 +23,7 @@ int32_t absoluteInteger(const QString& text);
 // digits and the locale's decimal separator only, else the texts' lengths.
 // An unknown operator is false.
 bool evaluateCondition(const QString& left, const QString& op, const QString& right,
-                       const QLocale& locale = QLocale::system());
+                       const QLocale& locale = systemLocale());
 
 // LOOP anywhere in the argument repeats, else WAIT waits, else play and return.
 MediaMode mediaMode(const QString& text);

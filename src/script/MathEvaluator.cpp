@@ -325,7 +325,7 @@ std::optional<double> apply(Function f, double x)
     case Function::Frac:
         if (x < -1e9 || x > 1e9)
             return std::nullopt;
-        // Exact halves round to even, as the original's arithmetic did.
+        // Exact halves round to even: banker's rounding, as publications expect.
         if (f == Function::Round)
             return std::nearbyint(x);
         if (f == Function::Trunc)
@@ -374,16 +374,18 @@ std::optional<double> reduce(int production, const Entry* rhs)
 
 std::optional<double> evaluateExpression(const QString& expression, const QLocale& locale)
 {
-    QString prepared = expression.toUpper();
-    const QString separator = locale.decimalPoint();
+    QString prepared = expression;
+    const QString separator = decimalPointOf(locale);
     if (separator != QLatin1String("."))
         prepared.replace(separator, QLatin1String("."));
-    // Anything outside Latin-1 cannot be part of a valid expression; it
-    // becomes a character the lexer rejects.
+    // Upper-cased on the way; anything outside ASCII cannot be part of a
+    // valid expression and becomes a character the lexer rejects.
     std::string text;
     text.reserve(size_t(prepared.size()));
-    for (QChar c : prepared)
-        text.push_back(c.unicode() < 128 ? char(c.unicode()) : '\x7f');
+    for (QChar c : prepared) {
+        const char16_t u = c.unicode();
+        text.push_back(u >= 128 ? '\x7f' : (u >= 'a' && u <= 'z') ? char(u - 32) : char(u));
+    }
 
     const Tables& t = tables();
     Lexer lexer(std::move(text));
@@ -428,16 +430,15 @@ QString formatMathResult(std::optional<double> value, int decimals, const QLocal
     const int d = std::clamp(decimals, 0, 18);
     const double v = *value;
     std::string text;
+    char buf[80];
     if (std::fabs(v) >= 1e18) {
         // Beyond 18 integer digits fixed notation cannot hold the value; the
         // exponent form keeps 18 significant digits.
-        char buf[64];
         std::snprintf(buf, sizeof buf, "%.17E", v);
         text = buf;
     } else {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.*f", d, v);
-        text = buf;
+        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, d);
+        text.assign(buf, ec == std::errc() ? end : buf);
         // Digits past the 18th significant one are shown as zeros.
         int significant = 0;
         bool started = false;
@@ -449,11 +450,11 @@ QString formatMathResult(std::optional<double> value, int decimals, const QLocal
                 c = '0';
         }
         // No sign on a value that prints as zero.
-        if (text.front() == '-' && text.find_first_of("123456789") == std::string::npos)
+        if (!text.empty() && text.front() == '-' && text.find_first_of("123456789") == std::string::npos)
             text.erase(0, 1);
     }
-    QString out = QString::fromLatin1(text.c_str());
-    const QString separator = locale.decimalPoint();
+    QString out = QString::fromLatin1(text.data(), qsizetype(text.size()));
+    const QString separator = decimalPointOf(locale);
     if (separator != QLatin1String("."))
         out.replace(QLatin1Char('.'), separator);
     return out;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "script/LocaleCache.h"
+
 #include <QLocale>
 #include <QString>
 
@@ -13,11 +15,11 @@ namespace lumeria {
 // table built from the grammar, with a value stack of at most 20 entries;
 // every intermediate value is held as a 6-byte real. Nothing on any failure
 // (syntax, stack depth, domain or range).
-std::optional<double> evaluateExpression(const QString& expression, const QLocale& locale = QLocale::system());
+std::optional<double> evaluateExpression(const QString& expression, const QLocale& locale = systemLocale());
 
 // The Math command's result text: the value with exactly `decimals` digits
 // after the locale's separator, at most 18 significant digits, no thousands
 // separators; "Error" when there is no value.
-QString formatMathResult(std::optional<double> value, int decimals, const QLocale& locale = QLocale::system());
+QString formatMathResult(std::optional<double> value, int decimals, const QLocale& locale = systemLocale());
 
 } // namespace lumeria

@@ -2,6 +2,7 @@
 
 #include "script/Conversions.h"
 #include "script/FileCommands.h"
+#include "script/LocaleCache.h"
 
 namespace lumeria {
 
@@ -199,7 +200,7 @@ void ScriptEngine::endWhile(Frame& f)
 bool ScriptEngine::takeArguments(const ScriptLine& line, Command command, ScriptArguments& args)
 {
     const CommandInfo& info = commandInfo(command);
-    args = extractArguments(line.text);
+    args = line.arguments;
     for (int i = 0; i < args.count; ++i) {
         if (i + 1 == info.resultArg)
             continue;
@@ -223,7 +224,7 @@ void ScriptEngine::condition(Frame& f, Command c, const ScriptArguments& a)
 
 void ScriptEngine::gotoLine(Frame& f, const QString& target)
 {
-    const QString separator = QLocale::system().decimalPoint();
+    const QString separator = systemLocale().decimalPoint();
     bool isNumber = true;
     for (QChar c : target) {
         if (c != QLatin1Char(' ') && c != QLatin1Char('+') && c != QLatin1Char('-') &&
@@ -237,11 +238,11 @@ void ScriptEngine::gotoLine(Frame& f, const QString& target)
         f.line = std::max(0, scriptInteger(target)) - 1;
         return;
     }
-    QString label = trimmed(target).toUpper();
+    QString label = upperCased(trimmed(target));
     if (!label.startsWith(QLatin1Char(':')))
         label.prepend(QLatin1Char(':'));
     for (int n = 1; n <= f.text->lineCount(); ++n) {
-        if (f.text->line(n)->text.toUpper() == label) {
+        if (upperCased(f.text->line(n)->text) == label) {
             f.line = n;
             return;
         }

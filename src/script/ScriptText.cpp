@@ -39,6 +39,8 @@ ScriptText::ScriptText(const QString& script)
         line.text = item.toString();
         line.command = lookupCommand(line.text);
         line.kind = kindOf(line);
+        if (line.command != Command::None)
+            line.arguments = extractArguments(line.text);
         m_lines.push_back(std::move(line));
     };
     for (qsizetype i = 0; i < script.size(); ++i) {
@@ -68,6 +70,21 @@ ScriptArguments extractArguments(const QString& line)
         pos = close + 1;
     }
     return args;
+}
+
+QString upperCased(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        const char16_t u = c.unicode();
+        if (u < 128) {
+            if (u >= 'a' && u <= 'z')
+                c = QChar(char16_t(u - 32));
+        } else {
+            c = c.toUpper();
+        }
+    }
+    return out;
 }
 
 QString trimmed(const QString& text)

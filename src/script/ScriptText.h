@@ -9,6 +9,11 @@
 
 namespace lumeria {
 
+struct ScriptArguments {
+    std::array<QString, 8> values;
+    int count = 0; // complete arguments: those whose closing quote is there
+};
+
 // What a line that is not a command is, decided once per script.
 enum class LineKind : uint8_t { Command, Label, Comment, Else, EndIf, EndWhile, Blank, Unknown };
 
@@ -18,6 +23,7 @@ struct ScriptLine {
     QString text;
     Command command = Command::None;
     LineKind kind = LineKind::Unknown;
+    ScriptArguments arguments; // as written, before substitution
 };
 
 // A script cut into its lines: items separated by '|' outside double quotes;
@@ -34,14 +40,13 @@ private:
     std::vector<ScriptLine> m_lines;
 };
 
-struct ScriptArguments {
-    std::array<QString, 8> values;
-    int count = 0; // complete arguments: those whose closing quote is there
-};
-
 // Argument i is the text between the (2i-1)-th and 2i-th double quote; at
 // most 8 are read.
 ScriptArguments extractArguments(const QString& line);
+
+// Upper case one character for one, as Windows' ANSI upper-casing does:
+// no letter turns into two, so lengths stay what the author saw.
+QString upperCased(const QString& text);
 
 // The runtime's Trim: drops every character up to and including the space
 // from both ends.

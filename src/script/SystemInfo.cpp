@@ -124,7 +124,7 @@ void ScriptEngine::executeString(Command c, const ScriptArguments& a)
         break;
     }
     case Command::SearchStr: {
-        const qsizetype at = v[0].isEmpty() ? -1 : v[1].toUpper().indexOf(v[0].toUpper());
+        const qsizetype at = v[0].isEmpty() ? -1 : upperCased(v[1]).indexOf(upperCased(v[0]));
         m_variables.set(v[2], QString::number(at + 1));
         break;
     }

@@ -1,14 +1,27 @@
 #include "script/Variables.h"
 
+#include "script/ScriptText.h"
+
 #include <algorithm>
 
 namespace lumeria {
 
 QString Variables::normalName(const QString& name)
 {
+    // Most names arrive already in their stored form: no copy then.
+    bool stored = true;
+    for (QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u >= 128 || (u >= 'a' && u <= 'z') || u == '[' || u == ']') {
+            stored = false;
+            break;
+        }
+    }
+    if (stored)
+        return name;
     QString n = name;
     n.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
-    return n.toUpper();
+    return upperCased(n);
 }
 
 QString Variables::get(const QString& name) const
@@ -22,7 +35,7 @@ void Variables::set(const QString& name, const QString& value)
     bare.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
     if (bare.isEmpty())
         return;
-    const QString key = bare.toUpper();
+    const QString key = upperCased(bare);
     auto it = m_values.find(key);
     if (it != m_values.end()) {
         if (*it == value)
