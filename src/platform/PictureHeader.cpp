@@ -1,6 +1,7 @@
 #include "platform/PictureHeader.h"
 
 #include "platform/ByteReader.h"
+#include "platform/image/QtDecoders.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -79,6 +80,21 @@ std::optional<PictureDimensions> bmpDimensions(std::span<const std::byte> data)
     return PictureDimensions{int(width), int(height)};
 }
 
+// An icon or cursor directory: reserved 0, type 1 (icon) or 2 (cursor), and
+// at least one image. Such a file shows the image nearest the system icon
+// size, not necessarily its first.
+std::optional<PictureDimensions> iconDimensions(std::span<const std::byte> data)
+{
+    ByteReader r(data);
+    const auto reserved = r.u16le(), type = r.u16le(), count = r.u16le();
+    if (!count || *reserved != 0 || (*type != 1 && *type != 2) || *count == 0)
+        return std::nullopt;
+    const auto size = iconSize(data);
+    if (!size)
+        return std::nullopt;
+    return PictureDimensions{size->width(), size->height()};
+}
+
 } // namespace
 
 std::optional<PictureDimensions> pictureDimensions(std::span<const std::byte> data)
@@ -89,6 +105,8 @@ std::optional<PictureDimensions> pictureDimensions(std::span<const std::byte> da
         return wmf;
     if (auto bmp = bmpDimensions(data))
         return bmp;
+    if (auto icon = iconDimensions(data))
+        return icon;
 
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
     QBuffer buffer(&bytes);

@@ -6,6 +6,10 @@
 #include <QByteArray>
 #include <QImageReader>
 
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
 namespace lumeria {
 
 namespace {
@@ -16,7 +20,37 @@ bool withinLimits(QSize size)
            int64_t(size.width()) * size.height() <= kMaxPicturePixels;
 }
 
-Result<QImage> readImage(std::span<const std::byte> data, const char* format)
+// Windows shows an icon at the system icon size, 32 by 32, made from the
+// image of the file nearest to it; a file holding several sizes shows that
+// one. Directories claiming thousands of images are not worth walking.
+constexpr int kSystemIconSize = 32;
+constexpr int kMaxIconImages = 64;
+
+void jumpToIconNearestSystemSize(QImageReader& reader)
+{
+    const int count = std::min(reader.imageCount(), kMaxIconImages);
+    if (count <= 1)
+        return;
+    int best = 0;
+    int bestDistance = std::numeric_limits<int>::max();
+    for (int i = 0; i < count; ++i) {
+        if (!reader.jumpToImage(i))
+            break;
+        const QSize size = reader.size();
+        if (!size.isValid())
+            continue;
+        const int distance = std::abs(size.width() - kSystemIconSize) + std::abs(size.height() - kSystemIconSize);
+        if (distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    reader.jumpToImage(best);
+}
+
+enum class Kind { Bitmap, Icon };
+
+Result<QImage> readImage(std::span<const std::byte> data, const char* format, Kind kind = Kind::Bitmap)
 {
     // fromRawData does not copy; the buffer only lives for this call.
     const QByteArray bytes =
@@ -29,6 +63,8 @@ Result<QImage> readImage(std::span<const std::byte> data, const char* format)
     reader.setDecideFormatFromContent(false);
     // The original's readers knew nothing of Exif orientation.
     reader.setAutoTransform(false);
+    if (kind == Kind::Icon)
+        jumpToIconNearestSystemSize(reader);
     const QSize declared = reader.size();
     if (declared.isValid() && !withinLimits(declared))
         return Failure{picture::kTooLarge};
@@ -121,7 +157,7 @@ Result<DecodedPicture> decodeIcon(std::span<const std::byte> data)
 {
     // Qt's icon reader takes cursors too: they differ only in the type field
     // and in the hotspot, which the cursor code reads itself.
-    auto read = readImage(data, "ico");
+    auto read = readImage(data, "ico", Kind::Icon);
     if (!read)
         return Failure{read.error()};
     DecodedPicture out;
@@ -131,6 +167,23 @@ Result<DecodedPicture> decodeIcon(std::span<const std::byte> data)
     out.sourceDepth = 32;
     out.transparency = PictureTransparency::AlphaMask;
     return out;
+}
+
+std::optional<QSize> iconSize(std::span<const std::byte> data)
+{
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QImageReader reader(&buffer, "ico");
+    reader.setDecideFormatFromContent(false);
+    jumpToIconNearestSystemSize(reader);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        return std::nullopt;
+    return size;
 }
 
 } // namespace lumeria

@@ -3,7 +3,10 @@
 #include "platform/Result.h"
 #include "platform/image/DecodedPicture.h"
 
+#include <QSize>
+
 #include <cstddef>
+#include <optional>
 #include <span>
 
 namespace lumeria {
@@ -17,8 +20,11 @@ enum class QtBitmapFormat : uint8_t { Png, Bmp, Jpeg, Tiff };
 // the colour table of an indexed picture kept as its palette.
 Result<DecodedPicture> decodeQtBitmap(std::span<const std::byte> data, QtBitmapFormat format);
 
-// Reads the first image of an icon or cursor file as ARGB32, its AND mask
-// becoming the alpha channel.
+// Reads an icon or cursor file as ARGB32, its AND mask becoming the alpha
+// channel. Of several images, the one nearest 32 by 32 is taken.
 Result<DecodedPicture> decodeIcon(std::span<const std::byte> data);
+
+// The size decodeIcon gives, read from the icon directory alone.
+std::optional<QSize> iconSize(std::span<const std::byte> data);
 
 } // namespace lumeria

@@ -129,6 +129,34 @@ inline QByteArray bmpFile(int width, int height, int bits, uint32_t compression,
     return b;
 }
 
+inline uint32_t readU32(const QByteArray& a, qsizetype at)
+{
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | uint8_t(a[at + i]);
+    return v;
+}
+
+// Joins single-image icon files into one icon of several images, in order.
+inline QByteArray joinedIcons(const std::vector<QByteArray>& singles)
+{
+    QByteArray directory;
+    appendU16(directory, 0);
+    appendU16(directory, 1);
+    appendU16(directory, unsigned(singles.size()));
+    const auto dataStart = uint32_t(6 + 16 * singles.size());
+    QByteArray images;
+    for (const QByteArray& single : singles) {
+        QByteArray entry = single.mid(6, 12); // all but the data offset
+        const uint32_t size = readU32(single, 6 + 8);
+        const uint32_t offset = readU32(single, 6 + 12);
+        appendU32(entry, dataStart + uint32_t(images.size()));
+        directory.append(entry);
+        images.append(single.mid(offset, size));
+    }
+    return directory + images;
+}
+
 inline QByteArray encodedImage(const QImage& image, const char* format, int quality = -1)
 {
     QByteArray bytes;

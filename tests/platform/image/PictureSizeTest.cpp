@@ -62,5 +62,20 @@ TEST(PictureSizes, CursorsAndPlanarPcxAreMeasured)
                             test::pcxHeader(layout) + test::pcxRle(QByteArray(4 * 2 * 5, '\x55')), QSize(13, 5));
 }
 
+TEST(PictureSizes, AnIconOfSeveralSizesShowsTheOneNearestThirtyTwo)
+{
+    auto single = [](int side, QRgb colour) {
+        QImage image(side, side, QImage::Format_ARGB32);
+        image.fill(colour);
+        return encodedImage(image, "ICO");
+    };
+    const QRgb red = qRgba(255, 0, 0, 255), blue = qRgba(0, 0, 255, 255);
+    const QByteArray icon = test::joinedIcons({single(16, blue), single(48, blue), single(32, red), single(24, blue)});
+    expectMeasuredAsDecoded("icon", QStringLiteral("P.ICO"), icon, QSize(32, 32));
+    auto d = decodePicture(QStringLiteral("P.ICO"), asBytes(icon), {});
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->image.pixel(5, 5), red);
+}
+
 } // namespace
 } // namespace lumeria
