@@ -248,12 +248,12 @@ void Canvas::fillShape(const SpanShape& shape, const BrushPlan& brush)
     });
 }
 
-void Canvas::strokePath(std::span<const QPoint> points, bool closed)
+void Canvas::strokePath(std::span<const QPoint> points, PathShape shape)
 {
     if (!m_pen.visible || points.size() < 2)
         return;
     if (m_pen.wide) {
-        strokeWidePath(points, closed);
+        strokeWidePath(points, shape);
         return;
     }
     Rect bounds;
@@ -265,12 +265,12 @@ void Canvas::strokePath(std::span<const QPoint> points, bool closed)
         auto plotOne = [&](int x, int y) { plotPen(x, y, dash); };
         for (size_t i = 1; i < points.size(); ++i)
             walkLine(points[i - 1], points[i], plotOne);
-        if (closed && points.front() != points.back())
+        if (shape == PathShape::Closed && points.front() != points.back())
             walkLine(points.back(), points.front(), plotOne);
     });
 }
 
-void Canvas::strokeWidePath(std::span<const QPoint> points, bool closed)
+void Canvas::strokeWidePath(std::span<const QPoint> points, PathShape shape)
 {
     // A wide line is the union of round pen tips along its path. Collect the
     // union first so each pixel is written once (XOR must not cancel itself).
@@ -284,7 +284,7 @@ void Canvas::strokeWidePath(std::span<const QPoint> points, bool closed)
     std::vector<uint8_t> mask(size_t(bounds.width()) * size_t(bounds.height()), 0);
     for (size_t i = 1; i < points.size(); ++i)
         sweepPenTip(mask, bounds, points[i - 1], points[i], m_pen.width);
-    if (closed)
+    if (shape == PathShape::Closed)
         sweepPenTip(mask, bounds, points.back(), points.front(), m_pen.width);
     forEachClipPass(bounds, [&] {
         for (int y = m_pass.top; y < m_pass.bottom; ++y) {
@@ -299,7 +299,7 @@ void Canvas::strokeWidePath(std::span<const QPoint> points, bool closed)
 void Canvas::drawLine(QPoint from, QPoint to)
 {
     const std::array<QPoint, 2> points = {toDevice(from), toDevice(to)};
-    strokePath(points, false);
+    strokePath(points, PathShape::Open);
 }
 
 void Canvas::drawPolyline(std::span<const QPoint> points)
@@ -308,7 +308,7 @@ void Canvas::drawPolyline(std::span<const QPoint> points)
     device.reserve(points.size());
     for (const QPoint& p : points)
         device.push_back(toDevice(p));
-    strokePath(device, false);
+    strokePath(device, PathShape::Open);
 }
 
 void Canvas::drawRectangle(const Rect& r)
@@ -342,7 +342,7 @@ void Canvas::drawRectangle(const Rect& r)
     }
     const std::array<QPoint, 4> corners = {QPoint(d.left, d.top), QPoint(d.right - 1, d.top),
                                            QPoint(d.right - 1, d.bottom - 1), QPoint(d.left, d.bottom - 1)};
-    strokePath(corners, true);
+    strokePath(corners, PathShape::Closed);
 }
 
 void Canvas::fillRect(const Rect& r, const Brush& brush)

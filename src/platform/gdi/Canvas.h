@@ -145,8 +145,9 @@ private:
     void fillShape(const SpanShape& shape, const BrushPlan& brush);
     void strokeRing(const SpanShape& outer, const SpanShape& inner);
 
-    void strokePath(std::span<const QPoint> devicePoints, bool closed);
-    void strokeWidePath(std::span<const QPoint> devicePoints, bool closed);
+    enum class PathShape { Open, Closed };
+    void strokePath(std::span<const QPoint> devicePoints, PathShape shape);
+    void strokeWidePath(std::span<const QPoint> devicePoints, PathShape shape);
     // Rounded figures: shapeOf gives the figure's pixels for a frame, so a
     // wide pen's inner edge is the same figure on the deflated frame.
     void drawSpanFigure(const Rect& deviceRect, const std::function<SpanShape(const Rect&)>& shapeOf);

@@ -141,7 +141,7 @@ void Canvas::drawPolygon(std::span<const QPoint> points, PolyFillMode mode)
     for (const QPoint& p : points)
         device.push_back(toDevice(p));
     fillPolygon(device, mode);
-    strokePath(device, true);
+    strokePath(device, PathShape::Closed);
 }
 
 } // namespace lumeria::gdi
