@@ -64,6 +64,12 @@ public:
 
     // GDI excludes the last pixel of every line segment.
     void drawLine(QPoint from, QPoint to);
+    void moveTo(QPoint p) { m_state.currentPosition = p; }
+    void lineTo(QPoint p)
+    {
+        drawLine(m_state.currentPosition, p);
+        m_state.currentPosition = p;
+    }
     void drawPolyline(std::span<const QPoint> points);
     void drawPolygon(std::span<const QPoint> points, PolyFillMode mode = PolyFillMode::Alternate);
     void drawRectangle(const Rect& r);

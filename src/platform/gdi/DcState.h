@@ -24,7 +24,8 @@ struct DcState {
     ColorRef backgroundColour = rgb(255, 255, 255);
     Region clip; // device coordinates; only ever narrows
     Font font;
-    QPoint origin; // added to every logical coordinate
+    QPoint origin;          // added to every logical coordinate
+    QPoint currentPosition; // logical; where lineTo starts
 };
 
 } // namespace lumeria::gdi
