@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace lumeria {
@@ -185,55 +186,28 @@ uint8_t indexAt(const PcxHeader& h, const uint8_t* line, int x)
     }
 }
 
-} // namespace
-
-Result<DecodedPicture> decodePcx(std::span<const std::byte> data)
+// Decodes the run-length lines of `encoded` through `palette` (none for true
+// colour).
+Result<DecodedPicture> decodeLines(const PcxHeader& h, std::span<const std::byte> encoded,
+                                   const std::optional<Palette>& palette)
 {
-    auto header = readHeader(data);
-    if (!header)
-        return Failure{header.error()};
-    const PcxHeader& h = header.value();
-
-    const bool trueColour = h.bitsPerPixel == 8 && h.planes >= 3;
-    const int indexBits = trueColour ? 0 : h.bitsPerPixel * h.planes;
-
-    std::span<const std::byte> encoded = data.subspan(kHeaderSize);
-    DecodedPicture out;
-    if (indexBits == 8) {
-        const bool hasTable = data.size() >= kHeaderSize + kVgaPaletteSize &&
-                              uint8_t(data[data.size() - kVgaPaletteSize]) == kVgaPaletteMarker;
-        if (hasTable) {
-            const auto table = data.last(kVgaPaletteSize - 1);
-            Palette p{};
-            for (size_t i = 0; i < 256; ++i)
-                p[i] = entryAt(table, i);
-            out.palette = p;
-            encoded = encoded.first(encoded.size() - kVgaPaletteSize);
-        } else {
-            out.palette = fallbackPalette256(h);
-        }
-    } else if (indexBits == 1) {
-        Palette p{};
-        p[1] = {255, 255, 255, 0};
-        out.palette = p;
-    } else if (indexBits > 0) {
-        out.palette = headerPalette(h);
-    }
-
+    const bool trueColour = !palette.has_value();
     const size_t lineBytes = h.bytesPerLine * size_t(h.planes);
     if (uint64_t(lineBytes) * uint64_t(h.height) > RleStream::maxDecoded(encoded.size()))
         return Failure{picture::kTooLarge};
 
+    DecodedPicture out;
     out.image = QImage(h.width, h.height, QImage::Format_RGB32);
     if (out.image.isNull())
         return Failure{picture::kTooLarge};
-    out.sourceDepth = trueColour ? 24 : indexBits;
-    out.paletteColours = out.palette ? 1 << indexBits : 0;
+    out.palette = palette;
+    out.sourceDepth = trueColour ? 24 : h.bitsPerPixel * h.planes;
+    out.paletteColours = trueColour ? 0 : 1 << out.sourceDepth;
 
     std::array<QRgb, 256> lookup{};
-    if (out.palette) {
+    if (palette) {
         for (size_t i = 0; i < lookup.size(); ++i)
-            lookup[i] = qRgb((*out.palette)[i].red, (*out.palette)[i].green, (*out.palette)[i].blue);
+            lookup[i] = qRgb((*palette)[i].red, (*palette)[i].green, (*palette)[i].blue);
     }
 
     RleStream rle(encoded);
@@ -255,6 +229,43 @@ Result<DecodedPicture> decodePcx(std::span<const std::byte> data)
     }
     setBottomLeftTransparentColour(out);
     return out;
+}
+
+} // namespace
+
+Result<DecodedPicture> decodePcx(std::span<const std::byte> data)
+{
+    auto header = readHeader(data);
+    if (!header)
+        return Failure{header.error()};
+    const PcxHeader& h = header.value();
+    const std::span<const std::byte> encoded = data.subspan(kHeaderSize);
+
+    if (h.bitsPerPixel == 8 && h.planes >= 3)
+        return decodeLines(h, encoded, std::nullopt);
+    const int indexBits = h.bitsPerPixel * h.planes;
+    if (indexBits == 1) {
+        Palette mono{};
+        mono[1] = {255, 255, 255, 0};
+        return decodeLines(h, encoded, mono);
+    }
+    if (indexBits < 8)
+        return decodeLines(h, encoded, headerPalette(h));
+
+    const bool hasTable = data.size() >= kHeaderSize + kVgaPaletteSize &&
+                          uint8_t(data[data.size() - kVgaPaletteSize]) == kVgaPaletteMarker;
+    if (hasTable) {
+        const auto table = data.last(kVgaPaletteSize - 1);
+        Palette p{};
+        for (size_t i = 0; i < 256; ++i)
+            p[i] = entryAt(table, i);
+        auto decoded = decodeLines(h, encoded.first(encoded.size() - kVgaPaletteSize), p);
+        if (decoded)
+            return decoded;
+        // The marker byte may just be pixel data of a file without a table,
+        // whose lines then run into the last 769 bytes.
+    }
+    return decodeLines(h, encoded, fallbackPalette256(h));
 }
 
 } // namespace lumeria

@@ -141,6 +141,23 @@ TEST(PcxDepths, EightBitsWithoutTrailingPaletteFallBackToGreyOrTheHeaderColours)
     EXPECT_EQ(grey->image.pixel(0, 0), qRgb(3, 3, 3));
 }
 
+TEST(PcxDepths, AMarkerByteAmongThePixelsIsNotTakenForAPalette)
+{
+    // 800 literal pixels, the one 769 bytes before the end being 0x0C.
+    PcxLayout l = pcxLayout(8, 1, 800, 1, 800);
+    l.paletteInfo = 2;
+    QByteArray raw;
+    for (int i = 0; i < 800; ++i)
+        raw.append(char(i % 2 ? 0x20 : 0x21));
+    raw[31] = 0x0C;
+    const QByteArray file = pcxHeader(l) + pcxRle(raw);
+    ASSERT_EQ(file.size(), 128 + 800);
+    auto d = decode(file);
+    ASSERT_TRUE(d) << d.error();
+    EXPECT_EQ(d->image.pixel(31, 0), qRgb(12, 12, 12));
+    EXPECT_EQ(d->image.pixel(799, 0), qRgb(0x20, 0x20, 0x20));
+}
+
 TEST(PcxDepths, TwentyFourBitsAreThreePlanesWithPaddedLines)
 {
     // 3 x 2 pixels; each plane line is padded to 4 bytes with junk.
