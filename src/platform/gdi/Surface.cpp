@@ -20,12 +20,29 @@ QImage SurfaceView::image() const
     return QImage(reinterpret_cast<uchar*>(m_bits), m_width, m_height, qsizetype(m_stride) * 4, QImage::Format_RGB32);
 }
 
-Surface::Surface(int width, int height, ColorRef fillColour)
-    : m_width(std::max(width, 0)), m_height(std::max(height, 0)),
-      m_pixels(static_cast<size_t>(m_width) * m_height, pixelFromColour(fillColour))
+namespace {
+
+// Sizes come from publications; one beyond the 16-bit coordinate range or
+// above 256 MB of pixels yields a null surface the caller can report,
+// instead of an allocation failure.
+constexpr int kMaxSide = 32767;
+constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+
+bool isReasonableSize(int width, int height)
 {
-    if (m_pixels.empty())
-        m_width = m_height = 0;
+    return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
+           static_cast<long long>(width) * height <= kMaxPixels;
+}
+
+} // namespace
+
+Surface::Surface(int width, int height, ColorRef fillColour)
+{
+    if (!isReasonableSize(width, height))
+        return;
+    m_width = width;
+    m_height = height;
+    m_pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), pixelFromColour(fillColour));
 }
 
 void Surface::fill(ColorRef colour)

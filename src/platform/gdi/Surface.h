@@ -12,6 +12,7 @@ namespace lumeria::gdi {
 class Surface {
 public:
     Surface() = default;
+    // Null (0 x 0) when the size is empty or unreasonably large.
     Surface(int width, int height, ColorRef fill = rgb(255, 255, 255));
 
     int width() const { return m_width; }

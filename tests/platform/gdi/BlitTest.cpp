@@ -136,6 +136,17 @@ TEST(SurfaceSharing, QImageWrapsThePixelsWithoutCopying)
     EXPECT_EQ(image.pixel(2, 2), qRgb(0, 255, 0));
 }
 
+TEST(SurfaceSharing, AbsurdSizesGiveANullSurfaceThatDrawingIgnores)
+{
+    Surface huge(100000, 100000);
+    EXPECT_TRUE(huge.isNull());
+    EXPECT_TRUE(Surface(-3, 4).isNull());
+    Canvas c(huge);
+    c.fillRect({0, 0, 10, 10}, Brush::solid(kBlack));
+    c.textOut({0, 0}, "x");
+    EXPECT_TRUE(c.state().clip.isEmpty());
+}
+
 TEST(SurfaceColours, WindowsColourValuesAndClassicSystemColours)
 {
     EXPECT_EQ(pixelFromColour(rgb(0x12, 0x34, 0x56)), 0xFF123456u);
