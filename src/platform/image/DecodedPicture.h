@@ -26,8 +26,8 @@ enum class PictureTransparency : uint8_t {
 // A picture decoded from a publication's bytes, ready for the drawing layer.
 struct DecodedPicture {
     // Format_RGB32 for bitmaps, Format_ARGB32 for icons and cursors. Bitmaps
-    // never carry alpha: the pictures of the original player were device
-    // bitmaps, so a PNG's alpha channel is dropped and its colours kept.
+    // never carry alpha: pages are drawn with device bitmaps, so a PNG's
+    // alpha channel is dropped and its colours kept.
     QImage image;
 
     // The colour table of a picture of 8 bits per pixel or fewer, padded with
@@ -44,8 +44,8 @@ struct DecodedPicture {
 
     PictureTransparency transparency = PictureTransparency::ColourKey;
     // The key colour of a ColourKey picture as a Windows colour value (red in
-    // the low byte): the bottom-left pixel, the convention of the component
-    // library the original player was built with. 0 for AlphaMask pictures.
+    // the low byte): the bottom-left pixel, the convention publications were
+    // made for. 0 for AlphaMask pictures.
     uint32_t transparentColour = 0;
 };
 

@@ -22,7 +22,7 @@ QString upperExtension(const QString& name)
     return {};
 }
 
-// The original found an extension by its position in these texts, so a
+// An extension is found by its position in these texts, so a
 // prefix such as ".JP" is found and a longer one such as ".JPEG" is not.
 // Stored publications rely on both, so the search stays a text search.
 constexpr QStringView kKeptWhenCompressed = u".ICO.WMF.JPG.PNG";

@@ -61,7 +61,7 @@ Result<QImage> readImage(std::span<const std::byte> data, const char* format, Ki
         return Failure{picture::kUndecodable};
     QImageReader reader(&buffer, format);
     reader.setDecideFormatFromContent(false);
-    // The original's readers knew nothing of Exif orientation.
+    // Publications were laid out with Exif orientation ignored.
     reader.setAutoTransform(false);
     if (kind == Kind::Icon)
         jumpToIconNearestSystemSize(reader);
@@ -89,7 +89,7 @@ int depthForColours(qsizetype colours)
 
 // Keeps the colours of every pixel and makes the image opaque. A plain
 // conversion would premultiply first and blacken transparent pixels, whereas
-// the original's device bitmaps simply had no alpha.
+// a page's device bitmaps simply have no alpha.
 QImage opaque(const QImage& image)
 {
     if (!image.hasAlphaChannel())
