@@ -1,0 +1,166 @@
+// Pictures, the missing-picture placeholder and the article frame: the part
+// of ObjectPainter that draws what a file names.
+
+#include "render/ObjectPainter.h"
+#include "render/ObjectScrollBars.h"
+#include "render/PictureBlit.h"
+#include "render/TextBlock.h"
+
+#include "platform/gdi/Canvas.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace lumeria {
+
+namespace {
+
+gdi::Rect innerRect(const Object_Rec& o)
+{
+    auto held = [](int32_t v) { return std::clamp<int32_t>(v, -32768, 32767); };
+    const gdi::Rect r = gdi::Rect{held(o.X1), held(o.Y1), held(o.X2), held(o.Y2)}.normalized();
+    return r.deflated(std::clamp<int32_t>(o.LineWidth, 0, 32767));
+}
+
+// Height of a picture of width w with the picture's proportions, to the
+// nearest pixel (halves up).
+int64_t proportionalHeight(int64_t w, QSize picture)
+{
+    return (2 * w * picture.height() + picture.width()) / (2 * int64_t(picture.width()));
+}
+
+} // namespace
+
+gdi::Rect aspectFit(const gdi::Rect& box, QSize picture)
+{
+    if (box.isEmpty() || picture.width() <= 0 || picture.height() <= 0)
+        return {box.left, box.top, box.left, box.top};
+    // The height grows with the width, so the widest fitting width is found
+    // from an estimate and a step or two down, the same width that growing
+    // from the picture's own width and shrinking until it fits arrives at.
+    int64_t w = std::min<int64_t>(box.width(), int64_t(box.height() + 1) * picture.width() / picture.height() + 1);
+    while (w > 0 && proportionalHeight(w, picture) > box.height())
+        --w;
+    return gdi::Rect::fromSize(box.left, box.top, int(w), int(proportionalHeight(w, picture)));
+}
+
+void ObjectPainter::paintMissingPicture(const gdi::Rect& r)
+{
+    if (r.isEmpty())
+        return;
+    m_canvas.save();
+    m_canvas.setRop2(gdi::Rop2::CopyPen);
+    m_canvas.setPen(gdi::Pen::solid(gdi::rgb(0, 0, 0)));
+    m_canvas.setBrush(gdi::Brush::solid(gdi::rgb(255, 255, 255)));
+    m_canvas.drawRectangle(r);
+    // Corner pixel to corner pixel: GDI leaves out each line's last point,
+    // so each runs one past the far corner.
+    m_canvas.drawLine(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
+    m_canvas.drawLine(QPoint(r.left, r.bottom - 1), QPoint(r.right, r.top - 1));
+    m_canvas.restore();
+}
+
+ObjectScrollBars* ObjectPainter::scrollBarsOf(const Object_Rec& object)
+{
+    return m_context.scrollBars ? &m_context.scrollBars->of(object) : nullptr;
+}
+
+void ObjectPainter::paintPicture(QPoint origin, const Object_Rec& object, PicturePaint mode)
+{
+    m_canvas.save();
+    m_canvas.translate(origin.x(), origin.y());
+    drawPicture(object, mode);
+    m_canvas.restore();
+}
+
+void ObjectPainter::drawPicture(const Object_Rec& object, PicturePaint mode)
+{
+    const Picture_Rec* rec = object.picture();
+    if (!rec)
+        return;
+    gdi::Rect inner = innerRect(object);
+    std::optional<DecodedPicture> picture;
+    if (!rec->FileName.isEmpty() && m_context.loadPicture)
+        picture = m_context.loadPicture(rec->FileName);
+    ObjectScrollBars* bars = scrollBarsOf(object);
+    if (!picture || picture->image.isNull()) {
+        if (mode == PicturePaint::Full) {
+            if (bars)
+                bars->hide();
+            paintMissingPicture(inner);
+        }
+        return;
+    }
+    const QSize size = picture->image.size();
+    const PictureDrawing drawing = rec->TransImages ? PictureDrawing::Transparent : PictureDrawing::Plain;
+
+    gdi::Rect target;
+    if (rec->Scale) {
+        target = rec->AspectRatio ? aspectFit(inner, size) : inner;
+        m_canvas.save();
+        m_canvas.clipTo(target);
+    } else {
+        int dx = 0;
+        int dy = 0;
+        if (bars) {
+            // Scroll bars take their room from the inner rectangle even when
+            // only the contents are repainted; the layout is recomputed only
+            // on a full paint.
+            if (mode == PicturePaint::Full)
+                inner = layoutScrollBars(*bars, {rec->WindowFlags, rec->VScrollPos, rec->HScrollPos}, inner,
+                                         size.width(), size.height());
+            else
+                inner = layoutScrollBars(*bars, {rec->WindowFlags, rec->VScrollPos, rec->HScrollPos}, inner,
+                                         bars->horizontal.range, bars->vertical.range);
+            dx = bars->horizontal.visible ? bars->horizontal.position : 0;
+            dy = bars->vertical.visible ? bars->vertical.position : 0;
+        }
+        target = gdi::Rect::fromSize(inner.left - dx, inner.top - dy, size.width(), size.height());
+        m_canvas.save();
+        m_canvas.clipTo(inner);
+    }
+    blitPicture(m_canvas, *picture, target, drawing);
+    m_canvas.restore();
+}
+
+void ObjectPainter::paintArticleFrame(QPoint origin, const Object_Rec& object, ScrollBarPaint bars)
+{
+    m_canvas.save();
+    m_canvas.translate(origin.x(), origin.y());
+    drawArticleFrame(object, bars);
+    m_canvas.restore();
+}
+
+void ObjectPainter::drawArticleFrame(const Object_Rec& object, ScrollBarPaint paintBars)
+{
+    (void)paintBars; // the bars are widgets of the window layer, which paint themselves
+    const Article_Rec* article = object.article();
+    if (!article)
+        return;
+    gdi::Rect inner = innerRect(object);
+    m_canvas.setFont(objectFont(article->Font, article->FontSize, article->FontStyle));
+    ObjectScrollBars* bars = scrollBarsOf(object);
+    if (bars) {
+        inner = layoutScrollBars(*bars, {article->WindowFlags, article->VScrollPos, article->HScrollPos}, inner,
+                                 article->XRange, std::max(bars->vertical.range, article->YRange));
+        bars->vertical.unit = std::max<int32_t>(1, article->MaxLineHeight);
+    }
+    if (!m_context.paintArticleText || inner.isEmpty())
+        return;
+    m_canvas.save();
+    m_canvas.clipTo(inner);
+    const ArticleTextRequest request{article->FileName,
+                                     inner,
+                                     static_cast<gdi::ColorRef>(object.FillColor),
+                                     static_cast<gdi::ColorRef>(article->TextColor),
+                                     bars && bars->horizontal.visible ? bars->horizontal.position : 0,
+                                     bars && bars->vertical.visible ? bars->vertical.position : 0};
+    const int height = m_context.paintArticleText(m_canvas, request);
+    m_canvas.restore();
+    if (bars) {
+        bars->vertical.range = std::max(0, height);
+        bars->vertical.position = std::clamp(bars->vertical.position, 0, bars->vertical.maxPosition());
+    }
+}
+
+} // namespace lumeria
