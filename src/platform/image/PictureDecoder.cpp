@@ -1,5 +1,7 @@
 #include "platform/image/PictureDecoder.h"
 
+#include "platform/image/WmfPlayer.h"
+
 #include "platform/image/PcxDecoder.h"
 #include "platform/image/PictureError.h"
 #include "platform/image/QtDecoders.h"
@@ -83,10 +85,9 @@ Result<DecodedPicture> decodePicture(const QString& requestedName, std::span<con
     case PictureFormat::None: break;
     case PictureFormat::Icon: return decodeIcon(bytes);
     case PictureFormat::Metafile:
-        // A metafile is a list of drawing calls replayed at the size of its
-        // component, so it never becomes pixels here: the drawing layer
-        // plays it onto its own surfaces.
-        return Failure{picture::kMetafile};
+        // Drawn at its own size; drawing code that scales a metafile can
+        // replay it at the target size with playMetafile instead.
+        return decodeMetafile(bytes);
     case PictureFormat::Png: return decodeQtBitmap(bytes, QtBitmapFormat::Png);
     case PictureFormat::Bmp: return decodeQtBitmap(bytes, QtBitmapFormat::Bmp);
     case PictureFormat::Pcx: return decodePcx(bytes);

@@ -5,4 +5,5 @@ target_sources(platform_tests PRIVATE
   platform/image/PcxDecoderTest.cpp
   platform/image/PictureDecoderTest.cpp
   platform/image/PictureSizeTest.cpp
+  platform/image/WmfPlayerTest.cpp
 )

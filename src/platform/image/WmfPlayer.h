@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/Result.h"
+#include "platform/gdi/Canvas.h"
+#include "platform/image/DecodedPicture.h"
+
+#include <cstddef>
+#include <optional>
+#include <span>
+
+namespace lumeria {
+
+// The frame a metafile draws in: from the placeable header when there is
+// one (its bounding box at its units per inch, shown at 96 pixels to the
+// inch), else from the window extent it sets, taken as pixels.
+std::optional<QSize> metafileSize(std::span<const std::byte> bytes);
+
+// Replays a Windows metafile's drawing records on a canvas, mapped into
+// target: window origin and extent, pens, brushes (solid, hollow, hatched),
+// fonts, object selection and deletion, saved states, lines, rectangles,
+// rounded rectangles, ellipses, polygons, polylines, text and device-
+// independent bitmaps. A record it cannot play, or bytes that do not hold
+// together, end the replay with an error: a picture half drawn would mislead.
+Result<bool> playMetafile(std::span<const std::byte> bytes, gdi::Canvas& canvas, const gdi::Rect& target);
+
+// A metafile drawn at its own size on white, for the places that need pixels.
+Result<DecodedPicture> decodeMetafile(std::span<const std::byte> bytes);
+
+} // namespace lumeria
