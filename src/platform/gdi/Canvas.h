@@ -76,6 +76,11 @@ public:
     // The corner ellipse is given by its width and height, not a radius.
     void drawRoundRect(const Rect& r, int cornerWidth, int cornerHeight);
     void drawEllipse(const Rect& r);
+    // Elliptic arcs run counter-clockwise from the radial through start to
+    // the radial through end; equal radials give the whole ellipse.
+    void drawArc(const Rect& r, QPoint start, QPoint end);
+    void drawPie(const Rect& r, QPoint start, QPoint end);
+    void drawChord(const Rect& r, QPoint start, QPoint end);
 
     void fillRect(const Rect& r, const Brush& brush);
     void fillRegion(const Region& region, const Brush& brush);
@@ -158,6 +163,8 @@ private:
     // wide pen's inner edge is the same figure on the deflated frame.
     void drawSpanFigure(const Rect& deviceRect, const std::function<SpanShape(const Rect&)>& shapeOf);
     void fillPolygon(std::span<const QPoint> devicePoints, PolyFillMode mode);
+    enum class ArcFigure { Arc, Pie, Chord };
+    void drawArcFigure(const Rect& r, QPoint start, QPoint end, ArcFigure figure);
 
     uint32_t patternPixel(int x, int y) const;
     void blitRows(const Rect& deviceDest, SurfaceView source, QPoint sourceOffset, Rop3 rop);

@@ -9,7 +9,7 @@ PixelMasks rop2Masks(Rop2 rop, uint32_t penPixel)
     // function of d is f(0) when d=0 and f(1) when d=1, which is
     // (d & (f(0)^f(1))) ^ f(0). Work the two cases out and pick per bit by
     // the pen colour, as the masks are shared by all 32 bits.
-    const int table = static_cast<int>(rop) - 1;
+    const int table = (static_cast<int>(rop) - 1) & 0xF; // out-of-range codes from files stay harmless
     auto resultBit = [table](int p, int d) { return (table >> ((p << 1) | d)) & 1; };
     auto spread = [](int bit) { return bit ? ~0u : 0u; };
 

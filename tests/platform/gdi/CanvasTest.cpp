@@ -234,3 +234,41 @@ TEST(CanvasRobustness, HugeCoordinatesFromAFileAreClampedAndStayCheap)
 
 } // namespace
 } // namespace lumeria::gdi
+
+namespace lumeria::gdi {
+namespace {
+
+using namespace test;
+
+TEST(CanvasArcs, ArcWithEqualRadialsIsTheWholeEllipseOutline)
+{
+    Surface arc(16, 12);
+    Surface ellipse(16, 12);
+    Canvas(arc).drawArc({0, 0, 16, 12}, {3, 3}, {3, 3});
+    Canvas e(ellipse);
+    e.setBrush(Brush::none());
+    e.drawEllipse({0, 0, 16, 12});
+    EXPECT_EQ(picture(arc), picture(ellipse));
+}
+
+TEST(CanvasArcs, PieFillsItsSectorAndChordTheSegmentOnTheArcSide)
+{
+    Surface pie(16, 12);
+    Canvas p(pie);
+    p.setBrush(Brush::solid(kRed));
+    p.drawPie({0, 0, 16, 12}, {16, 6}, {8, 0}); // right to top: upper-right quarter
+    EXPECT_EQ(inkBounds(pie), Rect({8, 0, 16, 7}));
+    EXPECT_GT(countOf(pie, kRed), 10);
+    EXPECT_EQ(pie.colourAt(8, 6), kBlack) << "the radials meet at the centre";
+
+    Surface chord(16, 12);
+    Canvas c(chord);
+    c.setBrush(Brush::solid(kRed));
+    c.drawChord({0, 0, 16, 12}, {0, 6}, {16, 6}); // left, down through the bottom, to the right
+    EXPECT_EQ(inkBounds(chord), Rect({0, 6, 16, 12}));
+    EXPECT_EQ(rowOf(chord, 6), "################");
+    EXPECT_EQ(chord.colourAt(8, 8), kRed);
+}
+
+} // namespace
+} // namespace lumeria::gdi
