@@ -103,6 +103,28 @@ Font Font::fromPixels(const QString& face, int emPixels, FontStyles styles, Pitc
     return Font(face, int(std::min<long long>(std::llabs(emPixels), kMaxEmPixels)), styles, pitch);
 }
 
+Font Font::fromLogicalHeight(const QString& face, int height, FontStyles styles, Pitch pitch)
+{
+    if (height < 0)
+        return fromPixels(face, height, styles, pitch);
+    if (height == 0)
+        return Font(face, kSystemFontPixels, styles, pitch);
+    // The cell is taller than the em by the font's internal leading. Scale
+    // the em by the ratio measured at a trial size, then step down while the
+    // cell is still too tall (metrics are rounded per size, so the ratio is
+    // only a first guess).
+    const int wanted = std::min(height, kMaxEmPixels);
+    Font trial(face, wanted, styles, pitch);
+    const int cell = std::max(trial.height(), 1);
+    int em = std::max(1, (wanted * wanted + cell / 2) / cell);
+    Font font(face, em, styles, pitch);
+    while (em > 1 && font.height() > wanted) {
+        --em;
+        font = Font(face, em, styles, pitch);
+    }
+    return font;
+}
+
 int Font::pointsToPixels(int points)
 {
     // MulDiv rounds the exact quotient half away from zero.

@@ -40,6 +40,11 @@ public:
     static Font fromPoints(const QString& face, int points, FontStyles styles = 0, Pitch pitch = Pitch::Default);
     static Font fromPixels(const QString& face, int emPixels, FontStyles styles = 0, Pitch pitch = Pitch::Default);
 
+    // A LOGFONT height: negative is the em height, positive the cell height
+    // (ascent + descent), zero a default size. A positive height needs the
+    // font's metrics, hence a QGuiApplication.
+    static Font fromLogicalHeight(const QString& face, int height, FontStyles styles = 0, Pitch pitch = Pitch::Default);
+
     // GDI's -MulDiv(points, 96, 72): n points at 96 DPI, rounded half away
     // from zero.
     static int pointsToPixels(int points);

@@ -43,6 +43,15 @@ TEST_F(TextTest, WindowsFacesResolveToTheirSubstitutes)
     Font::clearEmbeddedFamilies();
 }
 
+TEST_F(TextTest, PositiveLogicalHeightIsTheCellAndNegativeTheEm)
+{
+    EXPECT_EQ(Font::fromLogicalHeight("Arial", -16).emPixels(), 16);
+    const Font cell = Font::fromLogicalHeight("Arial", 20);
+    EXPECT_LE(cell.height(), 20);
+    EXPECT_GE(cell.height(), 18);
+    EXPECT_LT(cell.emPixels(), 20);
+}
+
 TEST_F(TextTest, StyleBitsAndCrispRenderingReachTheQFont)
 {
     const Font f = Font::fromPoints("Arial", 10, FontStyle::Italic | FontStyle::StrikeOut);
