@@ -44,9 +44,13 @@ TextBlock labelOf(const Button_Rec& b, TextWrap wrap)
     return {b.Text, b.Font, b.FontSize, b.FontStyle, static_cast<gdi::ColorRef>(b.TextColor), b.Align, wrap};
 }
 
-void fill(gdi::Canvas& canvas, const gdi::Rect& r, gdi::ColorRef c)
+// Edges are held inside the button's inner rectangle: on a button too
+// small for them they come out empty, never spilling onto the outline.
+void fill(gdi::Canvas& canvas, const gdi::Rect& r, const gdi::Rect& within, gdi::ColorRef c)
 {
-    canvas.fillRect(r, gdi::Brush::solid(c));
+    const gdi::Rect part = r.intersected(within);
+    if (!part.isEmpty())
+        canvas.fillRect(part, gdi::Brush::solid(c));
 }
 
 // Two-pixel raised edge: white along the top and left, shadow along the
@@ -54,19 +58,19 @@ void fill(gdi::Canvas& canvas, const gdi::Rect& r, gdi::ColorRef c)
 void drawRaisedBevel(gdi::Canvas& canvas, const gdi::Rect& in)
 {
     for (int k = 0; k < kBevel; ++k) {
-        fill(canvas, {in.left, in.top + k, in.right - k, in.top + k + 1}, kWhite);
-        fill(canvas, {in.left + k, in.top, in.left + k + 1, in.bottom - k}, kWhite);
+        fill(canvas, {in.left, in.top + k, in.right - k, in.top + k + 1}, in, kWhite);
+        fill(canvas, {in.left + k, in.top, in.left + k + 1, in.bottom - k}, in, kWhite);
     }
     for (int k = 0; k < kBevel; ++k) {
-        fill(canvas, {in.left + k, in.bottom - k - 1, in.right, in.bottom - k}, kShadow);
-        fill(canvas, {in.right - k - 1, in.top + k, in.right - k, in.bottom}, kShadow);
+        fill(canvas, {in.left + k, in.bottom - k - 1, in.right, in.bottom - k}, in, kShadow);
+        fill(canvas, {in.right - k - 1, in.top + k, in.right - k, in.bottom}, in, kShadow);
     }
 }
 
 void drawPressedBevel(gdi::Canvas& canvas, const gdi::Rect& in)
 {
-    fill(canvas, {in.left, in.top, in.left + kBevel, in.bottom}, kShadow);
-    fill(canvas, {in.left, in.top, in.right, in.top + kBevel}, kShadow);
+    fill(canvas, {in.left, in.top, in.left + kBevel, in.bottom}, in, kShadow);
+    fill(canvas, {in.left, in.top, in.right, in.top + kBevel}, in, kShadow);
 }
 
 } // namespace
@@ -201,10 +205,10 @@ void ObjectPainter::drawEditField(const Object_Rec& object, const Button_Rec& bu
     const int w = lineWidthOf(object);
     const gdi::Rect in = r.deflated(w);
     if (w >= 1 && !in.isEmpty()) {
-        fill(m_canvas, {in.left, in.top, in.right, in.top + 1}, kShadow);
-        fill(m_canvas, {in.left, in.top, in.left + 1, in.bottom}, kShadow);
-        fill(m_canvas, {in.left + 1, in.bottom - 1, in.right, in.bottom}, kFace);
-        fill(m_canvas, {in.right - 1, in.top + 1, in.right, in.bottom}, kFace);
+        fill(m_canvas, {in.left, in.top, in.right, in.top + 1}, in, kShadow);
+        fill(m_canvas, {in.left, in.top, in.left + 1, in.bottom}, in, kShadow);
+        fill(m_canvas, {in.left + 1, in.bottom - 1, in.right, in.bottom}, in, kFace);
+        fill(m_canvas, {in.right - 1, in.top + 1, in.right, in.bottom}, in, kFace);
     }
     if (button.EditText.isEmpty())
         return;

@@ -73,6 +73,7 @@ void paintTextBlock(gdi::Canvas& canvas, const gdi::Rect& box, const TextBlock& 
     const TextBlockSize size = measureLines(canvas, lines, block, box.width());
     canvas.setTextColour(block.colour);
     canvas.setBackgroundMode(gdi::BackgroundMode::Transparent);
+    canvas.setBrush(gdi::Brush::none());
 
     const int boxHeight = box.height();
     int top = box.top;

@@ -78,6 +78,21 @@ TEST_F(ButtonTest, WithoutOutlineThereIsNoBevel)
     EXPECT_EQ(at(0, 0), kFace);
 }
 
+TEST_F(ButtonTest, BevelOfAFlatButtonStaysOffItsOutline)
+{
+    for (uint8_t state : {0, 1}) {
+        resize(20, 20);
+        Object_Rec o = button(ButtonStyle::Push, 0, 0, 20, 3);
+        o.button()->State = state;
+        paint(o);
+        for (int x = 0; x < 20; ++x) {
+            EXPECT_EQ(at(x, 0), kBlack) << x;
+            EXPECT_EQ(at(x, 2), kBlack) << x;
+            EXPECT_EQ(at(x, 3), kWhite) << x;
+        }
+    }
+}
+
 TEST_F(ButtonTest, PressedButtonShowsItsDownImageShiftedByTwo)
 {
     pictures[QStringLiteral("UP.BMP")] = solidPicture(4, 4, kRed);
