@@ -126,6 +126,9 @@ void ObjectPainter::drawPushButton(const Object_Rec& object, const Button_Rec& b
         else if (m_context.recordedPictureSize)
             imageSize = m_context.recordedPictureSize(imageName).value_or(QSize());
     }
+    // A recorded size can be anything a publication says; no image is
+    // larger than the raster can address.
+    imageSize = imageSize.boundedTo(QSize(kMaxPictureSide, kMaxPictureSide));
     const bool hasImage = !imageName.isEmpty() && imageSize.width() > 0 && imageSize.height() > 0;
     const gdi::Rect content = in.deflated(bevel);
     const TextBlock label = labelOf(button, button.WordWrap ? TextWrap::Word : TextWrap::None);

@@ -95,30 +95,35 @@ void ObjectPainter::drawPicture(const Object_Rec& object, PicturePaint mode)
     const PictureDrawing drawing = rec->TransImages ? PictureDrawing::Transparent : PictureDrawing::Plain;
 
     gdi::Rect target;
+    gdi::Rect clip;
     if (rec->Scale) {
+        // A stretched picture shows whole; it has nothing to scroll.
+        if (bars && mode == PicturePaint::Full)
+            bars->hide();
         target = rec->AspectRatio ? aspectFit(inner, size) : inner;
-        m_canvas.save();
-        m_canvas.clipTo(target);
+        clip = target;
     } else {
         int dx = 0;
         int dy = 0;
         if (bars) {
-            // Scroll bars take their room from the inner rectangle even when
-            // only the contents are repainted; the layout is recomputed only
-            // on a full paint.
-            if (mode == PicturePaint::Full)
-                inner = layoutScrollBars(*bars, {rec->WindowFlags, rec->VScrollPos, rec->HScrollPos}, inner,
-                                         size.width(), size.height());
-            else
-                inner = layoutScrollBars(*bars, {rec->WindowFlags, rec->VScrollPos, rec->HScrollPos}, inner,
-                                         bars->horizontal.range, bars->vertical.range);
+            // A full paint takes the ranges from the picture; a contents
+            // repaint after a scroll keeps the ranges the bars have.
+            const ScrollBarLayout layout{rec->WindowFlags, rec->VScrollPos, rec->HScrollPos};
+            const bool full = mode == PicturePaint::Full;
+            inner = layoutScrollBars(*bars, layout, inner, full ? size.width() : bars->horizontal.range,
+                                     full ? size.height() : bars->vertical.range);
             dx = bars->horizontal.visible ? bars->horizontal.position : 0;
             dy = bars->vertical.visible ? bars->vertical.position : 0;
         }
         target = gdi::Rect::fromSize(inner.left - dx, inner.top - dy, size.width(), size.height());
-        m_canvas.save();
-        m_canvas.clipTo(inner);
+        clip = inner;
     }
+    // An outline or bars wider than the object leave no room at all; the
+    // clip must not turn such a rectangle round.
+    if (clip.isEmpty())
+        return;
+    m_canvas.save();
+    m_canvas.clipTo(clip);
     blitPicture(m_canvas, *picture, target, drawing);
     m_canvas.restore();
 }

@@ -92,6 +92,30 @@ TEST_F(PictureTest, UnscaledPictureIsCutAtTheInnerRectangle)
     EXPECT_EQ(countOf(surface, kRed), 12);
 }
 
+TEST_F(PictureTest, OutlineWiderThanTheObjectLeavesNoRoomForThePicture)
+{
+    pictures[QStringLiteral("P.BMP")] = solidPicture(20, 20, kRed);
+    for (bool scale : {false, true}) {
+        resize(20, 20, kBlue);
+        Object_Rec o = picture(4, 4, 10, 10);
+        o.FillPattern = 1;
+        o.LineWidth = 5;
+        o.picture()->Scale = scale;
+        paint(o);
+        EXPECT_EQ(countOf(surface, kRed), 0) << scale;
+    }
+    // Scrolled, the picture would start left of and above the object.
+    resize(20, 20, kBlue);
+    Object_Rec o = picture(4, 4, 10, 10);
+    o.FillPattern = 1;
+    o.LineWidth = 5;
+    o.picture()->WindowFlags = windowflags::kHorizontalBar | windowflags::kVerticalBar;
+    store.of(o).horizontal.position = 10;
+    store.of(o).vertical.position = 10;
+    paint(o);
+    EXPECT_EQ(countOf(surface, kRed), 0);
+}
+
 TEST_F(PictureTest, ScaledPictureFillsTheInnerRectangle)
 {
     DecodedPicture p = split(2, 2, 1);
