@@ -201,13 +201,7 @@ TEST_F(ButtonTest, TextBesideAnImageKeepsClearOfIt)
     EXPECT_EQ(at(red.left, red.top), kRed);
     EXPECT_EQ(at(red.right - 1, red.bottom - 1), kRed);
     // The text starts after the image and the gap.
-    int firstText = 120;
-    for (int y = 3; y < 37; ++y) {
-        for (int x = 3; x < 117; ++x) {
-            if (at(x, y) == kBlack)
-                firstText = std::min(firstText, x);
-        }
-    }
+    const int firstText = boundsOf(surface, kBlack, {3, 3, 117, 37}).left;
     EXPECT_GE(firstText, red.right + 4);
     EXPECT_LT(firstText, red.right + 10);
 
@@ -215,21 +209,32 @@ TEST_F(ButtonTest, TextBesideAnImageKeepsClearOfIt)
     resize(120, 40);
     o.button()->Align = 2;
     paint(o);
-    gdi::Rect text;
-    gdi::Rect image;
-    for (int y = 3; y < 37; ++y) {
-        for (int x = 3; x < 117; ++x) {
-            if (at(x, y) == kBlack)
-                text = text.united({x, y, x + 1, y + 1});
-            if (at(x, y) == kRed)
-                image = image.united({x, y, x + 1, y + 1});
-        }
-    }
+    const gdi::Rect text = boundsOf(surface, kBlack, {3, 3, 117, 37});
+    const gdi::Rect image = boundsOf(surface, kRed, {3, 3, 117, 37});
     ASSERT_FALSE(image.isEmpty());
     ASSERT_FALSE(text.isEmpty());
     EXPECT_LE(image.bottom + 4, text.top);
     EXPECT_NEAR(image.left + image.right, 120, 2);
     EXPECT_NEAR(text.left + text.right, 120, 4);
+}
+
+TEST_F(ButtonTest, TextAloneIsCentredAndMovesWithThePress)
+{
+    resize(100, 40);
+    Object_Rec o = button(ButtonStyle::Push, 0, 0, 100, 40);
+    o.button()->Text = QStringLiteral("MM");
+    o.button()->TextColor = int32_t(kBlue);
+    o.button()->Align = 2;
+    paint(o);
+    const gdi::Rect up = boundsOf(surface, kBlue);
+    ASSERT_FALSE(up.isEmpty());
+    EXPECT_NEAR(up.left + up.right, 100, 4);
+    EXPECT_NEAR(up.top + up.bottom, 40, 6);
+
+    resize(100, 40);
+    o.button()->State = 1;
+    paint(o);
+    EXPECT_EQ(boundsOf(surface, kBlue), up.translated(2, 2));
 }
 
 TEST_F(ButtonTest, EditFieldIsSunkenWithItsTextFiveInside)
@@ -245,13 +250,7 @@ TEST_F(ButtonTest, EditFieldIsSunkenWithItsTextFiveInside)
     EXPECT_EQ(at(30, 1), kShadow);
     EXPECT_EQ(at(30, 14), kFace);
     EXPECT_EQ(at(58, 7), kFace);
-    gdi::Rect text;
-    for (int y = 2; y < 14; ++y) {
-        for (int x = 2; x < 58; ++x) {
-            if (at(x, y) == kBlack)
-                text = text.united({x, y, x + 1, y + 1});
-        }
-    }
+    const gdi::Rect text = boundsOf(surface, kBlack, {2, 2, 58, 14});
     ASSERT_FALSE(text.isEmpty());
     EXPECT_GE(text.left, 6);
     EXPECT_LE(text.left, 8);
@@ -337,13 +336,7 @@ TEST_F(CheckGlyph, AlignPlacesTheBoxAndTheLabel)
     // Box at (X1, cy - 6) = (10, 24); label from X1 + 17.
     EXPECT_EQ(at(10, 24), kShadow);
     EXPECT_EQ(at(22, 36), kWhite);
-    gdi::Rect blue;
-    for (int y = 0; y < 60; ++y) {
-        for (int x = 0; x < 100; ++x) {
-            if (at(x, y) == kBlue)
-                blue = blue.united({x, y, x + 1, y + 1});
-        }
-    }
+    gdi::Rect blue = boundsOf(surface, kBlue);
     ASSERT_FALSE(blue.isEmpty());
     EXPECT_GE(blue.left, 27);
     EXPECT_LE(blue.left, 30);
@@ -355,13 +348,7 @@ TEST_F(CheckGlyph, AlignPlacesTheBoxAndTheLabel)
     // Box at (X2 - 13, cy - 6); label ends 17 left of X2.
     EXPECT_EQ(at(77, 24), kShadow);
     EXPECT_EQ(at(89, 36), kWhite);
-    blue = {};
-    for (int y = 0; y < 60; ++y) {
-        for (int x = 0; x < 100; ++x) {
-            if (at(x, y) == kBlue)
-                blue = blue.united({x, y, x + 1, y + 1});
-        }
-    }
+    blue = boundsOf(surface, kBlue);
     ASSERT_FALSE(blue.isEmpty());
     EXPECT_LE(blue.right, 73);
     EXPECT_GE(blue.right, 69);
@@ -374,13 +361,7 @@ TEST_F(CheckGlyph, AlignPlacesTheBoxAndTheLabel)
     const int boxTop = 30 - (lh + 17) / 2;
     EXPECT_EQ(at(44, boxTop), kShadow);
     EXPECT_EQ(at(56, boxTop + 12), kWhite);
-    blue = {};
-    for (int y = 0; y < 60; ++y) {
-        for (int x = 0; x < 100; ++x) {
-            if (at(x, y) == kBlue)
-                blue = blue.united({x, y, x + 1, y + 1});
-        }
-    }
+    blue = boundsOf(surface, kBlue);
     ASSERT_FALSE(blue.isEmpty());
     EXPECT_GE(blue.top, boxTop + 17);
     EXPECT_NEAR(blue.left + blue.right, 100, 4);

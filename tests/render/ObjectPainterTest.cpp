@@ -101,6 +101,38 @@ TEST_F(ObjectFill, PatternFillIsFollowedByTheOutlineOnly)
     EXPECT_EQ(at(7, 3), kBlack);
 }
 
+TEST_F(ObjectFill, SystemColoursComeFromTheClassicScheme)
+{
+    Object_Rec o = square(0, false, 1);
+    o.FillColor = int32_t(gdi::systemColour(gdi::SystemColour::ButtonFace));
+    o.LineColor = int32_t(gdi::systemColour(gdi::SystemColour::ButtonShadow));
+    paint(o);
+    EXPECT_EQ(at(3, 3), kFace);
+    EXPECT_EQ(at(0, 0), kShadow);
+
+    resize(20, 20, kBlue);
+    o = square(3, true);
+    o.FillColor = int32_t(gdi::systemColour(gdi::SystemColour::ButtonFace));
+    paint(o);
+    EXPECT_EQ(at(1, 0), kFace);
+    EXPECT_EQ(at(0, 0), kBlue);
+}
+
+TEST_F(ObjectFill, ArticlePatternCoversExactlyItsRectangle)
+{
+    resize(20, 20, kBlue);
+    Object_Rec o = objectAt(ObjectKind::Article, 2, 2, 10, 10);
+    o.FillPattern = 5; // ink on even rows
+    o.FillColor = int32_t(kRed);
+    paint(o);
+    EXPECT_EQ(at(2, 2), kRed);
+    EXPECT_EQ(at(9, 8), kRed);
+    EXPECT_EQ(at(9, 9), kWhite);
+    EXPECT_EQ(at(10, 8), kBlue);
+    EXPECT_EQ(at(2, 10), kBlue);
+    EXPECT_EQ(countOf(surface, kRed) + countOf(surface, kWhite), 64);
+}
+
 TEST_F(ObjectFill, UnknownPatternNumberFillsNothing)
 {
     resize(20, 20, kBlue);

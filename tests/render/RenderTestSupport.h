@@ -74,6 +74,25 @@ inline gdi::Rect inkBounds(const gdi::Surface& s, gdi::ColorRef background = kWh
     return bounds;
 }
 
+// Bounding box of the pixels of one colour, within an area.
+inline gdi::Rect boundsOf(const gdi::Surface& s, gdi::ColorRef colour, const gdi::Rect& area)
+{
+    const gdi::Rect a = area.intersected(s.rect());
+    gdi::Rect bounds;
+    for (int y = a.top; y < a.bottom; ++y) {
+        for (int x = a.left; x < a.right; ++x) {
+            if (s.colourAt(x, y) == colour)
+                bounds = bounds.united({x, y, x + 1, y + 1});
+        }
+    }
+    return bounds;
+}
+
+inline gdi::Rect boundsOf(const gdi::Surface& s, gdi::ColorRef colour)
+{
+    return boundsOf(s, colour, s.rect());
+}
+
 inline int countOf(const gdi::Surface& s, gdi::ColorRef colour)
 {
     int n = 0;
