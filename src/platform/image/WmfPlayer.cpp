@@ -59,6 +59,9 @@ enum : uint16_t {
     kEllipse = 0x0418,
     kRectangle = 0x041B,
     kTextOut = 0x0521,
+    kArc = 0x0817,
+    kPie = 0x081A,
+    kChord = 0x0830,
     kPolyPolygon = 0x0538,
     kEscape = 0x0626,
     kRoundRect = 0x061C,
@@ -488,6 +491,23 @@ private:
                 return false;
             const Rect r = mapRect(*left, *top, *right, *bottom);
             withHatchColours([&] { m_canvas.drawRoundRect(r, mapLength(*w, false), mapLength(*h, true)); });
+            return true;
+        }
+        case kArc:
+        case kPie:
+        case kChord: {
+            const auto yEnd = s16(p), xEnd = s16(p), yStart = s16(p), xStart = s16(p);
+            const auto bottom = s16(p), right = s16(p), top = s16(p), left = s16(p);
+            if (!left)
+                return false;
+            const Rect r = mapRect(*left, *top, *right, *bottom);
+            const QPoint start = map(*xStart, *yStart), end = map(*xEnd, *yEnd);
+            if (function == kArc)
+                m_canvas.drawArc(r, start, end);
+            else if (function == kPie)
+                withHatchColours([&] { m_canvas.drawPie(r, start, end); });
+            else
+                withHatchColours([&] { m_canvas.drawChord(r, start, end); });
             return true;
         }
         case kPolygon:

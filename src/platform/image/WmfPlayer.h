@@ -18,8 +18,8 @@ std::optional<QSize> metafileSize(std::span<const std::byte> bytes);
 // Replays a Windows metafile's drawing records on a canvas, mapped into
 // target: window origin and extent, pens, brushes (solid, hollow, hatched),
 // fonts, object selection and deletion, saved states, lines, rectangles,
-// rounded rectangles, ellipses, polygons, polylines, text and device-
-// independent bitmaps. A record it cannot play, or bytes that do not hold
+// rounded rectangles, ellipses, arcs, pies, chords, polygons, polylines,
+// text and device-independent bitmaps. A record it cannot play, or bytes that do not hold
 // together, end the replay with an error: a picture half drawn would mislead.
 Result<bool> playMetafile(std::span<const std::byte> bytes, gdi::Canvas& canvas, const gdi::Rect& target);
 

@@ -149,10 +149,10 @@ TEST(Metafile, TheDispatchPlaysMetafiles)
 
 TEST(Metafile, WhatCannotBePlayedFailsWhole)
 {
-    // An arc: not a record this player draws.
-    MetafileBuilder arc = redBoxWithBlueLine();
-    arc.record(0x0817, {0, 0, 0, 0, 10, 10, 0, 0});
-    EXPECT_EQ(decodeMetafile(span(arc.bytes())).error(), picture::kUndecodable);
+    // A flood fill: not a record this player draws.
+    MetafileBuilder fill = redBoxWithBlueLine();
+    fill.record(0x0419, {0, 0, 0, 5, 5});
+    EXPECT_EQ(decodeMetafile(span(fill.bytes())).error(), picture::kUndecodable);
 
     const QByteArray good = redBoxWithBlueLine().bytes();
     for (int cut : {0, 10, 22, 40, 60, int(good.size()) - 7})
@@ -166,6 +166,21 @@ TEST(Metafile, WhatCannotBePlayedFailsWhole)
     QByteArray tooLong = good;
     tooLong[40] = char(0x7F);
     EXPECT_FALSE(decodeMetafile(span(tooLong)));
+}
+
+TEST(Metafile, PiesAreFilledWithTheBrush)
+{
+    MetafileBuilder m;
+    // A pie of the full 20x20 frame from the right-hand point round to the
+    // top: its upper right quarter.
+    m.placeable(0, 0, 20, 20, 96)
+        .record(0x02FC, {0, 0, 0, 0}) // solid black brush
+        .record(0x012D, {0})
+        .record(0x081A, {0, 10, 10, 20, 20, 20, 0, 0});
+    const auto picture = decodeMetafile(span(m.bytes()));
+    ASSERT_TRUE(picture) << picture.error();
+    EXPECT_EQ(uint32_t(picture->image.pixel(14, 5)) & 0xFFFFFF, 0u);
+    EXPECT_EQ(uint32_t(picture->image.pixel(5, 14)) & 0xFFFFFF, 0xFFFFFFu);
 }
 
 TEST(Metafile, TextAndPolygonsDraw)
