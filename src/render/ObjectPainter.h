@@ -26,7 +26,8 @@ enum class ScrollBarPaint { Paint, Keep };
 
 // Paints the objects of a page on a canvas, one at a time, in the order the
 // page lists them. The page origin is added to every object coordinate.
-// Each entry point leaves the canvas state as it found it.
+// Each entry point leaves the canvas state as it found it. The painter keeps
+// references to the canvas and the context, which must outlive it.
 class ObjectPainter {
 public:
     ObjectPainter(gdi::Canvas& canvas, const PaintContext& context) : m_canvas(canvas), m_context(context) {}

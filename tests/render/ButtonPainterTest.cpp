@@ -218,6 +218,25 @@ TEST_F(ButtonTest, TextBesideAnImageKeepsClearOfIt)
     EXPECT_NEAR(text.left + text.right, 120, 4);
 }
 
+TEST_F(ButtonTest, AlignFourPutsTheTextLeftOfTheImage)
+{
+    resize(120, 40);
+    pictures[QStringLiteral("UP.BMP")] = solidPicture(10, 10, kRed);
+    Object_Rec o = button(ButtonStyle::Push, 0, 0, 120, 40);
+    o.button()->UpImage = QStringLiteral("UP.BMP");
+    o.button()->Text = QStringLiteral("MMM");
+    o.button()->Align = 4;
+    paint(o);
+    const gdi::Rect text = boundsOf(surface, kBlack, {3, 3, 117, 37});
+    const gdi::Rect image = boundsOf(surface, kRed);
+    ASSERT_FALSE(text.isEmpty());
+    EXPECT_EQ(image.height(), 10);
+    EXPECT_EQ(image.width(), 10);
+    EXPECT_LE(text.right + 4, image.left);
+    EXPECT_GE(text.right + 8, image.left);
+    EXPECT_NEAR(text.left + image.right, 120, 4); // the pair is centred
+}
+
 TEST_F(ButtonTest, TextAloneIsCentredAndMovesWithThePress)
 {
     resize(100, 40);
