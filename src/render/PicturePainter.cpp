@@ -35,12 +35,16 @@ gdi::Rect aspectFit(const gdi::Rect& box, QSize picture)
 {
     if (box.isEmpty() || picture.width() <= 0 || picture.height() <= 0)
         return {box.left, box.top, box.left, box.top};
-    // The height grows with the width, so the widest fitting width is found
-    // from an estimate and a step or two down, the same width that growing
-    // from the picture's own width and shrinking until it fits arrives at.
-    int64_t w = std::min<int64_t>(box.width(), int64_t(box.height() + 1) * picture.width() / picture.height() + 1);
+    // The height grows with the width, so growing from the picture's own
+    // width while it fits and shrinking until it fits ends at the widest
+    // width that fits. Solved directly: round(w * ph / pw) <= H holds while
+    // 2 * w * ph + pw < 2 * pw * (H + 1).
+    const int64_t pw = picture.width();
+    const int64_t ph = picture.height();
+    int64_t w = std::min<int64_t>(box.width(), (2 * pw * (int64_t(box.height()) + 1) - pw - 1) / (2 * ph));
     while (w > 0 && proportionalHeight(w, picture) > box.height())
-        --w;
+        --w; // never taken; keeps the result right should the algebra drift
+    w = std::max<int64_t>(w, 0);
     return gdi::Rect::fromSize(box.left, box.top, int(w), int(proportionalHeight(w, picture)));
 }
 
@@ -136,9 +140,10 @@ void ObjectPainter::paintArticleFrame(QPoint origin, const Object_Rec& object, S
     m_canvas.restore();
 }
 
-void ObjectPainter::drawArticleFrame(const Object_Rec& object, ScrollBarPaint paintBars)
+// The bars themselves are widgets of the window layer and paint themselves;
+// here they are only laid out, whatever the caller asks.
+void ObjectPainter::drawArticleFrame(const Object_Rec& object, [[maybe_unused]] ScrollBarPaint paintBars)
 {
-    (void)paintBars; // the bars are widgets of the window layer, which paint themselves
     const Article_Rec* article = object.article();
     if (!article)
         return;

@@ -138,7 +138,22 @@ TEST_F(PictureTest, AspectRatioKeepsTheTopLeftCorner)
     EXPECT_EQ(aspectFit({0, 0, 100, 100}, QSize(3, 1)), (gdi::Rect{0, 0, 100, 33}));
     // 7 wide would be 7 * 2 / 3 = 4.67, rounded to 5: too high for 4.
     EXPECT_EQ(aspectFit({0, 0, 50, 4}, QSize(3, 2)), (gdi::Rect{0, 0, 6, 4}));
+    EXPECT_EQ(aspectFit({0, 0, 30000, 1}, QSize(16384, 1)), (gdi::Rect{0, 0, 24575, 1}));
     EXPECT_TRUE(aspectFit({0, 0, 0, 10}, QSize(3, 2)).isEmpty());
+    // Against the rule itself: the widest width whose rounded height fits.
+    for (int pw = 1; pw < 9; ++pw) {
+        for (int ph = 1; ph < 9; ++ph) {
+            for (int h = 1; h < 12; ++h) {
+                const gdi::Rect fit = aspectFit({0, 0, 40, h}, QSize(pw, ph));
+                int widest = 0;
+                for (int w = 1; w <= 40; ++w) {
+                    if ((2 * w * ph + pw) / (2 * pw) <= h)
+                        widest = w;
+                }
+                ASSERT_EQ(fit.width(), widest) << pw << "x" << ph << " in 40x" << h;
+            }
+        }
+    }
     EXPECT_TRUE(aspectFit({0, 0, 10, 10}, QSize(0, 2)).isEmpty());
 
     pictures[QStringLiteral("P.BMP")] = solidPicture(4, 2, kRed);
