@@ -313,6 +313,40 @@ TEST_F(ObjectClip, FlatObjectsCountAsOnePixelWide)
     EXPECT_TRUE(painter.meetsClip({2, 0}, objectAt(ObjectKind::Line, 3, 2, 3, 12)));
 }
 
+TEST_F(ObjectClip, PageOriginMovesEveryKindAndTheCanvasIsLeftAsFound)
+{
+    gdi::Canvas canvas(surface);
+    canvas.setPen(gdi::Pen::solid(kBlue, 3));
+    canvas.setBrush(gdi::Brush::solid(kGreen));
+    canvas.setTextColour(kYellow);
+    const gdi::DcState before = canvas.state();
+    ObjectPainter painter(canvas, context);
+
+    Object_Rec rect = objectAt(ObjectKind::Rectangle, 0, 0, 4, 4);
+    rect.LineWidth = 1;
+    rect.FillColor = int32_t(kRed);
+    rect.FillPattern = 3;
+    painter.paintObject({5, 6}, rect);
+    Object_Rec text = objectAt(ObjectKind::Text, 0, 0, 4, 4);
+    text.text()->Text = QStringLiteral("x");
+    painter.paintObject({5, 6}, text);
+    Object_Rec box = objectAt(ObjectKind::Button, 0, 0, 20, 13);
+    box.button()->Style = static_cast<uint8_t>(ButtonStyle::CheckBox);
+    painter.paintObject({0, 7}, box);
+
+    EXPECT_EQ(at(5, 6), kBlack);
+    EXPECT_EQ(at(4, 5), kWhite);
+    EXPECT_EQ(at(0, 7), kShadow);
+    EXPECT_EQ(canvas.state().origin, before.origin);
+    EXPECT_EQ(canvas.state().pen, before.pen);
+    EXPECT_EQ(canvas.state().brush, before.brush);
+    EXPECT_EQ(canvas.state().rop2, before.rop2);
+    EXPECT_EQ(canvas.state().textColour, before.textColour);
+    EXPECT_EQ(canvas.state().backgroundMode, before.backgroundMode);
+    EXPECT_EQ(canvas.state().backgroundColour, before.backgroundColour);
+    EXPECT_TRUE(canvas.state().font == before.font);
+}
+
 TEST_F(ObjectClip, AbsurdCoordinatesDoNotCrash)
 {
     for (uint8_t kind = 2; kind <= 8; ++kind) {
