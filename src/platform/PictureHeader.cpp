@@ -2,6 +2,7 @@
 
 #include "platform/ByteReader.h"
 #include "platform/image/QtDecoders.h"
+#include "platform/image/WmfPlayer.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -27,24 +28,6 @@ std::optional<PictureDimensions> pcxDimensions(std::span<const std::byte> data)
     if (!ymax || *xmax < *xmin || *ymax < *ymin)
         return std::nullopt;
     return PictureDimensions{*xmax - *xmin + 1, *ymax - *ymin + 1};
-}
-
-// An Aldus placeable metafile gives its frame in logical units and the units
-// per inch; the player's screen has 96 pixels to the inch.
-std::optional<PictureDimensions> placeableWmfDimensions(std::span<const std::byte> data)
-{
-    ByteReader r(data);
-    const auto key = r.u32le();
-    if (!key || *key != 0x9AC6CDD7u || !r.skip(2))
-        return std::nullopt;
-    const auto left = r.u16le(), top = r.u16le(), right = r.u16le(), bottom = r.u16le(), inch = r.u16le();
-    if (!inch || *inch == 0)
-        return std::nullopt;
-    const int w = int16_t(*right) - int16_t(*left);
-    const int h = int16_t(*bottom) - int16_t(*top);
-    if (w <= 0 || h <= 0)
-        return std::nullopt;
-    return PictureDimensions{(w * 96 + *inch / 2) / *inch, (h * 96 + *inch / 2) / *inch};
 }
 
 // A Windows bitmap measured from its own header: Qt's reader gives no size
@@ -101,8 +84,9 @@ std::optional<PictureDimensions> pictureDimensions(std::span<const std::byte> da
 {
     if (auto pcx = pcxDimensions(data))
         return pcx;
-    if (auto wmf = placeableWmfDimensions(data))
-        return wmf;
+    // A metafile's size is the one the player draws it at.
+    if (const auto wmf = metafileSize(data); wmf && !wmf->isEmpty())
+        return PictureDimensions{wmf->width(), wmf->height()};
     if (auto bmp = bmpDimensions(data))
         return bmp;
     if (auto icon = iconDimensions(data))

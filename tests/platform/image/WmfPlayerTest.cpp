@@ -1,5 +1,6 @@
 #include "platform/image/WmfPlayer.h"
 #include "../gdi/GdiTestSupport.h"
+#include "platform/PictureHeader.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/image/PictureDecoder.h"
 #include "platform/image/PictureError.h"
@@ -111,6 +112,13 @@ TEST(Metafile, SizeComesFromThePlaceableHeaderAtNinetySixDpi)
     MetafileBuilder plain;
     plain.record(0x020C, {40, 64});
     EXPECT_EQ(*metafileSize(span(plain.bytes())), QSize(64, 40));
+
+    // The pack tool records the size the player draws at.
+    const auto packed = pictureDimensions(span(wmf));
+    ASSERT_TRUE(packed);
+    EXPECT_EQ(packed->width, 20);
+    EXPECT_EQ(packed->height, 20);
+    EXPECT_EQ(pictureDimensions(span(plain.bytes()))->width, 64);
 }
 
 TEST(Metafile, RecordsAreMappedThroughTheWindow)
