@@ -9,6 +9,7 @@
 #include "platform/gdi/Canvas.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace lumeria {
 
@@ -73,6 +74,63 @@ void drawPressedBevel(gdi::Canvas& canvas, const gdi::Rect& in)
     fill(canvas, {in.left, in.top, in.right, in.top + kBevel}, in, kShadow);
 }
 
+struct PushButtonParts {
+    gdi::Rect image; // the image's place; a larger image is cut to it
+    gdi::Rect text;
+};
+
+// Where a push button's image and text go. Without an image, or with the
+// text over it, the text takes the whole inside; beside the image it takes
+// what the image leaves.
+PushButtonParts layoutPushButton(const gdi::Rect& r, int w, const Button_Rec& button, QSize image,
+                                 const std::function<TextBlockSize(int width)>& measureText)
+{
+    const int bevel = w >= 1 ? kBevel : 0;
+    const gdi::Rect content = r.deflated(w + bevel);
+    const int iw = image.width();
+    const int ih = image.height();
+    if (iw <= 0 || ih <= 0)
+        return {{}, content};
+
+    if (button.OverlayText || button.Text.isEmpty()) {
+        // Held inside the outline and bevel. The left inset counts three
+        // bevels but not the outline; the right one counts both.
+        const int limitW = std::min(iw, std::max(0, r.width() - 2 * (w + bevel)));
+        const int limitH = std::min(ih, std::max(0, r.height() - 2 * (w + bevel)));
+        int x = r.left + 3 * bevel;
+        if (button.Align == kAlignCentre)
+            x = r.left + floorDiv(r.width(), 2) - floorDiv(limitW, 2);
+        else if (button.Align == kAlignRight)
+            x = r.right - w - 3 * bevel - limitW;
+        const int y = r.top + floorDiv(r.height(), 2) - floorDiv(limitH, 2);
+        return {gdi::Rect::fromSize(x, y, limitW, limitH), content};
+    }
+    if (button.Align == kAlignCentre) {
+        // Image above the text, its height giving way to the text, the pair
+        // centred as a group.
+        const TextBlockSize text = measureText(content.width());
+        const int shownH = std::clamp(content.height() - kImageGap - text.height, 0, ih);
+        const int groupTop = content.top + floorDiv(content.height() - (shownH + kImageGap + text.height), 2);
+        const int x = content.left + floorDiv(content.width() - iw, 2);
+        const int textTop = groupTop + shownH + kImageGap;
+        return {gdi::Rect::fromSize(x, groupTop, iw, shownH),
+                {content.left, textTop, content.right, textTop + text.height}};
+    }
+    if (button.Align == kAlignRight) {
+        // Text, then the image to its right, the pair centred as a group.
+        const int room = std::max(0, content.width() - iw - kImageGap);
+        const int textW = std::min(measureText(room).width, room);
+        const int groupLeft = content.left + floorDiv(content.width() - (textW + kImageGap + iw), 2);
+        const int y = content.top + floorDiv(content.height() - ih, 2);
+        return {gdi::Rect::fromSize(groupLeft + textW + kImageGap, y, iw, ih),
+                {groupLeft, content.top, groupLeft + textW, content.bottom}};
+    }
+    // Image at the left inside edge, the text in what is left.
+    const int y = content.top + floorDiv(content.height() - ih, 2);
+    return {gdi::Rect::fromSize(content.left, y, iw, ih),
+            {content.left + iw + kImageGap, content.top, content.right, content.bottom}};
+}
+
 } // namespace
 
 void ObjectPainter::paintButton(QPoint origin, const Object_Rec& object)
@@ -103,7 +161,6 @@ void ObjectPainter::drawPushButton(const Object_Rec& object, const Button_Rec& b
     const int w = lineWidthOf(object);
     const gdi::Rect in = r.deflated(w);
     const bool pressed = button.State == kPressed;
-    const int bevel = w >= 1 ? kBevel : 0;
     if (w >= 1 && !in.isEmpty()) {
         if (pressed)
             drawPressedBevel(m_canvas, in);
@@ -130,59 +187,18 @@ void ObjectPainter::drawPushButton(const Object_Rec& object, const Button_Rec& b
     // larger than the raster can address.
     imageSize = imageSize.boundedTo(QSize(kMaxPictureSide, kMaxPictureSide));
     const bool hasImage = !imageName.isEmpty() && imageSize.width() > 0 && imageSize.height() > 0;
-    const gdi::Rect content = in.deflated(bevel);
     const TextBlock label = labelOf(button, button.WordWrap ? TextWrap::Word : TextWrap::None);
-    const int iw = imageSize.width();
-    const int ih = imageSize.height();
-    gdi::Rect textBox = content;
-
-    auto placeImage = [&](const gdi::Rect& place) {
+    const PushButtonParts parts = layoutPushButton(r, w, button, hasImage ? imageSize : QSize(), [&](int width) {
+        return measureTextBlock(m_canvas, label, width, m_context.substitute);
+    });
+    if (hasImage) {
         if (picture && !picture->image.isNull())
-            drawButtonImage(object, button, *picture, place);
+            drawButtonImage(object, button, *picture, parts.image);
         else
-            paintMissingPicture(place);
-    };
-
-    if (hasImage && (button.OverlayText || button.Text.isEmpty())) {
-        // Held inside the outline and bevel; the clip cuts a larger image.
-        const int limitW = std::min(iw, std::max(0, r.width() - 2 * (w + bevel)));
-        const int limitH = std::min(ih, std::max(0, r.height() - 2 * (w + bevel)));
-        int x = r.left + 3 * bevel;
-        if (button.Align == kAlignCentre)
-            x = r.left + floorDiv(r.width(), 2) - floorDiv(limitW, 2);
-        else if (button.Align == kAlignRight)
-            x = r.right - w - 3 * bevel - limitW;
-        const int y = r.top + floorDiv(r.height(), 2) - floorDiv(limitH, 2);
-        placeImage(gdi::Rect::fromSize(x, y, limitW, limitH));
-    } else if (hasImage && button.Align == kAlignCentre) {
-        // Image above the text, the pair centred as a group.
-        const TextBlockSize text = measureTextBlock(m_canvas, label, content.width(), m_context.substitute);
-        const int shownH = std::clamp(content.height() - kImageGap - text.height, 0, ih);
-        const int groupTop = content.top + floorDiv(content.height() - (shownH + kImageGap + text.height), 2);
-        const int x = content.left + floorDiv(content.width() - iw, 2);
-        placeImage(gdi::Rect::fromSize(x, groupTop, iw, shownH));
-        textBox = {content.left, groupTop + shownH + kImageGap, content.right,
-                   groupTop + shownH + kImageGap + text.height};
-    } else if (hasImage && button.Align == kAlignRight) {
-        // Text, then the image to its right, the pair centred as a group.
-        const int room = std::max(0, content.width() - iw - kImageGap);
-        const TextBlockSize text = measureTextBlock(m_canvas, label, room, m_context.substitute);
-        const int textW = std::min(text.width, room);
-        const int groupLeft = content.left + floorDiv(content.width() - (textW + kImageGap + iw), 2);
-        const int y = content.top + floorDiv(content.height() - ih, 2);
-        placeImage(gdi::Rect::fromSize(groupLeft + textW + kImageGap, y, iw, ih));
-        textBox = {groupLeft, content.top, groupLeft + textW, content.bottom};
-    } else if (hasImage) {
-        // Image at the left inside edge, the text in what is left.
-        const int y = content.top + floorDiv(content.height() - ih, 2);
-        placeImage(gdi::Rect::fromSize(content.left, y, iw, ih));
-        textBox = {content.left + iw + kImageGap, content.top, content.right, content.bottom};
+            paintMissingPicture(parts.image);
     }
-
-    if (!button.Text.isEmpty() && !textBox.isEmpty()) {
-        m_canvas.setBrush(gdi::Brush::none());
-        paintTextBlock(m_canvas, textBox, label, m_context.substitute);
-    }
+    if (!button.Text.isEmpty() && !parts.text.isEmpty())
+        paintTextBlock(m_canvas, parts.text, label, m_context.substitute);
     m_canvas.restore();
 }
 
