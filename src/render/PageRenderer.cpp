@@ -1,0 +1,129 @@
+#include "render/PageRenderer.h"
+
+#include "platform/gdi/Canvas.h"
+#include "render/ObjectPainter.h"
+#include "render/PictureBlit.h"
+#include "render/SharedPalette.h"
+
+#include <algorithm>
+
+namespace lumeria {
+
+namespace {
+
+constexpr gdi::ColorRef kWhite = gdi::rgb(255, 255, 255);
+constexpr int kFocusMarkerDistance = 2;
+
+// The object's rectangle as the painter takes it: corners in any order,
+// coordinates held to the raster's 16-bit range.
+gdi::Rect heldObjectRect(const Object_Rec& object)
+{
+    auto held = [](int32_t v) { return std::clamp(v, -32768, 32767); };
+    return gdi::Rect{held(object.X1), held(object.Y1), held(object.X2), held(object.Y2)}.normalized();
+}
+
+} // namespace
+
+void PageRenderer::paintBackground(gdi::Canvas& canvas, QPoint origin, const Page_Rec& page) const
+{
+    const gdi::Rect pageRect = gdi::Rect::fromSize(0, 0, m_pageSize.width(), m_pageSize.height());
+    if (pageRect.isEmpty())
+        return;
+    canvas.save();
+    canvas.translate(origin.x(), origin.y());
+    canvas.setRop2(gdi::Rop2::CopyPen);
+    if (page.PageStyle == 0)
+        canvas.fillRect(pageRect, gdi::Brush::solid(static_cast<gdi::ColorRef>(page.PageColor)));
+    else
+        paintWallpaper(canvas, page);
+    canvas.restore();
+}
+
+// Tiles start at the page origin and step by the picture's size until the
+// page is covered; the last row and column are cut at the page's edge. Only
+// tiles that meet the clip are drawn, so repainting one object's rectangle
+// over a page of small tiles blits a handful of them.
+void PageRenderer::paintWallpaper(gdi::Canvas& canvas, const Page_Rec& page) const
+{
+    const gdi::Rect pageRect = gdi::Rect::fromSize(0, 0, m_pageSize.width(), m_pageSize.height());
+    std::optional<DecodedPicture> picture;
+    if (m_context.loadPicture && !page.PageWallpaper.isEmpty())
+        picture = m_context.loadPicture(page.PageWallpaper);
+    if (!picture || picture->image.isNull()) {
+        // Even with a PageColor set: the wallpaper style never falls back to it.
+        canvas.fillRect(pageRect, gdi::Brush::solid(kWhite));
+        return;
+    }
+    canvas.clipTo(pageRect);
+    const QPoint o = canvas.state().origin;
+    const gdi::Rect clip = canvas.state().clip.boundingRect().translated(-o.x(), -o.y()).intersected(pageRect);
+    if (clip.isEmpty())
+        return;
+    const int tw = picture->image.width();
+    const int th = picture->image.height();
+    // Start at the first tile meeting the clip instead of walking from the
+    // page origin: a repaint near the bottom of a tall page of tiny tiles
+    // should not loop over every row above it.
+    for (int y = (clip.top / th) * th; y < clip.bottom; y += th) {
+        for (int x = (clip.left / tw) * tw; x < clip.right; x += tw)
+            blitPicture(canvas, *picture, gdi::Rect::fromSize(x, y, tw, th), PictureDrawing::Plain);
+    }
+}
+
+void PageRenderer::paintObjects(gdi::Canvas& canvas, QPoint origin, const Page_Rec& page, const Object_Rec* focused,
+                                FocusMarker marker) const
+{
+    ObjectPainter painter(canvas, m_context);
+    if (page.ShowMaster && &page != &m_document.master()) {
+        for (const auto& object : m_document.master().Objects)
+            painter.paintObject(origin, *object);
+    }
+    for (const auto& object : page.Objects)
+        painter.paintObject(origin, *object);
+    if (focused && marker == FocusMarker::Show)
+        paintFocusMarker(canvas, origin, *focused);
+}
+
+void PageRenderer::paintPage(gdi::Canvas& canvas, QPoint origin, const Page_Rec& page, const Object_Rec* focused,
+                             FocusMarker marker) const
+{
+    paintBackground(canvas, origin, page);
+    paintObjects(canvas, origin, page, focused, marker);
+}
+
+gdi::Surface PageRenderer::renderOffScreen(const Page_Rec& page) const
+{
+    gdi::Surface surface(m_pageSize.width(), m_pageSize.height());
+    if (surface.isNull())
+        return surface;
+    gdi::Canvas canvas(surface);
+    paintPage(canvas, QPoint(0, 0), page);
+    return surface;
+}
+
+gdi::Rect focusMarkerRect(const Object_Rec& object, QPoint origin)
+{
+    return heldObjectRect(object).deflated(-kFocusMarkerDistance).translated(origin.x(), origin.y());
+}
+
+// A cosmetic dotted pen with a transparent background leaves the gaps alone,
+// and every pixel of a rectangle's outline is written exactly once, so the
+// XOR of the second call gives back every pixel the first one changed.
+void paintFocusMarker(gdi::Canvas& canvas, QPoint origin, const Object_Rec& object)
+{
+    canvas.save();
+    canvas.setPen(gdi::Pen::styled(gdi::PenStyle::Dot, kWhite));
+    canvas.setBrush(gdi::Brush::none());
+    canvas.setBackgroundMode(gdi::BackgroundMode::Transparent);
+    canvas.setRop2(gdi::Rop2::XorPen);
+    canvas.drawRectangle(focusMarkerRect(object, origin));
+    canvas.setRop2(gdi::Rop2::CopyPen);
+    canvas.restore();
+}
+
+bool showPagePalette(SharedPalette& shared, const Page_Rec& page, int screenColors)
+{
+    return loadPagePalette(shared, page.PagePalette, screenColors);
+}
+
+} // namespace lumeria
