@@ -84,6 +84,17 @@ void PageRenderer::paintObjects(gdi::Canvas& canvas, QPoint origin, const Page_R
         paintFocusMarker(canvas, origin, *focused);
 }
 
+void PageRenderer::paintObjectIn(gdi::Canvas& canvas, const gdi::Region& area, QPoint origin,
+                                 const Object_Rec& object) const
+{
+    if (area.isEmpty())
+        return;
+    canvas.save();
+    canvas.clipTo(area);
+    ObjectPainter(canvas, m_context).paintObject(origin, object);
+    canvas.restore();
+}
+
 void PageRenderer::paintPage(gdi::Canvas& canvas, QPoint origin, const Page_Rec& page, const Object_Rec* focused,
                              FocusMarker marker) const
 {

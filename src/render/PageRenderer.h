@@ -2,6 +2,7 @@
 
 #include "document/Document.h"
 #include "platform/gdi/Rect.h"
+#include "platform/gdi/Region.h"
 #include "platform/gdi/Surface.h"
 #include "render/PaintContext.h"
 
@@ -43,6 +44,11 @@ public:
     // focused object when one is given and asked for.
     void paintObjects(gdi::Canvas& canvas, QPoint origin, const Page_Rec& page, const Object_Rec* focused = nullptr,
                       FocusMarker marker = FocusMarker::Hide) const;
+
+    // One object painted again inside an area only (canvas coordinates), over
+    // what is there: the strip a scroll uncovered, or an object whose state
+    // changed and is repainted at once rather than invalidated.
+    void paintObjectIn(gdi::Canvas& canvas, const gdi::Region& area, QPoint origin, const Object_Rec& object) const;
 
     // Background and objects, as a paint of the page shows them.
     void paintPage(gdi::Canvas& canvas, QPoint origin, const Page_Rec& page, const Object_Rec* focused = nullptr,

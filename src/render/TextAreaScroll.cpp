@@ -2,6 +2,7 @@
 
 #include "platform/gdi/Canvas.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -23,6 +24,38 @@ TextScrollPlan planTextScroll(const TextScrollChange& change, const gdi::Rect& t
     if (distance != 0 && std::llabs(distance) < textArea.width())
         return {TextScrollKind::Scroll, int(-distance), 0};
     return {TextScrollKind::Whole, 0, 0};
+}
+
+TextScrollChange barChange(ScrollAxis axis, const ObjectScrollBar& bar, int oldPosition)
+{
+    if (axis == ScrollAxis::Horizontal)
+        return {axis, oldPosition, bar.position, bar.unit, 0};
+    const int64_t delta = int64_t(bar.position) - oldPosition;
+    if (delta == 0)
+        return {axis, 0, 0, bar.unit, 0};
+    if (bar.unit > 0 && (delta == bar.unit || delta == -bar.unit))
+        return {axis, 0, delta > 0 ? 1 : -1, bar.unit, bar.unit};
+    return {axis, 0, 2, bar.unit, 0};
+}
+
+gdi::Rect articleTextArea(const Object_Rec& object, const ObjectScrollBars* bars)
+{
+    auto held = [](int32_t v) { return std::clamp<int32_t>(v, -32768, 32767); };
+    gdi::Rect r = gdi::Rect{held(object.X1), held(object.Y1), held(object.X2), held(object.Y2)}.normalized().deflated(
+        std::clamp<int32_t>(object.LineWidth, 0, 32767));
+    if (bars && bars->vertical.visible) {
+        if (bars->vertical.side == ScrollBarSide::Left)
+            r.left += bars->vertical.thickness;
+        else
+            r.right -= bars->vertical.thickness;
+    }
+    if (bars && bars->horizontal.visible) {
+        if (bars->horizontal.side == ScrollBarSide::Top)
+            r.top += bars->horizontal.thickness;
+        else
+            r.bottom -= bars->horizontal.thickness;
+    }
+    return r.isEmpty() ? gdi::Rect{} : r;
 }
 
 void scrollTextArea(gdi::Canvas& canvas, const gdi::Rect& textArea, const TextScrollChange& change,

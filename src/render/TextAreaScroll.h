@@ -1,7 +1,9 @@
 #pragma once
 
+#include "document/Objects.h"
 #include "platform/gdi/Rect.h"
 #include "platform/gdi/Region.h"
+#include "render/ObjectScrollBars.h"
 
 #include <functional>
 
@@ -14,7 +16,8 @@ class Canvas;
 enum class ScrollAxis { Vertical, Horizontal };
 
 // A scroll bar of an article that changed position, with what the text
-// engine knows about the move.
+// engine knows about the move. A vertical bar's positions count lines here,
+// so one step is a change of exactly one.
 struct TextScrollChange {
     ScrollAxis axis = ScrollAxis::Vertical;
     int oldPosition = 0;
@@ -41,6 +44,16 @@ struct TextScrollPlan {
 // move shorter than the area is wide; anything else leaves little of the old
 // picture on screen and repaints the whole area.
 TextScrollPlan planTextScroll(const TextScrollChange& change, const gdi::Rect& textArea);
+
+// The change of a bar of the scroll bar model, whose vertical positions are
+// pixels stepping by the bar's unit (the article's tallest line): a move of
+// exactly one unit is one line of that height; any other vertical move is
+// expressed so that it repaints the whole area.
+TextScrollChange barChange(ScrollAxis axis, const ObjectScrollBar& bar, int oldPosition);
+
+// Where an article's text is drawn, in page coordinates: the object's
+// rectangle inset by its LineWidth, less the visible bars.
+gdi::Rect articleTextArea(const Object_Rec& object, const ObjectScrollBars* bars);
 
 // Carries the plan out on the canvas: scrolls the pixels of the text area
 // (in the canvas's logical coordinates) and hands the region left to paint,

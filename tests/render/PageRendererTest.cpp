@@ -378,6 +378,72 @@ TEST_F(TextScroll, SidewaysByLessThanTheWidthScrollsElseTheWholeAreaRepaints)
     EXPECT_TRUE(repaints.empty());
 }
 
+// An article whose text engine paints each content row in its own colour,
+// so a strip repaint after a scroll can be compared with a full paint.
+class ArticleScroll : public PageFixture {
+protected:
+    void SetUp() override
+    {
+        PageFixture::SetUp();
+        context.scrollBars = &store;
+        context.paintArticleText = [](gdi::Canvas& canvas, const ArticleTextRequest& request) {
+            for (int y = request.inner.top; y < request.inner.bottom; ++y) {
+                const int row = y - request.inner.top + request.verticalPosition;
+                canvas.fillRect({request.inner.left, y, request.inner.right, y + 1},
+                                gdi::Brush::solid(gdi::rgb(row * 3, 255 - row, 90)));
+            }
+            return 80;
+        };
+        article = &add(*page, ObjectKind::Article, 2, 2, 30, 28, kWhite);
+        article->article()->WindowFlags = windowflags::kVerticalBar;
+        article->article()->YRange = 80;
+        article->article()->MaxLineHeight = 5;
+    }
+
+    // The article painted whole with its bar at a position.
+    gdi::Surface paintedAt(int position)
+    {
+        store.of(*article).vertical.position = position;
+        gdi::Surface s(40, 34, kMagenta);
+        gdi::Canvas canvas(s);
+        renderer().paintObjects(canvas, kOrigin, *page);
+        return s;
+    }
+
+    static constexpr QPoint kOrigin{3, 2};
+    ScrollBarStore store;
+    Object_Rec* article = nullptr;
+};
+
+TEST_F(ArticleScroll, OneLineScrollRepaintsOnlyTheStripAndMatchesAFullPaint)
+{
+    gdi::Surface s = paintedAt(10);
+    ObjectScrollBar& bar = store.of(*article).vertical;
+    ASSERT_TRUE(bar.visible);
+    ASSERT_EQ(bar.unit, 5);
+    const gdi::Rect area = articleTextArea(*article, &store.of(*article)).translated(kOrigin.x(), kOrigin.y());
+    EXPECT_EQ(area, (gdi::Rect{3 + 3, 3 + 2, 29 - 16 + 3, 27 + 2}));
+
+    bar.position = 15;
+    std::vector<gdi::Region> strips;
+    gdi::Canvas canvas(s);
+    scrollTextArea(canvas, area, barChange(ScrollAxis::Vertical, bar, 10), [&](const gdi::Region& strip) {
+        strips.push_back(strip);
+        renderer().paintObjectIn(canvas, strip, kOrigin, *article);
+    });
+    ASSERT_EQ(strips.size(), 1u);
+    EXPECT_EQ(strips[0].boundingRect(), (gdi::Rect{area.left, area.bottom - 5, area.right, area.bottom}));
+    EXPECT_TRUE(sameArea(s, paintedAt(15), s.rect()));
+
+    // Two lines at once is not a one-step move: the whole area repaints.
+    strips.clear();
+    bar.position = 25;
+    scrollTextArea(canvas, area, barChange(ScrollAxis::Vertical, bar, 15),
+                   [&](const gdi::Region& strip) { strips.push_back(strip); });
+    ASSERT_EQ(strips.size(), 1u);
+    EXPECT_EQ(strips[0].boundingRect(), area);
+}
+
 TEST(PagePalette, LoadsOnlyWhenThePageDiffers)
 {
     Document document;
