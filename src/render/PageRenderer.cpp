@@ -6,6 +6,7 @@
 #include "render/SharedPalette.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace lumeria {
 
@@ -13,6 +14,9 @@ namespace {
 
 constexpr gdi::ColorRef kWhite = gdi::rgb(255, 255, 255);
 constexpr int kFocusMarkerDistance = 2;
+// Wallpapers are drawn in blocks of whole tiles at least this many pixels
+// each way.
+constexpr int kTileBlock = 128;
 
 // The object's rectangle as the painter takes it: corners in any order,
 // coordinates held to the raster's 16-bit range.
@@ -20,6 +24,35 @@ gdi::Rect heldObjectRect(const Object_Rec& object)
 {
     auto held = [](int32_t v) { return std::clamp(v, -32768, 32767); };
     return gdi::Rect{held(object.X1), held(object.Y1), held(object.X2), held(object.Y2)}.normalized();
+}
+
+// A wallpaper of a few pixels would cost one blit, with its set-up, for every
+// few pixels of the page. A block of whole tiles starting at the page origin
+// draws exactly the same pixels in far fewer blits.
+DecodedPicture tileBlock(const DecodedPicture& tile)
+{
+    const int tw = tile.image.width();
+    const int th = tile.image.height();
+    const int across = std::max(1, kTileBlock / tw);
+    const int down = std::max(1, kTileBlock / th);
+    if (across == 1 && down == 1)
+        return tile;
+    const bool rgb32 = tile.image.format() == QImage::Format_RGB32;
+    const QImage source = rgb32 || tile.image.format() == QImage::Format_ARGB32
+                              ? tile.image
+                              : tile.image.convertToFormat(QImage::Format_ARGB32);
+    DecodedPicture block = tile;
+    block.image = QImage(tw * across, th * down, source.format());
+    if (block.image.isNull())
+        return tile;
+    const size_t rowBytes = size_t(tw) * sizeof(uint32_t);
+    for (int y = 0; y < block.image.height(); ++y) {
+        const uchar* from = source.constScanLine(y % th);
+        uchar* to = block.image.scanLine(y);
+        for (int i = 0; i < across; ++i)
+            std::memcpy(to + size_t(i) * rowBytes, from, rowBytes);
+    }
+    return block;
 }
 
 } // namespace
@@ -59,14 +92,15 @@ void PageRenderer::paintWallpaper(gdi::Canvas& canvas, const Page_Rec& page) con
     const gdi::Rect clip = canvas.state().clip.boundingRect().translated(-o.x(), -o.y()).intersected(pageRect);
     if (clip.isEmpty())
         return;
-    const int tw = picture->image.width();
-    const int th = picture->image.height();
+    const DecodedPicture block = tileBlock(*picture);
+    const int tw = block.image.width();
+    const int th = block.image.height();
     // Start at the first tile meeting the clip instead of walking from the
     // page origin: a repaint near the bottom of a tall page of tiny tiles
     // should not loop over every row above it.
     for (int y = (clip.top / th) * th; y < clip.bottom; y += th) {
         for (int x = (clip.left / tw) * tw; x < clip.right; x += tw)
-            blitPicture(canvas, *picture, gdi::Rect::fromSize(x, y, tw, th), PictureDrawing::Plain);
+            blitPicture(canvas, block, gdi::Rect::fromSize(x, y, tw, th), PictureDrawing::Plain);
     }
 }
 

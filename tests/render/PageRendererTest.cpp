@@ -99,6 +99,30 @@ TEST_F(PageBackground, WallpaperTilesFromThePageOriginAndStopsAtThePageEdge)
     EXPECT_EQ(countOf(s, kGreen), 0);
 }
 
+TEST_F(PageBackground, SmallTilesRepeatExactlyOverALargePage)
+{
+    DecodedPicture tile = solidPicture(7, 5, kBlue);
+    for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 7; ++x)
+            setPicturePixel(tile, x, y, gdi::rgb(x * 30, y * 50, 7));
+    }
+    page->PageStyle = 1;
+    page->PageWallpaper = "TILE.BMP";
+    pictures["TILE.BMP"] = tile;
+    gdi::Surface s(300, 203, kMagenta);
+    gdi::Canvas canvas(s);
+    canvas.clipTo(gdi::Rect{1, 150, 299, 203});
+    PageRenderer(document, context, QSize(290, 200)).paintBackground(canvas, QPoint(), *page);
+    int wrong = 0;
+    for (int y = 0; y < s.height(); ++y) {
+        for (int x = 0; x < s.width(); ++x) {
+            const bool inside = x >= 1 && x < 290 && y >= 150 && y < 200;
+            wrong += s.colourAt(x, y) != (inside ? gdi::rgb((x % 7) * 30, (y % 5) * 50, 7) : kMagenta);
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST_F(PageBackground, WallpaperDrawsNothingOutsideTheClip)
 {
     page->PageStyle = 2;
