@@ -15,7 +15,8 @@ TextScrollPlan planTextScroll(const TextScrollChange& change, const gdi::Rect& t
         return {};
     if (change.axis == ScrollAxis::Vertical) {
         if ((delta == 1 || delta == -1) && change.lineHeight > 0 && change.lineHeight < textArea.height()) {
-            // Moving down the text lifts the pixels by the line's height.
+            // Moving down the text lifts the pixels by the line's height. A
+            // line as tall as the area would uncover all of it: see below.
             return {TextScrollKind::Scroll, 0, delta > 0 ? -change.lineHeight : change.lineHeight};
         }
         return {TextScrollKind::Whole, 0, 0};
@@ -28,13 +29,15 @@ TextScrollPlan planTextScroll(const TextScrollChange& change, const gdi::Rect& t
 
 TextScrollChange barChange(ScrollAxis axis, const ObjectScrollBar& bar, int oldPosition)
 {
+    // Horizontal positions of the model are pixels already.
     if (axis == ScrollAxis::Horizontal)
-        return {axis, oldPosition, bar.position, bar.unit, 0};
+        return {axis, oldPosition, bar.position, 1, 0};
     const int64_t delta = int64_t(bar.position) - oldPosition;
     if (delta == 0)
         return {axis, 0, 0, bar.unit, 0};
     if (bar.unit > 0 && (delta == bar.unit || delta == -bar.unit))
         return {axis, 0, delta > 0 ? 1 : -1, bar.unit, bar.unit};
+    // Anything but one step: two lines stand for every such move.
     return {axis, 0, 2, bar.unit, 0};
 }
 

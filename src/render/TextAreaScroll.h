@@ -45,10 +45,11 @@ struct TextScrollPlan {
 // picture on screen and repaints the whole area.
 TextScrollPlan planTextScroll(const TextScrollChange& change, const gdi::Rect& textArea);
 
-// The change of a bar of the scroll bar model, whose vertical positions are
-// pixels stepping by the bar's unit (the article's tallest line): a move of
-// exactly one unit is one line of that height; any other vertical move is
-// expressed so that it repaints the whole area.
+// The change of a bar of the scroll bar model, whose positions are pixels.
+// The vertical bar steps by its unit (the article's tallest line): a move of
+// exactly one unit is one line of that height, and any other vertical move
+// is expressed so that it repaints the whole area. Horizontal moves keep
+// their pixel distance.
 TextScrollChange barChange(ScrollAxis axis, const ObjectScrollBar& bar, int oldPosition);
 
 // Where an article's text is drawn, in page coordinates: the object's

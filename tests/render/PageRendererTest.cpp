@@ -468,6 +468,26 @@ TEST_F(ArticleScroll, OneLineScrollRepaintsOnlyTheStripAndMatchesAFullPaint)
     EXPECT_EQ(strips[0].boundingRect(), area);
 }
 
+TEST(TextScrollPlan, ModelBarsCountPixels)
+{
+    ObjectScrollBar bar;
+    bar.unit = 5;
+    bar.position = 3;
+    const gdi::Rect area{0, 0, 40, 30};
+    const TextScrollPlan sideways = planTextScroll(barChange(ScrollAxis::Horizontal, bar, 0), area);
+    EXPECT_EQ(sideways.kind, TextScrollKind::Scroll);
+    EXPECT_EQ(sideways.dx, -3);
+
+    bar.position = 20;
+    const TextScrollPlan up = planTextScroll(barChange(ScrollAxis::Vertical, bar, 25), area);
+    EXPECT_EQ(up.kind, TextScrollKind::Scroll);
+    EXPECT_EQ(up.dy, 5);
+    EXPECT_EQ(planTextScroll(barChange(ScrollAxis::Vertical, bar, 23), area).kind, TextScrollKind::Whole);
+    EXPECT_EQ(planTextScroll(barChange(ScrollAxis::Vertical, bar, 20), area).kind, TextScrollKind::None);
+    // A line as tall as the area leaves nothing worth moving.
+    EXPECT_EQ(planTextScroll({ScrollAxis::Vertical, 0, 1, 1, 30}, area).kind, TextScrollKind::Whole);
+}
+
 TEST(PagePalette, LoadsOnlyWhenThePageDiffers)
 {
     Document document;
