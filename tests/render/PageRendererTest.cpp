@@ -3,7 +3,6 @@
 #include "document/Document.h"
 #include "render/PageLayout.h"
 #include "render/PageRenderer.h"
-#include "render/SharedPalette.h"
 #include "render/TextAreaScroll.h"
 
 #include <map>
@@ -367,21 +366,6 @@ protected:
     std::vector<gdi::Region> repaints;
 };
 
-TEST_F(TextScroll, OneLineDownMovesThePixelsAndRepaintsOnlyTheStrip)
-{
-    scroll({ScrollAxis::Vertical, 4, 5, 1, 3});
-    ASSERT_EQ(repaints.size(), 1u);
-    EXPECT_EQ(repaints[0].boundingRect(), (gdi::Rect{2, 11, 12, 14}));
-    EXPECT_EQ(repaints[0].area(), 10 * 3);
-    EXPECT_EQ(surface.colourAt(5, 2), gdi::rgb(50, 50, 0)); // row 5 now at row 2
-    EXPECT_EQ(surface.colourAt(5, 1), gdi::rgb(50, 10, 0)); // outside the area untouched
-
-    repaints.clear();
-    scroll({ScrollAxis::Vertical, 5, 4, 1, 3});
-    ASSERT_EQ(repaints.size(), 1u);
-    EXPECT_EQ(repaints[0].boundingRect(), (gdi::Rect{2, 2, 12, 5}));
-}
-
 TEST_F(TextScroll, SidewaysByLessThanTheWidthScrollsElseTheWholeAreaRepaints)
 {
     scroll({ScrollAxis::Horizontal, 0, 3, 3, 0});
@@ -486,17 +470,6 @@ TEST(TextScrollPlan, ModelBarsCountPixels)
     EXPECT_EQ(planTextScroll(barChange(ScrollAxis::Vertical, bar, 20), area).kind, TextScrollKind::None);
     // A line as tall as the area leaves nothing worth moving.
     EXPECT_EQ(planTextScroll({ScrollAxis::Vertical, 0, 1, 1, 30}, area).kind, TextScrollKind::Whole);
-}
-
-TEST(PagePalette, LoadsOnlyWhenThePageDiffers)
-{
-    Document document;
-    Page_Rec* page = document.appendPage("One", Palette{});
-    page->PagePalette.fill({10, 20, 30, 0});
-    SharedPalette shared(8);
-    EXPECT_TRUE(showPagePalette(shared, *page, 256));
-    EXPECT_EQ(shared.read()[7].red, 10);
-    EXPECT_FALSE(showPagePalette(shared, *page, 256));
 }
 
 } // namespace
