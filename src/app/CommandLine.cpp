@@ -49,7 +49,7 @@ constexpr std::array kOptions{
                "refuse programs, web links and file writes outside the publication's folder and the player's own "
                "folders"},
     OptionInfo{Option::Codepage, "codepage", "NAME", "decode the publication's text with code page NAME"},
-    OptionInfo{Option::List, "list", nullptr, "list the files inside the publication and exit"},
+    OptionInfo{Option::List, "list", nullptr, "list the publication's pages and exit"},
     OptionInfo{Option::Version, "version", nullptr, "print the version and exit"},
     OptionInfo{Option::Help, "help", nullptr, "print this help and exit"},
 };
@@ -192,7 +192,10 @@ ParseResult<CommandLine> parseCommandLine(const QString& programPath, const QStr
             applySwitch(arg, line);
             continue;
         }
-        const bool dashed = arg.startsWith(QLatin1Char('-')) || arg.startsWith(QLatin1Char('/'));
+        // A slash further on makes it a path, not a switch: a mistyped
+        // publication path must say "not found", not play something else.
+        const bool path = arg.startsWith(QLatin1Char('/')) && arg.indexOf(QLatin1Char('/'), 1) > 0;
+        const bool dashed = arg.startsWith(QLatin1Char('-')) || (arg.startsWith(QLatin1Char('/')) && !path);
         if (!dashed || fileExists(arg)) {
             if (havePublication) {
                 return ParseError{

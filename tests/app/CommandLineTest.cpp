@@ -120,9 +120,11 @@ TEST(CommandLineTest, ExistingFileIsThePublicationEvenWhenItLooksLikeASwitch)
     EXPECT_EQ(line.publication, QStringLiteral("-Kdemo.pub"));
     EXPECT_TRUE(line.firstPage.isEmpty());
 
-    // A missing absolute path is a switch of letter H: ignored, as before.
+    // A missing path is still the publication, to be reported as not found;
+    // a single slash-word stays a switch.
     line = parseOk(kPlayer, "/home/ann/missing.pub", files);
-    EXPECT_TRUE(line.publication.isEmpty());
+    EXPECT_EQ(line.publication, QStringLiteral("/home/ann/missing.pub"));
+    EXPECT_TRUE(parseOk(kPlayer, "/Kmissing.pub").publication.isEmpty());
 
     // A plain word is the publication even when missing, so opening it reports
     // "not found" rather than silently playing something else.

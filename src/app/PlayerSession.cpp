@@ -1,0 +1,159 @@
+#include "app/PlayerSession.h"
+
+#include "container/PictureLoader.h"
+#include "container/TextSource.h"
+#include "document/Parser.h"
+#include "platform/Folders.h"
+#include "platform/IoError.h"
+#include "platform/gdi/Canvas.h"
+#include "render/PageRenderer.h"
+#include "script/Substitution.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace lumeria {
+
+namespace {
+
+const QString kResourcesMessage = QStringLiteral("Impossible d'accéder aux données ressources");
+
+// Built-in names while a page is exported: no script has run, so only the
+// page itself and the clock have values.
+class ExportBuiltins : public BuiltinValues {
+public:
+    ExportBuiltins(const Document& document, const Page_Rec* const& page) : m_document(document), m_page(page) {}
+    QString pageTitle() const override { return m_page ? m_page->Name : QString(); }
+    QString pageNumber() const override { return m_page ? QString::number(m_document.pageNumber(m_page)) : QString(); }
+
+private:
+    const Document& m_document;
+    const Page_Rec* const& m_page;
+};
+
+} // namespace
+
+QString bundledTourPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/tour.lum");
+}
+
+PlayerSession::PlayerSession()
+{
+    m_context.loadPicture = [this](const QString& name) { return picture(name); };
+    m_context.recordedPictureSize = [this](const QString& name) -> std::optional<QSize> {
+        if (!m_container)
+            return std::nullopt;
+        const auto size = m_container->pictureSize(name);
+        return size ? std::optional<QSize>(QSize(size->width, size->height)) : std::nullopt;
+    };
+}
+
+bool PlayerSession::open(const QString& publicationPath)
+{
+    m_messages.clear();
+    Result<std::unique_ptr<Container>> opened = Failure{io::kFileNotFound};
+    if (!publicationPath.isEmpty()) {
+        opened = Container::open(publicationPath);
+    } else {
+        opened = Container::openOwnExecutable();
+        // A player without a publication of its own plays its tour.
+        if (!opened || !opened.value()->find(QStringLiteral("RUNTIME.PUB")))
+            opened = Container::open(bundledTourPath());
+    }
+    if (!opened) {
+        m_messages << kResourcesMessage + QStringLiteral("\r\r") + ioErrorText(opened.error());
+        return false;
+    }
+    m_container = std::move(opened).value();
+
+    EntrySource entry(*m_container, QStringLiteral("RUNTIME.PUB"));
+    TextSource lines(entry);
+    const int status = loadPublication(lines, m_pub, defaultPalette256());
+    if (status != 0) {
+        // The load reports its own code first, then start-up gives up on the
+        // resources as unreadable.
+        m_messages << ioErrorText(status);
+        m_messages << kResourcesMessage + QStringLiteral("\r\r") + ioErrorText(io::kReadError);
+        return false;
+    }
+
+    const PublicationSettings& s = m_pub.settings;
+    m_pictureOptions = {s.CompressImages, imageLibraryFor(s.RuntimeDll)};
+    m_container->setExtractionFolder(
+        chooseExtractionFolder(extractionChoiceFor(m_container->filePath(), s.ExtractOp, s.ExtractDir)), s.ExtractOp);
+    return true;
+}
+
+Page_Rec* PlayerSession::firstPage(const CommandLine& commandLine)
+{
+    Document& doc = m_pub.document;
+    if (commandLine.mode == RunMode::SaverConfigure) {
+        if (Page_Rec* config = doc.findPage(QStringLiteral("Config")))
+            return config;
+    }
+    if (!commandLine.firstPage.isEmpty()) {
+        if (Page_Rec* named = doc.findPage(commandLine.firstPage))
+            return named;
+    }
+    return doc.pages().empty() ? nullptr : doc.pages().front().get();
+}
+
+std::optional<DecodedPicture> PlayerSession::picture(const QString& name)
+{
+    if (!m_container)
+        return std::nullopt;
+    const QString key = name.toUpper();
+    if (auto it = m_pictures.constFind(key); it != m_pictures.constEnd())
+        return *it;
+    auto loaded = loadPicture(*m_container, name, m_pictureOptions);
+    std::optional<DecodedPicture> result;
+    if (loaded)
+        result = std::move(loaded).value();
+    m_pictures.insert(key, result);
+    return result;
+}
+
+QString PlayerSession::exportFileName(int number, const QString& pageName)
+{
+    QString name = pageName.trimmed();
+    for (QChar& c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 32 || c == QLatin1Char(':'))
+            c = QLatin1Char('_');
+    }
+    return QStringLiteral("%1-%2.png").arg(number, 4, 10, QLatin1Char('0')).arg(name);
+}
+
+bool PlayerSession::exportPages(const QString& folder, QString* error)
+{
+    if (!makeFolderPath(folder)) {
+        *error = QStringLiteral("cannot create the folder %1").arg(folder);
+        return false;
+    }
+    const Document& doc = m_pub.document;
+    Variables noVariables;
+    ExportBuiltins builtins(doc, m_exporting);
+    PaintContext context = m_context;
+    context.substitute = [&](const QString& text) { return lumeria::substitute(text, noVariables, builtins); };
+    const PageRenderer renderer(doc, context, QSize(m_pub.settings.ScreenWidth, m_pub.settings.ScreenHeight));
+    int number = 0;
+    for (const auto& page : doc.pages()) {
+        ++number;
+        m_exporting = page.get();
+        gdi::Surface surface = renderer.renderOffScreen(*page);
+        m_exporting = nullptr;
+        if (surface.isNull()) {
+            *error = QStringLiteral("page %1 is too large to render").arg(number);
+            return false;
+        }
+        const QString path = QDir(folder).filePath(exportFileName(number, page->Name));
+        if (!surface.image().save(path, "PNG")) {
+            *error = QStringLiteral("cannot write %1").arg(path);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace lumeria

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/CommandLine.h"
+#include "container/Container.h"
+#include "document/Publication.h"
+#include "platform/image/PictureDecoder.h"
+#include "render/PaintContext.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+namespace lumeria {
+
+// One publication opened for playing or exporting: its container, its
+// parsed pages and what drawing needs from them. The window, when there is
+// one, is built on top.
+class PlayerSession {
+public:
+    PlayerSession();
+
+    // Opens the publication file, or the container appended to the running
+    // program, or else the tour bundled with the player. On failure the
+    // messages of the error boxes, in the order they are shown, are in
+    // startupMessages(), and the result is false.
+    bool open(const QString& publicationPath);
+    const QStringList& startupMessages() const { return m_messages; }
+
+    Publication& publication() { return m_pub; }
+    Container& container() { return *m_container; }
+    const PaintContext& paintContext() const { return m_context; }
+
+    // The page shown first: "Config" when a screen saver is configured and
+    // the publication has one, else the page the command line names when
+    // it exists, else the first page.
+    Page_Rec* firstPage(const CommandLine& commandLine);
+
+    // Every page rendered without running scripts, written as
+    // DIR/NNNN-<name>.png. Returns false with a one-line reason.
+    bool exportPages(const QString& folder, QString* error);
+
+    // The file name a page is exported under.
+    static QString exportFileName(int number, const QString& pageName);
+
+private:
+    std::optional<DecodedPicture> picture(const QString& name);
+
+    Publication m_pub;
+    std::unique_ptr<Container> m_container;
+    PaintContext m_context;
+    PictureOptions m_pictureOptions;
+    QHash<QString, std::optional<DecodedPicture>> m_pictures;
+    QStringList m_messages;
+    const Page_Rec* m_exporting = nullptr;
+};
+
+// Where the tour bundled with the player lies: beside the executable.
+QString bundledTourPath();
+
+} // namespace lumeria

@@ -1,0 +1,88 @@
+// The real lumeria binary, driven from its command line.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace lumeria {
+namespace {
+
+struct PlayerRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+PlayerRun player(const QStringList& args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(LUMERIA_PLAYER), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+TEST(PlayerCommandLine, ExportWritesEveryPageAtThePublicationsSize)
+{
+    QTemporaryDir out;
+    const PlayerRun r = player({QStringLiteral("--export-pages"), out.path(), QStringLiteral(LUMERIA_TOUR)});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList files = QDir(out.path()).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(files, (QStringList{QStringLiteral("0001-Welcome.png"), QStringLiteral("0002-Shapes.png"),
+                                  QStringLiteral("0003-Buttons.png")}));
+    const QImage welcome(out.filePath(QStringLiteral("0001-Welcome.png")));
+    EXPECT_EQ(welcome.size(), QSize(640, 480));
+    // The master page's grey bar lies under the Welcome page's objects.
+    EXPECT_EQ(welcome.pixel(320, 460) & 0xFFFFFF, 0x808080u);
+    // The page's white background, and the logo picture drawn from the container.
+    EXPECT_EQ(welcome.pixel(5, 100) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_NE(welcome.pixel(320, 174) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(PlayerCommandLine, StartUpFailuresSayWhatTheBoxesSay)
+{
+    PlayerRun r = player({QStringLiteral("/nowhere/at/all.lum"), QStringLiteral("--list")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("Impossible d'accéder aux données ressources: Fichier introuvable !"))
+        << r.err.toStdString();
+
+    // A container without RUNTIME.PUB: the load's own code, then the
+    // resources reported unreadable.
+    QTemporaryDir dir;
+    const QString empty = dir.filePath(QStringLiteral("empty.lum"));
+    QFile f(empty);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4, '\0'));
+    f.close();
+    r = player({empty, QStringLiteral("--list")});
+    EXPECT_EQ(r.exitCode, 1);
+    const QList<QByteArray> lines = r.err.trimmed().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[lines.size() - 2].contains("Erreur inconnue n°-2")) << r.err.toStdString();
+    EXPECT_TRUE(lines.last().contains("Erreur de lecture sur le disque")) << r.err.toStdString();
+}
+
+TEST(PlayerCommandLine, HelpVersionAndBadOptions)
+{
+    PlayerRun r = player({QStringLiteral("--help")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.contains("--safe"));
+    EXPECT_TRUE(r.out.contains("--export-pages"));
+    r = player({QStringLiteral("--version")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith("lumeria "));
+    r = player({QStringLiteral("--frobnicate")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.startsWith("lumeria: "));
+    r = player({QStringLiteral("--list"), QStringLiteral(LUMERIA_TOUR)});
+    EXPECT_EQ(r.out, QByteArray("Welcome\nShapes\nButtons\n"));
+}
+
+} // namespace
+} // namespace lumeria
