@@ -105,7 +105,7 @@ std::optional<Header> readHeader(std::span<const std::byte> bytes)
     if (r.u32le() == kPlaceableKey) {
         r.skip(2);
         const auto left = r.u16le(), top = r.u16le(), right = r.u16le(), bottom = r.u16le(), inch = r.u16le();
-        if (!inch || !r.skip(4 + 2))
+        if (!inch || *inch == 0 || !r.skip(4 + 2))
             return std::nullopt;
         h.placeableBox = Rect{int16_t(*left), int16_t(*top), int16_t(*right), int16_t(*bottom)};
         h.unitsPerInch = *inch;

@@ -171,6 +171,11 @@ TEST(Metafile, WhatCannotBePlayedFailsWhole)
     MetafileBuilder badSelect;
     badSelect.placeable(0, 0, 100, 100, 1440).record(0x012D, {9});
     EXPECT_FALSE(decodeMetafile(span(badSelect.bytes())));
+    // A placeable header claiming no units per inch has no size.
+    MetafileBuilder noInch = redBoxWithBlueLine();
+    noInch.placeable(0, 0, 300, 300, 0);
+    EXPECT_FALSE(metafileSize(span(noInch.bytes())));
+    EXPECT_FALSE(decodeMetafile(span(noInch.bytes())));
     QByteArray tooLong = good;
     tooLong[40] = char(0x7F);
     EXPECT_FALSE(decodeMetafile(span(tooLong)));
