@@ -12,12 +12,6 @@ protected:
     void SetUp() override
     {
         PainterFixture::SetUp();
-        context.loadPicture = [this](const QString& name) -> std::optional<DecodedPicture> {
-            const auto it = pictures.find(name);
-            if (it == pictures.end())
-                return std::nullopt;
-            return it->second;
-        };
         context.recordedPictureSize = [this](const QString& name) -> std::optional<QSize> {
             const auto it = recorded.find(name);
             if (it == recorded.end())
@@ -37,7 +31,6 @@ protected:
         return o;
     }
 
-    std::map<QString, DecodedPicture> pictures;
     std::map<QString, QSize> recorded;
 };
 

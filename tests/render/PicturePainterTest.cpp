@@ -12,12 +12,6 @@ protected:
     void SetUp() override
     {
         PainterFixture::SetUp();
-        context.loadPicture = [this](const QString& name) -> std::optional<DecodedPicture> {
-            const auto it = pictures.find(name);
-            if (it == pictures.end())
-                return std::nullopt;
-            return it->second;
-        };
         context.scrollBars = &store;
     }
 
@@ -39,7 +33,6 @@ protected:
         return p;
     }
 
-    std::map<QString, DecodedPicture> pictures;
     ScrollBarStore store;
 };
 

@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 namespace lumeria::test {
@@ -106,7 +108,17 @@ inline int countOf(const gdi::Surface& s, gdi::ColorRef colour)
 // A surface, a context and the painter on them.
 class PainterFixture : public ::testing::Test {
 protected:
-    void SetUp() override { ensureGuiApplication(); }
+    // Pictures are served from the pictures map, by the exact name asked for.
+    void SetUp() override
+    {
+        ensureGuiApplication();
+        context.loadPicture = [this](const QString& name) -> std::optional<DecodedPicture> {
+            const auto it = pictures.find(name);
+            if (it == pictures.end())
+                return std::nullopt;
+            return it->second;
+        };
+    }
 
     void resize(int w, int h, gdi::ColorRef fill = kWhite) { surface = gdi::Surface(w, h, fill); }
 
@@ -120,6 +132,7 @@ protected:
 
     gdi::Surface surface{20, 20};
     PaintContext context;
+    std::map<QString, DecodedPicture> pictures;
 };
 
 } // namespace lumeria::test
