@@ -9,17 +9,30 @@ namespace {
 void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+// Text in a metafile needs fonts, and fonts a QGuiApplication: made once,
+// before any input runs.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    // Text in a metafile needs fonts, and fonts a QGuiApplication.
+    qInstallMessageHandler(quiet);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "fuzz_wmf";
     static char* argv[] = {name, nullptr};
-    static const bool ready = (qInstallMessageHandler(quiet), qputenv("QT_QPA_PLATFORM", "offscreen"), true);
     static QGuiApplication app(argc, argv);
-    (void)ready;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     const auto bytes = std::as_bytes(std::span(reinterpret_cast<const char*>(data), size));
-    (void)lumeria::metafileSize(bytes);
-    (void)lumeria::decodeMetafile(bytes);
+    // Every record is played on a small canvas whatever size the file
+    // claims; decoding at the claimed size only when it is small, so the
+    // fuzzer spends its time in the player rather than in filling pixels.
+    static lumeria::gdi::Surface surface(256, 256);
+    lumeria::gdi::Canvas canvas(surface);
+    (void)lumeria::playMetafile(bytes, canvas, surface.rect());
+    const auto claimed = lumeria::metafileSize(bytes);
+    if (claimed && int64_t(claimed->width()) * claimed->height() <= 512 * 512)
+        (void)lumeria::decodeMetafile(bytes);
     return 0;
 }

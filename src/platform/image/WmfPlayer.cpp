@@ -21,6 +21,10 @@ using gdi::Rect;
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7u;
 constexpr int kMaxObjects = 4096;
 constexpr int kMaxPoints = 65536;
+constexpr int64_t kMaxLength = 2048;
+// Wider pens than this draw nothing a page could tell apart from a fill,
+// and a ring of a wider pen costs the rasteriser its area in pixels.
+constexpr int kMaxPenWidth = 64;
 
 // Record functions, by the numbers metafiles store.
 enum : uint16_t {
@@ -174,18 +178,27 @@ private:
     }
 
     // Window coordinates to the canvas, through the window origin and extent.
+    // Points are held to a margin around the target: a figure reaching far
+    // beyond the picture shows nothing more, and a hostile file must not
+    // make the rasterisers walk shapes of billions of pixels.
     QPoint map(int x, int y) const
     {
         const int w = m_windowExt.width() == 0 ? 1 : m_windowExt.width();
         const int h = m_windowExt.height() == 0 ? 1 : m_windowExt.height();
-        return {m_target.left + int(int64_t(x - m_windowOrg.x()) * m_target.width() / w),
-                m_target.top + int(int64_t(y - m_windowOrg.y()) * m_target.height() / h)};
+        const int64_t margin = 2 * int64_t(std::max(m_target.width(), m_target.height())) + 256;
+        const int64_t dx = m_target.left + int64_t(x - m_windowOrg.x()) * m_target.width() / w;
+        const int64_t dy = m_target.top + int64_t(y - m_windowOrg.y()) * m_target.height() / h;
+        return {int(std::clamp<int64_t>(dx, m_target.left - margin, m_target.right + margin)),
+                int(std::clamp<int64_t>(dy, m_target.top - margin, m_target.bottom + margin))};
     }
+    // Lengths (pen widths, corner sizes, font heights) are held to what a
+    // page could show.
     int mapLength(int v, bool vertical) const
     {
         const int ext = vertical ? m_windowExt.height() : m_windowExt.width();
         const int dev = vertical ? m_target.height() : m_target.width();
-        return ext == 0 ? v : int(std::abs(int64_t(v) * dev / ext));
+        const int64_t length = ext == 0 ? std::abs(int64_t(v)) : std::abs(int64_t(v) * dev / ext);
+        return int(std::min<int64_t>(length, kMaxLength));
     }
     Rect mapRect(int left, int top, int right, int bottom) const
     {
@@ -238,7 +251,7 @@ private:
         case GdiObject::Kind::Pen: {
             Pen pen = o.pen;
             if (!pen.isNull())
-                pen.width = std::max(1, mapLength(pen.width, false));
+                pen.width = std::clamp(mapLength(pen.width, false), 1, kMaxPenWidth);
             m_canvas.setPen(pen);
             break;
         }
