@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes to the picture dispatch. The first byte chooses the
 // name's extension and the publication's options, the rest are the picture.
+#include "platform/image/CursorImage.h"
 #include "platform/image/PictureDecoder.h"
 
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QString>
 #include <QtGlobal>
 
@@ -22,6 +24,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     // Qt's readers complain about every broken file; the fuzzer only cares
     // whether they hold.
     qInstallMessageHandler(quiet);
+    // Metafiles may draw text, and fonts need a QGuiApplication.
+    static int argc = 1;
+    static char name[] = "fuzz_picture";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
     return 0;
 }
 
@@ -37,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     options.compressImages = (choice & 0x40) != 0;
     options.library = (choice & 0x80) ? lumeria::ImageLibrary::PngOnly : lumeria::ImageLibrary::Standard;
 
-    auto decoded = lumeria::decodePicture(name, std::as_bytes(std::span(data + 1, size - 1)), options);
+    const auto bytes = std::as_bytes(std::span(data + 1, size - 1));
+    (void)lumeria::decodeCursor(bytes);
+    auto decoded = lumeria::decodePicture(name, bytes, options);
     if (!decoded)
         return 0;
     const lumeria::DecodedPicture& d = decoded.value();

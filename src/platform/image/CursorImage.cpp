@@ -1,0 +1,96 @@
+#include "platform/image/CursorImage.h"
+
+#include "platform/ByteReader.h"
+#include "platform/image/QtDecoders.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace lumeria {
+
+namespace {
+
+constexpr int kMaxAniChunks = 4096;
+
+std::optional<CursorImage> decodeIconOrCursor(std::span<const std::byte> bytes)
+{
+    ByteReader r(bytes);
+    const auto reserved = r.u16le(), type = r.u16le(), count = r.u16le();
+    if (!count || *reserved != 0 || (*type != 1 && *type != 2) || *count == 0)
+        return std::nullopt;
+    auto decoded = decodeIcon(bytes);
+    if (!decoded)
+        return std::nullopt;
+    CursorImage cursor;
+    cursor.image = std::move(decoded).value().image;
+    if (*type == 1) {
+        cursor.hotspot = QPoint(cursor.image.width() / 2, cursor.image.height() / 2);
+        return cursor;
+    }
+    // The hotspot of the directory entry whose size is the image shown (a
+    // width or height byte of 0 means 256); the first entry otherwise.
+    std::optional<QPoint> first;
+    for (int i = 0; i < *count; ++i) {
+        const auto w = r.u8(), h = r.u8();
+        if (!h || !r.skip(2))
+            return std::nullopt;
+        const auto x = r.u16le(), y = r.u16le();
+        if (!y || !r.skip(8))
+            return std::nullopt;
+        const QPoint hotspot(*x, *y);
+        if (!first)
+            first = hotspot;
+        if ((*w == 0 ? 256 : *w) == cursor.image.width() && (*h == 0 ? 256 : *h) == cursor.image.height()) {
+            first = hotspot;
+            break;
+        }
+    }
+    cursor.hotspot = QPoint(std::clamp(first->x(), 0, std::max(0, cursor.image.width() - 1)),
+                            std::clamp(first->y(), 0, std::max(0, cursor.image.height() - 1)));
+    return cursor;
+}
+
+// The first 'icon' chunk inside the 'fram' list of a RIFF ACON file.
+std::optional<std::span<const std::byte>> firstAniFrame(std::span<const std::byte> bytes)
+{
+    ByteReader r(bytes);
+    const auto riff = r.u32be();
+    r.skip(4);
+    const auto acon = r.u32be();
+    if (!acon || *riff != 0x52494646u || *acon != 0x41434F4Eu) // "RIFF", "ACON"
+        return std::nullopt;
+    for (int chunks = 0; chunks < kMaxAniChunks && r.remaining() >= 8; ++chunks) {
+        const auto id = r.u32be();
+        const auto size = r.u32le();
+        if (*id == 0x4C495354u) { // "LIST": look inside a frame list
+            const auto listType = r.u32be();
+            if (!listType || *size < 4)
+                return std::nullopt;
+            if (*listType != 0x6672616Du) { // "fram"
+                if (!r.skip(*size - 4 + (*size & 1)))
+                    return std::nullopt;
+                continue;
+            }
+            continue; // its sub-chunks follow in the same reader
+        }
+        const auto data = r.bytes(*size);
+        if (!data)
+            return std::nullopt;
+        if (*id == 0x69636F6Eu) // "icon"
+            return *data;
+        if (*size & 1)
+            r.skip(1);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<CursorImage> decodeCursor(std::span<const std::byte> bytes)
+{
+    if (const auto frame = firstAniFrame(bytes))
+        return decodeIconOrCursor(*frame);
+    return decodeIconOrCursor(bytes);
+}
+
+} // namespace lumeria
