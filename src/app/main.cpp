@@ -1,16 +1,26 @@
-// lumeria: plays a publication. Today it opens the publication, reports
-// start-up failures as the player does, and exports its pages; the window
-// that shows them is being built on this.
+// lumeria: plays a publication in its window, or exports or lists its pages.
+#include "app/AutomationLog.h"
+#include "app/AutomationRunner.h"
 #include "app/CommandLine.h"
+#include "app/MainForm.h"
 #include "app/PlayerSession.h"
+#include "app/SaverPreview.h"
 #include "platform/gdi/Font.h"
-#include "script/FileCommands.h"
+#include "popups/QueryForm.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdio>
+#include <functional>
 #include <iostream>
+#include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,46 +31,129 @@ bool hasDisplay()
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+QString oneLine(QString message)
+{
+    // The boxes break lines with CR or LF; a blank line parts a heading
+    // from its reason.
+    return message.replace(QLatin1Char('\r'), QLatin1Char('\n'))
+        .replace(QStringLiteral("\n\n"), QStringLiteral(": "))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+// SIGINT and SIGTERM end the run as a close does, so that the files the
+// publication extracted are removed; the handler only writes to a pipe.
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+std::unique_ptr<QSocketNotifier> watchSignals(std::function<void()> onStop)
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return nullptr;
+    auto notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [onStop = std::move(onStop)] {
+        char byte = 0;
+        while (::read(g_signalPipe[0], &byte, 1) == 1) {
+        }
+        onStop();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    return notifier;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    using namespace lumeria;
+
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    const auto parsed = lumeria::parseCommandLine(QString::fromLocal8Bit(argv[0]), args,
-                                                  [](const QString& path) { return QFileInfo(path).isFile(); });
+    const auto parsed = parseCommandLine(QString::fromLocal8Bit(argv[0]), args,
+                                         [](const QString& path) { return QFileInfo(path).isFile(); });
     if (!parsed) {
         std::cerr << "lumeria: " << parsed.error().toStdString() << '\n';
         return 2;
     }
-    const lumeria::CommandLine& cl = parsed.value();
+    const CommandLine& cl = parsed.value();
     if (cl.help) {
-        std::cout << lumeria::helpText().toStdString();
+        std::cout << helpText().toStdString();
         return 0;
     }
     if (cl.version) {
         std::cout << kVersion << '\n';
         return 0;
     }
+    // No system saver password exists to change.
+    if (cl.mode == RunMode::SaverChangePassword)
+        return 0;
 
-    // Pages are drawn with fonts, and fonts need a GUI application; without
-    // a display the offscreen platform serves what needs no window.
-    if (!hasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    const bool pagesOnly = cl.list || !cl.exportPages.isEmpty();
+    const bool automated = !cl.automate.isEmpty();
+    if (!hasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        // Pages are drawn with fonts, and fonts need a GUI application;
+        // without a display the offscreen platform serves what needs none.
+        if (!pagesOnly && !automated && cl.mode != RunMode::SaverPreview) {
+            std::cerr << "lumeria: no display to show the publication on; use --export-pages DIR, --automate "
+                         "FILE, or QT_QPA_PLATFORM=offscreen\n";
+            return 1;
+        }
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
+    QGuiApplication::setApplicationDisplayName(TMainForm::kUntitled);
     if (cl.smoothText)
-        lumeria::gdi::Font::setTextRendering(lumeria::gdi::TextRendering::Smooth);
+        gdi::Font::setTextRendering(gdi::TextRendering::Smooth);
 
-    lumeria::PlayerSession session;
+    AutomationScript script;
+    if (automated) {
+        auto read = readAutomationScript(cl.automate);
+        if (!read) {
+            std::cerr << "lumeria: " << cl.automate.toStdString() << ": " << read.error().toStdString() << '\n';
+            return 2;
+        }
+        script = std::move(read).value();
+    }
+
+    // Nobody can answer a box where no reader sees it: its text goes to
+    // standard error (and to the automation log) and it counts as closed.
+    const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen");
+    QFile startupLog;
+    if (automated && !cl.automateLog.isEmpty()) {
+        startupLog.setFileName(cl.automateLog);
+        startupLog.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
+    }
+    if (headless || pagesOnly || automated) {
+        TQueryForm::setAnswerer([&](const QString& title, const QString& message, const QStringList& buttons) {
+            std::cerr << "lumeria: " << oneLine(message).toStdString() << '\n';
+            if (startupLog.isOpen()) {
+                startupLog.write((AutomationLog::dialog(title, message, buttons, 0) + QLatin1Char('\n')).toUtf8());
+                startupLog.flush();
+            }
+            return std::optional<int>(0);
+        });
+    }
+
+    PlayerSession session;
     if (!session.open(cl.publication)) {
         for (const QString& message : session.startupMessages()) {
-            QString line = message;
-            std::cerr << "lumeria: " << line.replace(QStringLiteral("\r\r"), QStringLiteral(": ")).toStdString()
-                      << '\n';
+            TQueryForm box(TMainForm::kUntitled, message, {QStringLiteral("OK")});
+            box.ask();
         }
         return 1;
     }
+    startupLog.close();
+    TQueryForm::setAnswerer({});
+
     if (cl.list) {
         for (const auto& page : session.publication().document.pages())
             std::cout << page->Name.toStdString() << '\n';
@@ -75,6 +168,35 @@ int main(int argc, char** argv)
         std::cout << "pages written to " << cl.exportPages.toStdString() << '\n';
         return 0;
     }
-    std::cerr << "lumeria: the player window is not built yet; use --export-pages DIR or --list\n";
-    return 1;
+    if (cl.mode == RunMode::SaverPreview)
+        return runSaverPreview(session, cl.windowHandle.value_or(0));
+
+    int status = 0;
+    {
+        TMainForm form(session, cl);
+        std::unique_ptr<AutomationRunner> runner;
+        if (automated) {
+            runner = std::make_unique<AutomationRunner>(form, std::move(script), cl.automateLog);
+            if (!runner->openLog()) {
+                std::cerr << "lumeria: " << runner->error().toStdString() << '\n';
+                return 2;
+            }
+            form.setFirstPageListener([&runner] { runner->start(); });
+        } else if (headless) {
+            TQueryForm::setAnswerer([](const QString&, const QString& message, const QStringList&) {
+                std::cerr << "lumeria: " << oneLine(message).toStdString() << '\n';
+                return std::optional<int>(0);
+            });
+        }
+        const auto signalWatch = watchSignals([&form] { form.shutDown(); });
+        form.start();
+        status = app.exec();
+        if (runner)
+            status = runner->failed() ? 1 : 0;
+        runner.reset();
+        TQueryForm::setAnswerer({});
+    }
+    // The window is gone; the session closes the container, deleting the
+    // files it extracted, as it goes out of scope.
+    return status;
 }

@@ -8,12 +8,12 @@
 
 namespace lumeria {
 
-Result<DecodedPicture> loadPicture(const Container& container, const QString& name, const PictureOptions& options)
+Result<std::vector<std::byte>> readEntryBytes(const Container& container, const QString& name, int64_t maxSize)
 {
     const ContainerEntry* entry = container.find(name);
     if (!entry)
         return Failure{io::kNotInContainer};
-    if (entry->Size < 0 || entry->Size > kMaxPictureEntrySize)
+    if (entry->Size < 0 || entry->Size > maxSize)
         return Failure{picture::kTooLarge};
 
     std::vector<std::byte> bytes(size_t(entry->Size));
@@ -26,9 +26,17 @@ Result<DecodedPicture> loadPicture(const Container& container, const QString& na
             return Failure{io::kReadError}; // the file ended inside the entry
         done += size_t(got);
     }
+    return bytes;
+}
+
+Result<DecodedPicture> loadPicture(const Container& container, const QString& name, const PictureOptions& options)
+{
+    auto bytes = readEntryBytes(container, name, kMaxPictureEntrySize);
+    if (!bytes)
+        return Failure{bytes.error()};
     // The requested name, not the stored one, chooses the reader: they only
     // differ by a folder part and letter case, which the extension ignores.
-    return decodePicture(name, bytes, options);
+    return decodePicture(name, bytes.value(), options);
 }
 
 } // namespace lumeria

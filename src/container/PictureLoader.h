@@ -6,6 +6,9 @@
 
 #include <QString>
 
+#include <cstddef>
+#include <vector>
+
 namespace lumeria {
 
 class Container;
@@ -14,6 +17,11 @@ class Container;
 // own checks already keep entries inside the file; this keeps a huge file
 // from being loaded for one picture.
 inline constexpr int64_t kMaxPictureEntrySize = int64_t(256) * 1024 * 1024;
+
+// All the bytes of an entry. Fails with io::kNotInContainer for a name the
+// container lacks, picture::kTooLarge above maxSize, or the I/O code of a
+// failed read.
+Result<std::vector<std::byte>> readEntryBytes(const Container& container, const QString& name, int64_t maxSize);
 
 // Loads a picture the publication carries: finds the entry by name, reads
 // all its bytes and decodes them as the requested name's extension says.

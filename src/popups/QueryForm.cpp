@@ -18,7 +18,18 @@ constexpr int kButtonHeight = 28;
 constexpr int kButtonGap = 8;
 constexpr int kMargin = 12;
 
+TQueryForm::Answerer& installedAnswerer()
+{
+    static TQueryForm::Answerer instance;
+    return instance;
+}
+
 } // namespace
+
+void TQueryForm::setAnswerer(Answerer answerer)
+{
+    installedAnswerer() = std::move(answerer);
+}
 
 QStringList buttonCaptions(const QString& list)
 {
@@ -55,6 +66,7 @@ TQueryForm::TQueryForm(const QString& title, const QString& message, const QStri
     m_prompt->setText(text);
 
     const QStringList captions = buttons.mid(0, kMaxButtons);
+    m_captions = captions;
     m_question = captions.size() >= 2;
     m_icon->setPixmap(dialogIcon(m_question ? DialogIcon::Question : DialogIcon::Alert));
     for (int i = 0; i < captions.size(); ++i) {
@@ -125,6 +137,12 @@ void TQueryForm::layOut()
 int TQueryForm::ask()
 {
     m_result = 0;
+    if (const Answerer& decide = installedAnswerer()) {
+        if (const std::optional<int> answer = decide(windowTitle(), m_prompt->text(), m_captions)) {
+            m_result = *answer;
+            return m_result;
+        }
+    }
     exec();
     return m_result;
 }

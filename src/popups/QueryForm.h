@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -22,8 +24,16 @@ public:
                bool stayOnTop = false);
 
     int result() const { return m_result; }
-    // Shows the box modally and returns the button pressed.
+    // Shows the box modally and returns the button pressed; while an
+    // answerer is installed it decides instead and the box is never shown.
     int ask();
+
+    // Gets the title, the message as displayed and the captions of each box
+    // about to be asked; an answer replaces the reader's, nothing lets the box
+    // show. Automation installs one so that a run never waits on a reader.
+    using Answerer =
+        std::function<std::optional<int>(const QString& title, const QString& message, const QStringList& buttons)>;
+    static void setAnswerer(Answerer answerer);
 
     // For tests and automation: the laid-out parts.
     QLabel* icon() const { return m_icon; }
@@ -40,6 +50,7 @@ private:
     QLabel* m_icon = nullptr;
     QLabel* m_prompt = nullptr;
     std::vector<QPushButton*> m_buttons;
+    QStringList m_captions;
     bool m_question = false;
     int m_result = 0;
 };

@@ -1,0 +1,295 @@
+#include "app/AutomationRunner.h"
+
+#include "app/AutomationLog.h"
+#include "app/MainForm.h"
+#include "popups/QueryForm.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <iostream>
+
+namespace lumeria {
+
+namespace {
+
+// How often the runner looks whether the publication is ready for the next
+// line while a script runs.
+constexpr int kBusyPoll = 10;
+
+std::optional<int> qtKeyFromName(const QString& name)
+{
+    static const QHash<QString, int> keys = {
+        {QStringLiteral("ESC"), Qt::Key_Escape},    {QStringLiteral("ESCAPE"), Qt::Key_Escape},
+        {QStringLiteral("ENTER"), Qt::Key_Return},  {QStringLiteral("RETURN"), Qt::Key_Return},
+        {QStringLiteral("TAB"), Qt::Key_Tab},       {QStringLiteral("SPACE"), Qt::Key_Space},
+        {QStringLiteral("PGUP"), Qt::Key_PageUp},   {QStringLiteral("PAGEUP"), Qt::Key_PageUp},
+        {QStringLiteral("PGDN"), Qt::Key_PageDown}, {QStringLiteral("PAGEDOWN"), Qt::Key_PageDown},
+        {QStringLiteral("HOME"), Qt::Key_Home},     {QStringLiteral("END"), Qt::Key_End},
+        {QStringLiteral("LEFT"), Qt::Key_Left},     {QStringLiteral("RIGHT"), Qt::Key_Right},
+        {QStringLiteral("UP"), Qt::Key_Up},         {QStringLiteral("DOWN"), Qt::Key_Down},
+        {QStringLiteral("PAUSE"), Qt::Key_Pause},   {QStringLiteral("BACKSPACE"), Qt::Key_Backspace},
+        {QStringLiteral("DELETE"), Qt::Key_Delete},
+    };
+    const QString upper = name.toUpper();
+    if (auto it = keys.constFind(upper); it != keys.constEnd())
+        return *it;
+    if (upper.size() == 1 && ((upper[0] >= QLatin1Char('A') && upper[0] <= QLatin1Char('Z')) ||
+                              (upper[0] >= QLatin1Char('0') && upper[0] <= QLatin1Char('9'))))
+        return int(upper[0].unicode());
+    bool ok = false;
+    const int f = upper.startsWith(QLatin1Char('F')) ? upper.mid(1).toInt(&ok) : 0;
+    if (ok && f >= 1 && f <= 24)
+        return int(Qt::Key_F1) + f - 1;
+    return std::nullopt;
+}
+
+} // namespace
+
+AutomationRunner::AutomationRunner(TMainForm& form, AutomationScript script, const QString& logPath)
+    : m_form(form), m_script(std::move(script)), m_logPath(logPath)
+{
+    TQueryForm::setAnswerer([this](const QString& title, const QString& message, const QStringList& buttons) {
+        const int answer = takeAnswer();
+        log(AutomationLog::dialog(title, message, buttons, answer));
+        return std::optional<int>(answer);
+    });
+    m_form.setMenuAnswerer([this](int x, int y, const QStringList& items) {
+        const int answer = takeAnswer();
+        log(AutomationLog::menu(x, y, items, answer));
+        return std::optional<int>(answer);
+    });
+    m_form.setEventLog([this](const QString& line) { log(line); });
+}
+
+AutomationRunner::~AutomationRunner()
+{
+    TQueryForm::setAnswerer({});
+    m_form.setMenuAnswerer({});
+    m_form.setEventLog({});
+}
+
+bool AutomationRunner::openLog()
+{
+    if (m_logPath.isEmpty())
+        return true;
+    m_log.setFileName(m_logPath);
+    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        m_error = QStringLiteral("cannot write %1: %2").arg(m_logPath, m_log.errorString());
+        return false;
+    }
+    return true;
+}
+
+void AutomationRunner::log(const QString& line)
+{
+    if (!m_log.isOpen())
+        return;
+    m_log.write(line.toUtf8());
+    m_log.write("\n");
+    m_log.flush();
+}
+
+int AutomationRunner::takeAnswer()
+{
+    if (m_answers.empty())
+        return 0;
+    const int answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+void AutomationRunner::start()
+{
+    scheduleNext(0);
+}
+
+void AutomationRunner::scheduleNext(int delayMs)
+{
+    if (m_scheduled)
+        return;
+    m_scheduled = true;
+    QTimer::singleShot(delayMs, this, [this] {
+        m_scheduled = false;
+        step();
+    });
+}
+
+bool AutomationRunner::readyForNext() const
+{
+    if (!m_form.engine().isRunning())
+        return true;
+    return m_form.waitingForReader() || QApplication::activeModalWidget() || QApplication::activePopupWidget();
+}
+
+void AutomationRunner::step()
+{
+    if (m_form.isClosing())
+        return;
+    if (!readyForNext()) {
+        scheduleNext(kBusyPoll);
+        return;
+    }
+    if (m_next >= m_script.size()) {
+        finish();
+        return;
+    }
+    // Advanced first: a line may open a box whose loop runs the next ones.
+    const AutomationCommand& command = m_script[m_next++];
+    run(command);
+    if (command.verb == AutomationVerb::Quit)
+        return;
+    scheduleNext(command.verb == AutomationVerb::Wait ? std::max(0, command.number) : 0);
+}
+
+void AutomationRunner::finish()
+{
+    QCoreApplication::exit(failed() ? 1 : 0);
+}
+
+void AutomationRunner::fail(const AutomationCommand& command, const QString& reason)
+{
+    ++m_failures;
+    std::cerr << "lumeria: automation line " << command.line << ": " << reason.toStdString() << '\n';
+}
+
+void AutomationRunner::run(const AutomationCommand& c)
+{
+    switch (c.verb) {
+    case AutomationVerb::Click:
+        mouse(QEvent::MouseButtonPress, c);
+        mouse(QEvent::MouseButtonRelease, c);
+        break;
+    case AutomationVerb::Press: mouse(QEvent::MouseButtonPress, c); break;
+    case AutomationVerb::Release: mouse(QEvent::MouseButtonRelease, c); break;
+    case AutomationVerb::Move: mouse(QEvent::MouseMove, c); break;
+    case AutomationVerb::Key: key(c); break;
+    case AutomationVerb::Type: type(c.text); break;
+    case AutomationVerb::Wait: break;
+    case AutomationVerb::ExpectPage: {
+        const Page_Rec* page = m_form.currentPage();
+        const QString shown = page ? page->Name : QString();
+        if (shown.compare(c.text, Qt::CaseInsensitive) != 0)
+            fail(c, QStringLiteral("expected page \"%1\", the page shown is \"%2\"").arg(c.text, shown));
+        break;
+    }
+    case AutomationVerb::ExpectVar: {
+        const QString value = m_form.engine().variables().get(c.text);
+        if (value != c.value)
+            fail(c, QStringLiteral("expected %1 = \"%2\", it is \"%3\"").arg(c.text, c.value, value));
+        break;
+    }
+    case AutomationVerb::DumpVars: {
+        const auto& all = m_form.engine().variables().all();
+        QStringList names = all.keys();
+        names.sort();
+        QFile file(c.text);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+            fail(c, QStringLiteral("cannot write %1").arg(c.text));
+            break;
+        }
+        for (const QString& name : names)
+            file.write((name + QLatin1Char('=') + all.value(name) + QLatin1Char('\n')).toUtf8());
+        break;
+    }
+    case AutomationVerb::Screenshot:
+        if (!m_form.viewport()->grab().save(c.text, "PNG"))
+            fail(c, QStringLiteral("cannot write %1").arg(c.text));
+        break;
+    case AutomationVerb::ScreenshotScreen: {
+        const QScreen* screen = m_form.screen();
+        QImage image(screen ? screen->geometry().size() : m_form.size(), QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        // Windows stack in the order they were shown; good enough for a
+        // player whose boxes sit over its one window.
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible())
+                painter.drawPixmap(window->geometry().topLeft(), window->grab());
+        }
+        painter.end();
+        if (!image.save(c.text, "PNG"))
+            fail(c, QStringLiteral("cannot write %1").arg(c.text));
+        break;
+    }
+    case AutomationVerb::Answer: m_answers.push_back(c.number); break;
+    case AutomationVerb::Quit:
+        m_form.close();
+        // A refused close (a wrong password) leaves the window up, and the
+        // script goes on.
+        if (!m_form.isClosing())
+            scheduleNext(0);
+        else
+            finish();
+        break;
+    }
+}
+
+void AutomationRunner::mouse(QEvent::Type type, const AutomationCommand& c)
+{
+    QWidget* area = m_form.viewport();
+    const QPointF local = QPointF(m_form.pageOrigin() + QPoint(c.x, c.y));
+    const QPointF global = QPointF(area->mapToGlobal(local.toPoint()));
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+    QMouseEvent event(type, local, global, button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(area, &event);
+}
+
+QObject* AutomationRunner::keyTarget() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal->focusWidget() ? modal->focusWidget() : modal;
+    if (QWidget* focus = QApplication::focusWidget())
+        return focus;
+    return &m_form;
+}
+
+void AutomationRunner::key(const AutomationCommand& c)
+{
+    const std::optional<int> key = qtKeyFromName(c.text);
+    if (!key) {
+        fail(c, QStringLiteral("no key is named \"%1\"").arg(c.text));
+        return;
+    }
+    QString text;
+    if (!(c.modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
+        if (*key == Qt::Key_Space)
+            text = QStringLiteral(" ");
+        else if (*key >= Qt::Key_A && *key <= Qt::Key_Z)
+            text = QChar(c.modifiers & Qt::ShiftModifier ? *key : *key + 32);
+        else if (*key >= Qt::Key_0 && *key <= Qt::Key_9)
+            text = QChar(*key);
+        else if (*key == Qt::Key_Return || *key == Qt::Key_Enter)
+            text = QStringLiteral("\r");
+    }
+    QObject* target = keyTarget();
+    QKeyEvent press(QEvent::KeyPress, *key, c.modifiers, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, *key, c.modifiers, text);
+    QCoreApplication::sendEvent(keyTarget(), &release);
+}
+
+void AutomationRunner::type(const QString& text)
+{
+    for (const QChar ch : text) {
+        // Printable ASCII keys are their upper-case codes; other characters
+        // arrive as text only, as a compose sequence would give them.
+        const char16_t upper = ch.toUpper().unicode();
+        const int qtKey = upper >= 0x20 && upper < 0x7f ? int(upper) : 0;
+        const Qt::KeyboardModifiers mods = ch.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+        QKeyEvent press(QEvent::KeyPress, qtKey, mods, QString(ch));
+        QCoreApplication::sendEvent(keyTarget(), &press);
+        QKeyEvent release(QEvent::KeyRelease, qtKey, mods, QString(ch));
+        QCoreApplication::sendEvent(keyTarget(), &release);
+    }
+}
+
+} // namespace lumeria

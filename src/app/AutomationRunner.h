@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/AutomationScript.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QObject>
+#include <QString>
+
+#include <deque>
+
+namespace lumeria {
+
+class TMainForm;
+
+// Plays an automation script against the window once its first page is
+// shown: reader input as real Qt events, checks of the page and the
+// variables, screenshots, and answers for the boxes and menus the
+// publication asks. Every box and menu is answered here, so nothing waits
+// on a reader; each is written to the log when one is given.
+class AutomationRunner : public QObject {
+    Q_OBJECT
+public:
+    AutomationRunner(TMainForm& form, AutomationScript script, const QString& logPath);
+    ~AutomationRunner() override;
+
+    // False when the log cannot be written; the reason is in error().
+    bool openLog();
+    const QString& error() const { return m_error; }
+
+    // Runs the commands one after the other; the application ends after the
+    // last (or at "quit").
+    void start();
+
+    bool failed() const { return m_failures > 0; }
+    bool finished() const { return m_next >= m_script.size(); }
+
+private:
+    void scheduleNext(int delayMs);
+    // The next command may go when no script is busy, or when the one that
+    // runs waits for the reader: in a Delay, a box or a menu.
+    bool readyForNext() const;
+    void step();
+    void run(const AutomationCommand& command);
+    void fail(const AutomationCommand& command, const QString& reason);
+    void mouse(QEvent::Type type, const AutomationCommand& command);
+    void key(const AutomationCommand& command);
+    void type(const QString& text);
+    void finish();
+    int takeAnswer();
+    void log(const QString& line);
+    QObject* keyTarget() const;
+
+    TMainForm& m_form;
+    AutomationScript m_script;
+    size_t m_next = 0;
+    int m_failures = 0;
+    std::deque<int> m_answers;
+    QString m_logPath;
+    QFile m_log;
+    QString m_error;
+    bool m_scheduled = false;
+};
+
+} // namespace lumeria

@@ -1,0 +1,397 @@
+// The main window: its life cycle, the page on the screen and the page
+// changes. What scripts ask of the window beyond pages is in MainFormHost.cpp.
+#include "app/MainForm.h"
+
+#include "app/PlayerSession.h"
+#include "platform/gdi/Canvas.h"
+#include "popups/PasswordEntryForm.h"
+#include "popups/QueryForm.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace lumeria {
+
+namespace {
+
+// The largest window the reader may drag a window to.
+constexpr int kMaxTrackingSize = 5000;
+constexpr int kTimerInterval = 1000;
+
+const QColor kButtonFace(192, 192, 192);
+
+QSize screenSize(const QWidget* widget)
+{
+    const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize(640, 480);
+}
+
+} // namespace
+
+TMainForm::TMainForm(PlayerSession& session, const CommandLine& commandLine)
+    : m_session(session), m_commandLine(commandLine)
+{
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    // FormDestroy: the variables and the run go with the engine; the
+    // document, the container and its extracted files go with the session,
+    // which outlives the window.
+    m_timer.stop();
+    if (m_busy > 0)
+        QGuiApplication::restoreOverrideCursor();
+}
+
+Publication& TMainForm::publication()
+{
+    return m_session.publication();
+}
+
+Page_Rec* TMainForm::currentPage() const
+{
+    return m_session.publication().document.currentPage();
+}
+
+void TMainForm::FormCreate()
+{
+    Publication& pub = publication();
+    const PublicationSettings& s = pub.settings;
+
+    m_engine = std::make_unique<ScriptEngine>(*this, pub);
+    m_engine->setSafeMode(m_commandLine.safe);
+
+    m_context = m_session.paintContext();
+    m_context.substitute = [this](const QString& text) { return m_engine->substitute(text); };
+    m_pageSize = QSize(std::max(1, int(s.ScreenWidth)), std::max(1, int(s.ScreenHeight)));
+    m_renderer = std::make_unique<PageRenderer>(pub.document, m_context, m_pageSize);
+    m_backbuffer = gdi::Surface(m_pageSize.width(), m_pageSize.height(), gdi::rgb(0, 0, 0));
+
+    m_cursors = loadPlayerCursors(m_session.container(), s.AppCursor, s.HotspotCursor);
+    viewport()->setCursor(m_cursors.application);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    setWindowTitle(caption());
+    QGuiApplication::setApplicationDisplayName(caption());
+
+    bool fullScreen = s.FullScreen;
+    if (m_commandLine.window == WindowChoice::FullScreen)
+        fullScreen = true;
+    else if (m_commandLine.window == WindowChoice::Windowed)
+        fullScreen = false;
+    // A running saver covers the screen and stays in front whatever the
+    // publication says.
+    const bool saver = m_commandLine.mode == RunMode::SaverRun;
+    m_screenMode = fullScreen || saver ? ScreenMode::FullScreen : ScreenMode::Windowed;
+
+    Qt::WindowFlags flags = Qt::Window;
+    if (m_screenMode == ScreenMode::FullScreen || s.Border == WindowBorder::None)
+        flags |= Qt::FramelessWindowHint;
+    if (s.StayOnTop || saver)
+        flags |= Qt::WindowStaysOnTopHint;
+    setWindowFlags(flags);
+
+    m_timer.setInterval(kTimerInterval);
+    connect(&m_timer, &QTimer::timeout, this, &TMainForm::TimerTimer);
+    m_lastActivity.start();
+
+    if (Page_Rec* first = m_session.firstPage(m_commandLine))
+        pub.document.setCurrentPage(first);
+    if (const Page_Rec* page = currentPage())
+        showPagePalette(m_palette, *page, s.ScreenColors);
+}
+
+QString TMainForm::caption() const
+{
+    const QString& title = m_session.publication().settings.Title;
+    return title.isEmpty() ? kUntitled : title;
+}
+
+void TMainForm::start()
+{
+    placeWindow();
+    m_engine->reset();
+    m_engine->resetScriptFont();
+    m_timer.start();
+    show();
+    if (m_screenMode == ScreenMode::Windowed) {
+        // The frame is known once the window system has one; centre the
+        // whole window, frame included.
+        const QSize screen = screenSize(this);
+        const QSize outer = frameGeometry().size();
+        move(screen.width() / 2 - outer.width() / 2, screen.height() / 2 - outer.height() / 2);
+    }
+}
+
+void TMainForm::placeWindow()
+{
+    const QSize screen = screenSize(this);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    if (m_screenMode == ScreenMode::FullScreen) {
+        const PagePlacement placement = placeFullScreen(screen, m_pageSize);
+        setGeometry(gdi::toQRect(placement.window));
+    } else {
+        const PagePlacement placement = placeWindowed(screen, m_pageSize);
+        resize(placement.client);
+        const WindowBorder border = publication().settings.Border;
+        if (border == WindowBorder::Sizeable)
+            setMaximumSize(kMaxTrackingSize, kMaxTrackingSize);
+        else
+            setFixedSize(placement.client);
+    }
+    updateScrollRanges();
+}
+
+QPoint TMainForm::pageOrigin() const
+{
+    const QSize client = viewport()->size();
+    QPoint origin(0, 0);
+    if (m_screenMode == ScreenMode::FullScreen) {
+        origin.setX(std::max(0, client.width() / 2 - m_pageSize.width() / 2));
+        origin.setY(std::max(0, client.height() / 2 - m_pageSize.height() / 2));
+    }
+    return origin - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void TMainForm::updateScrollRanges()
+{
+    // The viewport is what is left once the bars that are needed take their
+    // room, and a bar needed one way may make the other needed too.
+    const QSize room = maximumViewportSize();
+    const int barWidth = verticalScrollBar()->sizeHint().width();
+    const int barHeight = horizontalScrollBar()->sizeHint().height();
+    bool horizontal = m_pageSize.width() > room.width();
+    bool vertical = m_pageSize.height() > room.height();
+    if (horizontal && !vertical)
+        vertical = m_pageSize.height() > room.height() - barHeight;
+    if (vertical && !horizontal)
+        horizontal = m_pageSize.width() > room.width() - barWidth;
+    const QSize client(room.width() - (vertical ? barWidth : 0), room.height() - (horizontal ? barHeight : 0));
+    const int extraWidth = std::max(0, m_pageSize.width() - client.width());
+    const int extraHeight = std::max(0, m_pageSize.height() - client.height());
+    horizontalScrollBar()->setRange(0, extraWidth);
+    horizontalScrollBar()->setPageStep(std::max(1, client.width()));
+    horizontalScrollBar()->setSingleStep(16);
+    verticalScrollBar()->setRange(0, extraHeight);
+    verticalScrollBar()->setPageStep(std::max(1, client.height()));
+    verticalScrollBar()->setSingleStep(16);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRanges();
+    viewport()->update();
+}
+
+void TMainForm::scrollContentsBy(int, int)
+{
+    // The backbuffer holds the whole page: scrolling only shows another
+    // part of it.
+    viewport()->update();
+}
+
+void TMainForm::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    const QRect client = viewport()->rect();
+    if (m_firstPagePending) {
+        // Nothing is on the page yet: the window stays black until the
+        // first page is shown, which runs its script and so must not run
+        // inside a paint.
+        painter.fillRect(client, Qt::black);
+        m_firstPagePending = false;
+        QTimer::singleShot(0, this, &TMainForm::showFirstPage);
+        return;
+    }
+
+    renderDirty();
+    const QPoint origin = pageOrigin();
+    const QRect page(origin, m_pageSize);
+    const QColor margin = m_screenMode == ScreenMode::FullScreen || !m_firstPageShown ? QColor(Qt::black) : kButtonFace;
+    for (const gdi::Rect& band : marginBands(client.size(), gdi::rectFromQRect(page)))
+        painter.fillRect(gdi::toQRect(band).intersected(event->rect()), margin);
+
+    const QRect shown = page.intersected(event->rect());
+    if (!shown.isEmpty())
+        painter.drawImage(shown.topLeft(), m_backbuffer.image(), shown.translated(-origin));
+}
+
+void TMainForm::renderDirty()
+{
+    if (m_dirty.isEmpty())
+        return;
+    const gdi::Region area = m_dirty;
+    m_dirty = gdi::Region();
+    renderArea(area);
+}
+
+void TMainForm::renderArea(const gdi::Region& area)
+{
+    if (m_backbuffer.isNull())
+        return;
+    gdi::Canvas canvas(m_backbuffer.view());
+    canvas.save();
+    canvas.clipTo(area);
+    if (const Page_Rec* page = currentPage())
+        m_renderer->paintPage(canvas, QPoint(0, 0), *page);
+    else
+        canvas.fillRect(m_backbuffer.rect(), gdi::Brush::solid(gdi::rgb(255, 255, 255)));
+    canvas.restore();
+}
+
+QImage TMainForm::pageImage() const
+{
+    auto* self = const_cast<TMainForm*>(this);
+    self->renderDirty();
+    return self->m_backbuffer.image().copy();
+}
+
+void TMainForm::invalidatePage(const gdi::Rect& area)
+{
+    const gdi::Rect clipped = area.intersected(m_backbuffer.rect());
+    if (clipped.isEmpty())
+        return;
+    m_dirty = m_dirty.united(clipped);
+    viewport()->update(gdi::toQRect(clipped).translated(pageOrigin()));
+}
+
+void TMainForm::invalidateWholePage()
+{
+    m_dirty = gdi::Region(m_backbuffer.rect());
+    viewport()->update();
+}
+
+void TMainForm::repaintObject(const Object_Rec& object, Repaint when)
+{
+    const gdi::Rect area = objectRepaintRect(object, QPoint(0, 0)).intersected(m_backbuffer.rect());
+    if (area.isEmpty())
+        return;
+    if (when == Repaint::Deferred) {
+        invalidatePage(area);
+        return;
+    }
+    renderDirty();
+    gdi::Canvas canvas(m_backbuffer.view());
+    m_renderer->paintObjectIn(canvas, gdi::Region(area), QPoint(0, 0), object);
+    viewport()->update(gdi::toQRect(area).translated(pageOrigin()));
+}
+
+void TMainForm::repaintMovedObject(const gdi::Rect& before, const gdi::Rect& after)
+{
+    for (const gdi::Rect& r : movedRepaintRects(before, after))
+        invalidatePage(r);
+}
+
+void TMainForm::setWorkAreaCursor(PlayerCursor cursor)
+{
+    if (cursor == m_cursor)
+        return;
+    m_cursor = cursor;
+    viewport()->setCursor(m_cursors.cursor(cursor));
+}
+
+void TMainForm::showFirstPage()
+{
+    if (m_closing)
+        return;
+    showPage(currentPage());
+    m_firstPageShown = true;
+    viewport()->update();
+    if (m_firstPageListener)
+        m_firstPageListener();
+}
+
+void TMainForm::goToPageNamed(const QString& name)
+{
+    goToPage(publication().document.findPage(name));
+}
+
+void TMainForm::goToPage(Page_Rec* page)
+{
+    Page_Rec* current = currentPage();
+    if (!page || page == current || m_closing)
+        return;
+    if (current && !current->ExitAction.isEmpty())
+        m_engine->run(current->ExitAction, page);
+    else
+        showPage(page);
+}
+
+void TMainForm::showPage(Page_Rec* page)
+{
+    if (m_closing)
+        return;
+    if (page) {
+        Publication& pub = publication();
+        pub.document.enterPage(page);
+        showPagePalette(m_palette, *page, pub.settings.ScreenColors);
+        // Transition effects draw the new page over the old one; until they
+        // come, every page appears at once.
+        invalidateWholePage();
+        if (!page->PageAction.isEmpty())
+            m_engine->run(page->PageAction);
+    }
+    recordActivity();
+}
+
+void TMainForm::TimerTimer()
+{
+    // The bound objects' refresh and the idle return hang off this tick.
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TMainForm::shutDown()
+{
+    if (!m_closing)
+        FormClose();
+    hide();
+}
+
+bool TMainForm::FormCloseQuery()
+{
+    // No system saver password exists here, so a running saver may close.
+    if (m_commandLine.mode == RunMode::SaverRun)
+        return true;
+    const Publication& pub = publication();
+    if (pub.settings.Password.isEmpty())
+        return true;
+    TPasswordEntryForm form(pub.settings.Password, pub.strings, this);
+    return form.ask() == TPasswordEntryForm::kAccepted;
+}
+
+void TMainForm::FormClose()
+{
+    m_closing = true;
+    m_timer.stop();
+    m_engine->reset();
+    m_engine->variables().clear();
+    // Every loop, modal boxes and delays included, ends; main() then tears
+    // the window and the publication down in order.
+    QCoreApplication::exit(0);
+}
+
+} // namespace lumeria

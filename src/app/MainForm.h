@@ -1,0 +1,173 @@
+#pragma once
+
+#include "app/CommandLine.h"
+#include "app/Cursors.h"
+#include "platform/gdi/Rect.h"
+#include "platform/gdi/Region.h"
+#include "platform/gdi/Surface.h"
+#include "render/PageLayout.h"
+#include "render/PageRenderer.h"
+#include "render/SharedPalette.h"
+#include "script/ScriptEngine.h"
+#include "script/ScriptHost.h"
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace lumeria {
+
+class PlayerSession;
+
+// The player's main window. It owns the run: the script engine, the page
+// shown and the backbuffer it is painted into, and it is the ScriptHost
+// every command's effect goes through. The scroll area's viewport is the
+// work area: it fills the client, receives input and shows the page at
+// pageOrigin(), with margins around it.
+class TMainForm : public QAbstractScrollArea, public ScriptHost {
+    Q_OBJECT
+public:
+    static inline const QString kUntitled = QStringLiteral("Untitled Lumeria Publication");
+
+    TMainForm(PlayerSession& session, const CommandLine& commandLine);
+    ~TMainForm() override;
+
+    // Sizes and places the window for the publication and shows it; the
+    // first page follows the first paint.
+    void start();
+    // Ends the run without asking (a signal from the system): the close
+    // without its query.
+    void shutDown();
+
+    Publication& publication();
+    ScriptEngine& engine() { return *m_engine; }
+    Page_Rec* currentPage() const;
+    bool firstPageShown() const { return m_firstPageShown; }
+    bool isClosing() const { return m_closing; }
+    // A script waits for time to pass or for the reader (Delay, a menu).
+    bool waitingForReader() const { return m_waiting > 0; }
+    ScreenMode screenMode() const { return m_screenMode; }
+
+    // Where the page's (0, 0) is in work-area coordinates, scrolling
+    // included.
+    QPoint pageOrigin() const;
+    QSize pageSize() const { return m_pageSize; }
+    // The page as the reader sees it now, margins excluded.
+    QImage pageImage() const;
+
+    // Page changes (see the ScriptHost members): by the name a page has.
+    void goToPageNamed(const QString& name);
+
+    // Repainting. Deferred repaints mark the object's rectangle and let the
+    // next paint redraw it; an immediate one paints it into the backbuffer
+    // at once, inside its rectangle, and shows the result.
+    enum class Repaint { Deferred, Now };
+    void repaintObject(const Object_Rec& object, Repaint when);
+    void repaintMovedObject(const gdi::Rect& before, const gdi::Rect& after);
+    // Page rectangle (page coordinates) to paint again.
+    void invalidatePage(const gdi::Rect& area);
+    void invalidateWholePage();
+
+    void setWorkAreaCursor(PlayerCursor cursor);
+    const PlayerCursors& cursors() const { return m_cursors; }
+
+    // Called once the first page has been shown and its entry script run.
+    void setFirstPageListener(std::function<void()> listener) { m_firstPageListener = std::move(listener); }
+    // Automation takes menus (the answer queue) before they show; nothing
+    // lets the menu show.
+    using MenuAnswerer = std::function<std::optional<int>(int x, int y, const QStringList& items)>;
+    void setMenuAnswerer(MenuAnswerer answerer) { m_menuAnswerer = std::move(answerer); }
+    // Lines for --automate-log of what shows on the page: balloons, notes,
+    // pop-up pictures.
+    void setEventLog(std::function<void(const QString&)> log) { m_eventLog = std::move(log); }
+
+    // ScriptHost.
+    void processEvents() override;
+    void recordActivity() override;
+    void beep() override;
+    void setBusyCursor(bool busy) override;
+    void goToPage(Page_Rec* page) override;
+    void showPage(Page_Rec* page) override;
+    int messageDialog(const QString& title, const QString& message, const QStringList& buttons) override;
+    int popupMenu(int x, int y, const QStringList& items) override;
+    void showBalloon(const QString& text, int x, int y) override;
+    void showStickyNote(int x, int y, const QString& text, int displayTime) override;
+    bool showPopupImage(int x, int y, const QString& file, int displayTime, int effect, int option) override;
+    void openTextWindow(const QString& title, int x, int y, int width, int height, const QString& file,
+                        bool wordWrap) override;
+    void openImageWindow(const QString& title, int x, int y, const QString& file) override;
+    void closeWindow(CloseTarget target, const QString& title) override;
+    void find(const QString& text) override;
+    void playSoundFile(const QString& file, MediaMode mode) override;
+    void playVideoFile(const QString& file, MediaMode mode, const MediaPlacement& placement) override;
+    void playFlicFile(const QString& file, MediaMode mode, const MediaPlacement& placement, int option) override;
+    void playCartoonFile(const QString& file, MediaMode mode, const MediaPlacement& placement, int option1,
+                         int option2) override;
+    void stopMedia(StopTarget target, const QString& file) override;
+    int mciCommand(const QString& command) override;
+    void playTone(int frequency, int milliseconds) override;
+    void delay(int milliseconds) override;
+    void printPage(const QString& what) override;
+    void printFile(const QString& arg1, const QString& arg2, const QString& arg3, bool wordWrap,
+                   PrintMode mode) override;
+    void printImageFile(const QString& file, int option) override;
+    void closeMainWindow() override;
+    SystemValues systemValues() const override;
+
+    // The box a command whose part of the player is still to come shows.
+    static QString notYetMessage(const QString& command);
+
+protected:
+    // The work area (the viewport).
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    // FormCloseQuery and FormClose.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    bool FormCloseQuery();
+    void FormClose();
+    void showFirstPage();
+    void TimerTimer();
+
+    void placeWindow();
+    void updateScrollRanges();
+    // Paints what is marked dirty into the backbuffer.
+    void renderDirty();
+    void renderArea(const gdi::Region& area);
+    void notYet(const QString& command);
+    QString caption() const;
+
+    PlayerSession& m_session;
+    CommandLine m_commandLine;
+    std::unique_ptr<ScriptEngine> m_engine;
+    PaintContext m_context;
+    std::unique_ptr<PageRenderer> m_renderer;
+    SharedPalette m_palette;
+    QSize m_pageSize;
+    ScreenMode m_screenMode = ScreenMode::Windowed;
+    gdi::Surface m_backbuffer;
+    gdi::Region m_dirty;
+    PlayerCursors m_cursors;
+    PlayerCursor m_cursor = PlayerCursor::Application;
+
+    QTimer m_timer;
+    QElapsedTimer m_lastActivity;
+    bool m_firstPagePending = true;
+    bool m_firstPageShown = false;
+    bool m_closing = false;
+    bool m_closeAllowed = false;
+    int m_busy = 0;
+    int m_waiting = 0;
+
+    std::function<void()> m_firstPageListener;
+    MenuAnswerer m_menuAnswerer;
+    std::function<void(const QString&)> m_eventLog;
+};
+
+} // namespace lumeria

@@ -1,0 +1,226 @@
+// What scripts ask of the main window beyond page changes: dialogs, menus,
+// waits, system values, and for now a plain answer for what comes later.
+#include "app/AutomationLog.h"
+#include "app/MainForm.h"
+#include "app/PlayerSession.h"
+#include "platform/Folders.h"
+#include "popups/QueryForm.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+namespace lumeria {
+
+namespace {
+
+// How often a wait looks whether the reader stopped the script.
+constexpr int kStopPollInterval = 10;
+
+} // namespace
+
+QString TMainForm::notYetMessage(const QString& command)
+{
+    return QStringLiteral("%1 : cette version de Lumeria ne sait pas encore le faire.").arg(command);
+}
+
+void TMainForm::notYet(const QString& command)
+{
+    messageDialog(caption(), notYetMessage(command), {QStringLiteral("OK")});
+}
+
+void TMainForm::processEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TMainForm::recordActivity()
+{
+    m_lastActivity.restart();
+}
+
+void TMainForm::beep()
+{
+    QApplication::beep();
+}
+
+void TMainForm::setBusyCursor(bool busy)
+{
+    if (busy) {
+        if (m_busy++ == 0)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busy > 0) {
+        if (--m_busy == 0)
+            QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+int TMainForm::messageDialog(const QString& title, const QString& message, const QStringList& buttons)
+{
+    TQueryForm box(title, message, buttons, this, publication().settings.StayOnTop);
+    return box.ask();
+}
+
+int TMainForm::popupMenu(int x, int y, const QStringList& items)
+{
+    if (m_menuAnswerer) {
+        if (const std::optional<int> answer = m_menuAnswerer(x, y, items))
+            return *answer;
+    }
+    QMenu menu(this);
+    menu.setFont(TQueryForm::dialogFont());
+    for (int i = 0; i < items.size(); ++i)
+        menu.addAction(items[i])->setData(i + 1);
+    ++m_waiting;
+    const QAction* chosen = menu.exec(viewport()->mapToGlobal(pageOrigin() + QPoint(x, y)));
+    --m_waiting;
+    return chosen ? chosen->data().toInt() : 0;
+}
+
+void TMainForm::delay(int milliseconds)
+{
+    if (milliseconds <= 0) {
+        processEvents();
+        return;
+    }
+    QEventLoop loop;
+    QTimer end;
+    end.setSingleShot(true);
+    connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // The reader may stop the script (Esc, Pause) or close the window while
+    // it waits; either ends the wait at once.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+        if (m_closing || !m_engine->isRunning() || m_engine->aborted())
+            loop.quit();
+    });
+    end.start(milliseconds);
+    poll.start(kStopPollInterval);
+    ++m_waiting;
+    loop.exec();
+    --m_waiting;
+}
+
+void TMainForm::closeMainWindow()
+{
+    close();
+}
+
+SystemValues TMainForm::systemValues() const
+{
+    SystemValues v;
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        v.screenWidth = screen->geometry().width();
+        v.screenHeight = screen->geometry().height();
+    }
+    v.screenColours = m_palette.displayColourCount();
+    v.pageWidth = m_pageSize.width();
+    v.pageHeight = m_pageSize.height();
+    v.windowCaption = windowTitle();
+    v.programFolder = m_session.container().programFolder();
+    v.temporaryFolder = temporaryFolder();
+    return v;
+}
+
+// What the parts still to come will do. Each shows the reader which command
+// this version cannot carry out, and the script goes on.
+
+void TMainForm::showBalloon(const QString& text, int x, int y)
+{
+    if (m_eventLog)
+        m_eventLog(AutomationLog::balloon(x, y, text));
+    notYet(QStringLiteral("Balloon"));
+}
+
+void TMainForm::showStickyNote(int x, int y, const QString& text, int displayTime)
+{
+    if (m_eventLog)
+        m_eventLog(AutomationLog::note(x, y, displayTime, text));
+    notYet(QStringLiteral("StickyNote"));
+}
+
+bool TMainForm::showPopupImage(int x, int y, const QString& file, int displayTime, int, int)
+{
+    if (m_eventLog)
+        m_eventLog(AutomationLog::popup(x, y, displayTime, file));
+    notYet(QStringLiteral("PopupImage"));
+    return true;
+}
+
+void TMainForm::openTextWindow(const QString&, int, int, int, int, const QString&, bool)
+{
+    notYet(QStringLiteral("TextWindow"));
+}
+
+void TMainForm::openImageWindow(const QString&, int, int, const QString&)
+{
+    notYet(QStringLiteral("ImageWindow"));
+}
+
+void TMainForm::closeWindow(CloseTarget, const QString&)
+{
+    // No floating window can be open yet, so there is nothing to close.
+}
+
+void TMainForm::find(const QString&)
+{
+    notYet(QStringLiteral("Find"));
+}
+
+void TMainForm::playSoundFile(const QString&, MediaMode)
+{
+    notYet(QStringLiteral("PlaySoundFile"));
+}
+
+void TMainForm::playVideoFile(const QString&, MediaMode, const MediaPlacement&)
+{
+    notYet(QStringLiteral("PlayVideoFile"));
+}
+
+void TMainForm::playFlicFile(const QString&, MediaMode, const MediaPlacement&, int)
+{
+    notYet(QStringLiteral("PlayFlicFile"));
+}
+
+void TMainForm::playCartoonFile(const QString&, MediaMode, const MediaPlacement&, int, int)
+{
+    notYet(QStringLiteral("PlayCartoonFile"));
+}
+
+void TMainForm::stopMedia(StopTarget, const QString&)
+{
+    // Nothing can be playing yet.
+}
+
+int TMainForm::mciCommand(const QString&)
+{
+    notYet(QStringLiteral("MCICommand"));
+    return 0;
+}
+
+void TMainForm::playTone(int, int milliseconds)
+{
+    // The tone itself comes with sound; its time is kept so scripts that
+    // pace themselves with tones keep their rhythm.
+    delay(milliseconds);
+}
+
+void TMainForm::printPage(const QString&)
+{
+    notYet(QStringLiteral("PrintPage"));
+}
+
+void TMainForm::printFile(const QString&, const QString&, const QString&, bool, PrintMode)
+{
+    notYet(QStringLiteral("PrintFile"));
+}
+
+void TMainForm::printImageFile(const QString&, int)
+{
+    notYet(QStringLiteral("PrintImageFile"));
+}
+
+} // namespace lumeria
