@@ -141,12 +141,12 @@ void AutomationRunner::step()
         finish();
         return;
     }
-    // Advanced first: a line may open a box whose loop runs the next ones.
+    // The next line is due before this one runs: a line may open a modal
+    // box (the password asked at close) whose own loop must run the lines
+    // that answer it.
     const AutomationCommand& command = m_script[m_next++];
-    run(command);
-    if (command.verb == AutomationVerb::Quit)
-        return;
     scheduleNext(command.verb == AutomationVerb::Wait ? std::max(0, command.number) : 0);
+    run(command);
 }
 
 void AutomationRunner::finish()
@@ -221,12 +221,10 @@ void AutomationRunner::run(const AutomationCommand& c)
     }
     case AutomationVerb::Answer: m_answers.push_back(c.number); break;
     case AutomationVerb::Quit:
-        m_form.close();
         // A refused close (a wrong password) leaves the window up, and the
         // script goes on.
-        if (!m_form.isClosing())
-            scheduleNext(0);
-        else
+        m_form.close();
+        if (m_form.isClosing())
             finish();
         break;
     }

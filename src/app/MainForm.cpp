@@ -15,6 +15,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <utility>
 
 namespace lumeria {
 
@@ -305,11 +306,11 @@ void TMainForm::showFirstPage()
 {
     if (m_closing)
         return;
-    showPage(currentPage());
     m_firstPageShown = true;
-    viewport()->update();
-    if (m_firstPageListener)
-        m_firstPageListener();
+    showPage(currentPage());
+    // A publication without pages shows nothing, and is ready all the same.
+    if (auto listener = std::exchange(m_firstPageListener, nullptr))
+        listener();
 }
 
 void TMainForm::goToPageNamed(const QString& name)
@@ -339,6 +340,10 @@ void TMainForm::showPage(Page_Rec* page)
         // Transition effects draw the new page over the old one; until they
         // come, every page appears at once.
         invalidateWholePage();
+        // Whoever waits for the first page (automation) may start now: its
+        // input arrives while the entry script waits, as a reader's would.
+        if (auto listener = std::exchange(m_firstPageListener, nullptr))
+            listener();
         if (!page->PageAction.isEmpty())
             m_engine->run(page->PageAction);
     }

@@ -2,31 +2,17 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include "e2e/PlayerRun.h"
 
 #include <gtest/gtest.h>
 
 namespace lumeria {
 namespace {
 
-struct PlayerRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-PlayerRun player(const QStringList& args)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(LUMERIA_PLAYER), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
+using test::player;
+using test::PlayerRun;
 
 TEST(PlayerCommandLine, ExportWritesEveryPageAtThePublicationsSize)
 {

@@ -1,0 +1,230 @@
+// The player's window, driven through --automate on small publications.
+#include "e2e/PlayerRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace lumeria {
+namespace {
+
+using test::player;
+using test::PlayerRun;
+
+constexpr QRgb kRed = 0xFF0000;
+constexpr QRgb kGreen = 0x00FF00;
+constexpr QRgb kBlue = 0x0000FF;
+constexpr QRgb kWhite = 0xFFFFFF;
+constexpr QRgb kBlack = 0x000000;
+
+QString publication(const char* name)
+{
+    return QStringLiteral(LUMERIA_E2E_DATA "/%1.lum").arg(QLatin1String(name));
+}
+
+class PlayerWindow : public ::testing::Test {
+protected:
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+
+    // A 640 by 480 screen, the size the placement rules are easiest to see on.
+    QString smallScreen()
+    {
+        const QString path = file(QStringLiteral("screen.json"));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(R"({"screens": [{"name": "S", "x": 0, "y": 0, "width": 640, "height": 480,
+                    "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+        return path;
+    }
+
+    PlayerRun automate(const QStringList& args, const QString& script, const QString& screen = {})
+    {
+        const QString path = file(QStringLiteral("run.auto"));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(script.toUtf8());
+        f.close();
+        return player(args + QStringList{QStringLiteral("--automate"), path, QStringLiteral("--automate-log"),
+                                         file(QStringLiteral("run.log"))},
+                      screen, m_dir.path());
+    }
+
+    QStringList logLines() const
+    {
+        QFile f(file(QStringLiteral("run.log")));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    QImage shot(const char* name) const { return QImage(file(QLatin1String(name))); }
+
+    QTemporaryDir m_dir;
+};
+
+QRgb rgb(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+TEST_F(PlayerWindow, ScriptsChangePagesWithExitScriptsAndBackLinks)
+{
+    // Start → (GN) Second → (GL, through Second's exit script) Fourth →
+    // (GP) Third → (RP) Fourth, whose script does not go on a second time.
+    const PlayerRun r = automate({publication("nav")}, QStringLiteral("expect-page Fourth\n"
+                                                                      "expect-var LOG 12x434\n"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
+TEST_F(PlayerWindow, FailedExpectationsExitWithOneAndNameTheLine)
+{
+    const PlayerRun r = automate({publication("pages")}, QStringLiteral("# the first page is Plain\n"
+                                                                        "expect-page Intro\n"
+                                                                        "expect-var NOTHING x\n"
+                                                                        "expect-page plain\n"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("automation line 2: expected page \"Intro\"")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("automation line 3:")) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("automation line 4")) << r.err.toStdString();
+}
+
+TEST_F(PlayerWindow, KSwitchChoosesTheFirstPageIgnoringCase)
+{
+    EXPECT_EQ(
+        automate({publication("pages"), QStringLiteral("/Kintro")}, QStringLiteral("expect-page Intro\n")).exitCode, 0);
+    EXPECT_EQ(
+        automate({publication("pages"), QStringLiteral("-kINTRO")}, QStringLiteral("expect-page Intro\n")).exitCode, 0);
+    EXPECT_EQ(
+        automate({publication("pages"), QStringLiteral("/Knowhere")}, QStringLiteral("expect-page Plain\n")).exitCode,
+        0);
+}
+
+TEST_F(PlayerWindow, MasterObjectsLieUnderThePagesOwnOnlyWhenShown)
+{
+    ASSERT_EQ(automate({publication("pages"), QStringLiteral("/KLayered")}, QStringLiteral("screenshot layered.png\n"))
+                  .exitCode,
+              0);
+    const QImage layered = shot("layered.png");
+    EXPECT_EQ(rgb(layered, 10, 10), kRed);
+    EXPECT_EQ(rgb(layered, 30, 30), kBlue); // the page's rectangle over the master's
+    EXPECT_EQ(rgb(layered, 100, 100), kWhite);
+
+    ASSERT_EQ(automate({publication("pages")}, QStringLiteral("screenshot plain.png\n")).exitCode, 0);
+    EXPECT_EQ(rgb(shot("plain.png"), 10, 10), kGreen);
+}
+
+TEST_F(PlayerWindow, MissingWallpaperLeavesTheCentreWhiteWhateverThePageColour)
+{
+    ASSERT_EQ(
+        automate({publication("pages"), QStringLiteral("/KWallpaper")}, QStringLiteral("screenshot w.png\n")).exitCode,
+        0);
+    const QImage page = shot("w.png");
+    EXPECT_EQ(rgb(page, 5, 5), kWhite);
+    EXPECT_EQ(rgb(page, 300, 200), kWhite);
+}
+
+TEST_F(PlayerWindow, WindowedPageIsTheClientAndTheWindowIsCentred)
+{
+    const QString screen = smallScreen();
+    ASSERT_EQ(automate({publication("pages")}, QStringLiteral("screenshot client.png\nscreenshot-screen screen.png\n"),
+                       screen)
+                  .exitCode,
+              0);
+    EXPECT_EQ(shot("client.png").size(), QSize(320, 240));
+    const QImage desk = shot("screen.png");
+    ASSERT_EQ(desk.size(), QSize(640, 480));
+    EXPECT_EQ(rgb(desk, 160 + 50, 120 + 50), kGreen);
+    EXPECT_EQ(rgb(desk, 160 + 319, 120 + 239), kGreen);
+    EXPECT_EQ(rgb(desk, 160 + 320, 120 + 239), kBlack);
+    EXPECT_EQ(rgb(desk, 159, 119), kBlack);
+}
+
+TEST_F(PlayerWindow, FullScreenCentresThePageInBlackMargins)
+{
+    ASSERT_EQ(automate({publication("pages"), QStringLiteral("--fullscreen")}, QStringLiteral("screenshot full.png\n"),
+                       smallScreen())
+                  .exitCode,
+              0);
+    const QImage client = shot("full.png");
+    ASSERT_EQ(client.size(), QSize(640, 480));
+    EXPECT_EQ(rgb(client, 5, 5), kBlack);
+    EXPECT_EQ(rgb(client, 159, 119), kBlack);
+    EXPECT_EQ(rgb(client, 160, 120), kGreen);
+    EXPECT_EQ(rgb(client, 479, 359), kGreen);
+    EXPECT_EQ(rgb(client, 480, 360), kBlack);
+}
+
+TEST_F(PlayerWindow, PageLargerThanTheScreenScrollsFromItsOrigin)
+{
+    const QString screen = smallScreen();
+    ASSERT_EQ(automate({publication("big")}, QStringLiteral("screenshot windowed.png\n"), screen).exitCode, 0);
+    const QImage windowed = shot("windowed.png");
+    // The client is the screen, less the scroll bars the page needs.
+    EXPECT_LT(windowed.width(), 640);
+    EXPECT_LT(windowed.height(), 480);
+    EXPECT_GT(windowed.width(), 580);
+    EXPECT_EQ(rgb(windowed, 0, 0), kGreen);
+
+    ASSERT_EQ(
+        automate({publication("big"), QStringLiteral("--fullscreen")}, QStringLiteral("screenshot full.png\n"), screen)
+            .exitCode,
+        0);
+    // Never at negative coordinates: the page's corner is the client's.
+    EXPECT_EQ(rgb(shot("full.png"), 0, 0), kGreen);
+}
+
+TEST_F(PlayerWindow, ClosingAsksForThePasswordAndAWrongOneKeepsTheWindow)
+{
+    const PlayerRun r = automate({publication("locked")}, QStringLiteral("quit\n"
+                                                                         "type wrong\n"
+                                                                         "key Enter\n"
+                                                                         "expect-page Home\n"
+                                                                         "quit\n"
+                                                                         "type sECRET\n"
+                                                                         "key Enter\n"
+                                                                         "expect-page Nowhere\n"));
+    // The last line never runs: the right password closed the player.
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(logLines(), QStringList{QStringLiteral(R"(dialog "Mot de passe" "Mot de passe incorrect." "OK" -> 0)")});
+}
+
+TEST_F(PlayerWindow, BoxesTakeQueuedAnswersAndAreLogged)
+{
+    // The answers are queued while the entry script waits 200 ms; its boxes
+    // follow at once, so the script has ended when the wait is over.
+    const PlayerRun r = automate({publication("boxes")}, QStringLiteral("answer 1\n"
+                                                                        "answer 3\n"
+                                                                        "wait 400\n"
+                                                                        "expect-var CHOICE 3\n"
+                                                                        "expect-var DONE yes\n"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(logLines(),
+              (QStringList{
+                  QStringLiteral(R"(dialog "Note" "Hello\nWorld" "OK" -> 1)"),
+                  QStringLiteral(R"(dialog "Question" "Pick one" "Yes|No|Maybe" -> 3)"),
+                  QStringLiteral(R"(dialog "Boxes" "PlaySoundFile : cette version de Lumeria ne sait pas encore )"
+                                 R"(le faire." "OK" -> 0)"),
+              }));
+}
+
+TEST_F(PlayerWindow, StartUpFailureBoxesAreLoggedInOrder)
+{
+    QFile empty(file(QStringLiteral("empty.lum")));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.write(QByteArray(4, '\0'));
+    empty.close();
+    const PlayerRun r = automate({empty.fileName()}, QStringLiteral("quit\n"));
+    EXPECT_EQ(r.exitCode, 1);
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral(R"(dialog "Untitled Lumeria Publication" "Erreur inconnue n°-2" "OK" -> 0)"));
+    EXPECT_TRUE(lines[1].startsWith(
+        QStringLiteral(R"(dialog "Untitled Lumeria Publication" "Impossible d'accéder aux données ressources\n\n)")))
+        << lines[1].toStdString();
+}
+
+} // namespace
+} // namespace lumeria
