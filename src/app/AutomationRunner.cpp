@@ -232,13 +232,19 @@ void AutomationRunner::run(const AutomationCommand& c)
 
 void AutomationRunner::mouse(QEvent::Type type, const AutomationCommand& c)
 {
+    // The press goes where a reader's would: to the widget under the point,
+    // an object's scroll bar or the edit field over the page.
     QWidget* area = m_form.viewport();
-    const QPointF local = QPointF(m_form.pageOrigin() + QPoint(c.x, c.y));
-    const QPointF global = QPointF(area->mapToGlobal(local.toPoint()));
+    const QPoint inArea = m_form.pageOrigin() + QPoint(c.x, c.y);
+    QWidget* target = area->childAt(inArea);
+    if (!target)
+        target = area;
+    const QPointF local = QPointF(target->mapFrom(area, inArea));
+    const QPointF global = QPointF(area->mapToGlobal(inArea));
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
     QMouseEvent event(type, local, global, button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(area, &event);
+    QCoreApplication::sendEvent(target, &event);
 }
 
 QObject* AutomationRunner::keyTarget() const

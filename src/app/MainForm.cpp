@@ -71,6 +71,10 @@ void TMainForm::FormCreate()
 
     m_context = m_session.paintContext();
     m_context.substitute = [this](const QString& text) { return m_engine->substitute(text); };
+    m_context.scrollBars = &m_scrollStore;
+    m_objectBars = std::make_unique<ObjectScrollBarWidgets>(
+        *viewport(), m_scrollStore,
+        [this](const Object_Rec& object, ScrollAxis axis, int old) { objectScrolled(object, axis, old); });
     m_pageSize = QSize(std::max(1, int(s.ScreenWidth)), std::max(1, int(s.ScreenHeight)));
     m_renderer = std::make_unique<PageRenderer>(pub.document, m_context, m_pageSize);
     m_backbuffer = gdi::Surface(m_pageSize.width(), m_pageSize.height(), gdi::rgb(0, 0, 0));
@@ -226,6 +230,53 @@ void TMainForm::paintEvent(QPaintEvent* event)
     const QRect shown = page.intersected(event->rect());
     if (!shown.isEmpty())
         painter.drawImage(shown.topLeft(), m_backbuffer.image(), shown.translated(-origin));
+    painter.end();
+    syncObjectScrollBars();
+}
+
+std::vector<const Object_Rec*> TMainForm::shownObjects() const
+{
+    std::vector<const Object_Rec*> objects;
+    const Page_Rec* page = currentPage();
+    if (!page)
+        return objects;
+    if (page->ShowMaster) {
+        for (const auto& object : m_session.publication().document.master().Objects)
+            objects.push_back(object.get());
+    }
+    for (const auto& object : page->Objects)
+        objects.push_back(object.get());
+    return objects;
+}
+
+QScrollBar* TMainForm::objectScrollBar(const Object_Rec& object, ScrollAxis axis) const
+{
+    return m_objectBars->widget(object, axis);
+}
+
+void TMainForm::syncObjectScrollBars()
+{
+    m_objectBars->sync(m_firstPageShown ? shownObjects() : std::vector<const Object_Rec*>{}, pageOrigin());
+}
+
+void TMainForm::objectScrolled(const Object_Rec& object, ScrollAxis axis, int oldPosition)
+{
+    const ObjectScrollBars* bars = m_scrollStore.find(object);
+    if (!bars || !object.article()) {
+        // A picture shows another part of itself: all of it is drawn again.
+        repaintObject(object, Repaint::Now);
+        return;
+    }
+    const ObjectScrollBar& bar = axis == ScrollAxis::Vertical ? bars->vertical : bars->horizontal;
+    const gdi::Rect area = articleTextArea(object, bars).intersected(m_backbuffer.rect());
+    if (area.isEmpty())
+        return;
+    renderDirty();
+    gdi::Canvas canvas(m_backbuffer.view());
+    scrollTextArea(canvas, area, barChange(axis, bar, oldPosition), [&](const gdi::Region& uncovered) {
+        m_renderer->paintObjectIn(canvas, uncovered, QPoint(0, 0), object);
+    });
+    viewport()->update(gdi::toQRect(area).translated(pageOrigin()));
 }
 
 void TMainForm::renderDirty()

@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Cursors.h"
+#include "app/ObjectScrollBarWidgets.h"
 #include "platform/gdi/Rect.h"
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Surface.h"
@@ -70,6 +71,12 @@ public:
     // Page rectangle (page coordinates) to paint again.
     void invalidatePage(const gdi::Rect& area);
     void invalidateWholePage();
+
+    // The objects on screen, in painting order: the master page's when the
+    // page shows them, then the page's.
+    std::vector<const Object_Rec*> shownObjects() const;
+    // The widget of an article's or picture's bar while it is shown.
+    QScrollBar* objectScrollBar(const Object_Rec& object, ScrollAxis axis) const;
 
     void setWorkAreaCursor(PlayerCursor cursor);
     const PlayerCursors& cursors() const { return m_cursors; }
@@ -141,12 +148,16 @@ private:
     void renderDirty();
     void renderArea(const gdi::Region& area);
     void notYet(const QString& command);
+    void syncObjectScrollBars();
+    void objectScrolled(const Object_Rec& object, ScrollAxis axis, int oldPosition);
     QString caption() const;
 
     PlayerSession& m_session;
     CommandLine m_commandLine;
     std::unique_ptr<ScriptEngine> m_engine;
     PaintContext m_context;
+    ScrollBarStore m_scrollStore;
+    std::unique_ptr<ObjectScrollBarWidgets> m_objectBars;
     std::unique_ptr<PageRenderer> m_renderer;
     SharedPalette m_palette;
     QSize m_pageSize;

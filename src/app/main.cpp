@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QStyle>
+#include <QStyleFactory>
 
 #include <csignal>
 #include <cstdio>
@@ -111,6 +113,10 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     QGuiApplication::setApplicationDisplayName(TMainForm::kUntitled);
+    // Scroll bars, fields and boxes meet the page's pixels: they take the
+    // classic look the publications were drawn around, not the desktop's.
+    if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows")))
+        QApplication::setStyle(classic);
     if (cl.smoothText)
         gdi::Font::setTextRendering(gdi::TextRendering::Smooth);
 

@@ -176,6 +176,24 @@ TEST_F(PlayerWindow, PageLargerThanTheScreenScrollsFromItsOrigin)
     EXPECT_EQ(rgb(shot("full.png"), 0, 0), kGreen);
 }
 
+TEST_F(PlayerWindow, ObjectScrollBarsAreWidgetsThatScrollTheirPicture)
+{
+    // The picture is red for its first 40 rows and green below; its
+    // vertical bar runs down the right of the object, from y 11 to 93.
+    ASSERT_EQ(automate({publication("scroll")}, QStringLiteral("screenshot before.png\n"
+                                                               "click 100 70\n"
+                                                               "screenshot after.png\n"))
+                  .exitCode,
+              0);
+    const QImage before = shot("before.png");
+    const QImage after = shot("after.png");
+    EXPECT_EQ(rgb(before, 50, 20), kRed);
+    // A press below the thumb pages down: the red rows are gone.
+    EXPECT_EQ(rgb(after, 50, 20), kGreen);
+    // The bar is drawn over the object's right edge, not the picture.
+    EXPECT_NE(rgb(after, 100, 50), kGreen);
+}
+
 TEST_F(PlayerWindow, ClosingAsksForThePasswordAndAWrongOneKeepsTheWindow)
 {
     const PlayerRun r = automate({publication("locked")}, QStringLiteral("quit\n"

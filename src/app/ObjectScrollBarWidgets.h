@@ -1,0 +1,49 @@
+#pragma once
+
+#include "render/ObjectScrollBars.h"
+#include "render/TextAreaScroll.h"
+
+#include <QPoint>
+
+#include <functional>
+#include <map>
+#include <utility>
+#include <vector>
+
+class QScrollBar;
+class QWidget;
+
+namespace lumeria {
+
+// The scroll bars of articles and pictures as real scroll bar widgets over
+// the work area. The model (ScrollBarStore) is laid out by the painter; the
+// widgets follow it after every paint and write the reader's moves back
+// into it, then tell the window which bar moved and from where.
+class ObjectScrollBarWidgets {
+public:
+    using Moved = std::function<void(const Object_Rec& object, ScrollAxis axis, int oldPosition)>;
+
+    ObjectScrollBarWidgets(QWidget& parent, ScrollBarStore& store, Moved moved);
+    ~ObjectScrollBarWidgets();
+    ObjectScrollBarWidgets(const ObjectScrollBarWidgets&) = delete;
+    ObjectScrollBarWidgets& operator=(const ObjectScrollBarWidgets&) = delete;
+
+    // Shows the visible bars of the objects on screen at the page origin
+    // (work-area coordinates) and hides every other.
+    void sync(const std::vector<const Object_Rec*>& shown, QPoint origin);
+
+    // The widget of an object's bar while it is shown, else nullptr.
+    QScrollBar* widget(const Object_Rec& object, ScrollAxis axis) const;
+
+private:
+    using Key = std::pair<const Object_Rec*, ScrollAxis>;
+    QScrollBar* widgetFor(const Key& key);
+    void showBar(const Key& key, const ObjectScrollBar& bar, QPoint origin);
+
+    QWidget& m_parent;
+    ScrollBarStore& m_store;
+    Moved m_moved;
+    std::map<Key, QScrollBar*> m_widgets;
+};
+
+} // namespace lumeria
