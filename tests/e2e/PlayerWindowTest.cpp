@@ -79,6 +79,22 @@ TEST_F(PlayerWindow, ScriptsChangePagesWithExitScriptsAndBackLinks)
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
 }
 
+TEST_F(PlayerWindow, OpensARealWindowOnAnXServer)
+{
+    QFile script(file(QStringLiteral("x.auto")));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("expect-page Welcome\nscreenshot x.png\n");
+    script.close();
+    const auto r = test::playerOnX11({QStringLiteral(LUMERIA_TOUR), QStringLiteral("--automate"), script.fileName()},
+                                     m_dir.path());
+    if (!r)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    EXPECT_EQ(r->exitCode, 0) << r->err.toStdString();
+    const QImage client = shot("x.png");
+    EXPECT_EQ(client.size(), QSize(640, 480));
+    EXPECT_EQ(rgb(client, 5, 100), kWhite);
+}
+
 TEST_F(PlayerWindow, FailedExpectationsExitWithOneAndNameTheLine)
 {
     const PlayerRun r = automate({publication("pages")}, QStringLiteral("# the first page is Plain\n"
