@@ -1,4 +1,5 @@
 #include "platform/image/CursorImage.h"
+#include "platform/image/PictureBuilders.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -9,34 +10,12 @@
 namespace lumeria {
 namespace {
 
+using test::cursorFile;
+using test::iconFile;
+
 std::span<const std::byte> span(const QByteArray& b)
 {
     return std::as_bytes(std::span(b.constData(), size_t(b.size())));
-}
-
-QByteArray iconFile(int size)
-{
-    QImage image(size, size, QImage::Format_ARGB32);
-    image.fill(qRgba(0, 0, 255, 255));
-    image.setPixel(0, 0, qRgba(0, 0, 0, 0));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, "ICO"));
-    return bytes;
-}
-
-// The same file as a cursor: type 2, the hotspot where an icon keeps its
-// planes and bit count.
-QByteArray cursorFile(int size, int hotX, int hotY)
-{
-    QByteArray bytes = iconFile(size);
-    bytes[2] = 2;
-    bytes[10] = char(hotX);
-    bytes[11] = 0;
-    bytes[12] = char(hotY);
-    bytes[13] = 0;
-    return bytes;
 }
 
 void put32(QByteArray& b, uint32_t v, bool bigEndian = false)

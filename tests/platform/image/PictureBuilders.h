@@ -172,4 +172,30 @@ inline std::span<const std::byte> asBytes(const QByteArray& a)
     return std::as_bytes(std::span(a.constData(), size_t(a.size())));
 }
 
+// A one-image icon of a blue square whose top-left pixel is transparent.
+inline QByteArray iconFile(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(qRgba(0, 0, 255, 255));
+    image.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "ICO");
+    return bytes;
+}
+
+// The same file as a cursor: type 2, the hotspot where an icon keeps its
+// planes and bit count.
+inline QByteArray cursorFile(int size, int hotX, int hotY)
+{
+    QByteArray bytes = iconFile(size);
+    bytes[2] = 2;
+    bytes[10] = char(hotX);
+    bytes[11] = 0;
+    bytes[12] = char(hotY);
+    bytes[13] = 0;
+    return bytes;
+}
+
 } // namespace lumeria::test
