@@ -1,0 +1,130 @@
+// The main window in-process: what it draws and when, on a publication
+// built in the test.
+#include "app/MainForm.h"
+#include "app/PlayerSession.h"
+
+#include "ContainerBuilder.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace lumeria {
+namespace {
+
+constexpr QRgb kRed = 0xFF0000;
+constexpr QRgb kBlue = 0x0000FF;
+constexpr QRgb kWhite = 0xFFFFFF;
+
+// Two overlapping rectangles on a white page, red under blue.
+const char* const kPublication = "ScreenWidth=200\r\nScreenHeight=100\r\nExtractOp=132\r\n"
+                                 "MasterPage\r\nPageColor=0\r\n"
+                                 "NewPage=Only\r\nPageColor=16777215\r\nShowMaster=No\r\n"
+                                 "ObjectType=5\r\nX1=10\r\nY1=10\r\nX2=60\r\nY2=60\r\nFillColor=255\r\n"
+                                 "LineWidth=0\r\nFillPattern=0\r\n"
+                                 "ObjectType=5\r\nX1=40\r\nY1=40\r\nX2=90\r\nY2=90\r\nFillColor=16711680\r\n"
+                                 "LineWidth=0\r\nFillPattern=0\r\n";
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString path = m_dir.filePath(QStringLiteral("pub.lum"));
+        ASSERT_TRUE(test::writeFile(path, test::containerBytes({{"RUNTIME.PUB", QByteArray(kPublication), 0}})));
+        ASSERT_TRUE(m_session.open(path));
+        m_form = std::make_unique<TMainForm>(m_session, CommandLine{});
+        m_form->start();
+        waitFor([&] { return m_form->firstPageShown(); });
+        settle();
+    }
+
+    void TearDown() override
+    {
+        if (m_form)
+            m_form->shutDown();
+    }
+
+    template <typename Condition>
+    void waitFor(Condition done)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_TRUE(done());
+    }
+
+    void settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    // What the work area shows at a page point.
+    QRgb shown(int x, int y)
+    {
+        return m_form->viewport()->grab().toImage().pixel(m_form->pageOrigin() + QPoint(x, y)) & 0xFFFFFF;
+    }
+
+    Object_Rec& object(int index) { return *m_session.publication().document.currentPage()->Objects[size_t(index)]; }
+
+    QTemporaryDir m_dir;
+    PlayerSession m_session;
+    std::unique_ptr<TMainForm> m_form;
+};
+
+TEST_F(MainFormTest, FirstPageIsShownWithItsObjectsInOrder)
+{
+    EXPECT_EQ(shown(20, 20), kRed);
+    EXPECT_EQ(shown(50, 50), kBlue);
+    EXPECT_EQ(shown(150, 20), kWhite);
+}
+
+TEST_F(MainFormTest, AnObjectDrawnAloneGoesOverWhatCoversIt)
+{
+    object(0).FillColor = 0x00FF00;
+    m_form->repaintObject(object(0), TMainForm::Repaint::Now);
+    settle();
+    EXPECT_EQ(shown(20, 20), 0x00FF00u);
+    // Alone means alone: the red square now covers the blue one's corner.
+    EXPECT_EQ(shown(50, 50), 0x00FF00u);
+    EXPECT_EQ(shown(70, 70), kBlue);
+}
+
+TEST_F(MainFormTest, ADeferredRepaintRepaintsTheAreaThroughThePage)
+{
+    object(0).FillColor = 0x00FF00;
+    m_form->repaintObject(object(0), TMainForm::Repaint::Deferred);
+    settle();
+    EXPECT_EQ(shown(20, 20), 0x00FF00u);
+    // The area is painted through the page, so the blue square stays on top.
+    EXPECT_EQ(shown(50, 50), kBlue);
+}
+
+TEST_F(MainFormTest, OnlyWhatIsInvalidatedIsPaintedAgain)
+{
+    object(0).FillColor = 0x00FF00;
+    object(1).FillColor = 0x00FF00;
+    m_form->invalidatePage(gdi::Rect{0, 0, 30, 30});
+    settle();
+    EXPECT_EQ(shown(20, 20), 0x00FF00u);
+    EXPECT_EQ(shown(35, 35), kRed); // outside the invalid rectangle
+    EXPECT_EQ(shown(70, 70), kBlue);
+}
+
+TEST_F(MainFormTest, MovedObjectInvalidatesItsOldAndNewPlace)
+{
+    Object_Rec& blue = object(1);
+    const gdi::Rect before = objectRepaintRect(blue, QPoint(0, 0));
+    blue.X1 += 100;
+    blue.X2 += 100;
+    m_form->repaintMovedObject(before, objectRepaintRect(blue, QPoint(0, 0)));
+    settle();
+    EXPECT_EQ(shown(70, 70), kWhite);
+    EXPECT_EQ(shown(170, 70), kBlue);
+}
+
+} // namespace
+} // namespace lumeria
