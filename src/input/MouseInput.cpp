@@ -119,8 +119,7 @@ bool InputController::hoverWants(const Object_Rec& o, QPoint p, WorkAreaCursor& 
         if (m_host.onScrollBar(o, p))
             return true;
         const QPoint local(p.x() - o.X1 - o.LineWidth, p.y() - o.Y1 - o.LineWidth);
-        const std::optional<QString> target = m_host.articleLinkAt(o, local);
-        return target.has_value() && !target->isEmpty();
+        return m_host.articleLinkAt(o, local).has_value();
     }
     if (o.picture())
         return m_host.onScrollBar(o, p);
@@ -135,7 +134,7 @@ void InputController::WorkAreaMouseMove(QPoint point)
     bool reacts = false;
     if (hit) {
         if (holding) {
-            m_pointerOver = hit.object == m_pressed.object && hit.object->button();
+            m_pointerOver = hit.object == m_pressed.object && hit.object->button() != nullptr;
         } else if (!(m_pressMode == PressMode::EditField && m_pressed)) {
             WorkAreaCursor wanted = WorkAreaCursor::Application;
             reacts = hoverWants(*hit.object, p, wanted);

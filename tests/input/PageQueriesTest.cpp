@@ -90,15 +90,6 @@ TEST_F(TabOrder, StopCoveredWholeByALaterObjectIsSkipped)
     EXPECT_EQ(next(&b, Direction::Forward), &field);
 }
 
-TEST_F(TabOrder, WindowsCountOnlyWithTabWindowsAndWindowFlags)
-{
-    Object_Rec& article = h.add(page, ObjectKind::Article, 100, 0, 200, 100);
-    EXPECT_EQ(next(&b, Direction::Forward, true, true), &m);
-    article.article()->WindowFlags = windowflags::kVerticalBar;
-    EXPECT_EQ(next(&b, Direction::Forward, true, true), &article);
-    EXPECT_EQ(next(&b, Direction::Forward, true, false), &m);
-}
-
 TEST(Accelerators, ModifiersMustMatchAndTheMasterPageWins)
 {
     RecordingHost h;
