@@ -28,8 +28,10 @@ enum class PressMode : uint8_t {
 // main window forwards its work-area mouse events, installs keyFilter() on
 // the application, ticks TimerTimer once a second, wires the variable
 // store's listener to refreshBoundObjects, and calls beforePageChange and
-// afterPageShown around every page switch. Everything else goes out
-// through InteractionHost.
+// afterPageShown around every page switch, and clearFocus when it closes.
+// Keys the layer dispatches (Esc, Tab, Enter, the page keys, accelerators)
+// must not also be bound as window shortcuts, which Qt would fire first.
+// Everything else goes out through InteractionHost.
 class InputController {
 public:
     // The clock defaults to a steady one; a test passes one it moves.

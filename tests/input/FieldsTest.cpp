@@ -156,6 +156,27 @@ TEST_F(Fields, TypingRunsTheActionPerCharacterButAVariableWriteDoesNot)
     EXPECT_FALSE(input.editField()->widget()->isVisibleTo(h.workArea));
 }
 
+TEST_F(Fields, TabTypedInAFieldMovesToTheNextFieldAndBack)
+{
+    Object_Rec& first = h.button(page1, ButtonStyle::EditField, 10, 20, 110, 50, QStringLiteral("F1"));
+    Object_Rec& second = h.button(page1, ButtonStyle::EditField, 10, 60, 110, 90, QStringLiteral("F2"));
+    second.button()->EditText = QStringLiteral("kept");
+    qApp->installEventFilter(input.keyFilter());
+    input.afterPageShown();
+    ASSERT_EQ(input.focusedObject(), &first);
+    QTest::keyClicks(input.editField()->widget(), QStringLiteral("ab"));
+    QTest::keyClick(input.editField()->widget(), Qt::Key_Tab);
+    EXPECT_EQ(input.focusedObject(), &second);
+    EXPECT_TRUE(input.editActive());
+    EXPECT_EQ(input.editField()->text(), "kept");
+    EXPECT_EQ(first.button()->EditText, "ab");
+    QTest::keyClick(input.editField()->widget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    qApp->removeEventFilter(input.keyFilter());
+    EXPECT_EQ(input.focusedObject(), &first);
+    EXPECT_EQ(input.editField()->text(), "ab");
+    EXPECT_EQ(h.only(QStringLiteral("redraw")), (QStringList{"redraw F1 0 alone", "redraw F2 0 alone"}));
+}
+
 TEST_F(Fields, WrappingFieldKeepsItsLengthLimit)
 {
     Object_Rec& field = h.button(page1, ButtonStyle::EditField, 10, 20, 210, 120, QStringLiteral("F"));
