@@ -1,6 +1,7 @@
 // Buttons bound to variables, and texts that show variables or the clock.
 #include "input/InputController.h"
 
+#include <unordered_set>
 #include <vector>
 
 namespace lumeria {
@@ -75,7 +76,7 @@ void InputController::refreshBoundObjects(const QString& name)
 
     // Step one brings every bound button in line before anything is drawn,
     // so a group member deselected by a later one is not drawn selected.
-    std::vector<const Object_Rec*> changed;
+    std::unordered_set<const Object_Rec*> changed;
     if (!bare.isEmpty()) {
         forEachObject(document, [&](Object_Rec& o) {
             Button_Rec* b = o.button();
@@ -84,7 +85,9 @@ void InputController::refreshBoundObjects(const QString& name)
             switch (ButtonStyle(b->Style)) {
             case ButtonStyle::RadioButton:
                 if (b->State == 0) {
-                    if (b->Text.compare(value, Qt::CaseInsensitive) == 0) {
+                    // An emptied variable deselects the group; it must not
+                    // select a member that happens to have no Text.
+                    if (!value.isEmpty() && b->Text.compare(value, Qt::CaseInsensitive) == 0) {
                         b->State = 1;
                         const QString group = b->VarName;
                         forEachObject(document, [&](Object_Rec& other) {
@@ -107,7 +110,7 @@ void InputController::refreshBoundObjects(const QString& name)
                 break;
             default: break;
             }
-            changed.push_back(&o);
+            changed.insert(&o);
         });
     }
 
@@ -122,7 +125,7 @@ void InputController::refreshBoundObjects(const QString& name)
             const QString* text = displayedText(*o);
             if (!text)
                 continue;
-            bool draw = std::find(changed.begin(), changed.end(), o.get()) != changed.end();
+            bool draw = changed.contains(o.get());
             if (!draw && !bare.isEmpty() && text->contains(marker, Qt::CaseInsensitive))
                 draw = true;
             if (text->contains(QLatin1Char('['))) {

@@ -60,8 +60,11 @@ TEST_F(Fields, RadioGroupAndCheckBoxFollowTheirVariables)
     // Only the page shown is drawn again, and after every state was settled.
     EXPECT_EQ(h.calls, QStringList{"redraw Red 0 alone"});
 
+    Object_Rec& blank = h.button(page2, ButtonStyle::RadioButton, 0, 20, 10, 30, QString());
+    blank.button()->VarName = QStringLiteral("colour");
     h.vars.set(QStringLiteral("colour"), QString());
     EXPECT_EQ(blue.button()->State, 0);
+    EXPECT_EQ(blank.button()->State, 0);
 
     h.vars.set(QStringLiteral("opt"), QStringLiteral("checked"));
     EXPECT_EQ(box.button()->State, 1);
