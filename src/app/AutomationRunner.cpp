@@ -2,10 +2,10 @@
 
 #include "app/AutomationLog.h"
 #include "app/MainForm.h"
+#include "platform/VirtualKeys.h"
 #include "popups/QueryForm.h"
 
 #include <QApplication>
-#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,33 +23,6 @@ namespace {
 // How often the runner looks whether the publication is ready for the next
 // line while a script runs.
 constexpr int kBusyPoll = 10;
-
-std::optional<int> qtKeyFromName(const QString& name)
-{
-    static const QHash<QString, int> keys = {
-        {QStringLiteral("ESC"), Qt::Key_Escape},    {QStringLiteral("ESCAPE"), Qt::Key_Escape},
-        {QStringLiteral("ENTER"), Qt::Key_Return},  {QStringLiteral("RETURN"), Qt::Key_Return},
-        {QStringLiteral("TAB"), Qt::Key_Tab},       {QStringLiteral("SPACE"), Qt::Key_Space},
-        {QStringLiteral("PGUP"), Qt::Key_PageUp},   {QStringLiteral("PAGEUP"), Qt::Key_PageUp},
-        {QStringLiteral("PGDN"), Qt::Key_PageDown}, {QStringLiteral("PAGEDOWN"), Qt::Key_PageDown},
-        {QStringLiteral("HOME"), Qt::Key_Home},     {QStringLiteral("END"), Qt::Key_End},
-        {QStringLiteral("LEFT"), Qt::Key_Left},     {QStringLiteral("RIGHT"), Qt::Key_Right},
-        {QStringLiteral("UP"), Qt::Key_Up},         {QStringLiteral("DOWN"), Qt::Key_Down},
-        {QStringLiteral("PAUSE"), Qt::Key_Pause},   {QStringLiteral("BACKSPACE"), Qt::Key_Backspace},
-        {QStringLiteral("DELETE"), Qt::Key_Delete},
-    };
-    const QString upper = name.toUpper();
-    if (auto it = keys.constFind(upper); it != keys.constEnd())
-        return *it;
-    if (upper.size() == 1 && ((upper[0] >= QLatin1Char('A') && upper[0] <= QLatin1Char('Z')) ||
-                              (upper[0] >= QLatin1Char('0') && upper[0] <= QLatin1Char('9'))))
-        return int(upper[0].unicode());
-    bool ok = false;
-    const int f = upper.startsWith(QLatin1Char('F')) ? upper.mid(1).toInt(&ok) : 0;
-    if (ok && f >= 1 && f <= 24)
-        return int(Qt::Key_F1) + f - 1;
-    return std::nullopt;
-}
 
 } // namespace
 
@@ -258,26 +231,27 @@ QObject* AutomationRunner::keyTarget() const
 
 void AutomationRunner::key(const AutomationCommand& c)
 {
-    const std::optional<int> key = qtKeyFromName(c.text);
-    if (!key) {
+    const std::optional<QKeyCombination> named = vk::keyFromName(c.text);
+    if (!named) {
         fail(c, QStringLiteral("no key is named \"%1\"").arg(c.text));
         return;
     }
+    const int key = named->key();
+    const Qt::KeyboardModifiers modifiers = c.modifiers | named->keyboardModifiers();
     QString text;
-    if (!(c.modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
-        if (*key == Qt::Key_Space)
+    if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
+        if (key == Qt::Key_Space)
             text = QStringLiteral(" ");
-        else if (*key >= Qt::Key_A && *key <= Qt::Key_Z)
-            text = QChar(c.modifiers & Qt::ShiftModifier ? *key : *key + 32);
-        else if (*key >= Qt::Key_0 && *key <= Qt::Key_9)
-            text = QChar(*key);
-        else if (*key == Qt::Key_Return || *key == Qt::Key_Enter)
+        else if (key >= Qt::Key_A && key <= Qt::Key_Z)
+            text = QChar(modifiers & Qt::ShiftModifier ? key : key + 32);
+        else if (key >= Qt::Key_0 && key <= Qt::Key_9)
+            text = QChar(key);
+        else if (key == Qt::Key_Return || key == Qt::Key_Enter)
             text = QStringLiteral("\r");
     }
-    QObject* target = keyTarget();
-    QKeyEvent press(QEvent::KeyPress, *key, c.modifiers, text);
-    QCoreApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, *key, c.modifiers, text);
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(keyTarget(), &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
     QCoreApplication::sendEvent(keyTarget(), &release);
 }
 

@@ -57,12 +57,12 @@ std::optional<QCursor> cursorFromFile(const Container& container, const QString&
 
 } // namespace
 
-QCursor PlayerCursors::cursor(PlayerCursor which) const
+QCursor PlayerCursors::cursor(WorkAreaCursor which) const
 {
     switch (which) {
-    case PlayerCursor::Application: return application;
-    case PlayerCursor::Hotspot: return hotspot;
-    case PlayerCursor::IBeam: return QCursor(Qt::IBeamCursor);
+    case WorkAreaCursor::Application: return application;
+    case WorkAreaCursor::Hotspot: return hotspot;
+    case WorkAreaCursor::IBeam: return QCursor(Qt::IBeamCursor);
     }
     return application;
 }

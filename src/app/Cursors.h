@@ -1,5 +1,7 @@
 #pragma once
 
+#include "input/InteractionHost.h"
+
 #include <QCursor>
 #include <QString>
 
@@ -7,18 +9,12 @@ namespace lumeria {
 
 class Container;
 
-enum class PlayerCursor {
-    Application, // everywhere nothing reacts
-    Hotspot,     // over buttons, links and scroll bars
-    IBeam,       // over edit fields
-};
-
 // The two cursors a publication may bring; the I-beam is the system's.
 struct PlayerCursors {
     QCursor application{Qt::ArrowCursor};
     QCursor hotspot;
 
-    QCursor cursor(PlayerCursor which) const;
+    QCursor cursor(WorkAreaCursor which) const;
 };
 
 // The application cursor from the file APPCURSOR= names, else the arrow;

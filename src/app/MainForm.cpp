@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -68,6 +69,10 @@ void TMainForm::FormCreate()
 
     m_engine = std::make_unique<ScriptEngine>(*this, pub);
     m_engine->setSafeMode(m_commandLine.safe);
+    m_input = std::make_unique<InputController>(*this);
+    // Fields, check boxes, radio buttons and texts that show a variable
+    // follow it.
+    m_engine->variables().addListener([this](const QString& name) { m_input->refreshBoundObjects(name); });
 
     m_context = m_session.paintContext();
     m_context.substitute = [this](const QString& text) { return m_engine->substitute(text); };
@@ -107,7 +112,6 @@ void TMainForm::FormCreate()
 
     m_timer.setInterval(kTimerInterval);
     connect(&m_timer, &QTimer::timeout, this, &TMainForm::TimerTimer);
-    m_lastActivity.start();
 
     if (Page_Rec* first = m_session.firstPage(m_commandLine))
         pub.document.setCurrentPage(first);
@@ -126,6 +130,8 @@ void TMainForm::start()
     placeWindow();
     m_engine->reset();
     m_engine->resetScriptFont();
+    m_input->initialiseFieldStates();
+    QCoreApplication::instance()->installEventFilter(m_input->keyFilter());
     m_timer.start();
     show();
     if (m_screenMode == ScreenMode::Windowed) {
@@ -295,10 +301,13 @@ void TMainForm::renderArea(const gdi::Region& area)
     gdi::Canvas canvas(m_backbuffer.view());
     canvas.save();
     canvas.clipTo(area);
-    if (const Page_Rec* page = currentPage())
-        m_renderer->paintPage(canvas, QPoint(0, 0), *page);
-    else
+    if (const Page_Rec* page = currentPage()) {
+        const bool frame = m_input->focusFrameShown();
+        m_renderer->paintPage(canvas, QPoint(0, 0), *page, frame ? m_input->focusedObject() : nullptr,
+                              frame ? FocusMarker::Show : FocusMarker::Hide);
+    } else {
         canvas.fillRect(m_backbuffer.rect(), gdi::Brush::solid(gdi::rgb(255, 255, 255)));
+    }
     canvas.restore();
 }
 
@@ -345,7 +354,7 @@ void TMainForm::repaintMovedObject(const gdi::Rect& before, const gdi::Rect& aft
         invalidatePage(r);
 }
 
-void TMainForm::setWorkAreaCursor(PlayerCursor cursor)
+void TMainForm::setWorkAreaCursor(WorkAreaCursor cursor)
 {
     if (cursor == m_cursor)
         return;
@@ -384,6 +393,7 @@ void TMainForm::showPage(Page_Rec* page)
 {
     if (m_closing)
         return;
+    m_input->beforePageChange();
     if (page) {
         Publication& pub = publication();
         pub.document.enterPage(page);
@@ -395,15 +405,31 @@ void TMainForm::showPage(Page_Rec* page)
         // input arrives while the entry script waits, as a reader's would.
         if (auto listener = std::exchange(m_firstPageListener, nullptr))
             listener();
-        if (!page->PageAction.isEmpty())
-            m_engine->run(page->PageAction);
     }
+    m_input->afterPageShown();
+    if (page && !page->PageAction.isEmpty())
+        m_engine->run(page->PageAction);
     recordActivity();
 }
 
 void TMainForm::TimerTimer()
 {
-    // The bound objects' refresh and the idle return hang off this tick.
+    m_input->TimerTimer();
+}
+
+void TMainForm::mousePressEvent(QMouseEvent* event)
+{
+    m_input->WorkAreaMouseDown(event->button(), event->position().toPoint());
+}
+
+void TMainForm::mouseMoveEvent(QMouseEvent* event)
+{
+    m_input->WorkAreaMouseMove(event->position().toPoint());
+}
+
+void TMainForm::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_input->WorkAreaMouseUp(event->button(), event->position().toPoint());
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
@@ -444,6 +470,7 @@ void TMainForm::FormClose()
     m_closing = true;
     m_timer.stop();
     m_engine->reset();
+    m_input->clearFocus();
     m_engine->variables().clear();
     // Every loop, modal boxes and delays included, ends; main() then tears
     // the window and the publication down in order.

@@ -3,6 +3,8 @@
 #include "app/CommandLine.h"
 #include "app/Cursors.h"
 #include "app/ObjectScrollBarWidgets.h"
+#include "input/InputController.h"
+#include "input/InteractionHost.h"
 #include "platform/gdi/Rect.h"
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Surface.h"
@@ -13,7 +15,6 @@
 #include "script/ScriptHost.h"
 
 #include <QAbstractScrollArea>
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include <functional>
@@ -24,11 +25,12 @@ namespace lumeria {
 class PlayerSession;
 
 // The player's main window. It owns the run: the script engine, the page
-// shown and the backbuffer it is painted into, and it is the ScriptHost
-// every command's effect goes through. The scroll area's viewport is the
+// shown and the backbuffer it is painted into, and the reader's input. It is
+// the ScriptHost every command's effect goes through and the
+// InteractionHost of the input layer. The scroll area's viewport is the
 // work area: it fills the client, receives input and shows the page at
 // pageOrigin(), with margins around it.
-class TMainForm : public QAbstractScrollArea, public ScriptHost {
+class TMainForm : public QAbstractScrollArea, public ScriptHost, public InteractionHost {
     Q_OBJECT
 public:
     static inline const QString kUntitled = QStringLiteral("Untitled Lumeria Publication");
@@ -43,8 +45,9 @@ public:
     // without its query.
     void shutDown();
 
-    Publication& publication();
+    Publication& publication() override;
     ScriptEngine& engine() { return *m_engine; }
+    InputController& input() { return *m_input; }
     Page_Rec* currentPage() const;
     bool firstPageShown() const { return m_firstPageShown; }
     bool isClosing() const { return m_closing; }
@@ -78,7 +81,7 @@ public:
     // The widget of an article's or picture's bar while it is shown.
     QScrollBar* objectScrollBar(const Object_Rec& object, ScrollAxis axis) const;
 
-    void setWorkAreaCursor(PlayerCursor cursor);
+    void setWorkAreaCursor(WorkAreaCursor cursor);
     const PlayerCursors& cursors() const { return m_cursors; }
 
     // Called once the first page has been shown and its entry script run.
@@ -124,6 +127,29 @@ public:
     void closeMainWindow() override;
     SystemValues systemValues() const override;
 
+    // InteractionHost (goToPage, beep, closeMainWindow and publication are
+    // shared with ScriptHost).
+    QPoint pageOffset() const override { return pageOrigin(); }
+    void redrawObject(const Object_Rec& object, Redraw how) override;
+    void runScript(const QString& script) override;
+    QString variable(const QString& name) const override;
+    void setVariable(const QString& name, const QString& value) override;
+    QString substitute(const QString& text) const override;
+    void setTimerRunning(bool running) override;
+    bool runsAsScreenSaver() const override;
+    bool scriptRunning() const override;
+    void userStop() override;
+    void waitProcessingEvents(int milliseconds) override;
+    bool onScrollBar(const Object_Rec& object, QPoint pagePoint) const override;
+    bool hasScrollBar(const Object_Rec& object, ScrollAxis axis) const override;
+    bool scrollBarKey(const Object_Rec& object, ScrollAxis axis, int virtualKey) override;
+    std::optional<QString> articleLinkAt(const Object_Rec& article, QPoint articlePoint) override;
+    std::optional<int> findAnchor(const Object_Rec& article, const QString& name) override;
+    void scrollArticleToLine(const Object_Rec& article, int line) override;
+    void toggleFocusFrame(const Object_Rec& object) override;
+    QWidget* editFieldParent() override;
+    QWidget* mainWindow() override { return this; }
+
     // The box a command whose part of the player is still to come shows.
     static QString notYetMessage(const QString& command);
 
@@ -132,6 +158,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     // FormCloseQuery and FormClose.
     void closeEvent(QCloseEvent* event) override;
 
@@ -155,6 +184,7 @@ private:
     PlayerSession& m_session;
     CommandLine m_commandLine;
     std::unique_ptr<ScriptEngine> m_engine;
+    std::unique_ptr<InputController> m_input;
     PaintContext m_context;
     ScrollBarStore m_scrollStore;
     std::unique_ptr<ObjectScrollBarWidgets> m_objectBars;
@@ -165,10 +195,9 @@ private:
     gdi::Surface m_backbuffer;
     gdi::Region m_dirty;
     PlayerCursors m_cursors;
-    PlayerCursor m_cursor = PlayerCursor::Application;
+    WorkAreaCursor m_cursor = WorkAreaCursor::Application;
 
     QTimer m_timer;
-    QElapsedTimer m_lastActivity;
     bool m_firstPagePending = true;
     bool m_firstPageShown = false;
     bool m_closing = false;

@@ -38,7 +38,7 @@ void TMainForm::processEvents()
 
 void TMainForm::recordActivity()
 {
-    m_lastActivity.restart();
+    m_input->resetIdle();
 }
 
 void TMainForm::beep()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Publication.h"
+#include "render/TextAreaScroll.h"
 
 #include <QPoint>
 #include <QString>
@@ -26,8 +27,6 @@ enum class WorkAreaCursor {
     Hotspot,     // the publication's HotspotCursor, else the pointing hand
     IBeam,       // over edit fields
 };
-
-enum class ScrollBarAxis { Vertical, Horizontal };
 
 // Everything the interaction layer asks of the main window. Coordinates are
 // page pixels unless a method says otherwise; objects are the document's
@@ -90,11 +89,11 @@ public:
     // own mouse presses; the layer only needs to know whether a page point
     // falls on one, to leave it alone.
     virtual bool onScrollBar(const Object_Rec& object, QPoint pagePoint) const = 0;
-    virtual bool hasScrollBar(const Object_Rec& object, ScrollBarAxis axis) const = 0;
+    virtual bool hasScrollBar(const Object_Rec& object, ScrollAxis axis) const = 0;
     // Hands a navigation key (virtual-key code: PgUp, PgDn, Home, End or an
     // arrow) to that bar's keyboard handling, which scrolls and repaints the
     // object. Returns false when the object has no such bar.
-    virtual bool scrollBarKey(const Object_Rec& object, ScrollBarAxis axis, int virtualKey) = 0;
+    virtual bool scrollBarKey(const Object_Rec& object, ScrollAxis axis, int virtualKey) = 0;
 
     // Article links. articlePoint is relative to the article's text origin
     // (its rectangle's top-left inset by LineWidth). The target text of the

@@ -81,13 +81,13 @@ bool InputController::dispatchKey(int virtualKey, uint16_t modifierBits)
     if (m_focus && (m_focus.object->article() || m_focus.object->picture())) {
         switch (virtualKey) {
         case vk::kLeft:
-        case vk::kRight: m_host.scrollBarKey(*m_focus.object, ScrollBarAxis::Horizontal, virtualKey); return true;
+        case vk::kRight: m_host.scrollBarKey(*m_focus.object, ScrollAxis::Horizontal, virtualKey); return true;
         case vk::kPrior:
         case vk::kNext:
         case vk::kEnd:
         case vk::kHome:
         case vk::kUp:
-        case vk::kDown: m_host.scrollBarKey(*m_focus.object, ScrollBarAxis::Vertical, virtualKey); return true;
+        case vk::kDown: m_host.scrollBarKey(*m_focus.object, ScrollAxis::Vertical, virtualKey); return true;
         default: break;
         }
     }

@@ -98,7 +98,7 @@ void InputController::followLink(const Object_Rec& article, const QString& targe
         m_host.runScript(target);
         return;
     }
-    if (m_host.hasScrollBar(article, ScrollBarAxis::Vertical)) {
+    if (m_host.hasScrollBar(article, ScrollAxis::Vertical)) {
         if (const std::optional<int> line = m_host.findAnchor(article, target.mid(1))) {
             m_host.scrollArticleToLine(article, *line);
             m_host.redrawObject(article, view().overlapped(article) ? Redraw::Area : Redraw::Alone);

@@ -51,7 +51,7 @@ TEST_F(PlayerCursorsTest, PublicationCursorsKeepTheirHotspots)
     EXPECT_EQ(cursors.application.shape(), Qt::BitmapCursor);
     EXPECT_EQ(cursors.application.hotSpot(), QPoint(3, 5));
     EXPECT_EQ(cursors.hotspot.hotSpot(), QPoint(10, 12));
-    EXPECT_EQ(cursors.cursor(PlayerCursor::IBeam).shape(), Qt::IBeamCursor);
+    EXPECT_EQ(cursors.cursor(WorkAreaCursor::IBeam).shape(), Qt::IBeamCursor);
 }
 
 TEST_F(PlayerCursorsTest, MissingOrDamagedFilesFallBackSilently)

@@ -130,14 +130,14 @@ public:
             onWait();
     }
     bool onScrollBar(const Object_Rec&, QPoint) const override { return false; }
-    bool hasScrollBar(const Object_Rec&, ScrollBarAxis axis) const override
+    bool hasScrollBar(const Object_Rec&, ScrollAxis axis) const override
     {
-        return axis == ScrollBarAxis::Vertical && verticalBar;
+        return axis == ScrollAxis::Vertical && verticalBar;
     }
-    bool scrollBarKey(const Object_Rec&, ScrollBarAxis axis, int key) override
+    bool scrollBarKey(const Object_Rec&, ScrollAxis axis, int key) override
     {
-        calls << QStringLiteral("bar %1 %2").arg(axis == ScrollBarAxis::Vertical ? 'v' : 'h').arg(key);
-        return axis == ScrollBarAxis::Vertical && verticalBar;
+        calls << QStringLiteral("bar %1 %2").arg(axis == ScrollAxis::Vertical ? 'v' : 'h').arg(key);
+        return axis == ScrollAxis::Vertical && verticalBar;
     }
     std::optional<QString> articleLinkAt(const Object_Rec& o, QPoint p) override
     {

@@ -1,0 +1,144 @@
+// What the input layer asks of the main window: drawing objects again, the
+// run's scripts and variables, the timer, object scroll bars, the focus
+// frame and the edit field's parent.
+#include "app/MainForm.h"
+
+#include "platform/VirtualKeys.h"
+#include "platform/gdi/Canvas.h"
+
+#include <QEventLoop>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace lumeria {
+
+void TMainForm::redrawObject(const Object_Rec& object, Redraw how)
+{
+    if (how == Redraw::Alone) {
+        repaintObject(object, Repaint::Now);
+        return;
+    }
+    const gdi::Rect area = objectRepaintRect(object, QPoint(0, 0)).intersected(m_backbuffer.rect());
+    if (area.isEmpty())
+        return;
+    renderDirty();
+    renderArea(gdi::Region(area));
+    viewport()->update(gdi::toQRect(area).translated(pageOrigin()));
+}
+
+void TMainForm::runScript(const QString& script)
+{
+    if (!m_closing)
+        m_engine->run(script);
+}
+
+QString TMainForm::variable(const QString& name) const
+{
+    return m_engine->variables().get(name);
+}
+
+void TMainForm::setVariable(const QString& name, const QString& value)
+{
+    m_engine->variables().set(name, value);
+}
+
+QString TMainForm::substitute(const QString& text) const
+{
+    return m_engine->substitute(text);
+}
+
+void TMainForm::setTimerRunning(bool running)
+{
+    if (running && !m_closing)
+        m_timer.start();
+    else
+        m_timer.stop();
+}
+
+bool TMainForm::runsAsScreenSaver() const
+{
+    return m_commandLine.mode == RunMode::SaverRun;
+}
+
+bool TMainForm::scriptRunning() const
+{
+    return m_engine->isRunning();
+}
+
+void TMainForm::userStop()
+{
+    m_engine->userStop();
+}
+
+void TMainForm::waitProcessingEvents(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(std::max(0, milliseconds), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool TMainForm::onScrollBar(const Object_Rec& object, QPoint pagePoint) const
+{
+    const ObjectScrollBars* bars = m_scrollStore.find(object);
+    if (!bars)
+        return false;
+    for (const ObjectScrollBar* bar : {&bars->vertical, &bars->horizontal}) {
+        if (bar->visible && bar->rect.contains(pagePoint.x(), pagePoint.y()))
+            return true;
+    }
+    return false;
+}
+
+bool TMainForm::hasScrollBar(const Object_Rec& object, ScrollAxis axis) const
+{
+    return objectScrollBar(object, axis) != nullptr;
+}
+
+bool TMainForm::scrollBarKey(const Object_Rec& object, ScrollAxis axis, int virtualKey)
+{
+    QScrollBar* bar = objectScrollBar(object, axis);
+    if (!bar)
+        return false;
+    // The keys a scroll bar control answers to, as the window system's own
+    // keyboard interface for scroll bars maps them.
+    switch (virtualKey) {
+    case vk::kPrior: bar->triggerAction(QAbstractSlider::SliderPageStepSub); break;
+    case vk::kNext: bar->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
+    case vk::kHome: bar->triggerAction(QAbstractSlider::SliderToMinimum); break;
+    case vk::kEnd: bar->triggerAction(QAbstractSlider::SliderToMaximum); break;
+    case vk::kLeft:
+    case vk::kUp: bar->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+    case vk::kRight:
+    case vk::kDown: bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+    default: break;
+    }
+    return true;
+}
+
+std::optional<QString> TMainForm::articleLinkAt(const Object_Rec&, QPoint)
+{
+    return std::nullopt;
+}
+
+std::optional<int> TMainForm::findAnchor(const Object_Rec&, const QString&)
+{
+    return std::nullopt;
+}
+
+void TMainForm::scrollArticleToLine(const Object_Rec&, int) {}
+
+void TMainForm::toggleFocusFrame(const Object_Rec& object)
+{
+    // XOR needs what is on screen now under the frame.
+    renderDirty();
+    gdi::Canvas canvas(m_backbuffer.view());
+    paintFocusMarker(canvas, QPoint(0, 0), object);
+    viewport()->update(gdi::toQRect(focusMarkerRect(object, QPoint(0, 0))).translated(pageOrigin()));
+}
+
+QWidget* TMainForm::editFieldParent()
+{
+    return viewport();
+}
+
+} // namespace lumeria
