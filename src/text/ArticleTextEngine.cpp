@@ -47,6 +47,10 @@ ArticleTextResult ArticleTextEngine::paintArticle(gdi::Canvas& canvas, const Art
     ArticleState& state = m_articles[&object];
     state.links.clear();
     state.textArea = request.inner;
+    if (state.fileName.compare(request.fileName, Qt::CaseInsensitive) != 0) {
+        state.fileName = request.fileName;
+        state.recordLength = 0;
+    }
     std::unique_ptr<ByteSource> text = m_open ? m_open(request.fileName) : nullptr;
     if (!text)
         return result;

@@ -77,6 +77,7 @@ public:
 private:
     struct ArticleState {
         HyperLinkList links;
+        QString fileName; // the text the record length was measured in
         int recordLength = 0;
         int firstLineHeight = 0;
         int lineAboveHeight = 0;

@@ -5,6 +5,7 @@
 #include "text/AnchorSearch.h"
 #include "text/ArticleTextEngine.h"
 #include "text/Markup.h"
+#include "text/TextPainter.h"
 
 #include <map>
 
@@ -157,6 +158,22 @@ TEST_F(Article, OneLineScrollsMoveByTheHeightOfTheLineThatLeavesOrComesIn)
     EXPECT_EQ(planTextScroll(far, articleTextArea(object, &bars.of(object))).kind, TextScrollKind::Whole);
 }
 
+TEST_F(Article, SidewaysMovesNarrowerThanTheAreaScrollAndWiderOnesRepaint)
+{
+    object.article()->WindowFlags = windowflags::kVerticalBar | windowflags::kHorizontalBar;
+    object.article()->XRange = 1000;
+    paint();
+    ObjectScrollBar& h = bars.of(object).horizontal;
+    const gdi::Rect area = articleTextArea(object, &bars.of(object));
+    h.position = 30;
+    const TextScrollPlan near = planTextScroll(engine.scrollChange(object, ScrollAxis::Horizontal, h, 0), area);
+    EXPECT_EQ(near.kind, TextScrollKind::Scroll);
+    EXPECT_EQ(near.dx, -30);
+    h.position = area.width();
+    EXPECT_EQ(planTextScroll(engine.scrollChange(object, ScrollAxis::Horizontal, h, 0), area).kind,
+              TextScrollKind::Whole);
+}
+
 TEST_F(Article, AStripRepaintAfterAOneLineScrollMatchesAFullPaint)
 {
     ObjectScrollBar& v = bars.of(object).vertical;
@@ -184,6 +201,35 @@ TEST_F(Article, AMissingTextPaintsNothingAndHasNoLinks)
     EXPECT_TRUE(boundsOf(surface, kBlack, {28, 12, 148, 108}).isEmpty());
     EXPECT_TRUE(engine.links(object)->empty());
     EXPECT_EQ(engine.linkAt(object, QPoint(40, 40)), std::nullopt);
+}
+
+class LaidOutLink : public LayoutFixture {};
+
+TEST_F(LaidOutLink, ALinkThatWrapsPaintsAsOneLinkOverBothLines)
+{
+    ASSERT_TRUE(layOut("see ^Lthe big map=GO \"Page two\"^l now", 50, true));
+    QFile f(folder.filePath(QStringLiteral("OUT.V")));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    MemorySource text(f.readAll());
+    gdi::Surface surface(100, 100, kWhite);
+    gdi::Canvas canvas(surface);
+    canvas.setFont(articleFont());
+    text::HyperLinkList links;
+    int recordLength = 0;
+    text::TextPaintRequest request;
+    request.rect = {0, 0, 100, 100};
+    request.options = text::paintoption::kFreeLinks;
+    request.background = kWhite;
+    const text::TextPaintResult r = text::paintFormattedText(canvas, text, request, links, recordLength);
+    EXPECT_EQ(r.linesShown, 3);
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(links[0].target, QStringLiteral("GO \"Page two\""));
+    const int h = articleFont().height();
+    EXPECT_EQ(links[0].region.boundingRect().top, 0);
+    EXPECT_EQ(links[0].region.boundingRect().bottom, 2 * h);
+    // "see " is not part of it, the start of the second line is.
+    EXPECT_FALSE(links[0].region.contains(7, h / 2));
+    EXPECT_TRUE(links[0].region.contains(7, h + h / 2));
 }
 
 TEST(ArticleEngine, TextsLaidOutThroughItAreDeletedWithIt)

@@ -4,6 +4,7 @@
 
 #include "platform/IoError.h"
 #include "text/Markup.h"
+#include "text/MarkupScanner.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -78,6 +79,35 @@ TEST_F(Layout, StylesCarryOverALineBreakThroughTheStateCodes)
     EXPECT_EQ(body(lines[2]), QStringLiteral("^B^Xstruck"));
     // Both still on where the line begins; once off, nothing is restored.
     EXPECT_EQ(body(lines[3]), QStringLiteral("^B^Xhere^x^b plain"));
+}
+
+TEST_F(Layout, FixedPitchCarriedOverABreakKeepsTheDigitsThatFollow)
+{
+    ASSERT_TRUE(layOut("^Fcode 1234 5678", 60, true));
+    const QStringList lines = outputLines();
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(body(lines[1]), QStringLiteral("^F~1234"));
+    text::ScanMode mode;
+    const QString second = body(lines[1]);
+    text::MarkupScanner scanner(second, text::TextForm::Formatted, mode);
+    const text::MarkupToken code = scanner.next();
+    EXPECT_EQ(code.letter, u'F');
+    EXPECT_FALSE(code.number);
+    EXPECT_EQ(scanner.next().text, QStringLiteral("1234"));
+}
+
+TEST_F(Layout, OverlongLinesAreCutSoThatEveryRecordReadsBackWhole)
+{
+    QByteArray source(29990, 'x');
+    source += "^B" + QByteArray(200, 'y') + "\r\nsecond";
+    const auto laid = layOut(source, 100, false);
+    ASSERT_TRUE(laid);
+    const QStringList lines = outputLines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0].size(), text::kMaxFormattedLine + 1);
+    EXPECT_EQ(lines[1].size(), lines[0].size());
+    // What was cut still set the state the next line starts in.
+    EXPECT_EQ(body(lines[1]), QStringLiteral("^Bsecond"));
 }
 
 TEST_F(Layout, CentredAndRightLinesStoreTheirMeasuredWidth)
