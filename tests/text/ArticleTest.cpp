@@ -194,15 +194,6 @@ TEST_F(Article, AStripRepaintAfterAOneLineScrollMatchesAFullPaint)
     EXPECT_EQ(scrolled.image(), surface.image());
 }
 
-TEST_F(Article, AMissingTextPaintsNothingAndHasNoLinks)
-{
-    object.article()->FileName = QStringLiteral("MISSING.V");
-    paint();
-    EXPECT_TRUE(boundsOf(surface, kBlack, {28, 12, 148, 108}).isEmpty());
-    EXPECT_TRUE(engine.links(object)->empty());
-    EXPECT_EQ(engine.linkAt(object, QPoint(40, 40)), std::nullopt);
-}
-
 class LaidOutLink : public LayoutFixture {};
 
 TEST_F(LaidOutLink, ALinkThatWrapsPaintsAsOneLinkOverBothLines)

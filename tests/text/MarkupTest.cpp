@@ -66,19 +66,6 @@ TEST(Markup, StateCodesRestoreTheFormattingInTheirOrder)
     EXPECT_EQ(stateCodes({}, 13), QString());
 }
 
-TEST(Markup, HeadersAreThreeDigitsEach)
-{
-    EXPECT_EQ(lineHeader(16, 13), QStringLiteral("^Z016013"));
-    EXPECT_EQ(lineHeader(5000, -1), QStringLiteral("^Z999000"));
-    const auto h = readLineHeader(QStringLiteral("^Z021017text"));
-    ASSERT_TRUE(h);
-    EXPECT_EQ(h->height, 21);
-    EXPECT_EQ(h->ascent, 17);
-    EXPECT_FALSE(readLineHeader(QStringLiteral("^Z02101")));
-    EXPECT_FALSE(readLineHeader(QStringLiteral("^Z02x017")));
-    EXPECT_FALSE(readLineHeader(QStringLiteral("plain line")));
-}
-
 std::vector<MarkupToken> scan(const QString& text, TextForm form = TextForm::Formatted)
 {
     ScanMode mode;

@@ -1,5 +1,6 @@
 #include "TextTestSupport.h"
 
+#include "text/AnchorSearch.h"
 #include "text/Markup.h"
 #include "text/TextPainter.h"
 
@@ -237,6 +238,43 @@ TEST_F(Paint, AnUnreadableTextPaintsNothing)
     EXPECT_EQ(result.linesShown, 0);
     EXPECT_TRUE(links.empty());
     EXPECT_EQ(countOf(surface, kWhite), 200 * 100);
+}
+
+// Texts from a publication can hold anything; none of it may crash the
+// layout, the painter or the anchor search.
+TEST_F(Paint, ArbitraryBytesNeitherCrashNorHang)
+{
+    const char alphabet[] = "^^^^~~==-0123456789ZzLlMmFfCcGgAaSsTtOoPpRrBbXx \r\n\t\x01\xff";
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    QTemporaryDir dir;
+    for (int round = 0; round < 40; ++round) {
+        QByteArray bytes;
+        const int size = int(next() % 3000);
+        for (int i = 0; i < size; ++i)
+            bytes += alphabet[(next() >> 8) % (sizeof(alphabet) - 1)];
+        if (round % 3 == 0)
+            bytes.prepend("^Z999999");
+        recordLength = 0;
+        paint(bytes, int(next() % 5), int(next() % 50) - 25);
+        paint(bytes, 1, 0, paintoption::kSequential | paintoption::kWholeLinesOnly);
+        MemorySource source(bytes);
+        const auto laid =
+            text::layOutText(articleFont(), source,
+                             {int(next() % 300) - 50, round % 2 == 0, dir.filePath(QStringLiteral("F.V")), dir.path()});
+        ASSERT_TRUE(laid);
+        QFile f(laid->output);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        MemorySource formatted(f.readAll());
+        recordLength = 0;
+        TextPaintRequest r;
+        r.rect = kRect;
+        r.options = paintoption::kFreeLinks;
+        r.firstLine = laid->lineCount / 2;
+        text::paintFormattedText(canvas, formatted, r, links, recordLength);
+        MemorySource again(bytes);
+        (void)text::findAnchor(again, QStringLiteral(":^M"));
+    }
 }
 
 } // namespace
