@@ -17,17 +17,30 @@ class Canvas;
 }
 
 class ScrollBarStore;
+struct Object_Rec;
 
 // What the article text engine is handed to lay out and paint an article
 // inside its frame. The rectangle is in page coordinates; the canvas it is
 // given is already translated to the page origin and clipped to it.
 struct ArticleTextRequest {
+    // The article, which the engine keeps its links and caches under.
+    const Object_Rec* object = nullptr;
     QString fileName;
     gdi::Rect inner;
     gdi::ColorRef background = 0;
     gdi::ColorRef textColour = 0;
+    // Positions of the scroll bar model, both in pixels: the vertical one
+    // steps by the article's tallest line.
     int horizontalPosition = 0;
     int verticalPosition = 0;
+};
+
+struct ArticleTextResult {
+    // Pixels of content along the vertical bar: its range.
+    int contentHeight = 0;
+    // Lines that fit wholly in the text area, the vertical bar's page;
+    // negative when the engine cannot tell.
+    int linesShown = -1;
 };
 
 // Everything the object painter takes from the rest of the player. Each
@@ -43,9 +56,8 @@ struct PaintContext {
     std::function<std::optional<QSize>(const QString&)> recordedPictureSize;
     // The scroll bar models of articles and pictures, kept between paints.
     ScrollBarStore* scrollBars = nullptr;
-    // The article text engine's entry; returns the height of the laid-out
-    // text, which becomes the vertical scroll bar's range.
-    std::function<int(gdi::Canvas&, const ArticleTextRequest&)> paintArticleText;
+    // The article text engine's entry.
+    std::function<ArticleTextResult(gdi::Canvas&, const ArticleTextRequest&)> paintArticleText;
 };
 
 } // namespace lumeria

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 namespace lumeria {
 
@@ -150,25 +151,35 @@ void ObjectPainter::drawArticleFrame(const Object_Rec& object, [[maybe_unused]] 
     gdi::Rect inner = innerRect(object);
     m_canvas.setFont(objectFont(article->Font, article->FontSize, article->FontStyle));
     ObjectScrollBars* bars = scrollBarsOf(object);
+    const int unit = std::max<int32_t>(1, article->MaxLineHeight);
     if (bars) {
+        // The vertical bar counts lines of the tallest line's height.
+        const int64_t lines = int64_t(std::max<int32_t>(0, article->YRange)) * unit;
+        const int contentHeight = int(
+            std::clamp<int64_t>(std::max<int64_t>(bars->vertical.range, lines), 0, std::numeric_limits<int>::max()));
         inner = layoutScrollBars(*bars, {article->WindowFlags, article->VScrollPos, article->HScrollPos}, inner,
-                                 article->XRange, std::max(bars->vertical.range, article->YRange));
-        bars->vertical.unit = std::max<int32_t>(1, article->MaxLineHeight);
+                                 article->XRange, contentHeight);
+        bars->vertical.unit = unit;
     }
     if (!m_context.paintArticleText || inner.isEmpty())
         return;
     m_canvas.save();
     m_canvas.clipTo(inner);
-    const ArticleTextRequest request{article->FileName,
+    const ArticleTextRequest request{&object,
+                                     article->FileName,
                                      inner,
                                      static_cast<gdi::ColorRef>(object.FillColor),
                                      static_cast<gdi::ColorRef>(article->TextColor),
                                      bars && bars->horizontal.visible ? bars->horizontal.position : 0,
                                      bars && bars->vertical.visible ? bars->vertical.position : 0};
-    const int height = m_context.paintArticleText(m_canvas, request);
+    const ArticleTextResult result = m_context.paintArticleText(m_canvas, request);
     m_canvas.restore();
     if (bars) {
-        bars->vertical.range = std::max(0, height);
+        bars->vertical.range = std::max(0, result.contentHeight);
+        // Paging moves by the lines that were shown whole.
+        if (result.linesShown >= 0 && bars->vertical.visible)
+            bars->vertical.page =
+                int(std::min<int64_t>(int64_t(std::max(1, result.linesShown)) * unit, std::numeric_limits<int>::max()));
         bars->vertical.position = std::clamp(bars->vertical.position, 0, bars->vertical.maxPosition());
     }
 }

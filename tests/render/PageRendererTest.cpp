@@ -400,7 +400,7 @@ protected:
                 canvas.fillRect({request.inner.left, y, request.inner.right, y + 1},
                                 gdi::Brush::solid(gdi::rgb(row * 3, 255 - row, 90)));
             }
-            return 80;
+            return ArticleTextResult{80};
         };
         article = &add(*page, ObjectKind::Article, 2, 2, 30, 28, kWhite);
         article->article()->WindowFlags = windowflags::kVerticalBar;

@@ -260,7 +260,7 @@ TEST_F(PictureTest, ArticleFrameHandsTheInnerRectangleToTheTextEngine)
     context.paintArticleText = [&](gdi::Canvas& canvas, const ArticleTextRequest& r) {
         requests.push_back(r);
         canvas.fillRect({-50, -50, 500, 500}, gdi::Brush::solid(kYellow)); // the clip holds it in
-        return 500;
+        return ArticleTextResult{500};
     };
     resize(80, 60);
     Object_Rec o = objectAt(ObjectKind::Article, 10, 10, 70, 50);

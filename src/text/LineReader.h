@@ -1,0 +1,37 @@
+#pragma once
+
+#include "container/ByteSource.h"
+#include "container/TextSource.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace lumeria::text {
+
+// Reads a text line by line from any byte offset. Formatted texts have lines
+// of one length, so seeking is what lets a long article paint only the
+// lines on screen; each seek starts a fresh line buffer there.
+class LineReader {
+public:
+    explicit LineReader(ByteSource& source);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    void seek(int64_t offset);
+    // The next line's raw bytes (its length is what a record length counts)
+    // and its decoded text.
+    TextSource::Status next(std::string& raw, QString& line);
+    TextSource::Status next(QString& line);
+    int error() const;
+
+private:
+    class Offset;
+    ByteSource& m_source;
+    std::unique_ptr<Offset> m_offset;
+    std::unique_ptr<TextSource> m_text;
+};
+
+} // namespace lumeria::text

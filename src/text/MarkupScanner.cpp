@@ -1,0 +1,89 @@
+#include "text/MarkupScanner.h"
+
+namespace lumeria::text {
+
+MarkupToken MarkupScanner::collectUntil(char16_t closing, MarkupToken::Kind kind)
+{
+    // Hidden text and link targets end only at their own closing code; any
+    // other code inside them is part of what they hold.
+    MarkupToken token{kind, {}, 0, std::nullopt};
+    while (m_pos < m_text.size()) {
+        const QChar c = m_text[m_pos];
+        if (c == kCaret && m_pos + 1 < m_text.size()) {
+            const QChar letter = m_text[m_pos + 1];
+            if (letter == closing)
+                return token;
+            if (letter == kCaret) {
+                token.text += QChar(kCaret);
+                m_pos += 2;
+                continue;
+            }
+        }
+        token.text += c;
+        ++m_pos;
+    }
+    return token;
+}
+
+MarkupToken MarkupScanner::next()
+{
+    if (m_mode.inHidden) {
+        MarkupToken hidden = collectUntil(u'm', MarkupToken::Kind::Hidden);
+        if (!hidden.text.isEmpty() || m_pos >= m_text.size())
+            return hidden.text.isEmpty() ? MarkupToken{} : hidden;
+    } else if (m_mode.inTarget) {
+        MarkupToken target = collectUntil(u'l', MarkupToken::Kind::Target);
+        if (!target.text.isEmpty() || m_pos >= m_text.size())
+            return target.text.isEmpty() ? MarkupToken{} : target;
+    }
+    MarkupToken run{MarkupToken::Kind::Run, {}, 0, std::nullopt};
+    while (m_pos < m_text.size()) {
+        const QChar c = m_text[m_pos];
+        if (c == u'=' && m_mode.inShownLink()) {
+            if (!run.text.isEmpty())
+                return run;
+            ++m_pos;
+            m_mode.inTarget = true;
+            return next();
+        }
+        if (c != kCaret) {
+            run.text += c;
+            ++m_pos;
+            continue;
+        }
+        if (m_pos + 1 >= m_text.size()) {
+            // A caret that ends the text has no letter and vanishes.
+            ++m_pos;
+            continue;
+        }
+        const char16_t letter = m_text[m_pos + 1].unicode();
+        if (letter == kCaret) {
+            run.text += QChar(kCaret);
+            m_pos += 2;
+            continue;
+        }
+        if (!run.text.isEmpty())
+            return run;
+        m_pos += 2;
+        MarkupToken code{MarkupToken::Kind::Code, {}, letter, std::nullopt};
+        if (takesNumber(letter, m_form)) {
+            const NumberArgument arg = readNumber(m_text, m_pos);
+            code.number = arg.value;
+            m_pos = arg.end;
+        }
+        switch (letter) {
+        case u'L': m_mode.inLink = true; break;
+        case u'l':
+            m_mode.inLink = false;
+            m_mode.inTarget = false;
+            break;
+        case u'M': m_mode.inHidden = true; break;
+        case u'm': m_mode.inHidden = false; break;
+        default: break;
+        }
+        return code;
+    }
+    return run.text.isEmpty() ? MarkupToken{} : run;
+}
+
+} // namespace lumeria::text

@@ -1,0 +1,41 @@
+#include "text/TextFonts.h"
+
+#include "text/Markup.h"
+
+namespace lumeria::text {
+
+TextFonts::TextFonts(const gdi::Font& objectFont)
+    : m_face(objectFont.face()), m_objectPixels(std::max(1, objectFont.emPixels()))
+{
+}
+
+const TextFonts::Entry& TextFonts::of(const TextState& state)
+{
+    uint8_t styles = 0;
+    if (state.bold)
+        styles |= uint8_t(gdi::FontStyle::Bold);
+    if (state.italic)
+        styles |= uint8_t(gdi::FontStyle::Italic);
+    if (state.underline)
+        styles |= uint8_t(gdi::FontStyle::Underline);
+    if (state.strikeOut)
+        styles |= uint8_t(gdi::FontStyle::StrikeOut);
+    const int pixels = state.sizePoints != 0 ? pointsToTextPixels(state.sizePoints) : m_objectPixels;
+    return of(pixels, styles, state.fixedPitch);
+}
+
+const TextFonts::Entry& TextFonts::of(int pixels, uint8_t styles, bool fixed)
+{
+    const auto key = std::make_tuple(pixels, styles, fixed);
+    auto it = m_entries.find(key);
+    if (it == m_entries.end()) {
+        gdi::Font font = gdi::Font::fromPixels(m_face, pixels, styles, fixed ? gdi::Pitch::Fixed : gdi::Pitch::Default);
+        QFontMetrics metrics(font.qfont());
+        Entry entry{font, metrics, metrics.ascent(), metrics.ascent() + metrics.descent(),
+                    metrics.horizontalAdvance(QLatin1Char('M'))};
+        it = m_entries.emplace(key, std::move(entry)).first;
+    }
+    return it->second;
+}
+
+} // namespace lumeria::text

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/gdi/Font.h"
+
+#include <QFontMetrics>
+
+#include <cstdint>
+#include <map>
+#include <tuple>
+
+namespace lumeria::text {
+
+struct TextState;
+
+// The fonts a formatted text switches between, all derived from the
+// object's font. Metrics are cached per font: measuring is what layout and
+// painting spend their time on.
+class TextFonts {
+public:
+    struct Entry {
+        gdi::Font font;
+        QFontMetrics metrics;
+        int ascent = 0;
+        int height = 0;
+        int widthOfM = 0;
+
+        int width(const QString& text) const { return text.isEmpty() ? 0 : metrics.horizontalAdvance(text); }
+    };
+
+    // Styles and pitch of the object's font are not inherited: formatted
+    // text starts plain and its codes alone make it bold or fixed.
+    explicit TextFonts(const gdi::Font& objectFont);
+
+    int objectPixels() const { return m_objectPixels; }
+    const Entry& plain() { return of(m_objectPixels, 0, false); }
+    const Entry& of(const TextState& state);
+    const Entry& of(int pixels, uint8_t styles, bool fixed);
+
+private:
+    QString m_face;
+    int m_objectPixels = 0;
+    std::map<std::tuple<int, uint8_t, bool>, Entry> m_entries;
+};
+
+} // namespace lumeria::text

@@ -1,0 +1,421 @@
+#include "text/TextLayout.h"
+
+#include "container/TextSource.h"
+#include "platform/Codepage.h"
+#include "platform/Folders.h"
+#include "platform/IoError.h"
+#include "text/Markup.h"
+#include "text/MarkupScanner.h"
+#include "text/TextFonts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+namespace lumeria::text {
+
+namespace {
+
+struct Measure {
+    int width = 0;
+    int height = 0;
+    int ascent = 0;
+    TextState state;
+    ScanMode mode;
+    std::optional<int> startIndent; // set by ^O on a line with nothing on it yet
+};
+
+void applyStateCode(TextState& s, const MarkupToken& code)
+{
+    switch (code.letter) {
+    case u'B': s.bold = true; break;
+    case u'b': s.bold = false; break;
+    case u'I': s.italic = true; break;
+    case u'i': s.italic = false; break;
+    case u'U': s.underline = true; break;
+    case u'u': s.underline = false; break;
+    case u'X': s.strikeOut = true; break;
+    case u'x': s.strikeOut = false; break;
+    case u'F':
+        if (code.number)
+            s.sizePoints = std::max(*code.number, 1);
+        else
+            s.fixedPitch = true;
+        break;
+    case u'f':
+        s.fixedPitch = false;
+        s.sizePoints = 0;
+        break;
+    case u'C': s.centre = true; break;
+    case u'c': s.centre = false; break;
+    case u'G': s.right = true; break;
+    case u'g': s.right = false; break;
+    case u'R': s.reverse = true; break;
+    case u'r': s.reverse = false; break;
+    case u'P':
+        if (code.number)
+            s.colour = *code.number;
+        break;
+    case u'p': s.colour.reset(); break;
+    case u'O':
+        if (code.number)
+            s.indentTwips = *code.number;
+        break;
+    case u'o': s.indentTwips = 0; break;
+    default: break;
+    }
+}
+
+// Splits a source line into the words word wrap moves about. Link targets
+// and hidden text never split, even at their spaces: a target is a script
+// and a marker is found by its exact text.
+std::vector<QString> splitWords(const QString& line, ScanMode& mode)
+{
+    std::vector<QString> words;
+    QString word;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        const bool protectedText = mode.inTarget || mode.inHidden;
+        if (c == u' ' && !protectedText) {
+            if (!word.isEmpty())
+                words.push_back(std::exchange(word, {}));
+            continue;
+        }
+        word += c;
+        if (c == u'=' && mode.inShownLink()) {
+            mode.inTarget = true;
+            continue;
+        }
+        if (c != kCaret || i + 1 >= line.size())
+            continue;
+        const QChar letter = line[++i];
+        word += letter;
+        if (mode.inHidden) {
+            if (letter == u'm')
+                mode.inHidden = false;
+        } else if (mode.inTarget) {
+            if (letter == u'l')
+                mode = {};
+        } else if (letter == u'L') {
+            mode.inLink = true;
+        } else if (letter == u'l') {
+            mode = {};
+        } else if (letter == u'M') {
+            mode.inHidden = true;
+        }
+    }
+    if (!word.isEmpty())
+        words.push_back(word);
+    return words;
+}
+
+// Builds output lines from units and writes them as they are finished.
+class LineBuilder {
+public:
+    LineBuilder(TextFonts& fonts, int width, bool wordWrap, QFile& out)
+        : m_fonts(fonts), m_width(width), m_wordWrap(wordWrap), m_out(out)
+    {
+        const TextFonts::Entry& plain = m_fonts.plain();
+        m_spaceWidth = plain.width(QStringLiteral(" "));
+        m_defaultHeight = plain.height;
+        m_defaultAscent = plain.ascent;
+        m_xRange = wordWrap ? width : 0;
+        startLine();
+    }
+
+    bool add(const QString& unit)
+    {
+        for (;;) {
+            const Measure m = measure(unit);
+            m_lastHeight = m.height;
+            m_lastAscent = m.ascent;
+            if (m.width == 0) {
+                // An empty unit (an empty source line) ends the paragraph;
+                // codes alone are kept on the line they end.
+                append(unit, m, false);
+                return finish();
+            }
+            if (!m_wordWrap) {
+                append(unit, m, false);
+                return finish();
+            }
+            const int64_t needed = int64_t(m_lineWidth) + m_startIndent + m_spaceWidth + m.width;
+            if (needed > m_width) {
+                if (m_empty) {
+                    // A word wider than the line stands alone on it.
+                    append(unit, m, false);
+                    return finish();
+                }
+                if (!finish())
+                    return false;
+                continue;
+            }
+            append(unit, m, !m_empty);
+            return true;
+        }
+    }
+
+    // The line still being built, at the end of the source.
+    bool flush() { return m_empty ? true : finish(); }
+
+    int lineCount() const { return m_lineCount; }
+    int xRange() const { return m_xRange; }
+    int tallest() const { return m_tallest; }
+    qsizetype longest() const { return m_longest; }
+
+private:
+    void startLine()
+    {
+        m_text = stateCodes(m_state, m_fonts.objectPixels());
+        m_lineWidth = 0;
+        m_height = 0;
+        m_ascent = 0;
+        m_startIndent = twipsToPixels(m_state.indentTwips);
+        m_empty = true;
+    }
+
+    Measure measure(const QString& unit)
+    {
+        Measure m{0, 0, 0, m_state, m_mode, std::nullopt};
+        ScanMode mode = m_mode;
+        MarkupScanner scanner(unit, TextForm::Source, mode);
+        int indent = twipsToPixels(m.state.indentTwips);
+        for (MarkupToken t = scanner.next(); t.kind != MarkupToken::Kind::End; t = scanner.next()) {
+            const TextFonts::Entry& font = m_fonts.of(m.state);
+            if (t.kind == MarkupToken::Kind::Run) {
+                m.width += font.width(t.text);
+                m.height = std::max(m.height, font.height);
+                m.ascent = std::max(m.ascent, font.ascent);
+                continue;
+            }
+            if (t.kind != MarkupToken::Kind::Code)
+                continue;
+            const int n = t.number.value_or(0);
+            switch (t.letter) {
+            case u'A':
+            case u'a':
+                if (t.number) {
+                    const int p = twipsToPixels(n);
+                    if (p < 0)
+                        m.width += p;
+                    else if (!m.state.centre)
+                        m.width = std::max(m.width, p - indent);
+                }
+                break;
+            case u'S':
+            case u's': m.width += n * font.widthOfM; break;
+            case u'T':
+            case u't': m.width = std::max(m.width, n * font.widthOfM); break;
+            case u'O':
+                if (t.number) {
+                    indent = twipsToPixels(n);
+                    if (m_empty && m.width == 0)
+                        m.startIndent = indent;
+                }
+                break;
+            case u'o': indent = 0; break;
+            default: break;
+            }
+            applyStateCode(m.state, t);
+            m.state.inLink = mode.inShownLink();
+        }
+        m.state.inLink = mode.inShownLink();
+        m.mode = mode;
+        return m;
+    }
+
+    void append(const QString& unit, const Measure& m, bool withSpace)
+    {
+        if (withSpace) {
+            m_text += QLatin1Char(' ');
+            m_lineWidth += m_spaceWidth;
+        }
+        m_text += unit;
+        m_lineWidth += m.width;
+        m_height = std::max(m_height, m.height);
+        m_ascent = std::max(m_ascent, m.ascent);
+        if (m.startIndent)
+            m_startIndent = *m.startIndent;
+        m_state = m.state;
+        m_mode = m.mode;
+        // Hidden text ends with its source line; a target is never split.
+        m_mode.inHidden = false;
+        m_empty = false;
+    }
+
+    static void insertWidth(QString& text, char16_t letter, int width)
+    {
+        for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+            if (text[i] != kCaret)
+                continue;
+            if (text[i + 1] == letter) {
+                text.insert(i + 2, QStringLiteral("%1~").arg(width));
+                return;
+            }
+            ++i; // "^^" and other codes: skip the letter
+        }
+    }
+
+    bool finish()
+    {
+        int height = m_height;
+        int ascent = m_ascent;
+        if (height == 0) {
+            height = m_lastHeight > 0 ? m_lastHeight : m_defaultHeight;
+            ascent = m_lastHeight > 0 ? m_lastAscent : m_defaultAscent;
+        }
+        insertWidth(m_text, u'C', m_lineWidth);
+        insertWidth(m_text, u'G', m_lineWidth);
+        if (!m_wordWrap)
+            m_xRange = std::max(m_xRange, m_lineWidth + m_startIndent);
+        m_tallest = std::max(m_tallest, height);
+        QByteArray bytes = activeCodepage().encode(lineHeader(height, ascent) + m_text);
+        if (bytes.size() > kMaxFormattedLine)
+            bytes.truncate(kMaxFormattedLine);
+        m_longest = std::max(m_longest, bytes.size());
+        bytes += "\r\n";
+        ++m_lineCount;
+        startLine();
+        return m_out.write(bytes) == bytes.size();
+    }
+
+    TextFonts& m_fonts;
+    int m_width;
+    bool m_wordWrap;
+    QFile& m_out;
+    int m_spaceWidth = 0;
+    int m_defaultHeight = 0;
+    int m_defaultAscent = 0;
+    int m_lastHeight = 0;
+    int m_lastAscent = 0;
+
+    TextState m_state;
+    ScanMode m_mode;
+    QString m_text;
+    int m_lineWidth = 0;
+    int m_height = 0;
+    int m_ascent = 0;
+    int m_startIndent = 0;
+    bool m_empty = true;
+
+    int m_lineCount = 0;
+    int m_xRange = 0;
+    int m_tallest = 0;
+    qsizetype m_longest = 0;
+};
+
+// Qt reports that a write failed, errno says why; an errno already cleared
+// still has to give a code the reader gets a message for.
+int writeErrorCode()
+{
+    const int code = ioCodeFromErrno(errno, IoOp::Write);
+    return code != 0 ? code : io::kDiskFull;
+}
+
+int writeErrorOf(const QFile& file)
+{
+    return file.error() == QFileDevice::NoError ? io::kDiskFull : writeErrorCode();
+}
+
+int sourceError(int code)
+{
+    return code == io::kNotInContainer ? io::kFileNotFound : (code > 0 ? code : io::kReadError);
+}
+
+// Copies the scratch file into the output, padding every line with spaces
+// to one length so that line i starts at i × (length + 2).
+int copyPadded(QFile& scratch, QFile& out, qsizetype recordLength)
+{
+    if (!scratch.seek(0))
+        return io::kReadError;
+    while (!scratch.atEnd()) {
+        QByteArray line = scratch.readLine();
+        if (line.isEmpty() && scratch.error() != QFileDevice::NoError)
+            return io::kReadError;
+        if (line.endsWith("\r\n"))
+            line.chop(2);
+        line.append(QByteArray(std::max<qsizetype>(0, recordLength - line.size()), ' '));
+        line += "\r\n";
+        if (out.write(line) != line.size())
+            return writeErrorOf(out);
+    }
+    return 0;
+}
+
+} // namespace
+
+Result<LayoutResult> layOutText(const gdi::Font& objectFont, ByteSource& source, const LayoutRequest& request)
+{
+    const int width = request.width > 0 ? request.width : kDefaultLayoutWidth;
+    const QString folder = request.temporaryFolder.isEmpty() ? temporaryFolder() : request.temporaryFolder;
+    if (folder.isEmpty())
+        return Failure{io::kTempFileFailed};
+    QTemporaryFile scratch(QDir(folder).filePath(QStringLiteral("$$$XXXXXX.TMP")));
+    if (!scratch.open())
+        return Failure{io::kTempFileFailed};
+
+    TextFonts fonts(objectFont);
+    LineBuilder builder(fonts, width, request.wordWrap, scratch);
+    TextSource reader(source);
+    ScanMode splitMode;
+    bool written = true;
+    QString line;
+    TextSource::Status status = TextSource::Status::End;
+    while (written && (status = reader.readLine(line)) == TextSource::Status::Line) {
+        line.replace(QChar(0), QLatin1Char(' '));
+        if (!request.wordWrap) {
+            written = builder.add(line);
+            continue;
+        }
+        const std::vector<QString> words = splitWords(line.trimmed(), splitMode);
+        splitMode.inHidden = false;
+        if (words.empty())
+            written = builder.add(QString());
+        for (const QString& word : words) {
+            if (!(written = builder.add(word)))
+                break;
+        }
+    }
+    // A failed layout leaves no output, not even an older one of that name.
+    auto failed = [&](int code) -> Result<LayoutResult> {
+        if (!request.output.isEmpty())
+            QFile::remove(request.output);
+        return Failure{code};
+    };
+    if (written && status == TextSource::Status::Error)
+        return failed(sourceError(reader.error()));
+    if (written)
+        written = builder.flush() && scratch.flush();
+    if (!written)
+        return failed(writeErrorOf(scratch));
+
+    QString outputName = request.output;
+    std::unique_ptr<QFile> out;
+    if (outputName.isEmpty()) {
+        auto temporary = std::make_unique<QTemporaryFile>(QDir(folder).filePath(QStringLiteral("$$$XXXXXX.TXT")));
+        temporary->setAutoRemove(false);
+        if (!temporary->open())
+            return failed(io::kTempFileFailed);
+        outputName = temporary->fileName();
+        out = std::move(temporary);
+    } else {
+        out = std::make_unique<QFile>(outputName);
+        if (!out->open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return failed(writeErrorCode());
+    }
+    int error = builder.longest() > 0 ? copyPadded(scratch, *out, builder.longest() + 1) : 0;
+    if (!error && !out->flush())
+        error = writeErrorOf(*out);
+    out->close();
+    if (error) {
+        QFile::remove(outputName);
+        return Failure{error};
+    }
+    return LayoutResult{outputName, builder.lineCount(), builder.xRange(), builder.tallest()};
+}
+
+} // namespace lumeria::text
