@@ -257,7 +257,14 @@ std::vector<const Object_Rec*> TMainForm::shownObjects() const
 
 QScrollBar* TMainForm::objectScrollBar(const Object_Rec& object, ScrollAxis axis) const
 {
+    const_cast<TMainForm*>(this)->bringUpToDate();
     return m_objectBars->widget(object, axis);
+}
+
+void TMainForm::bringUpToDate()
+{
+    renderDirty();
+    syncObjectScrollBars();
 }
 
 void TMainForm::syncObjectScrollBars()
@@ -273,13 +280,12 @@ void TMainForm::objectScrolled(const Object_Rec& object, ScrollAxis axis, int ol
         repaintObject(object, Repaint::Now);
         return;
     }
-    const ObjectScrollBar& bar = axis == ScrollAxis::Vertical ? bars->vertical : bars->horizontal;
     const gdi::Rect area = articleTextArea(object, bars).intersected(m_backbuffer.rect());
     if (area.isEmpty())
         return;
     renderDirty();
     gdi::Canvas canvas(m_backbuffer.view());
-    scrollTextArea(canvas, area, barChange(axis, bar, oldPosition), [&](const gdi::Region& uncovered) {
+    m_session.articles().scrollArticle(canvas, object, *bars, axis, oldPosition, [&](const gdi::Region& uncovered) {
         m_renderer->paintObjectIn(canvas, uncovered, QPoint(0, 0), object);
     });
     viewport()->update(gdi::toQRect(area).translated(pageOrigin()));

@@ -178,6 +178,10 @@ private:
     void renderArea(const gdi::Region& area);
     void notYet(const QString& command);
     void syncObjectScrollBars();
+    // Scroll bars and article links are known once the page is painted; a
+    // question about them paints what is pending first, so input that comes
+    // before the paint event (automation) finds them as the reader sees them.
+    void bringUpToDate();
     void objectScrolled(const Object_Rec& object, ScrollAxis axis, int oldPosition);
     QString caption() const;
 

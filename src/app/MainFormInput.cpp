@@ -2,13 +2,16 @@
 // run's scripts and variables, the timer, object scroll bars, the focus
 // frame and the edit field's parent.
 #include "app/MainForm.h"
+#include "app/PlayerSession.h"
 
 #include "platform/VirtualKeys.h"
 #include "platform/gdi/Canvas.h"
 
 #include <QEventLoop>
+
 #include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
 
 namespace lumeria {
 
@@ -79,6 +82,7 @@ void TMainForm::waitProcessingEvents(int milliseconds)
 
 bool TMainForm::onScrollBar(const Object_Rec& object, QPoint pagePoint) const
 {
+    const_cast<TMainForm*>(this)->bringUpToDate();
     const ObjectScrollBars* bars = m_scrollStore.find(object);
     if (!bars)
         return false;
@@ -115,17 +119,26 @@ bool TMainForm::scrollBarKey(const Object_Rec& object, ScrollAxis axis, int virt
     return true;
 }
 
-std::optional<QString> TMainForm::articleLinkAt(const Object_Rec&, QPoint)
+std::optional<QString> TMainForm::articleLinkAt(const Object_Rec& article, QPoint articlePoint)
 {
-    return std::nullopt;
+    bringUpToDate();
+    const int inset = article.LineWidth;
+    return m_session.articles().linkAt(article, articlePoint + QPoint(article.X1 + inset, article.Y1 + inset));
 }
 
-std::optional<int> TMainForm::findAnchor(const Object_Rec&, const QString&)
+std::optional<int> TMainForm::findAnchor(const Object_Rec& article, const QString& name)
 {
-    return std::nullopt;
+    setBusyCursor(true);
+    const std::optional<int> line = m_session.articles().anchorLine(article, QLatin1Char(':') + name);
+    setBusyCursor(false);
+    return line;
 }
 
-void TMainForm::scrollArticleToLine(const Object_Rec&, int) {}
+void TMainForm::scrollArticleToLine(const Object_Rec& article, int line)
+{
+    ObjectScrollBar& bar = m_scrollStore.of(article).vertical;
+    bar.position = std::clamp(text::ArticleTextEngine::barPositionForLine(article, line), 0, bar.maxPosition());
+}
 
 void TMainForm::toggleFocusFrame(const Object_Rec& object)
 {

@@ -67,6 +67,9 @@ bool PlayerSession::open(const QString& publicationPath)
         return false;
     }
     m_container = std::move(opened).value();
+    m_articles = std::make_unique<text::ArticleTextEngine>(
+        [this](const QString& name) { return std::make_unique<EntrySource>(*m_container, name); });
+    m_context.paintArticleText = m_articles->hook();
 
     EntrySource entry(*m_container, QStringLiteral("RUNTIME.PUB"));
     TextSource lines(entry);

@@ -5,6 +5,7 @@
 #include "document/Publication.h"
 #include "platform/image/PictureDecoder.h"
 #include "render/PaintContext.h"
+#include "text/ArticleTextEngine.h"
 
 #include <QHash>
 #include <QString>
@@ -32,6 +33,9 @@ public:
     Publication& publication() { return m_pub; }
     Container& container() { return *m_container; }
     const PaintContext& paintContext() const { return m_context; }
+    // Lays out and paints the articles' texts, and knows their links as
+    // last painted. Exists once the publication is open.
+    text::ArticleTextEngine& articles() { return *m_articles; }
 
     // The page shown first: "Config" when a screen saver is configured and
     // the publication has one, else the page the command line names when
@@ -50,6 +54,7 @@ private:
 
     Publication m_pub;
     std::unique_ptr<Container> m_container;
+    std::unique_ptr<text::ArticleTextEngine> m_articles;
     PaintContext m_context;
     PictureOptions m_pictureOptions;
     QHash<QString, std::optional<DecodedPicture>> m_pictures;

@@ -210,6 +210,37 @@ TEST_F(PlayerWindow, ObjectScrollBarsAreWidgetsThatScrollTheirPicture)
     EXPECT_NE(rgb(after, 100, 50), kGreen);
 }
 
+TEST_F(PlayerWindow, ArticleLinksRunScriptsAndJumpToAnchors)
+{
+    // The tour's last page holds an article whose second paragraph of links
+    // starts at y 163: "Go to the buttons page" at x 248, "jump to the end
+    // of this text" on the next line at x 82.
+    const QString tour = QStringLiteral(LUMERIA_TOUR);
+    ASSERT_EQ(automate({tour, QStringLiteral("/KArticle")}, QStringLiteral("screenshot top.png\n"
+                                                                           "click 160 185\n"
+                                                                           "screenshot end.png\n"))
+                  .exitCode,
+              0);
+    const QImage top = shot("top.png");
+    const QImage end = shot("end.png");
+    // The title line in its large bold letters is at the top, then gone.
+    auto inkIn = [](const QImage& image, const QRect& area) {
+        int ink = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                ink += rgb(image, x, y) != kWhite;
+        return ink;
+    };
+    const QRect title(200, 64, 220, 16);
+    EXPECT_GT(inkIn(top, title), 100);
+    EXPECT_LT(inkIn(end, title), inkIn(top, title));
+    EXPECT_NE(top.copy(41, 61, 540, 198), end.copy(41, 61, 540, 198));
+
+    EXPECT_EQ(
+        automate({tour, QStringLiteral("/KArticle")}, QStringLiteral("click 300 170\nexpect-page Buttons\n")).exitCode,
+        0);
+}
+
 TEST_F(PlayerWindow, ClosingAsksForThePasswordAndAWrongOneKeepsTheWindow)
 {
     const PlayerRun r = automate({publication("locked")}, QStringLiteral("quit\n"
