@@ -97,6 +97,8 @@ void AutomationRunner::scheduleNext(int delayMs)
 
 bool AutomationRunner::readyForNext() const
 {
+    if (m_form.pressingButton())
+        return false;
     if (!m_form.engine().isRunning())
         return true;
     return m_form.waitingForReader() || QApplication::activeModalWidget() || QApplication::activePopupWidget();

@@ -53,6 +53,9 @@ public:
     bool isClosing() const { return m_closing; }
     // A script waits for time to pass or for the reader (Delay, a menu).
     bool waitingForReader() const { return m_waiting > 0; }
+    // A button pressed from the keyboard shows its held look for a moment
+    // before its Action runs; input meanwhile would come too early.
+    bool pressingButton() const { return m_pressWaits > 0; }
     ScreenMode screenMode() const { return m_screenMode; }
 
     // Where the page's (0, 0) is in work-area coordinates, scrolling
@@ -208,6 +211,7 @@ private:
     bool m_closeAllowed = false;
     int m_busy = 0;
     int m_waiting = 0;
+    int m_pressWaits = 0;
 
     std::function<void()> m_firstPageListener;
     MenuAnswerer m_menuAnswerer;

@@ -77,7 +77,9 @@ void TMainForm::waitProcessingEvents(int milliseconds)
 {
     QEventLoop loop;
     QTimer::singleShot(std::max(0, milliseconds), &loop, &QEventLoop::quit);
+    ++m_pressWaits;
     loop.exec();
+    --m_pressWaits;
 }
 
 bool TMainForm::onScrollBar(const Object_Rec& object, QPoint pagePoint) const

@@ -241,6 +241,66 @@ TEST_F(PlayerWindow, ArticleLinksRunScriptsAndJumpToAnchors)
         0);
 }
 
+TEST_F(PlayerWindow, ReadersDriveButtonsFieldsAndKeys)
+{
+    // Page One: push buttons A and B overlapping (B later), a shape over the
+    // master's button M at its left half, a check box, a radio button "one"
+    // of a group whose member "two" on page Two starts selected, an edit
+    // field bound to NAME whose Action counts, and buttons for X and
+    // Shift+X; M (master page) is X as well. AllowEsc is off.
+    const PlayerRun r =
+        automate({publication("interact")},
+                 QStringLiteral("expect-var GRP two\n"
+                                "# the later of two overlapping buttons takes the press\n"
+                                "click 80 30\n"
+                                "expect-var B b\n"
+                                "# press, leave, come back, release: the Action runs once; release outside: never\n"
+                                "press 20 20\n"
+                                "move 200 200\n"
+                                "move 20 20\n"
+                                "release 20 20\n"
+                                "press 20 20\n"
+                                "move 200 200\n"
+                                "release 200 200\n"
+                                "expect-var A a\n"
+                                "# a page shape over the master button takes the press and does nothing\n"
+                                "click 10 215\n"
+                                "expect-var WHO\n"
+                                "click 30 215\n"
+                                "expect-var WHO m\n"
+                                "# the master page's accelerator wins; Shift+X is another key\n"
+                                "key X\n"
+                                "expect-var WHO mm\n"
+                                "key X shift\n"
+                                "expect-var SHIFT yes\n"
+                                "click 20 70\n"
+                                "expect-var CHK Checked\n"
+                                "click 20 70\n"
+                                "expect-var CHK\n"
+                                "# the radio group spans pages\n"
+                                "click 20 100\n"
+                                "expect-var GRP one\n"
+                                "# the bound field runs its Action at each character\n"
+                                "click 200 70\n"
+                                "type abc\n"
+                                "expect-var NAME abc\n"
+                                "expect-var COUNT xxx\n"
+                                "# Esc is not allowed, PgUp on the first page does nothing\n"
+                                "key Esc\n"
+                                "key PgUp\n"
+                                "expect-page One\n"
+                                "key PgDn\n"
+                                "expect-page Two\n"
+                                "expect-var GRP one\n"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
+TEST_F(PlayerWindow, EscClosesOnlyWhenThePublicationAllowsIt)
+{
+    // pages allows Esc: the line after it never runs.
+    EXPECT_EQ(automate({publication("pages")}, QStringLiteral("key Esc\nexpect-page Nowhere\n")).exitCode, 0);
+}
+
 TEST_F(PlayerWindow, ClosingAsksForThePasswordAndAWrongOneKeepsTheWindow)
 {
     const PlayerRun r = automate({publication("locked")}, QStringLiteral("quit\n"
