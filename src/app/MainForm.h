@@ -84,7 +84,7 @@ public:
     // The widget of an article's or picture's bar while it is shown.
     QScrollBar* objectScrollBar(const Object_Rec& object, ScrollAxis axis) const;
 
-    void setWorkAreaCursor(WorkAreaCursor cursor);
+    void setWorkAreaCursor(WorkAreaCursor cursor) override;
     const PlayerCursors& cursors() const { return m_cursors; }
 
     // Called once the first page has been shown and its entry script run.

@@ -1,0 +1,60 @@
+// Feeds arbitrary bytes to the article text engine: as a formatted text to
+// paint and search for an anchor, and as a marked-up source to lay out.
+#include "container/ByteSource.h"
+#include "platform/gdi/Canvas.h"
+#include "platform/gdi/Font.h"
+#include "text/AnchorSearch.h"
+#include "text/TextLayout.h"
+#include "text/TextPainter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <cstdint>
+
+namespace {
+void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
+} // namespace
+
+// Measuring and painting need fonts, and fonts a QGuiApplication.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    qInstallMessageHandler(quiet);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "fuzz_text";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace lumeria;
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    static gdi::Surface surface(200, 120);
+    static const gdi::Font font = gdi::Font::fromPoints(QStringLiteral("Arial"), 10);
+    static QTemporaryDir scratch;
+
+    gdi::Canvas canvas(surface.view());
+    canvas.setFont(font);
+    text::HyperLinkList links;
+    int recordLength = 0;
+    // The first byte picks where painting starts, so seeking is exercised.
+    text::TextPaintRequest paint{surface.rect(), text::paintoption::kFreeLinks, size > 0 ? data[0] % 8 : 0, 0, 0, 0};
+    MemorySource formatted(bytes);
+    (void)text::paintFormattedText(canvas, formatted, paint, links, recordLength);
+    MemorySource searched(bytes);
+    (void)text::findAnchor(searched, QStringLiteral(":A"));
+
+    // Laying out writes files; small sources are enough to reach every rule.
+    if (size <= 4096) {
+        MemorySource source(bytes);
+        const QString output = QDir(scratch.path()).filePath(QStringLiteral("OUT.V"));
+        (void)text::layOutText(font, source, {160, size % 2 == 0, output, scratch.path()});
+        QFile::remove(output);
+    }
+    return 0;
+}
