@@ -301,6 +301,29 @@ TEST_F(PlayerWindow, EscClosesOnlyWhenThePublicationAllowsIt)
     EXPECT_EQ(automate({publication("pages")}, QStringLiteral("key Esc\nexpect-page Nowhere\n")).exitCode, 0);
 }
 
+TEST_F(PlayerWindow, KeysScrollTheFocusedArticle)
+{
+    // With TabWindows on, the article is the page's first tab stop and has
+    // the focus once the page shows; its bar takes the arrow and page keys.
+    ASSERT_EQ(automate({publication("article")}, QStringLiteral("screenshot a.png\n"
+                                                                "key Down\n"
+                                                                "screenshot b.png\n"
+                                                                "key PgDn\n"
+                                                                "screenshot c.png\n"
+                                                                "key Home\n"
+                                                                "screenshot d.png\n"))
+                  .exitCode,
+              0);
+    const QRect text(41, 61, 540, 198);
+    const QImage a = shot("a.png").copy(text);
+    const QImage b = shot("b.png").copy(text);
+    const QImage c = shot("c.png").copy(text);
+    EXPECT_NE(a, b);
+    EXPECT_NE(b, c);
+    // Home brings the first line back, drawn as it was.
+    EXPECT_EQ(shot("d.png").copy(text), a);
+}
+
 TEST_F(PlayerWindow, ClosingAsksForThePasswordAndAWrongOneKeepsTheWindow)
 {
     const PlayerRun r = automate({publication("locked")}, QStringLiteral("quit\n"
