@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "app/PlayerSession.h"
 #include "app/SaverPreview.h"
+#include "platform/Codepage.h"
 #include "platform/gdi/Font.h"
 #include "popups/QueryForm.h"
 
@@ -94,6 +95,15 @@ int main(int argc, char** argv)
     if (cl.version) {
         std::cout << kVersion << '\n';
         return 0;
+    }
+    if (!cl.codepage.isEmpty()) {
+        const Codepage* codepage = Codepage::byName(cl.codepage);
+        if (!codepage) {
+            std::cerr << "lumeria: no code page is named " << cl.codepage.toStdString()
+                      << " (known: " << Codepage::names().join(QStringLiteral(", ")).toStdString() << ")\n";
+            return 2;
+        }
+        setActiveCodepage(*codepage);
     }
     // No system saver password exists to change.
     if (cl.mode == RunMode::SaverChangePassword)

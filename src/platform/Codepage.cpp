@@ -1,36 +1,81 @@
 #include "platform/Codepage.h"
 
+#include "platform/CodepageTables.h"
+
 #include <QHash>
+
+#include <vector>
 
 namespace lumeria {
 
 namespace {
 
-// 0x80..0x9F of Windows-1252; the five bytes Windows leaves undefined map to
-// the C1 control of the same value, as MultiByteToWideChar does.
-constexpr std::array<char16_t, 32> k1252Controls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
 const Codepage* g_active = nullptr;
 
 } // namespace
 
-Codepage::Codepage(QString name, const std::array<char16_t, 32>& controlRange) : m_name(std::move(name))
+Codepage::Codepage(QString name, const std::array<char16_t, 128>& upperHalf) : m_name(std::move(name))
 {
-    for (int i = 0; i < 256; ++i)
+    for (int i = 0; i < 0x80; ++i)
         m_high[i] = static_cast<char16_t>(i);
-    for (int i = 0; i < 32; ++i)
-        m_high[0x80 + i] = controlRange[i];
+    for (int i = 0; i < 0x80; ++i)
+        m_high[0x80 + i] = upperHalf[i];
+    // The lowest byte wins where two bytes decode alike.
     for (int i = 255; i >= 0; --i)
         m_reverse.insert(m_high[i], static_cast<char>(i));
 }
 
 const Codepage& Codepage::windows1252()
 {
-    static const Codepage cp(QStringLiteral("windows-1252"), k1252Controls);
+    return *byNumber(1252);
+}
+
+const Codepage* Codepage::byNumber(int number)
+{
+    for (const Codepage& cp : all()) {
+        if (cp.m_number == number)
+            return &cp;
+    }
+    return nullptr;
+}
+
+const Codepage* Codepage::byName(const QString& name)
+{
+    QString n = name.trimmed().toLower();
+    for (const char* prefix : {"windows-", "windows", "win", "cp"}) {
+        if (n.startsWith(QLatin1String(prefix))) {
+            n = n.mid(int(qstrlen(prefix)));
+            break;
+        }
+    }
+    bool ok = false;
+    const int number = n.toInt(&ok);
+    return ok ? byNumber(number) : nullptr;
+}
+
+QStringList Codepage::names()
+{
+    QStringList out;
+    for (const Codepage& cp : all())
+        out << cp.name();
+    return out;
+}
+
+const std::vector<Codepage>& Codepage::all()
+{
+    static const std::vector<Codepage> pages = [] {
+        std::vector<Codepage> list;
+        for (const codepages::NamedTable& table : codepages::kTables)
+            list.push_back(fromTable(table.number, *table.high));
+        return list;
+    }();
+    return pages;
+}
+
+Codepage Codepage::fromTable(int number, const std::array<char16_t, 128>& upperHalf)
+{
+    Codepage cp(QStringLiteral("windows-%1").arg(number), upperHalf);
+    cp.m_number = number;
     return cp;
 }
 

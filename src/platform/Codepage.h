@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <string_view>
+#include <vector>
 
 namespace lumeria {
 
@@ -15,6 +17,12 @@ namespace lumeria {
 class Codepage {
 public:
     static const Codepage& windows1252();
+    // Windows-874 and 1250 to 1258, by number or by a name such as
+    // "windows-1251", "cp1251", "win1251" or "1251" (letter case ignored).
+    // Nothing for any other.
+    static const Codepage* byNumber(int number);
+    static const Codepage* byName(const QString& name);
+    static QStringList names();
 
     QString decode(std::string_view bytes) const;
     QString decode(const QByteArray& bytes) const { return decode(std::string_view(bytes.constData(), bytes.size())); }
@@ -25,10 +33,16 @@ public:
     QChar toUnicode(unsigned char byte) const { return QChar(m_high[byte]); }
     QString name() const { return m_name; }
 
+    int number() const { return m_number; }
+
 private:
-    Codepage(QString name, const std::array<char16_t, 32>& controlRange);
+    // Every code page, built the first time one is asked for.
+    static const std::vector<Codepage>& all();
+    static Codepage fromTable(int number, const std::array<char16_t, 128>& upperHalf);
+    Codepage(QString name, const std::array<char16_t, 128>& upperHalf);
 
     QString m_name;
+    int m_number = 0;
     std::array<char16_t, 256> m_high{};
     QHash<char16_t, char> m_reverse;
 };

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "e2e/PlayerRun.h"
@@ -52,6 +53,31 @@ TEST(PlayerCommandLine, StartUpFailuresSayWhatTheBoxesSay)
     ASSERT_GE(lines.size(), 2);
     EXPECT_TRUE(lines[lines.size() - 2].contains("Erreur inconnue n°-2")) << r.err.toStdString();
     EXPECT_TRUE(lines.last().contains("Erreur de lecture sur le disque")) << r.err.toStdString();
+}
+
+TEST(PlayerCommandLine, CodepageDecidesHowPublicationTextReads)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("pub")));
+    QFile text(dir.filePath(QStringLiteral("pub/RUNTIME.PUB")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("MasterPage\r\nNewPage=\xCF\xF0\xE8\xE2\xE5\xF2\r\n");
+    text.close();
+    const QString lum = dir.filePath(QStringLiteral("cyrillic.lum"));
+    QProcess pack;
+    pack.start(QStringLiteral(LUMERIA_PACK),
+               {QStringLiteral("build"), dir.filePath(QStringLiteral("pub")), QStringLiteral("-o"), lum});
+    ASSERT_TRUE(pack.waitForFinished(30000));
+    ASSERT_EQ(pack.exitCode(), 0);
+
+    PlayerRun r = player({lum, QStringLiteral("--codepage"), QStringLiteral("cp1251"), QStringLiteral("--list")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(r.out), QStringLiteral("Привет\n"));
+    r = player({lum, QStringLiteral("--list")});
+    EXPECT_EQ(QString::fromUtf8(r.out), QStringLiteral("Ïðèâåò\n"));
+    r = player({lum, QStringLiteral("--codepage"), QStringLiteral("koi8-r"), QStringLiteral("--list")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("windows-1251")) << r.err.toStdString();
 }
 
 TEST(PlayerCommandLine, HelpVersionAndBadOptions)
