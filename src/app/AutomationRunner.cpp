@@ -179,8 +179,11 @@ void AutomationRunner::run(const AutomationCommand& c)
             fail(c, QStringLiteral("cannot write %1").arg(c.text));
         break;
     case AutomationVerb::ScreenshotScreen: {
+        // In the screen's device pixels, as the windows' own grabs are.
         const QScreen* screen = m_form.screen();
-        QImage image(screen ? screen->geometry().size() : m_form.size(), QImage::Format_RGB32);
+        const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+        QImage image((screen ? screen->geometry().size() : m_form.size()) * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
         image.fill(Qt::black);
         QPainter painter(&image);
         // Windows stack in the order they were shown; good enough for a

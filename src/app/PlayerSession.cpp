@@ -50,18 +50,38 @@ PlayerSession::PlayerSession()
     };
 }
 
+namespace {
+
+Result<std::unique_ptr<Container>> openPublicationContainer(const QString& publicationPath)
+{
+    if (!publicationPath.isEmpty())
+        return Container::open(publicationPath);
+    Result<std::unique_ptr<Container>> opened = Container::openOwnExecutable();
+    // A player without a publication of its own plays its tour.
+    if (!opened || !opened.value()->find(QStringLiteral("RUNTIME.PUB")))
+        opened = Container::open(bundledTourPath());
+    return opened;
+}
+
+} // namespace
+
+std::optional<QSize> PlayerSession::peekPageSize(const QString& publicationPath)
+{
+    auto opened = openPublicationContainer(publicationPath);
+    if (!opened)
+        return std::nullopt;
+    EntrySource entry(*opened.value(), QStringLiteral("RUNTIME.PUB"));
+    TextSource lines(entry);
+    Publication pub;
+    if (loadPublication(lines, pub, defaultPalette256()) != 0)
+        return std::nullopt;
+    return QSize(pub.settings.ScreenWidth, pub.settings.ScreenHeight);
+}
+
 bool PlayerSession::open(const QString& publicationPath)
 {
     m_messages.clear();
-    Result<std::unique_ptr<Container>> opened = Failure{io::kFileNotFound};
-    if (!publicationPath.isEmpty()) {
-        opened = Container::open(publicationPath);
-    } else {
-        opened = Container::openOwnExecutable();
-        // A player without a publication of its own plays its tour.
-        if (!opened || !opened.value()->find(QStringLiteral("RUNTIME.PUB")))
-            opened = Container::open(bundledTourPath());
-    }
+    Result<std::unique_ptr<Container>> opened = openPublicationContainer(publicationPath);
     if (!opened) {
         m_messages << kResourcesMessage + QStringLiteral("\r\r") + ioErrorText(opened.error());
         return false;

@@ -30,6 +30,10 @@ public:
     bool open(const QString& publicationPath);
     const QStringList& startupMessages() const { return m_messages; }
 
+    // The design size of the publication open() would play, read without
+    // preparing anything for playing; nothing when it cannot be read.
+    static std::optional<QSize> peekPageSize(const QString& publicationPath);
+
     Publication& publication() { return m_pub; }
     Container& container() { return *m_container; }
     const PaintContext& paintContext() const { return m_context; }

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QStyle>
 #include <QStyleFactory>
@@ -21,6 +22,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -72,6 +74,30 @@ std::unique_ptr<QSocketNotifier> watchSignals(std::function<void()> onStop)
     return notifier;
 }
 
+// Set once the scale is decided, so a player restarted with its factor does
+// not decide again.
+constexpr const char* kScaleChosen = "LUMERIA_SCALE_CHOSEN";
+
+void useScaleFactor(int factor)
+{
+    // The factor is the whole scale: the screen's own DPI-based factor would
+    // multiply it.
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(factor));
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qputenv(kScaleChosen, "1");
+}
+
+// The largest whole factor at which the page still fits the screen's free
+// area, counted in the screen's device pixels; at least 1.
+int autoScaleFactor(std::optional<QSize> page)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!page || page->isEmpty() || !screen)
+        return 1;
+    const QSize room = screen->availableGeometry().size() * screen->devicePixelRatio();
+    return std::max(1, std::min(room.width() / page->width(), room.height() / page->height()));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -121,7 +147,25 @@ int main(int argc, char** argv)
         }
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // Pages are pixels: a window scaled by a fraction would blur them, so
+    // scaling is by whole factors only.
+    const bool scaleChosen = !qEnvironmentVariableIsEmpty(kScaleChosen);
+    if (cl.scale.kind == ScaleChoice::Kind::Factor && !scaleChosen)
+        useScaleFactor(cl.scale.factor);
+    else
+        QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
+    if (cl.scale.kind == ScaleChoice::Kind::Auto && !scaleChosen && !pagesOnly) {
+        // The factor depends on the screen, which only a running application
+        // can measure, and Qt takes it only when it starts: the player
+        // starts again with it.
+        const int factor = autoScaleFactor(PlayerSession::peekPageSize(cl.publication));
+        if (factor > 1) {
+            useScaleFactor(factor);
+            ::execv("/proc/self/exe", argv);
+            std::cerr << "lumeria: cannot restart scaled; playing unscaled\n";
+        }
+    }
     QGuiApplication::setApplicationDisplayName(TMainForm::kUntitled);
     // Scroll bars, fields and boxes meet the page's pixels: they take the
     // classic look the publications were drawn around, not the desktop's.

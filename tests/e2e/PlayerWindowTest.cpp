@@ -158,6 +158,37 @@ TEST_F(PlayerWindow, WindowedPageIsTheClientAndTheWindowIsCentred)
     EXPECT_EQ(rgb(desk, 159, 119), kBlack);
 }
 
+TEST_F(PlayerWindow, ScaleMakesEveryPagePixelASquareOfPixels)
+{
+    ASSERT_EQ(
+        automate({publication("pages"), QStringLiteral("/KLayered"), QStringLiteral("--scale"), QStringLiteral("2")},
+                 QStringLiteral("screenshot scaled.png\n"))
+            .exitCode,
+        0);
+    const QImage scaled = shot("scaled.png");
+    ASSERT_EQ(scaled.size(), QSize(640, 480));
+    // The master's red square shows up to page pixel 19, the page's blue one
+    // from 20 to 58: device pixels 39, 40 and 117, with no blend between.
+    EXPECT_EQ(rgb(scaled, 39, 39), kRed);
+    EXPECT_EQ(rgb(scaled, 40, 40), kBlue);
+    EXPECT_EQ(rgb(scaled, 117, 117), kBlue);
+    EXPECT_EQ(rgb(scaled, 118, 118), kWhite);
+}
+
+TEST_F(PlayerWindow, AutoScaleFillsALargeScreenAndInputFollows)
+{
+    QFile config(file(QStringLiteral("large.json")));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(R"({"screens": [{"name": "L", "x": 0, "y": 0, "width": 1600, "height": 1200,
+                    "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    config.close();
+    const PlayerRun r =
+        automate({QStringLiteral(LUMERIA_TOUR), QStringLiteral("--scale"), QStringLiteral("auto")},
+                 QStringLiteral("screenshot auto.png\nclick 580 460\nexpect-page Shapes\n"), config.fileName());
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(shot("auto.png").size(), QSize(1280, 960));
+}
+
 TEST_F(PlayerWindow, FullScreenCentresThePageInBlackMargins)
 {
     ASSERT_EQ(automate({publication("pages"), QStringLiteral("--fullscreen")}, QStringLiteral("screenshot full.png\n"),
