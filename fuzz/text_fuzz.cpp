@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the article text engine: as a formatted text to
 // paint and search for an anchor, and as a marked-up source to lay out.
+#include "FuzzSupport.h"
 #include "container/ByteSource.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/gdi/Font.h"
@@ -9,24 +10,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <cstdint>
 
-namespace {
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
-} // namespace
-
-// Measuring and painting need fonts, and fonts a QGuiApplication.
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    qInstallMessageHandler(quiet);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_text";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
+    lumeria::fuzz::startGuiApplication("fuzz_text");
     return 0;
 }
 

@@ -1,24 +1,12 @@
 // Feeds arbitrary bytes to the metafile player.
+#include "FuzzSupport.h"
 #include "platform/image/WmfPlayer.h"
-
-#include <QGuiApplication>
 
 #include <cstdint>
 
-namespace {
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
-} // namespace
-
-// Text in a metafile needs fonts, and fonts a QGuiApplication: made once,
-// before any input runs.
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    qInstallMessageHandler(quiet);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_wmf";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
+    lumeria::fuzz::startGuiApplication("fuzz_wmf");
     return 0;
 }
 

@@ -13,16 +13,7 @@
 namespace lumeria::test {
 namespace {
 
-class Fields : public ::testing::Test {
-protected:
-    Rig rig;
-    RecordingHost& h = rig.host;
-    InputController& input = rig.input;
-    Page_Rec& page1 = h.page(QStringLiteral("1"));
-    Page_Rec& page2 = h.page(QStringLiteral("2"));
-
-    void SetUp() override { h.pub.document.setCurrentPage(&page1); }
-};
+using Fields = InputFixture;
 
 TEST_F(Fields, InitialStatesWriteTheirVariables)
 {

@@ -16,6 +16,8 @@
 #include <functional>
 #include <map>
 
+#include <gtest/gtest.h>
+
 namespace lumeria::test {
 
 class ManualClock final : public MillisecondClock {
@@ -172,6 +174,18 @@ struct Rig {
         input.WorkAreaMouseDown(Qt::LeftButton, p);
         input.WorkAreaMouseUp(Qt::LeftButton, p);
     }
+};
+
+// Two pages to work on, the first one shown.
+class InputFixture : public ::testing::Test {
+protected:
+    Rig rig;
+    RecordingHost& h = rig.host;
+    InputController& input = rig.input;
+    Page_Rec& page1 = h.page(QStringLiteral("1"));
+    Page_Rec& page2 = h.page(QStringLiteral("2"));
+
+    void SetUp() override { h.pub.document.setCurrentPage(&page1); }
 };
 
 } // namespace lumeria::test

@@ -11,16 +11,10 @@
 namespace lumeria::test {
 namespace {
 
-class Keyboard : public ::testing::Test {
+class Keyboard : public InputFixture {
 protected:
-    Rig rig;
-    RecordingHost& h = rig.host;
-    InputController& input = rig.input;
-    Page_Rec& page1 = h.page(QStringLiteral("1"));
-    Page_Rec& page2 = h.page(QStringLiteral("2"));
     Page_Rec& page3 = h.page(QStringLiteral("3"));
 
-    void SetUp() override { h.pub.document.setCurrentPage(&page1); }
     bool key(int code, uint16_t bits = 0) { return input.keyDown(code, bits); }
 };
 

@@ -5,16 +5,7 @@
 namespace lumeria::test {
 namespace {
 
-class Mouse : public ::testing::Test {
-protected:
-    Rig rig;
-    RecordingHost& h = rig.host;
-    InputController& input = rig.input;
-    Page_Rec& page1 = h.page(QStringLiteral("1"));
-    Page_Rec& page2 = h.page(QStringLiteral("2"));
-
-    void SetUp() override { h.pub.document.setCurrentPage(&page1); }
-};
+using Mouse = InputFixture;
 
 TEST_F(Mouse, LeavingAndComingBackBeforeReleaseRunsTheActionOnce)
 {
