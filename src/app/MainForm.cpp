@@ -6,6 +6,7 @@
 #include "platform/gdi/Canvas.h"
 #include "popups/PasswordEntryForm.h"
 #include "popups/QueryForm.h"
+#include "render/Transitions.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -16,6 +17,8 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace lumeria {
@@ -267,8 +270,33 @@ void TMainForm::bringUpToDate()
     syncObjectScrollBars();
 }
 
+bool TMainForm::runPageTransition(const Page_Rec& page)
+{
+    if (m_backbuffer.isNull() || !isVisible())
+        return false;
+    const gdi::Surface image = m_renderer->renderOffScreen(page);
+    if (image.isNull())
+        return false;
+    // The old page stays on screen, parts waiting for a repaint included,
+    // until the effect has replaced it; its scroll bars go at once.
+    m_dirty = gdi::Region();
+    m_inTransition = true;
+    m_objectBars->sync({}, pageOrigin());
+    gdi::Canvas canvas(m_backbuffer.view());
+    const TransitionTarget target{
+        canvas, m_backbuffer.rect(),
+        [this](const gdi::Rect& r) { viewport()->repaint(gdi::toQRect(r).translated(pageOrigin())); },
+        [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }};
+    const bool ran = runTransition(target, image, page.EffectSpeed, page.PageEffect);
+    m_inTransition = false;
+    syncObjectScrollBars();
+    return ran;
+}
+
 void TMainForm::syncObjectScrollBars()
 {
+    if (m_inTransition)
+        return;
     m_objectBars->sync(m_firstPageShown ? shownObjects() : std::vector<const Object_Rec*>{}, pageOrigin());
 }
 
@@ -404,9 +432,8 @@ void TMainForm::showPage(Page_Rec* page)
         Publication& pub = publication();
         pub.document.enterPage(page);
         showPagePalette(m_palette, *page, pub.settings.ScreenColors);
-        // Transition effects draw the new page over the old one; until they
-        // come, every page appears at once.
-        invalidateWholePage();
+        if (page->PageEffect == 0 || !runPageTransition(*page))
+            invalidateWholePage();
         // Whoever waits for the first page (automation) may start now: its
         // input arrives while the entry script waits, as a reader's would.
         if (auto listener = std::exchange(m_firstPageListener, nullptr))

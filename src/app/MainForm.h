@@ -181,6 +181,9 @@ private:
     void renderArea(const gdi::Region& area);
     void notYet(const QString& command);
     void syncObjectScrollBars();
+    // Draws the new page over the old one with its effect; false when it
+    // could not, and the page is then painted normally.
+    bool runPageTransition(const Page_Rec& page);
     // Scroll bars and article links are known once the page is painted; a
     // question about them paints what is pending first, so input that comes
     // before the paint event (automation) finds them as the reader sees them.
@@ -208,6 +211,7 @@ private:
     bool m_firstPagePending = true;
     bool m_firstPageShown = false;
     bool m_closing = false;
+    bool m_inTransition = false;
     bool m_closeAllowed = false;
     int m_busy = 0;
     int m_waiting = 0;

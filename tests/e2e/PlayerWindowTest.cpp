@@ -142,6 +142,18 @@ TEST_F(PlayerWindow, MissingWallpaperLeavesTheCentreWhiteWhateverThePageColour)
     EXPECT_EQ(rgb(page, 300, 200), kWhite);
 }
 
+TEST_F(PlayerWindow, APageWithAnEffectIsWipedInThenItsScriptRuns)
+{
+    // The first page wipes in from the left over the black window.
+    ASSERT_EQ(automate({publication("pages"), QStringLiteral("/KWiped")},
+                       QStringLiteral("expect-var DONE yes\nscreenshot wiped.png\n"))
+                  .exitCode,
+              0);
+    const QImage page = shot("wiped.png");
+    EXPECT_EQ(rgb(page, 0, 0), kBlue);
+    EXPECT_EQ(rgb(page, 319, 239), kBlue);
+}
+
 TEST_F(PlayerWindow, WindowedPageIsTheClientAndTheWindowIsCentred)
 {
     const QString screen = smallScreen();
