@@ -186,10 +186,11 @@ void AutomationRunner::run(const AutomationCommand& c)
         image.setDevicePixelRatio(ratio);
         image.fill(Qt::black);
         QPainter painter(&image);
-        // Windows stack in the order they were shown; good enough for a
-        // player whose boxes sit over its one window.
+        // The main window first: text windows, pop-ups and boxes float
+        // above it.
+        painter.drawPixmap(m_form.geometry().topLeft(), m_form.grab());
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->isVisible())
+            if (window != &m_form && window->isVisible())
                 painter.drawPixmap(window->geometry().topLeft(), window->grab());
         }
         painter.end();

@@ -3,9 +3,11 @@
 #include "app/MainForm.h"
 
 #include "app/PlayerSession.h"
+#include "platform/Folders.h"
 #include "platform/gdi/Canvas.h"
 #include "popups/PasswordEntryForm.h"
 #include "popups/QueryForm.h"
+#include "render/TextBlock.h"
 #include "render/Transitions.h"
 
 #include <QCloseEvent>
@@ -86,6 +88,24 @@ void TMainForm::FormCreate()
     m_pageSize = QSize(std::max(1, int(s.ScreenWidth)), std::max(1, int(s.ScreenHeight)));
     m_renderer = std::make_unique<PageRenderer>(pub.document, m_context, m_pageSize);
     m_backbuffer = gdi::Surface(m_pageSize.width(), m_pageSize.height(), gdi::rgb(0, 0, 0));
+
+    FloatingWindowContext windows;
+    windows.owner = this;
+    windows.pageOnScreen = [this] { return QRect(viewport()->mapToGlobal(pageOrigin()), m_pageSize); };
+    windows.openText = [this](const QString& name) -> std::unique_ptr<ByteSource> {
+        if (!m_session.container().find(name))
+            return nullptr;
+        return std::make_unique<EntrySource>(m_session.container(), name);
+    };
+    windows.loadPicture = m_context.loadPicture;
+    windows.font = [this] {
+        const ScriptFont& font = m_engine->scriptFont();
+        return objectFont(font.name, font.size, font.style);
+    };
+    windows.runScript = [this](const QString& script) { runScript(script); };
+    windows.beep = [this] { beep(); };
+    windows.temporaryFolder = temporaryFolder();
+    m_windows = std::make_unique<WindowManager>(std::move(windows));
 
     m_cursors = loadPlayerCursors(m_session.container(), s.AppCursor, s.HotspotCursor);
     viewport()->setCursor(m_cursors.application);
@@ -504,6 +524,7 @@ void TMainForm::FormClose()
     m_timer.stop();
     m_engine->reset();
     m_input->clearFocus();
+    m_windows->closeAll();
     m_engine->variables().clear();
     // Every loop, modal boxes and delays included, ends; main() then tears
     // the window and the publication down in order.

@@ -13,6 +13,7 @@
 #include "render/SharedPalette.h"
 #include "script/ScriptEngine.h"
 #include "script/ScriptHost.h"
+#include "text/windows/FloatingWindows.h"
 
 #include <QAbstractScrollArea>
 #include <QTimer>
@@ -48,6 +49,7 @@ public:
     Publication& publication() override;
     ScriptEngine& engine() { return *m_engine; }
     InputController& input() { return *m_input; }
+    WindowManager& floatingWindows() { return *m_windows; }
     Page_Rec* currentPage() const;
     bool firstPageShown() const { return m_firstPageShown; }
     bool isClosing() const { return m_closing; }
@@ -195,6 +197,7 @@ private:
     CommandLine m_commandLine;
     std::unique_ptr<ScriptEngine> m_engine;
     std::unique_ptr<InputController> m_input;
+    std::unique_ptr<WindowManager> m_windows;
     PaintContext m_context;
     ScrollBarStore m_scrollStore;
     std::unique_ptr<ObjectScrollBarWidgets> m_objectBars;

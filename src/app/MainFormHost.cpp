@@ -150,19 +150,24 @@ bool TMainForm::showPopupImage(int x, int y, const QString& file, int displayTim
     return true;
 }
 
-void TMainForm::openTextWindow(const QString&, int, int, int, int, const QString&, bool)
+void TMainForm::openTextWindow(const QString& title, int x, int y, int width, int height, const QString& file,
+                               bool wordWrap)
 {
-    notYet(QStringLiteral("TextWindow"));
+    m_windows->openTextWindow(title, x, y, width, height, file, wordWrap);
 }
 
-void TMainForm::openImageWindow(const QString&, int, int, const QString&)
+void TMainForm::openImageWindow(const QString& title, int x, int y, const QString& file)
 {
-    notYet(QStringLiteral("ImageWindow"));
+    m_windows->openImageWindow(title, x, y, file);
 }
 
-void TMainForm::closeWindow(CloseTarget, const QString&)
+void TMainForm::closeWindow(CloseTarget target, const QString& title)
 {
-    // No floating window can be open yet, so there is nothing to close.
+    switch (target) {
+    case CloseTarget::AllWindows: m_windows->closeAll(); break;
+    case CloseTarget::Window: m_windows->closeWindows(title); break;
+    case CloseTarget::FindWindow: break; // Find has no window yet
+    }
 }
 
 void TMainForm::find(const QString&)

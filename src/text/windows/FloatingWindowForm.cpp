@@ -1,0 +1,190 @@
+#include "text/windows/FloatingWindowForm.h"
+
+#include "container/ByteSource.h"
+#include "platform/gdi/Canvas.h"
+#include "platform/gdi/Surface.h"
+#include "text/AnchorSearch.h"
+#include "text/TextPainter.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSizeGrip>
+
+#include <algorithm>
+
+namespace lumeria {
+
+namespace {
+
+// The classic scheme's window and window-text colours.
+constexpr gdi::ColorRef kWindow = gdi::rgb(255, 255, 255);
+constexpr gdi::ColorRef kWindowText = gdi::rgb(0, 0, 0);
+
+Qt::WindowFlags floatingFlags()
+{
+    return Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+           Qt::WindowMinimizeButtonHint;
+}
+
+} // namespace
+
+TFloatingWindowForm::TFloatingWindowForm(QWidget* owner, const QString& title, const gdi::Font& font, LaidOutText text,
+                                         Actions actions)
+    : QWidget(owner, floatingFlags()), m_kind(Kind::Text), m_font(font), m_text(std::move(text)),
+      m_actions(std::move(actions))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(title);
+    setFont(font.qfont());
+    m_paintBox = new QWidget(this);
+    m_paintBox->setAttribute(Qt::WA_OpaquePaintEvent);
+    m_paintBox->setMouseTracking(true);
+    m_paintBox->installEventFilter(this);
+    m_vertical = new QScrollBar(Qt::Vertical, this);
+    m_horizontal = new QScrollBar(Qt::Horizontal, this);
+    m_horizontal->setSingleStep(8);
+    m_sizeBox = new QSizeGrip(this);
+    connect(m_vertical, &QScrollBar::valueChanged, this, [this](int value) {
+        m_firstLine = value;
+        m_paintBox->update();
+    });
+    connect(m_horizontal, &QScrollBar::valueChanged, this, [this](int value) {
+        m_offset = value;
+        m_paintBox->update();
+    });
+}
+
+TFloatingWindowForm::TFloatingWindowForm(QWidget* owner, const QString& title, DecodedPicture picture)
+    : QWidget(owner, floatingFlags()), m_kind(Kind::Image), m_picture(std::move(picture))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(title);
+    m_paintBox = new QWidget(this);
+    m_paintBox->setAttribute(Qt::WA_OpaquePaintEvent);
+    m_paintBox->installEventFilter(this);
+    m_paintBox->resize(m_picture.image.size());
+}
+
+void TFloatingWindowForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layOutChildren();
+}
+
+void TFloatingWindowForm::layOutChildren()
+{
+    if (m_kind == Kind::Image)
+        return;
+    const int w = std::max(0, width() - kScrollBarWidth);
+    const int h = std::max(0, height() - kScrollBarWidth);
+    m_paintBox->setGeometry(0, 0, w, h);
+    m_vertical->setGeometry(w, 0, kScrollBarWidth, h);
+    m_horizontal->setGeometry(0, h, w, kScrollBarWidth);
+    m_sizeBox->setGeometry(w, h, kScrollBarWidth, kScrollBarWidth);
+    updateBars();
+}
+
+void TFloatingWindowForm::updateBars()
+{
+    const int lineHeight = std::max(1, m_text.lineHeight);
+    const int page = std::max(1, m_paintBox->height() / lineHeight);
+    m_vertical->setRange(0, std::max(0, m_text.lineCount - page + 1));
+    m_vertical->setPageStep(std::max(1, m_linesPerPage));
+    m_vertical->setSingleStep(1);
+    const int boxWidth = m_paintBox->width();
+    m_horizontal->setRange(0, std::max(0, m_text.widestLine - boxWidth + kTextMargin));
+    m_horizontal->setPageStep(std::max(1, boxWidth));
+}
+
+void TFloatingWindowForm::scrollToLine(int line)
+{
+    if (m_vertical)
+        m_vertical->setValue(line);
+}
+
+const text::HyperLink_Rec* TFloatingWindowForm::linkAt(QPoint point) const
+{
+    return text::linkAt(m_links, point.x(), point.y());
+}
+
+void TFloatingWindowForm::follow(const QString& target)
+{
+    if (!target.startsWith(QLatin1Char(':'))) {
+        if (m_actions.runScript)
+            m_actions.runScript(target);
+        return;
+    }
+    FileSource laidOut(m_text.file);
+    if (const std::optional<int> line = text::findAnchor(laidOut, target)) {
+        scrollToLine(*line);
+        return;
+    }
+    if (m_actions.beep)
+        m_actions.beep();
+}
+
+bool TFloatingWindowForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_paintBox)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Paint: {
+        QPainter painter(m_paintBox);
+        if (m_kind == Kind::Image) {
+            painter.fillRect(m_paintBox->rect(), Qt::white);
+            painter.drawImage(QPoint(0, 0), m_picture.image);
+        } else {
+            paintText(painter);
+        }
+        return true;
+    }
+    case QEvent::MouseMove:
+        if (m_kind == Kind::Text) {
+            const auto* move = static_cast<QMouseEvent*>(event);
+            m_paintBox->setCursor(linkAt(move->position().toPoint()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        }
+        return false;
+    case QEvent::MouseButtonPress:
+        if (m_kind == Kind::Text) {
+            const auto* press = static_cast<QMouseEvent*>(event);
+            if (press->button() == Qt::LeftButton) {
+                if (const text::HyperLink_Rec* link = linkAt(press->position().toPoint())) {
+                    // The script may close this window: keep the target.
+                    const QString target = link->target;
+                    follow(target);
+                    return true;
+                }
+            }
+        }
+        return false;
+    default: return false;
+    }
+}
+
+void TFloatingWindowForm::paintText(QPainter& painter)
+{
+    const QSize size = m_paintBox->size();
+    if (size.isEmpty())
+        return;
+    gdi::Surface surface(size.width(), size.height(), kWindow);
+    gdi::Canvas canvas(surface.view());
+    canvas.setFont(m_font);
+    FileSource laidOut(m_text.file);
+    text::TextPaintRequest request;
+    request.rect = surface.rect();
+    request.options = text::paintoption::kFreeLinks;
+    request.firstLine = m_firstLine;
+    request.offset = m_offset;
+    request.background = kWindow;
+    request.textColour = kWindowText;
+    const text::TextPaintResult painted = text::paintFormattedText(canvas, laidOut, request, m_links, m_recordLength);
+    const int shown = std::max(1, painted.linesShown);
+    if (shown != m_linesPerPage) {
+        m_linesPerPage = shown;
+        m_vertical->setPageStep(shown);
+    }
+    painter.drawImage(QPoint(0, 0), surface.image());
+}
+
+} // namespace lumeria
