@@ -75,6 +75,7 @@ void TMainForm::FormCreate()
     m_engine = std::make_unique<ScriptEngine>(*this, pub);
     m_engine->setSafeMode(m_commandLine.safe);
     m_input = std::make_unique<InputController>(*this);
+    m_findSearch = std::make_unique<FindSearch>(*this);
     // Fields, check boxes, radio buttons and texts that show a variable
     // follow it.
     m_engine->variables().addListener([this](const QString& name) { m_input->refreshBoundObjects(name); });
@@ -525,6 +526,7 @@ void TMainForm::FormClose()
     m_engine->reset();
     m_input->clearFocus();
     m_windows->closeAll();
+    closeFind();
     m_engine->variables().clear();
     // Every loop, modal boxes and delays included, ends; main() then tears
     // the window and the publication down in order.

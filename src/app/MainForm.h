@@ -3,6 +3,8 @@
 #include "app/CommandLine.h"
 #include "app/Cursors.h"
 #include "app/ObjectScrollBarWidgets.h"
+#include "input/FindForm.h"
+#include "input/FindSearch.h"
 #include "input/InputController.h"
 #include "input/InteractionHost.h"
 #include "platform/gdi/Rect.h"
@@ -16,6 +18,7 @@
 #include "text/windows/FloatingWindows.h"
 
 #include <QAbstractScrollArea>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -31,7 +34,7 @@ class PlayerSession;
 // InteractionHost of the input layer. The scroll area's viewport is the
 // work area: it fills the client, receives input and shows the page at
 // pageOrigin(), with margins around it.
-class TMainForm : public QAbstractScrollArea, public ScriptHost, public InteractionHost {
+class TMainForm : public QAbstractScrollArea, public ScriptHost, public InteractionHost, public FindHost {
     Q_OBJECT
 public:
     static inline const QString kUntitled = QStringLiteral("Untitled Lumeria Publication");
@@ -155,6 +158,17 @@ public:
     QWidget* editFieldParent() override;
     QWidget* mainWindow() override { return this; }
 
+    // FindHost.
+    Page_Rec* shownPage() const override { return currentPage(); }
+    QString substituteText(const QString& text) const override { return substitute(text); }
+    std::unique_ptr<ByteSource> openFormattedText(const QString& name, int& error) override;
+    std::unique_ptr<ByteSource> openWindowText(const QString& file, int width, bool wordWrap) override;
+    void showIoError(int code) override;
+    void showNotFound() override;
+
+    // Find's window, while it exists.
+    TFindForm* findForm() const { return m_findForm; }
+
     // The box a command whose part of the player is still to come shows.
     static QString notYetMessage(const QString& command);
 
@@ -182,6 +196,12 @@ private:
     void renderDirty();
     void renderArea(const gdi::Region& area);
     void notYet(const QString& command);
+    void runFind(bool fromStart);
+    void showFindHit(const FindHit& hit);
+    void closeFind();
+    // Inverts a page rectangle eight times, 50 ms apart: a found place
+    // flashes and is left as it was.
+    void flashPageRect(const gdi::Rect& area);
     void syncObjectScrollBars();
     // Draws the new page over the old one with its effect; false when it
     // could not, and the page is then painted normally.
@@ -198,6 +218,8 @@ private:
     std::unique_ptr<ScriptEngine> m_engine;
     std::unique_ptr<InputController> m_input;
     std::unique_ptr<WindowManager> m_windows;
+    std::unique_ptr<FindSearch> m_findSearch;
+    QPointer<TFindForm> m_findForm;
     PaintContext m_context;
     ScrollBarStore m_scrollStore;
     std::unique_ptr<ObjectScrollBarWidgets> m_objectBars;

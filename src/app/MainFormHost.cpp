@@ -164,15 +164,13 @@ void TMainForm::openImageWindow(const QString& title, int x, int y, const QStrin
 void TMainForm::closeWindow(CloseTarget target, const QString& title)
 {
     switch (target) {
-    case CloseTarget::AllWindows: m_windows->closeAll(); break;
+    case CloseTarget::AllWindows:
+        m_windows->closeAll();
+        closeFind();
+        break;
     case CloseTarget::Window: m_windows->closeWindows(title); break;
-    case CloseTarget::FindWindow: break; // Find has no window yet
+    case CloseTarget::FindWindow: closeFind(); break;
     }
-}
-
-void TMainForm::find(const QString&)
-{
-    notYet(QStringLiteral("Find"));
 }
 
 void TMainForm::playSoundFile(const QString&, MediaMode)

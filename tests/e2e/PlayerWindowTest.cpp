@@ -367,6 +367,20 @@ TEST_F(PlayerWindow, KeysScrollTheFocusedArticle)
     EXPECT_EQ(shot("d.png").copy(text), a);
 }
 
+TEST_F(PlayerWindow, FindTurnsToThePageThatHoldsTheText)
+{
+    // Page One opens Find over all pages; "banana" is on page Two.
+    const PlayerRun r = automate({publication("find")}, QStringLiteral("type banana\n"
+                                                                       "key Enter\n"
+                                                                       "expect-page Two\n"
+                                                                       "type split\n"
+                                                                       "key Enter\n"
+                                                                       "expect-page Two\n"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // "bananasplit" is nowhere.
+    EXPECT_EQ(logLines(), QStringList{QStringLiteral(R"(dialog "Rechercher" "Texte introuvable." "OK" -> 0)")});
+}
+
 TEST_F(PlayerWindow, ClosingAsksForThePasswordAndAWrongOneKeepsTheWindow)
 {
     const PlayerRun r = automate({publication("locked")}, QStringLiteral("quit\n"

@@ -12,6 +12,8 @@
 #include <QSizeGrip>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace lumeria {
 
@@ -103,6 +105,21 @@ void TFloatingWindowForm::scrollToLine(int line)
         m_vertical->setValue(line);
 }
 
+void TFloatingWindowForm::flashLine(int line)
+{
+    if (m_kind != Kind::Text || line < m_firstLine)
+        return;
+    const int height = std::max(1, m_text.lineHeight);
+    const QRect band(0, (line - m_firstLine) * height, m_paintBox->width(), height);
+    for (int i = 0; i < 8; ++i) {
+        m_inverted = m_inverted.isNull() ? band : QRect();
+        m_paintBox->repaint();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    m_inverted = QRect();
+    m_paintBox->update();
+}
+
 const text::HyperLink_Rec* TFloatingWindowForm::linkAt(QPoint point) const
 {
     return text::linkAt(m_links, point.x(), point.y());
@@ -185,6 +202,10 @@ void TFloatingWindowForm::paintText(QPainter& painter)
         m_vertical->setPageStep(shown);
     }
     painter.drawImage(QPoint(0, 0), surface.image());
+    if (!m_inverted.isNull()) {
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(m_inverted, Qt::white);
+    }
 }
 
 } // namespace lumeria

@@ -51,6 +51,10 @@ public:
     QScrollBar* horizontalBar() const { return m_horizontal; }
     QWidget* paintBox() const { return m_paintBox; }
 
+    // Makes a line flash: its band is inverted eight times, 50 ms apart,
+    // and left as it was. The line must be in view.
+    void flashLine(int line);
+
     // The link under a point of the paint box, as last painted.
     const text::HyperLink_Rec* linkAt(QPoint point) const;
     // Follows a link as a click does: a ":" target scrolls to its anchor or
@@ -80,6 +84,7 @@ private:
     int m_linesPerPage = 10;
     int m_recordLength = 0;
     text::HyperLinkList m_links;
+    QRect m_inverted; // a band shown inverted while it flashes
 };
 
 } // namespace lumeria
