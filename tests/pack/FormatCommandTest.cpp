@@ -1,4 +1,5 @@
 #include "ContainerBuilder.h"
+#include "pack/PackRun.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -11,20 +12,8 @@ namespace {
 using test::readFile;
 using test::writeFile;
 
-struct PackRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-PackRun pack(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(LUMERIA_PACK), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using test::pack;
+using test::PackRun;
 
 class FormatCommand : public ::testing::Test {
 protected:
@@ -42,7 +31,7 @@ TEST_F(FormatCommand, PrintsTheArticleKeysOfTheLaidOutText)
               QStringLiteral("--font"), QStringLiteral("Arial"), QStringLiteral("--size"), QStringLiteral("10"),
               QStringLiteral("--width"), QStringLiteral("120"), QStringLiteral("--wordwrap")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QStringList keys = run.out.trimmed().split(QLatin1Char('\n'));
+    const QStringList keys = QString::fromUtf8(run.out).trimmed().split(QLatin1Char('\n'));
     ASSERT_EQ(keys.size(), 3);
     ASSERT_TRUE(keys[0].startsWith(QStringLiteral("YRange=")));
     EXPECT_EQ(keys[1], QStringLiteral("XRange=120"));
@@ -71,8 +60,9 @@ TEST_F(FormatCommand, WithoutWordWrapTheRangeIsTheWidestLine)
                                  QStringLiteral("--font"), QStringLiteral("Arial"), QStringLiteral("--size"),
                                  QStringLiteral("10"), QStringLiteral("--width"), QStringLiteral("0")});
     ASSERT_EQ(narrow.exitCode, 0) << narrow.err.toStdString();
-    EXPECT_TRUE(narrow.out.startsWith(QStringLiteral("YRange=2\n")));
-    const int xRange = narrow.out.section(QStringLiteral("XRange="), 1).section(QLatin1Char('\n'), 0, 0).toInt();
+    EXPECT_TRUE(QString::fromUtf8(narrow.out).startsWith(QStringLiteral("YRange=2\n")));
+    const int xRange =
+        QString::fromUtf8(narrow.out).section(QStringLiteral("XRange="), 1).section(QLatin1Char('\n'), 0, 0).toInt();
     EXPECT_GT(xRange, 100);
     // Bold measures wider.
     const PackRun bold =
@@ -81,7 +71,7 @@ TEST_F(FormatCommand, WithoutWordWrapTheRangeIsTheWidestLine)
               QStringLiteral("1"), QStringLiteral("--width"), QStringLiteral("0")});
     ASSERT_EQ(bold.exitCode, 0);
     // Formatted text starts plain whatever the object's style.
-    EXPECT_EQ(bold.out, narrow.out);
+    EXPECT_EQ(QString::fromUtf8(bold.out), QString::fromUtf8(narrow.out));
 }
 
 TEST_F(FormatCommand, BadArgumentsAndMissingSourcesFailWithOneLine)
@@ -90,7 +80,8 @@ TEST_F(FormatCommand, BadArgumentsAndMissingSourcesFailWithOneLine)
                         QStringLiteral("--font"), QStringLiteral("Arial"), QStringLiteral("--size"),
                         QStringLiteral("10"), QStringLiteral("--width"), QStringLiteral("100")});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.startsWith(QStringLiteral("lumeria-pack: cannot read"))) << run.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(run.err).startsWith(QStringLiteral("lumeria-pack: cannot read")))
+        << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(path("M.V")));
 
     ASSERT_TRUE(writeFile(path("s.txt"), "x"));
@@ -98,7 +89,7 @@ TEST_F(FormatCommand, BadArgumentsAndMissingSourcesFailWithOneLine)
                 QStringLiteral("Arial"), QStringLiteral("--size"), QStringLiteral("ten"), QStringLiteral("--width"),
                 QStringLiteral("100")});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("format takes")));
+    EXPECT_TRUE(QString::fromUtf8(run.err).contains(QStringLiteral("format takes")));
     run = pack({QStringLiteral("format"), path("s.txt"), QStringLiteral("--font"), QStringLiteral("Arial")});
     EXPECT_EQ(run.exitCode, 1);
 
@@ -107,7 +98,7 @@ TEST_F(FormatCommand, BadArgumentsAndMissingSourcesFailWithOneLine)
                 QStringLiteral("--font"), QStringLiteral("Arial"), QStringLiteral("--size"), QStringLiteral("10"),
                 QStringLiteral("--width"), QStringLiteral("100")});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.startsWith(QStringLiteral("lumeria-pack: cannot format")));
+    EXPECT_TRUE(QString::fromUtf8(run.err).startsWith(QStringLiteral("lumeria-pack: cannot format")));
 }
 
 } // namespace

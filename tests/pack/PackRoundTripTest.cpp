@@ -1,4 +1,5 @@
 #include "ContainerBuilder.h"
+#include "pack/PackRun.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -19,20 +20,8 @@ namespace {
 using test::readFile;
 using test::writeFile;
 
-struct PackRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-PackRun pack(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(LUMERIA_PACK), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
+using test::pack;
+using test::PackRun;
 
 QByteArray pngBytes(int w, int h)
 {

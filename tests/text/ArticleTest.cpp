@@ -12,20 +12,9 @@
 namespace lumeria::test {
 namespace {
 
-QByteArray formattedText(const QStringList& lines)
-{
-    qsizetype longest = 0;
-    for (const QString& l : lines)
-        longest = std::max(longest, l.size());
-    QByteArray bytes;
-    for (const QString& l : lines)
-        bytes += (l + QString(longest + 1 - l.size(), QLatin1Char(' '))).toLatin1() + "\r\n";
-    return bytes;
-}
-
 TEST(AnchorSearch, FindsTheMarkerIgnoringCaseAndAcrossALineBreak)
 {
-    MemorySource text(formattedText({
+    MemorySource text(formatted({
         text::lineHeader(16, 12) + QStringLiteral("intro"),
         text::lineHeader(16, 12) + QStringLiteral("see ^Mchapter^m here ^Mtwo"),
         text::lineHeader(16, 12) + QStringLiteral("words^m end"),
@@ -63,7 +52,7 @@ protected:
             lines << text::lineHeader(14 + (i == 5 ? 6 : 0), 11) + (i == 2    ? QStringLiteral("^Lclick=GO \"2\"^l")
                                                                     : i == 20 ? QStringLiteral("^Mtarget^mhere")
                                                                               : QStringLiteral("line %1").arg(i));
-        texts[QStringLiteral("STORY.V")] = formattedText(lines);
+        texts[QStringLiteral("STORY.V")] = formatted(lines);
         context.scrollBars = &bars;
         context.paintArticleText = engine.hook();
         object = makeObject(uint8_t(ObjectKind::Article));

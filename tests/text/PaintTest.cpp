@@ -12,18 +12,6 @@ using text::TextPaintRequest;
 using text::TextPaintResult;
 namespace paintoption = text::paintoption;
 
-// A formatted text from its lines, padded to one length as the layout does.
-QByteArray formatted(const QStringList& lines)
-{
-    qsizetype longest = 0;
-    for (const QString& l : lines)
-        longest = std::max(longest, l.size());
-    QByteArray bytes;
-    for (const QString& l : lines)
-        bytes += (l + QString(longest + 1 - l.size(), QLatin1Char(' '))).toLatin1() + "\r\n";
-    return bytes;
-}
-
 QString line(const QString& text, int height = 20, int ascent = 15)
 {
     return text::lineHeader(height, ascent) + text;

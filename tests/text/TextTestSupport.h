@@ -14,6 +14,18 @@
 
 namespace lumeria::test {
 
+// A formatted text from its lines, padded to one length as the layout does.
+inline QByteArray formatted(const QStringList& lines)
+{
+    qsizetype longest = 0;
+    for (const QString& l : lines)
+        longest = std::max(longest, l.size());
+    QByteArray bytes;
+    for (const QString& l : lines)
+        bytes += (l + QString(longest + 1 - l.size(), QLatin1Char(' '))).toLatin1() + "\r\n";
+    return bytes;
+}
+
 // Arial is served by Liberation Sans, whose metrics are those of the fonts
 // the publications were measured with.
 inline gdi::Font articleFont(int points = 10)
