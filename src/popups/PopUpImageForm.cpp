@@ -6,7 +6,9 @@
 #include "render/PictureBlit.h"
 
 #include <QPaintEvent>
+
 #include <QPainter>
+#include <exception>
 
 namespace lumeria {
 
@@ -46,8 +48,13 @@ void TPopUpImageForm::reveal(const Reveal& reveal)
     if (m_picture.isNull())
         return;
     if (reveal && m_bitmap) {
-        gdi::Canvas canvas(m_screen);
-        reveal(canvas, m_screen.rect(), m_picture, [this](const gdi::Rect& r) { repaint(gdi::toQRect(r)); });
+        // An effect that fails part way costs the effect, not the picture:
+        // the plain copy below still shows all of it.
+        try {
+            gdi::Canvas canvas(m_screen);
+            reveal(canvas, m_screen.rect(), m_picture, [this](const gdi::Rect& r) { repaint(gdi::toQRect(r)); });
+        } catch (const std::exception&) {
+        }
     }
     gdi::Canvas canvas(m_screen);
     canvas.bitBlt(m_screen.rect(), m_picture.view(), QPoint(0, 0));

@@ -19,7 +19,8 @@ namespace lumeria {
 // the speed and draws nothing for effect 0 or an unknown number. The runner
 // blocks until the effect is over and calls present(rect) after each step to
 // put that part of the canvas on screen at once; it need not leave the final
-// image in place (the caller copies it afterwards anyway).
+// image in place (the caller copies it afterwards anyway). An exception it
+// throws drops the effect and the picture is shown plainly.
 using TransitionRunner =
     std::function<void(gdi::Canvas& canvas, const gdi::Rect& area, const gdi::Surface& newImage, int speed, int effect,
                        const std::function<void(const gdi::Rect&)>& present)>;

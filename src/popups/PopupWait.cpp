@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -37,7 +38,8 @@ protected:
         switch (event->type()) {
         case QEvent::KeyPress: end(PopupEnd::Key); return true;
         case QEvent::MouseButtonRelease:
-            if (isOnPopup(watched))
+            // Only the left button clicks, as it is for every other control.
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && isOnPopup(watched))
                 end(PopupEnd::Click);
             break;
         case QEvent::Quit: end(PopupEnd::Closed); break;

@@ -84,7 +84,7 @@ TEST(PopupWait, AKeyInAnotherWindowEndsTheWaitAndGoesNoFurther)
     EXPECT_TRUE(page.text().isEmpty());
 }
 
-TEST(PopupWait, AClickOnThePopupEndsItAndAClickElsewhereDoesNot)
+TEST(PopupWait, ALeftClickOnThePopupEndsItAndOtherClicksDoNot)
 {
     QWidget page;
     page.resize(100, 100);
@@ -96,6 +96,7 @@ TEST(PopupWait, AClickOnThePopupEndsItAndAClickElsewhereDoesNot)
     log.then = [&](QWidget*) {
         soon([&] {
             QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(5, 5));
+            QTest::mouseClick(form.textBalloon(), Qt::RightButton, {}, QPoint(20, 10));
             clickedElsewhere = true;
             soon([&] { QTest::mouseClick(form.textBalloon(), Qt::LeftButton, {}, QPoint(20, 10)); });
         });
@@ -130,6 +131,17 @@ TEST(PopupWait, ThePopupIsPulledOntoTheScreenAndTheEndHookRunsOnAnException)
     EXPECT_THROW(showPopupAndWait(form, {1020, 760}, 0, kScreen, log.hooks()), std::runtime_error);
     EXPECT_EQ(log.calls, (std::vector<QString>{"begins shown", "ends"}));
     EXPECT_EQ(form.pos(), QPoint(1024 - form.width(), 768 - form.height()));
+}
+
+TEST(PopupWait, APopupDeletedWhileWaitingEndsTheWaitCleanly)
+{
+    auto* form = new TPopUpStickyNoteForm;
+    form->setText(QStringLiteral("Note"));
+    WaitLog log;
+    log.then = [](QWidget* popup) { popup->deleteLater(); };
+    FailSafe failSafe;
+    EXPECT_EQ(showPopupAndWait(*form, {10, 10}, 0, kScreen, log.hooks()), PopupEnd::Closed);
+    EXPECT_EQ(log.calls, (std::vector<QString>{"begins shown", "ends"}));
 }
 
 DecodedPicture solidPicture(int width, int height, QRgb colour, PictureTransparency transparency)
@@ -227,6 +239,18 @@ TEST(PopupImage, IconsAndMetafilesIgnoreTheEffectButStillShow)
     plain.context.runTransition = nullptr;
     EXPECT_TRUE(showPopupImage(plain.context, 0, 0, QStringLiteral("A.BMP"), 0, 6, 4));
     EXPECT_EQ(plain.shownPixel, 0xFFFF0000u);
+}
+
+TEST(PopupImage, AFailingEffectStillShowsThePicture)
+{
+    PictureRun run(solidPicture(40, 30, 0xFF00FFFF, PictureTransparency::ColourKey));
+    run.context.runTransition = [](gdi::Canvas&, const gdi::Rect&, const gdi::Surface&, int, int,
+                                   const std::function<void(const gdi::Rect&)>&) {
+        throw std::runtime_error("effect failed");
+    };
+    FailSafe failSafe;
+    EXPECT_TRUE(showPopupImage(run.context, 0, 0, QStringLiteral("A.BMP"), 0, 6, 4));
+    EXPECT_EQ(run.shownPixel, 0xFF00FFFFu);
 }
 
 TEST(PopupImage, ALargePictureKeepsItsRightAndBottomOnTheScreen)
