@@ -60,20 +60,26 @@ private:
     std::optional<PopupEnd> m_end;
 };
 
-// Calls onWaitEnds however the wait is left, an exception included: the
-// window's idle return must never stay suspended.
+// Hides the pop-up and calls onWaitEnds however the wait is left, an
+// exception included: the window's idle return must never stay suspended,
+// nor a pop-up stay on screen after its command.
 class WaitScope {
 public:
-    explicit WaitScope(const PopupWaitHooks& hooks) : m_hooks(hooks) {}
+    WaitScope(QWidget& popup, const PopupWaitHooks& hooks) : m_popup(&popup), m_hooks(hooks) {}
     ~WaitScope()
     {
+        if (m_popup)
+            m_popup->hide();
         if (m_hooks.onWaitEnds)
             m_hooks.onWaitEnds();
     }
     WaitScope(const WaitScope&) = delete;
     WaitScope& operator=(const WaitScope&) = delete;
 
+    bool popupAlive() const { return !m_popup.isNull(); }
+
 private:
+    QPointer<QWidget> m_popup;
     const PopupWaitHooks& m_hooks;
 };
 
@@ -110,14 +116,13 @@ PopupEnd showPopupAndWait(QWidget& popup, QPoint topLeft, int displayTime, const
     popup.setAttribute(Qt::WA_ShowWithoutActivating);
     popup.move(keepOnScreenRightBottom(topLeft, popup.size(), screen));
 
-    WaitScope scope(hooks);
-    QPointer<QWidget> guard(&popup);
+    WaitScope scope(popup, hooks);
     popup.show();
     if (hooks.onWaitBegins)
         hooks.onWaitBegins(&popup);
 
     PopupEnd why = PopupEnd::Immediate;
-    if (guard && displayTime != -1 && !QCoreApplication::closingDown()) {
+    if (scope.popupAlive() && displayTime != -1 && !QCoreApplication::closingDown()) {
         QEventLoop loop;
         WaitWatcher watcher(popup, loop);
         QTimer timer;
@@ -136,8 +141,6 @@ PopupEnd showPopupAndWait(QWidget& popup, QPoint topLeft, int displayTime, const
         // A loop left by QCoreApplication::exit() never saw a reason.
         why = watcher.ended().value_or(PopupEnd::Closed);
     }
-    if (guard)
-        popup.hide();
     return why;
 }
 

@@ -131,6 +131,7 @@ TEST(PopupWait, ThePopupIsPulledOntoTheScreenAndTheEndHookRunsOnAnException)
     EXPECT_THROW(showPopupAndWait(form, {1020, 760}, 0, kScreen, log.hooks()), std::runtime_error);
     EXPECT_EQ(log.calls, (std::vector<QString>{"begins shown", "ends"}));
     EXPECT_EQ(form.pos(), QPoint(1024 - form.width(), 768 - form.height()));
+    EXPECT_FALSE(form.isVisible());
 }
 
 TEST(PopupWait, APopupDeletedWhileWaitingEndsTheWaitCleanly)
