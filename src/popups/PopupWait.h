@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/gdi/Rect.h"
+
+#include <QPoint>
+
+#include <functional>
+
+class QWidget;
+
+namespace lumeria {
+
+// What ended a pop-up's wait.
+enum class PopupEnd {
+    Click,     // a click on the pop-up
+    Key,       // a key pressed anywhere in the application
+    TimeOut,   // the display time ran out
+    Immediate, // a display time of -1: shown and taken away at once
+    Closed,    // the application is quitting, or the pop-up went away
+};
+
+// Told when a pop-up starts waiting for the reader (with the pop-up shown)
+// and when the wait is over, whatever ended it.
+struct PopupWaitHooks {
+    std::function<void(QWidget* popup)> onWaitBegins;
+    std::function<void()> onWaitEnds;
+};
+
+// Shows a pop-up at topLeft (pulled back onto the screen at the right and
+// bottom) without taking the activation from the window, and waits in a
+// nested event loop. The wait ends on a click on the pop-up, on any key
+// pressed in the application (the key is consumed: it must not also act on
+// the page under the pop-up), when displayTime milliseconds have passed (a
+// positive time), or when the application quits. A display time of -1 ends
+// the wait at once; 0 and other negative times wait for the reader only. A
+// mouse grab held by one of our widgets passes to the pop-up for the wait.
+// The pop-up is hidden before returning; it is not destroyed.
+PopupEnd showPopupAndWait(QWidget& popup, QPoint topLeft, int displayTime, const gdi::Rect& screen,
+                          const PopupWaitHooks& hooks);
+
+} // namespace lumeria
