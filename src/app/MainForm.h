@@ -10,6 +10,7 @@
 #include "platform/gdi/Rect.h"
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Surface.h"
+#include "popups/PopupRequest.h"
 #include "render/PageLayout.h"
 #include "render/PageRenderer.h"
 #include "render/SharedPalette.h"
@@ -196,6 +197,8 @@ private:
     void renderDirty();
     void renderArea(const gdi::Region& area);
     void notYet(const QString& command);
+    // What balloons, notes and pop-up pictures take from the window.
+    PopupContext popupContext();
     void runFind(bool fromStart);
     void showFindHit(const FindHit& hit);
     void closeFind();

@@ -4,13 +4,18 @@
 #include "app/MainForm.h"
 #include "app/PlayerSession.h"
 #include "platform/Folders.h"
+#include "popups/PopupRequest.h"
 #include "popups/QueryForm.h"
+#include "render/Transitions.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+
+#include <chrono>
+#include <thread>
 
 namespace lumeria {
 
@@ -128,26 +133,52 @@ SystemValues TMainForm::systemValues() const
 // What the parts still to come will do. Each shows the reader which command
 // this version cannot carry out, and the script goes on.
 
+PopupContext TMainForm::popupContext()
+{
+    PopupContext context;
+    const QPoint corner = viewport()->mapToGlobal(pageOrigin());
+    context.reference =
+        gdi::Rect{corner.x(), corner.y(), corner.x() + m_pageSize.width(), corner.y() + m_pageSize.height()};
+    context.window = this;
+    context.loadPicture = m_context.loadPicture;
+    context.runTransition = [](gdi::Canvas& canvas, const gdi::Rect& area, const gdi::Surface& image, int speed,
+                               int effect, const std::function<void(const gdi::Rect&)>& present) {
+        const TransitionTarget target{canvas, area, present,
+                                      [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }};
+        runTransition(target, image, speed, effect);
+    };
+    // While a pop-up waits for the reader the idle return waits too, and
+    // automation may go on with its next line.
+    context.onWaitBegins = [this](QWidget*) {
+        m_input->setIdleSuspended(true);
+        ++m_waiting;
+    };
+    context.onWaitEnds = [this] {
+        --m_waiting;
+        m_input->setIdleSuspended(false);
+    };
+    return context;
+}
+
 void TMainForm::showBalloon(const QString& text, int x, int y)
 {
     if (m_eventLog)
         m_eventLog(AutomationLog::balloon(x, y, text));
-    notYet(QStringLiteral("Balloon"));
+    lumeria::showBalloon(popupContext(), text, x, y);
 }
 
 void TMainForm::showStickyNote(int x, int y, const QString& text, int displayTime)
 {
     if (m_eventLog)
         m_eventLog(AutomationLog::note(x, y, displayTime, text));
-    notYet(QStringLiteral("StickyNote"));
+    lumeria::showStickyNote(popupContext(), x, y, text, displayTime);
 }
 
-bool TMainForm::showPopupImage(int x, int y, const QString& file, int displayTime, int, int)
+bool TMainForm::showPopupImage(int x, int y, const QString& file, int displayTime, int effect, int option)
 {
     if (m_eventLog)
         m_eventLog(AutomationLog::popup(x, y, displayTime, file));
-    notYet(QStringLiteral("PopupImage"));
-    return true;
+    return lumeria::showPopupImage(popupContext(), x, y, file, displayTime, effect, option);
 }
 
 void TMainForm::openTextWindow(const QString& title, int x, int y, int width, int height, const QString& file,
