@@ -3,6 +3,7 @@
 #include "print/ProgressReport.h"
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
@@ -171,12 +172,14 @@ protected:
         QTimer::singleShot(0, [&service, this] {
             if (TProgressReport* progress = service.progressWindow()) {
                 promptSeen = progress->prompt()->text();
+                gaugeSeen = {progress->gauge()->value(), progress->gauge()->maximum()};
                 progress->cancelButton()->click();
             }
         });
     }
 
     QString promptSeen;
+    std::pair<int, int> gaugeSeen; // value, maximum
     QStringList questions;
 };
 
@@ -196,6 +199,7 @@ TEST_F(CancelPrint, AnsweringYesEndsTheJobWithTheFirstPageAndItsFooter)
     EXPECT_EQ(pdfPages(pdf()), 1);
     EXPECT_TRUE(pdfText(pdf(), 1).contains(QStringLiteral("end of p1")));
     EXPECT_EQ(promptSeen, QStringLiteral("Impression de la page 1"));
+    EXPECT_EQ(gaugeSeen, std::make_pair(int(rowsByPage().front().size()), 2000));
     EXPECT_EQ(questions, (QStringList{QStringLiteral("Lumeria"), QStringLiteral("Interrompre l'impression ?"),
                                       QStringLiteral("Oui"), QStringLiteral("Non")}));
 }

@@ -56,14 +56,6 @@ TEST(PrintableArea, NeverLessThanTwoInchesEvenOnPaperTooSmallForIt)
     EXPECT_EQ(stretched.height(), 120);
 }
 
-TEST(PrintableArea, MarginsRoundToTheNearestPixel)
-{
-    EXPECT_EQ(marginPixels(75, 300), 225);
-    EXPECT_EQ(marginPixels(75, 95), 71); // 71.25
-    EXPECT_EQ(marginPixels(75, 98), 74); // 73.5 rounds up
-    EXPECT_EQ(marginPixels(10, 600), 60);
-}
-
 PrintCodeValues values()
 {
     return {QStringLiteral("REPORT.TXT"), 3, QStringLiteral("08/12/2026"), QStringLiteral("09:15:00")};

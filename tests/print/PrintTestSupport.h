@@ -22,6 +22,8 @@ protected:
         if (!popplerPresent())
             GTEST_SKIP() << "poppler-utils (pdfinfo, pdftotext, pdftoppm) not installed";
         ASSERT_TRUE(folder.isValid());
+        // Set to look at what a failing test printed.
+        folder.setAutoRemove(!qEnvironmentVariableIsSet("LUMERIA_KEEP_PRINT_OUTPUT"));
         ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("tmp")));
         strings[LanguageElement::L_PAGEPROMPT] = QStringLiteral("Impression de la page ");
         strings[LanguageElement::L_CANCEL] = QStringLiteral("Annuler");
