@@ -72,6 +72,20 @@ QStringList readDataLines(ByteSource& source)
     return lines;
 }
 
+// Marks the service busy for the length of a job. While pages print, window
+// messages run, and a timer or a click there can run a script that prints:
+// that job must not start on the printer the running one is drawing on.
+class BusyGuard {
+public:
+    explicit BusyGuard(bool& busy) : m_busy(busy) { m_busy = true; }
+    ~BusyGuard() { m_busy = false; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    bool& m_busy;
+};
+
 void pause(int milliseconds)
 {
     QEventLoop loop;
@@ -167,6 +181,9 @@ QPrinter* PrintService::setUpPrinter()
 PrintOutcome PrintService::printFile(const QString& header, const QString& footer, const QString& file, bool wordWrap,
                                      PrintMode mode)
 {
+    if (m_busy)
+        return PrintOutcome::Busy;
+    const BusyGuard busy(m_busy);
     QPrinter* printer = setUpPrinter();
     if (!printer)
         return PrintOutcome::Refused;
@@ -229,7 +246,7 @@ PrintOutcome PrintService::printFile(const QString& header, const QString& foote
     } while (line < lineCount && !progress.cancelled());
 
     pause(kClosingPauseMs);
-    progress.close();
+    progress.finish();
     m_progress = nullptr;
     laidOut.reset();
     if (!laidOutPath.isEmpty())
@@ -240,6 +257,9 @@ PrintOutcome PrintService::printFile(const QString& header, const QString& foote
 
 PrintOutcome PrintService::printImageFile(const QString& file, int percent)
 {
+    if (m_busy)
+        return PrintOutcome::Busy;
+    const BusyGuard busy(m_busy);
     QPrinter* printer = setUpPrinter();
     if (!printer)
         return PrintOutcome::Refused;
@@ -251,6 +271,9 @@ PrintOutcome PrintService::printImageFile(const QString& file, int percent)
 
 PrintOutcome PrintService::printPage(const QString& pageName)
 {
+    if (m_busy)
+        return PrintOutcome::Busy;
+    const BusyGuard busy(m_busy);
     QPrinter* printer = setUpPrinter();
     if (!printer)
         return PrintOutcome::Refused;

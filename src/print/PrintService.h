@@ -60,13 +60,14 @@ enum class PrintOutcome {
     Refused,        // the reader cancelled the print dialog
     NothingToPrint, // the picture or page image did not load
     DeviceFailed,   // the printer or the PDF file could not start a document
+    Busy,           // asked for while another job was printing (from a script run meanwhile); ignored
 };
 
 // The four print commands. Each call runs one whole job and returns when
 // the document has ended: it may show the print dialog and, for text and
 // data files, a progress window, and it lets window messages run while
-// pages print. Scripts are not run from inside it except through what the
-// reader does in those windows.
+// pages print; a print command that arrives meanwhile (a timer's script)
+// returns Busy at once and prints nothing.
 class PrintService {
 public:
     explicit PrintService(PrintContext context);
@@ -105,6 +106,7 @@ private:
     PrintContext m_context;
     std::unique_ptr<QPrinter> m_printer;
     class TProgressReport* m_progress = nullptr;
+    bool m_busy = false;
 };
 
 // What PrintPage prints: the named page, compared without regard to case,

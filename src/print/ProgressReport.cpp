@@ -56,6 +56,20 @@ void TProgressReport::advance(int lines)
     m_gauge->setValue(value);
 }
 
+void TProgressReport::finish()
+{
+    m_finished = true;
+    close();
+}
+
+void TProgressReport::reject()
+{
+    if (m_finished)
+        QDialog::reject();
+    else
+        askToCancel();
+}
+
 void TProgressReport::askToCancel()
 {
     TQueryForm question(m_texts.applicationTitle, m_texts.abortQuestion, {m_texts.yes, m_texts.no}, this);

@@ -29,6 +29,11 @@ public:
     // Moves the gauge on, never past its maximum.
     void advance(int lines);
     bool cancelled() const { return m_cancelled; }
+    // Closes the window once the job is over.
+    void finish();
+    // Esc and the window's close box ask like Cancel: the window cannot go
+    // away while the job it reports on goes on.
+    void reject() override;
 
     QPushButton* cancelButton() const { return m_cancel; }
     QProgressBar* gauge() const { return m_gauge; }
@@ -42,6 +47,7 @@ private:
     QProgressBar* m_gauge = nullptr;
     QPushButton* m_cancel = nullptr;
     bool m_cancelled = false;
+    bool m_finished = false;
 };
 
 } // namespace lumeria

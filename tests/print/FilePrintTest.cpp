@@ -165,17 +165,29 @@ TEST_F(FilePrint, WordWrapPutsALongParagraphOnMorePages)
 
 class CancelPrint : public FilePrint {
 protected:
-    // Presses Cancel in the progress window as soon as the first page has
-    // been drawn and events run.
-    void pressCancelWhenShown(PrintService& service)
+    // Acts on the progress window as soon as the first page has been drawn
+    // and events run; by default presses Cancel.
+    void whenFirstPagePrinted(PrintService& service, std::function<void(TProgressReport&)> act = {})
     {
-        QTimer::singleShot(0, [&service, this] {
+        QTimer::singleShot(0, [&service, this, act] {
             if (TProgressReport* progress = service.progressWindow()) {
                 promptSeen = progress->prompt()->text();
                 gaugeSeen = {progress->gauge()->value(), progress->gauge()->maximum()};
-                progress->cancelButton()->click();
+                if (act)
+                    act(*progress);
+                else
+                    progress->cancelButton()->click();
             }
         });
+    }
+
+    void answer(int button)
+    {
+        TQueryForm::setAnswerer(
+            [this, button](const QString& title, const QString& message, const QStringList& buttons) {
+                questions << title << message << buttons;
+                return std::optional<int>(button);
+            });
     }
 
     QString promptSeen;
@@ -186,12 +198,9 @@ protected:
 TEST_F(CancelPrint, AnsweringYesEndsTheJobWithTheFirstPageAndItsFooter)
 {
     write(QStringLiteral("long.txt"), rows(2000));
-    TQueryForm::setAnswerer([this](const QString& title, const QString& message, const QStringList& buttons) {
-        questions << title << message << buttons;
-        return std::optional<int>(1);
-    });
+    answer(1);
     PrintService service(context);
-    pressCancelWhenShown(service);
+    whenFirstPagePrinted(service);
     EXPECT_EQ(service.printFile(QStringLiteral("head"), QStringLiteral("end of p&P"), QStringLiteral("long.txt"), false,
                                 PrintMode::Data),
               PrintOutcome::Cancelled);
@@ -207,14 +216,47 @@ TEST_F(CancelPrint, AnsweringYesEndsTheJobWithTheFirstPageAndItsFooter)
 TEST_F(CancelPrint, AnsweringNoPrintsEverything)
 {
     write(QStringLiteral("long.txt"), rows(300));
-    TQueryForm::setAnswerer([](const QString&, const QString&, const QStringList&) { return std::optional<int>(2); });
+    answer(2);
     PrintService service(context);
-    pressCancelWhenShown(service);
+    whenFirstPagePrinted(service);
     EXPECT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), false, PrintMode::Data), PrintOutcome::Printed);
+    EXPECT_EQ(questions.size(), 4);
     std::vector<int> all;
     for (const auto& page : rowsByPage())
         all.insert(all.end(), page.begin(), page.end());
     EXPECT_EQ(all.size(), 300u);
+}
+
+TEST_F(CancelPrint, ClosingTheProgressWindowAsksLikeCancel)
+{
+    write(QStringLiteral("long.txt"), rows(2000));
+    answer(1);
+    PrintService service(context);
+    whenFirstPagePrinted(service, [](TProgressReport& progress) { progress.reject(); });
+    EXPECT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), false, PrintMode::Data), PrintOutcome::Cancelled);
+    EXPECT_EQ(questions.size(), 4);
+    EXPECT_EQ(pdfPages(pdf()), 1);
+}
+
+TEST_F(CancelPrint, PrintCommandFromAScriptRunWhilePagesPrintIsIgnored)
+{
+    write(QStringLiteral("long.txt"), rows(300));
+    context.renderPage = [](const QString&) {
+        QImage page(64, 48, QImage::Format_RGB32);
+        page.fill(Qt::black);
+        return page;
+    };
+    PrintService service(context);
+    PrintOutcome nested = PrintOutcome::Printed;
+    whenFirstPagePrinted(service, [&](TProgressReport&) { nested = service.printPage(QStringLiteral("One")); });
+    EXPECT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), false, PrintMode::Data), PrintOutcome::Printed);
+    EXPECT_EQ(nested, PrintOutcome::Busy);
+    std::vector<int> all;
+    for (const auto& page : rowsByPage())
+        all.insert(all.end(), page.begin(), page.end());
+    EXPECT_EQ(all.size(), 300u);
+    // The service is free again once the job has ended.
+    EXPECT_EQ(service.printPage(QStringLiteral("One")), PrintOutcome::Printed);
 }
 
 TEST_F(FilePrint, UnwritableTargetIsReportedNotPrinted)
