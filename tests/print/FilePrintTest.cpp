@@ -1,11 +1,15 @@
 // Text and data files printed to PDF for real and read back.
 #include "PrintTestSupport.h"
+#include "print/PrintSetupDialog.h"
 #include "print/ProgressReport.h"
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 
 namespace lumeria {
@@ -267,6 +271,19 @@ TEST_F(FilePrint, UnwritableTargetIsReportedNotPrinted)
     EXPECT_EQ(service.printFile({}, {}, QStringLiteral("data.txt"), false, PrintMode::Data),
               PrintOutcome::DeviceFailed);
     EXPECT_EQ(service.progressWindow(), nullptr);
+}
+
+TEST(PrintDialog, StandsCentredAcrossWithItsTopAThirdDownTheFreeHeight)
+{
+    QPrinter printer;
+    TPrintSetupDialog dialog(printer, nullptr);
+    dialog.show();
+    QCoreApplication::processEvents();
+    const QRect screen = dialog.screen()->geometry();
+    const QRect frame = dialog.frameGeometry();
+    EXPECT_NEAR(frame.left() - screen.left(), (screen.width() - frame.width()) / 2, 1);
+    EXPECT_NEAR(frame.top() - screen.top(), (screen.height() - frame.height()) / 3, 1);
+    dialog.hide();
 }
 
 } // namespace
