@@ -128,6 +128,21 @@ TEST_F(FilePrint, LinesTallerThanThePrintableAreaStillLetTheJobEnd)
     EXPECT_EQ(pdfPages(pdf()), 2);
 }
 
+TEST_F(FilePrint, ExtremeFontSizesStillPrintEveryLine)
+{
+    write(QStringLiteral("few.txt"), rows(4));
+    PrintService service(context);
+    for (int size : {0, 99999}) {
+        font.size = size;
+        ASSERT_EQ(service.printFile(QStringLiteral("h"), {}, QStringLiteral("few.txt"), false, PrintMode::Data),
+                  PrintOutcome::Printed)
+            << size;
+        const int pages = pdfPages(pdf());
+        EXPECT_GE(pages, 1) << size;
+        EXPECT_LE(pages, 4) << size;
+    }
+}
+
 TEST_F(FilePrint, TextFileLaysOutItsFormattedCompanionAndLeavesNoScratchFile)
 {
     write(QStringLiteral("story.txt"), "one line\r\n");
