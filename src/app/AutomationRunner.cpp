@@ -97,7 +97,7 @@ void AutomationRunner::scheduleNext(int delayMs)
 
 bool AutomationRunner::readyForNext() const
 {
-    if (m_form.pressingButton())
+    if (m_form.pressingButton() || m_form.printing())
         return false;
     if (!m_form.engine().isRunning())
         return true;

@@ -11,6 +11,7 @@
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Surface.h"
 #include "popups/PopupRequest.h"
+#include "print/PrintService.h"
 #include "render/PageLayout.h"
 #include "render/PageRenderer.h"
 #include "render/SharedPalette.h"
@@ -62,6 +63,8 @@ public:
     // A button pressed from the keyboard shows its held look for a moment
     // before its Action runs; input meanwhile would come too early.
     bool pressingButton() const { return m_pressWaits > 0; }
+    // A print job runs; its progress window is modal but waits for nobody.
+    bool printing() const { return m_printing > 0; }
     ScreenMode screenMode() const { return m_screenMode; }
 
     // Where the page's (0, 0) is in work-area coordinates, scrolling
@@ -197,6 +200,7 @@ private:
     void renderDirty();
     void renderArea(const gdi::Region& area);
     void notYet(const QString& command);
+    PrintService& printService();
     // What balloons, notes and pop-up pictures take from the window.
     PopupContext popupContext();
     void runFind(bool fromStart);
@@ -221,6 +225,7 @@ private:
     std::unique_ptr<ScriptEngine> m_engine;
     std::unique_ptr<InputController> m_input;
     std::unique_ptr<WindowManager> m_windows;
+    std::unique_ptr<PrintService> m_print;
     std::unique_ptr<FindSearch> m_findSearch;
     QPointer<TFindForm> m_findForm;
     PaintContext m_context;
@@ -244,6 +249,7 @@ private:
     int m_busy = 0;
     int m_waiting = 0;
     int m_pressWaits = 0;
+    int m_printing = 0;
 
     std::function<void()> m_firstPageListener;
     MenuAnswerer m_menuAnswerer;

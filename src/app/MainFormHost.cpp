@@ -242,19 +242,54 @@ void TMainForm::playTone(int, int milliseconds)
     delay(milliseconds);
 }
 
-void TMainForm::printPage(const QString&)
+PrintService& TMainForm::printService()
 {
-    notYet(QStringLiteral("PrintPage"));
+    if (m_print)
+        return *m_print;
+    PrintContext context;
+    context.window = this;
+    context.applicationTitle = caption();
+    context.strings = &publication().strings;
+    context.renderPage = [this](const QString& name) {
+        setBusyCursor(true);
+        const QImage page = renderPageForPrint(publication().document, *m_renderer, name);
+        setBusyCursor(false);
+        return page;
+    };
+    context.openFile = publicationFileOpener(&m_session.container(), m_session.container().programFolder());
+    context.loadPicture = [this](const QString& name) -> std::optional<QImage> {
+        std::optional<DecodedPicture> picture = m_context.loadPicture ? m_context.loadPicture(name) : std::nullopt;
+        if (!picture || picture->image.isNull())
+            return std::nullopt;
+        return picture->image;
+    };
+    context.scriptFont = [this] { return m_engine->scriptFont(); };
+    context.skipPrintDialog = m_commandLine.printWithoutDialog;
+    context.pdfTarget = m_commandLine.printTo;
+    context.temporaryFolder = temporaryFolder();
+    m_print = std::make_unique<PrintService>(std::move(context));
+    return *m_print;
 }
 
-void TMainForm::printFile(const QString&, const QString&, const QString&, bool, PrintMode)
+void TMainForm::printPage(const QString& what)
 {
-    notYet(QStringLiteral("PrintFile"));
+    ++m_printing;
+    printService().printPage(what);
+    --m_printing;
 }
 
-void TMainForm::printImageFile(const QString&, int)
+void TMainForm::printFile(const QString& arg1, const QString& arg2, const QString& arg3, bool wordWrap, PrintMode mode)
 {
-    notYet(QStringLiteral("PrintImageFile"));
+    ++m_printing;
+    printService().printFile(arg1, arg2, arg3, wordWrap, mode);
+    --m_printing;
+}
+
+void TMainForm::printImageFile(const QString& file, int option)
+{
+    ++m_printing;
+    printService().printImageFile(file, option);
+    --m_printing;
 }
 
 } // namespace lumeria

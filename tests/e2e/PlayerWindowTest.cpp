@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -379,6 +381,47 @@ TEST_F(PlayerWindow, FindTurnsToThePageThatHoldsTheText)
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     // "bananasplit" is nowhere.
     EXPECT_EQ(logLines(), QStringList{QStringLiteral(R"(dialog "Rechercher" "Texte introuvable." "OK" -> 0)")});
+}
+
+TEST_F(PlayerWindow, PrintToWritesTheJobsOfScriptsIntoAPdf)
+{
+    // The entry script prints page Two, then a 120-line data file with a
+    // header; each job writes the file again, so the data file is what
+    // stays.
+    const QString pdf = file(QStringLiteral("out.pdf"));
+    const PlayerRun r =
+        automate({publication("print"), QStringLiteral("--print-to"), pdf}, QStringLiteral("expect-var DONE yes\n"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_TRUE(QFile::exists(pdf));
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QProcess text;
+    text.start(pdftotext, {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QByteArray words = text.readAllStandardOutput();
+    EXPECT_TRUE(words.contains("Line 1\n")) << words.left(200).toStdString();
+    EXPECT_TRUE(words.contains("Line 120"));
+    EXPECT_TRUE(words.contains("Head 1"));
+}
+
+TEST_F(PlayerWindow, PopUpsWaitForTheReaderAndAMissingPictureStopsTheScript)
+{
+    // A balloon, a note that waits, then a picture that is not there.
+    const PlayerRun r = automate({publication("popups")}, QStringLiteral("wait 200\n"
+                                                                         "key Space\n"
+                                                                         "wait 200\n"
+                                                                         "key Space\n"
+                                                                         "wait 200\n"
+                                                                         "expect-var DONE\n"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(logLines(), (QStringList{
+                              QStringLiteral(R"(balloon -1 -1 "Hello\nthere")"),
+                              QStringLiteral(R"(note 10 10 0 "A note")"),
+                              QStringLiteral(R"(popup -1 -1 0 "MISSING.BMP")"),
+                              QStringLiteral(R"(dialog "Erreur" "\"MISSING.BMP\"\n\nImpossible de charger le )"
+                                             R"(fichier image !" "OK" -> 0)"),
+                          }));
 }
 
 TEST_F(PlayerWindow, ClosingAsksForThePasswordAndAWrongOneKeepsTheWindow)
