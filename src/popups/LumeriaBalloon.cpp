@@ -8,30 +8,15 @@ namespace lumeria {
 
 TLumeriaBalloon::TLumeriaBalloon(QWidget* parent) : PopupControl(parent)
 {
+    setBackgroundColor(gdi::rgb(255, 255, 255));
+    setXOffset(5);
+    setYOffset(3);
     resize(65, 17);
 }
 
 void TLumeriaBalloon::setCornerSize(int value)
 {
     m_cornerSize = value;
-    update();
-}
-
-void TLumeriaBalloon::setBackgroundColor(gdi::ColorRef value)
-{
-    m_backgroundColor = value;
-    update();
-}
-
-void TLumeriaBalloon::setXOffset(int value)
-{
-    m_xOffset = value;
-    update();
-}
-
-void TLumeriaBalloon::setYOffset(int value)
-{
-    m_yOffset = value;
     update();
 }
 
@@ -75,13 +60,11 @@ void TLumeriaBalloon::paintShape(gdi::Canvas& canvas, const gdi::Rect& client)
 {
     const gdi::Rect body = bodyRect();
     canvas.setPen(gdi::Pen::solid(gdi::rgb(0, 0, 0)));
-    canvas.setBrush(gdi::Brush::solid(m_backgroundColor));
+    canvas.setBrush(gdi::Brush::solid(backgroundColor()));
     canvas.drawRoundRect(body, m_cornerSize, m_cornerSize);
     drawStem(canvas, client);
 
-    const gdi::Rect textBox{body.left + m_xOffset, body.top + m_yOffset, body.right - m_xOffset,
-                            body.bottom - m_yOffset};
-    drawCaption(canvas, textBox);
+    drawCaption(canvas, textBox(body));
 }
 
 void TLumeriaBalloon::drawStem(gdi::Canvas& canvas, const gdi::Rect& client) const
@@ -107,11 +90,11 @@ void TLumeriaBalloon::drawStem(gdi::Canvas& canvas, const gdi::Rect& client) con
         break;
     }
     canvas.setPen(gdi::Pen::solid(gdi::rgb(0, 0, 0)));
-    canvas.setBrush(gdi::Brush::solid(m_backgroundColor));
+    canvas.setBrush(gdi::Brush::solid(backgroundColor()));
     canvas.drawPolygon(stem);
 
     // Redrawing the base in the fill colour opens the stem into the body.
-    canvas.setPen(gdi::Pen::solid(m_backgroundColor));
+    canvas.setPen(gdi::Pen::solid(backgroundColor()));
     canvas.drawLine(stem[1], stem[2]);
 }
 

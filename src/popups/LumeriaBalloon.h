@@ -14,12 +14,6 @@ public:
 
     int cornerSize() const { return m_cornerSize; }
     void setCornerSize(int value);
-    gdi::ColorRef backgroundColor() const { return m_backgroundColor; }
-    void setBackgroundColor(gdi::ColorRef value);
-    int xOffset() const { return m_xOffset; }
-    void setXOffset(int value);
-    int yOffset() const { return m_yOffset; }
-    void setYOffset(int value);
     TBalloonStemPos stemPos() const { return m_stemPos; }
     void setStemPos(TBalloonStemPos value);
     int stemSize() const { return m_stemSize; }
@@ -39,9 +33,6 @@ private:
     void drawStem(gdi::Canvas& canvas, const gdi::Rect& client) const;
 
     int m_cornerSize = 16;
-    gdi::ColorRef m_backgroundColor = gdi::rgb(255, 255, 255);
-    int m_xOffset = 5;
-    int m_yOffset = 3;
     TBalloonStemPos m_stemPos = TBalloonStemPos::spLeft;
     int m_stemSize = 12;
     int m_stemWidth = 4;

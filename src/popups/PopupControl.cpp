@@ -39,6 +39,24 @@ void PopupControl::setColor(gdi::ColorRef color)
     update();
 }
 
+void PopupControl::setBackgroundColor(gdi::ColorRef value)
+{
+    m_backgroundColor = value;
+    update();
+}
+
+void PopupControl::setXOffset(int value)
+{
+    m_xOffset = value;
+    update();
+}
+
+void PopupControl::setYOffset(int value)
+{
+    m_yOffset = value;
+    update();
+}
+
 void PopupControl::remeasure()
 {
     m_textHeight = measureTextHeight(m_caption.font, m_caption.text, width());

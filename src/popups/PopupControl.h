@@ -28,6 +28,13 @@ public:
     // The opaque face under the shape: the form's button face.
     gdi::ColorRef color() const { return m_color; }
     void setColor(gdi::ColorRef color);
+    // The shape's fill, and how far the caption keeps from the shape's edges.
+    gdi::ColorRef backgroundColor() const { return m_backgroundColor; }
+    void setBackgroundColor(gdi::ColorRef value);
+    int xOffset() const { return m_xOffset; }
+    void setXOffset(int value);
+    int yOffset() const { return m_yOffset; }
+    void setYOffset(int value);
 
     // The caption's height broken over the control's width, as measured at
     // the last change of caption, font or size.
@@ -42,6 +49,11 @@ signals:
 protected:
     virtual void paintShape(gdi::Canvas& canvas, const gdi::Rect& client) = 0;
     void drawCaption(gdi::Canvas& canvas, const gdi::Rect& box) const;
+    // The shape's inside less the offsets: where the caption goes.
+    gdi::Rect textBox(const gdi::Rect& shape) const
+    {
+        return {shape.left + m_xOffset, shape.top + m_yOffset, shape.right - m_xOffset, shape.bottom - m_yOffset};
+    }
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -54,6 +66,9 @@ private:
 
     PopupCaption m_caption;
     gdi::ColorRef m_color = gdi::systemColour(gdi::SystemColour::ButtonFace);
+    gdi::ColorRef m_backgroundColor = gdi::rgb(255, 255, 255);
+    int m_xOffset = 0;
+    int m_yOffset = 0;
     int m_textHeight = 0;
     bool m_pressed = false;
 };
