@@ -3,14 +3,10 @@
 #include "app/PlayerSession.h"
 #include "container/ByteSource.h"
 #include "input/FindForm.h"
-#include "platform/Folders.h"
 #include "platform/IoError.h"
 #include "platform/gdi/Canvas.h"
-#include "render/TextBlock.h"
-#include "text/TextLayout.h"
 #include "text/windows/FloatingWindowForm.h"
 
-#include <QFile>
 #include <QLineEdit>
 
 #include <chrono>
@@ -132,24 +128,8 @@ std::unique_ptr<ByteSource> TMainForm::openFormattedText(const QString& name, in
 
 std::unique_ptr<ByteSource> TMainForm::openWindowText(const QString& file, int width, bool wordWrap)
 {
-    const QString source = file + QStringLiteral(".V");
-    if (!m_session.container().find(source))
-        return nullptr;
-    // Laid out as the window lays it out, so that line numbers agree.
-    EntrySource marked(m_session.container(), source);
-    const ScriptFont& font = m_engine->scriptFont();
-    text::LayoutRequest request;
-    request.width = wordWrap ? width - 8 - TFloatingWindowForm::kScrollBarWidth - TFloatingWindowForm::kTextMargin : 0;
-    request.wordWrap = wordWrap;
-    request.temporaryFolder = temporaryFolder();
-    auto laid = text::layOutText(objectFont(font.name, font.size, font.style), marked, request);
-    if (!laid)
-        return nullptr;
-    QFile out(laid.value().output);
-    QByteArray bytes = out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
-    out.close();
-    QFile::remove(laid.value().output);
-    return std::make_unique<MemorySource>(std::move(bytes));
+    std::optional<QByteArray> lines = m_windows->laidOutText(file, width, wordWrap);
+    return lines ? std::make_unique<MemorySource>(std::move(*lines)) : nullptr;
 }
 
 void TMainForm::showIoError(int code)

@@ -79,6 +79,44 @@ void WindowManager::place(TFloatingWindowForm& form, int left, int top) const
     form.move(x, y);
 }
 
+gdi::Font WindowManager::windowFont() const
+{
+    return m_context.font ? m_context.font() : gdi::Font::fromPoints(QStringLiteral("Arial"), 9);
+}
+
+std::optional<text::LayoutResult> WindowManager::layOut(const gdi::Font& font, const QString& file, int width,
+                                                        bool wordWrap) const
+{
+    std::unique_ptr<ByteSource> source = m_context.openText ? m_context.openText(file + QStringLiteral(".V")) : nullptr;
+    if (!source)
+        return std::nullopt;
+    // The text fills the window less its frame, its scroll bar and a margin.
+    text::LayoutRequest request;
+    request.width =
+        wordWrap ? width - kFrameWidth - TFloatingWindowForm::kScrollBarWidth - TFloatingWindowForm::kTextMargin : 0;
+    request.wordWrap = wordWrap;
+    request.temporaryFolder = m_context.temporaryFolder;
+    auto laid = text::layOutText(font, *source, request);
+    if (!laid)
+        return std::nullopt;
+    return std::move(laid).value();
+}
+
+std::optional<QByteArray> WindowManager::laidOutText(const QString& file, int width, bool wordWrap) const
+{
+    const bool wrap = wordWrap && width > 0;
+    const std::optional<text::LayoutResult> laid = layOut(windowFont(), file, width, wrap);
+    if (!laid)
+        return std::nullopt;
+    QFile out(laid->output);
+    std::optional<QByteArray> bytes;
+    if (out.open(QIODevice::ReadOnly))
+        bytes = out.readAll();
+    out.close();
+    QFile::remove(laid->output);
+    return bytes;
+}
+
 TFloatingWindowForm* WindowManager::openTextWindow(const QString& title, int left, int top, int width, int height,
                                                    const QString& file, bool wordWrap)
 {
@@ -91,22 +129,11 @@ TFloatingWindowForm* WindowManager::openTextWindow(const QString& title, int lef
         shown->raise();
         return shown;
     }
-    if (!m_context.openText)
-        return nullptr;
-    std::unique_ptr<ByteSource> source = m_context.openText(file + QStringLiteral(".V"));
-    if (!source)
-        return nullptr;
-    const gdi::Font font = m_context.font ? m_context.font() : gdi::Font::fromPoints(QStringLiteral("Arial"), 9);
-    const int layoutWidth =
-        width > 0 ? width - kFrameWidth - TFloatingWindowForm::kScrollBarWidth - TFloatingWindowForm::kTextMargin : 0;
-    text::LayoutRequest request;
-    request.width = wrap ? layoutWidth : 0;
-    request.wordWrap = wrap;
-    request.temporaryFolder = m_context.temporaryFolder;
-    auto laid = text::layOutText(font, *source, request);
+    const gdi::Font font = windowFont();
+    auto laid = layOut(font, file, width, wrap);
     if (!laid)
         return nullptr;
-    const text::LayoutResult& result = laid.value();
+    const text::LayoutResult& result = *laid;
     LaidOutText shownText{result.output, std::max(1, result.maxLineHeight), result.xRange, result.lineCount};
 
     auto* form =

@@ -3,6 +3,7 @@
 #include "container/ByteSource.h"
 #include "platform/gdi/Font.h"
 #include "platform/image/DecodedPicture.h"
+#include "text/TextLayout.h"
 
 #include <QPointer>
 #include <QRect>
@@ -69,6 +70,10 @@ public:
     void closeWindows(const QString& file);
     void closeAll();
 
+    // The lines a text window for that file and width would show, laid out
+    // as it lays them out (so line numbers agree), without opening one.
+    std::optional<QByteArray> laidOutText(const QString& file, int width, bool wordWrap) const;
+
     // The window showing a file with that width key, if one is open.
     TFloatingWindowForm* find(const QString& file, int widthKey) const;
     int count() const;
@@ -78,6 +83,9 @@ public:
 
 private:
     void forgetClosed();
+    gdi::Font windowFont() const;
+    std::optional<text::LayoutResult> layOut(const gdi::Font& font, const QString& file, int width,
+                                             bool wordWrap) const;
     void place(TFloatingWindowForm& form, int left, int top) const;
 
     FloatingWindowContext m_context;
