@@ -12,11 +12,7 @@ namespace lumeria {
 
 QString shownText(QStringView line, text::ScanMode& mode)
 {
-    QStringView body = line;
-    if (text::readLineHeader(body))
-        body = body.mid(text::kHeaderLength);
-    while (!body.isEmpty() && body.back() == u' ')
-        body.chop(1);
+    const QStringView body = text::lineText(line);
     QString shown;
     text::MarkupScanner scanner(body, text::TextForm::Formatted, mode);
     for (text::MarkupToken token = scanner.next(); token.kind != text::MarkupToken::Kind::End; token = scanner.next()) {

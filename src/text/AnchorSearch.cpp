@@ -17,11 +17,7 @@ std::optional<int> findAnchor(ByteSource& text, const QString& target)
     for (int number = 0; reader.next(line) == TextSource::Status::Line; ++number) {
         // The header and the padding are not text: with them a marker cut
         // by the line break would never meet its other half.
-        QStringView body = line;
-        if (readLineHeader(body))
-            body = body.mid(kHeaderLength);
-        while (!body.isEmpty() && body.back() == u' ')
-            body.chop(1);
+        const QStringView body = lineText(line);
         const QString upper = body.toString().toUpper();
         if ((tail + QLatin1Char(' ') + upper).contains(marker))
             return number;

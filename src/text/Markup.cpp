@@ -137,6 +137,15 @@ std::optional<LineHeader> readLineHeader(QStringView line)
     return LineHeader{values[0], values[1]};
 }
 
+QStringView lineText(QStringView line)
+{
+    if (readLineHeader(line))
+        line = line.mid(kHeaderLength);
+    while (!line.isEmpty() && line.back() == u' ')
+        line.chop(1);
+    return line;
+}
+
 int pointsToTextPixels(int points)
 {
     return gdi::Font::pointsToPixels(std::max(points, 1));

@@ -74,6 +74,10 @@ struct LineHeader {
 };
 // The header at the start of a line, when it has a well-formed one.
 std::optional<LineHeader> readLineHeader(QStringView line);
+// A formatted line's text: without its header and the padding that gives
+// every line one length. Searches read this, since a phrase broken by a
+// line end must meet its other half across them.
+QStringView lineText(QStringView line);
 
 // Font size in pixels for a ^F argument in points; sizes below one point
 // are taken as one.
