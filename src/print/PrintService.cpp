@@ -156,6 +156,19 @@ QString PrintService::string(LanguageElement element) const
     return m_context.strings ? (*m_context.strings)[element] : QString();
 }
 
+PrintOutcome PrintService::runJob(const std::function<PrintOutcome(QPrinter* printer)>& job)
+{
+    // Pages print with events running, so a script may ask for another job
+    // meanwhile; it would take the printer from under this one.
+    if (m_busy)
+        return PrintOutcome::Busy;
+    const BusyGuard busy(m_busy);
+    QPrinter* printer = setUpPrinter();
+    if (!printer)
+        return PrintOutcome::Refused;
+    return job(printer);
+}
+
 QPrinter* PrintService::setUpPrinter()
 {
     if (!m_context.pdfTarget.isEmpty()) {
@@ -181,106 +194,95 @@ QPrinter* PrintService::setUpPrinter()
 PrintOutcome PrintService::printFile(const QString& header, const QString& footer, const QString& file, bool wordWrap,
                                      PrintMode mode)
 {
-    if (m_busy)
-        return PrintOutcome::Busy;
-    const BusyGuard busy(m_busy);
-    QPrinter* printer = setUpPrinter();
-    if (!printer)
-        return PrintOutcome::Refused;
+    return runJob([&](QPrinter* printer) {
+        const ScriptFont chosen = m_context.scriptFont ? m_context.scriptFont() : ScriptFont{};
+        const gdi::Font font = gdi::Font::fromPoints(chosen.name, chosen.size, chosen.style);
+        TPrinterOptions job(*printer, file, header, footer);
+        job.setFont(font);
+        if (!job.beginDocument())
+            return PrintOutcome::DeviceFailed;
 
-    const ScriptFont chosen = m_context.scriptFont ? m_context.scriptFont() : ScriptFont{};
-    const gdi::Font font = gdi::Font::fromPoints(chosen.name, chosen.size, chosen.style);
-    TPrinterOptions job(*printer, file, header, footer);
-    job.setFont(font);
-    if (!job.beginDocument())
-        return PrintOutcome::DeviceFailed;
-
-    auto open = [&](const QString& name) { return readable(m_context.openFile ? m_context.openFile(name) : nullptr); };
-    int lineCount = 0;
-    QStringList dataLines;
-    QString laidOutPath;
-    std::unique_ptr<FileSource> laidOut;
-    if (mode == PrintMode::Text) {
-        // The formatted companion is what the engine lays out; a file that
-        // has none (one a script wrote) is laid out from its own text.
-        std::unique_ptr<ByteSource> source = open(file + QStringLiteral(".V"));
-        if (!source)
-            source = open(file);
-        if (source) {
-            text::LayoutRequest request;
-            request.width = job.printable().width();
-            request.wordWrap = wordWrap;
-            request.temporaryFolder = m_context.temporaryFolder;
-            Result<text::LayoutResult> laid = text::layOutText(font, *source, request);
-            if (laid) {
-                laidOutPath = laid->output;
-                laidOut = std::make_unique<FileSource>(laidOutPath);
-                lineCount = laidOut->openError() == 0 ? laid->lineCount : 0;
+        auto open = [&](const QString& name) {
+            return readable(m_context.openFile ? m_context.openFile(name) : nullptr);
+        };
+        int lineCount = 0;
+        QStringList dataLines;
+        QString laidOutPath;
+        std::unique_ptr<FileSource> laidOut;
+        if (mode == PrintMode::Text) {
+            // The formatted companion is what the engine lays out; a file that
+            // has none (one a script wrote) is laid out from its own text.
+            std::unique_ptr<ByteSource> source = open(file + QStringLiteral(".V"));
+            if (!source)
+                source = open(file);
+            if (source) {
+                text::LayoutRequest request;
+                request.width = job.printable().width();
+                request.wordWrap = wordWrap;
+                request.temporaryFolder = m_context.temporaryFolder;
+                Result<text::LayoutResult> laid = text::layOutText(font, *source, request);
+                if (laid) {
+                    laidOutPath = laid->output;
+                    laidOut = std::make_unique<FileSource>(laidOutPath);
+                    lineCount = laidOut->openError() == 0 ? laid->lineCount : 0;
+                }
             }
+        } else if (std::unique_ptr<ByteSource> source = open(file)) {
+            dataLines = readDataLines(*source);
+            lineCount = int(std::min<qsizetype>(dataLines.size(), std::numeric_limits<int>::max()));
         }
-    } else if (std::unique_ptr<ByteSource> source = open(file)) {
-        dataLines = readDataLines(*source);
-        lineCount = int(std::min<qsizetype>(dataLines.size(), std::numeric_limits<int>::max()));
-    }
 
-    TProgressReport progress({m_context.applicationTitle, string(LanguageElement::L_CANCEL),
-                              string(LanguageElement::L_ABORTFUNCTION), string(LanguageElement::L_YES),
-                              string(LanguageElement::L_NO)},
-                             lineCount, m_context.window);
-    m_progress = &progress;
-    progress.show();
+        TProgressReport progress({m_context.applicationTitle, string(LanguageElement::L_CANCEL),
+                                  string(LanguageElement::L_ABORTFUNCTION), string(LanguageElement::L_YES),
+                                  string(LanguageElement::L_NO)},
+                                 lineCount, m_context.window);
+        m_progress = &progress;
+        progress.show();
 
-    int recordLength = 0;
-    int line = 0;
-    do {
-        job.beginPage();
-        int used = 0;
-        if (line < lineCount) {
-            used = mode == PrintMode::Text ? printTextPage(job, font, *laidOut, line, lineCount, recordLength)
-                                           : printDataPage(job, dataLines, line);
-        }
-        line += used;
-        progress.advance(used);
-        progress.setPrompt(string(LanguageElement::L_PAGEPROMPT) + QString::number(job.pageNumber()));
-        QCoreApplication::processEvents();
-    } while (line < lineCount && !progress.cancelled());
+        int recordLength = 0;
+        int line = 0;
+        do {
+            job.beginPage();
+            int used = 0;
+            if (line < lineCount) {
+                used = mode == PrintMode::Text ? printTextPage(job, font, *laidOut, line, lineCount, recordLength)
+                                               : printDataPage(job, dataLines, line);
+            }
+            line += used;
+            progress.advance(used);
+            progress.setPrompt(string(LanguageElement::L_PAGEPROMPT) + QString::number(job.pageNumber()));
+            QCoreApplication::processEvents();
+        } while (line < lineCount && !progress.cancelled());
 
-    pause(kClosingPauseMs);
-    progress.finish();
-    m_progress = nullptr;
-    laidOut.reset();
-    if (!laidOutPath.isEmpty())
-        QFile::remove(laidOutPath);
-    job.endDocument();
-    return progress.cancelled() ? PrintOutcome::Cancelled : PrintOutcome::Printed;
+        pause(kClosingPauseMs);
+        progress.finish();
+        m_progress = nullptr;
+        laidOut.reset();
+        if (!laidOutPath.isEmpty())
+            QFile::remove(laidOutPath);
+        job.endDocument();
+        return progress.cancelled() ? PrintOutcome::Cancelled : PrintOutcome::Printed;
+    });
 }
 
 PrintOutcome PrintService::printImageFile(const QString& file, int percent)
 {
-    if (m_busy)
-        return PrintOutcome::Busy;
-    const BusyGuard busy(m_busy);
-    QPrinter* printer = setUpPrinter();
-    if (!printer)
-        return PrintOutcome::Refused;
-    std::optional<QImage> picture = m_context.loadPicture ? m_context.loadPicture(file) : std::nullopt;
-    if (!picture || picture->isNull())
-        return PrintOutcome::NothingToPrint;
-    return printPicture(*printer, *picture, file, percent);
+    return runJob([&](QPrinter* printer) {
+        std::optional<QImage> picture = m_context.loadPicture ? m_context.loadPicture(file) : std::nullopt;
+        if (!picture || picture->isNull())
+            return PrintOutcome::NothingToPrint;
+        return printPicture(*printer, *picture, file, percent);
+    });
 }
 
 PrintOutcome PrintService::printPage(const QString& pageName)
 {
-    if (m_busy)
-        return PrintOutcome::Busy;
-    const BusyGuard busy(m_busy);
-    QPrinter* printer = setUpPrinter();
-    if (!printer)
-        return PrintOutcome::Refused;
-    const QImage page = m_context.renderPage ? m_context.renderPage(pageName) : QImage();
-    if (page.isNull())
-        return PrintOutcome::NothingToPrint;
-    return printPicture(*printer, page, pageName, std::nullopt);
+    return runJob([&](QPrinter* printer) {
+        const QImage page = m_context.renderPage ? m_context.renderPage(pageName) : QImage();
+        if (page.isNull())
+            return PrintOutcome::NothingToPrint;
+        return printPicture(*printer, page, pageName, std::nullopt);
+    });
 }
 
 PrintOutcome PrintService::printPicture(QPrinter& printer, const QImage& picture, const QString& title,

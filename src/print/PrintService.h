@@ -99,6 +99,8 @@ private:
     // Print setup: the printer the next job goes to, or nullptr when the
     // reader cancels the dialog.
     QPrinter* setUpPrinter();
+    // One job at a time: the print setup, then the job on the printer.
+    PrintOutcome runJob(const std::function<PrintOutcome(QPrinter* printer)>& job);
     PrintOutcome printPicture(QPrinter& printer, const QImage& picture, const QString& title,
                               std::optional<int> percent);
     QString string(LanguageElement element) const;
