@@ -366,13 +366,6 @@ void TMainForm::renderArea(const gdi::Region& area)
     canvas.restore();
 }
 
-QImage TMainForm::pageImage() const
-{
-    auto* self = const_cast<TMainForm*>(this);
-    self->renderDirty();
-    return self->m_backbuffer.image().copy();
-}
-
 void TMainForm::invalidatePage(const gdi::Rect& area)
 {
     const gdi::Rect clipped = area.intersected(m_backbuffer.rect());
@@ -426,11 +419,6 @@ void TMainForm::showFirstPage()
     // A publication without pages shows nothing, and is ready all the same.
     if (auto listener = std::exchange(m_firstPageListener, nullptr))
         listener();
-}
-
-void TMainForm::goToPageNamed(const QString& name)
-{
-    goToPage(publication().document.findPage(name));
 }
 
 void TMainForm::goToPage(Page_Rec* page)

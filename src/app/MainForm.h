@@ -53,8 +53,6 @@ public:
 
     Publication& publication() override;
     ScriptEngine& engine() { return *m_engine; }
-    InputController& input() { return *m_input; }
-    WindowManager& floatingWindows() { return *m_windows; }
     Page_Rec* currentPage() const;
     bool firstPageShown() const { return m_firstPageShown; }
     bool isClosing() const { return m_closing; }
@@ -65,17 +63,11 @@ public:
     bool pressingButton() const { return m_pressWaits > 0; }
     // A print job runs; its progress window is modal but waits for nobody.
     bool printing() const { return m_printing > 0; }
-    ScreenMode screenMode() const { return m_screenMode; }
 
     // Where the page's (0, 0) is in work-area coordinates, scrolling
     // included.
     QPoint pageOrigin() const;
     QSize pageSize() const { return m_pageSize; }
-    // The page as the reader sees it now, margins excluded.
-    QImage pageImage() const;
-
-    // Page changes (see the ScriptHost members): by the name a page has.
-    void goToPageNamed(const QString& name);
 
     // Repainting. Deferred repaints mark the object's rectangle and let the
     // next paint redraw it; an immediate one paints it into the backbuffer
@@ -94,7 +86,6 @@ public:
     QScrollBar* objectScrollBar(const Object_Rec& object, ScrollAxis axis) const;
 
     void setWorkAreaCursor(WorkAreaCursor cursor) override;
-    const PlayerCursors& cursors() const { return m_cursors; }
 
     // Called once the first page has been shown and its entry script run.
     void setFirstPageListener(std::function<void()> listener) { m_firstPageListener = std::move(listener); }
@@ -170,9 +161,6 @@ public:
     void showIoError(int code) override;
     void showNotFound() override;
 
-    // Find's window, while it exists.
-    TFindForm* findForm() const { return m_findForm; }
-
     // The box a command whose part of the player is still to come shows.
     static QString notYetMessage(const QString& command);
 
@@ -245,7 +233,6 @@ private:
     bool m_firstPageShown = false;
     bool m_closing = false;
     bool m_inTransition = false;
-    bool m_closeAllowed = false;
     int m_busy = 0;
     int m_waiting = 0;
     int m_pressWaits = 0;
