@@ -1,0 +1,35 @@
+#pragma once
+
+#include "media/MediaDevice.h"
+#include "platform/Result.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace lumeria::media {
+
+class Mixer;
+
+// What opening a device needs from the run.
+struct DeviceServices {
+    Mixer* mixer = nullptr;
+    // The General MIDI SoundFont for sequencer files; empty: the best one
+    // installed (see defaultSoundFont()).
+    QString soundFont;
+};
+
+// Opens a media file as a device. The type, when given, is what the command
+// string asked for; otherwise the file's contents decide (a standard MIDI
+// file or a RIFF-wrapped one is a sequencer, anything else FFmpeg can decode
+// is wave audio). Fails with an MCI code: kFileNotFound when the file does
+// not exist, kInvalidFile (or kCannotLoadDriver) when it cannot be decoded.
+Result<std::unique_ptr<MediaDevice>> openDevice(const QString& path, std::optional<DeviceType> type,
+                                                const DeviceServices& services);
+
+// The SoundFont used when none is chosen: a larger General MIDI set when
+// one is installed, else the small one the player's dependencies bring.
+QString defaultSoundFont();
+
+} // namespace lumeria::media

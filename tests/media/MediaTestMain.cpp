@@ -1,0 +1,12 @@
+// Media tests run inside one QCoreApplication: completion notices arrive as
+// queued calls on its event loop.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
