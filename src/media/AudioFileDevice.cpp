@@ -1,0 +1,334 @@
+#include "media/AudioFileDevice.h"
+
+#include "media/MciErrors.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <mutex>
+#include <vector>
+
+namespace lumeria::media {
+
+namespace {
+
+// Below this probe score libavformat is guessing from a few bytes (garbage
+// can pass as a raw MP3 stream); such a file is not a sound file to us.
+constexpr int kMinProbeScore = AVPROBE_SCORE_RETRY;
+// A file whose container gives no duration is measured from its packets; the
+// scan stops here so a hostile file cannot keep open() busy.
+constexpr int kMaxScanPackets = 1 << 20;
+
+void quietenLibraries()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Damaged publications are common; FFmpeg's chatter about each bad
+        // packet is noise on the console, its errors are kept.
+        if (av_log_get_level() > AV_LOG_ERROR)
+            av_log_set_level(AV_LOG_ERROR);
+    });
+}
+
+struct FormatCloser {
+    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
+};
+struct CodecCloser {
+    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
+};
+struct SwrCloser {
+    void operator()(SwrContext* ctx) const { swr_free(&ctx); }
+};
+struct PacketCloser {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FrameCloser {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+
+} // namespace
+
+struct AudioFileDevice::Decoder {
+    std::unique_ptr<AVFormatContext, FormatCloser> format;
+    std::unique_ptr<AVCodecContext, CodecCloser> codec;
+    std::unique_ptr<AVPacket, PacketCloser> packet{av_packet_alloc()};
+    std::unique_ptr<AVFrame, FrameCloser> frame{av_frame_alloc()};
+    std::unique_ptr<SwrContext, SwrCloser> swr;
+    int streamIndex = -1;
+    AVRational timeBase{1, 1};
+    int64_t startPts = 0;
+
+    // The resampler's input, as last configured.
+    int swrInRate = 0;
+    int swrInFormat = -1;
+    AVChannelLayout swrInLayout{};
+
+    // The play in progress.
+    int outRate = 0;
+    int outChannels = 0;
+    int64_t skipBefore = 0; // input samples before this one are dropped
+    bool skipping = false;
+    int64_t nextInputSample = 0; // where a frame without a timestamp starts
+    int64_t framesLeft = 0;      // output frames still to give before `to`
+    bool inputEnded = false;     // the decoder was told no more packets come
+    bool finished = false;
+    std::vector<float> pending; // resampled frames not yet handed out
+    size_t pendingFrame = 0;
+    std::vector<const uint8_t*> planes;
+
+    ~Decoder() { av_channel_layout_uninit(&swrInLayout); }
+
+    bool configureResampler(const AVFrame& f);
+    void convert(const uint8_t** data, int samples);
+    void drainResampler();
+    bool decodeMore();
+    void acceptFrame(const AVFrame& f);
+};
+
+bool AudioFileDevice::Decoder::configureResampler(const AVFrame& f)
+{
+    AVChannelLayout in{};
+    if (f.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&f.ch_layout) == 0)
+        av_channel_layout_default(&in, std::max(1, f.ch_layout.nb_channels));
+    else if (av_channel_layout_copy(&in, &f.ch_layout) < 0)
+        return false;
+    if (swr && swrInRate == f.sample_rate && swrInFormat == f.format &&
+        av_channel_layout_compare(&in, &swrInLayout) == 0) {
+        av_channel_layout_uninit(&in);
+        return true;
+    }
+    AVChannelLayout out{};
+    av_channel_layout_default(&out, outChannels);
+    SwrContext* ctx = nullptr;
+    const int rc = swr_alloc_set_opts2(&ctx, &out, AV_SAMPLE_FMT_FLT, outRate, &in,
+                                       static_cast<AVSampleFormat>(f.format), f.sample_rate, 0, nullptr);
+    av_channel_layout_uninit(&out);
+    swr.reset(ctx);
+    if (rc < 0 || !ctx || swr_init(ctx) < 0) {
+        swr.reset();
+        av_channel_layout_uninit(&in);
+        return false;
+    }
+    swrInRate = f.sample_rate;
+    swrInFormat = f.format;
+    av_channel_layout_uninit(&swrInLayout);
+    swrInLayout = in;
+    return true;
+}
+
+void AudioFileDevice::Decoder::convert(const uint8_t** data, int samples)
+{
+    const int room = swr_get_out_samples(swr.get(), samples);
+    if (room <= 0)
+        return;
+    const size_t ch = static_cast<size_t>(outChannels);
+    const size_t used = pending.size();
+    pending.resize(used + static_cast<size_t>(room) * ch);
+    auto* dst = reinterpret_cast<uint8_t*>(pending.data() + used);
+    const int got = swr_convert(swr.get(), &dst, room, data, samples);
+    pending.resize(used + static_cast<size_t>(std::max(got, 0)) * ch);
+}
+
+void AudioFileDevice::Decoder::drainResampler()
+{
+    if (!swr)
+        return;
+    for (int guard = 0; guard < 64; ++guard) {
+        const size_t before = pending.size();
+        convert(nullptr, 0);
+        if (pending.size() == before)
+            break;
+    }
+}
+
+void AudioFileDevice::Decoder::acceptFrame(const AVFrame& f)
+{
+    if (f.nb_samples <= 0 || f.sample_rate <= 0)
+        return;
+    int64_t start = nextInputSample;
+    if (f.best_effort_timestamp != AV_NOPTS_VALUE)
+        start = av_rescale_q(f.best_effort_timestamp - startPts, timeBase, AVRational{1, f.sample_rate});
+    nextInputSample = start + f.nb_samples;
+
+    int skip = 0;
+    if (skipping) {
+        if (start + f.nb_samples <= skipBefore)
+            return;
+        skip = static_cast<int>(std::clamp<int64_t>(skipBefore - start, 0, f.nb_samples));
+        skipping = false; // later frames follow on; their stamps may jitter
+    }
+    if (!configureResampler(f))
+        return;
+
+    const auto sampleFormat = static_cast<AVSampleFormat>(f.format);
+    const int bytes = av_get_bytes_per_sample(sampleFormat);
+    const int channels = f.ch_layout.nb_channels;
+    const bool planar = av_sample_fmt_is_planar(sampleFormat) != 0;
+    const int planeCount = planar ? channels : 1;
+    planes.assign(static_cast<size_t>(std::max(planeCount, 1)), nullptr);
+    const size_t offset = static_cast<size_t>(skip) * static_cast<size_t>(bytes) * (planar ? 1u : channels);
+    for (int p = 0; p < planeCount; ++p) {
+        if (!f.extended_data[p])
+            return;
+        planes[static_cast<size_t>(p)] = f.extended_data[p] + offset;
+    }
+    convert(planes.data(), f.nb_samples - skip);
+}
+
+// Decodes until some resampled frames are pending; false at the end of the
+// file, or at a decoding error, which ends the play the same way.
+bool AudioFileDevice::Decoder::decodeMore()
+{
+    while (pendingFrame * static_cast<size_t>(outChannels) >= pending.size()) {
+        pending.clear();
+        pendingFrame = 0;
+        if (finished)
+            return false;
+        const int rc = avcodec_receive_frame(codec.get(), frame.get());
+        if (rc == 0) {
+            acceptFrame(*frame);
+            av_frame_unref(frame.get());
+            continue;
+        }
+        if (rc != AVERROR(EAGAIN) || inputEnded) {
+            drainResampler();
+            finished = true;
+            continue;
+        }
+        int read = av_read_frame(format.get(), packet.get());
+        if (read < 0) {
+            inputEnded = true;
+            avcodec_send_packet(codec.get(), nullptr);
+            continue;
+        }
+        if (packet->stream_index == streamIndex) {
+            const int sent = avcodec_send_packet(codec.get(), packet.get());
+            // A packet the decoder rejects is skipped; the frames around it
+            // still play, as a damaged file did on the original system.
+            (void)sent;
+        }
+        av_packet_unref(packet.get());
+    }
+    return true;
+}
+
+Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::open(const QString& path, DeviceType type, Mixer& mixer)
+{
+    quietenLibraries();
+    if (!QFileInfo(path).isFile())
+        return Failure{mci::kFileNotFound};
+
+    auto decoder = std::make_unique<Decoder>();
+    if (!decoder->packet || !decoder->frame)
+        return Failure{mci::kOutOfMemory};
+    const QByteArray name = QFile::encodeName(path);
+    AVFormatContext* formatContext = nullptr;
+    if (avformat_open_input(&formatContext, name.constData(), nullptr, nullptr) < 0)
+        return Failure{mci::kInvalidFile};
+    decoder->format.reset(formatContext);
+    if (formatContext->probe_score < kMinProbeScore || avformat_find_stream_info(formatContext, nullptr) < 0)
+        return Failure{mci::kInvalidFile};
+
+    const AVCodec* codec = nullptr;
+    const int index = av_find_best_stream(formatContext, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (index < 0 || !codec)
+        return Failure{mci::kInvalidFile};
+    AVStream* stream = formatContext->streams[index];
+    decoder->codec.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* codecContext = decoder->codec.get();
+    if (!codecContext || avcodec_parameters_to_context(codecContext, stream->codecpar) < 0)
+        return Failure{mci::kInvalidFile};
+    codecContext->pkt_timebase = stream->time_base;
+    if (avcodec_open2(codecContext, codec, nullptr) < 0 || codecContext->sample_rate <= 0 ||
+        codecContext->ch_layout.nb_channels <= 0)
+        return Failure{mci::kInvalidFile};
+    decoder->streamIndex = index;
+    decoder->timeBase = stream->time_base;
+    if (decoder->timeBase.num <= 0 || decoder->timeBase.den <= 0)
+        return Failure{mci::kInvalidFile};
+    decoder->startPts = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+
+    int64_t lengthMs = -1;
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        lengthMs = av_rescale_q(stream->duration, stream->time_base, AVRational{1, 1000});
+    else if (formatContext->duration != AV_NOPTS_VALUE && formatContext->duration > 0)
+        lengthMs = av_rescale(formatContext->duration, 1000, AV_TIME_BASE);
+    if (lengthMs < 0) {
+        // No duration in the container: the last packet's end, read without
+        // decoding. Cheap even for long files.
+        int64_t end = 0;
+        AVPacket* packet = decoder->packet.get();
+        for (int i = 0; i < kMaxScanPackets && av_read_frame(formatContext, packet) >= 0; ++i) {
+            if (packet->stream_index == index && packet->pts != AV_NOPTS_VALUE)
+                end = std::max(end, packet->pts - decoder->startPts + std::max<int64_t>(packet->duration, 0));
+            av_packet_unref(packet);
+        }
+        lengthMs = av_rescale_q(end, stream->time_base, AVRational{1, 1000});
+        av_seek_frame(formatContext, index, decoder->startPts, AVSEEK_FLAG_BACKWARD);
+    }
+    return std::unique_ptr<AudioFileDevice>(new AudioFileDevice(mixer, type, std::move(decoder), lengthMs));
+}
+
+AudioFileDevice::AudioFileDevice(Mixer& mixer, DeviceType type, std::unique_ptr<Decoder> decoder, int64_t lengthMs)
+    : StreamingDevice(mixer, lengthMs), m_type(type), m_decoder(std::move(decoder))
+{
+}
+
+AudioFileDevice::~AudioFileDevice()
+{
+    shutdown();
+}
+
+bool AudioFileDevice::startRender(int64_t fromMs, int64_t toMs, int rate, int channels)
+{
+    Decoder& d = *m_decoder;
+    d.outRate = rate;
+    d.outChannels = channels;
+    d.swr.reset(); // a fresh resampler: no tail of the previous play leaks in
+    d.pending.clear();
+    d.pendingFrame = 0;
+    d.inputEnded = false;
+    d.finished = false;
+    d.framesLeft = (toMs - fromMs) * rate / 1000;
+    const int inRate = d.codec->sample_rate;
+    d.skipBefore = fromMs * inRate / 1000;
+    d.skipping = fromMs > 0;
+    d.nextInputSample = 0;
+
+    const int64_t target = d.startPts + av_rescale_q(fromMs, AVRational{1, 1000}, d.timeBase);
+    if (av_seek_frame(d.format.get(), d.streamIndex, target, AVSEEK_FLAG_BACKWARD) < 0) {
+        // Some containers only seek by bytes; from the top, decoding drops
+        // what lies before `from`.
+        if (av_seek_frame(d.format.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0)
+            return false;
+        d.skipping = true;
+    }
+    avcodec_flush_buffers(d.codec.get());
+    return d.framesLeft > 0;
+}
+
+size_t AudioFileDevice::render(float* out, size_t maxFrames)
+{
+    Decoder& d = *m_decoder;
+    if (d.framesLeft <= 0 || !d.decodeMore())
+        return 0;
+    const size_t ch = static_cast<size_t>(d.outChannels);
+    const size_t available = d.pending.size() / ch - d.pendingFrame;
+    const size_t frames = std::min({maxFrames, available, static_cast<size_t>(d.framesLeft)});
+    std::memcpy(out, d.pending.data() + d.pendingFrame * ch, frames * ch * sizeof(float));
+    d.pendingFrame += frames;
+    d.framesLeft -= static_cast<int64_t>(frames);
+    return frames;
+}
+
+} // namespace lumeria::media

@@ -1,0 +1,211 @@
+#include "media/MidiFileDevice.h"
+
+#include "media/AudioOutput.h"
+#include "media/MciErrors.h"
+
+#include <fluidsynth.h>
+
+#include <QFile>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <vector>
+
+namespace lumeria::media {
+
+namespace {
+
+constexpr size_t kSynthBlockFrames = 256;
+// After the last note the voices release; the play ends at silence or here.
+constexpr int kMaxTailMs = 300;
+constexpr float kSilence = 1.0e-4f;
+// The synthesizer's own default (0.2) is far quieter than wave files played
+// beside it; louder than this clips on dense arrangements.
+constexpr double kSynthGain = 0.5;
+
+void quietenSynthLogging()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Its information and warnings (SoundFont quirks, player states) say
+        // nothing a reader can act on; errors still go to stderr.
+        fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+        fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+        fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+    });
+}
+
+enum class Phase { Playing, Tail, Done };
+
+} // namespace
+
+struct MidiFileDevice::Synth {
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* synth = nullptr;
+    fluid_player_t* player = nullptr;
+
+    // The play in progress, on the worker.
+    Phase phase = Phase::Done;
+    int channels = 2;
+    int64_t framesLeft = 0;
+    int64_t tailLeft = 0;
+    std::vector<float> stereo;
+
+    Synth() = default;
+    Synth(const Synth&) = delete;
+    Synth& operator=(const Synth&) = delete;
+    ~Synth()
+    {
+        dropPlayer();
+        if (synth)
+            delete_fluid_synth(synth);
+        if (settings)
+            delete_fluid_settings(settings);
+    }
+
+    void dropPlayer()
+    {
+        if (!player)
+            return;
+        fluid_player_stop(player);
+        delete_fluid_player(player);
+        player = nullptr;
+    }
+
+    void silence()
+    {
+        fluid_synth_all_notes_off(synth, -1);
+        fluid_synth_all_sounds_off(synth, -1);
+    }
+
+    // Renders frames in the mixer's channel layout; the synth gives stereo.
+    void write(float* out, size_t frames)
+    {
+        if (channels == 2) {
+            fluid_synth_write_float(synth, static_cast<int>(frames), out, 0, 2, out, 1, 2);
+            return;
+        }
+        stereo.resize(frames * 2);
+        fluid_synth_write_float(synth, static_cast<int>(frames), stereo.data(), 0, 2, stereo.data(), 1, 2);
+        const auto ch = static_cast<size_t>(channels);
+        for (size_t f = 0; f < frames; ++f) {
+            const float l = stereo[f * 2];
+            const float r = stereo[f * 2 + 1];
+            if (ch == 1) {
+                out[f] = 0.5f * (l + r);
+                continue;
+            }
+            out[f * ch] = l;
+            out[f * ch + 1] = r;
+            std::fill_n(out + f * ch + 2, ch - 2, 0.0f);
+        }
+    }
+};
+
+Result<std::unique_ptr<MidiFileDevice>> MidiFileDevice::open(const QString& path, const QString& soundFont,
+                                                             Mixer& mixer)
+{
+    auto file = MidiFile::load(path);
+    if (!file)
+        return Failure{file.error()};
+    if (!mixer.open())
+        return Failure{mci::kHardware};
+    quietenSynthLogging();
+
+    auto synth = std::make_unique<Synth>();
+    synth->settings = new_fluid_settings();
+    if (!synth->settings)
+        return Failure{mci::kCannotLoadDriver};
+    fluid_settings_t* s = synth->settings;
+    fluid_settings_setnum(s, "synth.sample-rate", mixer.format().rate);
+    fluid_settings_setnum(s, "synth.gain", kSynthGain);
+    // The player must advance with the samples we render, not with a clock
+    // of its own, or a paused or starved stream would run ahead of the notes.
+    fluid_settings_setstr(s, "player.timing-source", "sample");
+    // Only the synthesizer and the file player are used: no audio driver
+    // and no MIDI driver are ever created, and none may connect on its own.
+    fluid_settings_setint(s, "midi.autoconnect", 0);
+    fluid_settings_setint(s, "synth.cpu-cores", 1);
+    synth->synth = new_fluid_synth(s);
+    if (!synth->synth)
+        return Failure{mci::kCannotLoadDriver};
+    const QByteArray fontPath = QFile::encodeName(soundFont);
+    if (soundFont.isEmpty() || fluid_synth_sfload(synth->synth, fontPath.constData(), 1) == FLUID_FAILED)
+        return Failure{mci::kCannotLoadDriver};
+    synth->channels = mixer.format().channels;
+    return std::unique_ptr<MidiFileDevice>(new MidiFileDevice(mixer, std::move(file).value(), std::move(synth)));
+}
+
+MidiFileDevice::MidiFileDevice(Mixer& mixer, MidiFile file, std::unique_ptr<Synth> synth)
+    : StreamingDevice(mixer, file.lengthMs()), m_file(std::move(file)), m_synth(std::move(synth))
+{
+}
+
+MidiFileDevice::~MidiFileDevice()
+{
+    shutdown();
+}
+
+bool MidiFileDevice::startRender(int64_t fromMs, int64_t toMs, int rate, int channels)
+{
+    Synth& s = *m_synth;
+    s.dropPlayer();
+    s.silence();
+    s.channels = channels;
+    s.phase = Phase::Done;
+    s.framesLeft = (toMs - fromMs) * rate / 1000;
+    s.tailLeft = static_cast<int64_t>(kMaxTailMs) * rate / 1000;
+    if (s.framesLeft <= 0)
+        return false;
+    s.player = new_fluid_player(s.synth);
+    if (!s.player)
+        return false;
+    const auto& bytes = m_file.smf();
+    if (fluid_player_add_mem(s.player, bytes.data(), bytes.size()) != FLUID_OK ||
+        fluid_player_play(s.player) != FLUID_OK)
+        return false;
+    if (fromMs > 0)
+        fluid_player_seek(s.player, static_cast<int>(std::min<int64_t>(m_file.msToTicks(fromMs), INT32_MAX)));
+    s.phase = Phase::Playing;
+    return true;
+}
+
+size_t MidiFileDevice::render(float* out, size_t maxFrames)
+{
+    Synth& s = *m_synth;
+    if (s.phase == Phase::Playing) {
+        const size_t frames = std::min({maxFrames, kSynthBlockFrames, static_cast<size_t>(s.framesLeft)});
+        s.write(out, frames);
+        s.framesLeft -= static_cast<int64_t>(frames);
+        if (s.framesLeft <= 0 || fluid_player_get_status(s.player) == FLUID_PLAYER_DONE) {
+            // The end or `to`: no further events, held notes are released
+            // and ring out in the tail.
+            fluid_player_stop(s.player);
+            fluid_synth_all_notes_off(s.synth, -1);
+            s.phase = Phase::Tail;
+        }
+        return frames;
+    }
+    if (s.phase == Phase::Tail && s.tailLeft > 0) {
+        const size_t frames = std::min({maxFrames, kSynthBlockFrames, static_cast<size_t>(s.tailLeft)});
+        s.write(out, frames);
+        s.tailLeft -= static_cast<int64_t>(frames);
+        const size_t samples = frames * static_cast<size_t>(s.channels);
+        const bool quiet = std::all_of(out, out + samples, [](float v) { return std::fabs(v) < kSilence; });
+        if (quiet || s.tailLeft <= 0) {
+            s.silence();
+            s.phase = Phase::Done;
+        }
+        return frames;
+    }
+    return 0;
+}
+
+void MidiFileDevice::renderStopped()
+{
+    m_synth->dropPlayer();
+    m_synth->silence();
+}
+
+} // namespace lumeria::media

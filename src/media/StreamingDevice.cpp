@@ -1,0 +1,197 @@
+#include "media/StreamingDevice.h"
+
+#include "media/AudioOutput.h"
+#include "media/MciErrors.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+namespace lumeria::media {
+
+namespace {
+
+// Frames rendered per step of the worker: small, so the first block reaches
+// the ring quickly and a stop request is seen soon.
+constexpr size_t kBlockFrames = 1024;
+constexpr auto kPollInterval = std::chrono::milliseconds(2);
+// A stop waits at most this long for the gain ramp to play out, so a cut note
+// fades instead of clicking.
+constexpr auto kFadeWait = std::chrono::milliseconds(25);
+constexpr int64_t kFadeFrames = 128;
+
+} // namespace
+
+StreamingDevice::StreamingDevice(Mixer& mixer, int64_t lengthMs)
+    : m_mixer(mixer), m_length(std::max<int64_t>(0, lengthMs)), m_context(std::make_unique<QObject>())
+{
+}
+
+StreamingDevice::~StreamingDevice()
+{
+    shutdown();
+}
+
+void StreamingDevice::shutdown()
+{
+    if (m_worker.joinable() || m_stream)
+        stopPlayback();
+}
+
+int64_t StreamingDevice::streamPosition() const
+{
+    if (!m_stream || m_rate <= 0)
+        return m_position;
+    const int64_t played = m_stream->framesPlayed() * 1000 / m_rate;
+    return std::clamp(m_start + played, int64_t{0}, std::min(m_end, m_length));
+}
+
+int64_t StreamingDevice::position() const
+{
+    return streamPosition();
+}
+
+void StreamingDevice::stopPlayback()
+{
+    ++m_generation; // whatever completion is queued is now stale
+    if (m_worker.joinable()) {
+        if (m_stream && !m_stream->paused() && !m_stream->drained()) {
+            m_stream->setGain(0.0f);
+            const int64_t from = m_stream->framesPlayed();
+            const auto deadline = std::chrono::steady_clock::now() + kFadeWait;
+            while (m_stream->framesPlayed() - from < kFadeFrames && !m_stream->drained() &&
+                   std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        m_stopRequested.store(true, std::memory_order_release);
+        m_worker.join();
+        renderStopped();
+    }
+    if (m_stream) {
+        m_position = streamPosition();
+        m_mixer.removeStream(m_stream);
+        m_stream.reset();
+    }
+    m_mode = DeviceMode::Stopped;
+}
+
+int StreamingDevice::play(int64_t from, int64_t to)
+{
+    const int64_t current = position();
+    const int64_t start = from < 0 ? current : from;
+    const int64_t end = to < 0 ? m_length : to;
+    if (start > m_length || end > m_length || end < start)
+        return mci::kOutOfRange;
+
+    stopPlayback();
+    if (!m_mixer.open())
+        return mci::kHardware;
+    const AudioFormat format = m_mixer.format();
+    auto stream = m_mixer.addStream();
+    if (!stream)
+        return mci::kHardware;
+    stream->setGain(m_audioEnabled ? 1.0f : 0.0f);
+
+    m_stream = stream;
+    m_rate = format.rate;
+    m_start = start;
+    m_end = end;
+    m_position = start;
+    m_mode = DeviceMode::Playing;
+    m_stopRequested.store(false, std::memory_order_release);
+    m_firstBlockMicros.store(-1, std::memory_order_relaxed);
+    const uint64_t generation = m_generation;
+    m_worker = std::thread([this, generation, stream, start, end, format] {
+        run(generation, stream, start, end, format.rate, format.channels);
+    });
+    return mci::kOk;
+}
+
+void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stream, int64_t from, int64_t to, int rate,
+                          int channels)
+{
+    const auto began = std::chrono::steady_clock::now();
+    const auto stopping = [this] { return m_stopRequested.load(std::memory_order_acquire); };
+    std::vector<float> block(kBlockFrames * static_cast<size_t>(channels));
+    bool first = true;
+    if (startRender(from, to, rate, channels)) {
+        while (!stopping()) {
+            const size_t room = std::min(stream->freeFrames(), kBlockFrames);
+            if (room == 0) {
+                std::this_thread::sleep_for(kPollInterval);
+                continue;
+            }
+            const size_t frames = render(block.data(), room);
+            if (frames == 0)
+                break;
+            stream->write(block.data(), frames);
+            if (first) {
+                first = false;
+                const auto waited = std::chrono::steady_clock::now() - began;
+                m_firstBlockMicros.store(std::chrono::duration_cast<std::chrono::microseconds>(waited).count(),
+                                         std::memory_order_relaxed);
+            }
+        }
+    }
+    stream->finish();
+    while (!stopping() && !stream->drained())
+        std::this_thread::sleep_for(kPollInterval);
+    if (stopping())
+        return;
+    QMetaObject::invokeMethod(
+        m_context.get(), [this, generation] { finished(generation); }, Qt::QueuedConnection);
+}
+
+void StreamingDevice::finished(uint64_t generation)
+{
+    if (generation != m_generation || !m_worker.joinable())
+        return;
+    m_worker.join(); // it has posted this and is returning
+    m_mixer.removeStream(m_stream);
+    m_stream.reset();
+    m_position = std::min(m_end, m_length);
+    m_mode = DeviceMode::Stopped;
+    ++m_generation;
+    complete();
+}
+
+void StreamingDevice::stop()
+{
+    stopPlayback();
+}
+
+int StreamingDevice::pause()
+{
+    if (m_mode == DeviceMode::Playing && m_stream) {
+        m_stream->setPaused(true);
+        m_mode = DeviceMode::Paused;
+    }
+    return mci::kOk;
+}
+
+int StreamingDevice::resume()
+{
+    if (m_mode == DeviceMode::Paused && m_stream) {
+        m_stream->setPaused(false);
+        m_mode = DeviceMode::Playing;
+    }
+    return mci::kOk;
+}
+
+int StreamingDevice::seek(int64_t position)
+{
+    stopPlayback();
+    m_position = std::clamp(position, int64_t{0}, m_length);
+    return mci::kOk;
+}
+
+void StreamingDevice::setAudioEnabled(bool enabled)
+{
+    m_audioEnabled = enabled;
+    if (m_stream)
+        m_stream->setGain(enabled ? 1.0f : 0.0f);
+}
+
+} // namespace lumeria::media
