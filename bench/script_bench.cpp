@@ -11,7 +11,7 @@ using namespace lumeria;
 
 // A host whose only real work is the one the interpreter does between lines:
 // letting Qt's pending events run.
-class QuietHost : public ScriptHost {
+class QuietHost : public ScriptHost, public MediaHost {
 public:
     void processEvents() override { QCoreApplication::processEvents(); }
     void recordActivity() override {}
@@ -51,7 +51,7 @@ void runLoop(benchmark::State& state, std::chrono::microseconds interval)
 {
     Publication pub;
     QuietHost host;
-    ScriptEngine engine(host, pub);
+    ScriptEngine engine(host, host, pub);
     engine.setEventInterval(interval);
     const QString script =
         QStringLiteral("SV \"i\" \"0\"|WI \"[i]\" \"<\" \"%1\"|MA \"[i]+1\" \"0\" \"i\"|ENDWHILE").arg(kIterations);
@@ -82,7 +82,7 @@ void BM_Substitution(benchmark::State& state)
 {
     Publication pub;
     QuietHost host;
-    ScriptEngine engine(host, pub);
+    ScriptEngine engine(host, host, pub);
     engine.variables().set(QStringLiteral("NAME"), QStringLiteral("Ada"));
     engine.variables().set(QStringLiteral("SCORE"), QStringLiteral("42"));
     const QString text = QStringLiteral("Hello [Name], your score is [Score] of [Max] on page [PageNumber].");

@@ -122,29 +122,29 @@ void ScriptEngine::executeMediaOrPrint(Command c, const ScriptArguments& a)
         return MediaPlacement{scriptInteger(v[0]), scriptInteger(v[1]), scriptInteger(v[2]), scriptInteger(v[3])};
     };
     switch (c) {
-    case Command::PlaySoundFile: m_host.playSoundFile(v[0], mediaMode(v[1])); break;
-    case Command::PlayVideoFile: m_host.playVideoFile(v[4], mediaMode(v[5]), placement()); break;
-    case Command::PlayFlicFile: m_host.playFlicFile(v[4], mediaMode(v[6]), placement(), scriptInteger(v[5])); break;
+    case Command::PlaySoundFile: m_media.playSoundFile(v[0], mediaMode(v[1])); break;
+    case Command::PlayVideoFile: m_media.playVideoFile(v[4], mediaMode(v[5]), placement()); break;
+    case Command::PlayFlicFile: m_media.playFlicFile(v[4], mediaMode(v[6]), placement(), scriptInteger(v[5])); break;
     case Command::PlayCartoonFile:
-        m_host.playCartoonFile(v[4], mediaMode(v[7]), placement(), scriptInteger(v[5]), scriptInteger(v[6]));
+        m_media.playCartoonFile(v[4], mediaMode(v[7]), placement(), scriptInteger(v[5]), scriptInteger(v[6]));
         break;
     case Command::StopMedia: {
         const QString what = v[0].toUpper();
         if (what == QLatin1String("SOUND"))
-            m_host.stopMedia(StopTarget::Sound, {});
+            m_media.stopMedia(StopTarget::Sound, {});
         else if (what == QLatin1String("VIDEO"))
-            m_host.stopMedia(StopTarget::Video, {});
+            m_media.stopMedia(StopTarget::Video, {});
         else if (!v[0].isEmpty())
-            m_host.stopMedia(StopTarget::File, v[0]);
+            m_media.stopMedia(StopTarget::File, v[0]);
         else
-            m_host.stopMedia(StopTarget::All, {});
+            m_media.stopMedia(StopTarget::All, {});
         break;
     }
     case Command::MCICommand:
-        m_variables.set(QStringLiteral("MCIResult"), QString::number(m_host.mciCommand(v[0])));
+        m_variables.set(QStringLiteral("MCIResult"), QString::number(m_media.mciCommand(v[0])));
         break;
-    case Command::PlayTone: m_host.playTone(std::min(absoluteInteger(v[0]), 32767), 150); break;
-    case Command::SoundBuzzer: m_host.playTone(100, 150); break;
+    case Command::PlayTone: m_media.playTone(std::min(absoluteInteger(v[0]), 32767), 150); break;
+    case Command::SoundBuzzer: m_media.playTone(100, 150); break;
     case Command::PrintPage: m_host.printPage(v[0]); break;
     case Command::PrintTextFile:
         m_host.printFile(v[0], v[1], v[2], v[3].toUpper() == QLatin1String("WORDWRAP"), PrintMode::Text);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "script/LocaleCache.h"
-#include "script/ScriptHost.h"
+#include "script/MediaHost.h"
 
 #include <QLocale>
 #include <QString>

@@ -20,8 +20,8 @@ QString countMessage(const CommandInfo& info)
 
 } // namespace
 
-ScriptEngine::ScriptEngine(ScriptHost& host, Publication& publication)
-    : m_host(host), m_pub(publication), m_files(std::make_unique<FileCommands>(*this)),
+ScriptEngine::ScriptEngine(ScriptHost& host, MediaHost& media, Publication& publication)
+    : m_host(host), m_media(media), m_pub(publication), m_files(std::make_unique<FileCommands>(*this)),
       m_random(std::random_device{}() ^ uint32_t(std::chrono::high_resolution_clock::now().time_since_epoch().count()))
 {
 }

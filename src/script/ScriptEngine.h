@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Publication.h"
+#include "script/MediaHost.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptText.h"
 #include "script/Substitution.h"
@@ -27,10 +28,10 @@ struct ScriptFont {
 // Runs action scripts. One engine serves the whole run: it holds the
 // variables and the state shared by nested runs (the nesting counter, the
 // abort flag, the deferred page script), and reaches the player only through
-// its ScriptHost.
+// its ScriptHost and, for sound and pictures that move, its MediaHost.
 class ScriptEngine final : private BuiltinValues {
 public:
-    ScriptEngine(ScriptHost& host, Publication& publication);
+    ScriptEngine(ScriptHost& host, MediaHost& media, Publication& publication);
     ~ScriptEngine() override;
     ScriptEngine(const ScriptEngine&) = delete;
     ScriptEngine& operator=(const ScriptEngine&) = delete;
@@ -70,6 +71,7 @@ public:
     bool safeMode() const { return m_safe; }
 
     ScriptHost& host() { return m_host; }
+    MediaHost& media() { return m_media; }
     Publication& publication() { return m_pub; }
 
 private:
@@ -110,6 +112,7 @@ private:
     QString language(LanguageElement e) const { return m_pub.strings[e]; }
 
     ScriptHost& m_host;
+    MediaHost& m_media;
     Publication& m_pub;
     Variables m_variables;
     std::unique_ptr<FileCommands> m_files;

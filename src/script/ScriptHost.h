@@ -7,24 +7,9 @@ namespace lumeria {
 
 struct Page_Rec;
 
-// How a media command plays: once and return, once and wait, or in a loop.
-enum class MediaMode { Start = 0, Wait = 1, Loop = 2 };
-
-enum class StopTarget { All, Sound, Video, File };
-
 enum class CloseTarget { AllWindows, FindWindow, Window };
 
 enum class PrintMode { Text, Data };
-
-// The arguments of PlayVideoFile, PlayFlicFile and PlayCartoonFile as the
-// script gives them; -1 keeps its meaning (natural size, centred) for the
-// media layer, which adds the page area and the scroll position itself.
-struct MediaPlacement {
-    int left = -1;
-    int top = -1;
-    int width = -1;
-    int height = -1;
-};
 
 // What SystemInfo and the built-in names need to know about the running
 // player, the screen and the publication's files.
@@ -39,8 +24,8 @@ struct SystemValues {
     QString temporaryFolder;
 };
 
-// Every effect a script has outside the interpreter. The player's main
-// window implements it; tests use a recording fake. Coordinates are page
+// Every effect a script has outside the interpreter, media aside (MediaHost).
+// The player's main window implements it; tests use a recording fake. Coordinates are page
 // pixels; -1 is passed on unchanged wherever a command allows it.
 class ScriptHost {
 public:
@@ -77,16 +62,6 @@ public:
     virtual void closeWindow(CloseTarget target, const QString& title) = 0;
     virtual void find(const QString& text) = 0;
 
-    virtual void playSoundFile(const QString& file, MediaMode mode) = 0;
-    virtual void playVideoFile(const QString& file, MediaMode mode, const MediaPlacement& placement) = 0;
-    virtual void playFlicFile(const QString& file, MediaMode mode, const MediaPlacement& placement, int option) = 0;
-    virtual void playCartoonFile(const QString& file, MediaMode mode, const MediaPlacement& placement, int option1,
-                                 int option2) = 0;
-    virtual void stopMedia(StopTarget target, const QString& file) = 0;
-    // Returns the device layer's result code, 0 for success.
-    virtual int mciCommand(const QString& command) = 0;
-    // Sounds a tone for the given time, letting events run meanwhile.
-    virtual void playTone(int frequency, int milliseconds) = 0;
     // Waits, letting events run all the time; returns early when the engine
     // stops running (the reader pressed Esc or Pause).
     virtual void delay(int milliseconds) = 0;

@@ -4,6 +4,7 @@
 // dialogs and menus from a queue, so tests can state exactly what a script
 // asked of the player.
 
+#include "script/MediaHost.h"
 #include "script/ScriptEngine.h"
 #include "script/ScriptHost.h"
 
@@ -14,7 +15,7 @@
 
 namespace lumeria::test {
 
-class FakeHost : public ScriptHost {
+class FakeHost : public ScriptHost, public MediaHost {
 public:
     explicit FakeHost(Publication& pub) : m_pub(pub) {}
 
@@ -165,7 +166,7 @@ private:
 struct ScriptFixture {
     Publication pub;
     FakeHost host{pub};
-    ScriptEngine engine{host, pub};
+    ScriptEngine engine{host, host, pub};
 
     ScriptFixture()
     {
