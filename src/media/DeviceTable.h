@@ -1,0 +1,69 @@
+#pragma once
+
+#include "media/MediaDevice.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace lumeria::media {
+
+// How positions are written in command strings to a device.
+enum class TimeFormat { Milliseconds, Frames, Msf, Tmsf };
+
+// A device opened by the media list or by a command string. Both share one
+// table, as they shared the system's: "stop all" reaches a sound a script
+// started with PlaySoundFile, and "close" of its alias ends it.
+struct OpenDevice {
+    uint16_t id = 0;
+    QString alias;   // compared ignoring case
+    QString element; // the file, empty for a device opened by type alone
+    DeviceType type = DeviceType::WaveAudio;
+    std::unique_ptr<MediaDevice> device;
+    TimeFormat timeFormat = TimeFormat::Milliseconds;
+    bool shareable = false;
+    // Opened by a command that named a file without opening it first: it
+    // closes itself when its play ends.
+    bool autoOpened = false;
+    // "play ... repeat": starts again from where the play began.
+    bool repeat = false;
+    int64_t repeatFrom = 0;
+    int64_t repeatTo = -1;
+};
+
+class DeviceTable {
+public:
+    DeviceTable() = default;
+    DeviceTable(const DeviceTable&) = delete;
+    DeviceTable& operator=(const DeviceTable&) = delete;
+    ~DeviceTable();
+
+    OpenDevice* byId(uint16_t id);
+    OpenDevice* byAlias(const QString& alias);
+    bool aliasTaken(const QString& alias) const;
+
+    // Enters an opened device under a new identifier (never 0) and routes
+    // its completion to the completion listener.
+    OpenDevice& add(const QString& alias, const QString& element, DeviceType type, std::unique_ptr<MediaDevice> device);
+    // Stops and closes the device and tells the close listener.
+    void close(uint16_t id);
+    void closeAll();
+
+    // The identifiers of every open device, oldest first.
+    std::vector<uint16_t> ids() const;
+    bool empty() const { return m_devices.empty(); }
+
+    void setCompletionListener(std::function<void(uint16_t id)> listener) { m_completed = std::move(listener); }
+    void setCloseListener(std::function<void(uint16_t id)> listener) { m_closed = std::move(listener); }
+
+private:
+    std::vector<std::unique_ptr<OpenDevice>> m_devices;
+    uint16_t m_nextId = 1;
+    std::function<void(uint16_t)> m_completed;
+    std::function<void(uint16_t)> m_closed;
+};
+
+} // namespace lumeria::media

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "media/DeviceFactory.h"
+#include "media/DeviceTable.h"
+#include "media/MciCommand.h"
+#include "media/MediaEnvironment.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace lumeria::media {
+
+// What a command string gives back: the result code (0 for success) and
+// the text a caller with a return buffer would have received.
+struct MciReply {
+    int code = 0;
+    QString text;
+};
+
+// Carries out command strings over the device table, the way the system's
+// media control interface did: devices opened by file or by type under an
+// alias, opened on the fly when a command names a file, and answering with
+// the system's own result codes.
+class MciInterpreter {
+public:
+    MciInterpreter(DeviceTable& devices, DeviceServices services, const MediaEnvironment& environment);
+
+    MciReply execute(const QString& command);
+
+    // A device's play reached its end: "repeat" plays again, and a device a
+    // command opened on the fly closes.
+    void deviceCompleted(uint16_t id);
+
+private:
+    MciReply open(const MciRequest& r);
+    MciReply run(const MciRequest& r, OpenDevice& entry);
+    MciReply play(const MciRequest& r, OpenDevice& entry);
+    MciReply seek(const MciRequest& r, OpenDevice& entry);
+    MciReply status(const MciRequest& r, OpenDevice& entry);
+    MciReply set(const MciRequest& r, OpenDevice& entry);
+    MciReply capability(const MciRequest& r, OpenDevice& entry);
+    MciReply sysinfo(const MciRequest& r);
+    MciReply onAll(const MciRequest& r);
+    // Opens what a command names without an alias: a file or a device type.
+    std::optional<uint16_t> autoOpen(const MciRequest& r, int* code);
+    void waitForPlayEnd(uint16_t id);
+
+    // Positions in the device's time format, to and from milliseconds.
+    std::optional<int64_t> parsePosition(const OpenDevice& entry, const QString& text, int* code) const;
+    QString formatPosition(const OpenDevice& entry, int64_t ms, bool asLength) const;
+
+    DeviceTable& m_devices;
+    DeviceServices m_services;
+    const MediaEnvironment& m_env;
+};
+
+// The device type a name stands for ("waveaudio", "cdaudio", ...), if any.
+std::optional<DeviceType> deviceTypeNamed(const QString& name);
+QString deviceTypeName(DeviceType type);
+
+} // namespace lumeria::media

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class QObject;
+
+namespace lumeria::media {
+
+// What media needs from the player's window and its publication, supplied by
+// the window so that media adds nothing to it but this. Every function is
+// called on the UI thread; any may be left empty in tests.
+struct MediaEnvironment {
+    // A real file for a name a script gives: the container's entry
+    // extracted, or the file on disk (Windows paths mapped). Nothing when it
+    // cannot be found.
+    std::function<std::optional<QString>(const QString& name)> locate;
+    // The folder the publication's file lies in: where CD audio tracks are
+    // looked for.
+    QString publicationFolder;
+
+    // A modal error box with one button.
+    std::function<void(const QString& title, const QString& message, const QString& button)> errorBox;
+    QString errorTitle;   // L_ERRORTITLE
+    QString extractError; // L_EXTRACTERROR
+    QString mediaError;   // L_MEDIAERROR
+    QString okButton;     // L_OK
+
+    // The page surface in window coordinates, and the window's scroll
+    // position: where videos and animations are placed.
+    std::function<QRect()> pageArea;
+    std::function<QPoint()> scrollOffset;
+    // Paints the page again under a rectangle of the window.
+    std::function<void(const QRect&)> invalidate;
+    // The widget videos and animations show in.
+    QObject* videoParent = nullptr;
+
+    // Runs pending events until done() holds, the reader stops the script
+    // or the program is quitting.
+    std::function<void(const std::function<bool()>& done)> wait;
+    std::function<bool()> quitting;
+    // Monotonic milliseconds: the tick count device aliases are made of.
+    std::function<int64_t()> clock;
+
+    // The box of a command this version cannot carry out yet.
+    std::function<void(const QString& command)> notYet;
+
+    // A line for the automation log.
+    std::function<void(const QString&)> log;
+};
+
+} // namespace lumeria::media

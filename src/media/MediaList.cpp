@@ -1,0 +1,199 @@
+#include "media/MediaList.h"
+
+#include "platform/WindowsPath.h"
+
+#include <QDateTime>
+
+namespace lumeria::media {
+
+namespace {
+
+const QString kBreak = QStringLiteral("\r\r");
+
+} // namespace
+
+bool sameMediaFile(const QString& a, const QString& b)
+{
+    return windowsFileName(a).compare(windowsFileName(b), Qt::CaseInsensitive) == 0;
+}
+
+QRect videoRectangle(const VideoPlacement& placement, QSize natural)
+{
+    const MediaPlacement& n = placement.numbers;
+    const int width = n.width == -1 ? natural.width() : n.width;
+    const int height = n.height == -1 ? natural.height() : n.height;
+    const int left = n.left == -1 ? placement.area.width() / 2 - width / 2 - placement.scroll.x() : n.left;
+    const int top = n.top == -1 ? placement.area.height() / 2 - height / 2 - placement.scroll.y() : n.top;
+    return QRect(placement.area.left() + left, placement.area.top() + top, width, height);
+}
+
+MediaList::MediaList(DeviceTable& devices, DeviceServices services, const MediaEnvironment& environment)
+    : m_devices(devices), m_services(std::move(services)), m_env(environment)
+{
+}
+
+MediaList::~MediaList()
+{
+    stopAll();
+}
+
+void MediaList::showError(const QString& file, const QString& text) const
+{
+    if (m_env.errorBox)
+        m_env.errorBox(m_env.errorTitle, windowsFileName(file) + kBreak + text, m_env.okButton);
+}
+
+QString MediaList::newAlias() const
+{
+    // The alias is the tick count, as it always was; two plays within one
+    // millisecond would have shared it and the second failed to open, so a
+    // taken one moves on to the next free tick.
+    int64_t tick = m_env.clock ? m_env.clock() : QDateTime::currentMSecsSinceEpoch();
+    QString alias;
+    do {
+        alias = QStringLiteral("LuMedia%1").arg(tick++);
+    } while (m_devices.aliasTaken(alias));
+    return alias;
+}
+
+uint16_t MediaList::play(const QString& file, MediaMode mode, const VideoPlacement* placement)
+{
+    const std::optional<QString> path = m_env.locate ? m_env.locate(file) : std::optional<QString>(file);
+    if (!path) {
+        showError(file, m_env.extractError);
+        return 0;
+    }
+    stopFile(file);
+
+    MediaRec rec;
+    rec.mode = mode;
+    rec.file = path->toUpper();
+    m_items.push_front(rec);
+
+    Result<std::unique_ptr<MediaDevice>> opened = openDevice(*path, std::nullopt, m_services);
+    if (!opened) {
+        m_items.pop_front();
+        showError(file, m_env.mediaError);
+        return 0;
+    }
+    std::unique_ptr<MediaDevice> device = std::move(opened).value();
+    const bool visual = device->hasVideo();
+    const QSize natural = device->naturalSize();
+    const DeviceType type = device->type();
+    OpenDevice& entry = m_devices.add(newAlias(), *path, type, std::move(device));
+    const uint16_t id = entry.id;
+    // Opening ran no events, so the new item is still the front one.
+    MediaRec& item = m_items.front();
+    item.device = id;
+    item.visual = visual;
+    if (visual && placement) {
+        item.display = videoRectangle(*placement, natural);
+        item.origin = placement->scroll;
+        item.inWindow = true;
+        entry.device->place(item.display);
+    }
+
+    if (entry.device->play(0, -1) != 0) {
+        stopItem(findDevice(id));
+        return id;
+    }
+    if (mode == MediaMode::Wait && m_env.wait)
+        m_env.wait([this, id] { return findDevice(id) == m_items.end(); });
+    return id;
+}
+
+std::list<MediaRec>::iterator MediaList::findDevice(uint16_t id)
+{
+    for (auto it = m_items.begin(); it != m_items.end(); ++it) {
+        if (it->device == id)
+            return it;
+    }
+    return m_items.end();
+}
+
+bool MediaList::contains(const QString& file) const
+{
+    for (const MediaRec& item : m_items) {
+        if (sameMediaFile(item.file, file))
+            return true;
+    }
+    return false;
+}
+
+void MediaList::stopItem(std::list<MediaRec>::iterator item)
+{
+    if (item == m_items.end())
+        return;
+    const MediaRec rec = *item;
+    m_items.erase(item);
+    if (rec.device)
+        m_devices.close(rec.device);
+    if (rec.inWindow && m_env.invalidate)
+        m_env.invalidate(rec.display);
+}
+
+void MediaList::removeIf(const std::function<bool(const MediaRec&)>& match)
+{
+    // Stopping may run code that changes the list (a close listener), so
+    // each pass starts from the front again.
+    for (;;) {
+        auto it = std::find_if(m_items.begin(), m_items.end(), match);
+        if (it == m_items.end())
+            return;
+        stopItem(it);
+    }
+}
+
+void MediaList::stopFile(const QString& file)
+{
+    removeIf([&](const MediaRec& item) { return sameMediaFile(item.file, file); });
+}
+
+void MediaList::stopAll()
+{
+    removeIf([](const MediaRec&) { return true; });
+}
+
+void MediaList::stopSounds()
+{
+    removeIf([](const MediaRec& item) { return !item.visual; });
+}
+
+void MediaList::stopVisuals()
+{
+    removeIf([](const MediaRec& item) { return item.visual; });
+}
+
+void MediaList::deviceCompleted(uint16_t id)
+{
+    const auto item = findDevice(id);
+    if (item == m_items.end())
+        return;
+    if (item->mode == MediaMode::Loop) {
+        if (OpenDevice* entry = m_devices.byId(id)) {
+            if (entry->device->play(0, -1) == 0)
+                return;
+        }
+    }
+    stopItem(item);
+}
+
+void MediaList::deviceClosed(uint16_t id)
+{
+    const auto item = findDevice(id);
+    if (item == m_items.end())
+        return;
+    const MediaRec rec = *item;
+    m_items.erase(item);
+    if (rec.inWindow && m_env.invalidate)
+        m_env.invalidate(rec.display);
+}
+
+void MediaList::waitForFile(const QString& file)
+{
+    if (!m_env.wait)
+        return;
+    m_env.wait([this, file] { return !contains(file); });
+}
+
+} // namespace lumeria::media

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "media/DeviceFactory.h"
+#include "media/DeviceTable.h"
+#include "media/MediaEnvironment.h"
+#include "script/MediaHost.h"
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+#include <list>
+
+namespace lumeria::media {
+
+enum class MediaKind : uint8_t { Device = 0, Flic = 1, Cartoon = 2 };
+
+// One playing item.
+struct MediaRec {
+    uint16_t device = 0; // 0 for animations, which play without a device
+    MediaMode mode = MediaMode::Start;
+    QString file; // the full path, in capitals
+    MediaKind kind = MediaKind::Device;
+    bool visual = false;
+    QRect display; // where a video or animation shows, window coordinates
+    QPoint origin; // scroll origin when the area is painted again
+    bool inWindow = false;
+};
+
+// Where a video goes: the command's numbers (-1 natural size or centred) and
+// the page as the window shows it.
+struct VideoPlacement {
+    MediaPlacement numbers;
+    QRect area;    // the page surface in window coordinates
+    QPoint scroll; // the window's scroll position
+};
+
+// The display rectangle of a video of the natural size within the area:
+// width and height -1 take the natural size, left and top -1 centre it
+// (divisions truncate, as the integer arithmetic always did).
+QRect videoRectangle(const VideoPlacement& placement, QSize natural);
+
+// Everything that plays, newest first, and the rules of playing and
+// stopping: one item per file, LOOP plays again, WAIT waits, StopMedia
+// stops by file, by kind or all.
+class MediaList {
+public:
+    MediaList(DeviceTable& devices, DeviceServices services, const MediaEnvironment& environment);
+    ~MediaList();
+    MediaList(const MediaList&) = delete;
+    MediaList& operator=(const MediaList&) = delete;
+
+    // Plays a file through a device: a sound when placement is null. Returns
+    // the device's identifier, 0 when nothing plays (the reader has been
+    // told why). In WAIT mode returns once the item has left the list.
+    uint16_t play(const QString& file, MediaMode mode, const VideoPlacement* placement = nullptr);
+
+    void stopFile(const QString& file);
+    void stopAll();
+    void stopSounds();
+    void stopVisuals();
+
+    // A device's play reached its end.
+    void deviceCompleted(uint16_t id);
+    // A device was closed by a command string: its item is gone too.
+    void deviceClosed(uint16_t id);
+
+    // Lets events run until the file's item has left the list or the program
+    // is quitting.
+    void waitForFile(const QString& file);
+
+    const std::list<MediaRec>& items() const { return m_items; }
+    bool contains(const QString& file) const;
+
+private:
+    std::list<MediaRec>::iterator findDevice(uint16_t id);
+    void stopItem(std::list<MediaRec>::iterator item);
+    void removeIf(const std::function<bool(const MediaRec&)>& match);
+    QString newAlias() const;
+    void showError(const QString& file, const QString& text) const;
+
+    DeviceTable& m_devices;
+    DeviceServices m_services;
+    const MediaEnvironment& m_env;
+    std::list<MediaRec> m_items;
+};
+
+// Two names of one file: compared without their folders, ignoring case.
+bool sameMediaFile(const QString& a, const QString& b);
+
+} // namespace lumeria::media

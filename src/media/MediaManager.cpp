@@ -1,0 +1,139 @@
+#include "media/MediaManager.h"
+
+#include "platform/WindowsPath.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace lumeria::media {
+
+namespace {
+
+// The speaker timer's input clock, and the one the player's divisor used.
+constexpr double kTimerClock = 1193182.0;
+constexpr int kDivisorClock = 1193000;
+constexpr int kHighestTone = 32767;
+// How long a tone may take to leave the device after its time is up.
+constexpr int kToneGrace = 200;
+
+} // namespace
+
+double speakerPitch(int frequency)
+{
+    const int f = std::clamp(std::abs(frequency), 0, kHighestTone);
+    const int divisor = kDivisorClock / (f + 19);
+    return kTimerClock / divisor;
+}
+
+MediaManager::MediaManager(MediaOptions options) : m_options(std::move(options)), m_mixer(m_options.output)
+{
+    DeviceServices services{&m_mixer, m_options.soundFont};
+    m_list = std::make_unique<MediaList>(m_devices, services, m_env);
+    m_mci = std::make_unique<MciInterpreter>(m_devices, services, m_env);
+    m_devices.setCompletionListener([this](uint16_t id) { deviceCompleted(id); });
+    m_devices.setCloseListener([this](uint16_t id) { m_list->deviceClosed(id); });
+    m_mixer.setOpenListener([this](const AudioFormat& format) {
+        if (m_env.log)
+            m_env.log(QStringLiteral("audio %1 %2 %3").arg(format.rate).arg(format.channels).arg(format.sampleFormat));
+    });
+}
+
+MediaManager::~MediaManager()
+{
+    stopEverything();
+    m_devices.setCompletionListener(nullptr);
+    m_devices.setCloseListener(nullptr);
+}
+
+void MediaManager::setEnvironment(MediaEnvironment environment)
+{
+    // The list and the interpreter hold this member by reference.
+    m_env = std::move(environment);
+}
+
+void MediaManager::stopEverything()
+{
+    m_list->stopAll();
+    m_devices.closeAll();
+}
+
+QStringList MediaManager::playingFiles() const
+{
+    QStringList names;
+    for (const MediaRec& item : m_list->items())
+        names << windowsFileName(item.file);
+    return names;
+}
+
+void MediaManager::deviceCompleted(uint16_t id)
+{
+    for (const MediaRec& item : m_list->items()) {
+        if (item.device == id) {
+            m_list->deviceCompleted(id);
+            return;
+        }
+    }
+    m_mci->deviceCompleted(id);
+}
+
+void MediaManager::playSoundFile(const QString& file, MediaMode mode)
+{
+    m_list->play(file, mode);
+}
+
+void MediaManager::playVideoFile(const QString&, MediaMode, const MediaPlacement&)
+{
+    if (m_env.notYet)
+        m_env.notYet(QStringLiteral("PlayVideoFile"));
+}
+
+void MediaManager::playFlicFile(const QString&, MediaMode, const MediaPlacement&, int)
+{
+    if (m_env.notYet)
+        m_env.notYet(QStringLiteral("PlayFlicFile"));
+}
+
+void MediaManager::playCartoonFile(const QString&, MediaMode, const MediaPlacement&, int, int)
+{
+    if (m_env.notYet)
+        m_env.notYet(QStringLiteral("PlayCartoonFile"));
+}
+
+void MediaManager::stopMedia(StopTarget target, const QString& file)
+{
+    switch (target) {
+    case StopTarget::All: m_list->stopAll(); break;
+    case StopTarget::Sound: m_list->stopSounds(); break;
+    case StopTarget::Video: m_list->stopVisuals(); break;
+    case StopTarget::File: m_list->stopFile(file); break;
+    }
+}
+
+int MediaManager::mciCommand(const QString& command)
+{
+    return m_mci->execute(command).code;
+}
+
+void MediaManager::playTone(int frequency, int milliseconds)
+{
+    const std::shared_ptr<AudioStream> tone = m_mixer.playTone(speakerPitch(frequency), milliseconds);
+    // The speaker stayed on for the whole time while events ran, whether or
+    // not a sound device could be had; what the device still holds of the
+    // tone is let out before the stream goes.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    if (m_env.wait)
+        m_env.wait([&] {
+            return elapsed.elapsed() >= milliseconds &&
+                   (!tone || tone->drained() || elapsed.elapsed() >= milliseconds + kToneGrace);
+        });
+    else
+        QThread::msleep(ulong(std::max(0, milliseconds)));
+    if (tone)
+        m_mixer.removeStream(tone);
+}
+
+} // namespace lumeria::media

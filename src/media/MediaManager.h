@@ -1,0 +1,68 @@
+#pragma once
+
+#include "media/AudioOutput.h"
+#include "media/DeviceTable.h"
+#include "media/MciInterpreter.h"
+#include "media/MediaEnvironment.h"
+#include "media/MediaList.h"
+#include "script/MediaHost.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace lumeria::media {
+
+struct MediaOptions {
+    AudioOutputOptions output;
+    QString soundFont; // empty: the best General MIDI set installed
+};
+
+// The pitch the speaker sounded for a PlayTone frequency: its timer counted
+// 1193182 Hz down by a divisor the player computed as 1193000 div (f + 19).
+double speakerPitch(int frequency);
+
+// Everything media in one run: the list of what plays, the devices the list
+// and the command strings share, the audio output. The session owns it; the
+// window gives it the environment and stops everything when it closes.
+class MediaManager final : public MediaHost {
+public:
+    explicit MediaManager(MediaOptions options = {});
+    ~MediaManager() override;
+    MediaManager(const MediaManager&) = delete;
+    MediaManager& operator=(const MediaManager&) = delete;
+
+    void setEnvironment(MediaEnvironment environment);
+    // Ends every item and closes every device, as closing the window does.
+    void stopEverything();
+
+    // The items that play, newest first, each by its file name alone.
+    QStringList playingFiles() const;
+    const MediaList& list() const { return *m_list; }
+    Mixer& mixer() { return m_mixer; }
+    // A command string with its reply text, for callers that have a buffer.
+    MciReply sendString(const QString& command) { return m_mci->execute(command); }
+
+    // MediaHost.
+    void playSoundFile(const QString& file, MediaMode mode) override;
+    void playVideoFile(const QString& file, MediaMode mode, const MediaPlacement& placement) override;
+    void playFlicFile(const QString& file, MediaMode mode, const MediaPlacement& placement, int option) override;
+    void playCartoonFile(const QString& file, MediaMode mode, const MediaPlacement& placement, int option1,
+                         int option2) override;
+    void stopMedia(StopTarget target, const QString& file) override;
+    int mciCommand(const QString& command) override;
+    void playTone(int frequency, int milliseconds) override;
+
+private:
+    void deviceCompleted(uint16_t id);
+
+    MediaOptions m_options;
+    MediaEnvironment m_env;
+    Mixer m_mixer;
+    DeviceTable m_devices;
+    std::unique_ptr<MediaList> m_list;
+    std::unique_ptr<MciInterpreter> m_mci;
+};
+
+} // namespace lumeria::media
