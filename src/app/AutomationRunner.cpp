@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -159,6 +160,21 @@ void AutomationRunner::run(const AutomationCommand& c)
         const QString value = m_form.engine().variables().get(c.text);
         if (value != c.value)
             fail(c, QStringLiteral("expected %1 = \"%2\", it is \"%3\"").arg(c.text, c.value, value));
+        break;
+    }
+    case AutomationVerb::ExpectMedia: {
+        // Names without their folders, compared ignoring case, newest first.
+        const QStringList playing = m_form.playingMedia();
+        QStringList expected = c.text.split(QRegularExpression(QStringLiteral("[ \t]+")), Qt::SkipEmptyParts);
+        if (expected.size() == 1 && expected.front().compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
+            expected.clear();
+        bool same = expected.size() == playing.size();
+        for (qsizetype i = 0; same && i < expected.size(); ++i)
+            same = expected[i].compare(playing[i], Qt::CaseInsensitive) == 0;
+        if (!same) {
+            const QString shown = playing.isEmpty() ? QStringLiteral("none") : playing.join(QLatin1Char(' '));
+            fail(c, QStringLiteral("expected media %1, playing: %2").arg(c.text, shown));
+        }
         break;
     }
     case AutomationVerb::DumpVars: {

@@ -19,6 +19,7 @@ enum class AutomationVerb {
     Wait,             // wait MS
     ExpectPage,       // expect-page NAME
     ExpectVar,        // expect-var NAME VALUE
+    ExpectMedia,      // expect-media NAME... | none: what plays, newest first
     DumpVars,         // dump-vars FILE
     Screenshot,       // screenshot FILE: the main window's client area
     ScreenshotScreen, // screenshot-screen FILE: every visible window composited
@@ -35,7 +36,8 @@ struct AutomationCommand {
     int y = 0;      //
     int number = 0; // wait: milliseconds; answer: button or item (>= 0)
     // key: the key's name as written; type: the text; expect-page: the page;
-    // expect-var: the variable; dump-vars, screenshot*: the file.
+    // expect-var: the variable; expect-media: the file names, blank-separated,
+    // or "none"; dump-vars, screenshot*: the file.
     QString text;
     QString value;                   // expect-var: the expected value, possibly empty
     Qt::KeyboardModifiers modifiers; // key

@@ -20,6 +20,9 @@ enum class Option {
     AutomateLog,
     Safe,
     Codepage,
+    Mute,
+    AudioDevice,
+    SoundFont,
     List,
     Version,
     Help,
@@ -49,6 +52,9 @@ constexpr std::array kOptions{
                "refuse programs, web links and file writes outside the publication's folder and the player's own "
                "folders"},
     OptionInfo{Option::Codepage, "codepage", "NAME", "decode the publication's text with code page NAME"},
+    OptionInfo{Option::Mute, "mute", nullptr, "play sound, music and tones silently, keeping their timing"},
+    OptionInfo{Option::AudioDevice, "audio-device", "NAME", "send sound to the output device NAME"},
+    OptionInfo{Option::SoundFont, "soundfont", "FILE", "play MIDI music with the SoundFont FILE"},
     OptionInfo{Option::List, "list", nullptr, "list the publication's pages and exit"},
     OptionInfo{Option::Version, "version", nullptr, "print the version and exit"},
     OptionInfo{Option::Help, "help", nullptr, "print this help and exit"},
@@ -146,6 +152,9 @@ std::optional<ParseError> applyOption(const OptionInfo& info, const QString& val
     case Option::AutomateLog: line.automateLog = value; break;
     case Option::Safe: line.safe = true; break;
     case Option::Codepage: line.codepage = value; break;
+    case Option::Mute: line.mute = true; break;
+    case Option::AudioDevice: line.audioDevice = value; break;
+    case Option::SoundFont: line.soundFont = value; break;
     case Option::List: line.list = true; break;
     case Option::Version: line.version = true; break;
     case Option::Help: line.help = true; break;

@@ -51,6 +51,9 @@ struct CommandLine {
     QString automateLog; // --automate-log FILE
     bool safe = false;
     QString codepage; // --codepage NAME, checked by whoever knows the code pages
+    bool mute = false;
+    QString audioDevice; // --audio-device NAME
+    QString soundFont;   // --soundfont FILE
 
     bool list = false;
     bool version = false;

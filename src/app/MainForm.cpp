@@ -72,7 +72,8 @@ void TMainForm::FormCreate()
     Publication& pub = publication();
     const PublicationSettings& s = pub.settings;
 
-    m_engine = std::make_unique<ScriptEngine>(*this, pub);
+    m_engine = std::make_unique<ScriptEngine>(*this, m_session.media(), pub);
+    m_session.media().setEnvironment(mediaEnvironment());
     m_engine->setSafeMode(m_commandLine.safe);
     m_input = std::make_unique<InputController>(*this);
     m_findSearch = std::make_unique<FindSearch>(*this);
@@ -511,6 +512,7 @@ void TMainForm::FormClose()
 {
     m_closing = true;
     m_timer.stop();
+    m_session.media().stopEverything();
     m_engine->reset();
     m_input->clearFocus();
     m_windows->closeAll();

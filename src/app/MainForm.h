@@ -7,6 +7,7 @@
 #include "input/FindSearch.h"
 #include "input/InputController.h"
 #include "input/InteractionHost.h"
+#include "media/MediaEnvironment.h"
 #include "platform/gdi/Rect.h"
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Surface.h"
@@ -87,6 +88,9 @@ public:
 
     void setWorkAreaCursor(WorkAreaCursor cursor) override;
 
+    // The media that play, newest first, by file name (expect-media).
+    QStringList playingMedia() const;
+
     // Called once the first page has been shown and its entry script run.
     void setFirstPageListener(std::function<void()> listener) { m_firstPageListener = std::move(listener); }
     // Automation takes menus (the answer queue) before they show; nothing
@@ -114,14 +118,6 @@ public:
     void openImageWindow(const QString& title, int x, int y, const QString& file) override;
     void closeWindow(CloseTarget target, const QString& title) override;
     void find(const QString& text) override;
-    void playSoundFile(const QString& file, MediaMode mode) override;
-    void playVideoFile(const QString& file, MediaMode mode, const MediaPlacement& placement) override;
-    void playFlicFile(const QString& file, MediaMode mode, const MediaPlacement& placement, int option) override;
-    void playCartoonFile(const QString& file, MediaMode mode, const MediaPlacement& placement, int option1,
-                         int option2) override;
-    void stopMedia(StopTarget target, const QString& file) override;
-    int mciCommand(const QString& command) override;
-    void playTone(int frequency, int milliseconds) override;
     void delay(int milliseconds) override;
     void printPage(const QString& what) override;
     void printFile(const QString& arg1, const QString& arg2, const QString& arg3, bool wordWrap,
@@ -188,6 +184,11 @@ private:
     void renderDirty();
     void renderArea(const gdi::Region& area);
     void notYet(const QString& command);
+    // Lets events run until done() holds, the reader stops the script or
+    // the window closes.
+    void waitUntil(const std::function<bool()>& done);
+    // What media asks of the window.
+    media::MediaEnvironment mediaEnvironment();
     PrintService& printService();
     // What balloons, notes and pop-up pictures take from the window.
     PopupContext popupContext();

@@ -9,10 +9,12 @@
 #include "render/Transitions.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QScrollBar>
 
 #include <chrono>
 #include <thread>
@@ -90,22 +92,62 @@ void TMainForm::delay(int milliseconds)
         processEvents();
         return;
     }
+    QElapsedTimer elapsed;
+    elapsed.start();
+    waitUntil([&elapsed, milliseconds] { return elapsed.elapsed() >= milliseconds; });
+}
+
+void TMainForm::waitUntil(const std::function<bool()>& done)
+{
+    if (done())
+        return;
     QEventLoop loop;
-    QTimer end;
-    end.setSingleShot(true);
-    connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
     // The reader may stop the script (Esc, Pause) or close the window while
     // it waits; either ends the wait at once.
     QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
-        if (m_closing || !m_engine->isRunning() || m_engine->aborted())
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || m_closing || !m_engine->isRunning() || m_engine->aborted())
             loop.quit();
     });
-    end.start(milliseconds);
     poll.start(kStopPollInterval);
     ++m_waiting;
     loop.exec();
     --m_waiting;
+}
+
+QStringList TMainForm::playingMedia() const
+{
+    return m_session.media().playingFiles();
+}
+
+media::MediaEnvironment TMainForm::mediaEnvironment()
+{
+    const auto& strings = publication().strings;
+    media::MediaEnvironment env;
+    env.locate = [this](const QString& name) { return m_session.locateMediaFile(name); };
+    env.publicationFolder = m_session.container().programFolder();
+    env.errorBox = [this](const QString& title, const QString& message, const QString& button) {
+        messageDialog(title, message, {button});
+    };
+    env.errorTitle = strings[LanguageElement::L_ERRORTITLE];
+    env.extractError = strings[LanguageElement::L_EXTRACTERROR];
+    env.mediaError = strings[LanguageElement::L_MEDIAERROR];
+    env.okButton = strings[LanguageElement::L_OK];
+    env.pageArea = [this] { return QRect(pageOrigin(), m_pageSize); };
+    env.scrollOffset = [this] { return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()); };
+    env.invalidate = [this](const QRect& area) {
+        const QRect page = area.translated(-pageOrigin());
+        invalidatePage(gdi::Rect{page.left(), page.top(), page.right() + 1, page.bottom() + 1});
+    };
+    env.videoParent = viewport();
+    env.wait = [this](const std::function<bool()>& done) { waitUntil(done); };
+    env.quitting = [this] { return m_closing; };
+    env.notYet = [this](const QString& command) { notYet(command); };
+    env.log = [this](const QString& line) {
+        if (m_eventLog)
+            m_eventLog(line);
+    };
+    return env;
 }
 
 void TMainForm::closeMainWindow()
@@ -129,9 +171,6 @@ SystemValues TMainForm::systemValues() const
     v.temporaryFolder = temporaryFolder();
     return v;
 }
-
-// What the parts still to come will do. Each shows the reader which command
-// this version cannot carry out, and the script goes on.
 
 PopupContext TMainForm::popupContext()
 {
@@ -202,44 +241,6 @@ void TMainForm::closeWindow(CloseTarget target, const QString& title)
     case CloseTarget::Window: m_windows->closeWindows(title); break;
     case CloseTarget::FindWindow: closeFind(); break;
     }
-}
-
-void TMainForm::playSoundFile(const QString&, MediaMode)
-{
-    notYet(QStringLiteral("PlaySoundFile"));
-}
-
-void TMainForm::playVideoFile(const QString&, MediaMode, const MediaPlacement&)
-{
-    notYet(QStringLiteral("PlayVideoFile"));
-}
-
-void TMainForm::playFlicFile(const QString&, MediaMode, const MediaPlacement&, int)
-{
-    notYet(QStringLiteral("PlayFlicFile"));
-}
-
-void TMainForm::playCartoonFile(const QString&, MediaMode, const MediaPlacement&, int, int)
-{
-    notYet(QStringLiteral("PlayCartoonFile"));
-}
-
-void TMainForm::stopMedia(StopTarget, const QString&)
-{
-    // Nothing can be playing yet.
-}
-
-int TMainForm::mciCommand(const QString&)
-{
-    notYet(QStringLiteral("MCICommand"));
-    return 0;
-}
-
-void TMainForm::playTone(int, int milliseconds)
-{
-    // The tone itself comes with sound; its time is kept so scripts that
-    // pace themselves with tones keep their rhythm.
-    delay(milliseconds);
 }
 
 PrintService& TMainForm::printService()

@@ -5,6 +5,7 @@
 #include "document/Parser.h"
 #include "platform/Folders.h"
 #include "platform/IoError.h"
+#include "platform/WindowsPath.h"
 #include "platform/gdi/Canvas.h"
 #include "render/PageRenderer.h"
 #include "script/Substitution.h"
@@ -39,7 +40,8 @@ QString bundledTourPath()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/tour.lum");
 }
 
-PlayerSession::PlayerSession()
+PlayerSession::PlayerSession(media::MediaOptions mediaOptions)
+    : m_media(std::make_unique<media::MediaManager>(std::move(mediaOptions)))
 {
     m_context.loadPicture = [this](const QString& name) { return picture(name); };
     m_context.recordedPictureSize = [this](const QString& name) -> std::optional<QSize> {
@@ -177,6 +179,27 @@ bool PlayerSession::exportPages(const QString& folder, QString* error)
         }
     }
     return true;
+}
+
+PlayerSession::~PlayerSession()
+{
+    m_media.reset();
+}
+
+std::optional<QString> PlayerSession::locateMediaFile(const QString& name)
+{
+    if (!m_container || name.trimmed().isEmpty())
+        return std::nullopt;
+    const ExtractResult extracted = m_container->extract(name);
+    if (extracted.status != ExtractStatus::Failed && QFileInfo(extracted.path).isFile())
+        return extracted.path;
+    // A name with a folder of its own may point anywhere on the disk.
+    if (windowsFileName(name) != name) {
+        const QString path = resolveWindowsPath(name, m_container->programFolder());
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return std::nullopt;
 }
 
 } // namespace lumeria

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "container/Container.h"
 #include "document/Publication.h"
+#include "media/MediaManager.h"
 #include "platform/image/PictureDecoder.h"
 #include "render/PaintContext.h"
 #include "text/ArticleTextEngine.h"
@@ -21,7 +22,8 @@ namespace lumeria {
 // one, is built on top.
 class PlayerSession {
 public:
-    PlayerSession();
+    explicit PlayerSession(media::MediaOptions mediaOptions = {});
+    ~PlayerSession();
 
     // Opens the publication file, or the container appended to the running
     // program, or else the tour bundled with the player. On failure the
@@ -40,6 +42,11 @@ public:
     // Lays out and paints the articles' texts, and knows their links as
     // last painted. Exists once the publication is open.
     text::ArticleTextEngine& articles() { return *m_articles; }
+    // Sound, music and the command strings: what plays, for the whole run.
+    media::MediaManager& media() { return *m_media; }
+    // A real file for a media file a script names: the container's entry
+    // extracted for the run, else the file on disk.
+    std::optional<QString> locateMediaFile(const QString& name);
 
     // The page shown first: "Config" when a screen saver is configured and
     // the publication has one, else the page the command line names when
@@ -64,6 +71,9 @@ private:
     QHash<QString, std::optional<DecodedPicture>> m_pictures;
     QStringList m_messages;
     const Page_Rec* m_exporting = nullptr;
+    // Last, so it goes first: nothing may still play from files the
+    // container removes when it closes.
+    std::unique_ptr<media::MediaManager> m_media;
 };
 
 // Where the tour bundled with the player lies: beside the executable.

@@ -203,7 +203,11 @@ int main(int argc, char** argv)
         });
     }
 
-    PlayerSession session;
+    media::MediaOptions mediaOptions;
+    mediaOptions.output.mute = cl.mute;
+    mediaOptions.output.deviceName = cl.audioDevice;
+    mediaOptions.soundFont = cl.soundFont;
+    PlayerSession session(std::move(mediaOptions));
     if (!session.open(cl.publication)) {
         for (const QString& message : session.startupMessages()) {
             TQueryForm box(TMainForm::kUntitled, message, {QStringLiteral("OK")});
