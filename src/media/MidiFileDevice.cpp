@@ -68,7 +68,6 @@ struct MidiFileDevice::Synth {
     {
         if (!player)
             return;
-        fluid_player_stop(player);
         delete_fluid_player(player);
         player = nullptr;
     }
@@ -162,11 +161,16 @@ bool MidiFileDevice::startRender(int64_t fromMs, int64_t toMs, int rate, int cha
     if (!s.player)
         return false;
     const auto& bytes = m_file.smf();
-    if (fluid_player_add_mem(s.player, bytes.data(), bytes.size()) != FLUID_OK ||
-        fluid_player_play(s.player) != FLUID_OK)
+    if (fluid_player_add_mem(s.player, bytes.data(), bytes.size()) != FLUID_OK)
         return false;
+    // Seek before play: a playing player refuses ticks beyond what it has
+    // loaded, and it loads the file only on its first callback. A player not
+    // yet playing takes the position and skips there, without the notes, on
+    // that callback.
     if (fromMs > 0)
         fluid_player_seek(s.player, static_cast<int>(std::min<int64_t>(m_file.msToTicks(fromMs), INT32_MAX)));
+    if (fluid_player_play(s.player) != FLUID_OK)
+        return false;
     s.phase = Phase::Playing;
     return true;
 }
@@ -180,8 +184,9 @@ size_t MidiFileDevice::render(float* out, size_t maxFrames)
         s.framesLeft -= static_cast<int64_t>(frames);
         if (s.framesLeft <= 0 || fluid_player_get_status(s.player) == FLUID_PLAYER_DONE) {
             // The end or `to`: no further events, held notes are released
-            // and ring out in the tail.
-            fluid_player_stop(s.player);
+            // and ring out in the tail. The player goes rather than stops: a
+            // stopped player's next callback silences every voice at once.
+            s.dropPlayer();
             fluid_synth_all_notes_off(s.synth, -1);
             s.phase = Phase::Tail;
         }
