@@ -1,0 +1,87 @@
+#pragma once
+
+// A media manager over a folder of the test's own, as the window would set
+// it up: files located in the folder, boxes recorded, waits that spin the
+// event loop.
+
+#include "AudioFixtures.h"
+
+#include "media/MediaManager.h"
+#include "platform/WindowsPath.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace lumeria::media::test {
+
+class ManagerFixture {
+public:
+    ManagerFixture()
+    {
+        MediaEnvironment env;
+        env.locate = [this](const QString& name) -> std::optional<QString> {
+            const QString found = findCaseInsensitive(m_folder.path(), windowsFileName(name));
+            if (found.isEmpty())
+                return std::nullopt;
+            return QDir(m_folder.path()).filePath(found);
+        };
+        env.publicationFolder = m_folder.path();
+        env.errorBox = [this](const QString& title, const QString& message, const QString& button) {
+            boxes << title + QLatin1Char('|') + message + QLatin1Char('|') + button;
+        };
+        env.errorTitle = QStringLiteral("Erreur");
+        env.extractError = QStringLiteral("Fichier introuvable");
+        env.mediaError = QStringLiteral("Erreur media");
+        env.okButton = QStringLiteral("OK");
+        env.wait = [](const std::function<bool()>& done) { waitUntil(done, 20000); };
+        env.log = [this](const QString& line) { log << line; };
+        m_manager = std::make_unique<MediaManager>();
+        m_manager->setEnvironment(std::move(env));
+    }
+
+    MediaManager& manager() { return *m_manager; }
+    QString path(const QString& name) const { return QDir(m_folder.path()).filePath(name); }
+    void write(const QString& name, const QByteArray& bytes) const { EXPECT_TRUE(writeFile(path(name), bytes)); }
+    // A short 16-bit mono WAV of a tone.
+    void writeTone(const QString& name, int durationMs, double frequency = 1000.0, int rate = 22050) const
+    {
+        WavSpec spec;
+        spec.rate = rate;
+        spec.durationMs = durationMs;
+        spec.frequency = frequency;
+        write(name, wavBytes(spec));
+    }
+    QStringList playing() const { return m_manager->playingFiles(); }
+    int mci(const QString& command) { return m_manager->sendString(command).code; }
+    QString reply(const QString& command)
+    {
+        const MciReply r = m_manager->sendString(command);
+        return r.code == 0 ? r.text : QStringLiteral("error %1").arg(r.code);
+    }
+
+    QStringList boxes;
+    QStringList log;
+
+private:
+    QTemporaryDir m_folder;
+    std::unique_ptr<MediaManager> m_manager;
+};
+
+// Milliseconds a call took.
+template <class F>
+int64_t timed(F&& f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.elapsed();
+}
+
+} // namespace lumeria::media::test
