@@ -28,6 +28,7 @@ constexpr int kMinProbeScore = AVPROBE_SCORE_RETRY;
 // A file whose container gives no duration is measured from its packets; the
 // scan stops here so a hostile file cannot keep open() busy.
 constexpr int kMaxScanPackets = 1 << 20;
+constexpr int kMaxBadPackets = 16;
 
 void quietenLibraries()
 {
@@ -82,6 +83,7 @@ struct AudioFileDevice::Decoder {
     int64_t framesLeft = 0;      // output frames still to give before `to`
     bool inputEnded = false;     // the decoder was told no more packets come
     bool finished = false;
+    int badPackets = 0;         // rejected by the decoder in a row
     std::vector<float> pending; // resampled frames not yet handed out
     size_t pendingFrame = 0;
     std::vector<const uint8_t*> planes;
@@ -212,10 +214,15 @@ bool AudioFileDevice::Decoder::decodeMore()
             continue;
         }
         if (packet->stream_index == streamIndex) {
-            const int sent = avcodec_send_packet(codec.get(), packet.get());
-            // A packet the decoder rejects is skipped; the frames around it
-            // still play, as a damaged file did on the original system.
-            (void)sent;
+            // A packet the decoder rejects is skipped, so one damaged frame
+            // costs a click, not the rest of the sound; a run of them means
+            // the rest is damaged, and the play ends there.
+            if (avcodec_send_packet(codec.get(), packet.get()) < 0) {
+                if (++badPackets >= kMaxBadPackets)
+                    inputEnded = true;
+            } else {
+                badPackets = 0;
+            }
         }
         av_packet_unref(packet.get());
     }
@@ -299,6 +306,7 @@ bool AudioFileDevice::startRender(int64_t fromMs, int64_t toMs, int rate, int ch
     d.pendingFrame = 0;
     d.inputEnded = false;
     d.finished = false;
+    d.badPackets = 0;
     d.framesLeft = (toMs - fromMs) * rate / 1000;
     const int inRate = d.codec->sample_rate;
     d.skipBefore = fromMs * inRate / 1000;

@@ -154,6 +154,7 @@ struct Mixer::Impl {
     SDL_AudioSpec have{};
     AudioFormat format;
     std::function<void(const AudioFormat&)> openListener;
+    bool announced = false;
 
     // Touched by the callback; changed only under SDL_LockAudioDevice.
     std::vector<std::shared_ptr<AudioStream>> streams;
@@ -161,6 +162,7 @@ struct Mixer::Impl {
     size_t mixFrames = 0;
 
     bool openLocked();
+    void announce();
     bool openDevice(const char* deviceName);
     void render(Uint8* out, int len);
     static void callback(void* user, Uint8* out, int len) { static_cast<Impl*>(user)->render(out, len); }
@@ -242,9 +244,23 @@ bool Mixer::Impl::openLocked()
     mix.assign(mixFrames * have.channels, 0.0f);
     format = {have.freq, have.channels, formatName(have.format)};
     SDL_PauseAudioDevice(device, 0);
-    if (openListener)
-        openListener(format);
     return true;
+}
+
+// Outside the lock: the listener may well ask the mixer for its format.
+void Mixer::Impl::announce()
+{
+    std::function<void(const AudioFormat&)> listener;
+    AudioFormat opened;
+    {
+        std::lock_guard lock(openMutex);
+        if (announced || device == 0 || !openListener)
+            return;
+        announced = true;
+        listener = openListener;
+        opened = format;
+    }
+    listener(opened);
 }
 
 Mixer::Mixer(AudioOutputOptions options) : m_impl(std::make_unique<Impl>())
@@ -262,8 +278,13 @@ Mixer::~Mixer()
 
 bool Mixer::open()
 {
-    std::lock_guard lock(m_impl->openMutex);
-    return m_impl->openLocked();
+    bool opened = false;
+    {
+        std::lock_guard lock(m_impl->openMutex);
+        opened = m_impl->openLocked();
+    }
+    m_impl->announce();
+    return opened;
 }
 
 bool Mixer::isOpen() const
@@ -286,9 +307,9 @@ void Mixer::setOpenListener(std::function<void(const AudioFormat&)> listener)
 
 std::shared_ptr<AudioStream> Mixer::addStream(size_t capacityFrames)
 {
-    std::lock_guard lock(m_impl->openMutex);
-    if (!m_impl->openLocked())
+    if (!open())
         return nullptr;
+    std::lock_guard lock(m_impl->openMutex);
     if (capacityFrames == 0)
         capacityFrames = static_cast<size_t>(m_impl->have.freq / 4) + m_impl->mixFrames;
     auto stream = std::make_shared<AudioStream>(m_impl->have.channels, capacityFrames);

@@ -333,3 +333,52 @@ TEST(AudioFileDevice, FileShorterThanItsHeaderEndsAndCompletes)
     ASSERT_EQ(played->device->play(-1, -1), mci::kOk);
     EXPECT_TRUE(waitUntil([&] { return played->completions == 1; }, 2000));
 }
+
+namespace {
+
+long residentKiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * 4 : 0;
+}
+
+// Plays the file again each time it completes, for a minute, and reports the
+// resident memory after the first plays and at the end. Slow: run by hand
+// with --gtest_also_run_disabled_tests.
+void loopForAMinute(const QString& path)
+{
+    Mixer mixer;
+    auto played = openCounted(path, mixer);
+    ASSERT_TRUE(played->device);
+    MediaDevice* device = played->device.get();
+    device->setCompletionHandler([device] { device->play(0, -1); });
+    ASSERT_EQ(device->play(0, -1), mci::kOk);
+    spinFor(5000);
+    const long settled = residentKiB();
+    spinFor(55000);
+    const long after = residentKiB();
+    ::testing::Test::RecordProperty("rss_after_5s_kib", std::to_string(settled));
+    ::testing::Test::RecordProperty("rss_after_60s_kib", std::to_string(after));
+    EXPECT_LT(after - settled, 1024);
+}
+
+} // namespace
+
+TEST(AudioFileDevice, DISABLED_LoopingAMinuteKeepsMemoryFlat)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("loop.wav"));
+    ASSERT_TRUE(writeFile(path, wavBytes(WavSpec{.rate = 22050, .channels = 2, .durationMs = 700})));
+    loopForAMinute(path);
+}
+
+TEST(MidiDevice, DISABLED_LoopingAMinuteKeepsMemoryFlat)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("loop.mid"));
+    ASSERT_TRUE(writeFile(path, oneNoteMidi(60, 700)));
+    loopForAMinute(path);
+}
