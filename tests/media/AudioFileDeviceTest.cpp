@@ -109,18 +109,38 @@ TEST(AudioFileDevice, DecodesWhatTheCommandLineEncoderWrites)
     QTemporaryDir dir;
     const QString wav = dir.filePath(QStringLiteral("src.wav"));
     ASSERT_TRUE(writeFile(wav, wavBytes(WavSpec{.rate = 44100, .durationMs = 300})));
-    for (const char* suffix : {"flac", "ogg", "mp3"}) {
-        SCOPED_TRACE(suffix);
-        const QString out = dir.filePath(QStringLiteral("enc.") + QLatin1String(suffix));
+    // The codings old publications shipped and the compressed ones after.
+    const struct {
+        const char* name;
+        const char* suffix;
+        QStringList codec;
+    } encodings[] = {
+        {"ima adpcm", "wav", {QStringLiteral("-c:a"), QStringLiteral("adpcm_ima_wav")}},
+        {"ms adpcm", "wav", {QStringLiteral("-c:a"), QStringLiteral("adpcm_ms")}},
+        {"mu-law", "wav", {QStringLiteral("-c:a"), QStringLiteral("pcm_mulaw")}},
+        {"aiff", "aiff", {}},
+        // VOC keeps its rate as a divisor of 1 MHz: 25 kHz is exact, 44.1 kHz is not.
+        {"voc",
+         "voc",
+         {QStringLiteral("-c:a"), QStringLiteral("pcm_u8"), QStringLiteral("-ar"), QStringLiteral("25000")}},
+        {"flac", "flac", {}},
+        {"vorbis", "ogg", {}},
+        {"mp3", "mp3", {}},
+    };
+    for (const auto& e : encodings) {
+        SCOPED_TRACE(e.name);
+        const QString out = dir.filePath(QString::fromLatin1(e.name).remove(u' ') + u'.' + QLatin1String(e.suffix));
         QProcess encoder;
-        encoder.start(ffmpeg, {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
-                               QStringLiteral("-i"), wav, out});
+        encoder.start(ffmpeg, QStringList{QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
+                                          QStringLiteral("-i"), wav} +
+                                  e.codec + QStringList{out});
         if (!encoder.waitForFinished(10000) || encoder.exitCode() != 0)
             continue; // this build of the encoder lacks the codec
         QFile f(out);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const HeardTone heard = playAndListen(f.readAll(), QLatin1String(suffix));
-        RecordProperty(std::string(suffix) + "_heard_ms", std::to_string(heard.durationMs));
+        const HeardTone heard = playAndListen(f.readAll(), QLatin1String(e.suffix));
+        RecordProperty(QString::fromLatin1(e.name).remove(u' ').toStdString() + "_heard_ms",
+                       std::to_string(heard.durationMs));
         EXPECT_EQ(heard.completions, 1);
         // Lossy coders add a little priming and padding at the edges.
         EXPECT_NEAR(heard.durationMs, 300.0, 40.0);
