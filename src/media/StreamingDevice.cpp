@@ -21,6 +21,10 @@ constexpr auto kPollInterval = std::chrono::milliseconds(2);
 // fades instead of clicking.
 constexpr auto kFadeWait = std::chrono::milliseconds(25);
 constexpr int64_t kFadeFrames = 128;
+// The stream is held back until this much is queued (or the play has no more),
+// so a worker that loses the processor just after its first block does not
+// leave a gap in the first buffers heard.
+constexpr size_t kPrimeFrames = 4096;
 
 } // namespace
 
@@ -93,6 +97,12 @@ int StreamingDevice::play(int64_t from, int64_t to)
     if (!stream)
         return mci::kHardware;
     stream->setGain(m_audioEnabled ? 1.0f : 0.0f);
+    stream->setPaused(true); // until primed
+    {
+        std::lock_guard lock(m_pauseMutex);
+        m_userPaused = false;
+        m_primed = false;
+    }
 
     m_stream = stream;
     m_rate = format.rate;
@@ -116,10 +126,20 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
     const auto stopping = [this] { return m_stopRequested.load(std::memory_order_acquire); };
     std::vector<float> block(kBlockFrames * static_cast<size_t>(channels));
     bool first = true;
+    size_t queued = 0;
+    const auto release = [this, &stream] {
+        std::lock_guard lock(m_pauseMutex);
+        if (m_primed)
+            return;
+        m_primed = true;
+        if (!m_userPaused)
+            stream->setPaused(false);
+    };
     if (startRender(from, to, rate, channels)) {
         while (!stopping()) {
             const size_t room = std::min(stream->freeFrames(), kBlockFrames);
             if (room == 0) {
+                release();
                 std::this_thread::sleep_for(kPollInterval);
                 continue;
             }
@@ -127,6 +147,9 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
             if (frames == 0)
                 break;
             stream->write(block.data(), frames);
+            queued += frames;
+            if (queued >= kPrimeFrames)
+                release();
             if (first) {
                 first = false;
                 const auto waited = std::chrono::steady_clock::now() - began;
@@ -136,6 +159,7 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
         }
     }
     stream->finish();
+    release();
     while (!stopping() && !stream->drained())
         std::this_thread::sleep_for(kPollInterval);
     if (stopping())
@@ -165,6 +189,8 @@ void StreamingDevice::stop()
 int StreamingDevice::pause()
 {
     if (m_mode == DeviceMode::Playing && m_stream) {
+        std::lock_guard lock(m_pauseMutex);
+        m_userPaused = true;
         m_stream->setPaused(true);
         m_mode = DeviceMode::Paused;
     }
@@ -174,7 +200,10 @@ int StreamingDevice::pause()
 int StreamingDevice::resume()
 {
     if (m_mode == DeviceMode::Paused && m_stream) {
-        m_stream->setPaused(false);
+        std::lock_guard lock(m_pauseMutex);
+        m_userPaused = false;
+        if (m_primed)
+            m_stream->setPaused(false);
         m_mode = DeviceMode::Playing;
     }
     return mci::kOk;
