@@ -19,13 +19,17 @@ struct PlayerRun {
 
 // screenConfig: an offscreen platform configuration file (its screens and
 // their sizes), or empty for the platform's default 800 by 600 screen.
-// Relative paths the player writes land in workingFolder when one is given.
-inline PlayerRun player(const QStringList& args, const QString& screenConfig = {}, const QString& workingFolder = {})
+// Relative paths the player writes land in workingFolder when one is given;
+// environment adds to or overrides the test's own variables.
+inline PlayerRun player(const QStringList& args, const QString& screenConfig = {}, const QString& workingFolder = {},
+                        const QProcessEnvironment& environment = {})
 {
     QProcess p;
     if (!workingFolder.isEmpty())
         p.setWorkingDirectory(workingFolder);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : environment.keys())
+        env.insert(name, environment.value(name));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), screenConfig.isEmpty()
                                                       ? QStringLiteral("offscreen")
                                                       : QStringLiteral("offscreen:configfile=") + screenConfig);

@@ -453,7 +453,7 @@ TEST_F(PlayerWindow, BoxesTakeQueuedAnswersAndAreLogged)
               (QStringList{
                   QStringLiteral(R"(dialog "Note" "Hello\nWorld" "OK" -> 1)"),
                   QStringLiteral(R"(dialog "Question" "Pick one" "Yes|No|Maybe" -> 3)"),
-                  QStringLiteral(R"(dialog "Boxes" "PlaySoundFile : cette version de Lumeria ne sait pas encore )"
+                  QStringLiteral(R"(dialog "Boxes" "PlayVideoFile : cette version de Lumeria ne sait pas encore )"
                                  R"(le faire." "OK" -> 0)"),
               }));
 }
