@@ -131,6 +131,12 @@ int main(int argc, char** argv)
         }
         setActiveCodepage(*codepage);
     }
+    // A SoundFont that is not there would only show as a media error box at
+    // the first tune; the reader who named it learns it now.
+    if (!cl.soundFont.isEmpty() && !QFileInfo(cl.soundFont).isFile()) {
+        std::cerr << "lumeria: no SoundFont file at " << cl.soundFont.toStdString() << '\n';
+        return 2;
+    }
     // No system saver password exists to change.
     if (cl.mode == RunMode::SaverChangePassword)
         return 0;

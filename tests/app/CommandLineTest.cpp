@@ -136,7 +136,8 @@ TEST(CommandLineTest, LongOptionsWithAndWithoutEquals)
     const CommandLine line =
         parseOk(kPlayer, "book.pub --page Intro --fullscreen --scale 3 --smooth-text --print-to out.PDF "
                          "--export-pages=pages --automate run.txt --automate-log=log.txt --safe "
-                         "--codepage=windows-1250 --list --version --help");
+                         "--codepage=windows-1250 --mute --audio-device=Speakers --soundfont gm.sf2 --list --version "
+                         "--help");
     EXPECT_EQ(line.publication, QStringLiteral("book.pub"));
     EXPECT_EQ(line.firstPage, QStringLiteral("Intro"));
     EXPECT_EQ(line.window, WindowChoice::FullScreen);
@@ -149,6 +150,9 @@ TEST(CommandLineTest, LongOptionsWithAndWithoutEquals)
     EXPECT_EQ(line.automateLog, QStringLiteral("log.txt"));
     EXPECT_TRUE(line.safe);
     EXPECT_EQ(line.codepage, QStringLiteral("windows-1250"));
+    EXPECT_TRUE(line.mute);
+    EXPECT_EQ(line.audioDevice, QStringLiteral("Speakers"));
+    EXPECT_EQ(line.soundFont, QStringLiteral("gm.sf2"));
     EXPECT_TRUE(line.list);
     EXPECT_TRUE(line.version);
     EXPECT_TRUE(line.help);
@@ -197,9 +201,10 @@ TEST(CommandLineTest, HelpNamesEveryOptionOnItsOwnLine)
 {
     const QString help = helpText();
     const QStringList lines = help.split(QLatin1Char('\n'));
-    for (const char* option : {"--page NAME", "--fullscreen", "--windowed", "--scale N|auto", "--smooth-text",
-                               "--print-to FILE.pdf", "--export-pages DIR", "--automate FILE", "--automate-log FILE",
-                               "--safe", "--codepage NAME", "--list", "--version", "--help", "/B", "/KNAME"}) {
+    for (const char* option :
+         {"--page NAME", "--fullscreen", "--windowed", "--scale N|auto", "--smooth-text", "--print-to FILE.pdf",
+          "--export-pages DIR", "--automate FILE", "--automate-log FILE", "--safe", "--codepage NAME", "--mute",
+          "--audio-device NAME", "--soundfont FILE", "--list", "--version", "--help", "/B", "/KNAME"}) {
         const auto count = std::count_if(lines.begin(), lines.end(), [&](const QString& line) {
             return line.trimmed().startsWith(QString::fromUtf8(option) + QLatin1Char(' ')) ||
                    line.trimmed().startsWith(QString::fromUtf8(option) + QLatin1Char(','));

@@ -87,12 +87,16 @@ TEST(PlayerCommandLine, HelpVersionAndBadOptions)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.contains("--safe"));
     EXPECT_TRUE(r.out.contains("--export-pages"));
+    EXPECT_TRUE(r.out.contains("--mute"));
     r = player({QStringLiteral("--version")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.startsWith("lumeria "));
     r = player({QStringLiteral("--frobnicate")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.startsWith("lumeria: "));
+    r = player({QStringLiteral("--soundfont"), QStringLiteral("/nowhere/gm.sf2"), QStringLiteral(LUMERIA_TOUR)});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("/nowhere/gm.sf2")) << r.err.toStdString();
     r = player({QStringLiteral("--list"), QStringLiteral(LUMERIA_TOUR)});
     EXPECT_EQ(r.out, QByteArray("Welcome\nShapes\nButtons\nArticle\nSound\n"));
 }
