@@ -4,7 +4,6 @@
 #include "e2e/PlayerRun.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -17,32 +16,7 @@ namespace {
 using test::player;
 using test::PlayerRun;
 
-class PlayerMedia : public ::testing::Test {
-protected:
-    QString file(const QString& name) const { return m_dir.filePath(name); }
-
-    PlayerRun automate(const QStringList& args, const QString& script, const QProcessEnvironment& env = {})
-    {
-        const QString path = file(QStringLiteral("run.auto"));
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(script.toUtf8());
-        f.close();
-        return player(args + QStringList{QStringLiteral("--automate"), path, QStringLiteral("--automate-log"),
-                                         file(QStringLiteral("run.log"))},
-                      {}, m_dir.path(), env);
-    }
-
-    QStringList logLines() const
-    {
-        QFile f(file(QStringLiteral("run.log")));
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
-    QTemporaryDir m_dir;
-};
+using PlayerMedia = test::AutomatedPlayer;
 
 TEST_F(PlayerMedia, ScriptsPlayLoopWaitAndStopAsTheListShows)
 {
@@ -90,7 +64,7 @@ TEST_F(PlayerMedia, TheToursSoundPageIsHeard)
                                                 "expect-media LOOP.WAV CHIME.WAV\n"
                                                 "click 450 233\n"
                                                 "expect-media none\n"),
-                                 env);
+                                 {}, env);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList log = logLines();
     ASSERT_FALSE(log.isEmpty());

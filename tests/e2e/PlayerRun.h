@@ -2,10 +2,14 @@
 
 // Runs the real lumeria binary headless and collects what it said.
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <optional>
 
@@ -59,5 +63,35 @@ inline std::optional<PlayerRun> playerOnX11(const QStringList& args, const QStri
     return PlayerRun{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
                      p.readAllStandardError()};
 }
+
+// A test that drives the player with --automate, in a folder of its own for
+// the automation file, its log and whatever the player writes.
+class AutomatedPlayer : public ::testing::Test {
+protected:
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+
+    PlayerRun automate(const QStringList& args, const QString& script, const QString& screen = {},
+                       const QProcessEnvironment& environment = {})
+    {
+        const QString path = file(QStringLiteral("run.auto"));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(script.toUtf8());
+        f.close();
+        return player(args + QStringList{QStringLiteral("--automate"), path, QStringLiteral("--automate-log"),
+                                         file(QStringLiteral("run.log"))},
+                      screen, m_dir.path(), environment);
+    }
+
+    QStringList logLines() const
+    {
+        QFile f(file(QStringLiteral("run.log")));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    QTemporaryDir m_dir;
+};
 
 } // namespace lumeria::test

@@ -27,10 +27,8 @@ QString publication(const char* name)
     return QStringLiteral(LUMERIA_E2E_DATA "/%1.lum").arg(QLatin1String(name));
 }
 
-class PlayerWindow : public ::testing::Test {
+class PlayerWindow : public test::AutomatedPlayer {
 protected:
-    QString file(const QString& name) const { return m_dir.filePath(name); }
-
     // A 640 by 480 screen, the size the placement rules are easiest to see on.
     QString smallScreen()
     {
@@ -42,29 +40,7 @@ protected:
         return path;
     }
 
-    PlayerRun automate(const QStringList& args, const QString& script, const QString& screen = {})
-    {
-        const QString path = file(QStringLiteral("run.auto"));
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(script.toUtf8());
-        f.close();
-        return player(args + QStringList{QStringLiteral("--automate"), path, QStringLiteral("--automate-log"),
-                                         file(QStringLiteral("run.log"))},
-                      screen, m_dir.path());
-    }
-
-    QStringList logLines() const
-    {
-        QFile f(file(QStringLiteral("run.log")));
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
     QImage shot(const char* name) const { return QImage(file(QLatin1String(name))); }
-
-    QTemporaryDir m_dir;
 };
 
 QRgb rgb(const QImage& image, int x, int y)
