@@ -139,7 +139,6 @@ media::MediaEnvironment TMainForm::mediaEnvironment()
         const QRect page = area.translated(-pageOrigin());
         invalidatePage(gdi::Rect{page.left(), page.top(), page.right() + 1, page.bottom() + 1});
     };
-    env.videoParent = viewport();
     env.wait = [this](const std::function<bool()>& done) { waitUntil(done); };
     env.quitting = [this] { return m_closing; };
     env.notYet = [this](const QString& command) { notYet(command); };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media/FrameSink.h"
+
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -30,8 +32,10 @@ public:
     virtual QSize naturalSize() const { return {}; }
     // Frames per second of a video: what the "frames" time format counts.
     virtual double frameRate() const { return 0; }
-    // Where a video shows, in the coordinates of the window it was given.
-    virtual void place(const QRect&) {}
+    // Where a video's pictures go: a surface the device does not own, set
+    // before play() and cleared (null) before the surface goes. A device
+    // with no sink decodes and keeps time all the same.
+    virtual void setFrameSink(FrameSink*) {}
 
     // Starts playing from `from` (the current position when negative) up to
     // `to` (the end when negative) and returns at once. Returns 0 or an MCI

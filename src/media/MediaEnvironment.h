@@ -1,14 +1,15 @@
 #pragma once
 
+#include "media/FrameSink.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
-
-class QObject;
 
 namespace lumeria::media {
 
@@ -37,8 +38,9 @@ struct MediaEnvironment {
     std::function<QPoint()> scrollOffset;
     // Paints the page again under a rectangle of the window.
     std::function<void(const QRect&)> invalidate;
-    // The widget videos and animations show in.
-    QObject* videoParent = nullptr;
+    // A surface over the page for a video or animation, at a rectangle of
+    // the window; it disappears when destroyed.
+    std::function<std::unique_ptr<FrameSink>(const QRect& display)> createFrameSink;
 
     // Runs pending events until done() holds, the reader stops the script
     // or the program is quitting.

@@ -68,7 +68,7 @@ uint16_t MediaList::play(const QString& file, MediaMode mode, const VideoPlaceme
     MediaRec rec;
     rec.mode = mode;
     rec.file = path->toUpper();
-    m_items.push_front(rec);
+    m_items.push_front(std::move(rec));
 
     Result<std::unique_ptr<MediaDevice>> opened = openDevice(*path, std::nullopt, m_services);
     if (!opened) {
@@ -90,7 +90,9 @@ uint16_t MediaList::play(const QString& file, MediaMode mode, const VideoPlaceme
         item.display = videoRectangle(*placement, natural);
         item.origin = placement->scroll;
         item.inWindow = true;
-        entry.device->place(item.display);
+        if (m_env.createFrameSink)
+            item.surface = m_env.createFrameSink(item.display);
+        entry.device->setFrameSink(item.surface.get());
     }
 
     if (entry.device->play(0, -1) != 0) {
@@ -124,10 +126,11 @@ void MediaList::stopItem(std::list<MediaRec>::iterator item)
 {
     if (item == m_items.end())
         return;
-    const MediaRec rec = *item;
+    MediaRec rec = std::move(*item);
     m_items.erase(item);
     if (rec.device)
         m_devices.close(rec.device);
+    rec.surface.reset();
     if (rec.inWindow && m_env.invalidate)
         m_env.invalidate(rec.display);
 }
@@ -183,8 +186,9 @@ void MediaList::deviceClosed(uint16_t id)
     const auto item = findDevice(id);
     if (item == m_items.end())
         return;
-    const MediaRec rec = *item;
+    MediaRec rec = std::move(*item);
     m_items.erase(item);
+    rec.surface.reset();
     if (rec.inWindow && m_env.invalidate)
         m_env.invalidate(rec.display);
 }

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <list>
+#include <memory>
 
 namespace lumeria::media {
 
@@ -26,6 +27,7 @@ struct MediaRec {
     QRect display; // where a video or animation shows, window coordinates
     QPoint origin; // scroll origin when the area is painted again
     bool inWindow = false;
+    std::unique_ptr<FrameSink> surface; // where its pictures show
 };
 
 // Where a video goes: the command's numbers (-1 natural size or centred) and
