@@ -157,9 +157,6 @@ public:
     void showIoError(int code) override;
     void showNotFound() override;
 
-    // The box a command whose part of the player is still to come shows.
-    static QString notYetMessage(const QString& command);
-
 protected:
     // The work area (the viewport).
     void paintEvent(QPaintEvent* event) override;
@@ -183,7 +180,6 @@ private:
     // Paints what is marked dirty into the backbuffer.
     void renderDirty();
     void renderArea(const gdi::Region& area);
-    void notYet(const QString& command);
     // Lets events run until done() holds, the reader stops the script or
     // the window closes.
     void waitUntil(const std::function<bool()>& done);

@@ -3,6 +3,7 @@
 #include "app/AutomationLog.h"
 #include "app/MainForm.h"
 #include "app/PlayerSession.h"
+#include "media/surface/VideoSurface.h"
 #include "platform/Folders.h"
 #include "popups/PopupRequest.h"
 #include "popups/QueryForm.h"
@@ -27,16 +28,6 @@ namespace {
 constexpr int kStopPollInterval = 10;
 
 } // namespace
-
-QString TMainForm::notYetMessage(const QString& command)
-{
-    return QStringLiteral("%1 : cette version de Lumeria ne sait pas encore le faire.").arg(command);
-}
-
-void TMainForm::notYet(const QString& command)
-{
-    messageDialog(caption(), notYetMessage(command), {QStringLiteral("OK")});
-}
 
 void TMainForm::processEvents()
 {
@@ -125,6 +116,7 @@ media::MediaEnvironment TMainForm::mediaEnvironment()
     const auto& strings = publication().strings;
     media::MediaEnvironment env;
     env.locate = [this](const QString& name) { return m_session.locateMediaFile(name); };
+    env.readFile = [this](const QString& name) { return m_session.readMediaFile(name); };
     env.publicationFolder = m_session.container().programFolder();
     env.errorBox = [this](const QString& title, const QString& message, const QString& button) {
         messageDialog(title, message, {button});
@@ -139,9 +131,11 @@ media::MediaEnvironment TMainForm::mediaEnvironment()
         const QRect page = area.translated(-pageOrigin());
         invalidatePage(gdi::Rect{page.left(), page.top(), page.right() + 1, page.bottom() + 1});
     };
+    env.createFrameSink = [this](const QRect& display) -> std::unique_ptr<media::FrameSink> {
+        return std::make_unique<media::VideoSurface>(viewport(), display);
+    };
     env.wait = [this](const std::function<bool()>& done) { waitUntil(done); };
     env.quitting = [this] { return m_closing; };
-    env.notYet = [this](const QString& command) { notYet(command); };
     env.log = [this](const QString& line) {
         if (m_eventLog)
             m_eventLog(line);

@@ -202,4 +202,28 @@ std::optional<QString> PlayerSession::locateMediaFile(const QString& name)
     return std::nullopt;
 }
 
+std::optional<QByteArray> PlayerSession::readMediaFile(const QString& name)
+{
+    constexpr qint64 kMaxBytes = 256 * 1024 * 1024;
+    if (!m_container)
+        return std::nullopt;
+    if (const ContainerEntry* entry = m_container->find(name)) {
+        if (entry->Size < 0 || entry->Size > kMaxBytes)
+            return std::nullopt;
+        QByteArray bytes(entry->Size, Qt::Uninitialized);
+        const int64_t read =
+            m_container->readAt(*entry, 0, std::span(reinterpret_cast<std::byte*>(bytes.data()), size_t(bytes.size())));
+        if (read != entry->Size)
+            return std::nullopt;
+        return bytes;
+    }
+    const std::optional<QString> path = locateMediaFile(name);
+    if (!path)
+        return std::nullopt;
+    QFile file(*path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBytes)
+        return std::nullopt;
+    return file.readAll();
+}
+
 } // namespace lumeria

@@ -47,6 +47,10 @@ public:
     // A real file for a media file a script names: the container's entry
     // extracted for the run, else the file on disk.
     std::optional<QString> locateMediaFile(const QString& name);
+    // The bytes of a media file read in place: the container's entry, read
+    // at its offset, else the file on disk. Files larger than any media of
+    // the time are not read.
+    std::optional<QByteArray> readMediaFile(const QString& name);
 
     // The page shown first: "Config" when a screen saver is configured and
     // the publication has one, else the page the command line names when

@@ -73,8 +73,10 @@ void DeviceTable::close(uint16_t id)
     entry->device->setCompletionHandler(nullptr);
     entry->device->stop();
     entry->device.reset();
+    const QRect shownAt = entry->surface ? entry->surface->rectangle() : QRect();
+    entry->surface.reset();
     if (m_closed)
-        m_closed(id);
+        m_closed(id, shownAt);
 }
 
 void DeviceTable::closeAll()

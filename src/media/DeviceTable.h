@@ -22,6 +22,9 @@ struct OpenDevice {
     QString alias;   // compared ignoring case
     QString element; // the file, empty for a device opened by type alone
     DeviceType type = DeviceType::WaveAudio;
+    // Where a video opened by a command string shows; declared before the
+    // device, which must go first.
+    std::unique_ptr<FrameSink> surface;
     std::unique_ptr<MediaDevice> device;
     TimeFormat timeFormat = TimeFormat::Milliseconds;
     bool shareable = false;
@@ -57,13 +60,18 @@ public:
     bool empty() const { return m_devices.empty(); }
 
     void setCompletionListener(std::function<void(uint16_t id)> listener) { m_completed = std::move(listener); }
-    void setCloseListener(std::function<void(uint16_t id)> listener) { m_closed = std::move(listener); }
+    // Told after a device has closed, with where its surface was (empty
+    // when it had none), so the page can be painted again there.
+    void setCloseListener(std::function<void(uint16_t id, const QRect& shownAt)> listener)
+    {
+        m_closed = std::move(listener);
+    }
 
 private:
     std::vector<std::unique_ptr<OpenDevice>> m_devices;
     uint16_t m_nextId = 1;
     std::function<void(uint16_t)> m_completed;
-    std::function<void(uint16_t)> m_closed;
+    std::function<void(uint16_t, const QRect&)> m_closed;
 };
 
 } // namespace lumeria::media

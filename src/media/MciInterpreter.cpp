@@ -2,6 +2,7 @@
 
 #include "media/CdAudioDevice.h"
 #include "media/MciErrors.h"
+#include "media/MediaList.h"
 
 #include <QFileInfo>
 
@@ -235,6 +236,12 @@ MciReply MciInterpreter::open(const MciRequest& r)
     const DeviceType actual = type.value_or(device->type());
     OpenDevice& entry = m_devices.add(alias, path, actual, std::move(device));
     entry.shareable = r.has(MciFlag::Shareable);
+    // A video shows at its natural size in the middle of the page until a
+    // "put" places it.
+    if (entry.device->hasVideo() && m_env.createFrameSink) {
+        entry.surface = m_env.createFrameSink(videoRectangle(pagePlacement(m_env, {}), entry.device->naturalSize()));
+        entry.device->setFrameSink(entry.surface.get());
+    }
     if (entry.device->frameRate() > 0 && actual != DeviceType::CdAudio)
         entry.timeFormat = TimeFormat::Frames;
     return {0, QString::number(entry.id)};
@@ -287,12 +294,8 @@ MciReply MciInterpreter::run(const MciRequest& r, OpenDevice& entry)
             return {0, QStringLiteral("1.0")};
         return {0, QStringLiteral("Lumeria %1").arg(deviceTypeName(entry.type))};
     }
-    if (verb == QLatin1String("where")) {
-        const QSize size = device.naturalSize();
-        if (!device.hasVideo())
-            return {mci::kUnsupportedFunction, {}};
-        return {0, QStringLiteral("0 0 %1 %2").arg(size.width()).arg(size.height())};
-    }
+    if (verb == QLatin1String("where") || verb == QLatin1String("put") || verb == QLatin1String("window"))
+        return placeVideo(r, entry);
     if (verb == QLatin1String("record") || verb == QLatin1String("save") || verb == QLatin1String("load") ||
         verb == QLatin1String("delete"))
         return {mci::kUnsupportedFunction, {}};
@@ -520,6 +523,67 @@ void MciInterpreter::deviceCompleted(uint16_t id)
         return;
     if (entry->autoOpened)
         m_devices.close(id);
+}
+
+MciReply MciInterpreter::placeVideo(const MciRequest& r, OpenDevice& entry)
+{
+    if (!entry.device->hasVideo())
+        return {mci::kUnsupportedFunction, {}};
+    // "where"/"put" take "source", "destination" or "window"; a rectangle
+    // follows "at" (or directly), as left, top, width, height.
+    QStringList words;
+    for (const QString& w : r.extra)
+        words << w.toLower();
+    const QRect page = m_env.pageArea ? m_env.pageArea() : QRect();
+    const QSize natural = entry.device->naturalSize();
+    const QRect shown = entry.surface ? entry.surface->rectangle() : QRect(QPoint(), natural);
+    if (r.verb == QLatin1String("where")) {
+        if (words.value(0) == QLatin1String("source"))
+            return {0, QStringLiteral("0 0 %1 %2").arg(natural.width()).arg(natural.height())};
+        if (words.value(0) != QLatin1String("destination") && words.value(0) != QLatin1String("window"))
+            return {mci::kMissingParameter, {}};
+        const QRect at = shown.translated(-page.topLeft());
+        return {0, QStringLiteral("%1 %2 %3 %4").arg(at.left()).arg(at.top()).arg(at.width()).arg(at.height())};
+    }
+    if (r.verb == QLatin1String("window")) {
+        // "window ALIAS state hide|show|..." is all a page can use.
+        const qsizetype state = words.indexOf(QLatin1String("state"));
+        if (state < 0 || state + 1 >= words.size())
+            return {};
+        const QString what = words[state + 1];
+        if (entry.surface)
+            entry.surface->setVisible(what != QLatin1String("hide") && what != QLatin1String("minimize"));
+        return {};
+    }
+    // put
+    const QString what = words.value(0);
+    if (what != QLatin1String("destination") && what != QLatin1String("window") && what != QLatin1String("source") &&
+        what != QLatin1String("frame") && what != QLatin1String("video"))
+        return {mci::kMissingParameter, {}};
+    qsizetype at = 1;
+    if (words.value(at) == QLatin1String("at"))
+        ++at;
+    QRect target(QPoint(), natural);
+    target.moveCenter(page.center());
+    if (at < words.size()) {
+        std::array<int, 4> v{};
+        for (int i = 0; i < 4; ++i) {
+            bool ok = false;
+            v[size_t(i)] = words.value(at + i).toInt(&ok);
+            if (!ok)
+                return {mci::kBadInteger, {}};
+        }
+        target = QRect(page.left() + v[0], page.top() + v[1], v[2], v[3]);
+    }
+    if (what == QLatin1String("source"))
+        return {}; // the picture is always shown whole
+    if (entry.surface) {
+        const QRect before = entry.surface->rectangle();
+        entry.surface->setRectangle(target);
+        if (m_env.invalidate && before != target)
+            m_env.invalidate(before);
+    }
+    return {};
 }
 
 std::optional<int64_t> MciInterpreter::parsePosition(const OpenDevice& entry, const QString& text, int* code) const

@@ -4,6 +4,7 @@
 #include "media/DeviceTable.h"
 #include "media/MciCommand.h"
 #include "media/MediaEnvironment.h"
+#include "media/MediaList.h"
 
 #include <QString>
 
@@ -45,6 +46,8 @@ private:
     // Opens what a command names without an alias: a file or a device type.
     std::optional<uint16_t> autoOpen(const MciRequest& r, int* code);
     void waitForPlayEnd(uint16_t id);
+    // "put", "where" and "window" of a video: its place on the page.
+    MciReply placeVideo(const MciRequest& r, OpenDevice& entry);
 
     // Positions in the device's time format, to and from milliseconds.
     std::optional<int64_t> parsePosition(const OpenDevice& entry, const QString& text, int* code) const;

@@ -2,6 +2,7 @@
 
 #include "media/FrameSink.h"
 
+#include <QByteArray>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -21,6 +22,9 @@ struct MediaEnvironment {
     // extracted, or the file on disk (Windows paths mapped). Nothing when it
     // cannot be found.
     std::function<std::optional<QString>(const QString& name)> locate;
+    // The bytes of a file the FLIC player reads itself: the container's
+    // entry where it has one, else the file on disk. Nothing when neither.
+    std::function<std::optional<QByteArray>(const QString& name)> readFile;
     // The folder the publication's file lies in: where CD audio tracks are
     // looked for.
     QString publicationFolder;
@@ -48,9 +52,6 @@ struct MediaEnvironment {
     std::function<bool()> quitting;
     // Monotonic milliseconds: the tick count device aliases are made of.
     std::function<int64_t()> clock;
-
-    // The box of a command this version cannot carry out yet.
-    std::function<void(const QString& command)> notYet;
 
     // A line for the automation log.
     std::function<void(const QString&)> log;

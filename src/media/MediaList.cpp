@@ -1,6 +1,11 @@
 #include "media/MediaList.h"
 
+#include "media/AnimationDevice.h"
+#include "media/CartoonSource.h"
+#include "media/FlicSource.h"
 #include "platform/WindowsPath.h"
+
+#include <QFile>
 
 #include <QDateTime>
 
@@ -9,6 +14,9 @@ namespace lumeria::media {
 namespace {
 
 const QString kBreak = QStringLiteral("\r\r");
+// Larger than any animation of the time; a file claiming more is not read
+// into memory.
+constexpr qint64 kMaxAnimationBytes = 256 * 1024 * 1024;
 
 } // namespace
 
@@ -25,6 +33,17 @@ QRect videoRectangle(const VideoPlacement& placement, QSize natural)
     const int left = n.left == -1 ? placement.area.width() / 2 - width / 2 - placement.scroll.x() : n.left;
     const int top = n.top == -1 ? placement.area.height() / 2 - height / 2 - placement.scroll.y() : n.top;
     return QRect(placement.area.left() + left, placement.area.top() + top, width, height);
+}
+
+VideoPlacement pagePlacement(const MediaEnvironment& environment, const MediaPlacement& numbers)
+{
+    VideoPlacement p;
+    p.numbers = numbers;
+    if (environment.pageArea)
+        p.area = environment.pageArea();
+    if (environment.scrollOffset)
+        p.scroll = environment.scrollOffset();
+    return p;
 }
 
 MediaList::MediaList(DeviceTable& devices, DeviceServices services, const MediaEnvironment& environment)
@@ -104,10 +123,106 @@ uint16_t MediaList::play(const QString& file, MediaMode mode, const VideoPlaceme
     return id;
 }
 
+bool MediaList::playAnimation(MediaKind kind, const QString& file, MediaMode mode, const VideoPlacement& placement,
+                              int repeat, int frameDelayMs)
+{
+    // The FLIC player read its file from the container itself, at the
+    // entry's place; cartoons, like every device, play a real file.
+    std::optional<QByteArray> bytes;
+    QString path;
+    if (kind == MediaKind::Flic && m_env.readFile) {
+        bytes = m_env.readFile(file);
+        path = file;
+    } else if (const std::optional<QString> located = m_env.locate ? m_env.locate(file) : file) {
+        path = *located;
+        if (kind == MediaKind::Flic) {
+            QFile f(path);
+            if (f.open(QIODevice::ReadOnly) && f.size() <= kMaxAnimationBytes)
+                bytes = f.readAll();
+        }
+    }
+    if (path.isEmpty() || (kind == MediaKind::Flic && !bytes)) {
+        showError(file, m_env.extractError);
+        return false;
+    }
+    stopFile(file);
+    std::unique_ptr<MediaDevice> player =
+        kind == MediaKind::Flic ? openFlicPlayer(std::move(*bytes)) : openCartoonPlayer(path, frameDelayMs);
+    if (!player) {
+        showError(file, m_env.mediaError);
+        return false;
+    }
+
+    MediaRec rec;
+    rec.kind = kind;
+    rec.file = path.toUpper();
+    rec.visual = true;
+    rec.loop = mode == MediaMode::Loop;
+    rec.repeatsLeft = std::max(1, repeat) - 1;
+    rec.serial = m_nextSerial++;
+    rec.display = videoRectangle(placement, player->naturalSize());
+    rec.origin = placement.scroll;
+    rec.inWindow = true;
+    if (m_env.createFrameSink)
+        rec.surface = m_env.createFrameSink(rec.display);
+    player->setFrameSink(rec.surface.get());
+    const uint64_t serial = rec.serial;
+    player->setCompletionHandler([this, serial] { animationCompleted(serial); });
+    rec.player = std::move(player);
+    m_items.push_front(std::move(rec));
+
+    if (m_items.front().player->play(0, -1) != 0) {
+        stopItem(m_items.begin());
+        return false;
+    }
+    if (mode == MediaMode::Wait)
+        waitForFile(file);
+    return true;
+}
+
+std::unique_ptr<MediaDevice> openCartoonPlayer(const QString& path, int frameDelayMs)
+{
+    Result<OpenedAnimation> opened = openCartoon(path);
+    if (!opened)
+        return nullptr;
+    const int64_t length = frameDelayMs > 0 ? int64_t(frameDelayMs) * opened->frames : opened->lengthMs;
+    return std::make_unique<AnimationDevice>(std::move(opened.value().source), length, frameDelayMs);
+}
+
+std::unique_ptr<MediaDevice> openFlicPlayer(QByteArray bytes)
+{
+    Result<std::unique_ptr<FrameSource>> source = openFlic(std::move(bytes));
+    if (!source)
+        return nullptr;
+    const std::optional<AnimationMeasure> measure = measureAnimation(*source.value());
+    if (!measure)
+        return nullptr;
+    return std::make_unique<AnimationDevice>(std::move(source).value(), measure->lengthMs);
+}
+
+std::list<MediaRec>::iterator MediaList::findSerial(uint64_t serial)
+{
+    return std::find_if(m_items.begin(), m_items.end(), [serial](const MediaRec& r) { return r.serial == serial; });
+}
+
+void MediaList::animationCompleted(uint64_t serial)
+{
+    const auto item = findSerial(serial);
+    if (item == m_items.end())
+        return;
+    if (item->loop || item->repeatsLeft > 0) {
+        if (!item->loop)
+            --item->repeatsLeft;
+        if (item->player->play(0, -1) == 0)
+            return;
+    }
+    stopItem(item);
+}
+
 std::list<MediaRec>::iterator MediaList::findDevice(uint16_t id)
 {
     for (auto it = m_items.begin(); it != m_items.end(); ++it) {
-        if (it->device == id)
+        if (id != 0 && it->device == id)
             return it;
     }
     return m_items.end();
@@ -130,6 +245,7 @@ void MediaList::stopItem(std::list<MediaRec>::iterator item)
     m_items.erase(item);
     if (rec.device)
         m_devices.close(rec.device);
+    rec.player.reset();
     rec.surface.reset();
     if (rec.inWindow && m_env.invalidate)
         m_env.invalidate(rec.display);

@@ -28,6 +28,12 @@ struct MediaRec {
     QPoint origin; // scroll origin when the area is painted again
     bool inWindow = false;
     std::unique_ptr<FrameSink> surface; // where its pictures show
+    // Animations: their player, which no command string reaches, whether it
+    // loops, and how many more times it plays.
+    std::unique_ptr<MediaDevice> player;
+    uint64_t serial = 0;
+    bool loop = false;
+    int repeatsLeft = 0;
 };
 
 // Where a video goes: the command's numbers (-1 natural size or centred) and
@@ -43,6 +49,9 @@ struct VideoPlacement {
 // (divisions truncate, as the integer arithmetic always did).
 QRect videoRectangle(const VideoPlacement& placement, QSize natural);
 
+// The command's numbers with the page as the window shows it now.
+VideoPlacement pagePlacement(const MediaEnvironment& environment, const MediaPlacement& numbers);
+
 // Everything that plays, newest first, and the rules of playing and
 // stopping: one item per file, LOOP plays again, WAIT waits, StopMedia
 // stops by file, by kind or all.
@@ -57,6 +66,11 @@ public:
     // the device's identifier, 0 when nothing plays (the reader has been
     // told why). In WAIT mode returns once the item has left the list.
     uint16_t play(const QString& file, MediaMode mode, const VideoPlacement* placement = nullptr);
+    // Plays a FLIC or cartoon file on the page: repeat times (0 and 1 are
+    // once), or until stopped in LOOP mode; a cartoon's frames may be given
+    // a delay of their own (0 keeps the file's). False when nothing plays.
+    bool playAnimation(MediaKind kind, const QString& file, MediaMode mode, const VideoPlacement& placement, int repeat,
+                       int frameDelayMs = 0);
 
     void stopFile(const QString& file);
     void stopAll();
@@ -77,6 +91,8 @@ public:
 
 private:
     std::list<MediaRec>::iterator findDevice(uint16_t id);
+    std::list<MediaRec>::iterator findSerial(uint64_t serial);
+    void animationCompleted(uint64_t serial);
     void stopItem(std::list<MediaRec>::iterator item);
     void removeIf(const std::function<bool(const MediaRec&)>& match);
     QString newAlias() const;
@@ -86,7 +102,14 @@ private:
     DeviceServices m_services;
     const MediaEnvironment& m_env;
     std::list<MediaRec> m_items;
+    uint64_t m_nextSerial = 1;
 };
+
+// The players of the animations on a page: a cartoon file played at its
+// own delays or at the one given, a FLIC file from its bytes. Null when the
+// file cannot be played.
+std::unique_ptr<MediaDevice> openCartoonPlayer(const QString& path, int frameDelayMs);
+std::unique_ptr<MediaDevice> openFlicPlayer(QByteArray bytes);
 
 // Two names of one file: compared without their folders, ignoring case.
 bool sameMediaFile(const QString& a, const QString& b);

@@ -34,7 +34,11 @@ MediaManager::MediaManager(MediaOptions options) : m_options(std::move(options))
     m_list = std::make_unique<MediaList>(m_devices, services, m_env);
     m_mci = std::make_unique<MciInterpreter>(m_devices, services, m_env);
     m_devices.setCompletionListener([this](uint16_t id) { deviceCompleted(id); });
-    m_devices.setCloseListener([this](uint16_t id) { m_list->deviceClosed(id); });
+    m_devices.setCloseListener([this](uint16_t id, const QRect& shownAt) {
+        m_list->deviceClosed(id);
+        if (!shownAt.isEmpty() && m_env.invalidate)
+            m_env.invalidate(shownAt);
+    });
     m_mixer.setOpenListener([this](const AudioFormat& format) {
         if (m_env.log)
             m_env.log(QStringLiteral("audio %1 %2 %3").arg(format.rate).arg(format.channels).arg(format.sampleFormat));
@@ -84,22 +88,21 @@ void MediaManager::playSoundFile(const QString& file, MediaMode mode)
     m_list->play(file, mode);
 }
 
-void MediaManager::playVideoFile(const QString&, MediaMode, const MediaPlacement&)
+void MediaManager::playVideoFile(const QString& file, MediaMode mode, const MediaPlacement& numbers)
 {
-    if (m_env.notYet)
-        m_env.notYet(QStringLiteral("PlayVideoFile"));
+    const VideoPlacement where = pagePlacement(m_env, numbers);
+    m_list->play(file, mode, &where);
 }
 
-void MediaManager::playFlicFile(const QString&, MediaMode, const MediaPlacement&, int)
+void MediaManager::playFlicFile(const QString& file, MediaMode mode, const MediaPlacement& numbers, int repeat)
 {
-    if (m_env.notYet)
-        m_env.notYet(QStringLiteral("PlayFlicFile"));
+    m_list->playAnimation(MediaKind::Flic, file, mode, pagePlacement(m_env, numbers), repeat);
 }
 
-void MediaManager::playCartoonFile(const QString&, MediaMode, const MediaPlacement&, int, int)
+void MediaManager::playCartoonFile(const QString& file, MediaMode mode, const MediaPlacement& numbers, int repeat,
+                                   int frameDelay)
 {
-    if (m_env.notYet)
-        m_env.notYet(QStringLiteral("PlayCartoonFile"));
+    m_list->playAnimation(MediaKind::Cartoon, file, mode, pagePlacement(m_env, numbers), repeat, frameDelay);
 }
 
 void MediaManager::stopMedia(StopTarget target, const QString& file)

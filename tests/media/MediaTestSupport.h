@@ -6,6 +6,7 @@
 
 #include "AudioFixtures.h"
 
+#include "media/FrameSink.h"
 #include "media/MediaManager.h"
 #include "platform/WindowsPath.h"
 
@@ -18,8 +19,36 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace lumeria::media::test {
+
+// What the window's surfaces would have shown: every sink made, where, the
+// pictures it got, and whether it is gone.
+struct SinkRecord {
+    QRect rectangle;
+    int presented = 0;
+    QImage last;
+    bool visible = true;
+    bool destroyed = false;
+};
+
+class RecordingSink final : public FrameSink {
+public:
+    explicit RecordingSink(std::shared_ptr<SinkRecord> record) : m_record(std::move(record)) {}
+    ~RecordingSink() override { m_record->destroyed = true; }
+    void present(const QImage& frame) override
+    {
+        ++m_record->presented;
+        m_record->last = frame;
+    }
+    void setRectangle(const QRect& display) override { m_record->rectangle = display; }
+    QRect rectangle() const override { return m_record->rectangle; }
+    void setVisible(bool visible) override { m_record->visible = visible; }
+
+private:
+    std::shared_ptr<SinkRecord> m_record;
+};
 
 class ManagerFixture {
 public:
@@ -42,6 +71,15 @@ public:
         env.okButton = QStringLiteral("OK");
         env.wait = [](const std::function<bool()>& done) { waitUntil(done, 20000); };
         env.log = [this](const QString& line) { log << line; };
+        env.pageArea = [] { return kPageArea; };
+        env.scrollOffset = [this] { return scroll; };
+        env.invalidate = [this](const QRect& area) { invalidated.push_back(area); };
+        env.createFrameSink = [this](const QRect& display) -> std::unique_ptr<FrameSink> {
+            auto record = std::make_shared<SinkRecord>();
+            record->rectangle = display;
+            sinks.push_back(record);
+            return std::make_unique<RecordingSink>(record);
+        };
         m_manager = std::make_unique<MediaManager>();
         m_manager->setEnvironment(std::move(env));
     }
@@ -66,8 +104,14 @@ public:
         return r.code == 0 ? r.text : QStringLiteral("error %1").arg(r.code);
     }
 
+    // The page as the window shows it: 320 × 240 at (10, 20).
+    static constexpr QRect kPageArea{10, 20, 320, 240};
+
     QStringList boxes;
     QStringList log;
+    QPoint scroll;
+    std::vector<QRect> invalidated;
+    std::vector<std::shared_ptr<SinkRecord>> sinks;
 
 private:
     QTemporaryDir m_folder;

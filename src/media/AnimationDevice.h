@@ -1,0 +1,102 @@
+#pragma once
+
+#include "media/MediaDevice.h"
+
+#include <QImage>
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace lumeria::media {
+
+// One picture of an animation and how long it stays.
+struct AnimationFrame {
+    QImage image; // RGB32, or ARGB32_Premultiplied where the page shows through
+    int delayMs = 0;
+};
+
+// The frames of an animation file in order. Used on the player's worker
+// thread only, one call at a time.
+class FrameSource {
+public:
+    virtual ~FrameSource() = default;
+    virtual QSize size() const = 0;
+    // Back to the first frame; false when the file cannot be read again.
+    virtual bool rewind() = 0;
+    // The next frame, nothing at the end (or where the file is damaged: an
+    // animation plays what it has).
+    virtual std::optional<AnimationFrame> next() = 0;
+};
+
+// A frame that asks for no time at all stays a tenth of a second, as
+// browsers and the old players alike did: files written that way expect it.
+inline constexpr int kUnsetFrameDelayMs = 100;
+
+struct AnimationMeasure {
+    int frames = 0;
+    int64_t lengthMs = 0; // one pass at the frames' own delays
+    QSize size;           // of the first frame
+};
+
+// Reads the source once from its start; nothing when it has no frame.
+std::optional<AnimationMeasure> measureAnimation(FrameSource& source);
+
+// Plays a FrameSource on a thread of its own, as the animation players did:
+// each frame is handed to the UI thread, which shows it in the sink; one
+// pass over the frames is one play, and the media list repeats it. The
+// position counts the frame delays shown, so from/to are milliseconds too.
+class AnimationDevice : public MediaDevice {
+public:
+    AnimationDevice(std::unique_ptr<FrameSource> source, int64_t lengthMs, int frameDelayOverrideMs = 0);
+    ~AnimationDevice() override;
+
+    DeviceType type() const override { return DeviceType::AviVideo; }
+    bool hasVideo() const override { return true; }
+    QSize naturalSize() const override { return m_size; }
+    void setFrameSink(FrameSink* sink) override { m_sink = sink; }
+
+    int play(int64_t from, int64_t to) override;
+    void stop() override;
+    int pause() override;
+    int resume() override;
+    int seek(int64_t position) override;
+    DeviceMode mode() const override;
+    int64_t position() const override;
+    int64_t length() const override { return m_length; }
+    void setAudioEnabled(bool) override {}
+
+    // Frames shown and frames skipped because they came too late.
+    int64_t framesShown() const { return m_shown.load(); }
+
+private:
+    void run(uint64_t generation, int64_t from, int64_t to);
+    void stopWorker();
+    void deliver(uint64_t generation);
+
+    std::unique_ptr<FrameSource> m_source;
+    QSize m_size;
+    int64_t m_length;
+    int m_delayOverride;
+    FrameSink* m_sink = nullptr;
+    std::unique_ptr<QObject> m_context; // on the UI thread
+
+    std::thread m_worker;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    bool m_paused = false;
+    std::optional<QImage> m_pending; // the latest frame not yet shown
+    bool m_notified = false;
+    uint64_t m_generation = 0;
+    std::atomic<int64_t> m_position{0};
+    std::atomic<int64_t> m_shown{0};
+    DeviceMode m_mode = DeviceMode::Stopped;
+};
+
+} // namespace lumeria::media
