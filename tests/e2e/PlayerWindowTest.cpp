@@ -425,13 +425,11 @@ TEST_F(PlayerWindow, BoxesTakeQueuedAnswersAndAreLogged)
                                                                         "expect-var CHOICE 3\n"
                                                                         "expect-var DONE yes\n"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(logLines(),
-              (QStringList{
-                  QStringLiteral(R"(dialog "Note" "Hello\nWorld" "OK" -> 1)"),
-                  QStringLiteral(R"(dialog "Question" "Pick one" "Yes|No|Maybe" -> 3)"),
-                  QStringLiteral(R"(dialog "Boxes" "PlayVideoFile : cette version de Lumeria ne sait pas encore )"
-                                 R"(le faire." "OK" -> 0)"),
-              }));
+    EXPECT_EQ(logLines(), (QStringList{
+                              QStringLiteral(R"(dialog "Note" "Hello\nWorld" "OK" -> 1)"),
+                              QStringLiteral(R"(dialog "Question" "Pick one" "Yes|No|Maybe" -> 3)"),
+                              QStringLiteral(R"(dialog "Erreur" "CLIP.AVI\n\nFichier introuvable." "OK" -> 0)"),
+                          }));
 }
 
 TEST_F(PlayerWindow, StartUpFailureBoxesAreLoggedInOrder)
