@@ -4,6 +4,7 @@
 #include "media/MciErrors.h"
 #include "media/MidiFile.h"
 #include "media/MidiFileDevice.h"
+#include "media/VideoFileDevice.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -66,8 +67,11 @@ Result<std::unique_ptr<MediaDevice>> openDevice(const QString& path, std::option
     if (type == DeviceType::Sequencer)
         return Failure{mci::kInvalidFile};
 
-    // Video types give their sound for now; the picture comes with the
-    // video surface.
+    // A file with pictures plays them whatever type the string named; a
+    // "video" without any plays its sound.
+    auto video = VideoFileDevice::open(path, type, *services.mixer);
+    if (video)
+        return std::unique_ptr<MediaDevice>(std::move(video).value());
     auto device = AudioFileDevice::open(path, type.value_or(DeviceType::WaveAudio), *services.mixer);
     if (!device)
         return Failure{device.error()};

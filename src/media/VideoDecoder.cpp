@@ -1,0 +1,674 @@
+#include "media/VideoDecoder.h"
+
+#include "media/MciErrors.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/pixdesc.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <deque>
+#include <limits>
+#include <mutex>
+#include <vector>
+
+namespace lumeria::media {
+
+namespace {
+
+constexpr AVRational kMicros{1, 1000000};
+// Below this probe score libavformat is guessing from a few bytes.
+constexpr int kMinProbeScore = AVPROBE_SCORE_RETRY;
+// Pictures larger than this are refused rather than allocated: no file of
+// the era comes near, and a damaged header can claim anything.
+constexpr int kMaxSide = 8192;
+// A sample aspect ratio further from square than this is taken for damage.
+constexpr double kMaxAspectStretch = 4.0;
+// When the frame rate is unknown a picture lasts this long.
+constexpr int64_t kDefaultFrameUs = 66'667;
+// Animations hold a picture for seconds; longer than this is damage.
+constexpr int64_t kMaxFrameUs = 10'000'000;
+// Packets waiting for the other track. Only a badly interleaved file gets
+// near this; past it the oldest wait is given up, so memory stays bounded.
+constexpr size_t kMaxQueuedBytes = 32u << 20;
+constexpr int kMaxBadAudioPackets = 16;
+// A file whose container gives no duration is measured from its packets; the
+// scan stops here so a hostile file cannot keep open() busy.
+constexpr int kMaxScanPackets = 1 << 18;
+
+void quietenLibraries()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (av_log_get_level() > AV_LOG_ERROR)
+            av_log_set_level(AV_LOG_ERROR);
+    });
+}
+
+struct FormatCloser {
+    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
+};
+struct CodecCloser {
+    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
+};
+struct SwrCloser {
+    void operator()(SwrContext* ctx) const { swr_free(&ctx); }
+};
+struct SwsCloser {
+    void operator()(SwsContext* ctx) const { sws_freeContext(ctx); }
+};
+struct PacketCloser {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FrameCloser {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+using PacketPtr = std::unique_ptr<AVPacket, PacketCloser>;
+
+int64_t frameDuration(const AVFrame& f)
+{
+#if LIBAVUTIL_VERSION_INT >= AV_VERSION_INT(57, 30, 100)
+    return f.duration;
+#else
+    return f.pkt_duration;
+#endif
+}
+
+// Compressed packets of one track waiting to be decoded.
+class PacketQueue {
+public:
+    void push(AVPacket* from)
+    {
+        PacketPtr p(av_packet_alloc());
+        if (!p)
+            return;
+        av_packet_move_ref(p.get(), from);
+        m_bytes += static_cast<size_t>(p->size);
+        m_packets.push_back(std::move(p));
+        while (m_bytes > kMaxQueuedBytes && m_packets.size() > 1)
+            pop();
+    }
+    PacketPtr pop()
+    {
+        if (m_packets.empty())
+            return nullptr;
+        PacketPtr p = std::move(m_packets.front());
+        m_packets.pop_front();
+        m_bytes -= static_cast<size_t>(p->size);
+        return p;
+    }
+    bool empty() const { return m_packets.empty(); }
+    void clear()
+    {
+        m_packets.clear();
+        m_bytes = 0;
+    }
+
+private:
+    std::deque<PacketPtr> m_packets;
+    size_t m_bytes = 0;
+};
+
+bool isRealVideo(const AVStream& s)
+{
+    return s.codecpar->codec_type == AVMEDIA_TYPE_VIDEO && (s.disposition & AV_DISPOSITION_ATTACHED_PIC) == 0 &&
+           s.codecpar->width > 0 && s.codecpar->height > 0 && s.codecpar->width <= kMaxSide &&
+           s.codecpar->height <= kMaxSide;
+}
+
+std::unique_ptr<AVCodecContext, CodecCloser> openCodec(const AVStream& stream)
+{
+    const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
+    if (!codec)
+        return nullptr;
+    std::unique_ptr<AVCodecContext, CodecCloser> ctx(avcodec_alloc_context3(codec));
+    if (!ctx || avcodec_parameters_to_context(ctx.get(), stream.codecpar) < 0)
+        return nullptr;
+    ctx->pkt_timebase = stream.time_base;
+    // Slices only: frame threads would hold pictures back and return the
+    // errors of damaged packets late, after the play has moved on.
+    ctx->thread_type = FF_THREAD_SLICE;
+    ctx->thread_count = 0;
+    if (avcodec_open2(ctx.get(), codec, nullptr) < 0)
+        return nullptr;
+    return ctx;
+}
+
+} // namespace
+
+struct VideoDecoder::Impl {
+    std::unique_ptr<AVFormatContext, FormatCloser> format;
+    std::unique_ptr<AVCodecContext, CodecCloser> video;
+    std::unique_ptr<AVCodecContext, CodecCloser> audio;
+    std::unique_ptr<SwsContext, SwsCloser> sws;
+    std::unique_ptr<SwrContext, SwrCloser> swr;
+    PacketPtr packet{av_packet_alloc()};
+    std::unique_ptr<AVFrame, FrameCloser> frame{av_frame_alloc()};
+    int videoIndex = -1;
+    int audioIndex = -1;
+    AVRational videoTimeBase{1, 1};
+    AVRational audioTimeBase{1, 1};
+    int64_t originUs = 0;
+    int64_t frameUs = kDefaultFrameUs;
+    QSize natural;
+    // QuickTime and AVI give a paletted track's palette once, beside the
+    // first packet; after a seek the decoder is handed it again.
+    std::vector<uint8_t> palette;
+    bool paletteDue = false;
+
+    // The play in progress.
+    int64_t fromUs = 0;
+    int64_t toUs = 0;
+    bool inputEnded = false; // the demuxer has no more packets
+    bool failed = false;     // a picture could not be decoded: the file ends here
+    PacketQueue videoPackets;
+    bool videoDraining = false;
+    bool videoEnded = false;
+    int64_t nextVideoUs = 0;
+
+    PacketQueue audioPackets;
+    bool audioWanted = false;
+    bool audioDraining = false;
+    bool audioEnded = false;
+    bool audioFirst = true; // the first sound after start() is aligned to fromUs
+    bool audioGaveUp = false;
+    int badAudioPackets = 0;
+    int outRate = 0;
+    int outChannels = 0;
+    int64_t audioFramesLeft = 0;
+    int64_t silenceFrames = 0; // the sound track starts after the picture
+    int64_t nextAudioUs = 0;
+    std::vector<float> pending;
+    size_t pendingFrame = 0;
+    int swrInRate = 0;
+    int swrInFormat = -1;
+    AVChannelLayout swrInLayout{};
+    std::vector<const uint8_t*> planes;
+
+    ~Impl() { av_channel_layout_uninit(&swrInLayout); }
+
+    int64_t toMicros(int64_t ts, AVRational tb) const { return av_rescale_q(ts, tb, kMicros) - originUs; }
+    bool readPacket();
+    void capturePalette();
+    std::optional<DecodedFrame> receiveVideo();
+    bool convertPicture(const AVFrame& f, QImage& out);
+
+    bool configureResampler(const AVFrame& f);
+    void resample(const uint8_t** data, int samples);
+    void drainResampler();
+    void acceptAudio(const AVFrame& f);
+    bool decodeAudio();
+};
+
+bool VideoDecoder::Impl::readPacket()
+{
+    if (inputEnded || failed)
+        return false;
+    if (av_read_frame(format.get(), packet.get()) < 0) {
+        inputEnded = true;
+        return false;
+    }
+    // An empty chunk in an AVI repeats the previous picture; to a decoder an
+    // empty packet would mean "flush", so it goes nowhere.
+    if (packet->size > 0) {
+        if (packet->stream_index == videoIndex && !videoEnded) {
+            if (paletteDue && !palette.empty() &&
+                !av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, nullptr)) {
+                if (uint8_t* side = av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, palette.size()))
+                    std::memcpy(side, palette.data(), palette.size());
+            }
+            paletteDue = false;
+            videoPackets.push(packet.get());
+        } else if (packet->stream_index == audioIndex && audioWanted && !audioEnded)
+            audioPackets.push(packet.get());
+    }
+    av_packet_unref(packet.get());
+    return true;
+}
+
+void VideoDecoder::Impl::capturePalette()
+{
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(video->pix_fmt);
+    if (desc && (desc->flags & AV_PIX_FMT_FLAG_PAL) == 0 && video->pix_fmt != AV_PIX_FMT_NONE)
+        return;
+    // The first few packets: the one with the palette is the first picture.
+    for (int i = 0; i < 64 && av_read_frame(format.get(), packet.get()) >= 0; ++i) {
+        const bool ours = packet->stream_index == videoIndex;
+        size_t size = 0;
+        if (const uint8_t* side = av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, &size); ours && side)
+            palette.assign(side, side + size);
+        av_packet_unref(packet.get());
+        if (ours)
+            break;
+    }
+}
+
+bool VideoDecoder::Impl::convertPicture(const AVFrame& f, QImage& out)
+{
+    const auto pixelFormat = static_cast<AVPixelFormat>(f.format);
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(pixelFormat);
+    if (!desc || f.width <= 0 || f.height <= 0)
+        return false;
+    const bool paletted = (desc->flags & AV_PIX_FMT_FLAG_PAL) != 0;
+    // Palettes of the era leave the fourth byte zero (it was "reserved"), so
+    // a paletted picture is opaque whatever that byte says.
+    const bool alpha = !paletted && (desc->flags & AV_PIX_FMT_FLAG_ALPHA) != 0;
+    sws.reset(sws_getCachedContext(sws.release(), f.width, f.height, pixelFormat, natural.width(), natural.height(),
+                                   AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!sws)
+        return false;
+    out = QImage(natural, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (out.isNull())
+        return false;
+
+    std::array<const uint8_t*, 4> src{f.data[0], f.data[1], f.data[2], f.data[3]};
+    std::array<uint32_t, 256> palette{};
+    if (paletted && f.data[1]) {
+        std::memcpy(palette.data(), f.data[1], sizeof(palette));
+        for (uint32_t& entry : palette)
+            entry |= 0xFF000000u;
+        src[1] = reinterpret_cast<const uint8_t*>(palette.data());
+    }
+    uint8_t* dst[4] = {out.bits(), nullptr, nullptr, nullptr};
+    const int dstStride[4] = {static_cast<int>(out.bytesPerLine()), 0, 0, 0};
+    if (sws_scale(sws.get(), src.data(), f.linesize, 0, f.height, dst, dstStride) <= 0)
+        return false;
+    if (alpha)
+        out.convertTo(QImage::Format_ARGB32_Premultiplied);
+    return true;
+}
+
+std::optional<DecodedFrame> VideoDecoder::Impl::receiveVideo()
+{
+    while (!videoEnded) {
+        const int rc = avcodec_receive_frame(video.get(), frame.get());
+        if (rc == 0) {
+            const AVFrame& f = *frame;
+            int64_t pts = nextVideoUs;
+            if (f.best_effort_timestamp != AV_NOPTS_VALUE)
+                pts = toMicros(f.best_effort_timestamp, videoTimeBase);
+            int64_t duration = frameDuration(f) > 0 ? av_rescale_q(frameDuration(f), videoTimeBase, kMicros) : 0;
+            if (duration <= 0 || duration > kMaxFrameUs)
+                duration = frameUs;
+            nextVideoUs = pts + duration;
+            if (pts >= toUs) {
+                videoEnded = true;
+                av_frame_unref(frame.get());
+                break;
+            }
+            if (pts + duration > fromUs) {
+                DecodedFrame out{{}, pts, duration};
+                const bool converted = convertPicture(f, out.image);
+                av_frame_unref(frame.get());
+                if (!converted) {
+                    failed = videoEnded = true;
+                    return std::nullopt;
+                }
+                return out;
+            }
+            av_frame_unref(frame.get());
+            continue;
+        }
+        if (rc == AVERROR(EAGAIN)) {
+            if (PacketPtr p = videoPackets.pop()) {
+                if (avcodec_send_packet(video.get(), p.get()) < 0) {
+                    // A damaged picture ends the play where it stands, as
+                    // if the file ended there.
+                    failed = true;
+                    videoPackets.clear();
+                    avcodec_send_packet(video.get(), nullptr);
+                    videoDraining = true;
+                }
+            } else if (!readPacket() && videoPackets.empty()) {
+                if (videoDraining) {
+                    videoEnded = true;
+                } else {
+                    avcodec_send_packet(video.get(), nullptr);
+                    videoDraining = true;
+                }
+            }
+            continue;
+        }
+        // The end of the drained decoder, or an error it cannot get past.
+        if (rc != AVERROR_EOF)
+            failed = true;
+        videoEnded = true;
+    }
+    return std::nullopt;
+}
+
+bool VideoDecoder::Impl::configureResampler(const AVFrame& f)
+{
+    AVChannelLayout in{};
+    if (f.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&f.ch_layout) == 0)
+        av_channel_layout_default(&in, std::max(1, f.ch_layout.nb_channels));
+    else if (av_channel_layout_copy(&in, &f.ch_layout) < 0)
+        return false;
+    if (swr && swrInRate == f.sample_rate && swrInFormat == f.format &&
+        av_channel_layout_compare(&in, &swrInLayout) == 0) {
+        av_channel_layout_uninit(&in);
+        return true;
+    }
+    AVChannelLayout out{};
+    av_channel_layout_default(&out, outChannels);
+    SwrContext* ctx = nullptr;
+    const int rc = swr_alloc_set_opts2(&ctx, &out, AV_SAMPLE_FMT_FLT, outRate, &in,
+                                       static_cast<AVSampleFormat>(f.format), f.sample_rate, 0, nullptr);
+    av_channel_layout_uninit(&out);
+    swr.reset(ctx);
+    if (rc < 0 || !ctx || swr_init(ctx) < 0) {
+        swr.reset();
+        av_channel_layout_uninit(&in);
+        return false;
+    }
+    swrInRate = f.sample_rate;
+    swrInFormat = f.format;
+    av_channel_layout_uninit(&swrInLayout);
+    swrInLayout = in;
+    return true;
+}
+
+void VideoDecoder::Impl::resample(const uint8_t** data, int samples)
+{
+    const int room = swr_get_out_samples(swr.get(), samples);
+    if (room <= 0)
+        return;
+    const auto ch = static_cast<size_t>(outChannels);
+    const size_t used = pending.size();
+    pending.resize(used + static_cast<size_t>(room) * ch);
+    auto* dst = reinterpret_cast<uint8_t*>(pending.data() + used);
+    const int got = swr_convert(swr.get(), &dst, room, data, samples);
+    pending.resize(used + static_cast<size_t>(std::max(got, 0)) * ch);
+}
+
+void VideoDecoder::Impl::drainResampler()
+{
+    if (!swr)
+        return;
+    for (int guard = 0; guard < 64; ++guard) {
+        const size_t before = pending.size();
+        resample(nullptr, 0);
+        if (pending.size() == before)
+            break;
+    }
+}
+
+void VideoDecoder::Impl::acceptAudio(const AVFrame& f)
+{
+    if (f.nb_samples <= 0 || f.sample_rate <= 0)
+        return;
+    int64_t start = nextAudioUs;
+    if (f.best_effort_timestamp != AV_NOPTS_VALUE)
+        start = toMicros(f.best_effort_timestamp, audioTimeBase);
+    nextAudioUs = start + av_rescale(f.nb_samples, 1000000, f.sample_rate);
+
+    // The seek lands on a picture's key frame; the sound is cut or padded
+    // once, here, so its first sample plays at fromUs. After that it follows
+    // on: stamps of later packets jitter and must not open gaps.
+    int skip = 0;
+    if (audioFirst) {
+        if (nextAudioUs <= fromUs)
+            return;
+        if (start > fromUs)
+            silenceFrames = av_rescale(start - fromUs, outRate, 1000000);
+        else
+            skip = static_cast<int>(
+                std::clamp<int64_t>(av_rescale(fromUs - start, f.sample_rate, 1000000), 0, f.nb_samples - 1));
+        audioFirst = false;
+    }
+    if (!configureResampler(f))
+        return;
+    const auto sampleFormat = static_cast<AVSampleFormat>(f.format);
+    const int bytes = av_get_bytes_per_sample(sampleFormat);
+    const int channels = f.ch_layout.nb_channels;
+    const bool planar = av_sample_fmt_is_planar(sampleFormat) != 0;
+    const int planeCount = planar ? channels : 1;
+    if (planeCount <= 0 || bytes <= 0)
+        return;
+    planes.assign(static_cast<size_t>(planeCount), nullptr);
+    const size_t offset =
+        static_cast<size_t>(skip) * static_cast<size_t>(bytes) * (planar ? 1u : static_cast<size_t>(channels));
+    for (int p = 0; p < planeCount; ++p) {
+        if (!f.extended_data[p])
+            return;
+        planes[static_cast<size_t>(p)] = f.extended_data[p] + offset;
+    }
+    resample(planes.data(), f.nb_samples - skip);
+}
+
+// Decodes until some sound is pending; false at the end of the track.
+bool VideoDecoder::Impl::decodeAudio()
+{
+    while (!audioEnded) {
+        const int rc = avcodec_receive_frame(audio.get(), frame.get());
+        if (rc == 0) {
+            acceptAudio(*frame);
+            av_frame_unref(frame.get());
+            if (silenceFrames > 0 || pending.size() > pendingFrame * static_cast<size_t>(outChannels))
+                return true;
+            continue;
+        }
+        if (rc == AVERROR(EAGAIN)) {
+            if (PacketPtr p = audioPackets.pop()) {
+                // A damaged sound packet costs a click, a run of them the
+                // rest of the track.
+                if (avcodec_send_packet(audio.get(), p.get()) < 0) {
+                    if (++badAudioPackets >= kMaxBadAudioPackets) {
+                        audioPackets.clear();
+                        audioGaveUp = true;
+                    }
+                } else {
+                    badAudioPackets = 0;
+                }
+            } else if (audioGaveUp || (!readPacket() && audioPackets.empty())) {
+                if (audioDraining)
+                    audioEnded = true;
+                else
+                    avcodec_send_packet(audio.get(), nullptr);
+                audioDraining = true;
+            }
+            continue;
+        }
+        drainResampler();
+        audioEnded = true;
+    }
+    return pending.size() > pendingFrame * static_cast<size_t>(outChannels);
+}
+
+Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
+{
+    quietenLibraries();
+    if (!QFileInfo(path).isFile())
+        return Failure{mci::kFileNotFound};
+    auto impl = std::make_unique<Impl>();
+    if (!impl->packet || !impl->frame)
+        return Failure{mci::kOutOfMemory};
+    const QByteArray name = QFile::encodeName(path);
+    AVFormatContext* formatContext = nullptr;
+    if (avformat_open_input(&formatContext, name.constData(), nullptr, nullptr) < 0)
+        return Failure{mci::kInvalidFile};
+    impl->format.reset(formatContext);
+    if (formatContext->probe_score < kMinProbeScore || avformat_find_stream_info(formatContext, nullptr) < 0)
+        return Failure{mci::kInvalidFile};
+
+    for (unsigned i = 0; i < formatContext->nb_streams && impl->videoIndex < 0; ++i) {
+        const AVStream& s = *formatContext->streams[i];
+        if (!isRealVideo(s))
+            continue;
+        impl->video = openCodec(s);
+        if (impl->video)
+            impl->videoIndex = static_cast<int>(i);
+    }
+    if (impl->videoIndex < 0)
+        return Failure{mci::kInvalidFile};
+    AVStream* videoStream = formatContext->streams[impl->videoIndex];
+    impl->videoTimeBase = videoStream->time_base;
+    if (impl->videoTimeBase.num <= 0 || impl->videoTimeBase.den <= 0)
+        return Failure{mci::kInvalidFile};
+
+    const int audioIndex = av_find_best_stream(formatContext, AVMEDIA_TYPE_AUDIO, -1, impl->videoIndex, nullptr, 0);
+    if (audioIndex >= 0) {
+        const AVStream& s = *formatContext->streams[audioIndex];
+        if (s.time_base.num > 0 && s.time_base.den > 0)
+            impl->audio = openCodec(s);
+        if (impl->audio && impl->audio->sample_rate > 0 && impl->audio->ch_layout.nb_channels > 0) {
+            impl->audioIndex = audioIndex;
+            impl->audioTimeBase = s.time_base;
+        } else {
+            impl->audio.reset();
+        }
+    }
+    if (formatContext->start_time != AV_NOPTS_VALUE)
+        impl->originUs = formatContext->start_time;
+    impl->capturePalette();
+
+    VideoProperties props;
+    props.hasAudio = impl->audioIndex >= 0;
+    const char* formatName = formatContext->iformat ? formatContext->iformat->name : "";
+    props.mpeg = std::strstr(formatName, "mpeg") != nullptr;
+
+    // Pixels of old capture cards were seldom square; the picture shows at
+    // its display shape.
+    int width = videoStream->codecpar->width;
+    const int height = videoStream->codecpar->height;
+    const AVRational sar = av_guess_sample_aspect_ratio(formatContext, videoStream, nullptr);
+    if (sar.num > 0 && sar.den > 0 && sar.num != sar.den) {
+        const double stretch = av_q2d(sar);
+        if (stretch <= kMaxAspectStretch && stretch >= 1.0 / kMaxAspectStretch)
+            width = std::clamp(static_cast<int>(std::lround(width * stretch)), 1, kMaxSide);
+    }
+    props.naturalSize = QSize(width, height);
+    impl->natural = props.naturalSize;
+
+    const AVRational rate = av_guess_frame_rate(formatContext, videoStream, nullptr);
+    if (rate.num > 0 && rate.den > 0 && av_q2d(rate) <= 1000.0) {
+        props.frameRate = av_q2d(rate);
+        impl->frameUs = std::max<int64_t>(1000, std::llround(1e6 / props.frameRate));
+    }
+
+    // The length is the longer track's end.
+    int64_t endUs = 0;
+    for (int index : {impl->videoIndex, impl->audioIndex}) {
+        if (index < 0)
+            continue;
+        const AVStream& s = *formatContext->streams[index];
+        if (s.duration == AV_NOPTS_VALUE || s.duration <= 0)
+            continue;
+        const int64_t start = s.start_time != AV_NOPTS_VALUE ? s.start_time : 0;
+        endUs = std::max(endUs, impl->toMicros(start + s.duration, s.time_base));
+    }
+    if (endUs <= 0 && formatContext->duration != AV_NOPTS_VALUE && formatContext->duration > 0)
+        endUs = formatContext->duration;
+    if (endUs <= 0) {
+        // No duration anywhere: the last picture's end, from the packets.
+        AVPacket* p = impl->packet.get();
+        for (int i = 0; i < kMaxScanPackets && av_read_frame(formatContext, p) >= 0; ++i) {
+            if (p->stream_index == impl->videoIndex && p->pts != AV_NOPTS_VALUE)
+                endUs =
+                    std::max(endUs, impl->toMicros(p->pts + std::max<int64_t>(p->duration, 0), impl->videoTimeBase));
+            av_packet_unref(p);
+        }
+    }
+    props.lengthMs = std::max<int64_t>(0, endUs / 1000);
+    auto decoder = std::unique_ptr<VideoDecoder>(new VideoDecoder(std::move(impl)));
+    decoder->m_props = props;
+    return decoder;
+}
+
+VideoDecoder::VideoDecoder(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
+
+VideoDecoder::~VideoDecoder() = default;
+
+bool VideoDecoder::start(int64_t fromUs, int64_t toUs, int outRate, int outChannels)
+{
+    Impl& d = *m_impl;
+    d.fromUs = fromUs;
+    d.toUs = toUs;
+    d.inputEnded = false;
+    d.failed = false;
+    d.videoPackets.clear();
+    d.audioPackets.clear();
+    d.videoDraining = d.videoEnded = false;
+    d.nextVideoUs = fromUs;
+    d.audioWanted = d.audio && outRate > 0 && outChannels > 0;
+    d.audioDraining = false;
+    d.audioEnded = !d.audioWanted;
+    d.audioFirst = true;
+    d.audioGaveUp = false;
+    d.badAudioPackets = 0;
+    d.outRate = outRate;
+    d.outChannels = outChannels;
+    d.audioFramesLeft = d.audioWanted ? av_rescale(toUs - fromUs, outRate, 1000000) : 0;
+    d.silenceFrames = 0;
+    d.nextAudioUs = fromUs;
+    d.pending.clear();
+    d.pendingFrame = 0;
+    d.swr.reset(); // no tail of the previous play leaks in
+
+    AVFormatContext* fmt = d.format.get();
+    const int64_t target = av_rescale_q(fromUs + d.originUs, kMicros, d.videoTimeBase);
+    if (av_seek_frame(fmt, d.videoIndex, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+        avformat_seek_file(fmt, -1, std::numeric_limits<int64_t>::min(), fromUs + d.originUs, fromUs + d.originUs, 0) <
+            0) {
+        // Some files only seek by bytes: from the top, and decoding drops
+        // what lies before `from`.
+        if (av_seek_frame(fmt, -1, 0, AVSEEK_FLAG_BYTE) < 0)
+            return false;
+    }
+    avcodec_flush_buffers(d.video.get());
+    d.paletteDue = true;
+    if (d.audio)
+        avcodec_flush_buffers(d.audio.get());
+    return toUs > fromUs;
+}
+
+std::optional<DecodedFrame> VideoDecoder::nextFrame()
+{
+    return m_impl->receiveVideo();
+}
+
+size_t VideoDecoder::readAudio(float* out, size_t maxFrames)
+{
+    Impl& d = *m_impl;
+    const auto ch = static_cast<size_t>(d.outChannels);
+    size_t given = 0;
+    while (given < maxFrames && d.audioFramesLeft > 0) {
+        const auto room =
+            static_cast<int64_t>(std::min<uint64_t>(maxFrames - given, static_cast<uint64_t>(d.audioFramesLeft)));
+        if (d.silenceFrames > 0) {
+            const int64_t n = std::min(room, d.silenceFrames);
+            std::fill_n(out + given * ch, static_cast<size_t>(n) * ch, 0.0f);
+            d.silenceFrames -= n;
+            d.audioFramesLeft -= n;
+            given += static_cast<size_t>(n);
+            continue;
+        }
+        const size_t available = d.pending.size() / ch - d.pendingFrame;
+        if (available == 0) {
+            d.pending.clear();
+            d.pendingFrame = 0;
+            if (!d.decodeAudio())
+                break;
+            continue;
+        }
+        const size_t n = std::min(available, static_cast<size_t>(room));
+        std::memcpy(out + given * ch, d.pending.data() + d.pendingFrame * ch, n * ch * sizeof(float));
+        d.pendingFrame += n;
+        d.audioFramesLeft -= static_cast<int64_t>(n);
+        given += n;
+    }
+    return given;
+}
+
+} // namespace lumeria::media

@@ -1,0 +1,364 @@
+#include "media/VideoFileDevice.h"
+
+#include "media/AudioOutput.h"
+#include "media/MciErrors.h"
+#include "media/VideoDecoder.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <vector>
+
+namespace lumeria::media {
+
+namespace {
+
+// Pictures decoded ahead of the clock: enough to ride out a slow one, few
+// enough that memory stays flat whatever the length.
+constexpr size_t kQueuedFrames = 3;
+constexpr size_t kBlockFrames = 1024;
+// The worker wakes at least this often to keep the sound ring full and to
+// see a stop request.
+constexpr int64_t kPollUs = 4000;
+constexpr int64_t kMinSleepUs = 500;
+// When the decoder cannot keep up, late pictures are dropped, but never all
+// of them: one is shown at least this often so the picture does not freeze.
+constexpr int64_t kMaxFreezeUs = 250'000;
+// A stop waits at most this long for the gain ramp to play out, so a cut
+// sound fades instead of clicking.
+constexpr auto kFadeWait = std::chrono::milliseconds(25);
+constexpr int64_t kFadeFrames = 128;
+
+} // namespace
+
+struct VideoFileDevice::Slot {
+    std::mutex mutex;
+    std::optional<DecodedFrame> frame;
+    bool notified = false;
+};
+
+Result<std::unique_ptr<VideoFileDevice>> VideoFileDevice::open(const QString& path, std::optional<DeviceType> type,
+                                                               Mixer& mixer)
+{
+    auto decoder = VideoDecoder::open(path);
+    if (!decoder)
+        return Failure{decoder.error()};
+    DeviceType kind = decoder.value()->properties().mpeg ? DeviceType::MpegVideo : DeviceType::AviVideo;
+    if (type == DeviceType::AviVideo || type == DeviceType::MpegVideo)
+        kind = *type;
+    return std::unique_ptr<VideoFileDevice>(new VideoFileDevice(mixer, kind, std::move(decoder).value()));
+}
+
+VideoFileDevice::VideoFileDevice(Mixer& mixer, DeviceType type, std::unique_ptr<VideoDecoder> decoder)
+    : m_mixer(mixer), m_type(type), m_decoder(std::move(decoder)), m_context(std::make_unique<QObject>()),
+      m_slot(std::make_unique<Slot>())
+{
+    m_end = length();
+}
+
+VideoFileDevice::~VideoFileDevice()
+{
+    stopPlayback();
+}
+
+QSize VideoFileDevice::naturalSize() const
+{
+    return m_decoder->properties().naturalSize;
+}
+
+double VideoFileDevice::frameRate() const
+{
+    return m_decoder->properties().frameRate;
+}
+
+int64_t VideoFileDevice::length() const
+{
+    return m_decoder->properties().lengthMs;
+}
+
+VideoFileDevice::Statistics VideoFileDevice::statistics() const
+{
+    return {m_decoded.load(std::memory_order_relaxed), m_dropped.load(std::memory_order_relaxed), m_presented};
+}
+
+int64_t VideoFileDevice::clampedPosition(int64_t ms) const
+{
+    return std::clamp(ms, int64_t{0}, std::min(m_end, length()));
+}
+
+int64_t VideoFileDevice::position() const
+{
+    if (m_worker.joinable() && m_workerPlays)
+        return clampedPosition(m_clock.nowUs() / 1000);
+    return m_position;
+}
+
+void VideoFileDevice::stopPlayback()
+{
+    ++m_generation; // whatever completion is queued is now stale
+    if (m_worker.joinable()) {
+        if (m_stream && !m_stream->paused() && !m_stream->drained()) {
+            m_stream->setGain(0.0f);
+            const int64_t from = m_stream->framesPlayed();
+            const auto deadline = std::chrono::steady_clock::now() + kFadeWait;
+            while (m_stream->framesPlayed() - from < kFadeFrames && !m_stream->drained() &&
+                   std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        m_stopRequested.store(true, std::memory_order_release);
+        m_worker.join();
+        if (m_workerPlays)
+            m_position = clampedPosition(m_clock.nowUs() / 1000);
+        m_workerPlays = false;
+    }
+    if (m_stream) {
+        m_mixer.removeStream(m_stream);
+        m_stream.reset();
+    }
+    m_mode = DeviceMode::Stopped;
+}
+
+int VideoFileDevice::play(int64_t from, int64_t to)
+{
+    const int64_t start = from < 0 ? position() : from;
+    const int64_t end = to < 0 ? length() : to;
+    if (start > length() || end > length() || end < start)
+        return mci::kOutOfRange;
+    stopPlayback();
+
+    // A video whose sound cannot be heard still plays, on the wall clock.
+    std::shared_ptr<AudioStream> stream;
+    AudioFormat format;
+    if (m_decoder->properties().hasAudio && m_mixer.open()) {
+        format = m_mixer.format();
+        stream = m_mixer.addStream();
+    }
+    if (stream) {
+        stream->setGain(m_audioEnabled ? 1.0f : 0.0f);
+        stream->setPaused(true); // until primed
+    }
+    {
+        std::lock_guard lock(m_pauseMutex);
+        m_userPaused = false;
+        m_primed = false;
+    }
+    m_clock.reset(start * 1000, stream, stream ? format.rate : 0);
+    m_stream = stream;
+    m_end = end;
+    m_position = start;
+    m_mode = DeviceMode::Playing;
+    m_stopRequested.store(false, std::memory_order_release);
+    m_workerPlays = true;
+    const uint64_t generation = m_generation;
+    m_worker = std::thread([this, generation, stream, start, end, format] {
+        run(generation, stream, start * 1000, end * 1000, format.rate, format.channels);
+    });
+    return mci::kOk;
+}
+
+void VideoFileDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stream, int64_t fromUs, int64_t toUs,
+                          int rate, int channels)
+{
+    VideoDecoder& decoder = *m_decoder;
+    const auto stopping = [this] { return m_stopRequested.load(std::memory_order_acquire); };
+    const bool started = decoder.start(fromUs, toUs, stream ? rate : 0, channels);
+
+    std::deque<DecodedFrame> queue;
+    bool videoDone = !started;
+    int64_t videoEndUs = fromUs; // where the last picture stops covering
+    const auto fillVideo = [&] {
+        while (!videoDone && queue.size() < kQueuedFrames && !stopping()) {
+            std::optional<DecodedFrame> frame = decoder.nextFrame();
+            if (!frame) {
+                videoDone = true;
+                break;
+            }
+            m_decoded.fetch_add(1, std::memory_order_relaxed);
+            videoEndUs = std::max(videoEndUs, std::min(toUs, frame->ptsUs + frame->durationUs));
+            queue.push_back(std::move(*frame));
+        }
+    };
+
+    bool audioDone = !stream;
+    std::vector<float> block(kBlockFrames * static_cast<size_t>(std::max(channels, 1)));
+    const auto fillAudio = [&] {
+        while (!audioDone && !stopping()) {
+            const size_t room = std::min(stream->freeFrames(), kBlockFrames);
+            if (room == 0)
+                return;
+            const size_t frames = started ? decoder.readAudio(block.data(), room) : 0;
+            if (frames == 0) {
+                stream->finish();
+                audioDone = true;
+                return;
+            }
+            stream->write(block.data(), frames);
+        }
+    };
+
+    // Primed: the first picture is up and the sound ring full before the
+    // clock moves, so neither starts behind the other.
+    fillVideo();
+    fillAudio();
+    int64_t shownAtUs = fromUs;
+    if (!queue.empty()) {
+        publish(std::move(queue.front()));
+        queue.pop_front();
+    }
+    {
+        std::lock_guard lock(m_pauseMutex);
+        m_primed = true;
+        m_clock.start();
+        if (stream && !m_userPaused)
+            stream->setPaused(false);
+    }
+
+    while (!stopping()) {
+        fillAudio();
+        const int64_t now = m_clock.nowUs();
+        // Of the pictures due, only the newest is shown; one already a frame
+        // late is dropped rather than shown out of step with the sound.
+        while (!queue.empty() && queue.front().ptsUs <= now) {
+            DecodedFrame frame = std::move(queue.front());
+            queue.pop_front();
+            const bool nextDue = !queue.empty() && queue.front().ptsUs <= now;
+            const bool late = now - frame.ptsUs > frame.durationUs;
+            const bool last = queue.empty() && videoDone;
+            if (nextDue || (late && !last && now - shownAtUs < kMaxFreezeUs)) {
+                m_dropped.fetch_add(1, std::memory_order_relaxed);
+                continue;
+            }
+            publish(std::move(frame));
+            shownAtUs = now;
+        }
+        fillVideo();
+        if (videoDone && queue.empty() && audioDone && (!stream || stream->drained()) && now >= videoEndUs)
+            break;
+        int64_t waitUs = kPollUs;
+        if (!queue.empty())
+            waitUs = std::clamp(queue.front().ptsUs - m_clock.nowUs(), kMinSleepUs, kPollUs);
+        std::this_thread::sleep_for(std::chrono::microseconds(waitUs));
+    }
+    if (stream)
+        stream->finish();
+    if (stopping())
+        return;
+    QMetaObject::invokeMethod(
+        m_context.get(), [this, generation] { finished(generation); }, Qt::QueuedConnection);
+}
+
+void VideoFileDevice::finished(uint64_t generation)
+{
+    if (generation != m_generation || !m_worker.joinable())
+        return;
+    m_worker.join(); // it has posted this and is returning
+    m_workerPlays = false;
+    if (m_stream) {
+        m_mixer.removeStream(m_stream);
+        m_stream.reset();
+    }
+    m_position = clampedPosition(m_end);
+    m_mode = DeviceMode::Stopped;
+    ++m_generation;
+    complete();
+}
+
+void VideoFileDevice::preview(int64_t atUs)
+{
+    VideoDecoder& decoder = *m_decoder;
+    if (!decoder.start(atUs, length() * 1000 + 1, 0, 0))
+        return;
+    std::optional<DecodedFrame> frame = decoder.nextFrame();
+    if (frame && !m_stopRequested.load(std::memory_order_acquire))
+        publish(std::move(*frame));
+}
+
+void VideoFileDevice::publish(DecodedFrame&& frame)
+{
+    bool post = false;
+    {
+        std::lock_guard lock(m_slot->mutex);
+        if (m_slot->frame)
+            m_dropped.fetch_add(1, std::memory_order_relaxed);
+        m_slot->frame = std::move(frame);
+        post = !m_slot->notified;
+        m_slot->notified = true;
+    }
+    if (post)
+        QMetaObject::invokeMethod(
+            m_context.get(), [this] { deliver(); }, Qt::QueuedConnection);
+}
+
+void VideoFileDevice::deliver()
+{
+    std::optional<DecodedFrame> frame;
+    {
+        std::lock_guard lock(m_slot->mutex);
+        frame.swap(m_slot->frame);
+        m_slot->notified = false;
+    }
+    if (!frame)
+        return;
+    ++m_presented;
+    m_presentedMs = frame->ptsUs / 1000;
+    if (m_sink)
+        m_sink->present(frame->image);
+}
+
+void VideoFileDevice::stop()
+{
+    stopPlayback();
+}
+
+int VideoFileDevice::pause()
+{
+    if (m_mode == DeviceMode::Playing && m_workerPlays) {
+        std::lock_guard lock(m_pauseMutex);
+        m_userPaused = true;
+        if (m_stream)
+            m_stream->setPaused(true);
+        m_clock.setPaused(true);
+        m_mode = DeviceMode::Paused;
+    }
+    return mci::kOk;
+}
+
+int VideoFileDevice::resume()
+{
+    if (m_mode == DeviceMode::Paused && m_workerPlays) {
+        std::lock_guard lock(m_pauseMutex);
+        m_userPaused = false;
+        if (m_primed && m_stream)
+            m_stream->setPaused(false);
+        m_clock.setPaused(false);
+        m_mode = DeviceMode::Playing;
+    }
+    return mci::kOk;
+}
+
+int VideoFileDevice::seek(int64_t position)
+{
+    stopPlayback();
+    m_end = length();
+    m_position = std::clamp(position, int64_t{0}, length());
+    if (m_sink) {
+        // The picture at the new place shows before any play, so "seek" and
+        // then "play" never flash the old one. The last picture of the file
+        // stands for its end.
+        const int64_t atUs = std::max<int64_t>(0, std::min(m_position * 1000, length() * 1000 - 1));
+        m_stopRequested.store(false, std::memory_order_release);
+        m_worker = std::thread([this, atUs] { preview(atUs); });
+    }
+    return mci::kOk;
+}
+
+void VideoFileDevice::setAudioEnabled(bool enabled)
+{
+    m_audioEnabled = enabled;
+    if (m_stream)
+        m_stream->setGain(enabled ? 1.0f : 0.0f);
+}
+
+} // namespace lumeria::media
