@@ -23,7 +23,7 @@ TEST(PlayerCommandLine, ExportWritesEveryPageAtThePublicationsSize)
     const QStringList files = QDir(out.path()).entryList(QDir::Files, QDir::Name);
     EXPECT_EQ(files, (QStringList{QStringLiteral("0001-Welcome.png"), QStringLiteral("0002-Shapes.png"),
                                   QStringLiteral("0003-Buttons.png"), QStringLiteral("0004-Article.png"),
-                                  QStringLiteral("0005-Sound.png")}));
+                                  QStringLiteral("0005-Sound.png"), QStringLiteral("0006-Pictures that move.png")}));
     const QImage welcome(out.filePath(QStringLiteral("0001-Welcome.png")));
     EXPECT_EQ(welcome.size(), QSize(640, 480));
     // The master page's grey bar lies under the Welcome page's objects.
@@ -98,7 +98,7 @@ TEST(PlayerCommandLine, HelpVersionAndBadOptions)
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("/nowhere/gm.sf2")) << r.err.toStdString();
     r = player({QStringLiteral("--list"), QStringLiteral(LUMERIA_TOUR)});
-    EXPECT_EQ(r.out, QByteArray("Welcome\nShapes\nButtons\nArticle\nSound\n"));
+    EXPECT_EQ(r.out, QByteArray("Welcome\nShapes\nButtons\nArticle\nSound\nPictures that move\n"));
 }
 
 } // namespace
