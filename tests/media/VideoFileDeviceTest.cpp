@@ -46,13 +46,15 @@ bool encode(const QString& arguments, const QString& out, bool required = true)
     return ok;
 }
 
-// 160x120 at 10 fps for two seconds, with a 440 Hz tone.
-QString testPattern(const QTemporaryDir& dir, const QString& codec)
+// 160x120 at 10 fps, with a 440 Hz tone.
+QString testPattern(const QTemporaryDir& dir, const QString& codec, const QString& audio = QStringLiteral("pcm_s16le"),
+                    int seconds = 2)
 {
-    const QString out = dir.filePath(codec + QStringLiteral(".avi"));
-    encode(QStringLiteral("-f lavfi -i testsrc=s=160x120:r=10:d=2 -f lavfi -i sine=f=440:r=22050:d=2 "
-                          "-c:v %1 -c:a pcm_s16le -shortest")
-               .arg(codec),
+    const QString out = dir.filePath(QStringLiteral("%1-%2-%3.avi").arg(codec, audio).arg(seconds));
+    encode(QStringLiteral("-f lavfi -i testsrc=s=160x120:r=10:d=%3 -f lavfi -i sine=f=440:r=22050:d=%3 "
+                          "-c:v %1 -c:a %2 -shortest")
+               .arg(codec, audio)
+               .arg(seconds),
            out);
     return out;
 }
@@ -381,8 +383,8 @@ TEST(VideoFileDevice, WhatOpensAsVideoAndWhatAsSound)
     const Case cases[] = {
         {"qtrle.mov", "-f lavfi -i color=red:s=96x64:r=10:d=0.5 -c:v qtrle", {96, 64}, DeviceType::AviVideo},
         {"rpza.mov",
-         "-f lavfi -i color=red:s=96x64:r=10:d=0.5 -c:v rpza -pix_fmt rgb555le",
-         {96, 64},
+         "-f lavfi -i color=red:s=64x64:r=10:d=0.5 -c:v rpza -pix_fmt rgb555le",
+         {64, 64},
          DeviceType::AviVideo},
         {"smc.mov", "-f lavfi -i color=red:s=96x64:r=10:d=0.5 -c:v smc -pix_fmt pal8", {96, 64}, DeviceType::AviVideo},
         {"mpeg1.mpg", "-f lavfi -i color=red:s=96x64:r=25:d=0.5 -c:v mpeg1video", {96, 64}, DeviceType::MpegVideo},
@@ -395,16 +397,26 @@ TEST(VideoFileDevice, WhatOpensAsVideoAndWhatAsSound)
          {96, 64},
          DeviceType::AviVideo,
          QImage::Format_ARGB32_Premultiplied},
-        {"msrle.avi",
-         "-f lavfi -i color=red:s=96x64:r=10:d=0.5 -c:v msrle -pix_fmt pal8",
+        {"dib8.avi",
+         "-f lavfi -i color=red:s=96x64:r=10:d=0.5 -c:v rawvideo -pix_fmt pal8",
+         {96, 64},
+         DeviceType::AviVideo},
+        {"dib24.avi",
+         "-f lavfi -i color=red:s=96x64:r=10:d=0.5 -c:v rawvideo -pix_fmt bgr24",
+         {96, 64},
+         DeviceType::AviVideo},
+        {"iyuv.avi",
+         "-f lavfi -i color=red:s=96x64:r=10:d=0.5 -c:v rawvideo -pix_fmt yuv420p",
          {96, 64},
          DeviceType::AviVideo},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = dir.filePath(QString::fromLatin1(c.name));
-        if (!encode(QString::fromLatin1(c.args), path, false))
-            continue; // this build of the encoder lacks the codec, or fails on it
+        if (!encode(QString::fromLatin1(c.args), path, false)) {
+            ADD_FAILURE() << "the encoder could not write " << c.name;
+            continue;
+        }
         auto opened = openVideo(path, mixer);
         ASSERT_TRUE(opened->video);
         EXPECT_EQ(opened->device->type(), c.type);
@@ -430,7 +442,7 @@ TEST(VideoFileDevice, DamagedFilesEndOrFailCleanly)
     QTemporaryDir dir;
     Mixer mixer;
     for (const char* codec : {"msvideo1", "cinepak"}) {
-        const QString source = testPattern(dir, QString::fromLatin1(codec));
+        const QString source = testPattern(dir, QString::fromLatin1(codec), QStringLiteral("adpcm_ima_wav"), 1);
         QFile f(source);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QByteArray whole = f.readAll();
