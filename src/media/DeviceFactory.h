@@ -20,11 +20,13 @@ struct DeviceServices {
     QString soundFont;
 };
 
-// Opens a media file as a device. The type, when given, is what the command
-// string asked for; otherwise the file's contents decide (a standard MIDI
-// file or a RIFF-wrapped one is a sequencer, anything else FFmpeg can decode
-// is wave audio). Fails with an MCI code: kFileNotFound when the file does
-// not exist, kInvalidFile (or kCannotLoadDriver) when it cannot be decoded.
+// Opens a media file as a device. The file's contents decide: a standard
+// MIDI file or a RIFF-wrapped one is a sequencer, a file with pictures (not
+// only cover art) a video whatever type was asked, anything else FFmpeg can
+// decode wave audio; a type the command string asked for that the contents
+// cannot be is refused. Fails with an MCI code: kFileNotFound when the file
+// does not exist, kInvalidFile (or kCannotLoadDriver) when it cannot be
+// decoded.
 Result<std::unique_ptr<MediaDevice>> openDevice(const QString& path, std::optional<DeviceType> type,
                                                 const DeviceServices& services);
 
