@@ -80,7 +80,7 @@ std::optional<QSize> PlayerSession::peekPageSize(const QString& publicationPath)
     return QSize(pub.settings.ScreenWidth, pub.settings.ScreenHeight);
 }
 
-bool PlayerSession::open(const QString& publicationPath)
+bool PlayerSession::open(const QString& publicationPath, bool safe)
 {
     m_messages.clear();
     Result<std::unique_ptr<Container>> opened = openPublicationContainer(publicationPath);
@@ -107,7 +107,8 @@ bool PlayerSession::open(const QString& publicationPath)
     const PublicationSettings& s = m_pub.settings;
     m_pictureOptions = {s.CompressImages, imageLibraryFor(s.RuntimeDll)};
     m_container->setExtractionFolder(
-        chooseExtractionFolder(extractionChoiceFor(m_container->filePath(), s.ExtractOp, s.ExtractDir)), s.ExtractOp);
+        chooseExtractionFolder(extractionChoiceFor(m_container->filePath(), s.ExtractOp, s.ExtractDir, safe)),
+        s.ExtractOp);
     return true;
 }
 

@@ -28,8 +28,9 @@ public:
     // Opens the publication file, or the container appended to the running
     // program, or else the tour bundled with the player. On failure the
     // messages of the error boxes, in the order they are shown, are in
-    // startupMessages(), and the result is false.
-    bool open(const QString& publicationPath);
+    // startupMessages(), and the result is false. In safe mode files are
+    // extracted only into the program's folder or the player's own folders.
+    bool open(const QString& publicationPath, bool safe = false);
     const QStringList& startupMessages() const { return m_messages; }
 
     // The design size of the publication open() would play, read without

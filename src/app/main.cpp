@@ -103,6 +103,9 @@ int autoScaleFactor(std::optional<QSize> page)
 int main(int argc, char** argv)
 {
     using namespace lumeria;
+    // A write past the process's file-size limit then fails with an error
+    // code, reported like a full disk, instead of killing the player.
+    ::signal(SIGXFSZ, SIG_IGN);
 
     QStringList args;
     for (int i = 1; i < argc; ++i)
@@ -214,7 +217,7 @@ int main(int argc, char** argv)
     mediaOptions.output.deviceName = cl.audioDevice;
     mediaOptions.soundFont = cl.soundFont;
     PlayerSession session(std::move(mediaOptions));
-    if (!session.open(cl.publication)) {
+    if (!session.open(cl.publication, cl.safe)) {
         for (const QString& message : session.startupMessages()) {
             TQueryForm box(TMainForm::kUntitled, message, {QStringLiteral("OK")});
             box.ask();

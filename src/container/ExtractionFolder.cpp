@@ -22,9 +22,11 @@ bool usable(const QString& folder)
 
 } // namespace
 
-ExtractionChoice extractionChoiceFor(const QString& containerPath, uint8_t extractOp, const QString& extractDir)
+ExtractionChoice extractionChoiceFor(const QString& containerPath, uint8_t extractOp, const QString& extractDir,
+                                     bool safe)
 {
     ExtractionChoice c;
+    c.safe = safe;
     c.extractOp = extractOp;
     c.extractDir = extractDir;
     c.programFolder = QFileInfo(containerPath).absolutePath();
@@ -48,7 +50,10 @@ ExtractionFolder chooseExtractionFolder(const ExtractionChoice& choice)
         result.path = choice.temporaryFolder;
     } else if ((op & extractop::kExtractDir) && !choice.extractDir.trimmed().isEmpty()) {
         const QString dir = resolveWindowsPath(choice.extractDir.trimmed(), choice.programFolder);
-        if (QFileInfo(dir).isDir()) {
+        const QString program = QDir::cleanPath(choice.programFolder);
+        if (choice.safe && dir != program && !dir.startsWith(program + QLatin1Char('/'))) {
+            // refused: falls back to the program's folder below
+        } else if (QFileInfo(dir).isDir()) {
             result.path = dir;
         } else if (makeFolderPath(dir)) {
             result.path = dir;

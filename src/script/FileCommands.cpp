@@ -56,6 +56,7 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return m_fd; }
+    void release() { m_fd = -1; }
     void reset(int fd = -1)
     {
         if (m_fd >= 0)
@@ -67,10 +68,8 @@ private:
     int m_fd;
 };
 
-int writeAll(int fd, const QByteArray& bytes)
+int writeAll(int fd, const char* p, qsizetype left)
 {
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t n = ::write(fd, p, size_t(left));
         if (n < 0) {
@@ -82,6 +81,30 @@ int writeAll(int fd, const QByteArray& bytes)
         left -= n;
     }
     return 0;
+}
+
+int writeAll(int fd, const QByteArray& bytes)
+{
+    return writeAll(fd, bytes.constData(), bytes.size());
+}
+
+// Streams one descriptor into another, so a copy needs no memory in
+// proportion to the file.
+int copyAll(int from, int to)
+{
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(from, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return ioCodeFromErrno(errno, IoOp::Read);
+        }
+        if (n == 0)
+            return 0;
+        if (const int code = writeAll(to, buf, n))
+            return code;
+    }
 }
 
 int readAll(int fd, QByteArray& out)
@@ -118,21 +141,27 @@ QStringList splitLines(const QString& text)
     return lines;
 }
 
-// Replaces path by the given bytes through a temporary file in the same
-// folder, keeping the old file's permissions.
-int replaceFile(const QString& path, const QByteArray& bytes, mode_t mode)
+// Every command that writes a whole file goes through here: fill writes the
+// new content into a temporary file in the target's folder, which replaces
+// the target only once complete and on disk, so a failure part-way (a full
+// disk, a size limit, a crash) leaves the old target whole and no temporary
+// behind. The new file takes the given permissions.
+template <typename Fill>
+int replaceFile(const QString& path, mode_t mode, Fill fill)
 {
     const QByteArray native = QFile::encodeName(path);
     QByteArray pattern = QFile::encodeName(QFileInfo(path).absolutePath() + QStringLiteral("/.lumeria-XXXXXX"));
     Fd tmp(::mkstemp(pattern.data()));
     if (tmp.get() < 0)
         return ioCodeFromErrno(errno, IoOp::Write);
-    int code = writeAll(tmp.get(), bytes);
+    int code = fill(tmp.get());
     if (code == 0 && ::fchmod(tmp.get(), mode & 07777) != 0)
         code = ioCodeFromErrno(errno, IoOp::Write);
     if (code == 0 && ::fsync(tmp.get()) != 0)
         code = ioCodeFromErrno(errno, IoOp::Write);
-    tmp.reset();
+    if (::close(tmp.get()) != 0 && code == 0)
+        code = ioCodeFromErrno(errno, IoOp::Write);
+    tmp.release();
     if (code == 0 && ::rename(pattern.constData(), native.constData()) != 0)
         code = ioCodeFromErrno(errno, IoOp::Write);
     if (code != 0)
@@ -213,6 +242,28 @@ QString launchMessage(int code)
     }
 }
 
+// The path as the system will follow it: symbolic links in the part that
+// exists resolved, the rest kept as written, so a link inside an allowed
+// folder cannot lead a write outside it. Empty for a link that leads
+// nowhere, since creating through it would write wherever it points.
+QString physicalPath(const QString& path)
+{
+    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QString rest;
+    for (;;) {
+        const QFileInfo info(existing);
+        if (info.exists())
+            return QDir::cleanPath(info.canonicalFilePath() + rest);
+        if (info.isSymLink())
+            return {};
+        const qsizetype slash = existing.lastIndexOf(QLatin1Char('/'));
+        if (slash <= 0)
+            return existing.isEmpty() ? rest : existing + rest;
+        rest.prepend(existing.mid(slash));
+        existing.truncate(slash);
+    }
+}
+
 const QString kSafeRefusal = QStringLiteral("Mode protégé : cette action est refusée !");
 
 } // namespace
@@ -286,13 +337,13 @@ bool FileCommands::allowedToWrite(const QString& path)
     if (!m_engine.safeMode())
         return true;
     const SystemValues v = m_engine.host().systemValues();
-    const QString target = QFileInfo(path).absoluteFilePath();
+    const QString target = physicalPath(path);
     const QString dataHome = windowsFolder() == kFolderError ? QString() : QFileInfo(windowsFolder()).absolutePath();
     for (const QString& root : {v.programFolder, v.temporaryFolder, dataHome, userCacheFolder()}) {
-        if (root.isEmpty() || root == kFolderError)
+        if (target.isEmpty() || root.isEmpty() || root == kFolderError)
             continue;
-        const QString folder = QDir::cleanPath(QFileInfo(root).absoluteFilePath());
-        if (target.startsWith(folder + QLatin1Char('/')))
+        const QString folder = physicalPath(root);
+        if (!folder.isEmpty() && target.startsWith(folder + QLatin1Char('/')))
             return true;
     }
     showMessage(kSafeRefusal);
@@ -355,11 +406,19 @@ int FileCommands::editLine(const QString& path, int n, const QString& text, Line
             else
                 lines[n - 1] = text;
         }
-        return replaceFile(path, joinLines(lines), info.st_mode);
+        const QByteArray content = joinLines(lines);
+        return replaceFile(path, info.st_mode, [&](int out) { return writeAll(out, content); });
     }
-    if (::lseek(fd.get(), 0, SEEK_END) < 0)
+    const off_t end = ::lseek(fd.get(), 0, SEEK_END);
+    if (end < 0)
         return ioCodeFromErrno(errno, IoOp::Write);
-    return writeAll(fd.get(), activeCodepage().encode(text) + "\r\n");
+    // An append cut short is taken back, so the file never ends in half a
+    // line.
+    const int code = writeAll(fd.get(), activeCodepage().encode(text) + "\r\n");
+    if (code != 0) {
+        [[maybe_unused]] const int truncated = ::ftruncate(fd.get(), end);
+    }
+    return code;
 }
 
 void FileCommands::copyFile(const QString& source, const QString& destination)
@@ -403,14 +462,12 @@ void FileCommands::copyFile(const QString& source, const QString& destination)
         showIoError(ioCodeFromErrno(errno, IoOp::Read));
         return;
     }
-    QByteArray bytes;
-    if (const int code = readAll(in.get(), bytes)) {
-        showIoError(code);
+    struct stat info {};
+    if (::fstat(in.get(), &info) != 0) {
+        showIoError(ioCodeFromErrno(errno, IoOp::Read));
         return;
     }
-    struct stat info {};
-    ::fstat(in.get(), &info);
-    if (const int code = replaceFile(to, bytes, info.st_mode))
+    if (const int code = replaceFile(to, info.st_mode, [&](int out) { return copyAll(in.get(), out); }))
         showIoError(code);
 }
 

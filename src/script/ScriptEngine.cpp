@@ -10,6 +10,11 @@ namespace {
 
 const QString kBreak = QStringLiteral("\r\r");
 
+// A script runs inside the one that showed its page, so two pages whose
+// entry scripts go to each other before they end would nest without end and
+// overflow the stack. Far deeper than any publication's chain of pages.
+constexpr int kMaxNesting = 200;
+
 // "Cette action nécessite 1 paramètre!" / "... 4 paramètres!"
 QString countMessage(const CommandInfo& info)
 {
@@ -97,6 +102,10 @@ void ScriptEngine::run(const QString& script, Page_Rec* targetPage)
             return;
         }
 
+        if (m_nesting >= kMaxNesting) {
+            reportError(QStringLiteral("Trop de scripts imbriqués : les scripts en cours sont arrêtés."));
+            return;
+        }
         ++m_nesting;
         Deferred current{script, targetPage};
         if (m_deferred) {

@@ -256,6 +256,23 @@ TEST_F(ExtractionFolderTest, UnusableChoicesFallBackToTheProgramFolder)
     EXPECT_EQ(chooseExtractionFolder(choice(8, QStringLiteral("plain\\sub"))).path, base.programFolder);
 }
 
+TEST_F(ExtractionFolderTest, SafeModeKeepsExtractDirInsideTheProgramFolder)
+{
+    for (const QString& dir : {m_root.filePath(QStringLiteral("elsewhere/deep")), QStringLiteral("..\\elsewhere"),
+                               QStringLiteral("C:\\") + m_root.filePath(QStringLiteral("elsewhere")).mid(1)}) {
+        ExtractionChoice c = choice(8, dir);
+        c.safe = true;
+        const ExtractionFolder f = chooseExtractionFolder(c);
+        EXPECT_EQ(f.path, c.programFolder) << dir.toStdString();
+        EXPECT_FALSE(f.created);
+    }
+    EXPECT_FALSE(QFileInfo::exists(m_root.filePath(QStringLiteral("elsewhere"))));
+
+    ExtractionChoice inside = choice(8, QStringLiteral("Data"));
+    inside.safe = true;
+    EXPECT_EQ(chooseExtractionFolder(inside).path, m_root.filePath(QStringLiteral("program/Data")));
+}
+
 TEST_F(ExtractionFolderTest, ProgramFolderThatCannotBeWrittenFallsBackToThePerUserFolder)
 {
     ExtractionChoice c = choice(0);

@@ -104,6 +104,54 @@ TEST_F(FileCommandsTest, FailedRewriteKeepsTheOldFile)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left over
 }
 
+// Runs a script with writes limited to limit bytes a file, as a quota or a
+// full disk would cut them short.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) : m_previous(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        struct rlimit small = m_saved;
+        small.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_previous);
+    }
+
+private:
+    struct rlimit m_saved {};
+    void (*m_previous)(int);
+};
+
+TEST_F(FileCommandsTest, FailedCopyAndAppendLeaveTheTargetAsItWas)
+{
+    const QByteArray big(200 * 1024, 'b');
+    write(QStringLiteral("big.dat"), big);
+    write(QStringLiteral("target.dat"), "old content");
+    write(QStringLiteral("log.txt"), "first\r\n");
+    const QString full = QStringLiteral("dialog [Caption] [Le disque est plein !] [OK]");
+    {
+        FileSizeLimit limit(64 * 1024);
+        s.run(QStringLiteral("FC \"big.dat\" \"target.dat\"|FC \"big.dat\" \"fresh.dat\"|SV \"went\" \"on\""));
+        EXPECT_EQ(dialogs(), (QStringList{full, full}));
+        s.run(QStringLiteral("FW \"log.txt\" \"APPEND\" \"") + QString(70 * 1024, QLatin1Char('x')) +
+              QStringLiteral("\""));
+        EXPECT_EQ(dialogs(), QStringList{full});
+    }
+    EXPECT_EQ(contents(QStringLiteral("target.dat")), QByteArray("old content"));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("fresh.dat"))));
+    EXPECT_EQ(contents(QStringLiteral("log.txt")), QByteArray("first\r\n")); // no half line
+    EXPECT_EQ(s.var("went"), QStringLiteral("on"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3); // no temporary left over
+
+    // Without the limit the same copy replaces the target whole.
+    s.run(QStringLiteral("FC \"big.dat\" \"target.dat\""));
+    EXPECT_EQ(contents(QStringLiteral("target.dat")), big);
+}
+
 TEST_F(FileCommandsTest, WaitsForAnotherProcessHoldingTheFile)
 {
     write(QStringLiteral("shared.txt"), "a\r\n");
@@ -169,6 +217,27 @@ TEST_F(FileCommandsTest, SafeModeRefusesWritesOutsideAndPrograms)
     s.run(QStringLiteral("FW \"inside.txt\" \"0\" \"a\"|DC \"touch\" \"x\"|IL \"http://example.org\""));
     EXPECT_EQ(contents(QStringLiteral("inside.txt")), QByteArray("a\r\n"));
     EXPECT_EQ(dialogs().size(), 2);
+}
+
+TEST_F(FileCommandsTest, SafeModeFollowsLinksBeforeDecidingWhereAWriteGoes)
+{
+    s.engine.setSafeMode(true);
+    s.host.values.temporaryFolder = dir.filePath(QStringLiteral("temp"));
+    QTemporaryDir outside;
+    ASSERT_TRUE(QFile::link(outside.path(), dir.filePath(QStringLiteral("out"))));
+    ASSERT_TRUE(QFile::link(outside.filePath(QStringLiteral("made.txt")), dir.filePath(QStringLiteral("dangling"))));
+    write(QStringLiteral("src.txt"), "data");
+    s.run(QStringLiteral(
+        "FW \"out\\\\x.txt\" \"0\" \"a\"|FC \"src.txt\" \"OUT\\\\copy.txt\"|FW \"dangling\" \"0\" \"a\""));
+    EXPECT_TRUE(QDir(outside.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    EXPECT_EQ(dialogs().size(), 3);
+
+    // A link that stays inside is followed as before.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("real")));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("real")), dir.filePath(QStringLiteral("alias"))));
+    s.run(QStringLiteral("FW \"alias\\\\y.txt\" \"0\" \"b\""));
+    EXPECT_EQ(contents(QStringLiteral("real/y.txt")), QByteArray("b\r\n"));
+    EXPECT_TRUE(dialogs().isEmpty());
 }
 
 TEST(DosCommand, PlansFollowTheInterpretersRules)

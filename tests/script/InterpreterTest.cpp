@@ -197,6 +197,27 @@ TEST(Interpreter, PageCommandFollowedByCommandsRunsTheEntryScriptNested)
     EXPECT_EQ(deepest, 2);
 }
 
+TEST(Interpreter, PagesThatGoToEachOtherStopAtTheNestingLimit)
+{
+    ScriptFixture s;
+    s.addPage(QStringLiteral("Home"));
+    s.addPage(QStringLiteral("A"), QStringLiteral("SV \"n\" \"[n]a\"|GO \"B\"|SV \"after\" \"1\""));
+    s.addPage(QStringLiteral("B"), QStringLiteral("GO \"A\"|SV \"after\" \"1\""));
+    int deepest = 0;
+    s.host.onProcessEvents = [&] { deepest = std::max(deepest, s.engine.nesting()); };
+    const QStringList shown = s.run(QStringLiteral("GO \"A\"|SV \"after\" \"1\""));
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_TRUE(shown.last().startsWith(QStringLiteral("dialog [Erreur] [Trop de scripts imbriqu")));
+    EXPECT_LE(deepest, 200);
+    EXPECT_GE(deepest, 100);
+    EXPECT_TRUE(s.var("after").isEmpty()); // every run in the chain stopped
+    EXPECT_EQ(s.engine.nesting(), 0);
+
+    // The next script starts afresh.
+    s.run(QStringLiteral("SV \"fresh\" \"1\""));
+    EXPECT_EQ(s.var("fresh"), QStringLiteral("1"));
+}
+
 TEST(Interpreter, ExitScriptLeadsToItsTargetUnlessItFails)
 {
     ScriptFixture s;
