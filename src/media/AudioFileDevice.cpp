@@ -1,22 +1,13 @@
 #include "media/AudioFileDevice.h"
 
+#include "media/AudioResampler.h"
+#include "media/FfmpegHandles.h"
 #include "media/MciErrors.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-}
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cstring>
-#include <limits>
-#include <mutex>
-#include <vector>
 
 namespace lumeria::media {
 
@@ -30,128 +21,30 @@ constexpr int kMinProbeScore = AVPROBE_SCORE_RETRY;
 constexpr int kMaxScanPackets = 1 << 20;
 constexpr int kMaxBadPackets = 16;
 
-void quietenLibraries()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // Damaged publications are common; FFmpeg's chatter about each bad
-        // packet is noise on the console, its errors are kept.
-        if (av_log_get_level() > AV_LOG_ERROR)
-            av_log_set_level(AV_LOG_ERROR);
-    });
-}
-
-struct FormatCloser {
-    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
-};
-struct SwrCloser {
-    void operator()(SwrContext* ctx) const { swr_free(&ctx); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-
 } // namespace
 
 struct AudioFileDevice::Decoder {
-    std::unique_ptr<AVFormatContext, FormatCloser> format;
-    std::unique_ptr<AVCodecContext, CodecCloser> codec;
-    std::unique_ptr<AVPacket, PacketCloser> packet{av_packet_alloc()};
-    std::unique_ptr<AVFrame, FrameCloser> frame{av_frame_alloc()};
-    std::unique_ptr<SwrContext, SwrCloser> swr;
+    FormatPtr format;
+    CodecPtr codec;
+    PacketPtr packet{av_packet_alloc()};
+    FramePtr frame{av_frame_alloc()};
     int streamIndex = -1;
     AVRational timeBase{1, 1};
     int64_t startPts = 0;
 
-    // The resampler's input, as last configured.
-    int swrInRate = 0;
-    int swrInFormat = -1;
-    AVChannelLayout swrInLayout{};
-
     // The play in progress.
-    int outRate = 0;
-    int outChannels = 0;
     int64_t skipBefore = 0; // input samples before this one are dropped
     bool skipping = false;
     int64_t nextInputSample = 0; // where a frame without a timestamp starts
     int64_t framesLeft = 0;      // output frames still to give before `to`
     bool inputEnded = false;     // the decoder was told no more packets come
     bool finished = false;
-    int badPackets = 0;         // rejected by the decoder in a row
-    std::vector<float> pending; // resampled frames not yet handed out
-    size_t pendingFrame = 0;
-    std::vector<const uint8_t*> planes;
+    int badPackets = 0; // rejected by the decoder in a row
+    AudioResampler resampler;
 
-    ~Decoder() { av_channel_layout_uninit(&swrInLayout); }
-
-    bool configureResampler(const AVFrame& f);
-    void convert(const uint8_t** data, int samples);
-    void drainResampler();
     bool decodeMore();
     void acceptFrame(const AVFrame& f);
 };
-
-bool AudioFileDevice::Decoder::configureResampler(const AVFrame& f)
-{
-    AVChannelLayout in{};
-    if (f.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&f.ch_layout) == 0)
-        av_channel_layout_default(&in, std::max(1, f.ch_layout.nb_channels));
-    else if (av_channel_layout_copy(&in, &f.ch_layout) < 0)
-        return false;
-    if (swr && swrInRate == f.sample_rate && swrInFormat == f.format &&
-        av_channel_layout_compare(&in, &swrInLayout) == 0) {
-        av_channel_layout_uninit(&in);
-        return true;
-    }
-    AVChannelLayout out{};
-    av_channel_layout_default(&out, outChannels);
-    SwrContext* ctx = nullptr;
-    const int rc = swr_alloc_set_opts2(&ctx, &out, AV_SAMPLE_FMT_FLT, outRate, &in,
-                                       static_cast<AVSampleFormat>(f.format), f.sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&out);
-    swr.reset(ctx);
-    if (rc < 0 || !ctx || swr_init(ctx) < 0) {
-        swr.reset();
-        av_channel_layout_uninit(&in);
-        return false;
-    }
-    swrInRate = f.sample_rate;
-    swrInFormat = f.format;
-    av_channel_layout_uninit(&swrInLayout);
-    swrInLayout = in;
-    return true;
-}
-
-void AudioFileDevice::Decoder::convert(const uint8_t** data, int samples)
-{
-    const int room = swr_get_out_samples(swr.get(), samples);
-    if (room <= 0)
-        return;
-    const size_t ch = static_cast<size_t>(outChannels);
-    const size_t used = pending.size();
-    pending.resize(used + static_cast<size_t>(room) * ch);
-    auto* dst = reinterpret_cast<uint8_t*>(pending.data() + used);
-    const int got = swr_convert(swr.get(), &dst, room, data, samples);
-    pending.resize(used + static_cast<size_t>(std::max(got, 0)) * ch);
-}
-
-void AudioFileDevice::Decoder::drainResampler()
-{
-    if (!swr)
-        return;
-    for (int guard = 0; guard < 64; ++guard) {
-        const size_t before = pending.size();
-        convert(nullptr, 0);
-        if (pending.size() == before)
-            break;
-    }
-}
 
 void AudioFileDevice::Decoder::acceptFrame(const AVFrame& f)
 {
@@ -169,31 +62,14 @@ void AudioFileDevice::Decoder::acceptFrame(const AVFrame& f)
         skip = static_cast<int>(std::clamp<int64_t>(skipBefore - start, 0, f.nb_samples));
         skipping = false; // later frames follow on; their stamps may jitter
     }
-    if (!configureResampler(f))
-        return;
-
-    const auto sampleFormat = static_cast<AVSampleFormat>(f.format);
-    const int bytes = av_get_bytes_per_sample(sampleFormat);
-    const int channels = f.ch_layout.nb_channels;
-    const bool planar = av_sample_fmt_is_planar(sampleFormat) != 0;
-    const int planeCount = planar ? channels : 1;
-    planes.assign(static_cast<size_t>(std::max(planeCount, 1)), nullptr);
-    const size_t offset = static_cast<size_t>(skip) * static_cast<size_t>(bytes) * (planar ? 1u : channels);
-    for (int p = 0; p < planeCount; ++p) {
-        if (!f.extended_data[p])
-            return;
-        planes[static_cast<size_t>(p)] = f.extended_data[p] + offset;
-    }
-    convert(planes.data(), f.nb_samples - skip);
+    resampler.push(f, skip);
 }
 
 // Decodes until some resampled frames are pending; false at the end of the
 // file, or at a decoding error, which ends the play the same way.
 bool AudioFileDevice::Decoder::decodeMore()
 {
-    while (pendingFrame * static_cast<size_t>(outChannels) >= pending.size()) {
-        pending.clear();
-        pendingFrame = 0;
+    while (resampler.available() == 0) {
         if (finished)
             return false;
         const int rc = avcodec_receive_frame(codec.get(), frame.get());
@@ -203,7 +79,7 @@ bool AudioFileDevice::Decoder::decodeMore()
             continue;
         }
         if (rc != AVERROR(EAGAIN) || inputEnded) {
-            drainResampler();
+            resampler.drain();
             finished = true;
             continue;
         }
@@ -231,7 +107,7 @@ bool AudioFileDevice::Decoder::decodeMore()
 
 Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::open(const QString& path, DeviceType type, Mixer& mixer)
 {
-    quietenLibraries();
+    quietenFfmpeg();
     if (!QFileInfo(path).isFile())
         return Failure{mci::kFileNotFound};
 
@@ -299,11 +175,7 @@ AudioFileDevice::~AudioFileDevice()
 bool AudioFileDevice::startRender(int64_t fromMs, int64_t toMs, int rate, int channels)
 {
     Decoder& d = *m_decoder;
-    d.outRate = rate;
-    d.outChannels = channels;
-    d.swr.reset(); // a fresh resampler: no tail of the previous play leaks in
-    d.pending.clear();
-    d.pendingFrame = 0;
+    d.resampler.reset(rate, channels);
     d.inputEnded = false;
     d.finished = false;
     d.badPackets = 0;
@@ -330,11 +202,7 @@ size_t AudioFileDevice::render(float* out, size_t maxFrames)
     Decoder& d = *m_decoder;
     if (d.framesLeft <= 0 || !d.decodeMore())
         return 0;
-    const size_t ch = static_cast<size_t>(d.outChannels);
-    const size_t available = d.pending.size() / ch - d.pendingFrame;
-    const size_t frames = std::min({maxFrames, available, static_cast<size_t>(d.framesLeft)});
-    std::memcpy(out, d.pending.data() + d.pendingFrame * ch, frames * ch * sizeof(float));
-    d.pendingFrame += frames;
+    const size_t frames = d.resampler.take(out, std::min(maxFrames, static_cast<size_t>(d.framesLeft)));
     d.framesLeft -= static_cast<int64_t>(frames);
     return frames;
 }

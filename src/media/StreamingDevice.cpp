@@ -3,10 +3,9 @@
 #include "media/AudioOutput.h"
 #include "media/MciErrors.h"
 
-#include <QMetaObject>
-
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <vector>
 
 namespace lumeria::media {
@@ -17,10 +16,6 @@ namespace {
 // the ring quickly and a stop request is seen soon.
 constexpr size_t kBlockFrames = 1024;
 constexpr auto kPollInterval = std::chrono::milliseconds(2);
-// A stop waits at most this long for the gain ramp to play out, so a cut note
-// fades instead of clicking.
-constexpr auto kFadeWait = std::chrono::milliseconds(25);
-constexpr int64_t kFadeFrames = 128;
 // The stream is held back until this much is queued (or the play has no more),
 // so a worker that loses the processor just after its first block does not
 // leave a gap in the first buffers heard.
@@ -29,7 +24,7 @@ constexpr size_t kPrimeFrames = 4096;
 } // namespace
 
 StreamingDevice::StreamingDevice(Mixer& mixer, int64_t lengthMs)
-    : m_mixer(mixer), m_length(std::max<int64_t>(0, lengthMs)), m_context(std::make_unique<QObject>())
+    : m_mixer(mixer), m_length(std::max<int64_t>(0, lengthMs))
 {
 }
 
@@ -40,7 +35,7 @@ StreamingDevice::~StreamingDevice()
 
 void StreamingDevice::shutdown()
 {
-    if (m_worker.joinable() || m_stream)
+    if (m_worker.running() || m_stream)
         stopPlayback();
 }
 
@@ -59,20 +54,8 @@ int64_t StreamingDevice::position() const
 
 void StreamingDevice::stopPlayback()
 {
-    ++m_generation; // whatever completion is queued is now stale
-    if (m_worker.joinable()) {
-        if (m_stream && !m_stream->paused() && !m_stream->drained()) {
-            m_stream->setGain(0.0f);
-            const int64_t from = m_stream->framesPlayed();
-            const auto deadline = std::chrono::steady_clock::now() + kFadeWait;
-            while (m_stream->framesPlayed() - from < kFadeFrames && !m_stream->drained() &&
-                   std::chrono::steady_clock::now() < deadline)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        m_stopRequested.store(true, std::memory_order_release);
-        m_worker.join();
+    if (m_worker.stop(m_stream.get()))
         renderStopped();
-    }
     if (m_stream) {
         m_position = streamPosition();
         m_mixer.removeStream(m_stream);
@@ -110,10 +93,8 @@ int StreamingDevice::play(int64_t from, int64_t to)
     m_end = end;
     m_position = start;
     m_mode = DeviceMode::Playing;
-    m_stopRequested.store(false, std::memory_order_release);
     m_firstBlockMicros.store(-1, std::memory_order_relaxed);
-    const uint64_t generation = m_generation;
-    m_worker = std::thread([this, generation, stream, start, end, format] {
+    m_worker.start([this, stream, start, end, format](uint64_t generation) {
         run(generation, stream, start, end, format.rate, format.channels);
     });
     return mci::kOk;
@@ -123,7 +104,7 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
                           int channels)
 {
     const auto began = std::chrono::steady_clock::now();
-    const auto stopping = [this] { return m_stopRequested.load(std::memory_order_acquire); };
+    const auto stopping = [this] { return m_worker.stopping(); };
     std::vector<float> block(kBlockFrames * static_cast<size_t>(channels));
     bool first = true;
     size_t queued = 0;
@@ -162,22 +143,15 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
     release();
     while (!stopping() && !stream->drained())
         std::this_thread::sleep_for(kPollInterval);
-    if (stopping())
-        return;
-    QMetaObject::invokeMethod(
-        m_context.get(), [this, generation] { finished(generation); }, Qt::QueuedConnection);
+    m_worker.complete(generation, [this] { finished(); });
 }
 
-void StreamingDevice::finished(uint64_t generation)
+void StreamingDevice::finished()
 {
-    if (generation != m_generation || !m_worker.joinable())
-        return;
-    m_worker.join(); // it has posted this and is returning
     m_mixer.removeStream(m_stream);
     m_stream.reset();
     m_position = std::min(m_end, m_length);
     m_mode = DeviceMode::Stopped;
-    ++m_generation;
     complete();
 }
 

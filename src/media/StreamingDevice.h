@@ -1,15 +1,13 @@
 #pragma once
 
 #include "media/MediaDevice.h"
-
-#include <QObject>
+#include "media/PlayWorker.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 namespace lumeria::media {
 
@@ -59,14 +57,12 @@ private:
     void stopPlayback();
     void run(uint64_t generation, std::shared_ptr<AudioStream> stream, int64_t from, int64_t to, int rate,
              int channels);
-    void finished(uint64_t generation);
+    void finished();
     int64_t streamPosition() const;
 
     Mixer& m_mixer;
     int64_t m_length;
-    std::unique_ptr<QObject> m_context; // lives on the UI thread; completions are queued to it
-    std::thread m_worker;
-    std::atomic<bool> m_stopRequested{false};
+    PlayWorker m_worker;
     std::atomic<int64_t> m_firstBlockMicros{-1};
     std::shared_ptr<AudioStream> m_stream;
     // Who holds the stream paused: the reader (pause) or the worker (not yet
@@ -78,7 +74,6 @@ private:
     int64_t m_start = 0;
     int64_t m_end = 0;
     int64_t m_position = 0;
-    uint64_t m_generation = 0;
     DeviceMode m_mode = DeviceMode::Stopped;
     bool m_audioEnabled = true;
 };

@@ -1,13 +1,11 @@
 #include "media/VideoDecoder.h"
 
+#include "media/AudioResampler.h"
+#include "media/FfmpegHandles.h"
 #include "media/MciErrors.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
 #include <libavutil/pixdesc.h>
-#include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
@@ -20,7 +18,6 @@ extern "C" {
 #include <cstring>
 #include <deque>
 #include <limits>
-#include <mutex>
 #include <vector>
 
 namespace lumeria::media {
@@ -47,34 +44,9 @@ constexpr int kMaxBadAudioPackets = 16;
 // scan stops here so a hostile file cannot keep open() busy.
 constexpr int kMaxScanPackets = 1 << 18;
 
-void quietenLibraries()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (av_log_get_level() > AV_LOG_ERROR)
-            av_log_set_level(AV_LOG_ERROR);
-    });
-}
-
-struct FormatCloser {
-    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
-};
-struct SwrCloser {
-    void operator()(SwrContext* ctx) const { swr_free(&ctx); }
-};
 struct SwsCloser {
     void operator()(SwsContext* ctx) const { sws_freeContext(ctx); }
 };
-struct PacketCloser {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-using PacketPtr = std::unique_ptr<AVPacket, PacketCloser>;
 
 int64_t frameDuration(const AVFrame& f)
 {
@@ -127,12 +99,12 @@ bool isRealVideo(const AVStream& s)
            s.codecpar->height <= kMaxSide;
 }
 
-std::unique_ptr<AVCodecContext, CodecCloser> openCodec(const AVStream& stream)
+CodecPtr openCodec(const AVStream& stream)
 {
     const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
     if (!codec)
         return nullptr;
-    std::unique_ptr<AVCodecContext, CodecCloser> ctx(avcodec_alloc_context3(codec));
+    CodecPtr ctx(avcodec_alloc_context3(codec));
     if (!ctx || avcodec_parameters_to_context(ctx.get(), stream.codecpar) < 0)
         return nullptr;
     ctx->pkt_timebase = stream.time_base;
@@ -148,13 +120,12 @@ std::unique_ptr<AVCodecContext, CodecCloser> openCodec(const AVStream& stream)
 } // namespace
 
 struct VideoDecoder::Impl {
-    std::unique_ptr<AVFormatContext, FormatCloser> format;
-    std::unique_ptr<AVCodecContext, CodecCloser> video;
-    std::unique_ptr<AVCodecContext, CodecCloser> audio;
+    FormatPtr format;
+    CodecPtr video;
+    CodecPtr audio;
     std::unique_ptr<SwsContext, SwsCloser> sws;
-    std::unique_ptr<SwrContext, SwrCloser> swr;
     PacketPtr packet{av_packet_alloc()};
-    std::unique_ptr<AVFrame, FrameCloser> frame{av_frame_alloc()};
+    FramePtr frame{av_frame_alloc()};
     int videoIndex = -1;
     int audioIndex = -1;
     AVRational videoTimeBase{1, 1};
@@ -184,19 +155,10 @@ struct VideoDecoder::Impl {
     bool audioFirst = true; // the first sound after start() is aligned to fromUs
     bool audioGaveUp = false;
     int badAudioPackets = 0;
-    int outRate = 0;
-    int outChannels = 0;
     int64_t audioFramesLeft = 0;
     int64_t silenceFrames = 0; // the sound track starts after the picture
     int64_t nextAudioUs = 0;
-    std::vector<float> pending;
-    size_t pendingFrame = 0;
-    int swrInRate = 0;
-    int swrInFormat = -1;
-    AVChannelLayout swrInLayout{};
-    std::vector<const uint8_t*> planes;
-
-    ~Impl() { av_channel_layout_uninit(&swrInLayout); }
+    AudioResampler resampler;
 
     int64_t toMicros(int64_t ts, AVRational tb) const { return av_rescale_q(ts, tb, kMicros) - originUs; }
     bool readPacket();
@@ -204,9 +166,6 @@ struct VideoDecoder::Impl {
     std::optional<DecodedFrame> receiveVideo();
     bool convertPicture(const AVFrame& f, QImage& out);
 
-    bool configureResampler(const AVFrame& f);
-    void resample(const uint8_t** data, int samples);
-    void drainResampler();
     void acceptAudio(const AVFrame& f);
     bool decodeAudio();
 };
@@ -348,62 +307,6 @@ std::optional<DecodedFrame> VideoDecoder::Impl::receiveVideo()
     return std::nullopt;
 }
 
-bool VideoDecoder::Impl::configureResampler(const AVFrame& f)
-{
-    AVChannelLayout in{};
-    if (f.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&f.ch_layout) == 0)
-        av_channel_layout_default(&in, std::max(1, f.ch_layout.nb_channels));
-    else if (av_channel_layout_copy(&in, &f.ch_layout) < 0)
-        return false;
-    if (swr && swrInRate == f.sample_rate && swrInFormat == f.format &&
-        av_channel_layout_compare(&in, &swrInLayout) == 0) {
-        av_channel_layout_uninit(&in);
-        return true;
-    }
-    AVChannelLayout out{};
-    av_channel_layout_default(&out, outChannels);
-    SwrContext* ctx = nullptr;
-    const int rc = swr_alloc_set_opts2(&ctx, &out, AV_SAMPLE_FMT_FLT, outRate, &in,
-                                       static_cast<AVSampleFormat>(f.format), f.sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&out);
-    swr.reset(ctx);
-    if (rc < 0 || !ctx || swr_init(ctx) < 0) {
-        swr.reset();
-        av_channel_layout_uninit(&in);
-        return false;
-    }
-    swrInRate = f.sample_rate;
-    swrInFormat = f.format;
-    av_channel_layout_uninit(&swrInLayout);
-    swrInLayout = in;
-    return true;
-}
-
-void VideoDecoder::Impl::resample(const uint8_t** data, int samples)
-{
-    const int room = swr_get_out_samples(swr.get(), samples);
-    if (room <= 0)
-        return;
-    const auto ch = static_cast<size_t>(outChannels);
-    const size_t used = pending.size();
-    pending.resize(used + static_cast<size_t>(room) * ch);
-    auto* dst = reinterpret_cast<uint8_t*>(pending.data() + used);
-    const int got = swr_convert(swr.get(), &dst, room, data, samples);
-    pending.resize(used + static_cast<size_t>(std::max(got, 0)) * ch);
-}
-
-void VideoDecoder::Impl::drainResampler()
-{
-    if (!swr)
-        return;
-    for (int guard = 0; guard < 64; ++guard) {
-        const size_t before = pending.size();
-        resample(nullptr, 0);
-        if (pending.size() == before)
-            break;
-    }
-}
-
 void VideoDecoder::Impl::acceptAudio(const AVFrame& f)
 {
     if (f.nb_samples <= 0 || f.sample_rate <= 0)
@@ -421,30 +324,13 @@ void VideoDecoder::Impl::acceptAudio(const AVFrame& f)
         if (nextAudioUs <= fromUs)
             return;
         if (start > fromUs)
-            silenceFrames = av_rescale(start - fromUs, outRate, 1000000);
+            silenceFrames = av_rescale(start - fromUs, resampler.outRate(), 1000000);
         else
             skip = static_cast<int>(
                 std::clamp<int64_t>(av_rescale(fromUs - start, f.sample_rate, 1000000), 0, f.nb_samples - 1));
         audioFirst = false;
     }
-    if (!configureResampler(f))
-        return;
-    const auto sampleFormat = static_cast<AVSampleFormat>(f.format);
-    const int bytes = av_get_bytes_per_sample(sampleFormat);
-    const int channels = f.ch_layout.nb_channels;
-    const bool planar = av_sample_fmt_is_planar(sampleFormat) != 0;
-    const int planeCount = planar ? channels : 1;
-    if (planeCount <= 0 || bytes <= 0)
-        return;
-    planes.assign(static_cast<size_t>(planeCount), nullptr);
-    const size_t offset =
-        static_cast<size_t>(skip) * static_cast<size_t>(bytes) * (planar ? 1u : static_cast<size_t>(channels));
-    for (int p = 0; p < planeCount; ++p) {
-        if (!f.extended_data[p])
-            return;
-        planes[static_cast<size_t>(p)] = f.extended_data[p] + offset;
-    }
-    resample(planes.data(), f.nb_samples - skip);
+    resampler.push(f, skip);
 }
 
 // Decodes until some sound is pending; false at the end of the track.
@@ -455,7 +341,7 @@ bool VideoDecoder::Impl::decodeAudio()
         if (rc == 0) {
             acceptAudio(*frame);
             av_frame_unref(frame.get());
-            if (silenceFrames > 0 || pending.size() > pendingFrame * static_cast<size_t>(outChannels))
+            if (silenceFrames > 0 || resampler.available() > 0)
                 return true;
             continue;
         }
@@ -480,15 +366,15 @@ bool VideoDecoder::Impl::decodeAudio()
             }
             continue;
         }
-        drainResampler();
+        resampler.drain();
         audioEnded = true;
     }
-    return pending.size() > pendingFrame * static_cast<size_t>(outChannels);
+    return resampler.available() > 0;
 }
 
 Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
 {
-    quietenLibraries();
+    quietenFfmpeg();
     if (!QFileInfo(path).isFile())
         return Failure{mci::kFileNotFound};
     auto impl = std::make_unique<Impl>();
@@ -607,14 +493,10 @@ bool VideoDecoder::start(int64_t fromUs, int64_t toUs, int outRate, int outChann
     d.audioFirst = true;
     d.audioGaveUp = false;
     d.badAudioPackets = 0;
-    d.outRate = outRate;
-    d.outChannels = outChannels;
     d.audioFramesLeft = d.audioWanted ? av_rescale(toUs - fromUs, outRate, 1000000) : 0;
     d.silenceFrames = 0;
     d.nextAudioUs = fromUs;
-    d.pending.clear();
-    d.pendingFrame = 0;
-    d.swr.reset(); // no tail of the previous play leaks in
+    d.resampler.reset(outRate, outChannels);
 
     AVFormatContext* fmt = d.format.get();
     const int64_t target = av_rescale_q(fromUs + d.originUs, kMicros, d.videoTimeBase);
@@ -641,7 +523,7 @@ std::optional<DecodedFrame> VideoDecoder::nextFrame()
 size_t VideoDecoder::readAudio(float* out, size_t maxFrames)
 {
     Impl& d = *m_impl;
-    const auto ch = static_cast<size_t>(d.outChannels);
+    const auto ch = static_cast<size_t>(d.resampler.outChannels());
     size_t given = 0;
     while (given < maxFrames && d.audioFramesLeft > 0) {
         const auto room =
@@ -654,17 +536,12 @@ size_t VideoDecoder::readAudio(float* out, size_t maxFrames)
             given += static_cast<size_t>(n);
             continue;
         }
-        const size_t available = d.pending.size() / ch - d.pendingFrame;
-        if (available == 0) {
-            d.pending.clear();
-            d.pendingFrame = 0;
+        if (d.resampler.available() == 0) {
             if (!d.decodeAudio())
                 break;
             continue;
         }
-        const size_t n = std::min(available, static_cast<size_t>(room));
-        std::memcpy(out + given * ch, d.pending.data() + d.pendingFrame * ch, n * ch * sizeof(float));
-        d.pendingFrame += n;
+        const size_t n = d.resampler.take(out + given * ch, static_cast<size_t>(room));
         d.audioFramesLeft -= static_cast<int64_t>(n);
         given += n;
     }

@@ -4,11 +4,10 @@
 #include "media/MciErrors.h"
 #include "media/VideoDecoder.h"
 
-#include <QMetaObject>
-
 #include <algorithm>
 #include <chrono>
 #include <deque>
+#include <thread>
 #include <vector>
 
 namespace lumeria::media {
@@ -26,10 +25,6 @@ constexpr int64_t kMinSleepUs = 500;
 // When the decoder cannot keep up, late pictures are dropped, but never all
 // of them: one is shown at least this often so the picture does not freeze.
 constexpr int64_t kMaxFreezeUs = 250'000;
-// A stop waits at most this long for the gain ramp to play out, so a cut
-// sound fades instead of clicking.
-constexpr auto kFadeWait = std::chrono::milliseconds(25);
-constexpr int64_t kFadeFrames = 128;
 
 } // namespace
 
@@ -52,8 +47,7 @@ Result<std::unique_ptr<VideoFileDevice>> VideoFileDevice::open(const QString& pa
 }
 
 VideoFileDevice::VideoFileDevice(Mixer& mixer, DeviceType type, std::unique_ptr<VideoDecoder> decoder)
-    : m_mixer(mixer), m_type(type), m_decoder(std::move(decoder)), m_context(std::make_unique<QObject>()),
-      m_slot(std::make_unique<Slot>())
+    : m_mixer(mixer), m_type(type), m_decoder(std::move(decoder)), m_slot(std::make_unique<Slot>())
 {
     m_end = length();
 }
@@ -90,25 +84,14 @@ int64_t VideoFileDevice::clampedPosition(int64_t ms) const
 
 int64_t VideoFileDevice::position() const
 {
-    if (m_worker.joinable() && m_workerPlays)
+    if (m_worker.running() && m_workerPlays)
         return clampedPosition(m_clock.nowUs() / 1000);
     return m_position;
 }
 
 void VideoFileDevice::stopPlayback()
 {
-    ++m_generation; // whatever completion is queued is now stale
-    if (m_worker.joinable()) {
-        if (m_stream && !m_stream->paused() && !m_stream->drained()) {
-            m_stream->setGain(0.0f);
-            const int64_t from = m_stream->framesPlayed();
-            const auto deadline = std::chrono::steady_clock::now() + kFadeWait;
-            while (m_stream->framesPlayed() - from < kFadeFrames && !m_stream->drained() &&
-                   std::chrono::steady_clock::now() < deadline)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        m_stopRequested.store(true, std::memory_order_release);
-        m_worker.join();
+    if (m_worker.stop(m_stream.get())) {
         if (m_workerPlays)
             m_position = clampedPosition(m_clock.nowUs() / 1000);
         m_workerPlays = false;
@@ -149,10 +132,8 @@ int VideoFileDevice::play(int64_t from, int64_t to)
     m_end = end;
     m_position = start;
     m_mode = DeviceMode::Playing;
-    m_stopRequested.store(false, std::memory_order_release);
     m_workerPlays = true;
-    const uint64_t generation = m_generation;
-    m_worker = std::thread([this, generation, stream, start, end, format] {
+    m_worker.start([this, stream, start, end, format](uint64_t generation) {
         run(generation, stream, start * 1000, end * 1000, format.rate, format.channels);
     });
     return mci::kOk;
@@ -162,7 +143,7 @@ void VideoFileDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
                           int rate, int channels)
 {
     VideoDecoder& decoder = *m_decoder;
-    const auto stopping = [this] { return m_stopRequested.load(std::memory_order_acquire); };
+    const auto stopping = [this] { return m_worker.stopping(); };
     const bool started = decoder.start(fromUs, toUs, stream ? rate : 0, channels);
 
     std::deque<DecodedFrame> queue;
@@ -243,17 +224,11 @@ void VideoFileDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
     }
     if (stream)
         stream->finish();
-    if (stopping())
-        return;
-    QMetaObject::invokeMethod(
-        m_context.get(), [this, generation] { finished(generation); }, Qt::QueuedConnection);
+    m_worker.complete(generation, [this] { finished(); });
 }
 
-void VideoFileDevice::finished(uint64_t generation)
+void VideoFileDevice::finished()
 {
-    if (generation != m_generation || !m_worker.joinable())
-        return;
-    m_worker.join(); // it has posted this and is returning
     m_workerPlays = false;
     if (m_stream) {
         m_mixer.removeStream(m_stream);
@@ -261,7 +236,6 @@ void VideoFileDevice::finished(uint64_t generation)
     }
     m_position = clampedPosition(m_end);
     m_mode = DeviceMode::Stopped;
-    ++m_generation;
     complete();
 }
 
@@ -271,7 +245,7 @@ void VideoFileDevice::preview(int64_t atUs)
     if (!decoder.start(atUs, length() * 1000 + 1, 0, 0))
         return;
     std::optional<DecodedFrame> frame = decoder.nextFrame();
-    if (frame && !m_stopRequested.load(std::memory_order_acquire))
+    if (frame && !m_worker.stopping())
         publish(std::move(*frame));
 }
 
@@ -287,8 +261,7 @@ void VideoFileDevice::publish(DecodedFrame&& frame)
         m_slot->notified = true;
     }
     if (post)
-        QMetaObject::invokeMethod(
-            m_context.get(), [this] { deliver(); }, Qt::QueuedConnection);
+        m_worker.post([this] { deliver(); });
 }
 
 void VideoFileDevice::deliver()
@@ -348,8 +321,7 @@ int VideoFileDevice::seek(int64_t position)
         // then "play" never flash the old one. The last picture of the file
         // stands for its end.
         const int64_t atUs = std::max<int64_t>(0, std::min(m_position * 1000, length() * 1000 - 1));
-        m_stopRequested.store(false, std::memory_order_release);
-        m_worker = std::thread([this, atUs] { preview(atUs); });
+        m_worker.start([this, atUs](uint64_t) { preview(atUs); });
     }
     return mci::kOk;
 }

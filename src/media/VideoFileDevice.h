@@ -1,10 +1,10 @@
 #pragma once
 
 #include "media/MediaDevice.h"
+#include "media/PlayWorker.h"
 #include "media/PlaybackClock.h"
 #include "platform/Result.h"
 
-#include <QObject>
 #include <QString>
 
 #include <atomic>
@@ -12,7 +12,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 namespace lumeria::media {
 
@@ -69,7 +68,7 @@ private:
     void run(uint64_t generation, std::shared_ptr<AudioStream> stream, int64_t fromUs, int64_t toUs, int rate,
              int channels);
     void preview(int64_t atUs);
-    void finished(uint64_t generation);
+    void finished();
     // Worker side: the newest picture replaces whatever the UI has not taken
     // yet, and at most one notice is ever on its way.
     void publish(DecodedFrame&& frame);
@@ -80,10 +79,8 @@ private:
     DeviceType m_type;
     std::unique_ptr<VideoDecoder> m_decoder;
     FrameSink* m_sink = nullptr;
-    std::unique_ptr<QObject> m_context; // lives on the UI thread; frames and completions are queued to it
-    std::thread m_worker;
+    PlayWorker m_worker;        // frames and completions reach the UI thread through it
     bool m_workerPlays = false; // the worker is a play, not a seek's preview
-    std::atomic<bool> m_stopRequested{false};
     std::shared_ptr<AudioStream> m_stream;
     PlaybackClock m_clock;
 
@@ -102,7 +99,6 @@ private:
 
     int64_t m_end = 0;
     int64_t m_position = 0;
-    uint64_t m_generation = 0;
     DeviceMode m_mode = DeviceMode::Stopped;
     bool m_audioEnabled = true;
 };
