@@ -1,0 +1,373 @@
+// Hostile publications in the real player: names that climb out of their
+// folder, scripts that nest without end, numbers and lines far past any
+// real one, pictures that claim 4 giga-pixels. Each one must leave the
+// player answering its automation within seconds, and in safe mode nothing
+// may be written outside the publication's folder, the extraction folder
+// and the temporary folder. Each publication is written here and packed.
+#include "e2e/PlayerRun.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+namespace lumeria {
+namespace {
+
+using test::PlayerRun;
+
+QByteArray objectLines(int type, const QByteArray& x1, const QByteArray& y1, int x2, int y2)
+{
+    return "ObjectType=" + QByteArray::number(type) + "\r\nX1=" + x1 + "\r\nY1=" + y1 +
+           "\r\nX2=" + QByteArray::number(x2) + "\r\nY2=" + QByteArray::number(y2) +
+           "\r\nLineColor=0\r\nFillColor=12632256\r\nLineWidth=1\r\nLineStyle=0\r\nLineOrigin=0\r\n"
+           "FillPattern=0\r\nFillMode=0\r\n";
+}
+
+QByteArray button(int x, int y, const QByteArray& action)
+{
+    return objectLines(3, QByteArray::number(x), QByteArray::number(y), x + 40, y + 20) +
+           "Style=0\r\nAlign=2\r\nFont=Arial\r\nFontSize=8\r\nTextColor=0\r\nText=B\r\nAction=" + action + "\r\n";
+}
+
+QByteArray picture(int x, int y, const QByteArray& name)
+{
+    return objectLines(4, QByteArray::number(x), QByteArray::number(y), x + 60, y + 60) +
+           "Scale=Yes\r\nAspectRatio=No\r\nTransImages=No\r\nFileName=" + name + "\r\nWindowFlags=48\r\n";
+}
+
+QByteArray page(const QByteArray& name, const QByteArray& entry = {})
+{
+    return "NewPage=" + name + "\r\nPageColor=16777215\r\nShowMaster=No\r\nPageAction=" + entry + "\r\nExitAction=\r\n";
+}
+
+uint32_t crc32(const QByteArray& bytes)
+{
+    uint32_t crc = 0xFFFFFFFF;
+    for (const char c : bytes) {
+        crc ^= uint8_t(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0U - (crc & 1)));
+    }
+    return ~crc;
+}
+
+QByteArray le(uint32_t v, int size)
+{
+    QByteArray out;
+    for (int i = 0; i < size; ++i)
+        out += char((v >> (8 * i)) & 0xFF);
+    return out;
+}
+
+QByteArray be32(uint32_t v)
+{
+    return QByteArray{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
+
+// Headers that claim 65 535 × 65 535 pixels over a few bytes of data.
+QByteArray giantPng()
+{
+    const QByteArray ihdr = "IHDR" + be32(65535) + be32(65535) + QByteArray("\x08\x02\x00\x00\x00", 5);
+    const QByteArray idat = QByteArray("IDAT") + QByteArray("\x78\x9c\x63\x00\x00\x00\x01\x00\x01", 9);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + be32(13) + ihdr + be32(crc32(ihdr)) + be32(9) + idat +
+           be32(crc32(idat)) + be32(0) + "IEND" + be32(crc32("IEND"));
+}
+
+QByteArray giantBmp()
+{
+    return "BM" + le(54 + 64, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(65535, 4) + le(65535, 4) + le(1, 2) +
+           le(24, 2) + le(0, 4) + le(0, 4) + le(2835, 4) + le(2835, 4) + le(0, 4) + le(0, 4) + QByteArray(64, '\x7f');
+}
+
+QByteArray giantPcx()
+{
+    QByteArray h(128, '\0');
+    h[0] = 10;
+    h[1] = 5;
+    h[2] = 1;
+    h[3] = 8;
+    h.replace(8, 4, le(65534, 2) + le(65534, 2));
+    h[65] = 1;
+    h.replace(66, 2, le(65535, 2));
+    return h + QByteArray(64, '\xC1') + QByteArray(1, '\x0C') + QByteArray(768, '\0');
+}
+
+QByteArray tinyWave()
+{
+    const QByteArray samples(800, '\x80');
+    return "RIFF" + le(36 + uint32_t(samples.size()), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
+           le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(uint32_t(samples.size()), 4) + samples;
+}
+
+class PlayerHostile : public test::AutomatedPlayer {
+protected:
+    void SetUp() override
+    {
+        for (const char* folder : {"pub", "play", "outside", "victim", "tmp", "xdg/data", "xdg/cache", "xdg/config"})
+            ASSERT_TRUE(QDir().mkpath(file(QLatin1String(folder))));
+        put(file(QStringLiteral("victim/keep.txt")), "keep");
+    }
+
+    static void put(const QString& path, const QByteArray& bytes)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+    void putInPublication(const QString& name, const QByteArray& bytes)
+    {
+        put(file(QStringLiteral("pub/") + name), bytes);
+    }
+
+    // Packs pub/ with the given publication text into play/h.lum and runs
+    // it; the publication's folder is play/, the temporary folder tmp/ and
+    // the per-user folders are under xdg/, so outside/ and victim/ are
+    // outside every folder safe mode allows.
+    PlayerRun play(const QByteArray& text, const QString& automation, bool safe = false)
+    {
+        putInPublication(QStringLiteral("RUNTIME.PUB"), "LumeriaVer=1.0\r\nTitle=Hostile\r\nScreenWidth=320\r\n"
+                                                        "ScreenHeight=240\r\nL_OK=OK\r\nL_ERRORTITLE=Erreur\r\n" +
+                                                            text);
+        QProcess pack;
+        pack.start(QStringLiteral(LUMERIA_PACK),
+                   {QStringLiteral("build"), file(QStringLiteral("pub")), QStringLiteral("-o"), publication()});
+        pack.waitForFinished(60000);
+        EXPECT_EQ(pack.exitCode(), 0) << pack.readAllStandardError().toStdString();
+
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("TMPDIR"), file(QStringLiteral("tmp")));
+        env.insert(QStringLiteral("TEMP"), file(QStringLiteral("tmp")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), file(QStringLiteral("xdg/data")));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), file(QStringLiteral("xdg/cache")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), file(QStringLiteral("xdg/config")));
+        QStringList args{publication(), QStringLiteral("--mute")};
+        if (safe)
+            args << QStringLiteral("--safe");
+        QElapsedTimer timer;
+        timer.start();
+        PlayerRun r = automate(args, automation + QStringLiteral("\nquit\n"), {}, env);
+        m_elapsed = timer.elapsed();
+        return r;
+    }
+
+    // The player under a file-size limit, as a quota would hold it.
+    PlayerRun playLimited(const QByteArray& text, const QString& automation, rlim_t limit)
+    {
+        putInPublication(QStringLiteral("RUNTIME.PUB"), "LumeriaVer=1.0\r\nTitle=Hostile\r\nScreenWidth=320\r\n"
+                                                        "ScreenHeight=240\r\nL_OK=OK\r\nL_ERRORTITLE=Erreur\r\n" +
+                                                            text);
+        QProcess pack;
+        pack.start(QStringLiteral(LUMERIA_PACK),
+                   {QStringLiteral("build"), file(QStringLiteral("pub")), QStringLiteral("-o"), publication()});
+        pack.waitForFinished(60000);
+        put(file(QStringLiteral("run.auto")), (automation + QStringLiteral("\nquit\n")).toUtf8());
+        QProcess p;
+        p.setWorkingDirectory(file(QStringLiteral("play")));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.setChildProcessModifier([limit] {
+            struct rlimit small {};
+            getrlimit(RLIMIT_FSIZE, &small);
+            small.rlim_cur = limit;
+            setrlimit(RLIMIT_FSIZE, &small);
+        });
+        p.start(QStringLiteral(LUMERIA_PLAYER),
+                {publication(), QStringLiteral("--mute"), QStringLiteral("--automate"),
+                 file(QStringLiteral("run.auto")), QStringLiteral("--automate-log"), file(QStringLiteral("run.log"))});
+        p.waitForFinished(60000);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
+    }
+
+    QString publication() const { return file(QStringLiteral("play/h.lum")); }
+    QStringList boxes() const { return logLines().filter(QStringLiteral("dialog ")); }
+
+    void expectNothingWrittenOutside() const
+    {
+        EXPECT_TRUE(
+            QDir(file(QStringLiteral("outside"))).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+            << QDir(file(QStringLiteral("outside")))
+                   .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                   .join(' ')
+                   .toStdString();
+        QFile keep(file(QStringLiteral("victim/keep.txt")));
+        ASSERT_TRUE(keep.open(QIODevice::ReadOnly));
+        EXPECT_EQ(keep.readAll(), QByteArray("keep"));
+        EXPECT_EQ(
+            QDir(file(QStringLiteral("victim"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{QStringLiteral("keep.txt")});
+    }
+
+    // Answered the automation, quit by it, and quickly.
+    void expectAnsweredQuickly(const PlayerRun& r, qint64 limitMs = 8000) const
+    {
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_LT(m_elapsed, limitMs);
+    }
+
+    qint64 m_elapsed = 0;
+};
+
+TEST_F(PlayerHostile, NamesLeavingTheFolderWriteNothingOutsideInSafeMode)
+{
+    const QByteArray outside = QFile::encodeName(file(QStringLiteral("outside")));
+    const QByteArray victim = QFile::encodeName(file(QStringLiteral("victim")));
+    const QByteArray drive = "C:" + QByteArray(outside).replace('/', '\\');
+    const QByteArray longName = QByteArray(300, 'L') + ".TXT";
+    putInPublication(QStringLiteral("BEEP.WAV"), tinyWave());
+    putInPublication(QStringLiteral("SMALL.BMP"), giantBmp().left(54));
+
+    // Every write a script can ask for, to every kind of name out of the
+    // folder; then one inside, which safe mode lets through.
+    const QByteArray entry =
+        "FW \"..\\..\\outside\\up.txt\" \"0\" \"x\"|FW \"" + outside + "/abs.txt\" \"0\" \"x\"|FW \"" + drive +
+        "\\drive.txt\" \"0\" \"x\"|FW \"" + longName + "\" \"0\" \"x\"|FL \"../outside/ins.txt\" \"1\"|FD \"" + victim +
+        "/keep.txt\" \"1\"|FC \"h.lum\" \"..\\outside\\\"|FC \"h.lum\" \"" + drive + "\\copy.lum\"|FC \"" + victim +
+        "/keep.txt\" \"" + outside + "/\"|FE \"" + victim +
+        "/keep.txt\"|FE \"..\\victim\\keep.txt\"|TW \"t\" \"0\" \"0\" \"100\" \"100\" \"..\\..\\" + longName +
+        "\" \"\"|TW \"t\" \"0\" \"0\" \"100\" \"100\" \"" + drive + "\\none.txt\" \"\"|IW \"t\" \"0\" \"0\" \"..\\" +
+        longName + "\"|FW \"inside.txt\" \"0\" \"x\"|SV \"done\" \"1\"|PS \"BEEP.WAV\" \"\"";
+    const QByteArray text = "ExtractOp=8\r\nExtractDir=" + drive + "\\extract\r\nMasterPage\r\nPageColor=0\r\n" +
+                            page("One", entry) + picture(10, 10, "..\\..\\outside\\" + longName) +
+                            picture(80, 10, drive + "\\SMALL.BMP") + picture(150, 10, "/etc/passwd");
+    const PlayerRun r = play(text, QStringLiteral("expect-var done 1\nexpect-page One"), true);
+    expectAnsweredQuickly(r);
+    expectNothingWrittenOutside();
+    EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("play/inside.txt"))));
+    EXPECT_GE(boxes().filter(QStringLiteral("Mode protégé")).size(), 8) << logLines().join('\n').toStdString();
+}
+
+TEST_F(PlayerHostile, CopyPastTheFileSizeLimitKeepsTheTargetAndSaysSo)
+{
+    put(file(QStringLiteral("play/BIG.DAT")), QByteArray(2 * 1024 * 1024, 'b'));
+    put(file(QStringLiteral("play/TARGET.DAT")), "old");
+    const PlayerRun r =
+        playLimited("MasterPage\r\nPageColor=0\r\n" + page("One", "FC \"BIG.DAT\" \"TARGET.DAT\"|SV \"done\" \"1\""),
+                    QStringLiteral("expect-var done 1"), 1024 * 1024);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QFile target(file(QStringLiteral("play/TARGET.DAT")));
+    ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+    EXPECT_EQ(target.readAll(), QByteArray("old"));
+    EXPECT_EQ(QDir(file(QStringLiteral("play"))).entryList(QDir::Files | QDir::Hidden).size(), 3); // no temporary left
+    EXPECT_EQ(boxes().filter(QStringLiteral("Le disque est plein")).size(), 1) << logLines().join('\n').toStdString();
+}
+
+TEST_F(PlayerHostile, LongNamesFailWithTheirMessageInNormalMode)
+{
+    const QByteArray longName = QByteArray(300, 'L');
+    const QByteArray entry = "FW \"" + longName + ".TXT\" \"0\" \"x\"|FC \"h.lum\" \"" + longName + "\"|FW \"sub\\" +
+                             longName + "\\x.txt\" \"0\" \"x\"|FE \"" + longName + "\"|SV \"done\" \"1\"";
+    const PlayerRun r = play("MasterPage\r\nPageColor=0\r\n" + page("One", entry) + picture(10, 10, longName),
+                             QStringLiteral("expect-var done 1"));
+    expectAnsweredQuickly(r);
+    EXPECT_EQ(boxes().size(), 3) << logLines().join('\n').toStdString();
+    EXPECT_EQ(QDir(file(QStringLiteral("play"))).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("h.lum")});
+}
+
+TEST_F(PlayerHostile, PagesGoingToEachOtherStopAtTheNestingLimit)
+{
+    // Each entry script goes to the other page before it ends, so each runs
+    // inside the last: without a limit the stack overflows.
+    const QByteArray text = "MasterPage\r\nPageColor=0\r\n" + page("Start") +
+                            button(10, 200, "GO \"Ping\"|SV \"back\" \"1\"") +
+                            page("Ping", "GO \"Pong\"|SV \"x\" \"1\"") + page("Pong", "GO \"Ping\"|SV \"x\" \"1\"");
+    const PlayerRun r = play(text, QStringLiteral("click 20 210\nexpect-var back \nexpect-var x "));
+    expectAnsweredQuickly(r);
+    ASSERT_EQ(boxes().size(), 1) << logLines().join('\n').toStdString();
+    EXPECT_TRUE(boxes().front().contains(QStringLiteral("Trop de scripts imbriqués")));
+}
+
+TEST_F(PlayerHostile, AChainOfPagesBelowTheLimitRunsToItsEnd)
+{
+    QByteArray text = "MasterPage\r\nPageColor=0\r\n" + page("Start") + button(60, 200, "GO \"C1\"|SV \"chain\" \"1\"");
+    for (int i = 1; i <= 50; ++i) {
+        const QByteArray next = i < 50 ? "GO \"C" + QByteArray::number(i + 1) + "\"|" : QByteArray();
+        text += page("C" + QByteArray::number(i), next + "SV \"depth\" \"[depth]x\"");
+    }
+    const PlayerRun r =
+        play(text, QStringLiteral("click 70 210\nexpect-page C50\nexpect-var chain 1\nexpect-var depth ") +
+                       QString(50, QLatin1Char('x')));
+    expectAnsweredQuickly(r);
+    EXPECT_TRUE(boxes().isEmpty()) << logLines().join('\n').toStdString();
+}
+
+TEST_F(PlayerHostile, HugeNumbersAndManyObjectsKeepThePlayerResponsive)
+{
+    const QByteArray digits(1000, '9');
+    QByteArray text = "MasterPage\r\nPageColor=0\r\n" +
+                      page("One", "MA \"" + digits + "*" + digits + "\" \"" + digits + "\" \"R\"|MA \"-" + digits +
+                                      "/0." + digits + "\" \"2\" \"S\"|SV \"done\" \"1\"") +
+                      objectLines(5, digits, "-" + digits, 100, 100) + button(10, 200, "SV \"clicked\" \"1\"");
+    // The publication holds at most 32 000 objects; this page has them all.
+    text.reserve(text.size() + 32000 * 200);
+    for (int i = 2; i < 32000; ++i)
+        text += objectLines(5, QByteArray::number(i % 300), QByteArray::number(i % 180), i % 300 + 10, i % 180 + 10);
+    const PlayerRun r = play(text, QStringLiteral("expect-var done 1\nclick 20 210\nexpect-var clicked 1"));
+    expectAnsweredQuickly(r, 15000);
+}
+
+TEST_F(PlayerHostile, ThirtyMegabyteLinesAreReadWithoutHanging)
+{
+    const QByteArray line(30 * 1024 * 1024, 'A');
+    putInPublication(QStringLiteral("LINE.TXT"), line);
+    put(file(QStringLiteral("play/LINE.TXT")), line);
+    const QByteArray text = "Comment=" + line + "\r\nMasterPage\r\nPageColor=0\r\n" +
+                            page("One", "FN \"LINE.TXT\" \"N\"|FR \"LINE.TXT\" \"1\" \"L\"|SL \"[L]\" \"LEN\"|SV "
+                                        "\"L\" \"\"|TW \"t\" \"0\" \"0\" \"200\" \"100\" \"LINE.TXT\" \"WORDWRAP\"|SV "
+                                        "\"done\" \"1\"");
+    const PlayerRun r = play(text, QStringLiteral("expect-var done 1\nexpect-var N 1\nexpect-var LEN 31457280"));
+    expectAnsweredQuickly(r, 20000);
+}
+
+TEST_F(PlayerHostile, GiantPictureHeadersAreRefusedNotAllocated)
+{
+    putInPublication(QStringLiteral("GIANT.PNG"), giantPng());
+    putInPublication(QStringLiteral("GIANT.BMP"), giantBmp());
+    putInPublication(QStringLiteral("GIANT.PCX"), giantPcx());
+    // A picture that cannot be loaded stops its script with a message, so
+    // each pop-up has a button of its own.
+    const QByteArray text = "MasterPage\r\nPageColor=0\r\n" +
+                            page("One", "IW \"t\" \"0\" \"0\" \"GIANT.PNG\"|IW \"u\" \"0\" \"0\" "
+                                        "\"GIANT.PCX\"|SV \"done\" \"1\"") +
+                            picture(10, 10, "GIANT.PNG") + picture(80, 10, "GIANT.BMP") +
+                            picture(150, 10, "GIANT.PCX") +
+                            button(10, 200, "PI \"0\" \"0\" \"GIANT.BMP\" \"0\" \"0\" \"0\"") +
+                            button(60, 200, "PI \"0\" \"0\" \"GIANT.PNG\" \"0\" \"0\" \"0\"") +
+                            button(110, 200, "PI \"0\" \"0\" \"GIANT.PCX\" \"0\" \"0\" \"0\"|SV \"x\" \"1\"") +
+                            button(160, 200, "SV \"clicked\" \"1\"");
+    const PlayerRun r = play(text, QStringLiteral("expect-var done 1\nclick 20 210\nclick 70 210\nclick 120 "
+                                                  "210\nclick 170 210\nexpect-var clicked 1\nexpect-var x "));
+    expectAnsweredQuickly(r);
+    const QStringList shown = boxes();
+    EXPECT_EQ(shown.size(), 3) << logLines().join('\n').toStdString();
+    for (const QString& box : shown)
+        EXPECT_TRUE(box.contains(QStringLiteral("Impossible de charger le fichier image"))) << box.toStdString();
+}
+
+TEST_F(PlayerHostile, FormattedTextsOfCodesAlone)
+{
+    QByteArray codes;
+    for (int i = 0; i < 200000; ++i)
+        codes += "^B^b^I^i";
+    codes += "\r\n";
+    for (int i = 0; i < 2000; ++i)
+        codes += "^F12~^P255~^U^u^C^G\r\n";
+    putInPublication(QStringLiteral("CODES.TXT"), codes);
+    const QByteArray text = "MasterPage\r\nPageColor=0\r\n" +
+                            page("One", "TW \"t\" \"0\" \"0\" \"200\" \"100\" \"CODES.TXT\" \"WORDWRAP\"|SV "
+                                        "\"done\" \"1\"") +
+                            objectLines(2, "10", "10", 300, 180) +
+                            "Font=Arial\r\nFontSize=10\r\nFontStyle=0\r\nTextColor=0\r\nWordWrap=Yes\r\n"
+                            "WindowFlags=16\r\nFileName=CODES.TXT\r\nYRange=1\r\nXRange=1\r\nMaxLineHeight=1\r\n";
+    const PlayerRun r = play(text, QStringLiteral("expect-var done 1\nclick 100 100\nkey Down\nkey End"));
+    expectAnsweredQuickly(r, 15000);
+}
+
+} // namespace
+} // namespace lumeria
