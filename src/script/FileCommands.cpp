@@ -364,8 +364,15 @@ int FileCommands::editLine(const QString& path, int n, const QString& text, Line
     const QByteArray native = QFile::encodeName(path);
     Fd fd;
     for (int attempt = 1;; ++attempt) {
-        fd.reset(::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-        if (fd.get() >= 0 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
+        const int opened = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        const int openError = errno;
+        fd.reset(opened);
+        // Only another writer's lock is worth waiting for: a name that
+        // cannot be opened (no such folder, a folder, no right) will not
+        // open later either, and the reader would wait seconds for nothing.
+        if (opened < 0)
+            return ioCodeFromErrno(openError, IoOp::Write);
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
             // Another writer may have replaced the file while we waited for
             // the lock; the lock must be on the file the path names now.
             struct stat held {

@@ -1,5 +1,6 @@
 #include "script/FileCommands.h"
 #include "FakeHost.h"
+#include "platform/IoError.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -179,6 +180,22 @@ TEST_F(FileCommandsTest, WaitsForAnotherProcessHoldingTheFile)
     EXPECT_EQ(contents(QStringLiteral("shared.txt")), QByteArray("a\r\nb\r\n"));
     EXPECT_TRUE(s.host.calls.contains(QStringLiteral("busy 1")));
     EXPECT_EQ(s.host.calls.last(), QStringLiteral("busy 0"));
+}
+
+// Waiting is for a file another writer holds; a name that cannot be opened
+// at all says so at once instead of freezing the reader for seconds.
+TEST_F(FileCommandsTest, ANameThatCannotBeOpenedFailsAtOnce)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    QElapsedTimer timer;
+    timer.start();
+    s.run(QStringLiteral("FW \"missing\\notes.txt\" \"0\" \"a\"|FL \"folder\" \"1\""));
+    EXPECT_LT(timer.elapsed(), 1000);
+    const QStringList shown = dialogs();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].contains(ioErrorText(io::kFileNotFound))) << shown[0].toStdString();
+    EXPECT_TRUE(shown[1].contains(ioErrorText(io::kAccessDenied))) << shown[1].toStdString();
+    EXPECT_FALSE(s.host.calls.contains(QStringLiteral("busy 1")));
 }
 
 TEST_F(FileCommandsTest, CopyAndEraseFollowTheirRules)
