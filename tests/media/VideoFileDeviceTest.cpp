@@ -1,4 +1,5 @@
 #include "AudioFixtures.h"
+#include "Encoder.h"
 
 #include "media/AudioOutput.h"
 #include "media/DeviceFactory.h"
@@ -21,30 +22,6 @@ using namespace lumeria::media;
 using namespace lumeria::media::test;
 
 namespace {
-
-QString ffmpegPath()
-{
-    return QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
-}
-
-#define REQUIRE_FFMPEG()                                                                                               \
-    if (ffmpegPath().isEmpty())                                                                                        \
-    GTEST_SKIP() << "no ffmpeg to encode with"
-
-// Runs the command-line encoder; the arguments are split on spaces, so
-// filter graphs in them must not contain any.
-bool encode(const QString& arguments, const QString& out, bool required = true)
-{
-    QProcess encoder;
-    encoder.start(ffmpegPath(),
-                  QStringList{QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y")} +
-                      arguments.split(u' ', Qt::SkipEmptyParts) + QStringList{out});
-    const bool ok = encoder.waitForFinished(30000) && encoder.exitCode() == 0;
-    if (required) {
-        EXPECT_TRUE(ok) << encoder.readAllStandardError().toStdString();
-    }
-    return ok;
-}
 
 // 160x120 at 10 fps, with a 440 Hz tone.
 QString testPattern(const QTemporaryDir& dir, const QString& codec, const QString& audio = QStringLiteral("pcm_s16le"),
