@@ -65,7 +65,10 @@ QByteArray le(uint32_t v, int size)
 
 QByteArray be32(uint32_t v)
 {
-    return QByteArray{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    QByteArray out;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += char((v >> shift) & 0xFF);
+    return out;
 }
 
 // Headers that claim 65 535 × 65 535 pixels over a few bytes of data.
