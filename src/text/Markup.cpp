@@ -28,6 +28,11 @@ QString threeDigits(int v)
 
 } // namespace
 
+int linePixels(int64_t pixels)
+{
+    return int(std::clamp(pixels, -kFarPixels, kFarPixels));
+}
+
 int twipsToPixels(int64_t twips)
 {
     const int64_t n =

@@ -17,6 +17,12 @@ inline constexpr char16_t kArgumentEnd = u'~';
 // with halves away from zero.
 int twipsToPixels(int64_t twips);
 
+// A distance on a line, in pixels, held within a range no page reaches: a
+// count of character widths (^S, ^T) can be as large as an int, and times a
+// width, or added to a position, it must move the pen far away, not overflow.
+inline constexpr int64_t kFarPixels = int64_t(1) << 24;
+int linePixels(int64_t pixels);
+
 // The colour of a ^P argument: 0 to 15 pick from the 16-colour table, larger
 // values are RGB with red in the low byte. Negative values and the high byte
 // are dropped, so a text can never name a system colour.

@@ -207,9 +207,9 @@ private:
                 }
                 break;
             case u'S':
-            case u's': m.width += n * font.widthOfM; break;
+            case u's': m.width = linePixels(m.width + int64_t(n) * font.widthOfM); break;
             case u'T':
-            case u't': m.width = std::max(m.width, n * font.widthOfM); break;
+            case u't': m.width = std::max(m.width, linePixels(int64_t(n) * font.widthOfM)); break;
             case u'O':
                 if (t.number) {
                     indent = twipsToPixels(n);
@@ -332,15 +332,28 @@ int copyPadded(QFile& scratch, QFile& out, qsizetype recordLength)
 {
     if (!scratch.seek(0))
         return io::kReadError;
+    // Every scratch record is at most kMaxFormattedLine bytes and its CR LF,
+    // so one buffer serves them all; a new array per line made copying cost
+    // more than laying out. A record ends at CR LF only: a line feed alone is
+    // text, as the source reader left it, and splitting there would give
+    // records of other lengths than the one the painter seeks by.
+    QByteArray line(std::max<qsizetype>(kMaxFormattedLine + 2, recordLength) + 3, Qt::Uninitialized);
     while (!scratch.atEnd()) {
-        QByteArray line = scratch.readLine();
-        if (line.isEmpty() && scratch.error() != QFileDevice::NoError)
-            return io::kReadError;
-        if (line.endsWith("\r\n"))
-            line.chop(2);
-        line.append(QByteArray(std::max<qsizetype>(0, recordLength - line.size()), ' '));
-        line += "\r\n";
-        if (out.write(line) != line.size())
+        qint64 size = 0;
+        do {
+            const qint64 read = scratch.readLine(line.data() + size, kMaxFormattedLine + 3 - size);
+            if (read <= 0)
+                return io::kReadError;
+            size += read;
+        } while (!(size >= 2 && line[size - 2] == '\r' && line[size - 1] == '\n') && !scratch.atEnd() &&
+                 size + 1 < kMaxFormattedLine + 3);
+        if (size >= 2 && line[size - 2] == '\r' && line[size - 1] == '\n')
+            size -= 2;
+        const qint64 padded = std::max<qint64>(size, recordLength);
+        std::fill(line.data() + size, line.data() + padded, ' ');
+        line[padded] = '\r';
+        line[padded + 1] = '\n';
+        if (out.write(line.constData(), padded + 2) != padded + 2)
             return writeErrorOf(out);
     }
     return 0;

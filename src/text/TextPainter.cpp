@@ -195,12 +195,12 @@ private:
         case u'S':
         case u's':
             if (n)
-                m_x += *n * m_fonts.of(m_state).widthOfM;
+                m_x = linePixels(m_x + int64_t(*n) * m_fonts.of(m_state).widthOfM);
             break;
         case u'T':
         case u't':
             if (n)
-                m_x = *n * m_fonts.of(m_state).widthOfM + origin();
+                m_x = linePixels(int64_t(*n) * m_fonts.of(m_state).widthOfM + origin());
             break;
         case u'R':
             m_brushColour = m_request.textColour;

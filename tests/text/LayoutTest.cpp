@@ -7,6 +7,7 @@
 #include "text/MarkupScanner.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstring>
@@ -149,6 +150,35 @@ TEST_F(Layout, PositioningCodesCountInTheWidth)
     ASSERT_TRUE(laid);
     EXPECT_EQ(laid->xRange, 96 + widthOf(font, QStringLiteral("x")));
     EXPECT_EQ(body(outputLines()[0]), QStringLiteral("^O1440~^C%1~x").arg(widthOf(font, QStringLiteral("x"))));
+}
+
+// Source lines end at CR LF only, so a line feed alone is text of its line;
+// the painter seeks by one record length, so the copy must not cut there.
+TEST_F(Layout, ALineFeedAloneStaysInItsRecordAndRecordsKeepOneLength)
+{
+    const auto laid = layOut("one\ntwo\r\nthree\r\n", 1000, false);
+    ASSERT_TRUE(laid);
+    EXPECT_EQ(laid->lineCount, 2);
+    QFile out(folder.filePath(QStringLiteral("OUT.V")));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const QByteArray bytes = out.readAll();
+    const qsizetype record = bytes.indexOf("\r\n") + 2;
+    EXPECT_EQ(bytes.size(), 2 * record);
+    EXPECT_TRUE(bytes.left(record).contains("one\ntwo"));
+}
+
+TEST_F(Layout, HugeCharacterCountsMoveThePenFarWithoutOverflowing)
+{
+    const int x = widthOf(articleFont(), QStringLiteral("x"));
+    auto laid = layOut("^S2147483647~x", 1000, false);
+    ASSERT_TRUE(laid);
+    EXPECT_EQ(laid->xRange, text::kFarPixels + x);
+    laid = layOut("^T2147483647~x", 1000, false);
+    ASSERT_TRUE(laid);
+    EXPECT_EQ(laid->xRange, text::kFarPixels + x);
+    laid = layOut("^S2147483647~^S2147483647~x", 1000, false);
+    ASSERT_TRUE(laid);
+    EXPECT_EQ(laid->xRange, text::kFarPixels + x);
 }
 
 TEST_F(Layout, ALinkThatWrapsReopensOnTheNextLineAndItsTargetIsNeverSplit)
