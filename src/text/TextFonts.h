@@ -3,6 +3,7 @@
 #include "platform/gdi/Font.h"
 
 #include <QFontMetrics>
+#include <QString>
 
 #include <cstdint>
 #include <map>
@@ -24,7 +25,13 @@ public:
         int height = 0;
         int widthOfM = 0;
 
-        int width(const QString& text) const { return text.isEmpty() ? 0 : metrics.horizontalAdvance(text); }
+        // The font's identity, rendering choice included, for the width cache.
+        QString key;
+
+        // Shaping a run costs far more than looking it up, and the same words
+        // come back in every line, every paint and every scroll: widths are
+        // kept across layouts and paints, per thread, up to a bounded size.
+        int width(const QString& text) const;
     };
 
     // Styles and pitch of the object's font are not inherited: formatted

@@ -67,7 +67,7 @@ private:
 void Canvas::drawArcFigure(const Rect& r, QPoint start, QPoint end, ArcFigure figure)
 {
     const Rect d = toDevice(r.normalized());
-    if (d.isEmpty())
+    if (d.isEmpty() || outsideClip(m_state.clip.boundingRect(), d, m_pen.wide ? m_pen.width : 0))
         return;
     const int64_t cx2 = int64_t(d.left) + d.right - 1;
     const int64_t cy2 = int64_t(d.top) + d.bottom - 1;
@@ -101,10 +101,19 @@ void Canvas::drawArcFigure(const Rect& r, QPoint start, QPoint end, ArcFigure fi
         forEachClipPass(inner.bounds(), [&] {
             for (int y = std::max(inner.top(), m_pass.top); y < std::min(inner.bottom(), m_pass.bottom); ++y) {
                 const SpanShape::Span span = inner.row(y);
-                for (int x = std::max(span.left, m_pass.left); x < std::min(span.right, m_pass.right); ++x) {
-                    if (filled(x, y))
-                        fillSpan(y, x, x + 1, m_brush);
+                // Runs of filled pixels go to the brush as one span each.
+                const int right = std::min(span.right, m_pass.right);
+                int run = right;
+                for (int x = std::max(span.left, m_pass.left); x < right; ++x) {
+                    if (filled(x, y)) {
+                        run = std::min(run, x);
+                    } else if (run < x) {
+                        fillSpan(y, run, x, m_brush);
+                        run = right;
+                    }
                 }
+                if (run < right)
+                    fillSpan(y, run, right, m_brush);
             }
         });
     }

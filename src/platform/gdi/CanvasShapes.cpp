@@ -39,7 +39,7 @@ void Canvas::strokeRing(const SpanShape& outer, const SpanShape& inner)
 
 void Canvas::drawSpanFigure(const Rect& d, const std::function<SpanShape(const Rect&)>& shapeOf)
 {
-    if (d.isEmpty())
+    if (d.isEmpty() || outsideClip(m_state.clip.boundingRect(), d, 0))
         return;
     if (!m_pen.visible) {
         // As with rectangles, a figure without a pen is one pixel smaller.

@@ -3,6 +3,7 @@
 #include "platform/gdi/Rect.h"
 
 #include <QPoint>
+#include <cstdint>
 #include <vector>
 
 namespace lumeria::gdi {
@@ -67,5 +68,15 @@ private:
     int m_top = 0;
     std::vector<Span> m_rows;
 };
+
+// True when a figure confined to its frame, give or take reach pixels of
+// pen, cannot touch the clip's bounds: building the outline of a figure far
+// larger than the surface is the costly part of drawing it, and is skipped.
+inline bool outsideClip(const Rect& clipBounds, const Rect& frame, int reach)
+{
+    return clipBounds.isEmpty() || int64_t(frame.left) - reach >= clipBounds.right ||
+           int64_t(frame.right) + reach <= clipBounds.left || int64_t(frame.top) - reach >= clipBounds.bottom ||
+           int64_t(frame.bottom) + reach <= clipBounds.top;
+}
 
 } // namespace lumeria::gdi
