@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -26,7 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     static gdi::Surface surface(200, 120);
     static const gdi::Font font = gdi::Font::fromPoints(QStringLiteral("Arial"), 10);
-    static QTemporaryDir scratch;
+    // Laying out writes two files an input: in memory where there is one.
+    static QTemporaryDir scratch(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                     ? QStringLiteral("/dev/shm/fuzz_text-XXXXXX")
+                                     : QDir::temp().filePath(QStringLiteral("fuzz_text-XXXXXX")));
 
     gdi::Canvas canvas(surface.view());
     canvas.setFont(font);
@@ -39,8 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     MemorySource searched(bytes);
     (void)text::findAnchor(searched, QStringLiteral(":A"));
 
-    // Laying out writes files; small sources are enough to reach every rule.
-    if (size <= 4096) {
+    // Laying out writes files and measures every word; small sources reach
+    // every rule, and the layout target takes sources of any size.
+    if (size <= 1024) {
         MemorySource source(bytes);
         const QString output = QDir(scratch.path()).filePath(QStringLiteral("OUT.V"));
         (void)text::layOutText(font, source, {160, size % 2 == 0, output, scratch.path()});
