@@ -102,11 +102,16 @@ void ScriptEngine::run(const QString& script, Page_Rec* targetPage)
             return;
         }
 
-        if (m_nesting >= kMaxNesting) {
+        // A stop zeroes the nesting count while the stopped runs are still on
+        // the stack, and the line after the events still runs: a page command
+        // there starts a new chain inside them. The real depth is what the
+        // stack holds.
+        if (m_nesting >= kMaxNesting || m_depth >= kMaxNesting) {
             reportError(QStringLiteral("Trop de scripts imbriqués : les scripts en cours sont arrêtés."));
             return;
         }
         ++m_nesting;
+        ++m_depth;
         Deferred current{script, targetPage};
         if (m_deferred) {
             current = std::move(*m_deferred);
@@ -142,6 +147,7 @@ void ScriptEngine::run(const QString& script, Page_Rec* targetPage)
                 break;
         }
 
+        --m_depth;
         if (m_nesting >= 1)
             --m_nesting;
         if (m_deferred && !m_abort)

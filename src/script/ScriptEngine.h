@@ -120,6 +120,7 @@ private:
     bool m_safe = false;
 
     int m_nesting = 0;
+    int m_depth = 0; // runs on the stack; a stop does not clear it
     bool m_abort = false;
     bool m_pageJumpEndsScript = false;
     std::optional<Deferred> m_deferred;

@@ -270,6 +270,21 @@ TEST(Interpreter, UserStopEndsEveryRun)
     EXPECT_FALSE(s.engine.userStop()); // nothing runs any more: the key is not consumed
 }
 
+// A reader pressing Esc again and again while pages jump to each other:
+// every stop lets the line after the events run, and that line starts the
+// next page's script inside the stopped ones.
+TEST(Interpreter, StopsDuringAChainOfPagesStillMeetTheNestingLimit)
+{
+    ScriptFixture s;
+    s.addPage(QStringLiteral("Home"));
+    s.addPage(QStringLiteral("A"), QStringLiteral("GO \"B\"|SV \"a\" \"1\""));
+    s.addPage(QStringLiteral("B"), QStringLiteral("GO \"A\"|SV \"b\" \"1\""));
+    s.host.onProcessEvents = [&] { s.engine.userStop(); };
+    s.run(QStringLiteral("GO \"A\""));
+    EXPECT_EQ(s.engine.nesting(), 0);
+    EXPECT_EQ(s.host.calls.filter(QStringLiteral("Trop de scripts imbriqu")).size(), 1);
+}
+
 TEST(Interpreter, ErrorInANestedRunStopsTheOuterOne)
 {
     ScriptFixture s;
