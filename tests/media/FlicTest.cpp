@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <list>
 #include <numeric>
 
 namespace lumeria::media {
@@ -27,7 +28,11 @@ using Pixels = std::vector<uint8_t>;
 
 FlicDecoder openOk(const Bytes& file)
 {
-    Result<FlicDecoder> decoder = FlicDecoder::open(file.data());
+    // The decoder reads its file in place, and tests pass files built on the
+    // spot: each is kept for as long as the tests run.
+    static std::list<Bytes> kept;
+    kept.push_back(file);
+    Result<FlicDecoder> decoder = FlicDecoder::open(kept.back().data());
     EXPECT_TRUE(decoder.ok()) << decoder.error();
     return std::move(decoder).value();
 }
