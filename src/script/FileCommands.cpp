@@ -88,26 +88,10 @@ int writeAll(int fd, const QByteArray& bytes)
     return writeAll(fd, bytes.constData(), bytes.size());
 }
 
-// Streams one descriptor into another, so a copy needs no memory in
-// proportion to the file.
-int copyAll(int from, int to)
-{
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(from, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return ioCodeFromErrno(errno, IoOp::Read);
-        }
-        if (n == 0)
-            return 0;
-        if (const int code = writeAll(to, buf, n))
-            return code;
-    }
-}
-
-int readAll(int fd, QByteArray& out)
+// Reads a descriptor to its end a block at a time, handing each block to
+// take; a read error or a code from take ends it.
+template <class Take>
+int readBlocks(int fd, Take&& take)
 {
     char buf[65536];
     for (;;) {
@@ -119,8 +103,24 @@ int readAll(int fd, QByteArray& out)
         }
         if (n == 0)
             return 0;
-        out.append(buf, n);
+        if (const int code = take(buf, n))
+            return code;
     }
+}
+
+// Streams one descriptor into another, so a copy needs no memory in
+// proportion to the file.
+int copyAll(int from, int to)
+{
+    return readBlocks(from, [to](const char* data, ssize_t n) { return writeAll(to, data, n); });
+}
+
+int readAll(int fd, QByteArray& out)
+{
+    return readBlocks(fd, [&out](const char* data, ssize_t n) {
+        out.append(data, n);
+        return 0;
+    });
 }
 
 QStringList splitLines(const QString& text)
