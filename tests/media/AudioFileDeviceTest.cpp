@@ -77,29 +77,29 @@ constexpr double kBufferMs = 12.0;
 } // namespace
 
 namespace lumeria::media::test {
-void PrintTo(const WavSpec& spec, std::ostream* os)
+void PrintTo(const WavFormat& format, std::ostream* os)
 {
-    *os << spec.bits << "-bit " << spec.channels << "-channel at " << spec.rate << " Hz";
+    *os << format.bits << "-bit " << format.channels << "-channel at " << format.rate << " Hz";
 }
 } // namespace lumeria::media::test
 
-class WaveFormats : public ::testing::TestWithParam<WavSpec> {};
+class WaveFormats : public ::testing::TestWithParam<WavFormat> {};
 
 TEST_P(WaveFormats, PlaysOnceAtItsPitchForItsLength)
 {
-    WavSpec spec = GetParam();
-    const HeardTone heard = playAndListen(wavBytes(spec));
+    WavFormat format = GetParam();
+    const HeardTone heard = playAndListen(wavBytes(format));
     RecordProperty("heard_ms", std::to_string(heard.durationMs));
     RecordProperty("heard_hz", std::to_string(heard.frequency));
     EXPECT_EQ(heard.completions, 1);
-    EXPECT_NEAR(heard.durationMs, spec.durationMs, kBufferMs);
-    EXPECT_NEAR(heard.frequency, spec.frequency, spec.frequency * 0.01);
+    EXPECT_NEAR(heard.durationMs, format.durationMs, kBufferMs);
+    EXPECT_NEAR(heard.frequency, format.frequency, format.frequency * 0.01);
 }
 
 INSTANTIATE_TEST_SUITE_P(AudioFileDevice, WaveFormats,
-                         ::testing::Values(WavSpec{.rate = 48000, .channels = 1, .bits = 16, .durationMs = 400},
-                                           WavSpec{.rate = 44100, .channels = 2, .bits = 8, .durationMs = 300},
-                                           WavSpec{.rate = 22050, .channels = 1, .bits = 16, .durationMs = 300}));
+                         ::testing::Values(WavFormat{.rate = 48000, .channels = 1, .bits = 16, .durationMs = 400},
+                                           WavFormat{.rate = 44100, .channels = 2, .bits = 8, .durationMs = 300},
+                                           WavFormat{.rate = 22050, .channels = 1, .bits = 16, .durationMs = 300}));
 
 TEST(AudioFileDevice, DecodesWhatTheCommandLineEncoderWrites)
 {
@@ -108,7 +108,7 @@ TEST(AudioFileDevice, DecodesWhatTheCommandLineEncoderWrites)
         GTEST_SKIP() << "no ffmpeg to encode with";
     QTemporaryDir dir;
     const QString wav = dir.filePath(QStringLiteral("src.wav"));
-    ASSERT_TRUE(writeFile(wav, wavBytes(WavSpec{.rate = 44100, .durationMs = 300})));
+    ASSERT_TRUE(writeFile(wav, wavBytes(WavFormat{.rate = 44100, .durationMs = 300})));
     // The codings old publications shipped and the compressed ones after.
     const struct {
         const char* name;
@@ -152,7 +152,7 @@ TEST(AudioFileDevice, PositionFollowsPlayPauseAndSeek)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.wav"));
-    ASSERT_TRUE(writeFile(path, wavBytes(WavSpec{.rate = 22050, .durationMs = 1000})));
+    ASSERT_TRUE(writeFile(path, wavBytes(WavFormat{.rate = 22050, .durationMs = 1000})));
     Mixer mixer;
     auto played = openCounted(path, mixer);
     ASSERT_TRUE(played->device);
@@ -201,7 +201,7 @@ TEST(AudioFileDevice, FromToPlaysExactlyThatStretch)
     DiskAudio disk;
     const QString path = disk.tempPath(QStringLiteral("two.wav"));
     // 500 Hz for the first half second, 1500 Hz for the second.
-    ASSERT_TRUE(writeFile(path, wavBytes(WavSpec{.rate = 22050}, {{500.0, 500}, {1500.0, 500}})));
+    ASSERT_TRUE(writeFile(path, wavBytes(WavFormat{.rate = 22050}, {{500.0, 500}, {1500.0, 500}})));
     AudioFormat format;
     int64_t positionAfter = 0;
     {
@@ -227,7 +227,7 @@ TEST(AudioFileDevice, StopOrANewerPlaySuppressesCompletion)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.wav"));
-    ASSERT_TRUE(writeFile(path, wavBytes(WavSpec{.durationMs = 300})));
+    ASSERT_TRUE(writeFile(path, wavBytes(WavFormat{.durationMs = 300})));
     Mixer mixer;
     auto played = openCounted(path, mixer);
     ASSERT_TRUE(played->device);
@@ -262,7 +262,7 @@ TEST(AudioFileDevice, FirstFramesReachTheMixerQuickly)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.wav"));
-    ASSERT_TRUE(writeFile(path, wavBytes(WavSpec{.rate = 44100, .durationMs = 200})));
+    ASSERT_TRUE(writeFile(path, wavBytes(WavFormat{.rate = 44100, .durationMs = 200})));
     Mixer mixer;
     ASSERT_TRUE(mixer.open());
     auto device = openDevice(path, DeviceType::WaveAudio, DeviceServices{&mixer, {}});
@@ -279,7 +279,7 @@ TEST(AudioFileDevice, MutedPlayStillTakesItsTime)
 {
     DiskAudio disk;
     const QString path = disk.tempPath(QStringLiteral("a.wav"));
-    ASSERT_TRUE(writeFile(path, wavBytes(WavSpec{.durationMs = 200})));
+    ASSERT_TRUE(writeFile(path, wavBytes(WavFormat{.durationMs = 200})));
     AudioFormat format;
     {
         Mixer mixer;
@@ -303,7 +303,7 @@ TEST(AudioFileDevice, BadFilesFailWithACode)
     QTemporaryDir dir;
     Mixer mixer;
     const DeviceServices services{&mixer, {}};
-    const QByteArray good = wavBytes(WavSpec{.durationMs = 100});
+    const QByteArray good = wavBytes(WavFormat{.durationMs = 100});
     QByteArray garbledFormat = good;
     for (int i = 20; i < 36; ++i)
         garbledFormat[i] = static_cast<char>(0xEE); // the fmt chunk's fields
@@ -344,7 +344,7 @@ TEST(AudioFileDevice, FileShorterThanItsHeaderEndsAndCompletes)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cut.wav"));
-    QByteArray bytes = wavBytes(WavSpec{.durationMs = 600});
+    QByteArray bytes = wavBytes(WavFormat{.durationMs = 600});
     bytes.truncate(44 + 48000 * 2 / 5); // 200 ms of the 600 the header declares
     ASSERT_TRUE(writeFile(path, bytes));
     Mixer mixer;
@@ -391,7 +391,7 @@ TEST(AudioFileDevice, DISABLED_LoopingAMinuteKeepsMemoryFlat)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("loop.wav"));
-    ASSERT_TRUE(writeFile(path, wavBytes(WavSpec{.rate = 22050, .channels = 2, .durationMs = 700})));
+    ASSERT_TRUE(writeFile(path, wavBytes(WavFormat{.rate = 22050, .channels = 2, .durationMs = 700})));
     loopForAMinute(path);
 }
 

@@ -50,7 +50,7 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
 
 enum class Waveform { Sine, Square };
 
-struct WavSpec {
+struct WavFormat {
     int rate = 48000;
     int channels = 1;
     int bits = 16; // 8 (unsigned) or 16 (signed)
@@ -60,27 +60,27 @@ struct WavSpec {
     Waveform wave = Waveform::Sine;
 };
 
-// One tone after another, in the format of the spec (its frequency and
+// One tone after another, in the given format (its frequency and
 // duration are ignored): lets a test tell which part of a file it heard.
 struct ToneSegment {
     double frequency;
     int durationMs;
 };
 
-inline QByteArray wavBytes(const WavSpec& spec, const std::vector<ToneSegment>& segments)
+inline QByteArray wavBytes(const WavFormat& format, const std::vector<ToneSegment>& segments)
 {
-    const int bytesPerSample = spec.bits / 8;
+    const int bytesPerSample = format.bits / 8;
     QByteArray data;
     for (const ToneSegment& segment : segments) {
-        const auto frames = std::llround(static_cast<double>(segment.durationMs) * spec.rate / 1000.0);
+        const auto frames = std::llround(static_cast<double>(segment.durationMs) * format.rate / 1000.0);
         for (int64_t i = 0; i < frames; ++i) {
-            double phase = segment.frequency * static_cast<double>(i) / spec.rate;
+            double phase = segment.frequency * static_cast<double>(i) / format.rate;
             phase -= std::floor(phase);
             const double v =
-                spec.wave == Waveform::Sine ? std::sin(2.0 * std::numbers::pi * phase) : (phase < 0.5 ? 1.0 : -1.0);
-            const double scaled = v * spec.amplitude;
-            for (int c = 0; c < spec.channels; ++c) {
-                if (spec.bits == 8)
+                format.wave == Waveform::Sine ? std::sin(2.0 * std::numbers::pi * phase) : (phase < 0.5 ? 1.0 : -1.0);
+            const double scaled = v * format.amplitude;
+            for (int c = 0; c < format.channels; ++c) {
+                if (format.bits == 8)
                     putLe(data, static_cast<uint32_t>(std::lround(128.0 + scaled * 127.0)), 1);
                 else
                     putLe(data, static_cast<uint16_t>(static_cast<int16_t>(std::lround(scaled * 32767.0))), 2);
@@ -92,20 +92,20 @@ inline QByteArray wavBytes(const WavSpec& spec, const std::vector<ToneSegment>& 
     out.append("WAVEfmt ");
     putLe(out, 16, 4);
     putLe(out, 1, 2); // PCM
-    putLe(out, static_cast<uint32_t>(spec.channels), 2);
-    putLe(out, static_cast<uint32_t>(spec.rate), 4);
-    putLe(out, static_cast<uint32_t>(spec.rate * spec.channels * bytesPerSample), 4);
-    putLe(out, static_cast<uint32_t>(spec.channels * bytesPerSample), 2);
-    putLe(out, static_cast<uint32_t>(spec.bits), 2);
+    putLe(out, static_cast<uint32_t>(format.channels), 2);
+    putLe(out, static_cast<uint32_t>(format.rate), 4);
+    putLe(out, static_cast<uint32_t>(format.rate * format.channels * bytesPerSample), 4);
+    putLe(out, static_cast<uint32_t>(format.channels * bytesPerSample), 2);
+    putLe(out, static_cast<uint32_t>(format.bits), 2);
     out.append("data");
     putLe(out, static_cast<uint32_t>(data.size()), 4);
     out.append(data);
     return out;
 }
 
-inline QByteArray wavBytes(const WavSpec& spec)
+inline QByteArray wavBytes(const WavFormat& format)
 {
-    return wavBytes(spec, {{spec.frequency, spec.durationMs}});
+    return wavBytes(format, {{format.frequency, format.durationMs}});
 }
 
 // ---------------------------------------------------------------------------

@@ -90,11 +90,11 @@ public:
     // A short 16-bit mono WAV of a tone.
     void writeTone(const QString& name, int durationMs, double frequency = 1000.0, int rate = 22050) const
     {
-        WavSpec spec;
-        spec.rate = rate;
-        spec.durationMs = durationMs;
-        spec.frequency = frequency;
-        write(name, wavBytes(spec));
+        WavFormat format;
+        format.rate = rate;
+        format.durationMs = durationMs;
+        format.frequency = frequency;
+        write(name, wavBytes(format));
     }
     QStringList playing() const { return m_manager->playingFiles(); }
     int mci(const QString& command) { return m_manager->sendString(command).code; }

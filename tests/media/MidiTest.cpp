@@ -65,7 +65,7 @@ TEST(MidiFile, RiffWrappedFileIsTheSameMusic)
     const QByteArray rmi = rmiWrap(smf);
     EXPECT_TRUE(MidiFile::sniff(bytesOf(rmi.left(12))));
     EXPECT_TRUE(MidiFile::sniff(bytesOf(smf.left(12))));
-    EXPECT_FALSE(MidiFile::sniff(bytesOf(wavBytes(WavSpec{}).left(12))));
+    EXPECT_FALSE(MidiFile::sniff(bytesOf(wavBytes(WavFormat{}).left(12))));
     auto file = MidiFile::parse(bytesOf(rmi));
     ASSERT_TRUE(file.ok()) << file.error();
     EXPECT_EQ(file->lengthMs(), 1500);

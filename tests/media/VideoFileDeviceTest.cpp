@@ -333,7 +333,7 @@ TEST(VideoFileDevice, WhatOpensAsVideoAndWhatAsSound)
     QTemporaryDir dir;
     Mixer mixer;
     const QString wav = dir.filePath(QStringLiteral("tone.wav"));
-    ASSERT_TRUE(writeFile(wav, wavBytes(WavSpec{.rate = 22050, .durationMs = 300})));
+    ASSERT_TRUE(writeFile(wav, wavBytes(WavFormat{.rate = 22050, .durationMs = 300})));
     const QString art = dir.filePath(QStringLiteral("art.png"));
     ASSERT_TRUE(encode(QStringLiteral("-f lavfi -i color=red:s=64x64:d=1 -frames:v 1"), art));
     const QString mp3 = dir.filePath(QStringLiteral("covered.mp3"));
