@@ -135,7 +135,6 @@ media::MediaEnvironment TMainForm::mediaEnvironment()
         return std::make_unique<media::VideoSurface>(viewport(), display);
     };
     env.wait = [this](const std::function<bool()>& done) { waitUntil(done); };
-    env.quitting = [this] { return m_closing; };
     env.log = [this](const QString& line) {
         if (m_eventLog)
             m_eventLog(line);

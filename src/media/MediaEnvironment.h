@@ -49,7 +49,6 @@ struct MediaEnvironment {
     // Runs pending events until done() holds, the reader stops the script
     // or the program is quitting.
     std::function<void(const std::function<bool()>& done)> wait;
-    std::function<bool()> quitting;
     // Monotonic milliseconds: the tick count device aliases are made of.
     std::function<int64_t()> clock;
 
