@@ -47,7 +47,10 @@ TEST(AudioOutput, ToneIsHeardAtItsFrequencyForItsDuration)
         });
         auto tone = mixer.playTone(1000.0, 400);
         ASSERT_TRUE(tone);
-        EXPECT_EQ(tone->freeFrames(), 0u) << "the tone is exactly its frames";
+        // The ring holds the tone exactly: the only room in it is what the
+        // callback may already have taken.
+        const size_t room = tone->freeFrames();
+        EXPECT_LE(room, size_t(tone->framesPlayed())) << "the tone is exactly its frames";
         ASSERT_TRUE(waitUntil([&] { return tone->drained(); }, 3000));
         EXPECT_EQ(tone->framesPlayed(), std::llround(0.4 * format.rate));
         mixer.playTone(1000.0, 1); // a second stream does not announce the device again
