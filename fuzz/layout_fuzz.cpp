@@ -73,8 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     file.close();
     QFile::remove(output);
 
-    // The painter seeks to line i at i times the first line's length.
-    const qsizetype record = formatted.indexOf('\n') + 1;
+    // The painter seeks to line i at i times the first line's length; a line
+    // feed alone is text, records end at CR LF.
+    const qsizetype record = formatted.indexOf("\r\n") + 2;
     if (laid->lineCount > 0 && (record <= 2 || formatted.size() != record * laid->lineCount))
         __builtin_trap();
     for (qsizetype at = record - 1; record > 0 && at < formatted.size(); at += record) {

@@ -20,7 +20,7 @@ bool TextSource::fill()
         return true;
     }
     m_position += got;
-    const void* nul = std::memchr(chunk, '\0', size_t(got));
+    const void* nul = m_nul == Nul::EndsChunk ? std::memchr(chunk, '\0', size_t(got)) : nullptr;
     const size_t length = nul ? size_t(static_cast<const char*>(nul) - chunk) : size_t(got);
     m_buffer.append(chunk, length);
     return true;

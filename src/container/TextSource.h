@@ -18,8 +18,12 @@ public:
     static constexpr int kBufferLimit = 32768;
 
     enum class Status { Line, End, Error };
+    // What a NUL byte does: the publication reader ends its chunk there, as
+    // the stored publications expect; the article layout keeps every byte, so
+    // that a stray NUL in an author's text does not swallow the lines after it.
+    enum class Nul { EndsChunk, IsText };
 
-    explicit TextSource(ByteSource& source) : m_source(source) {}
+    explicit TextSource(ByteSource& source, Nul nul = Nul::EndsChunk) : m_source(source), m_nul(nul) {}
 
     // The next line's raw bytes without its CR LF.
     Status readRawLine(std::string& line);
@@ -33,6 +37,7 @@ private:
     bool fill();
 
     ByteSource& m_source;
+    Nul m_nul;
     std::string m_buffer;
     size_t m_start = 0;     // first pending byte of m_buffer
     size_t m_searched = 0;  // pending bytes already known to hold no CR LF

@@ -131,8 +131,11 @@ public:
     {
         for (;;) {
             const Measure m = measure(unit);
-            m_lastHeight = m.height;
-            m_lastAscent = m.ascent;
+            // A blank line is as tall as the text before it, not the plain font.
+            if (m.height > 0) {
+                m_lastHeight = m.height;
+                m_lastAscent = m.ascent;
+            }
             if (m.width == 0) {
                 // An empty unit (an empty source line) ends the paragraph;
                 // codes alone are kept on the line they end.
@@ -373,7 +376,7 @@ Result<LayoutResult> layOutText(const gdi::Font& objectFont, ByteSource& source,
 
     TextFonts fonts(objectFont);
     LineBuilder builder(fonts, width, request.wordWrap, scratch);
-    TextSource reader(source);
+    TextSource reader(source, TextSource::Nul::IsText);
     ScanMode splitMode;
     bool written = true;
     QString line;

@@ -59,6 +59,20 @@ TEST(TextSource, EachChunkIsTextUpToItsFirstNul)
     EXPECT_EQ(lines[1], "EF");
 }
 
+TEST(TextSource, ANulCanBeTextInstead)
+{
+    QByteArray bytes("AB");
+    bytes.append('\0');
+    bytes += "CD\r\nEF";
+    MemorySource source(bytes);
+    TextSource text(source, TextSource::Nul::IsText);
+    std::string line;
+    ASSERT_EQ(text.readRawLine(line), TextSource::Status::Line);
+    EXPECT_EQ(line, std::string("AB\0CD", 5));
+    ASSERT_EQ(text.readRawLine(line), TextSource::Status::Line);
+    EXPECT_EQ(line, "EF");
+}
+
 TEST(TextSource, LineLongerThanTheBufferIsCutAtItsLimit)
 {
     QByteArray bytes(40000, 'x');

@@ -167,6 +167,51 @@ TEST_F(Layout, ALineFeedAloneStaysInItsRecordAndRecordsKeepOneLength)
     EXPECT_TRUE(bytes.left(record).contains("one\ntwo"));
 }
 
+// An author's stray NUL must not swallow the rest of its block: the layout
+// reads every byte, and a NUL is a space, wrapped or not.
+TEST_F(Layout, ANulIsASpaceAndTheLinesAfterItStay)
+{
+    QByteArray source("before");
+    source.append('\0');
+    source += "after\r\n";
+    for (int i = 0; i < 300; ++i)
+        source += "line " + QByteArray::number(i) + "\r\n";
+    for (const bool wordWrap : {false, true}) {
+        SCOPED_TRACE(wordWrap ? "word wrap" : "no wrap");
+        const auto laid = layOut(source, wordWrap ? 5000 : 1000, wordWrap);
+        ASSERT_TRUE(laid);
+        const QStringList lines = outputLines();
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_TRUE(body(lines[0]).startsWith(QStringLiteral("before after"))) << lines[0].toStdString();
+        EXPECT_TRUE(lines.last().contains(QStringLiteral("line 299"))) << lines.last().toStdString();
+        if (!wordWrap) {
+            EXPECT_EQ(laid->lineCount, 301);
+        }
+    }
+}
+
+// A blank line inside large text keeps that text's height: it is measured
+// with nothing in it, and the plain font would make a gap too small.
+TEST_F(Layout, ABlankLineIsAsTallAsTheTextBeforeIt)
+{
+    const gdi::Font big = articleFont(24);
+    const QString bigHeader = lineHeader(big.height(), big.ascent());
+    auto laid = layOut("^F24~large\r\n\r\n\r\nstill large^f", 1000, false);
+    ASSERT_TRUE(laid);
+    QStringList lines = outputLines();
+    ASSERT_EQ(lines.size(), 4);
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.startsWith(bigHeader)) << line.toStdString();
+
+    // Wrapped, two blank lines end the paragraph and leave one empty line.
+    laid = layOut("^F24~large\r\n\r\n\r\nstill large^f", 1000, true);
+    ASSERT_TRUE(laid);
+    lines = outputLines();
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_FALSE(lines[1].contains(QStringLiteral("large"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(bigHeader)) << lines[1].toStdString();
+}
+
 TEST_F(Layout, HugeCharacterCountsMoveThePenFarWithoutOverflowing)
 {
     const int x = widthOf(articleFont(), QStringLiteral("x"));
