@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     using namespace lumeria;
     if (size < kHeader)
         return 0;
-    static QTemporaryDir scratch;
+    static QTemporaryDir scratch(fuzz::scratchTemplate("fuzz_layout"));
     static gdi::Surface surface(160, 120);
     static const QString output = QDir(scratch.path()).filePath(QStringLiteral("OUT.V"));
 

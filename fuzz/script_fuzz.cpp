@@ -6,6 +6,7 @@
 // without end cannot hang the fuzzer. Files live in a temporary folder that
 // is emptied after each input; safe mode keeps writes inside it and refuses
 // programs and links.
+#include "FuzzSupport.h"
 #include "document/Publication.h"
 #include "script/MediaHost.h"
 #include "script/ScriptEngine.h"
@@ -105,16 +106,8 @@ private:
     int m_answers = 0;
 };
 
-// The file commands write through fsync; on a disk that, not the
-// interpreter, would set the pace, so the files go to memory where it can.
-QString scratchTemplate()
-{
-    const QString shm = QStringLiteral("/dev/shm");
-    return QDir(QFileInfo(shm).isWritable() ? shm : QDir::tempPath()).filePath(QStringLiteral("fuzz_script-XXXXXX"));
-}
-
 struct Harness {
-    QTemporaryDir root{scratchTemplate()};
+    QTemporaryDir root{fuzz::scratchTemplate("fuzz_script")};
     QString files;
     Publication pub;
     std::unique_ptr<QuietHost> host;
@@ -152,7 +145,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     // Everything the file commands may reach besides the publication's
     // folder (the per-user Windows stand-ins, the cache, TEMP) is moved into
     // one temporary folder before the first path is looked up.
-    static QTemporaryDir home(scratchTemplate());
+    static QTemporaryDir home(lumeria::fuzz::scratchTemplate("fuzz_script-home"));
     for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "TEMP", "TMPDIR"})
         qputenv(name, QFile::encodeName(home.path()));
     return 0;

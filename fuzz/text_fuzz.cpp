@@ -28,9 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static gdi::Surface surface(200, 120);
     static const gdi::Font font = gdi::Font::fromPoints(QStringLiteral("Arial"), 10);
     // Laying out writes two files an input: in memory where there is one.
-    static QTemporaryDir scratch(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
-                                     ? QStringLiteral("/dev/shm/fuzz_text-XXXXXX")
-                                     : QDir::temp().filePath(QStringLiteral("fuzz_text-XXXXXX")));
+    static QTemporaryDir scratch(fuzz::scratchTemplate("fuzz_text"));
 
     gdi::Canvas canvas(surface.view());
     canvas.setFont(font);
