@@ -90,11 +90,16 @@ QString Codepage::decode(std::string_view bytes) const
 
 QByteArray Codepage::encode(QStringView text) const
 {
-    QByteArray out;
-    out.reserve(text.size());
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* dst = out.data();
     for (QChar c : text) {
+        // Every code page here keeps ASCII as it is, and most text is ASCII.
+        if (c.unicode() < 0x80) {
+            *dst++ = char(c.unicode());
+            continue;
+        }
         auto it = m_reverse.constFind(c.unicode());
-        out.append(it == m_reverse.constEnd() ? '?' : *it);
+        *dst++ = it == m_reverse.constEnd() ? '?' : *it;
     }
     return out;
 }

@@ -8,6 +8,16 @@ MarkupToken MarkupScanner::collectUntil(char16_t closing, MarkupToken::Kind kind
     // other code inside them is part of what they hold.
     MarkupToken token{kind, {}, 0, std::nullopt};
     while (m_pos < m_text.size()) {
+        // Characters up to the next caret go in one piece: appending them one
+        // by one made scanning cost more than measuring.
+        qsizetype end = m_pos;
+        while (end < m_text.size() && m_text[end] != kCaret)
+            ++end;
+        if (end > m_pos) {
+            token.text += m_text.sliced(m_pos, end - m_pos);
+            m_pos = end;
+            continue;
+        }
         const QChar c = m_text[m_pos];
         if (c == kCaret && m_pos + 1 < m_text.size()) {
             const QChar letter = m_text[m_pos + 1];
@@ -38,6 +48,14 @@ MarkupToken MarkupScanner::next()
     }
     MarkupToken run{MarkupToken::Kind::Run, {}, 0, std::nullopt};
     while (m_pos < m_text.size()) {
+        qsizetype end = m_pos;
+        while (end < m_text.size() && m_text[end] != kCaret && !(m_text[end] == u'=' && m_mode.inShownLink()))
+            ++end;
+        if (end > m_pos) {
+            run.text += m_text.sliced(m_pos, end - m_pos);
+            m_pos = end;
+            continue;
+        }
         const QChar c = m_text[m_pos];
         if (c == u'=' && m_mode.inShownLink()) {
             if (!run.text.isEmpty())

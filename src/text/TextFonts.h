@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <tuple>
 
 namespace lumeria::text {
@@ -25,8 +26,9 @@ public:
         int height = 0;
         int widthOfM = 0;
 
-        // The font's identity, rendering choice included, for the width cache.
-        QString key;
+        // Which resolved font this is, for the width cache: resolving the same
+        // font again gives the same number.
+        quint64 id = 0;
 
         // Shaping a run costs far more than looking it up, and the same words
         // come back in every line, every paint and every scroll: widths are
@@ -46,7 +48,10 @@ public:
 private:
     QString m_face;
     int m_objectPixels = 0;
-    std::map<std::tuple<int, uint8_t, bool>, Entry> m_entries;
+    // Shared with every other TextFonts of this thread on the same face:
+    // resolving a font and its metrics costs more than a short paint, and
+    // each layout and each paint of an article makes a TextFonts.
+    std::map<std::tuple<int, uint8_t, bool>, std::shared_ptr<const Entry>> m_entries;
 };
 
 } // namespace lumeria::text

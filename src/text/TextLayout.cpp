@@ -8,6 +8,7 @@
 #include "text/MarkupScanner.h"
 #include "text/TextFonts.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
@@ -112,6 +113,10 @@ std::vector<QString> splitWords(const QString& line, ScanMode& mode)
         words.push_back(word);
     return words;
 }
+
+// Records kept in memory before they go to the scratch file: most texts
+// are far smaller, the longest ones must not live in memory twice.
+constexpr qsizetype kSpillBytes = qsizetype(1) << 20;
 
 // Builds output lines from units and writes them as they are finished.
 class LineBuilder {
@@ -283,13 +288,33 @@ private:
         bytes += "\r\n";
         ++m_lineCount;
         startLine();
-        return m_out.write(bytes) == bytes.size();
+        m_records += bytes;
+        return m_records.size() < kSpillBytes || spill();
     }
 
+    // Sends the records kept in memory to the scratch file; a text that never
+    // needs it is copied from memory, without a file read or written twice.
+    bool spill()
+    {
+        m_spilled = true;
+        const bool written = m_out.write(m_records) == m_records.size();
+        m_records.clear();
+        return written;
+    }
+
+public:
+    // After the last line: what is left in memory joins the spilled records.
+    bool endRecords() { return !m_spilled || spill(); }
+    bool spilled() const { return m_spilled; }
+    const QByteArray& records() const { return m_records; }
+
+private:
     TextFonts& m_fonts;
     int m_width;
     bool m_wordWrap;
     QFile& m_out;
+    QByteArray m_records;
+    bool m_spilled = false;
     int m_spaceWidth = 0;
     int m_defaultHeight = 0;
     int m_defaultAscent = 0;
@@ -329,37 +354,50 @@ int sourceError(int code)
     return code == io::kNotInContainer ? io::kFileNotFound : (code > 0 ? code : io::kReadError);
 }
 
-// Copies the scratch file into the output, padding every line with spaces
+constexpr qsizetype kWriteBlock = qsizetype(64) << 10;
+
+// Copies the scratch records into the output, padding every line with spaces
 // to one length so that line i starts at i × (length + 2).
-int copyPadded(QFile& scratch, QFile& out, qsizetype recordLength)
+int copyPadded(QIODevice& scratch, QFile& out, qsizetype recordLength)
 {
     if (!scratch.seek(0))
         return io::kReadError;
-    // Every scratch record is at most kMaxFormattedLine bytes and its CR LF,
-    // so one buffer serves them all; a new array per line made copying cost
-    // more than laying out. A record ends at CR LF only: a line feed alone is
-    // text, as the source reader left it, and splitting there would give
-    // records of other lengths than the one the painter seeks by.
-    QByteArray line(std::max<qsizetype>(kMaxFormattedLine + 2, recordLength) + 3, Qt::Uninitialized);
+    // Padded records leave in blocks: the output is unbuffered, so that a
+    // small text costs one write and no buffer.
+    QByteArray block;
+    block.reserve(std::max<qsizetype>(kWriteBlock, recordLength + 2));
+    auto writeBlock = [&] {
+        const bool written = out.write(block) == block.size();
+        block.resize(0);
+        return written;
+    };
+    // No scratch record is longer than the padded length and its CR LF, so
+    // one buffer of that size serves them all; a new array per line made
+    // copying cost more than laying out. A record ends at CR LF only: a line
+    // feed alone is text, as the source reader left it, and splitting there
+    // would give records of other lengths than the one the painter seeks by.
+    const qint64 room = recordLength + 2;
+    QByteArray line(room + 3, Qt::Uninitialized);
     while (!scratch.atEnd()) {
         qint64 size = 0;
         do {
-            const qint64 read = scratch.readLine(line.data() + size, kMaxFormattedLine + 3 - size);
+            const qint64 read = scratch.readLine(line.data() + size, room + 1 - size);
             if (read <= 0)
                 return io::kReadError;
             size += read;
         } while (!(size >= 2 && line[size - 2] == '\r' && line[size - 1] == '\n') && !scratch.atEnd() &&
-                 size + 1 < kMaxFormattedLine + 3);
+                 size + 1 < room + 1);
         if (size >= 2 && line[size - 2] == '\r' && line[size - 1] == '\n')
             size -= 2;
         const qint64 padded = std::max<qint64>(size, recordLength);
         std::fill(line.data() + size, line.data() + padded, ' ');
         line[padded] = '\r';
         line[padded + 1] = '\n';
-        if (out.write(line.constData(), padded + 2) != padded + 2)
+        if (block.size() + padded + 2 > block.capacity() && !writeBlock())
             return writeErrorOf(out);
+        block.append(line.constData(), padded + 2);
     }
-    return 0;
+    return block.isEmpty() || writeBlock() ? 0 : writeErrorOf(out);
 }
 
 } // namespace
@@ -405,7 +443,7 @@ Result<LayoutResult> layOutText(const gdi::Font& objectFont, ByteSource& source,
     if (written && status == TextSource::Status::Error)
         return failed(sourceError(reader.error()));
     if (written)
-        written = builder.flush() && scratch.flush();
+        written = builder.flush() && builder.endRecords() && scratch.flush();
     if (!written)
         return failed(writeErrorOf(scratch));
 
@@ -414,16 +452,24 @@ Result<LayoutResult> layOutText(const gdi::Font& objectFont, ByteSource& source,
     if (outputName.isEmpty()) {
         auto temporary = std::make_unique<QTemporaryFile>(QDir(folder).filePath(QStringLiteral("$$$XXXXXX.TXT")));
         temporary->setAutoRemove(false);
-        if (!temporary->open())
+        if (!static_cast<QFile&>(*temporary).open(QIODevice::ReadWrite | QIODevice::Unbuffered))
             return failed(io::kTempFileFailed);
         outputName = temporary->fileName();
         out = std::move(temporary);
     } else {
         out = std::make_unique<QFile>(outputName);
-        if (!out->open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!out->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
             return failed(writeErrorCode());
     }
-    int error = builder.longest() > 0 ? copyPadded(scratch, *out, builder.longest() + 1) : 0;
+    int error = 0;
+    if (builder.longest() > 0 && builder.spilled()) {
+        error = copyPadded(scratch, *out, builder.longest() + 1);
+    } else if (builder.longest() > 0) {
+        QByteArray kept = builder.records();
+        QBuffer memory(&kept);
+        memory.open(QIODevice::ReadOnly);
+        error = copyPadded(memory, *out, builder.longest() + 1);
+    }
     if (!error && !out->flush())
         error = writeErrorOf(*out);
     out->close();

@@ -212,6 +212,29 @@ TEST_F(Layout, ABlankLineIsAsTallAsTheTextBeforeIt)
     EXPECT_TRUE(lines[1].startsWith(bigHeader)) << lines[1].toStdString();
 }
 
+// Long texts pass through the scratch file rather than memory; the records
+// that were still in memory when it started must follow, in order.
+TEST_F(Layout, ATextTooLongToKeepInMemoryComesOutWholeAndInOrder)
+{
+    QByteArray source;
+    for (int i = 0; i < 70000; ++i)
+        source += "line " + QByteArray::number(i) + "\r\n";
+    const auto laid = layOut(source, 1000, false);
+    ASSERT_TRUE(laid);
+    EXPECT_EQ(laid->lineCount, 70000);
+    QFile out(folder.filePath(QStringLiteral("OUT.V")));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const QByteArray bytes = out.readAll();
+    const qsizetype record = bytes.indexOf("\r\n") + 2;
+    ASSERT_GT(bytes.size(), 1 << 20);
+    ASSERT_EQ(bytes.size(), 70000 * record);
+    for (const int i : {0, 1, 35000, 52000, 69999}) {
+        const QByteArray line = bytes.mid(i * record, record);
+        EXPECT_TRUE(line.contains("line " + QByteArray::number(i) + " ")) << line.toStdString();
+        EXPECT_TRUE(line.endsWith("\r\n"));
+    }
+}
+
 TEST_F(Layout, HugeCharacterCountsMoveThePenFarWithoutOverflowing)
 {
     const int x = widthOf(articleFont(), QStringLiteral("x"));

@@ -160,6 +160,14 @@ void Canvas::textOut(QPoint p, const QString& text, TextAnchor anchor)
     const QPoint d = toDevice(p);
     const TextMeasurer measure(m_state.font, Tabs::Literal);
     const int top = anchor == TextAnchor::TopLeft ? d.y() : d.y() - measure.ascent();
+    // Text well above, below or right of the clip shows nothing; lines of a
+    // long article mostly are, and a painter costs more than the test. The
+    // margin of a line's height leaves room for glyphs that overhang their
+    // cell (italics, accents, a negative left bearing).
+    const Rect clip = m_state.clip.boundingRect();
+    const int margin = measure.height();
+    if (top >= clip.bottom + margin || top + 2 * margin <= clip.top || d.x() >= clip.right + margin)
+        return;
     QImage image = m_target.image();
     QPainter painter(&image);
     painter.setClipRegion(toQRegion(m_state.clip));
