@@ -109,7 +109,9 @@ void AutomationRunner::step()
 {
     if (m_form.isClosing())
         return;
-    if (!readyForNext()) {
+    // The first line acts on what the reader would see: the page as it is
+    // drawn, not a window still waiting for its first paint.
+    if (!readyForNext() || !m_form.firstPagePainted()) {
         scheduleNext(kBusyPoll);
         return;
     }

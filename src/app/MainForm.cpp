@@ -262,6 +262,8 @@ void TMainForm::paintEvent(QPaintEvent* event)
     if (!shown.isEmpty())
         painter.drawImage(shown.topLeft(), m_backbuffer.image(), shown.translated(-origin));
     painter.end();
+    if (m_firstPageShown)
+        m_firstPagePainted = true;
     syncObjectScrollBars();
 }
 

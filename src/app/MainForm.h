@@ -56,6 +56,8 @@ public:
     ScriptEngine& engine() { return *m_engine; }
     Page_Rec* currentPage() const;
     bool firstPageShown() const { return m_firstPageShown; }
+    // The first page has reached the screen, not only been asked for.
+    bool firstPagePainted() const { return m_firstPagePainted; }
     bool isClosing() const { return m_closing; }
     // A script waits for time to pass or for the reader (Delay, a menu).
     bool waitingForReader() const { return m_waiting > 0; }
@@ -228,6 +230,7 @@ private:
     QTimer m_timer;
     bool m_firstPagePending = true;
     bool m_firstPageShown = false;
+    bool m_firstPagePainted = false;
     bool m_closing = false;
     bool m_inTransition = false;
     int m_busy = 0;

@@ -1,12 +1,15 @@
 // The main window in-process: what it draws and when, on a publication
 // built in the test.
 #include "app/MainForm.h"
+#include "app/AutomationRunner.h"
+#include "app/AutomationScript.h"
 #include "app/PlayerSession.h"
 
 #include "ContainerBuilder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -124,6 +127,59 @@ TEST_F(MainFormTest, MovedObjectInvalidatesItsOldAndNewPlace)
     settle();
     EXPECT_EQ(shown(70, 70), kWhite);
     EXPECT_EQ(shown(170, 70), kBlue);
+}
+
+// Counts the paints a widget receives, and what had been painted when the
+// window was asked to close.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QObject* painted) : m_painted(painted) {}
+    int paints = 0;
+    int paintsBeforeClose = -1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched == m_painted)
+            ++paints;
+        else if (event->type() == QEvent::Close && paintsBeforeClose < 0)
+            paintsBeforeClose = paints;
+        return false;
+    }
+
+private:
+    QObject* m_painted;
+};
+
+// Automation acts on the page the reader would see: a script that only
+// quits must still find the first page drawn before it closes the window.
+TEST(AutomationStart, TheFirstLineRunsOnlyOnceTheFirstPageIsPainted)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pub.lum"));
+    ASSERT_TRUE(test::writeFile(path, test::containerBytes({{"RUNTIME.PUB", QByteArray(kPublication), 0}})));
+    PlayerSession session;
+    ASSERT_TRUE(session.open(path));
+    auto script = parseAutomationScript(QStringLiteral("quit\n"));
+    ASSERT_TRUE(script);
+    {
+        TMainForm form(session, CommandLine{});
+        PaintWatch watch(form.viewport());
+        form.installEventFilter(&watch);
+        form.viewport()->installEventFilter(&watch);
+        AutomationRunner runner(form, std::move(script).value(), QString());
+        form.setFirstPageListener([&runner] { runner.start(); });
+        form.start();
+        QElapsedTimer clock;
+        clock.start();
+        while (watch.paintsBeforeClose < 0 && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_GE(watch.paintsBeforeClose, 0) << "the script never closed the window";
+        EXPECT_TRUE(form.firstPagePainted());
+        // One paint is the black window before the first page.
+        EXPECT_GE(watch.paintsBeforeClose, 2);
+        form.shutDown();
+    }
 }
 
 } // namespace
