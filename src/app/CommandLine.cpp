@@ -179,7 +179,7 @@ void applySwitch(const QString& arg, CommandLine& line)
 } // namespace
 
 ParseResult<CommandLine> parseCommandLine(const QString& programPath, const QStringList& args,
-                                          const FileExists& fileExists)
+                                          const FileExists& fileExists, bool ownPublication)
 {
     CommandLine line;
     decideRunMode(programPath, args, line);
@@ -206,6 +206,8 @@ ParseResult<CommandLine> parseCommandLine(const QString& programPath, const QStr
         const bool path = arg.startsWith(QLatin1Char('/')) && arg.indexOf(QLatin1Char('/'), 1) > 0;
         const bool dashed = arg.startsWith(QLatin1Char('-')) || (arg.startsWith(QLatin1Char('/')) && !path);
         if (!dashed || fileExists(arg)) {
+            if (ownPublication && !arg.contains(QLatin1Char('/')) && !fileExists(arg))
+                continue;
             if (havePublication) {
                 return ParseError{
                     QStringLiteral("more than one publication given: '%1' and '%2'").arg(line.publication, arg)};

@@ -70,8 +70,11 @@ using FileExists = std::function<bool(const QString& path)>;
 // ignored, as publications' start-up shortcuts have always relied on; long
 // options ("--name", "--name=value") are checked strictly. A value that
 // itself starts with "--" counts as missing, so "--page --safe" is refused.
+// A player that carries its own publication ignores plain words naming no
+// file, as the original player did: shortcuts made for it pass such words,
+// and only an existing file or a path with a folder names another publication.
 ParseResult<CommandLine> parseCommandLine(const QString& programPath, const QStringList& args,
-                                          const FileExists& fileExists);
+                                          const FileExists& fileExists, bool ownPublication = false);
 
 // The text --help prints: one line per switch and option.
 QString helpText();

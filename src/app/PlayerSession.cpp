@@ -59,13 +59,20 @@ Result<std::unique_ptr<Container>> openPublicationContainer(const QString& publi
     if (!publicationPath.isEmpty())
         return Container::open(publicationPath);
     Result<std::unique_ptr<Container>> opened = Container::openOwnExecutable();
-    // A player without a publication of its own plays its tour.
-    if (!opened || !opened.value()->find(QStringLiteral("RUNTIME.PUB")))
+    // A player without a publication of its own plays its tour. One that
+    // carries a container keeps it even without RUNTIME.PUB: its reader must
+    // learn that the publication is damaged, not be shown something else.
+    if (!opened)
         opened = Container::open(bundledTourPath());
     return opened;
 }
 
 } // namespace
+
+bool PlayerSession::carriesOwnPublication()
+{
+    return Container::openOwnExecutable().ok();
+}
 
 std::optional<QSize> PlayerSession::peekPageSize(const QString& publicationPath)
 {

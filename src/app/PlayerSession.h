@@ -33,6 +33,10 @@ public:
     bool open(const QString& publicationPath, bool safe = false);
     const QStringList& startupMessages() const { return m_messages; }
 
+    // Whether the running program has a container appended: then it plays
+    // that, not the tour, and reports a damaged one as such.
+    static bool carriesOwnPublication();
+
     // The design size of the publication open() would play, read without
     // preparing anything for playing; nothing when it cannot be read.
     static std::optional<QSize> peekPageSize(const QString& publicationPath);

@@ -110,8 +110,9 @@ int main(int argc, char** argv)
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    const auto parsed = parseCommandLine(QString::fromLocal8Bit(argv[0]), args,
-                                         [](const QString& path) { return QFileInfo(path).isFile(); });
+    const auto parsed = parseCommandLine(
+        QString::fromLocal8Bit(argv[0]), args, [](const QString& path) { return QFileInfo(path).isFile(); },
+        PlayerSession::carriesOwnPublication());
     if (!parsed) {
         std::cerr << "lumeria: " << parsed.error().toStdString() << '\n';
         return 2;
@@ -218,8 +219,11 @@ int main(int argc, char** argv)
     mediaOptions.soundFont = cl.soundFont;
     PlayerSession session(std::move(mediaOptions));
     if (!session.open(cl.publication, cl.safe)) {
+        // A publication that failed after its Title= line was read is
+        // already known by that title.
+        const QString& title = session.publication().settings.Title;
         for (const QString& message : session.startupMessages()) {
-            TQueryForm box(TMainForm::kUntitled, message, {QStringLiteral("OK")});
+            TQueryForm box(title.isEmpty() ? TMainForm::kUntitled : title, message, {QStringLiteral("OK")});
             box.ask();
         }
         return 1;

@@ -129,6 +129,19 @@ TEST(CommandLineTest, ExistingFileIsThePublicationEvenWhenItLooksLikeASwitch)
     // A plain word is the publication even when missing, so opening it reports
     // "not found" rather than silently playing something else.
     EXPECT_EQ(parseOk(kPlayer, "missing.pub").publication, QStringLiteral("missing.pub"));
+
+    // A player carrying its own publication ignores such words; existing
+    // files and paths with a folder still name another publication.
+    auto own = [&](const char* args) {
+        auto result = parseCommandLine(
+            kPlayer, split(args), [&](const QString& p) { return files.contains(p); }, true);
+        EXPECT_TRUE(result.ok());
+        return result.ok() ? result.value().publication : QStringLiteral("<error>");
+    };
+    EXPECT_EQ(own("missing.pub"), QString());
+    EXPECT_EQ(own("demo now"), QString());
+    EXPECT_EQ(own("-Kdemo.pub"), QStringLiteral("-Kdemo.pub"));
+    EXPECT_EQ(own("./missing.pub"), QStringLiteral("./missing.pub"));
 }
 
 TEST(CommandLineTest, LongOptionsWithAndWithoutEquals)

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "ContainerBuilder.h"
 #include "e2e/PlayerRun.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,73 @@ TEST(PlayerCommandLine, StartUpFailuresSayWhatTheBoxesSay)
     ASSERT_GE(lines.size(), 2);
     EXPECT_TRUE(lines[lines.size() - 2].contains("Erreur inconnue n°-2")) << r.err.toStdString();
     EXPECT_TRUE(lines.last().contains("Erreur de lecture sur le disque")) << r.err.toStdString();
+}
+
+// A copy of the player with a container appended, as the authoring tool
+// makes one, beside the tour the player would otherwise play.
+QString ownPlayer(const QTemporaryDir& dir, const std::vector<test::RawEntry>& entries)
+{
+    const QString path = dir.filePath(QStringLiteral("atlas"));
+    if (!test::writeFile(path, test::containerBytes(entries, test::readFile(QStringLiteral(LUMERIA_PLAYER)))))
+        return {};
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+    QFile::copy(QStringLiteral(LUMERIA_TOUR), dir.filePath(QStringLiteral("tour.lum")));
+    return path;
+}
+
+TEST(PlayerCommandLine, APlayerCarryingItsPublicationPlaysOnlyThat)
+{
+    QTemporaryDir dir;
+    // Damaged: the container holds no RUNTIME.PUB. The reader learns it,
+    // and is not shown the tour that lies beside the program.
+    QString atlas = ownPlayer(dir, {{"NOTES.TXT", QByteArray("notes"), 0}});
+    ASSERT_FALSE(atlas.isEmpty());
+    QProcess run;
+    run.setProcessEnvironment([] {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return env;
+    }());
+    run.start(atlas, {QStringLiteral("--list")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 1);
+    const QByteArray err = run.readAllStandardError();
+    EXPECT_TRUE(err.contains("Erreur inconnue n°-2")) << err.toStdString();
+    EXPECT_FALSE(run.readAllStandardOutput().contains("Welcome"));
+
+    // Whole, it plays its own pages, and a plain word that names no file
+    // (as shortcuts made for the original pass) is not taken for another
+    // publication; a path with a folder still is.
+    QTemporaryDir other;
+    atlas = ownPlayer(other, {{"RUNTIME.PUB", QByteArray("MasterPage\r\nNewPage=Maps\r\nNewPage=Index\r\n"), 0}});
+    ASSERT_FALSE(atlas.isEmpty());
+    run.start(atlas, {QStringLiteral("fullscreen"), QStringLiteral("--list")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_EQ(run.readAllStandardOutput(), QByteArray("Maps\nIndex\n"));
+    run.start(atlas, {QStringLiteral("./missing.lum"), QStringLiteral("--list")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 1);
+}
+
+// Boxes shown once the publication's title is known carry it, even when
+// the publication then fails to load.
+TEST(PlayerCommandLine, StartUpBoxesAfterTheTitleCarryIt)
+{
+    QTemporaryDir dir;
+    QByteArray text("Title=Atlas of Rivers\r\nMasterPage\r\n");
+    for (int i = 0; i <= 9999; ++i)
+        text += "NewPage=P" + QByteArray::number(i) + "\r\n";
+    const QString lum = dir.filePath(QStringLiteral("rivers.lum"));
+    ASSERT_TRUE(test::writeFile(lum, test::containerBytes({{"RUNTIME.PUB", text, 0}})));
+    const QString script = dir.filePath(QStringLiteral("run.txt"));
+    ASSERT_TRUE(test::writeFile(script, "quit\n"));
+    const QString log = dir.filePath(QStringLiteral("log.txt"));
+    const PlayerRun r = player({lum, QStringLiteral("--automate"), script, QStringLiteral("--automate-log"), log});
+    EXPECT_EQ(r.exitCode, 1);
+    const QByteArray boxes = test::readFile(log);
+    EXPECT_TRUE(boxes.contains("Atlas of Rivers")) << boxes.toStdString();
+    EXPECT_FALSE(boxes.contains("Untitled")) << boxes.toStdString();
 }
 
 TEST(PlayerCommandLine, CodepageDecidesHowPublicationTextReads)
