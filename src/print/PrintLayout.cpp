@@ -47,6 +47,29 @@ gdi::Rect printableArea(const PrinterMetrics& printer, const PrintMargins& margi
     return area;
 }
 
+QString printTimeFormat(const QLocale& locale)
+{
+    const QString longFormat = locale.timeFormat(QLocale::LongFormat);
+    QString format;
+    bool quoted = false;
+    for (qsizetype i = 0; i < longFormat.size(); ++i) {
+        const QChar c = longFormat[i];
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('t')) {
+            format += c;
+            continue;
+        }
+        // The zone and the space that led to it.
+        while (i + 1 < longFormat.size() && longFormat[i + 1] == QLatin1Char('t'))
+            ++i;
+        while (format.endsWith(QLatin1Char(' ')))
+            format.chop(1);
+    }
+    format = format.trimmed();
+    return format.isEmpty() ? QStringLiteral("HH:mm:ss") : format;
+}
+
 QString expandPrintCodes(const QString& text, const PrintCodeValues& values)
 {
     // One pass from the left gives what replacing "&&" first and then each

@@ -2,6 +2,7 @@
 
 #include "platform/gdi/Rect.h"
 
+#include <QLocale>
 #include <QSize>
 #include <QString>
 
@@ -42,6 +43,10 @@ struct PrintCodeValues {
     QString date;
     QString time;
 };
+
+// The time format a locale's system uses for times with seconds, as &T
+// prints them: its long format without the time zone Qt adds to it.
+QString printTimeFormat(const QLocale& locale);
 
 // Replaces &F, &P, &D and &T (any case) and turns "&&" into one "&". Text
 // put in for a code is never searched again, and any length is taken.

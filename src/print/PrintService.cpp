@@ -10,6 +10,7 @@
 #include "print/PrinterOptions.h"
 #include "print/ProgressReport.h"
 #include "render/PageRenderer.h"
+#include "render/TextBlock.h"
 #include "text/TextLayout.h"
 #include "text/TextPainter.h"
 
@@ -196,7 +197,9 @@ PrintOutcome PrintService::printFile(const QString& header, const QString& foote
 {
     return runJob([&](QPrinter* printer) {
         const ScriptFont chosen = m_context.scriptFont ? m_context.scriptFont() : ScriptFont{};
-        const gdi::Font font = gdi::Font::fromPoints(chosen.name, chosen.size, chosen.style);
+        // A size of 0 (SetFont given no digits) prints at the default size,
+        // not at a fraction of a point nobody can read.
+        const gdi::Font font = objectFont(chosen.name, chosen.size > 0 ? chosen.size : ScriptFont{}.size, chosen.style);
         TPrinterOptions job(*printer, file, header, footer);
         job.setFont(font);
         if (!job.beginDocument())

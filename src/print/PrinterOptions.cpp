@@ -1,5 +1,7 @@
 #include "print/PrinterOptions.h"
 
+#include "print/PrintLayout.h"
+
 #include "script/LocaleCache.h"
 
 #include <QDate>
@@ -36,7 +38,7 @@ void TPrinterOptions::setFont(const gdi::Font& font)
 bool TPrinterOptions::beginDocument()
 {
     m_date = systemLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
-    m_time = systemLocale().toString(QTime::currentTime(), QStringLiteral("HH:mm:ss"));
+    m_time = systemLocale().toString(QTime::currentTime(), printTimeFormat(systemLocale()));
     m_printer.setDocName(m_title.toUpper());
     if (!m_painter.begin(&m_printer))
         return false;

@@ -37,7 +37,7 @@ void ScriptEngine::execute(Frame& f, const ScriptLine& line)
     case Command::Delay: m_host.delay(absoluteInteger(a.values[0])); return;
     case Command::SetFont:
         m_font.name = a.values[0];
-        m_font.size = scriptInteger(a.values[1]);
+        m_font.size = scriptInteger(digitsOf(a.values[1]));
         m_font.style = fontStyleBits(a.values[2]);
         return;
     case Command::StrLen:
@@ -150,15 +150,7 @@ void ScriptEngine::executeMediaOrPrint(Command c, const ScriptArguments& a)
         m_host.printFile(v[0], v[1], v[2], v[3].toUpper() == QLatin1String("WORDWRAP"), PrintMode::Text);
         break;
     case Command::PrintDataFile: m_host.printFile(v[0], v[1], v[2], false, PrintMode::Data); break;
-    case Command::PrintImageFile: {
-        QString digits;
-        for (QChar ch : v[1]) {
-            if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9'))
-                digits.append(ch);
-        }
-        m_host.printImageFile(v[0], std::max(5, scriptInteger(digits)));
-        break;
-    }
+    case Command::PrintImageFile: m_host.printImageFile(v[0], std::max(5, scriptInteger(digitsOf(v[1])))); break;
     default: break;
     }
 }

@@ -50,6 +50,16 @@ int32_t scriptInteger(const QString& text)
     return int32_t(value);
 }
 
+QString digitsOf(const QString& text)
+{
+    QString digits;
+    for (QChar ch : text) {
+        if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9'))
+            digits.append(ch);
+    }
+    return digits;
+}
+
 int32_t absoluteInteger(const QString& text)
 {
     const int64_t v = scriptInteger(text);

@@ -15,6 +15,10 @@ namespace lumeria {
 // else, or a value outside 32 bits, is 0.
 int32_t scriptInteger(const QString& text);
 
+// The digits of a text, in order, everything else dropped: sizes and scales
+// are written "36pt" or "400%", and only their number counts.
+QString digitsOf(const QString& text);
+
 // The absolute value of a number argument, kept within 32 bits.
 int32_t absoluteInteger(const QString& text);
 

@@ -143,6 +143,23 @@ TEST_F(FilePrint, ExtremeFontSizesStillPrintEveryLine)
     }
 }
 
+// SetFont with no digits in its size leaves 0: the job prints at the
+// default size, as it would have without SetFont.
+TEST_F(FilePrint, ASizeOfZeroPrintsAtTheDefaultSize)
+{
+    write(QStringLiteral("few.txt"), rows(4));
+    PrintService service(context);
+    QImage pages[2];
+    for (int i = 0; i < 2; ++i) {
+        font.size = i == 0 ? 9 : 0;
+        ASSERT_EQ(service.printFile(QStringLiteral("h"), {}, QStringLiteral("few.txt"), false, PrintMode::Data),
+                  PrintOutcome::Printed);
+        pages[i] = testing::pdfPageImage(pdf(), 1, folder.path());
+        ASSERT_FALSE(pages[i].isNull());
+    }
+    EXPECT_EQ(pages[0], pages[1]);
+}
+
 TEST_F(FilePrint, TextFileLaysOutItsFormattedCompanionAndLeavesNoScratchFile)
 {
     write(QStringLiteral("story.txt"), "one line\r\n");

@@ -2,6 +2,8 @@
 // how large a picture comes out.
 #include "print/PrintLayout.h"
 
+#include <QTime>
+
 #include <gtest/gtest.h>
 
 namespace lumeria {
@@ -59,6 +61,20 @@ TEST(PrintableArea, NeverLessThanTwoInchesEvenOnPaperTooSmallForIt)
 PrintCodeValues values()
 {
     return {QStringLiteral("REPORT.TXT"), 3, QStringLiteral("08/12/2026"), QStringLiteral("09:15:00")};
+}
+
+// &T follows the reader's settings: a twelve-hour clock where that is
+// the custom, seconds always, never the time zone.
+TEST(PrintCodes, TheTimeFollowsTheLocalesClock)
+{
+    const QTime time(15, 4, 5);
+    const QLocale american(QLocale::English, QLocale::UnitedStates);
+    const QString us = american.toString(time, printTimeFormat(american));
+    EXPECT_TRUE(us.startsWith(QStringLiteral("3:04:05"))) << us.toStdString();
+    EXPECT_TRUE(us.endsWith(QStringLiteral("PM"))) << us.toStdString();
+    const QLocale french(QLocale::French, QLocale::France);
+    EXPECT_EQ(french.toString(time, printTimeFormat(french)), QStringLiteral("15:04:05"));
+    EXPECT_EQ(printTimeFormat(QLocale::c()), QStringLiteral("HH:mm:ss"));
 }
 
 TEST(PrintCodes, EachCodeInAnyCase)

@@ -97,6 +97,11 @@ TEST(Commands, SetFontReadsSizeAndStyleWords)
     EXPECT_EQ(s.engine.scriptFont().name, QStringLiteral("Courier New"));
     EXPECT_EQ(s.engine.scriptFont().size, 12);
     EXPECT_EQ(s.engine.scriptFont().style, 1 | 4);
+    // Only the digits of the size count, as authors write "36pt".
+    s.run(QStringLiteral("SF \"Arial\" \"36pt\" \"\""));
+    EXPECT_EQ(s.engine.scriptFont().size, 36);
+    s.run(QStringLiteral("SF \"Arial\" \"-14\" \"\""));
+    EXPECT_EQ(s.engine.scriptFont().size, 14);
 }
 
 TEST(Commands, StringCommandsAtTheirBoundaries)
