@@ -130,6 +130,11 @@ PopupEnd showPopupAndWait(QWidget& popup, QPoint topLeft, int displayTime, const
         QObject::connect(&timer, &QTimer::timeout, &loop, [&watcher] { watcher.end(PopupEnd::TimeOut); });
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, &loop, [&watcher] { watcher.end(PopupEnd::Closed); });
         QObject::connect(&popup, &QObject::destroyed, &loop, [&watcher] { watcher.end(PopupEnd::Closed); });
+        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &loop,
+                         [&watcher](Qt::ApplicationState state) {
+                             if (state != Qt::ApplicationActive)
+                                 watcher.end(PopupEnd::Inactive);
+                         });
         if (displayTime > 0)
             timer.start(displayTime);
 

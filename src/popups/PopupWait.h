@@ -17,6 +17,7 @@ enum class PopupEnd {
     TimeOut,   // the display time ran out
     Immediate, // a display time of -1: shown and taken away at once
     Closed,    // the application is quitting, or the pop-up went away
+    Inactive,  // the reader switched to another application
 };
 
 // Told when a pop-up starts waiting for the reader (with the pop-up shown)
@@ -31,7 +32,9 @@ struct PopupWaitHooks {
 // nested event loop. The wait ends on a click on the pop-up, on any key
 // pressed in the application (the key is consumed: it must not also act on
 // the page under the pop-up), when displayTime milliseconds have passed (a
-// positive time), or when the application quits. A display time of -1 ends
+// positive time), when the application quits, or when it stops being the
+// active one (the reader went elsewhere: nobody is there to dismiss the
+// pop-up, and the script must not stay held). A display time of -1 ends
 // the wait at once; 0 and other negative times wait for the reader only. A
 // mouse grab held by one of our widgets passes to the pop-up for the wait.
 // The pop-up is hidden before returning; it is not destroyed.

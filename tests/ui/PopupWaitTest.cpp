@@ -84,6 +84,26 @@ TEST(PopupWait, AKeyInAnotherWindowEndsTheWaitAndGoesNoFurther)
     EXPECT_TRUE(page.text().isEmpty());
 }
 
+// The reader switching to another program leaves nobody to dismiss the
+// pop-up: the wait ends rather than holding the script. The offscreen
+// platform has no other program to switch to, so the state change the
+// window system would report is announced here.
+TEST(PopupWait, TheApplicationGoingInactiveEndsTheWait)
+{
+    TPopUpStickyNoteForm form;
+    form.setText(QStringLiteral("Note"));
+    WaitLog log;
+    log.then = [&](QWidget*) {
+        soon([] {
+            emit qApp->applicationStateChanged(Qt::ApplicationActive);
+            emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+        });
+    };
+    FailSafe failSafe;
+    EXPECT_EQ(showPopupAndWait(form, {10, 10}, 0, kScreen, log.hooks()), PopupEnd::Inactive);
+    EXPECT_FALSE(form.isVisible());
+}
+
 TEST(PopupWait, ALeftClickOnThePopupEndsItAndOtherClicksDoNot)
 {
     QWidget page;
