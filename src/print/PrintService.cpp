@@ -291,6 +291,9 @@ PrintOutcome PrintService::printPage(const QString& pageName)
 PrintOutcome PrintService::printPicture(QPrinter& printer, const QImage& picture, const QString& title,
                                         std::optional<int> percent)
 {
+    // A picture prints once, whatever copies the dialog chose for an earlier
+    // text job on this printer.
+    printer.setCopyCount(1);
     TPrinterOptions job(printer, title);
     if (!job.beginDocument())
         return PrintOutcome::DeviceFailed;
