@@ -31,6 +31,12 @@ void TQueryForm::setAnswerer(Answerer answerer)
     installedAnswerer() = std::move(answerer);
 }
 
+std::optional<int> TQueryForm::answerFor(const QString& title, const QString& message, const QStringList& buttons)
+{
+    const Answerer& decide = installedAnswerer();
+    return decide ? decide(title, message, buttons) : std::nullopt;
+}
+
 QStringList buttonCaptions(const QString& list)
 {
     if (list.isEmpty())

@@ -34,6 +34,9 @@ public:
     using Answerer =
         std::function<std::optional<int>(const QString& title, const QString& message, const QStringList& buttons)>;
     static void setAnswerer(Answerer answerer);
+    // Asks the installed answerer about a dialog that is not a box (the print
+    // dialog): nothing when none is installed and the dialog must show.
+    static std::optional<int> answerFor(const QString& title, const QString& message, const QStringList& buttons);
 
     // For tests and automation: the laid-out parts.
     QLabel* icon() const { return m_icon; }

@@ -6,6 +6,7 @@
 #include "platform/WindowsPath.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/gdi/Surface.h"
+#include "popups/QueryForm.h"
 #include "print/PrintSetupDialog.h"
 #include "print/PrinterOptions.h"
 #include "print/ProgressReport.h"
@@ -189,6 +190,12 @@ QPrinter* PrintService::setUpPrinter()
         return m_printer.get();
     m_printer->setCopyCount(1);
     TPrintSetupDialog dialog(*m_printer, m_context.window);
+    // Where every box is answered without a reader (automation, no display),
+    // the print dialog is answered the same way: the first button prints,
+    // anything else is the reader closing it.
+    if (const std::optional<int> answer =
+            TQueryForm::answerFor(dialog.windowTitle(), QString(), {QStringLiteral("OK"), QStringLiteral("Cancel")}))
+        return *answer == 1 ? m_printer.get() : nullptr;
     return dialog.exec() == QDialog::Accepted ? m_printer.get() : nullptr;
 }
 

@@ -305,6 +305,25 @@ TEST_F(FilePrint, UnwritableTargetIsReportedNotPrinted)
     EXPECT_EQ(service.progressWindow(), nullptr);
 }
 
+// With automation or no display, nobody could answer the print dialog: it
+// is answered like every box, and closing it prints nothing.
+TEST_F(FilePrint, ThePrintDialogIsAnsweredWhereBoxesAre)
+{
+    context.pdfTarget.clear();
+    write(QStringLiteral("data.txt"), rows(3));
+    QStringList asked;
+    TQueryForm::setAnswerer([&](const QString& title, const QString&, const QStringList& buttons) {
+        asked << title << buttons;
+        return std::optional<int>(0);
+    });
+    PrintService service(context);
+    const PrintOutcome outcome = service.printFile({}, {}, QStringLiteral("data.txt"), false, PrintMode::Data);
+    TQueryForm::setAnswerer({});
+    EXPECT_EQ(outcome, PrintOutcome::Refused);
+    ASSERT_EQ(asked.size(), 3);
+    EXPECT_EQ(asked.mid(1), (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")}));
+}
+
 TEST(PrintDialog, StandsCentredAcrossWithItsTopAThirdDownTheFreeHeight)
 {
     QPrinter printer;
