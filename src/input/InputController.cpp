@@ -143,8 +143,8 @@ void InputController::changeFocus(ObjectRef target, bool asEditField)
             m_host.redrawObject(*m_focus.object, Redraw::Alone);
         }
         if (m_frameShown) {
-            m_frameShown = false;
             m_host.toggleFocusFrame(*m_focus.object);
+            m_frameShown = false;
         }
     }
     m_focus = {};
@@ -171,9 +171,12 @@ void InputController::changeFocus(ObjectRef target, bool asEditField)
         }
     }
     m_focus = target;
+    // The flag changes only once the frame is drawn: the host may first
+    // paint what is pending on the page, with the frame as the flag says
+    // it is, and the XOR must find the pixels that are really there.
     if (m_focus && !m_editActive) {
-        m_frameShown = true;
         m_host.toggleFocusFrame(*m_focus.object);
+        m_frameShown = true;
     }
 }
 

@@ -108,7 +108,9 @@ public:
 
     // Draws the focus frame of an object in XOR (white, dotted, 2 pixels
     // outside its rectangle); drawing it again removes it. Full repaints of
-    // the page draw it themselves when InputController::focusFrameShown().
+    // the page draw it themselves when InputController::focusFrameShown(),
+    // and the host may run such a repaint of what is pending before the XOR,
+    // so during this call the flag still says what the screen shows.
     virtual void toggleFocusFrame(const Object_Rec& object) = 0;
 
     // The widget EditField is a child of (the work area); its (0, 0) is the

@@ -1,0 +1,71 @@
+#pragma once
+
+// The main window in-process over a publication built by the test, shown
+// until its first page is up.
+#include "app/MainForm.h"
+#include "app/PlayerSession.h"
+
+#include "ContainerBuilder.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace lumeria::test {
+
+class MainFormFixture : public ::testing::Test {
+protected:
+    // RUNTIME.PUB's text, and the files it uses.
+    void open(const QByteArray& publication, std::vector<RawEntry> files = {})
+    {
+        files.insert(files.begin(), RawEntry{"RUNTIME.PUB", publication, 0});
+        const QString path = m_dir.filePath(QStringLiteral("pub.lum"));
+        ASSERT_TRUE(writeFile(path, containerBytes(files)));
+        ASSERT_TRUE(m_session.open(path));
+        m_form = std::make_unique<TMainForm>(m_session, CommandLine{});
+        m_form->start();
+        waitFor([&] { return m_form->firstPageShown(); });
+        settle();
+    }
+
+    void TearDown() override
+    {
+        if (m_form)
+            m_form->shutDown();
+    }
+
+    template <typename Condition>
+    void waitFor(Condition done)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_TRUE(done());
+    }
+
+    void settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    // What the work area shows at a page point.
+    QRgb shown(int x, int y)
+    {
+        return m_form->viewport()->grab().toImage().pixel(m_form->pageOrigin() + QPoint(x, y)) & 0xFFFFFF;
+    }
+
+    Object_Rec& object(int index) { return *m_session.publication().document.currentPage()->Objects[size_t(index)]; }
+
+    QTemporaryDir m_dir;
+    PlayerSession m_session;
+    std::unique_ptr<TMainForm> m_form;
+};
+
+} // namespace lumeria::test

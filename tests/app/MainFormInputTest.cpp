@@ -1,0 +1,147 @@
+// The reader's mouse and keyboard as the window receives them from the
+// window system: spontaneous events, which move Qt's focus and come in the
+// order a desktop sends them.
+#include "MainFormFixture.h"
+
+#include "render/PageRenderer.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImage>
+#include <QScrollBar>
+#include <QTest>
+
+namespace lumeria {
+namespace {
+
+// A push button that counts its clicks, a check box that counts its
+// toggles, a field bound to NAME, a picture with a vertical bar and a button
+// on the Down key; buttons and windows are tab stops.
+const char* const kPublication = R"(ScreenWidth=320
+ScreenHeight=240
+TabButtons=Yes
+TabWindows=Yes
+ExtractOp=132
+MasterPage
+PageColor=0
+NewPage=Only
+PageColor=16777215
+ShowMaster=No
+ObjectType=3
+X1=10
+Y1=10
+X2=110
+Y2=40
+FillColor=12632256
+LineWidth=1
+Style=0
+Text=Count
+Action=SV "COUNT" "[COUNT]x"
+ObjectType=3
+X1=10
+Y1=60
+X2=110
+Y2=80
+FillColor=16777215
+LineWidth=1
+Style=2
+VarName=CHK
+Text=Check
+Action=SV "TOGGLES" "[TOGGLES]x"
+ObjectType=3
+X1=150
+Y1=60
+X2=300
+Y2=85
+FillColor=16777215
+LineWidth=1
+Style=1
+MaxLen=20
+VarName=NAME
+ObjectType=4
+X1=150
+Y1=120
+X2=250
+Y2=220
+LineWidth=1
+FileName=TALL.BMP
+WindowFlags=16
+ObjectType=3
+X1=10
+Y1=200
+X2=110
+Y2=230
+FillColor=12632256
+LineWidth=1
+Style=0
+Key=40
+Text=Down
+Action=SV "ACC" "yes"
+)";
+
+QByteArray tallPicture()
+{
+    QImage image(60, 300, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
+
+class WindowInput : public test::MainFormFixture {
+protected:
+    void SetUp() override
+    {
+        QByteArray text(kPublication);
+        text.replace("\n", "\r\n");
+        open(text, {{"TALL.BMP", tallPicture(), 2, 60, 300}});
+    }
+
+    std::string var(const char* name) { return m_form->engine().variables().get(QLatin1String(name)).toStdString(); }
+    QPoint at(int x, int y) const { return m_form->pageOrigin() + QPoint(x, y); }
+
+    // Keys go where the window system sends them: to Qt's focus widget.
+    void key(Qt::Key k)
+    {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : m_form.get(), k);
+        settle();
+    }
+    void type(const QString& text)
+    {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClicks(focus ? focus : m_form.get(), text);
+        settle();
+    }
+
+    // The page pixels along the top edge of the focus marker's place that
+    // are not the page's white: a frame drawn on white leaves black dots.
+    int frameDots(const Object_Rec& o)
+    {
+        const QImage page = m_form->viewport()->grab().toImage();
+        const gdi::Rect r = focusMarkerRect(o, m_form->pageOrigin());
+        int dots = 0;
+        for (int x = r.left; x < r.right; ++x)
+            dots += (page.pixel(x, r.top) & 0xFFFFFF) != 0xFFFFFF;
+        return dots;
+    }
+};
+
+TEST_F(WindowInput, TheFocusMarkerShowsOnTheFirstStopAndMovesWithTab)
+{
+    const Object_Rec& count = object(0);
+    const Object_Rec& check = object(1);
+    EXPECT_GT(frameDots(count), 10);
+    key(Qt::Key_Tab);
+    EXPECT_EQ(frameDots(count), 0);
+    EXPECT_GT(frameDots(check), 10);
+    // The field takes the keyboard instead of a frame; Tab leaves nothing.
+    key(Qt::Key_Tab);
+    EXPECT_EQ(frameDots(check), 0);
+    EXPECT_EQ(frameDots(object(2)), 0);
+}
+
+} // namespace
+} // namespace lumeria
