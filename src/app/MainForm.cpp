@@ -114,7 +114,11 @@ void TMainForm::FormCreate()
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFrameShape(QFrame::NoFrame);
-    setFocusPolicy(Qt::StrongFocus);
+    // Keys reach the window when nothing in it has the focus, but a click
+    // on the page must not take the keyboard from an active edit field: the
+    // focused object keeps it until another one takes it, and changeFocus
+    // moves Qt's focus itself.
+    setFocusPolicy(Qt::TabFocus);
     setWindowTitle(caption());
     QGuiApplication::setApplicationDisplayName(caption());
 

@@ -129,6 +129,19 @@ protected:
     }
 };
 
+TEST_F(WindowInput, AFieldKeepsTheKeyboardWhenThePageAroundItIsClicked)
+{
+    QTest::mouseClick(m_form->viewport(), Qt::LeftButton, {}, at(200, 70));
+    type(QStringLiteral("ab"));
+    ASSERT_EQ(var("NAME"), "ab");
+    // Presses on the empty page, left and right: neither takes the focus.
+    QTest::mouseClick(m_form->viewport(), Qt::LeftButton, {}, at(250, 20));
+    type(QStringLiteral("c"));
+    QTest::mouseClick(m_form->viewport(), Qt::RightButton, {}, at(290, 150));
+    type(QStringLiteral("d"));
+    EXPECT_EQ(var("NAME"), "abcd");
+}
+
 TEST_F(WindowInput, TheFocusMarkerShowsOnTheFirstStopAndMovesWithTab)
 {
     const Object_Rec& count = object(0);
