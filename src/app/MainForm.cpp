@@ -471,6 +471,13 @@ void TMainForm::mousePressEvent(QMouseEvent* event)
     m_input->WorkAreaMouseDown(event->button(), event->position().toPoint());
 }
 
+// A desktop sends a double-click as press, release, double-click, release:
+// the second press arrives as the double-click and presses as the first did.
+void TMainForm::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    m_input->WorkAreaMouseDown(event->button(), event->position().toPoint());
+}
+
 void TMainForm::mouseMoveEvent(QMouseEvent* event)
 {
     m_input->WorkAreaMouseMove(event->position().toPoint());

@@ -142,6 +142,24 @@ TEST_F(WindowInput, AFieldKeepsTheKeyboardWhenThePageAroundItIsClicked)
     EXPECT_EQ(var("NAME"), "abcd");
 }
 
+TEST_F(WindowInput, EveryPressOfADoubleClickIsAPress)
+{
+    // What a desktop sends for a double-click: the second press arrives as a
+    // double-click event.
+    auto doubleClick = [&](QPoint p) {
+        QTest::mousePress(m_form->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseRelease(m_form->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(m_form->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseRelease(m_form->viewport(), Qt::LeftButton, {}, p);
+        settle();
+    };
+    doubleClick(at(50, 25));
+    EXPECT_EQ(var("COUNT"), "xx");
+    doubleClick(at(50, 70));
+    EXPECT_EQ(var("TOGGLES"), "xx");
+    EXPECT_EQ(var("CHK"), "");
+}
+
 TEST_F(WindowInput, TheFocusMarkerShowsOnTheFirstStopAndMovesWithTab)
 {
     const Object_Rec& count = object(0);
