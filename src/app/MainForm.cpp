@@ -86,7 +86,10 @@ void TMainForm::FormCreate()
     m_context.scrollBars = &m_scrollStore;
     m_objectBars = std::make_unique<ObjectScrollBarWidgets>(
         *viewport(), m_scrollStore,
-        [this](const Object_Rec& object, ScrollAxis axis, int old) { objectScrolled(object, axis, old); });
+        [this](const Object_Rec& object, ScrollAxis axis, int old) { objectScrolled(object, axis, old); },
+        [this](const Object_Rec& object, BarMouse action, Qt::MouseButton button, QPoint point) {
+            objectBarMouse(object, action, button, point);
+        });
     m_pageSize = QSize(std::max(1, int(s.ScreenWidth)), std::max(1, int(s.ScreenHeight)));
     m_renderer = std::make_unique<PageRenderer>(pub.document, m_context, m_pageSize);
     m_backbuffer = gdi::Surface(m_pageSize.width(), m_pageSize.height(), gdi::rgb(0, 0, 0));

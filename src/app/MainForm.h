@@ -206,6 +206,9 @@ private:
     // before the paint event (automation) finds them as the reader sees them.
     void bringUpToDate();
     void objectScrolled(const Object_Rec& object, ScrollAxis axis, int oldPosition);
+    // A press or release on an object's scroll bar widget, in work-area
+    // coordinates, before the bar acts on it.
+    void objectBarMouse(const Object_Rec& object, BarMouse action, Qt::MouseButton button, QPoint point);
     QString caption() const;
 
     PlayerSession& m_session;

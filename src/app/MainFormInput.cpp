@@ -156,4 +156,18 @@ QWidget* TMainForm::editFieldParent()
     return viewport();
 }
 
+void TMainForm::objectBarMouse(const Object_Rec& object, BarMouse action, Qt::MouseButton button, QPoint point)
+{
+    if (action == BarMouse::Release) {
+        m_input->WorkAreaMouseUp(button, point);
+        return;
+    }
+    // A press on the bar is a press on its object, which may take the
+    // focus first. Where a later object covers the bar's place, the reader
+    // still sees the bar on top and presses it alone.
+    const PageView view(publication().document, currentPage());
+    if (view.hitTest(point - pageOrigin()).object == &object)
+        m_input->WorkAreaMouseDown(button, point);
+}
+
 } // namespace lumeria

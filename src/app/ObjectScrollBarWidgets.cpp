@@ -1,5 +1,7 @@
 #include "app/ObjectScrollBarWidgets.h"
 
+#include <QEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QWidget>
@@ -8,12 +10,59 @@
 
 namespace lumeria {
 
-ObjectScrollBarWidgets::ObjectScrollBarWidgets(QWidget& parent, ScrollBarStore& store, Moved moved)
-    : m_parent(parent), m_store(store), m_moved(std::move(moved))
+namespace {
+
+class BarMouseFilter final : public QObject {
+public:
+    using Report = std::function<void(const QScrollBar&, BarMouse, Qt::MouseButton, QPoint)>;
+    explicit BarMouseFilter(Report report) : m_report(std::move(report)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        BarMouse action;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: action = BarMouse::Press; break;
+        case QEvent::MouseButtonRelease: action = BarMouse::Release; break;
+        default: return false;
+        }
+        const auto* bar = static_cast<const QScrollBar*>(watched);
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        m_report(*bar, action, mouse->button(), bar->mapToParent(mouse->position().toPoint()));
+        return false;
+    }
+
+private:
+    Report m_report;
+};
+
+} // namespace
+
+ObjectScrollBarWidgets::ObjectScrollBarWidgets(QWidget& parent, ScrollBarStore& store, Moved moved, Mouse mouse)
+    : m_parent(parent), m_store(store), m_moved(std::move(moved)), m_mouse(std::move(mouse))
 {
+    m_mouseFilter =
+        std::make_unique<BarMouseFilter>([this](const QScrollBar& bar, BarMouse action, Qt::MouseButton button,
+                                                QPoint point) { mouseOn(bar, action, button, point); });
 }
 
-ObjectScrollBarWidgets::~ObjectScrollBarWidgets() = default; // the parent owns the widgets
+// The parent owns the widgets; Qt forgets an event filter that is deleted
+// before the objects it watches.
+ObjectScrollBarWidgets::~ObjectScrollBarWidgets() = default;
+
+void ObjectScrollBarWidgets::mouseOn(const QScrollBar& widget, BarMouse action, Qt::MouseButton button,
+                                     QPoint point) const
+{
+    if (!m_mouse)
+        return;
+    for (const auto& [key, candidate] : m_widgets) {
+        if (candidate == &widget) {
+            m_mouse(*key.first, action, button, point);
+            return;
+        }
+    }
+}
 
 QScrollBar* ObjectScrollBarWidgets::widgetFor(const Key& key)
 {
@@ -22,6 +71,7 @@ QScrollBar* ObjectScrollBarWidgets::widgetFor(const Key& key)
     auto* widget = new QScrollBar(key.second == ScrollAxis::Vertical ? Qt::Vertical : Qt::Horizontal, &m_parent);
     widget->setFocusPolicy(Qt::NoFocus);
     widget->setCursor(Qt::ArrowCursor);
+    widget->installEventFilter(m_mouseFilter.get());
     QObject::connect(widget, &QScrollBar::valueChanged, widget, [this, key](int value) {
         ObjectScrollBars& bars = m_store.of(*key.first);
         ObjectScrollBar& bar = key.second == ScrollAxis::Vertical ? bars.vertical : bars.horizontal;

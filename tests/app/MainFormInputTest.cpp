@@ -160,6 +160,19 @@ TEST_F(WindowInput, EveryPressOfADoubleClickIsAPress)
     EXPECT_EQ(var("CHK"), "");
 }
 
+TEST_F(WindowInput, APressOnAPicturesBarGivesItTheKeys)
+{
+    QScrollBar* bar = m_form->objectScrollBar(object(3), ScrollAxis::Vertical);
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->value(), 0);
+    // On the thumb: the bar does not move, only the focus does.
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, bar->width() + 2));
+    ASSERT_EQ(bar->value(), 0);
+    key(Qt::Key_Down);
+    EXPECT_EQ(var("ACC"), "");
+    EXPECT_GT(bar->value(), 0);
+}
+
 TEST_F(WindowInput, TheFocusMarkerShowsOnTheFirstStopAndMovesWithTab)
 {
     const Object_Rec& count = object(0);
