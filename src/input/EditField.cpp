@@ -4,13 +4,75 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QValidator>
+
+#include <algorithm>
+#include <optional>
 
 namespace lumeria {
 
 namespace {
 
-// QLineEdit's own ceiling stands for "no limit".
-constexpr int kUnlimited = 32767;
+// Characters a change put in beyond the length limit.
+struct Overflow {
+    qsizetype from = 0; // the first inserted character that does not fit
+    qsizetype count = 0;
+};
+
+// Reads a change from the text before it, the text after it and the cursor
+// after it, which stands at the end of what was inserted; whatever the
+// change removed is gone either way. Only a change that makes the text
+// longer than both the limit and what it was can overflow, so a text put in
+// longer than the limit may still be shortened or edited in place.
+std::optional<Overflow> overflow(const QString& before, const QString& after, qsizetype cursor, int maxLength)
+{
+    if (maxLength <= 0 || after.size() <= maxLength || after.size() <= before.size())
+        return std::nullopt;
+    qsizetype tail = after.size() - cursor;
+    if (cursor < 0 || tail < 0 || tail > before.size() || !before.endsWith(QStringView(after).mid(cursor))) {
+        // No cursor to go by: the untouched tail is what both end with.
+        tail = 0;
+        while (tail < before.size() && before.at(before.size() - 1 - tail) == after.at(after.size() - 1 - tail))
+            ++tail;
+    }
+    const qsizetype headRoom = before.size() - tail;
+    qsizetype head = 0;
+    while (head < headRoom && before.at(head) == after.at(head))
+        ++head;
+    const qsizetype inserted = after.size() - tail - head;
+    const qsizetype kept = before.size() - (headRoom - head);
+    const qsizetype room = std::max<qsizetype>(0, maxLength - kept);
+    if (inserted <= room)
+        return std::nullopt;
+    return Overflow{head + room, inserted - room};
+}
+
+// The line edit's own maximum length would cut text put in with setText, so
+// the limit is a validator that sees every change the reader makes before
+// the control takes it.
+class LengthLimit final : public QValidator {
+public:
+    LengthLimit(const int& maxLength, const QString& before, QObject* parent)
+        : QValidator(parent), m_maxLength(maxLength), m_before(before)
+    {
+    }
+
+    State validate(QString& input, int& pos) const override
+    {
+        const std::optional<Overflow> cut = overflow(m_before, input, pos, m_maxLength);
+        if (!cut)
+            return Acceptable;
+        input.remove(cut->from, cut->count);
+        pos = int(cut->from);
+        // Nothing of it fits: refused, so the cursor and the undo history
+        // stay as they were.
+        return input == m_before ? Invalid : Acceptable;
+    }
+
+private:
+    const int& m_maxLength;
+    const QString& m_before;
+};
 
 void applyLook(QWidget* w, const EditFieldLook& look)
 {
@@ -33,6 +95,7 @@ EditField::EditField(QWidget* parent) : m_parent(parent)
     m_line->setTextMargins(0, 0, 0, 0);
     m_line->setContentsMargins(0, 0, 0, 0);
     m_line->hide();
+    m_line->setValidator(new LengthLimit(m_limit.maxLength, m_limit.before, m_line));
     QObject::connect(m_line, &QLineEdit::textChanged, m_line, [this] { changed(); });
 
     m_multi = new QPlainTextEdit(parent);
@@ -59,13 +122,8 @@ void EditField::show(const EditFieldLook& look, const QString& text)
         return;
     hide();
     m_multiLine = look.multiLine;
-    m_maxLength = look.maxLength > 0 ? look.maxLength : 0;
-    if (m_multiLine) {
-        applyLook(m_multi, look);
-    } else {
-        applyLook(m_line, look);
-        m_line->setMaxLength(m_maxLength > 0 ? m_maxLength : kUnlimited);
-    }
+    m_limit.maxLength = std::max(0, look.maxLength);
+    applyLook(m_multiLine ? static_cast<QWidget*>(m_multi) : static_cast<QWidget*>(m_line), look);
     setText(text);
     widget()->show();
     widget()->raise();
@@ -103,33 +161,45 @@ QString EditField::text() const
 
 void EditField::setText(const QString& text)
 {
-    if (!m_line || !m_multi || text == this->text())
+    if (!m_line || !m_multi)
         return;
-    m_quiet = true;
-    if (m_multiLine) {
-        m_multi->setPlainText(m_maxLength > 0 ? text.left(m_maxLength) : text);
-        m_multi->moveCursor(QTextCursor::End);
-    } else {
-        m_line->setText(text);
+    if (text != this->text()) {
+        // The validator takes the new text as it stands, whatever its length.
+        m_limit.before = text;
+        m_quiet = true;
+        if (m_multiLine) {
+            m_multi->setPlainText(text);
+            m_multi->moveCursor(QTextCursor::End);
+        } else {
+            m_line->setText(text);
+        }
+        m_quiet = false;
     }
-    m_quiet = false;
+    m_limit.before = this->text();
 }
 
 void EditField::changed()
 {
     if (m_quiet)
         return;
-    // A plain-text edit has no length limit of its own: cut what was typed
-    // or pasted past it, leaving the cursor at the end of what is kept.
-    if (m_multiLine && m_maxLength > 0) {
-        const QString t = m_multi->toPlainText();
-        if (t.size() > m_maxLength) {
+    // A plain-text edit has no length limit of its own: what was typed or
+    // pasted past it is taken out again where it went in.
+    if (m_multiLine) {
+        QTextCursor cursor = m_multi->textCursor();
+        const std::optional<Overflow> cut =
+            overflow(m_limit.before, m_multi->toPlainText(), cursor.position(), m_limit.maxLength);
+        if (cut) {
             m_quiet = true;
-            m_multi->setPlainText(t.left(m_maxLength));
-            m_multi->moveCursor(QTextCursor::End);
+            cursor.setPosition(int(cut->from));
+            cursor.setPosition(int(cut->from + cut->count), QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+            m_multi->setTextCursor(cursor);
             m_quiet = false;
+            if (text() == m_limit.before)
+                return;
         }
     }
+    m_limit.before = text();
     if (onChange)
         onChange();
 }

@@ -30,6 +30,11 @@ struct EditFieldLook {
 // is ever shown. Changes made by the reader are reported through onChange;
 // text put in with setText is not, so that a field bound to a variable does
 // not run its action again when the variable is written back to it.
+//
+// The length limit holds back typing only: text put in with setText stays
+// whole however long it is (a script may write a long variable), and the
+// reader may still shorten it. What is typed or pasted is kept as far as it
+// fits; a key that does not fit is refused and changes nothing.
 class EditField {
 public:
     explicit EditField(QWidget* parent);
@@ -61,7 +66,12 @@ private:
     QPointer<QLineEdit> m_line;
     QPointer<QPlainTextEdit> m_multi;
     bool m_multiLine = false;
-    int m_maxLength = 0;
+    // The limit and the text as it stood before the reader's change, which
+    // the line edit's validator shares.
+    struct Limit {
+        int maxLength = 0;
+        QString before;
+    } m_limit;
     bool m_quiet = false;
 };
 

@@ -108,7 +108,6 @@ TEST_F(Fields, EditFieldSitsInsideTheFrameCentredOnTheMHeight)
     const int mHeight = gdi::Font::fromPoints(b.Font, b.FontSize).height();
     EXPECT_EQ(line->geometry(), InputController::editFieldRect(field, mHeight, false).translated(30, 40));
     EXPECT_EQ(line->text(), "abc");
-    EXPECT_EQ(line->maxLength(), 5);
     EXPECT_EQ(line->palette().color(QPalette::Base), QColor(255, 0, 0));
     EXPECT_FALSE(input.editField()->textEdit()->isVisibleTo(h.workArea));
 
@@ -171,17 +170,82 @@ TEST_F(Fields, TabTypedInAFieldMovesToTheNextFieldAndBack)
     EXPECT_EQ(h.only(QStringLiteral("redraw")), (QStringList{"redraw F1 0 alone", "redraw F2 0 alone"}));
 }
 
-TEST_F(Fields, WrappingFieldKeepsItsLengthLimit)
+class LengthLimit : public Fields, public ::testing::WithParamInterface<bool> {
+protected:
+    // A field of four characters bound to "memo", single-line or wrapping.
+    Object_Rec& field()
+    {
+        Object_Rec& o = h.button(page1, ButtonStyle::EditField, 10, 20, 210, 120, QStringLiteral("F"));
+        o.button()->WordWrap = GetParam();
+        o.button()->MaxLen = 4;
+        o.button()->VarName = QStringLiteral("memo");
+        return o;
+    }
+    QWidget* control() { return input.editField()->widget(); }
+    QString shown() { return input.editField()->text(); }
+    qsizetype actions() const { return h.only(QStringLiteral("run F")).size(); }
+    void paste(const QString& text)
+    {
+        if (GetParam())
+            input.editField()->textEdit()->insertPlainText(text);
+        else
+            input.editField()->lineEdit()->insert(text);
+    }
+};
+
+TEST_P(LengthLimit, TypingStopsAtMaxLenAndAFullFieldRefusesKeys)
 {
-    Object_Rec& field = h.button(page1, ButtonStyle::EditField, 10, 20, 210, 120, QStringLiteral("F"));
-    field.button()->WordWrap = true;
-    field.button()->MaxLen = 4;
-    field.button()->VarName = QStringLiteral("memo");
-    input.changeFocus({&field, false}, true);
-    QTest::keyClicks(input.editField()->widget(), QStringLiteral("abcdef"));
-    EXPECT_EQ(input.editField()->textEdit()->toPlainText(), "abcd");
+    input.changeFocus({&field(), false}, true);
+    QTest::keyClicks(control(), QStringLiteral("abcdef"));
+    EXPECT_EQ(shown(), "abcd");
     EXPECT_EQ(h.vars.get(QStringLiteral("memo")), "abcd");
+    EXPECT_EQ(actions(), 4);
+
+    // Typed at the start of a full field, a key changes nothing at all.
+    QTest::keyClick(control(), Qt::Key_Home);
+    QTest::keyClick(control(), Qt::Key_Z);
+    EXPECT_EQ(shown(), "abcd");
+    EXPECT_EQ(actions(), 4);
+    // Once there is room, the key goes in where the cursor is.
+    QTest::keyClick(control(), Qt::Key_Delete);
+    QTest::keyClick(control(), Qt::Key_Z);
+    EXPECT_EQ(shown(), "zbcd");
+    EXPECT_EQ(h.vars.get(QStringLiteral("memo")), "zbcd");
+    EXPECT_EQ(actions(), 6);
+
+    // A paste keeps what fits.
+    QTest::keyClick(control(), Qt::Key_End);
+    QTest::keyClick(control(), Qt::Key_Backspace);
+    QTest::keyClick(control(), Qt::Key_Backspace);
+    paste(QStringLiteral("xyz"));
+    EXPECT_EQ(shown(), "zbxy");
+    EXPECT_EQ(actions(), 9);
 }
+
+TEST_P(LengthLimit, AVariableLongerThanMaxLenStaysWhole)
+{
+    Object_Rec& o = field();
+    h.vars.set(QStringLiteral("memo"), QStringLiteral("a long text"));
+    input.changeFocus({&o, false}, true);
+    EXPECT_EQ(shown(), "a long text");
+    QTest::keyClick(control(), Qt::Key_X);
+    EXPECT_EQ(shown(), "a long text");
+    EXPECT_EQ(actions(), 0);
+    // The reader's first edit writes back all that is left.
+    QTest::keyClick(control(), Qt::Key_Backspace);
+    EXPECT_EQ(h.vars.get(QStringLiteral("memo")), "a long tex");
+    EXPECT_EQ(o.button()->EditText, "a long tex");
+
+    h.vars.set(QStringLiteral("memo"), QStringLiteral("written while shown"));
+    EXPECT_EQ(shown(), "written while shown");
+    input.clearFocus();
+    EXPECT_EQ(o.button()->EditText, "written while shown");
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, LengthLimit, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("WordWrap") : std::string("SingleLine");
+                         });
 
 class IdleReturn : public Fields {
 protected:
