@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -24,6 +25,8 @@ namespace {
 // How often the runner looks whether the publication is ready for the next
 // line while a script runs.
 constexpr int kBusyPoll = 10;
+// How long a wait-var line waits for its value before it fails.
+constexpr int kWaitVarLimit = 10000;
 
 } // namespace
 
@@ -119,12 +122,34 @@ void AutomationRunner::step()
         finish();
         return;
     }
+    if (m_script[m_next].verb == AutomationVerb::WaitVar && !waitOver(m_script[m_next])) {
+        scheduleNext(kBusyPoll);
+        return;
+    }
     // The next line is due before this one runs: a line may open a modal
     // box (the password asked at close) whose own loop must run the lines
     // that answer it.
     const AutomationCommand& command = m_script[m_next++];
     scheduleNext(command.verb == AutomationVerb::Wait ? std::max(0, command.number) : 0);
     run(command);
+}
+
+bool AutomationRunner::waitOver(const AutomationCommand& c)
+{
+    const QString value = m_form.engine().variables().get(c.text);
+    if (value == c.value) {
+        m_waitingSince.invalidate();
+        return true;
+    }
+    if (!m_waitingSince.isValid())
+        m_waitingSince.start();
+    if (m_waitingSince.elapsed() < kWaitVarLimit)
+        return false;
+    m_waitingSince.invalidate();
+    fail(c, QStringLiteral("waited %1 s for %2 = \"%3\", it is \"%4\"")
+                .arg(kWaitVarLimit / 1000)
+                .arg(c.text, c.value, value));
+    return true;
 }
 
 void AutomationRunner::finish()
@@ -150,7 +175,8 @@ void AutomationRunner::run(const AutomationCommand& c)
     case AutomationVerb::Move: mouse(QEvent::MouseMove, c); break;
     case AutomationVerb::Key: key(c); break;
     case AutomationVerb::Type: type(c.text); break;
-    case AutomationVerb::Wait: break;
+    case AutomationVerb::Wait:
+    case AutomationVerb::WaitVar: break;
     case AutomationVerb::ExpectPage: {
         const Page_Rec* page = m_form.currentPage();
         const QString shown = page ? page->Name : QString();
@@ -183,13 +209,17 @@ void AutomationRunner::run(const AutomationCommand& c)
         const auto& all = m_form.engine().variables().all();
         QStringList names = all.keys();
         names.sort();
-        QFile file(c.text);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        // Whole or not at all: whoever waits for the file may read it as
+        // soon as it is there.
+        QSaveFile file(c.text);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
             fail(c, QStringLiteral("cannot write %1").arg(c.text));
             break;
         }
         for (const QString& name : names)
             file.write((name + QLatin1Char('=') + all.value(name) + QLatin1Char('\n')).toUtf8());
+        if (!file.commit())
+            fail(c, QStringLiteral("cannot write %1").arg(c.text));
         break;
     }
     case AutomationVerb::Screenshot:

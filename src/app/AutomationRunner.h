@@ -2,6 +2,7 @@
 
 #include "app/AutomationScript.h"
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
 #include <QObject>
@@ -41,6 +42,9 @@ private:
     // runs waits for the reader: in a Delay, a box or a menu.
     bool readyForNext() const;
     void step();
+    // Whether a wait-var line may go on: its variable has the value, or it
+    // waited too long and failed.
+    bool waitOver(const AutomationCommand& command);
     void run(const AutomationCommand& command);
     void fail(const AutomationCommand& command, const QString& reason);
     void mouse(QEvent::Type type, const AutomationCommand& command);
@@ -60,6 +64,7 @@ private:
     QFile m_log;
     QString m_error;
     bool m_scheduled = false;
+    QElapsedTimer m_waitingSince; // while a wait-var line waits
 };
 
 } // namespace lumeria

@@ -37,6 +37,7 @@ constexpr std::array kVerbs{
     VerbInfo{AutomationVerb::Wait, "wait", Arguments::Count, "wait MS"},
     VerbInfo{AutomationVerb::ExpectPage, "expect-page", Arguments::RestName, "expect-page NAME"},
     VerbInfo{AutomationVerb::ExpectVar, "expect-var", Arguments::NameValue, "expect-var NAME VALUE"},
+    VerbInfo{AutomationVerb::WaitVar, "wait-var", Arguments::NameValue, "wait-var NAME VALUE"},
     VerbInfo{AutomationVerb::ExpectMedia, "expect-media", Arguments::RestName, "expect-media NAME... | none"},
     VerbInfo{AutomationVerb::DumpVars, "dump-vars", Arguments::RestName, "dump-vars FILE"},
     VerbInfo{AutomationVerb::Screenshot, "screenshot", Arguments::RestName, "screenshot FILE"},

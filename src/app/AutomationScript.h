@@ -19,6 +19,7 @@ enum class AutomationVerb {
     Wait,             // wait MS
     ExpectPage,       // expect-page NAME
     ExpectVar,        // expect-var NAME VALUE
+    WaitVar,          // wait-var NAME VALUE: until the variable has the value
     ExpectMedia,      // expect-media NAME... | none: what plays, newest first
     DumpVars,         // dump-vars FILE
     Screenshot,       // screenshot FILE: the main window's client area
@@ -36,10 +37,10 @@ struct AutomationCommand {
     int y = 0;      //
     int number = 0; // wait: milliseconds; answer: button or item (>= 0)
     // key: the key's name as written; type: the text; expect-page: the page;
-    // expect-var: the variable; expect-media: the file names, blank-separated,
-    // or "none"; dump-vars, screenshot*: the file.
+    // expect-var, wait-var: the variable; expect-media: the file names,
+    // blank-separated, or "none"; dump-vars, screenshot*: the file.
     QString text;
-    QString value;                   // expect-var: the expected value, possibly empty
+    QString value;                   // expect-var, wait-var: the value, possibly empty
     Qt::KeyboardModifiers modifiers; // key
 };
 
@@ -47,11 +48,12 @@ using AutomationScript = std::vector<AutomationCommand>;
 
 // One command a line; blank lines and lines whose first non-blank character
 // is '#' are skipped. Command names ignore case. Arguments are separated by
-// blanks, except that the text of "type", the value of "expect-var" and the
-// names of "expect-page", "dump-vars" and the screenshots run to the end of
-// the line, so they may hold blanks: "type" and "expect-var" keep trailing
-// blanks (they are compared exactly), the names are trimmed. The first bad
-// line fails the whole file as "line N: reason", before anything runs.
+// blanks, except that the text of "type", the value of "expect-var" and
+// "wait-var" and the names of "expect-page", "dump-vars" and the screenshots
+// run to the end of the line, so they may hold blanks: "type" and the values
+// keep trailing blanks (they are compared exactly), the names are trimmed.
+// The first bad line fails the whole file as "line N: reason", before
+// anything runs.
 ParseResult<AutomationScript> parseAutomationScript(const QString& text);
 
 // Reads FILE as UTF-8 and parses it; an unreadable file is an error too.
