@@ -1,18 +1,11 @@
 // The main window in-process: what it draws and when, on a publication
 // built in the test.
-#include "app/MainForm.h"
+#include "MainFormFixture.h"
+
 #include "app/AutomationRunner.h"
 #include "app/AutomationScript.h"
-#include "app/PlayerSession.h"
 
-#include "ContainerBuilder.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace lumeria {
 namespace {
@@ -30,52 +23,9 @@ const char* const kPublication = "ScreenWidth=200\r\nScreenHeight=100\r\nExtract
                                  "ObjectType=5\r\nX1=40\r\nY1=40\r\nX2=90\r\nY2=90\r\nFillColor=16711680\r\n"
                                  "LineWidth=0\r\nFillPattern=0\r\n";
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public test::MainFormFixture {
 protected:
-    void SetUp() override
-    {
-        const QString path = m_dir.filePath(QStringLiteral("pub.lum"));
-        ASSERT_TRUE(test::writeFile(path, test::containerBytes({{"RUNTIME.PUB", QByteArray(kPublication), 0}})));
-        ASSERT_TRUE(m_session.open(path));
-        m_form = std::make_unique<TMainForm>(m_session, CommandLine{});
-        m_form->start();
-        waitFor([&] { return m_form->firstPageShown(); });
-        settle();
-    }
-
-    void TearDown() override
-    {
-        if (m_form)
-            m_form->shutDown();
-    }
-
-    template <typename Condition>
-    void waitFor(Condition done)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        ASSERT_TRUE(done());
-    }
-
-    void settle()
-    {
-        for (int i = 0; i < 5; ++i)
-            QCoreApplication::processEvents();
-    }
-
-    // What the work area shows at a page point.
-    QRgb shown(int x, int y)
-    {
-        return m_form->viewport()->grab().toImage().pixel(m_form->pageOrigin() + QPoint(x, y)) & 0xFFFFFF;
-    }
-
-    Object_Rec& object(int index) { return *m_session.publication().document.currentPage()->Objects[size_t(index)]; }
-
-    QTemporaryDir m_dir;
-    PlayerSession m_session;
-    std::unique_ptr<TMainForm> m_form;
+    void SetUp() override { open(QByteArray(kPublication)); }
 };
 
 TEST_F(MainFormTest, FirstPageIsShownWithItsObjectsInOrder)
