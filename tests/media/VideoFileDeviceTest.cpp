@@ -168,11 +168,13 @@ TEST_P(VideoCodecs, PlaysOnceShowingEachPictureInTime)
     RecordProperty("dropped", std::to_string(stats.dropped));
     EXPECT_GE(sink.shown.size(), 18u);
     EXPECT_LE(sink.shown.size(), 20u);
+    // Each picture appears well inside its own tenth of a second; a machine
+    // busy with another test may hold one back a few tens of milliseconds.
     for (const Shown& s : sink.shown) {
         EXPECT_EQ(s.size, QSize(160, 120));
         EXPECT_EQ(s.format, QImage::Format_RGB32);
         EXPECT_EQ(qAlpha(s.centre), 255);
-        EXPECT_NEAR(static_cast<double>(s.clockMs - s.pictureMs), 0.0, 40.0);
+        EXPECT_NEAR(static_cast<double>(s.clockMs - s.pictureMs), 0.0, 60.0);
     }
     ASSERT_GE(sink.shown.size(), 2u);
     const double span = static_cast<double>(sink.shown.back().wallMs - sink.shown.front().wallMs);
