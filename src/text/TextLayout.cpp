@@ -175,6 +175,11 @@ public:
     int tallest() const { return m_tallest; }
     qsizetype longest() const { return m_longest; }
 
+    // After the last line: what is left in memory joins the spilled records.
+    bool endRecords() { return !m_spilled || spill(); }
+    bool spilled() const { return m_spilled; }
+    const QByteArray& records() const { return m_records; }
+
 private:
     void startLine()
     {
@@ -302,13 +307,6 @@ private:
         return written;
     }
 
-public:
-    // After the last line: what is left in memory joins the spilled records.
-    bool endRecords() { return !m_spilled || spill(); }
-    bool spilled() const { return m_spilled; }
-    const QByteArray& records() const { return m_records; }
-
-private:
     TextFonts& m_fonts;
     int m_width;
     bool m_wordWrap;

@@ -159,9 +159,8 @@ TEST_F(Layout, ALineFeedAloneStaysInItsRecordAndRecordsKeepOneLength)
     const auto laid = layOut("one\ntwo\r\nthree\r\n", 1000, false);
     ASSERT_TRUE(laid);
     EXPECT_EQ(laid->lineCount, 2);
-    QFile out(folder.filePath(QStringLiteral("OUT.V")));
-    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-    const QByteArray bytes = out.readAll();
+    const QByteArray bytes = outputBytes();
+    ASSERT_FALSE(bytes.isEmpty());
     const qsizetype record = bytes.indexOf("\r\n") + 2;
     EXPECT_EQ(bytes.size(), 2 * record);
     EXPECT_TRUE(bytes.left(record).contains("one\ntwo"));
@@ -222,9 +221,8 @@ TEST_F(Layout, ATextTooLongToKeepInMemoryComesOutWholeAndInOrder)
     const auto laid = layOut(source, 1000, false);
     ASSERT_TRUE(laid);
     EXPECT_EQ(laid->lineCount, 70000);
-    QFile out(folder.filePath(QStringLiteral("OUT.V")));
-    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-    const QByteArray bytes = out.readAll();
+    const QByteArray bytes = outputBytes();
+    ASSERT_FALSE(bytes.isEmpty());
     const qsizetype record = bytes.indexOf("\r\n") + 2;
     ASSERT_GT(bytes.size(), 1 << 20);
     ASSERT_EQ(bytes.size(), 70000 * record);

@@ -51,6 +51,12 @@ protected:
     }
 
     // The output's lines without CR LF, padding kept.
+    QByteArray outputBytes() const
+    {
+        QFile f(folder.filePath(QStringLiteral("OUT.V")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
     QStringList outputLines() const
     {
         QFile f(folder.filePath(QStringLiteral("OUT.V")));
