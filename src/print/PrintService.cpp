@@ -4,7 +4,7 @@
 #include "document/Document.h"
 #include "platform/Codepage.h"
 #include "platform/WindowsPath.h"
-#include "platform/gdi/Canvas.h"
+#include "platform/gdi/Colour.h"
 #include "platform/gdi/Surface.h"
 #include "popups/QueryForm.h"
 #include "print/PrintSetupDialog.h"
@@ -15,6 +15,8 @@
 #include "text/TextLayout.h"
 #include "text/TextPainter.h"
 
+#include <QBrush>
+#include <QColor>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
@@ -95,34 +97,72 @@ void pause(int milliseconds)
     loop.exec();
 }
 
-// One page of a laid-out text, painted by the article engine onto a surface
-// the size of the printable area and copied to the printer. Returns the
-// lines it used up.
+QColor qtColour(gdi::ColorRef colour)
+{
+    return QColor::fromRgb(gdi::pixelFromColour(colour));
+}
+
+// The paper: runs are drawn as text by the printer's own painter, at the
+// device's resolution, and stay text in the printed document. The painter
+// is scaled from the job's 96 pixels an inch, so every run lands where the
+// article engine measured it on screen.
+class PaperTarget final : public text::TextTarget {
+public:
+    PaperTarget(QPainter& painter, const gdi::Rect& area) : m_painter(painter), m_area(area) {}
+
+    bool shows(const gdi::Rect& r) const override { return !r.intersected(m_area).isEmpty(); }
+
+    void drawRun(QPoint at, const QString& text, const text::TextFonts::Entry& font, int width, gdi::ColorRef colour,
+                 std::optional<gdi::ColorRef> background) override
+    {
+        if (background)
+            m_painter.fillRect(QRect(at.x(), at.y() - font.ascent, width, font.height), qtColour(*background));
+        m_painter.setFont(font.font.qfont());
+        m_painter.setPen(qtColour(colour));
+        m_painter.drawText(at, text);
+    }
+
+    void drawLinkBand(const gdi::Rect& area, gdi::ColorRef background) override
+    {
+        // Half the band's dots in the background's complement, as on screen.
+        m_painter.fillRect(QRect(area.left, area.top, area.width(), area.height()),
+                           QBrush(qtColour(background ^ 0xFFFFFFu), Qt::Dense4Pattern));
+    }
+
+private:
+    QPainter& m_painter;
+    gdi::Rect m_area;
+};
+
+// One page of a laid-out text, drawn by the article engine onto the paper
+// inside the printable area. Returns the lines it used up.
 int printTextPage(TPrinterOptions& job, const gdi::Font& font, ByteSource& laidOut, int firstLine, int lineCount,
                   int& recordLength)
 {
     const gdi::Rect& area = job.printable();
-    gdi::Surface band(area.width(), area.height());
-    if (band.width() == 0)
+    if (area.isEmpty())
         return lineCount - firstLine;
-    gdi::Canvas canvas(band);
-    canvas.setFont(font);
+    QPainter& painter = job.painter();
+    painter.save();
+    painter.setClipRect(QRect(area.left, area.top, area.width(), area.height()));
+    painter.setBackgroundMode(Qt::TransparentMode);
+    PaperTarget paper(painter, area);
     text::HyperLinkList links;
     text::TextPaintRequest request;
-    request.rect = {0, 0, area.width(), area.height()};
+    request.rect = area;
     request.options = text::paintoption::kWholeLinesOnly;
     request.firstLine = firstLine;
     request.background = gdi::rgb(255, 255, 255);
     request.textColour = gdi::rgb(0, 0, 0);
-    int used = text::paintFormattedText(canvas, laidOut, request, links, recordLength).linesShown;
+    int used = text::paintFormattedText(paper, font, laidOut, request, links, recordLength).linesShown;
     if (used <= 0) {
         // A line taller than the whole area: print the part of it that fits
         // and go on, or the job would never reach its end.
         request.options = 0;
-        text::paintFormattedText(canvas, laidOut, request, links, recordLength);
+        text::paintFormattedText(paper, font, laidOut, request, links, recordLength);
         used = 1;
     }
-    job.drawImage(area, band.image());
+    painter.restore();
     return std::min(used, lineCount - firstLine);
 }
 

@@ -24,23 +24,58 @@ constexpr gdi::Rop3 kMaskRop = 0x00A000C9; // DPa: dest AND pattern
 constexpr int kBandHeight = 2;
 constexpr int kMargin = 6;
 
-bool touchesClip(const gdi::Canvas& canvas, const gdi::Rect& r)
-{
-    const gdi::Rect d = r.translated(canvas.state().origin.x(), canvas.state().origin.y());
-    for (const gdi::Rect& clip : canvas.state().clip.rects()) {
-        if (!clip.intersected(d).isEmpty())
-            return true;
+// The screen: runs go through the canvas, which draws them as the GDI
+// would, and the link band is the exclusive-or checkerboard.
+class CanvasTarget final : public TextTarget {
+public:
+    explicit CanvasTarget(gdi::Canvas& canvas) : m_canvas(canvas) {}
+
+    bool shows(const gdi::Rect& r) const override
+    {
+        const gdi::Rect d = r.translated(m_canvas.state().origin.x(), m_canvas.state().origin.y());
+        for (const gdi::Rect& clip : m_canvas.state().clip.rects()) {
+            if (!clip.intersected(d).isEmpty())
+                return true;
+        }
+        return false;
     }
-    return false;
-}
+
+    void drawRun(QPoint at, const QString& text, const TextFonts::Entry& font, int /*width*/, gdi::ColorRef colour,
+                 std::optional<gdi::ColorRef> background) override
+    {
+        // Selecting a font costs more than a short run: keep the one in use.
+        if (!(m_canvas.state().font == font.font))
+            m_canvas.setFont(font.font);
+        m_canvas.setTextColour(colour);
+        m_canvas.setBackgroundMode(background ? gdi::BackgroundMode::Opaque : gdi::BackgroundMode::Transparent);
+        if (background)
+            m_canvas.setBackgroundColour(*background);
+        m_canvas.textOut(at, text, gdi::TextAnchor::Baseline);
+    }
+
+    void drawLinkBand(const gdi::Rect& area, gdi::ColorRef background) override
+    {
+        m_canvas.save();
+        m_canvas.setTextColour(gdi::rgb(0, 0, 0));
+        m_canvas.setBackgroundColour(gdi::rgb(255, 255, 255));
+        m_canvas.setBrush(gdi::Brush::pattern(kBandPattern));
+        m_canvas.patBlt(area, kMaskRop);
+        m_canvas.setTextColour(background ^ 0xFFFFFFu);
+        m_canvas.setBackgroundColour(gdi::rgb(0, 0, 0));
+        m_canvas.patBlt(area, gdi::kPatInvert);
+        m_canvas.restore();
+    }
+
+private:
+    gdi::Canvas& m_canvas;
+};
 
 // Walks one formatted text line by line, carrying what must survive from
 // one line to the next: the open link and the scanner's link mode.
 class Painter {
 public:
-    Painter(gdi::Canvas& canvas, const TextPaintRequest& request, HyperLinkList& links)
-        : m_canvas(canvas), m_request(request), m_links(links), m_fonts(canvas.state().font),
-          m_objectMetrics(canvas.state().font.qfont())
+    Painter(TextTarget& target, const gdi::Font& objectFont, const TextPaintRequest& request, HyperLinkList& links)
+        : m_target(target), m_request(request), m_links(links), m_fonts(objectFont), m_objectMetrics(objectFont.qfont())
     {
         resetLineState();
     }
@@ -72,8 +107,8 @@ public:
         }
         const gdi::Rect& r = m_request.rect;
         const gdi::Rect lineRect{r.left, y, r.right, y + height};
-        m_visible = touchesClip(m_canvas, lineRect) &&
-                    (!(m_request.options & paintoption::kWholeLinesOnly) || r.contains(lineRect));
+        m_visible =
+            m_target.shows(lineRect) && (!(m_request.options & paintoption::kWholeLinesOnly) || r.contains(lineRect));
         m_drawing = m_visible && y < r.bottom;
         m_y = y;
         m_height = height;
@@ -100,10 +135,8 @@ private:
             text.chop(1);
         if (text.isEmpty())
             return;
-        useFont(m_fonts.plain());
-        m_canvas.setTextColour(m_request.textColour);
-        m_canvas.setBackgroundMode(gdi::BackgroundMode::Transparent);
-        m_canvas.textOut(QPoint(origin(), m_y + m_ascent), text.toString(), gdi::TextAnchor::Baseline);
+        m_target.drawRun(QPoint(origin(), m_y + m_ascent), text.toString(), m_fonts.plain(), 0, m_request.textColour,
+                         std::nullopt);
     }
 
     void codedLine(QStringView text)
@@ -129,33 +162,18 @@ private:
         const TextFonts::Entry& font = m_fonts.of(m_state);
         const int width = font.width(text);
         if (m_drawing) {
-            useFont(font);
-            m_canvas.setTextColour(m_fontColour);
-            m_canvas.setBackgroundMode(m_brushSolid ? gdi::BackgroundMode::Opaque : gdi::BackgroundMode::Transparent);
-            m_canvas.setBackgroundColour(m_brushColour);
-            m_canvas.textOut(QPoint(m_x, m_y + m_ascent), text, gdi::TextAnchor::Baseline);
+            m_target.drawRun(QPoint(m_x, m_y + m_ascent), text, font, width, m_fontColour,
+                             m_brushSolid ? std::optional<gdi::ColorRef>(m_brushColour) : std::nullopt);
         }
         if (m_link && width > 0) {
             const gdi::Rect& r = m_request.rect;
             m_link->region = m_link->region.united(
                 gdi::Rect{m_x - r.left, m_y - r.top, m_x + width - r.left, m_y + m_height - r.top});
             if (m_visible)
-                band({m_x, m_y + m_height - kBandHeight, m_x + width, m_y + m_height});
+                m_target.drawLinkBand({m_x, m_y + m_height - kBandHeight, m_x + width, m_y + m_height},
+                                      m_request.background);
         }
         m_x += width;
-    }
-
-    void band(const gdi::Rect& area)
-    {
-        m_canvas.save();
-        m_canvas.setTextColour(gdi::rgb(0, 0, 0));
-        m_canvas.setBackgroundColour(gdi::rgb(255, 255, 255));
-        m_canvas.setBrush(gdi::Brush::pattern(kBandPattern));
-        m_canvas.patBlt(area, kMaskRop);
-        m_canvas.setTextColour(m_request.background ^ 0xFFFFFFu);
-        m_canvas.setBackgroundColour(gdi::rgb(0, 0, 0));
-        m_canvas.patBlt(area, gdi::kPatInvert);
-        m_canvas.restore();
     }
 
     void colour(gdi::ColorRef c)
@@ -244,12 +262,6 @@ private:
         }
     }
 
-    void useFont(const TextFonts::Entry& font)
-    {
-        if (!(m_canvas.state().font == font.font))
-            m_canvas.setFont(font.font);
-    }
-
     // Every coded line begins in the object's formatting; its state codes
     // bring back what was in force.
     void resetLineState()
@@ -261,7 +273,7 @@ private:
         m_indent = 0;
     }
 
-    gdi::Canvas& m_canvas;
+    TextTarget& m_target;
     const TextPaintRequest& m_request;
     HyperLinkList& m_links;
     TextFonts m_fonts;
@@ -288,6 +300,16 @@ private:
 
 TextPaintResult paintFormattedText(gdi::Canvas& canvas, ByteSource& text, const TextPaintRequest& request,
                                    HyperLinkList& links, int& recordLength)
+{
+    canvas.save();
+    CanvasTarget target(canvas);
+    const TextPaintResult result = paintFormattedText(target, canvas.state().font, text, request, links, recordLength);
+    canvas.restore();
+    return result;
+}
+
+TextPaintResult paintFormattedText(TextTarget& target, const gdi::Font& objectFont, ByteSource& text,
+                                   const TextPaintRequest& request, HyperLinkList& links, int& recordLength)
 {
     if (request.options & paintoption::kFreeLinks)
         links.clear();
@@ -318,8 +340,7 @@ TextPaintResult paintFormattedText(gdi::Canvas& canvas, ByteSource& text, const 
         }
     }
 
-    canvas.save();
-    Painter painter(canvas, request, links);
+    Painter painter(target, objectFont, request, links);
     int y = request.rect.top;
     bool firstNoted = false;
     // Past the bottom, lines are still read while a link is open, so that
@@ -336,7 +357,6 @@ TextPaintResult paintFormattedText(gdi::Canvas& canvas, ByteSource& text, const 
             ++result.linesShown;
     }
     painter.closeOpenLink();
-    canvas.restore();
     return result;
 }
 

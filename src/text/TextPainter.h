@@ -4,10 +4,17 @@
 #include "platform/gdi/Colour.h"
 #include "platform/gdi/Rect.h"
 #include "text/HyperLink.h"
+#include "text/TextFonts.h"
+
+#include <QPoint>
+#include <QString>
+
+#include <optional>
 
 namespace lumeria::gdi {
 class Canvas;
-}
+class Font;
+} // namespace lumeria::gdi
 
 namespace lumeria::text {
 
@@ -34,6 +41,24 @@ struct TextPaintResult {
     int lineAboveHeight = 0; // the line before the first, 0 when there is none
 };
 
+// Where a formatted text is drawn. Every run is measured with the screen's
+// metrics before it reaches a target, and a target only puts each run where
+// it was measured to go: a printed line breaks and aligns where the same
+// line does in an article, whatever the device draws glyphs with.
+class TextTarget {
+public:
+    virtual ~TextTarget() = default;
+    // Whether any part of r could show; lines that cannot are only parsed.
+    virtual bool shows(const gdi::Rect& r) const = 0;
+    // One run whose baseline starts at `at`. With a background, the run's
+    // cell, `width` pixels as measured, is filled with it first; without
+    // one the width is not measured and reads 0.
+    virtual void drawRun(QPoint at, const QString& text, const TextFonts::Entry& font, int width, gdi::ColorRef colour,
+                         std::optional<gdi::ColorRef> background) = 0;
+    // The band under a link, drawn so it shows on the given background.
+    virtual void drawLinkBand(const gdi::Rect& area, gdi::ColorRef background) = 0;
+};
+
 // Draws a formatted text from a given line into a rectangle with the
 // canvas's current font as the object's font, and rebuilds the link list.
 // recordLength caches the length of one line plus its CR LF for seeking;
@@ -41,5 +66,9 @@ struct TextPaintResult {
 // cannot be read paints nothing from where it failed.
 TextPaintResult paintFormattedText(gdi::Canvas& canvas, ByteSource& text, const TextPaintRequest& request,
                                    HyperLinkList& links, int& recordLength);
+
+// The same onto any target, with the object's font given.
+TextPaintResult paintFormattedText(TextTarget& target, const gdi::Font& objectFont, ByteSource& text,
+                                   const TextPaintRequest& request, HyperLinkList& links, int& recordLength);
 
 } // namespace lumeria::text

@@ -199,6 +199,67 @@ TEST_F(FilePrint, WordWrapPutsALongParagraphOnMorePages)
     EXPECT_GT(pdfPages(pdf()), 1);
 }
 
+TEST_F(FilePrint, TextFileLinesPrintAsTextOnceEachInOrder)
+{
+    // Codes change the font mid-line; the printed document must still hold
+    // every line as text, split over pages where whole lines fit.
+    QByteArray formatted;
+    for (int i = 1; i <= 300; ++i) {
+        const QByteArray row = "row " + QByteArray::number(i);
+        formatted += (i % 3 == 0 ? "^B" + row + "^b" : i % 3 == 1 ? "^F24~" + row + "^f ^Ibig^i" : row) + "\r\n";
+    }
+    write(QStringLiteral("story.txt.V"), formatted);
+    PrintService service(context);
+    ASSERT_EQ(service.printFile(QStringLiteral("head"), QStringLiteral("foot"), QStringLiteral("story.txt"), false,
+                                PrintMode::Text),
+              PrintOutcome::Printed);
+
+    const auto pages = rowsByPage();
+    ASSERT_GT(pages.size(), 2u);
+    std::vector<int> all;
+    for (const auto& page : pages)
+        all.insert(all.end(), page.begin(), page.end());
+    ASSERT_EQ(all.size(), 300u);
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(all[size_t(i)], i + 1);
+    // Readers split italic runs at odd places; the letters are all there.
+    EXPECT_TRUE(pdfText(pdf(), 1).remove(QLatin1Char(' ')).contains(QStringLiteral("big")));
+}
+
+TEST_F(FilePrint, WrappedTextKeepsEveryWordInOrder)
+{
+    QByteArray paragraph;
+    for (int w = 1; w <= 900; ++w)
+        paragraph += "w" + QByteArray::number(w) + " ";
+    write(QStringLiteral("wrap.txt"), paragraph + "\r\n");
+    PrintService service(context);
+    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("wrap.txt"), true, PrintMode::Text), PrintOutcome::Printed);
+    const QRegularExpression word(QStringLiteral("\\bw(\\d+)\\b"));
+    std::vector<int> words;
+    auto it = word.globalMatch(pdfText(pdf()));
+    while (it.hasNext())
+        words.push_back(it.next().captured(1).toInt());
+    ASSERT_EQ(words.size(), 900u);
+    for (int i = 0; i < 900; ++i)
+        ASSERT_EQ(words[size_t(i)], i + 1);
+}
+
+// The paper keeps the article engine's measures: a tab of 1440 twips puts
+// the run one inch past the line's start, which is the margin and the
+// engine's six pixels.
+TEST_F(FilePrint, PrintedRunsLandWhereTheEngineMeasuredThem)
+{
+    write(QStringLiteral("tab.txt.V"), "^A1440~|\r\n");
+    PrintService service(context);
+    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("tab.txt"), false, PrintMode::Text), PrintOutcome::Printed);
+    const QImage page = testing::pdfPageImage(pdf(), 1, folder.path());
+    ASSERT_FALSE(page.isNull());
+    const QRect ink = testing::inkBounds(page);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_NEAR(ink.left(), 72 + 6 + 96, 3);
+    EXPECT_NEAR(ink.top(), 72, 4);
+}
+
 class CancelPrint : public FilePrint {
 protected:
     // Acts on the progress window as soon as the first page has been drawn
