@@ -165,7 +165,7 @@ void TMainForm::objectBarMouse(const Object_Rec& object, BarMouse action, Qt::Mo
     // A press on the bar is a press on its object, which may take the
     // focus first. Where a later object covers the bar's place, the reader
     // still sees the bar on top and presses it alone.
-    const PageView view(publication().document, currentPage());
+    const PageObjects view(publication().document, currentPage());
     if (view.hitTest(point - pageOrigin()).object == &object)
         m_input->WorkAreaMouseDown(button, point);
 }

@@ -35,10 +35,10 @@ QObject* InputController::keyFilter() const
     return m_keyFilter.get();
 }
 
-PageView InputController::view() const
+PageObjects InputController::view() const
 {
     Document& document = m_host.publication().document;
-    return PageView(document, document.currentPage());
+    return PageObjects(document, document.currentPage());
 }
 
 Redraw InputController::pressRedraw(const Object_Rec& o) const
@@ -86,7 +86,7 @@ void InputController::clearRadioGroup(const Object_Rec& selected)
         return;
     const QString group = sb->VarName;
     Document& document = m_host.publication().document;
-    const PageView shown = view();
+    const PageObjects shown = view();
     auto clear = [&](Page_Rec& page) {
         for (auto& o : page.Objects) {
             Button_Rec* b = o->button();
@@ -223,7 +223,7 @@ void InputController::afterPageShown()
 {
     if (m_focus)
         clearFocus();
-    moveFocus(PageView::Direction::Forward);
+    moveFocus(PageObjects::Direction::Forward);
     resetIdle();
 }
 

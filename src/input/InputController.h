@@ -55,7 +55,7 @@ public:
     // Presses a button from the keyboard: held look, a short wait with
     // events running, final look, variable, Action.
     void activateButton(ObjectRef button);
-    void moveFocus(PageView::Direction direction);
+    void moveFocus(PageObjects::Direction direction);
     // Gives the focus to an object (or to nothing), with the edit control
     // laid over it when asEditField and it is a button.
     void changeFocus(ObjectRef target, bool asEditField);
@@ -103,7 +103,7 @@ public:
     static QRect editFieldRect(const Object_Rec& object, int mHeight, bool multiLine);
 
 private:
-    PageView view() const;
+    PageObjects view() const;
     Redraw pressRedraw(const Object_Rec& object) const;
     Redraw refreshRedraw(const Object_Rec& object) const;
     void finishButton(Object_Rec& object, uint8_t savedState, bool clicked, Redraw how);

@@ -66,7 +66,7 @@ bool InputController::dispatchKey(int virtualKey, uint16_t modifierBits)
             return pageKey(virtualKey);
         break;
     case vk::kTab:
-        moveFocus((modifierBits & vk::kShiftBit) ? PageView::Direction::Backward : PageView::Direction::Forward);
+        moveFocus((modifierBits & vk::kShiftBit) ? PageObjects::Direction::Backward : PageObjects::Direction::Forward);
         return true;
     case vk::kReturn:
     case vk::kSpace:
@@ -131,7 +131,7 @@ void InputController::activateButton(ObjectRef ref)
     finishButton(o, saved, true, how);
 }
 
-void InputController::moveFocus(PageView::Direction direction)
+void InputController::moveFocus(PageObjects::Direction direction)
 {
     const PublicationSettings& s = m_host.publication().settings;
     const ObjectRef next = view().nextTabStop(m_focus.object, direction, s.TabButtons, s.TabWindows);

@@ -36,12 +36,12 @@ bool intersects(const Object_Rec& a, const Object_Rec& b)
     return a.X1 <= b.X2 && b.X1 <= a.X2 && a.Y1 <= b.Y2 && b.Y1 <= a.Y2;
 }
 
-PageView::PageView(const Document& document, const Page_Rec* page)
+PageObjects::PageObjects(const Document& document, const Page_Rec* page)
     : m_page(page), m_master(page && page->ShowMaster && page != &document.master() ? &document.master() : nullptr)
 {
 }
 
-bool PageView::shows(const Object_Rec& object) const
+bool PageObjects::shows(const Object_Rec& object) const
 {
     for (const Page_Rec* list : {m_master, m_page}) {
         if (!list)
@@ -53,7 +53,7 @@ bool PageView::shows(const Object_Rec& object) const
     return false;
 }
 
-ObjectRef PageView::hitTest(QPoint p) const
+ObjectRef PageObjects::hitTest(QPoint p) const
 {
     ObjectRef found;
     if (m_master)
@@ -67,7 +67,7 @@ ObjectRef PageView::hitTest(QPoint p) const
     return found;
 }
 
-bool PageView::overlapped(const Object_Rec& object) const
+bool PageObjects::overlapped(const Object_Rec& object) const
 {
     bool passed = false;
     for (const Page_Rec* list : {m_master, m_page}) {
@@ -83,7 +83,7 @@ bool PageView::overlapped(const Object_Rec& object) const
     return false;
 }
 
-bool PageView::covered(const Object_Rec& object, bool onMaster) const
+bool PageObjects::covered(const Object_Rec& object, bool onMaster) const
 {
     // Later in its own list, and for a master object every page object.
     bool passed = false;
@@ -101,7 +101,7 @@ bool PageView::covered(const Object_Rec& object, bool onMaster) const
     return false;
 }
 
-ObjectRef PageView::nextTabStop(const Object_Rec* current, Direction direction, bool tabButtons, bool tabWindows) const
+ObjectRef PageObjects::nextTabStop(const Object_Rec* current, Direction direction, bool tabButtons, bool tabWindows) const
 {
     // Master then page; backward walks each list from its end but still
     // takes the master list first, so Shift+Tab keeps publications' order.
@@ -137,7 +137,7 @@ ObjectRef PageView::nextTabStop(const Object_Rec* current, Direction direction, 
     return found;
 }
 
-ObjectRef PageView::findAccelerator(uint16_t key) const
+ObjectRef PageObjects::findAccelerator(uint16_t key) const
 {
     if (key == 0)
         return {};

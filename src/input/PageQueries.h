@@ -21,9 +21,9 @@ struct ObjectRef {
 // page shows it) below the page's own, each in list order. The queries
 // below are pure functions of the model so that the controller, the window
 // and the tests share one reading of "what is under the pointer".
-class PageView {
+class PageObjects {
 public:
-    PageView(const Document& document, const Page_Rec* page);
+    PageObjects(const Document& document, const Page_Rec* page);
 
     const Page_Rec* page() const { return m_page; }
     const Page_Rec* master() const { return m_master; }

@@ -70,7 +70,7 @@ TEST_F(Keyboard, EnterPressesTheFocusedButtonWithAHeldLook)
     h.pub.settings.TabButtons = true;
     Object_Rec& box = h.button(page1, ButtonStyle::CheckBox, 10, 10, 50, 30, QStringLiteral("Box"));
     box.button()->VarName = QStringLiteral("opt");
-    input.moveFocus(PageView::Direction::Forward);
+    input.moveFocus(PageObjects::Direction::Forward);
     ASSERT_EQ(input.focusedObject(), &box);
     // A repeated key arriving during the wait must not press it again.
     h.onWait = [&] { EXPECT_TRUE(key(vk::kSpace)); };
@@ -101,7 +101,7 @@ TEST_F(Keyboard, FocusedArticleTakesNavigationKeysEvenWithoutBars)
     h.pub.settings.TabWindows = true;
     Object_Rec& article = h.add(page1, ObjectKind::Article, 10, 10, 200, 200);
     article.article()->WindowFlags = windowflags::kVerticalBar;
-    input.moveFocus(PageView::Direction::Forward);
+    input.moveFocus(PageObjects::Direction::Forward);
     ASSERT_EQ(input.focusedObject(), &article);
     for (int code : {vk::kDown, vk::kLeft, vk::kPrior, vk::kHome})
         EXPECT_TRUE(key(code));

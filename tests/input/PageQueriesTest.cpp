@@ -7,7 +7,7 @@
 namespace lumeria::test {
 namespace {
 
-using Direction = PageView::Direction;
+using Direction = PageObjects::Direction;
 
 TEST(HitTest, LaterObjectAndPageOverMasterWinWithInclusiveEdges)
 {
@@ -17,7 +17,7 @@ TEST(HitTest, LaterObjectAndPageOverMasterWinWithInclusiveEdges)
     Object_Rec& onMaster = h.button(h.pub.document.master(), ButtonStyle::Push, 0, 0, 100, 100, QStringLiteral("M"));
     Object_Rec& lower = h.button(page, ButtonStyle::Push, 50, 50, 150, 150, QStringLiteral("A"));
     Object_Rec& upper = h.button(page, ButtonStyle::Push, 100, 100, 200, 200, QStringLiteral("B"));
-    const PageView view(h.pub.document, &page);
+    const PageObjects view(h.pub.document, &page);
 
     EXPECT_EQ(view.hitTest({10, 10}), (ObjectRef{&onMaster, true}));
     EXPECT_EQ(view.hitTest({60, 60}), (ObjectRef{&lower, false}));
@@ -28,7 +28,7 @@ TEST(HitTest, LaterObjectAndPageOverMasterWinWithInclusiveEdges)
     EXPECT_FALSE(view.hitTest({150, 201}));
     // Without ShowMaster the master page is not there at all.
     page.ShowMaster = false;
-    EXPECT_FALSE(PageView(h.pub.document, &page).hitTest({10, 10}));
+    EXPECT_FALSE(PageObjects(h.pub.document, &page).hitTest({10, 10}));
 }
 
 TEST(HitTest, OverlapCountsOnlyObjectsPaintedLater)
@@ -39,7 +39,7 @@ TEST(HitTest, OverlapCountsOnlyObjectsPaintedLater)
     Object_Rec& master = h.add(h.pub.document.master(), ObjectKind::Rectangle, 0, 0, 10, 10);
     Object_Rec& first = h.add(page, ObjectKind::Rectangle, 10, 10, 20, 20); // shares one corner pixel
     Object_Rec& last = h.add(page, ObjectKind::Rectangle, 30, 30, 40, 40);
-    const PageView view(h.pub.document, &page);
+    const PageObjects view(h.pub.document, &page);
     EXPECT_TRUE(view.overlapped(master));
     EXPECT_FALSE(view.overlapped(first));
     EXPECT_FALSE(view.overlapped(last));
@@ -57,7 +57,7 @@ protected:
     void SetUp() override { page.ShowMaster = true; }
     const Object_Rec* next(const Object_Rec* from, Direction d, bool buttons = true, bool windows = false)
     {
-        return PageView(h.pub.document, &page).nextTabStop(from, d, buttons, windows).object;
+        return PageObjects(h.pub.document, &page).nextTabStop(from, d, buttons, windows).object;
     }
 };
 
@@ -101,11 +101,11 @@ TEST(Accelerators, ModifiersMustMatchAndTheMasterPageWins)
     Object_Rec& masterX = h.button(h.pub.document.master(), ButtonStyle::Push, 0, 0, 10, 10, QStringLiteral("M"));
     masterX.button()->Key = 88;
 
-    EXPECT_EQ(PageView(h.pub.document, &page).findAccelerator(88).object, &pageX);
-    EXPECT_EQ(PageView(h.pub.document, &page).findAccelerator(88 | vk::kShiftBit).object, &shiftX);
-    EXPECT_FALSE(PageView(h.pub.document, &page).findAccelerator(88 | vk::kCtrlBit));
+    EXPECT_EQ(PageObjects(h.pub.document, &page).findAccelerator(88).object, &pageX);
+    EXPECT_EQ(PageObjects(h.pub.document, &page).findAccelerator(88 | vk::kShiftBit).object, &shiftX);
+    EXPECT_FALSE(PageObjects(h.pub.document, &page).findAccelerator(88 | vk::kCtrlBit));
     page.ShowMaster = true;
-    EXPECT_EQ(PageView(h.pub.document, &page).findAccelerator(88), (ObjectRef{&masterX, true}));
+    EXPECT_EQ(PageObjects(h.pub.document, &page).findAccelerator(88), (ObjectRef{&masterX, true}));
 }
 
 } // namespace
