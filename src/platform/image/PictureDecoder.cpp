@@ -2,6 +2,7 @@
 
 #include "platform/image/WmfPlayer.h"
 
+#include "platform/image/BmpDecoder.h"
 #include "platform/image/PcxDecoder.h"
 #include "platform/image/PictureError.h"
 #include "platform/image/QtDecoders.h"
@@ -89,7 +90,7 @@ Result<DecodedPicture> decodePicture(const QString& requestedName, std::span<con
         // replay it at the target size with playMetafile instead.
         return decodeMetafile(bytes);
     case PictureFormat::Png: return decodeQtBitmap(bytes, QtBitmapFormat::Png);
-    case PictureFormat::Bmp: return decodeQtBitmap(bytes, QtBitmapFormat::Bmp);
+    case PictureFormat::Bmp: return decodeBmp(bytes);
     case PictureFormat::Pcx: return decodePcx(bytes);
     case PictureFormat::Tiff: return decodeQtBitmap(bytes, QtBitmapFormat::Tiff);
     case PictureFormat::Jpeg: return decodeQtBitmap(bytes, QtBitmapFormat::Jpeg);
