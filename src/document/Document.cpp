@@ -1,6 +1,7 @@
 #include "document/Document.h"
 
 #include <algorithm>
+#include <atomic>
 #include <numeric>
 #include <utility>
 
@@ -11,6 +12,15 @@ const QString Document::kMasterPageName = QStringLiteral("Page maître");
 Document::Document() : m_master(std::make_unique<Page_Rec>())
 {
     m_master->Name = kMasterPageName;
+    shapeChanged();
+}
+
+void Document::shapeChanged()
+{
+    // One counter for every document: a new document at the address of an
+    // old one never repeats its version.
+    static std::atomic<uint64_t> next{0};
+    m_shapeVersion = ++next;
 }
 
 Page_Rec* Document::appendPage(const QString& name, const Palette& palette)
@@ -21,6 +31,7 @@ Page_Rec* Document::appendPage(const QString& name, const Palette& palette)
     page->Name = name;
     page->PagePalette = palette;
     m_pages.push_back(std::move(page));
+    shapeChanged();
     if (m_pages.size() == 1)
         m_current = m_pages.front().get();
     return m_pages.back().get();
@@ -39,6 +50,7 @@ void Document::removePage(const Page_Rec* page)
             p->CameFrom = nullptr;
     }
     m_pages.erase(it);
+    shapeChanged();
 }
 
 void Document::clear()
@@ -50,6 +62,7 @@ void Document::clear()
                                      [](int n, const auto& p) { return n + int(p->Objects.size()); });
     m_pages.clear();
     m_current = nullptr;
+    shapeChanged();
 }
 
 Object_Rec* Document::appendObject(Page_Rec& page, uint8_t kind)
@@ -58,6 +71,7 @@ Object_Rec* Document::appendObject(Page_Rec& page, uint8_t kind)
         return nullptr;
     page.Objects.push_back(std::make_unique<Object_Rec>(makeObject(kind)));
     ++m_objectCount;
+    shapeChanged();
     return page.Objects.back().get();
 }
 
@@ -68,6 +82,7 @@ void Document::removeObject(Page_Rec& page, const Object_Rec* object)
         return;
     page.Objects.erase(it);
     --m_objectCount;
+    shapeChanged();
 }
 
 Page_Rec* Document::findPage(const QString& name)

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,10 @@ public:
     const std::vector<std::unique_ptr<Page_Rec>>& pages() const { return m_pages; }
     int pageCount() const { return int(m_pages.size()); }
     int objectCount() const { return m_objectCount; }
+    // Changes whenever a page or an object is added or removed, and differs
+    // between documents, so that an index built over the lists can tell
+    // whether it still describes them.
+    uint64_t shapeVersion() const { return m_shapeVersion; }
 
     // Appends a page with the given palette; nullptr when the publication
     // already has kMaxPages pages. The first page appended becomes current.
@@ -58,6 +63,9 @@ private:
     std::vector<std::unique_ptr<Page_Rec>> m_pages;
     Page_Rec* m_current = nullptr;
     int m_objectCount = 0;
+    uint64_t m_shapeVersion = 0;
+
+    void shapeChanged();
 };
 
 } // namespace lumeria

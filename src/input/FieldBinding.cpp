@@ -38,6 +38,7 @@ const QString* displayedText(const Object_Rec& o)
 
 void InputController::initialiseFieldStates()
 {
+    indexBoundButtons();
     // Collected first: setting a variable runs the refresh, which walks the
     // same lists.
     std::vector<std::pair<QString, QString>> writes;
@@ -68,9 +69,29 @@ void InputController::initialiseFieldStates()
         m_host.setVariable(name, value);
 }
 
-void InputController::refreshBoundObjects(const QString& name)
+void InputController::indexBoundButtons()
 {
     Document& document = m_host.publication().document;
+    m_bound.clear();
+    forEachObject(document, [&](Object_Rec& o) {
+        const Button_Rec* b = o.button();
+        if (b && !b->VarName.isEmpty())
+            m_bound[bareName(b->VarName).toCaseFolded()].push_back(&o);
+    });
+    m_boundVersion = document.shapeVersion();
+}
+
+const std::vector<Object_Rec*>& InputController::boundButtons(const QString& bare)
+{
+    static const std::vector<Object_Rec*> kNone;
+    if (m_boundVersion != m_host.publication().document.shapeVersion())
+        indexBoundButtons();
+    const auto it = m_bound.find(bare.toCaseFolded());
+    return it == m_bound.end() ? kNone : it->second;
+}
+
+void InputController::refreshBoundObjects(const QString& name)
+{
     const QString bare = bareName(name);
     const QString value = bare.isEmpty() ? QString() : m_host.variable(bare);
 
@@ -78,23 +99,23 @@ void InputController::refreshBoundObjects(const QString& name)
     // so a group member deselected by a later one is not drawn selected.
     std::unordered_set<const Object_Rec*> changed;
     if (!bare.isEmpty()) {
-        forEachObject(document, [&](Object_Rec& o) {
-            Button_Rec* b = o.button();
-            if (!b || b->VarName.isEmpty() || bareName(b->VarName).compare(bare, Qt::CaseInsensitive) != 0)
-                return;
+        const std::vector<Object_Rec*>& bound = boundButtons(bare);
+        for (Object_Rec* o : bound) {
+            Button_Rec* b = o->button();
             switch (ButtonStyle(b->Style)) {
             case ButtonStyle::RadioButton:
                 if (b->State == 0) {
                     // An emptied variable deselects the group; it must not
-                    // select a member that happens to have no Text.
+                    // select a member that happens to have no Text. The
+                    // group is the exact VarName, so all of it is among
+                    // the buttons bound to this name.
                     if (!value.isEmpty() && b->Text.compare(value, Qt::CaseInsensitive) == 0) {
                         b->State = 1;
-                        const QString group = b->VarName;
-                        forEachObject(document, [&](Object_Rec& other) {
-                            Button_Rec* ob = other.button();
-                            if (ob && &other != &o && ob->VarName == group && ob->State == 1)
+                        for (Object_Rec* other : bound) {
+                            Button_Rec* ob = other->button();
+                            if (other != o && ob->VarName == b->VarName && ob->State == 1)
                                 ob->State = 0;
-                        });
+                        }
                     }
                 } else if (b->State == 1 && value.isEmpty()) {
                     b->State = 0;
@@ -105,16 +126,16 @@ void InputController::refreshBoundObjects(const QString& name)
                 break;
             case ButtonStyle::EditField:
                 b->EditText = value;
-                if (m_editActive && m_focus.object == &o && m_edit)
+                if (m_editActive && m_focus.object == o && m_edit)
                     m_edit->setText(value);
                 break;
             default: break;
             }
-            changed.insert(&o);
-        });
+            changed.insert(o);
+        }
     }
 
-    const PageObjects shown = view();
+    const PageView shown = view();
     const QString marker = QLatin1Char('[') + bare + QLatin1Char(']');
     std::unordered_map<const Object_Rec*, QString> texts;
     std::vector<const Object_Rec*> redraw;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 namespace lumeria {
 
@@ -72,6 +73,11 @@ public:
     // (empty name): bound buttons follow their variables, and shown objects
     // whose text names the variable or reads the clock are redrawn.
     void refreshBoundObjects(const QString& name);
+    // The buttons bound to a variable, in list order (master page first),
+    // found through an index built once per shape of the document; the
+    // refresh after every variable write costs what that variable binds,
+    // not the size of the publication.
+    const std::vector<Object_Rec*>& boundButtons(const QString& bareName);
 
     // The window's one-second tick.
     void TimerTimer();
@@ -139,6 +145,13 @@ private:
     // What each text-bearing object of the shown page read at the last
     // refresh, so that a text showing the time is redrawn when it changes.
     std::unordered_map<const Object_Rec*, QString> m_shownTexts;
+
+    // Buttons by their VarName without brackets, case-folded; rebuilt when
+    // the document's shape version moves (pages and objects come and go
+    // only while a publication loads).
+    void indexBoundButtons();
+    uint64_t m_boundVersion = 0;
+    std::unordered_map<QString, std::vector<Object_Rec*>> m_bound;
 };
 
 } // namespace lumeria

@@ -63,6 +63,46 @@ TEST_F(Fields, RadioGroupAndCheckBoxFollowTheirVariables)
     EXPECT_EQ(box.button()->State, 0);
 }
 
+TEST_F(Fields, EveryBoundButtonOfEveryPageFollowsItsVariableWhateverTheCase)
+{
+    // Bound on the master page, on the first and on the last of many pages,
+    // under names that differ in case and brackets.
+    Object_Rec& onMaster = h.button(h.pub.document.master(), ButtonStyle::CheckBox, 0, 0, 10, 10, QStringLiteral("M"));
+    onMaster.button()->VarName = QStringLiteral("[Opt]");
+    Object_Rec& first = h.button(page1, ButtonStyle::EditField, 0, 20, 10, 30, QStringLiteral("F"));
+    first.button()->VarName = QStringLiteral("opt");
+    Page_Rec* last = &page2;
+    for (int i = 3; i <= 50; ++i) {
+        last = &h.page(QString::number(i));
+        h.add(*last, ObjectKind::Rectangle, 0, 0, 5, 5);
+    }
+    Object_Rec& far = h.button(*last, ButtonStyle::EditField, 0, 20, 10, 30, QStringLiteral("L"));
+    far.button()->VarName = QStringLiteral("O[P]T");
+    Object_Rec& other = h.button(*last, ButtonStyle::EditField, 0, 40, 10, 50, QStringLiteral("X"));
+    other.button()->VarName = QStringLiteral("optional");
+    input.initialiseFieldStates();
+
+    h.vars.set(QStringLiteral("OPT"), QStringLiteral("checked"));
+    EXPECT_EQ(onMaster.button()->State, 1);
+    EXPECT_EQ(first.button()->EditText, "checked");
+    EXPECT_EQ(far.button()->EditText, "checked");
+    EXPECT_EQ(other.button()->EditText, "X"); // its own Text, from the start
+
+    // A button added after the publication was indexed is bound as well.
+    Object_Rec& late = h.button(page2, ButtonStyle::CheckBox, 0, 60, 10, 70, QStringLiteral("Late"));
+    late.button()->VarName = QStringLiteral("oPT");
+    h.vars.set(QStringLiteral("opt"), QStringLiteral("CHECKED"));
+    EXPECT_EQ(late.button()->State, 1);
+    EXPECT_EQ(far.button()->EditText, "CHECKED");
+
+    // Only the shown page is redrawn; the master page is not shown on it.
+    h.calls.clear();
+    h.vars.set(QStringLiteral("Opt"), QString());
+    EXPECT_EQ(onMaster.button()->State, 0);
+    EXPECT_EQ(far.button()->EditText, "");
+    EXPECT_EQ(h.calls, QStringList{"redraw F 0 alone"});
+}
+
 TEST_F(Fields, TextsNamingTheVariableOrTheClockAreRedrawn)
 {
     Object_Rec& label = h.add(page1, ObjectKind::Text, 0, 0, 100, 20);
