@@ -3,6 +3,7 @@
 #include "platform/gdi/BitMask.h"
 #include "platform/gdi/DcState.h"
 #include "platform/gdi/DrawTextOptions.h"
+#include "platform/gdi/ExtTextOptions.h"
 #include "platform/gdi/Surface.h"
 
 #include <QPoint>
@@ -72,6 +73,9 @@ public:
     }
     void drawPolyline(std::span<const QPoint> points);
     void drawPolygon(std::span<const QPoint> points, PolyFillMode mode = PolyFillMode::Alternate);
+    // One figure of several closed rings, filled together under the fill
+    // mode (so a ring inside another can be a hole), each ring outlined.
+    void drawPolyPolygon(std::span<const std::vector<QPoint>> polygons, PolyFillMode mode = PolyFillMode::Alternate);
     void drawRectangle(const Rect& r);
     // The corner ellipse is given by its width and height, not a radius.
     void drawRoundRect(const Rect& r, int cornerWidth, int cornerHeight);
@@ -99,6 +103,10 @@ public:
     Region scroll(const Rect& area, int dx, int dy);
 
     void textOut(QPoint p, const QString& text, TextAnchor anchor = TextAnchor::TopLeft);
+    // ExtTextOut: text placed by its alignment around p, spaced, rotated and
+    // clipped as options say. Returns the vector from the start of the text
+    // to its end along the baseline, for callers that keep a current position.
+    QPoint extTextOut(QPoint p, const QString& text, const ExtTextOptions& options);
     DrawTextResult drawText(const Rect& box, const QString& text, const DrawTextOptions& options = {});
 
 private:
@@ -162,7 +170,7 @@ private:
     // Rounded figures: shapeOf gives the figure's pixels for a frame, so a
     // wide pen's inner edge is the same figure on the deflated frame.
     void drawSpanFigure(const Rect& deviceRect, const std::function<SpanShape(const Rect&)>& shapeOf);
-    void fillPolygon(std::span<const QPoint> devicePoints, PolyFillMode mode);
+    void fillPolygon(std::span<const std::vector<QPoint>> deviceRings, PolyFillMode mode);
     enum class ArcFigure { Arc, Pie, Chord };
     void drawArcFigure(const Rect& r, QPoint start, QPoint end, ArcFigure figure);
 

@@ -85,13 +85,17 @@ void Canvas::drawRoundRect(const Rect& r, int cornerWidth, int cornerHeight)
     });
 }
 
-void Canvas::fillPolygon(std::span<const QPoint> points, PolyFillMode mode)
+void Canvas::fillPolygon(std::span<const std::vector<QPoint>> rings, PolyFillMode mode)
 {
-    if (m_brush.style == BrushStyle::Null || points.size() < 3)
+    if (m_brush.style == BrushStyle::Null)
         return;
     Rect bounds;
-    for (const QPoint& p : points)
-        bounds = bounds.united({p.x(), p.y(), p.x() + 1, p.y() + 1});
+    for (const auto& ring : rings) {
+        if (ring.size() < 3)
+            continue;
+        for (const QPoint& p : ring)
+            bounds = bounds.united({p.x(), p.y(), p.x() + 1, p.y() + 1});
+    }
     std::vector<Crossing> crossings;
     forEachClipPass(bounds, [&] {
         for (int y = m_pass.top; y < m_pass.bottom; ++y) {
@@ -100,21 +104,28 @@ void Canvas::fillPolygon(std::span<const QPoint> points, PolyFillMode mode)
             // bottom edge, like the right one, is left out.
             crossings.clear();
             const int64_t yc2 = 2 * int64_t(y) + 1;
-            for (size_t i = 0; i < points.size(); ++i) {
-                const QPoint a = points[i];
-                const QPoint b = points[(i + 1) % points.size()];
-                if (a.y() == b.y())
+            // Every ring's edges cross the row together: a ring inside
+            // another is a hole under the alternate rule, or where it runs
+            // the other way under the winding rule.
+            for (const auto& points : rings) {
+                if (points.size() < 3)
                     continue;
-                const bool down = b.y() > a.y();
-                const QPoint top = down ? a : b;
-                const QPoint bottom = down ? b : a;
-                if (yc2 < 2 * int64_t(top.y()) || yc2 >= 2 * int64_t(bottom.y()))
-                    continue;
-                // x = top.x + (yc - top.y) * (bottom.x - top.x) / (bottom.y - top.y), all doubled.
-                const int64_t den = 2 * int64_t(bottom.y() - top.y());
-                const int64_t num =
-                    2 * int64_t(top.x()) * (den / 2) + (yc2 - 2 * int64_t(top.y())) * (bottom.x() - top.x());
-                crossings.push_back({num, den, down ? 1 : -1});
+                for (size_t i = 0; i < points.size(); ++i) {
+                    const QPoint a = points[i];
+                    const QPoint b = points[(i + 1) % points.size()];
+                    if (a.y() == b.y())
+                        continue;
+                    const bool down = b.y() > a.y();
+                    const QPoint top = down ? a : b;
+                    const QPoint bottom = down ? b : a;
+                    if (yc2 < 2 * int64_t(top.y()) || yc2 >= 2 * int64_t(bottom.y()))
+                        continue;
+                    // x = top.x + (yc - top.y) * (bottom.x - top.x) / (bottom.y - top.y), all doubled.
+                    const int64_t den = 2 * int64_t(bottom.y() - top.y());
+                    const int64_t num =
+                        2 * int64_t(top.x()) * (den / 2) + (yc2 - 2 * int64_t(top.y())) * (bottom.x() - top.x());
+                    crossings.push_back({num, den, down ? 1 : -1});
+                }
             }
             std::sort(crossings.begin(), crossings.end(),
                       [](const Crossing& p, const Crossing& q) { return p.num * q.den < q.num * p.den; });
@@ -140,8 +151,24 @@ void Canvas::drawPolygon(std::span<const QPoint> points, PolyFillMode mode)
     device.reserve(points.size());
     for (const QPoint& p : points)
         device.push_back(toDevice(p));
-    fillPolygon(device, mode);
+    const std::vector<QPoint>* ring = &device;
+    fillPolygon(std::span(ring, 1), mode);
     strokePath(device, PathShape::Closed);
+}
+
+void Canvas::drawPolyPolygon(std::span<const std::vector<QPoint>> polygons, PolyFillMode mode)
+{
+    std::vector<std::vector<QPoint>> device;
+    device.reserve(polygons.size());
+    for (const auto& polygon : polygons) {
+        auto& ring = device.emplace_back();
+        ring.reserve(polygon.size());
+        for (const QPoint& p : polygon)
+            ring.push_back(toDevice(p));
+    }
+    fillPolygon(device, mode);
+    for (const auto& ring : device)
+        strokePath(ring, PathShape::Closed);
 }
 
 } // namespace lumeria::gdi

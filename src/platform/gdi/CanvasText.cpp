@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QRegion>
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
 namespace lumeria::gdi {
 
@@ -178,6 +180,100 @@ void Canvas::textOut(QPoint p, const QString& text, TextAnchor anchor)
     painter.setFont(m_state.font.qfont());
     painter.setPen(QColor::fromRgb(pixelFromColour(m_state.textColour)));
     painter.drawText(QPoint(d.x(), top + measure.ascent()), text);
+}
+
+QPoint Canvas::extTextOut(QPoint p, const QString& text, const ExtTextOptions& options)
+{
+    const QFontMetrics metrics(m_state.font.qfont());
+    // Characters by code point: a surrogate pair is one character with one
+    // advance.
+    std::vector<QString> characters;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        characters.push_back(text.mid(i, pair ? 2 : 1));
+        i += pair ? 1 : 0;
+    }
+    // Given advances replace the font's, and with them the extra spacing:
+    // the caller has already laid the characters out.
+    const bool laidOut = !options.advances.empty();
+    const bool plain = !laidOut && options.characterExtra == 0 && options.breakExtra == 0 && options.escapement == 0;
+    std::vector<int> advances;
+    int width = 0;
+    if (plain) {
+        width = metrics.horizontalAdvance(text);
+    } else {
+        int breaksLeft = options.breakCount;
+        int extraLeft = options.breakExtra;
+        for (size_t i = 0; i < characters.size(); ++i) {
+            int advance = i < options.advances.size() ? options.advances[i] : metrics.horizontalAdvance(characters[i]);
+            if (!laidOut) {
+                advance += options.characterExtra;
+                if (characters[i] == QLatin1String(" ") && breaksLeft > 0) {
+                    const int share = (extraLeft + breaksLeft - 1) / breaksLeft;
+                    advance += share;
+                    extraLeft -= share;
+                    --breaksLeft;
+                }
+            }
+            advances.push_back(advance);
+            width += advance;
+        }
+    }
+
+    const double radians = options.escapement / 10.0 * std::numbers::pi / 180.0;
+    const QPoint end(int(std::lround(width * std::cos(radians))), int(-std::lround(width * std::sin(radians))));
+
+    Region clip = m_state.clip;
+    if (options.clip)
+        clip = clip.intersected(toDevice(options.clip->normalized()));
+    if (clip.isEmpty() || (text.isEmpty() && !options.opaque))
+        return end;
+
+    QImage image = m_target.image();
+    QPainter painter(&image);
+    const QColor background = QColor::fromRgb(pixelFromColour(m_state.backgroundColour));
+    if (options.opaque) {
+        // The opaque rectangle is not the text's: only the clip rectangle,
+        // not the text's own extent, limits it.
+        Region fill = m_state.clip.intersected(toDevice(options.opaque->normalized()));
+        if (options.clip)
+            fill = fill.intersected(toDevice(options.clip->normalized()));
+        painter.setClipRegion(toQRegion(fill));
+        painter.fillRect(toQRect(toDevice(options.opaque->normalized())), background);
+    }
+    if (text.isEmpty())
+        return end;
+    painter.setClipRegion(toQRegion(clip));
+
+    int x = 0;
+    if (options.align == TextHorizontalAlign::Centre)
+        x = -width / 2;
+    else if (options.align == TextHorizontalAlign::Right)
+        x = -width;
+    int baseline = 0;
+    if (options.verticalAlign == TextVerticalAlign::Top)
+        baseline = metrics.ascent();
+    else if (options.verticalAlign == TextVerticalAlign::Bottom)
+        baseline = -metrics.descent();
+
+    const QPoint d = toDevice(p);
+    painter.translate(d);
+    if (options.escapement != 0)
+        painter.rotate(-options.escapement / 10.0);
+    if (m_state.backgroundMode == BackgroundMode::Opaque && width > 0)
+        painter.fillRect(QRect(x, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
+                         background);
+    painter.setFont(m_state.font.qfont());
+    painter.setPen(QColor::fromRgb(pixelFromColour(m_state.textColour)));
+    if (plain) {
+        painter.drawText(QPoint(x, baseline), text);
+        return end;
+    }
+    for (size_t i = 0; i < characters.size(); ++i) {
+        painter.drawText(QPoint(x, baseline), characters[i]);
+        x += advances[i];
+    }
+    return end;
 }
 
 DrawTextResult Canvas::drawText(const Rect& box, const QString& text, const DrawTextOptions& options)

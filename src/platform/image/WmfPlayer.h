@@ -16,11 +16,10 @@ namespace lumeria {
 std::optional<QSize> metafileSize(std::span<const std::byte> bytes);
 
 // Replays a Windows metafile's drawing records on a canvas, mapped into
-// target: window origin and extent, pens, brushes (solid, hollow, hatched),
-// fonts, object selection and deletion, saved states, lines, rectangles,
-// rounded rectangles, ellipses, arcs, pies, chords, polygons, polylines,
-// text and device-independent bitmaps. A record it cannot play, or bytes that do not hold
-// together, end the replay with an error: a picture half drawn would mislead.
+// target through its map mode, window and viewport. Records the player does
+// not know are passed over as Windows passes over them; only bytes that do
+// not hold together (record sizes beyond the file, no end record) fail the
+// picture.
 Result<bool> playMetafile(std::span<const std::byte> bytes, gdi::Canvas& canvas, const gdi::Rect& target);
 
 // A metafile drawn at its own size on white, for the places that need pixels.

@@ -155,30 +155,34 @@ TEST(Metafile, TheDispatchPlaysMetafiles)
     EXPECT_EQ(picture->image.size(), QSize(20, 20));
 }
 
-TEST(Metafile, WhatCannotBePlayedFailsWhole)
+TEST(Metafile, UnknownRecordsAreSkippedButBrokenFilesFail)
 {
-    // A flood fill: not a record this player draws.
-    MetafileBuilder fill = redBoxWithBlueLine();
-    fill.record(0x0419, {0, 0, 0, 5, 5});
-    EXPECT_EQ(decodeMetafile(span(fill.bytes())).error(), picture::kUndecodable);
+    // A record no player knows, and one whose object was never created: the
+    // rest of the picture still draws.
+    MetafileBuilder odd = redBoxWithBlueLine();
+    odd.record(0x0777, {1, 2, 3}).record(0x012D, {9});
+    const auto picture = decodeMetafile(span(odd.bytes()));
+    ASSERT_TRUE(picture) << picture.error();
+    EXPECT_EQ(uint32_t(picture->image.pixel(5, 5)) & 0xFFFFFF, 0xFF0000u);
 
     const QByteArray good = redBoxWithBlueLine().bytes();
     for (int cut : {0, 10, 22, 40, 60, int(good.size()) - 7})
         EXPECT_FALSE(decodeMetafile(span(good.left(cut)))) << cut;
 
-    // Selecting an object that was never created, or a record claiming more
-    // words than the file has.
-    MetafileBuilder badSelect;
-    badSelect.placeable(0, 0, 100, 100, 1440).record(0x012D, {9});
-    EXPECT_FALSE(decodeMetafile(span(badSelect.bytes())));
     // A placeable header claiming no units per inch has no size.
     MetafileBuilder noInch = redBoxWithBlueLine();
     noInch.placeable(0, 0, 300, 300, 0);
     EXPECT_FALSE(metafileSize(span(noInch.bytes())));
     EXPECT_FALSE(decodeMetafile(span(noInch.bytes())));
+    // A record claiming more words than the file has.
     QByteArray tooLong = good;
     tooLong[40] = char(0x7F);
-    EXPECT_FALSE(decodeMetafile(span(tooLong)));
+    EXPECT_EQ(decodeMetafile(span(tooLong)).error(), picture::kUndecodable);
+    // A record shorter than its own header.
+    QByteArray tiny = good;
+    tiny[40] = char(2);
+    tiny[41] = tiny[42] = tiny[43] = 0;
+    EXPECT_FALSE(decodeMetafile(span(tiny)));
 }
 
 TEST(Metafile, PiesAreFilledWithTheBrush)
