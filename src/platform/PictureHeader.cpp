@@ -1,7 +1,7 @@
 #include "platform/PictureHeader.h"
 
 #include "platform/ByteReader.h"
-#include "platform/image/QtDecoders.h"
+#include "platform/image/IconDecoder.h"
 #include "platform/image/WmfPlayer.h"
 
 #include <QBuffer>

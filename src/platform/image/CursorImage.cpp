@@ -1,10 +1,9 @@
 #include "platform/image/CursorImage.h"
 
 #include "platform/ByteReader.h"
-#include "platform/image/QtDecoders.h"
+#include "platform/image/IconDecoder.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace lumeria {
 
@@ -15,38 +14,21 @@ constexpr int kMaxAniChunks = 4096;
 std::optional<CursorImage> decodeIconOrCursor(std::span<const std::byte> bytes)
 {
     ByteReader r(bytes);
-    const auto reserved = r.u16le(), type = r.u16le(), count = r.u16le();
-    if (!count || *reserved != 0 || (*type != 1 && *type != 2) || *count == 0)
+    r.skip(2);
+    const auto type = r.u16le();
+    const auto entry = bestIconEntry(bytes);
+    if (!type || !entry)
         return std::nullopt;
     auto decoded = decodeIcon(bytes);
     if (!decoded)
         return std::nullopt;
     CursorImage cursor;
     cursor.image = std::move(decoded).value().image;
-    if (*type == 1) {
-        cursor.hotspot = QPoint(cursor.image.width() / 2, cursor.image.height() / 2);
-        return cursor;
-    }
-    // The hotspot of the directory entry whose size is the image shown (a
-    // width or height byte of 0 means 256); the first entry otherwise.
-    std::optional<QPoint> first;
-    for (int i = 0; i < *count; ++i) {
-        const auto w = r.u8(), h = r.u8();
-        if (!h || !r.skip(2))
-            return std::nullopt;
-        const auto x = r.u16le(), y = r.u16le();
-        if (!y || !r.skip(8))
-            return std::nullopt;
-        const QPoint hotspot(*x, *y);
-        if (!first)
-            first = hotspot;
-        if ((*w == 0 ? 256 : *w) == cursor.image.width() && (*h == 0 ? 256 : *h) == cursor.image.height()) {
-            first = hotspot;
-            break;
-        }
-    }
-    cursor.hotspot = QPoint(std::clamp(first->x(), 0, std::max(0, cursor.image.width() - 1)),
-                            std::clamp(first->y(), 0, std::max(0, cursor.image.height() - 1)));
+    // An icon used as a cursor points with its centre, as Windows makes it;
+    // a cursor with the hotspot of the image shown, kept on the image.
+    const QPoint hotspot = *type == 1 ? QPoint(cursor.image.width() / 2, cursor.image.height() / 2) : entry->hotspot;
+    cursor.hotspot = QPoint(std::clamp(hotspot.x(), 0, std::max(0, cursor.image.width() - 1)),
+                            std::clamp(hotspot.y(), 0, std::max(0, cursor.image.height() - 1)));
     return cursor;
 }
 

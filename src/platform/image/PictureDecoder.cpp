@@ -3,6 +3,7 @@
 #include "platform/image/WmfPlayer.h"
 
 #include "platform/image/BmpDecoder.h"
+#include "platform/image/IconDecoder.h"
 #include "platform/image/PcxDecoder.h"
 #include "platform/image/PictureError.h"
 #include "platform/image/QtDecoders.h"

@@ -6,10 +6,6 @@
 #include <QByteArray>
 #include <QImageReader>
 
-#include <algorithm>
-#include <cstdlib>
-#include <limits>
-
 namespace lumeria {
 
 namespace {
@@ -20,37 +16,7 @@ bool withinLimits(QSize size)
            int64_t(size.width()) * size.height() <= kMaxPicturePixels;
 }
 
-// Windows shows an icon at the system icon size, 32 by 32, made from the
-// image of the file nearest to it; a file holding several sizes shows that
-// one. Directories claiming thousands of images are not worth walking.
-constexpr int kSystemIconSize = 32;
-constexpr int kMaxIconImages = 64;
-
-void jumpToIconNearestSystemSize(QImageReader& reader)
-{
-    const int count = std::min(reader.imageCount(), kMaxIconImages);
-    if (count <= 1)
-        return;
-    int best = 0;
-    int bestDistance = std::numeric_limits<int>::max();
-    for (int i = 0; i < count; ++i) {
-        if (!reader.jumpToImage(i))
-            break;
-        const QSize size = reader.size();
-        if (!size.isValid())
-            continue;
-        const int distance = std::abs(size.width() - kSystemIconSize) + std::abs(size.height() - kSystemIconSize);
-        if (distance < bestDistance) {
-            best = i;
-            bestDistance = distance;
-        }
-    }
-    reader.jumpToImage(best);
-}
-
-enum class Kind { Bitmap, Icon };
-
-Result<QImage> readImage(std::span<const std::byte> data, const char* format, Kind kind = Kind::Bitmap)
+Result<QImage> readImage(std::span<const std::byte> data, const char* format)
 {
     // fromRawData does not copy; the buffer only lives for this call.
     const QByteArray bytes =
@@ -63,8 +29,6 @@ Result<QImage> readImage(std::span<const std::byte> data, const char* format, Ki
     reader.setDecideFormatFromContent(false);
     // Publications were laid out with Exif orientation ignored.
     reader.setAutoTransform(false);
-    if (kind == Kind::Icon)
-        jumpToIconNearestSystemSize(reader);
     const QSize declared = reader.size();
     if (declared.isValid() && !withinLimits(declared))
         return Failure{picture::kTooLarge};
@@ -151,39 +115,6 @@ Result<DecodedPicture> decodeQtBitmap(std::span<const std::byte> data, QtBitmapF
     out.transparency = PictureTransparency::ColourKey;
     setBottomLeftTransparentColour(out);
     return out;
-}
-
-Result<DecodedPicture> decodeIcon(std::span<const std::byte> data)
-{
-    // Qt's icon reader takes cursors too: they differ only in the type field
-    // and in the hotspot, which the cursor code reads itself.
-    auto read = readImage(data, "ico", Kind::Icon);
-    if (!read)
-        return Failure{read.error()};
-    DecodedPicture out;
-    out.image = read.value().convertToFormat(QImage::Format_ARGB32);
-    if (out.image.isNull())
-        return Failure{picture::kTooLarge};
-    out.sourceDepth = 32;
-    out.transparency = PictureTransparency::AlphaMask;
-    return out;
-}
-
-std::optional<QSize> iconSize(std::span<const std::byte> data)
-{
-    const QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
-    QBuffer buffer;
-    buffer.setData(bytes);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QImageReader reader(&buffer, "ico");
-    reader.setDecideFormatFromContent(false);
-    jumpToIconNearestSystemSize(reader);
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty())
-        return std::nullopt;
-    return size;
 }
 
 } // namespace lumeria

@@ -3,10 +3,7 @@
 #include "platform/Result.h"
 #include "platform/image/DecodedPicture.h"
 
-#include <QSize>
-
 #include <cstddef>
-#include <optional>
 #include <span>
 
 namespace lumeria {
@@ -19,12 +16,5 @@ enum class QtBitmapFormat : uint8_t { Png, Bmp, Jpeg, Tiff };
 // Reads a bitmap: an opaque RGB32 image keyed on its bottom-left colour, with
 // the colour table of an indexed picture kept as its palette.
 Result<DecodedPicture> decodeQtBitmap(std::span<const std::byte> data, QtBitmapFormat format);
-
-// Reads an icon or cursor file as ARGB32, its AND mask becoming the alpha
-// channel. Of several images, the one nearest 32 by 32 is taken.
-Result<DecodedPicture> decodeIcon(std::span<const std::byte> data);
-
-// The size decodeIcon gives, read from the icon directory alone.
-std::optional<QSize> iconSize(std::span<const std::byte> data);
 
 } // namespace lumeria

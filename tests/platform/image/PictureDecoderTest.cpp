@@ -1,7 +1,7 @@
 #include "platform/image/PictureDecoder.h"
+#include "platform/image/IconDecoder.h"
 #include "platform/image/PictureBuilders.h"
 #include "platform/image/PictureError.h"
-#include "platform/image/QtDecoders.h"
 
 #include <gtest/gtest.h>
 

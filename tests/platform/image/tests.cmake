@@ -3,6 +3,7 @@ target_sources(platform_tests PRIVATE
   platform/image/PictureBuilders.h
   platform/image/BmpDecodeTest.cpp
   platform/image/CursorImageTest.cpp
+  platform/image/IconDecoderTest.cpp
   platform/image/PcxDecoderTest.cpp
   platform/image/PictureDecoderTest.cpp
   platform/image/PictureSizeTest.cpp

@@ -1,0 +1,155 @@
+#include "platform/image/IconDecoder.h"
+#include "platform/image/CursorImage.h"
+#include "platform/image/PictureBuilders.h"
+
+#include <gtest/gtest.h>
+
+namespace lumeria {
+namespace {
+
+using test::appendU16;
+using test::appendU32;
+using test::asBytes;
+
+// An icon image's bitmap: info header with the doubled height, colour table,
+// colour rows and AND-mask rows, both bottom-up, written as given.
+QByteArray iconBitmap(int side, int bits, const QByteArray& table, const QByteArray& colourRows,
+                      const QByteArray& maskRows)
+{
+    QByteArray b;
+    appendU32(b, 40);
+    appendU32(b, uint32_t(side));
+    appendU32(b, uint32_t(2 * side));
+    appendU16(b, 1);
+    appendU16(b, unsigned(bits));
+    b.append(QByteArray(24, '\0'));
+    return b + table + colourRows + maskRows;
+}
+
+struct Image {
+    int side = 0;
+    QByteArray data;
+    int hotX = 0, hotY = 0;
+};
+
+// An icon (type 1) or cursor (type 2) file; the directory's depth byte
+// fields are left 0, as many writers leave them.
+QByteArray iconFile(const std::vector<Image>& images, int type = 1)
+{
+    QByteArray dir;
+    appendU16(dir, 0);
+    appendU16(dir, unsigned(type));
+    appendU16(dir, unsigned(images.size()));
+    QByteArray body;
+    const auto start = uint32_t(6 + 16 * images.size());
+    for (const Image& i : images) {
+        dir.append(char(i.side & 0xFF));
+        dir.append(char(i.side & 0xFF));
+        dir.append(QByteArray(2, '\0'));
+        appendU16(dir, unsigned(i.hotX));
+        appendU16(dir, unsigned(i.hotY));
+        appendU32(dir, uint32_t(i.data.size()));
+        appendU32(dir, start + uint32_t(body.size()));
+        body += i.data;
+    }
+    return dir + body;
+}
+
+// A 2 x 2 image of one colour, 24 or 32 bits, with the given alpha bytes
+// and mask rows (4 bytes each, bottom row first).
+QByteArray solid(int bits, QRgb colour, uint8_t alpha, uint8_t maskBottom, uint8_t maskTop)
+{
+    QByteArray rows;
+    for (int y = 0; y < 2; ++y) {
+        QByteArray row;
+        for (int x = 0; x < 2; ++x) {
+            row.append(char(qBlue(colour)));
+            row.append(char(qGreen(colour)));
+            row.append(char(qRed(colour)));
+            if (bits == 32)
+                row.append(char(alpha));
+        }
+        rows += row.leftJustified(8, '\0');
+    }
+    QByteArray mask;
+    appendU32(mask, maskBottom);
+    appendU32(mask, maskTop);
+    return iconBitmap(2, bits, {}, rows, mask);
+}
+
+QImage decoded(const QByteArray& file)
+{
+    auto d = decodeIcon(asBytes(file));
+    EXPECT_TRUE(d) << d.error();
+    return d ? d->image : QImage();
+}
+
+TEST(IconMask, TrueColourImagesHonourTheirAndMask)
+{
+    // Mask bit 7 of the first byte is pixel 0 of its row: the bottom-left
+    // pixel, then the top-right one, are transparent.
+    const QRgb teal = qRgb(0, 128, 128);
+    for (int bits : {24, 32}) {
+        const QImage image = decoded(iconFile({{2, solid(bits, teal, 0, 0x80, 0x40)}}));
+        ASSERT_EQ(image.size(), QSize(2, 2)) << bits;
+        EXPECT_EQ(image.pixel(0, 1), qRgba(0, 0, 0, 0)) << bits;
+        EXPECT_EQ(image.pixel(1, 0), qRgba(0, 0, 0, 0)) << bits;
+        EXPECT_EQ(image.pixel(0, 0), teal) << bits;
+        EXPECT_EQ(image.pixel(1, 1), teal) << bits;
+    }
+    // A 32-bit image with alpha uses it, whatever its mask says.
+    const QImage alpha = decoded(iconFile({{2, solid(32, teal, 0x80, 0xC0, 0x00)}}));
+    EXPECT_EQ(alpha.pixel(0, 1), qRgba(0, 128, 128, 0x80));
+    // A mask cut off by the end of the file leaves the image opaque.
+    QByteArray cut = solid(24, teal, 0, 0xFF, 0xFF);
+    cut.chop(8);
+    EXPECT_EQ(decoded(iconFile({{2, cut}})).pixel(0, 1), teal);
+}
+
+TEST(IconImages, PngCompressedImagesDecodeWithTheirAlpha)
+{
+    QImage source(64, 64, QImage::Format_ARGB32);
+    source.fill(qRgba(10, 20, 30, 255));
+    source.setPixel(3, 4, qRgba(200, 100, 0, 0x40));
+    const QImage image = decoded(iconFile({{0x40, test::encodedImage(source, "PNG")}}));
+    ASSERT_EQ(image.size(), QSize(64, 64));
+    EXPECT_EQ(image.pixel(3, 4), qRgba(200, 100, 0, 0x40));
+    EXPECT_EQ(image.pixel(0, 0), qRgba(10, 20, 30, 255));
+}
+
+TEST(IconImages, TheBestImageIsChosenBySizeThenDepth)
+{
+    const QByteArray red = solid(32, qRgb(255, 0, 0), 0, 0, 0);
+    const QByteArray green = solid(24, qRgb(0, 255, 0), 0, 0, 0);
+    const QByteArray blue = solid(32, qRgb(0, 0, 255), 0, 0, 0);
+    // The directory's sizes decide (the images themselves are all 2 x 2).
+    struct Case {
+        const char* what;
+        std::vector<Image> images;
+        QRgb shown;
+    };
+    for (const Case& c : {
+             Case{"nearest size", {{16, green}, {30, red}, {48, blue}}, qRgb(255, 0, 0)},
+             Case{"equally near: the larger", {{24, green}, {40, blue}}, qRgb(0, 0, 255)},
+             Case{"same size: the deeper", {{32, green}, {32, blue}, {32, red}}, qRgb(0, 0, 255)},
+             Case{"0 means 256", {{0, blue}, {200, green}}, qRgb(0, 255, 0)},
+         }) {
+        EXPECT_EQ(decoded(iconFile(c.images)).pixel(0, 0), c.shown) << c.what;
+    }
+    // An entry whose data lie outside the file is passed over.
+    QByteArray file = iconFile({{32, red}, {16, green}});
+    file[6 + 12] = char(0x7F);
+    EXPECT_EQ(decoded(file).pixel(0, 0), qRgb(0, 255, 0));
+}
+
+TEST(IconImages, ACursorPointsWithTheHotspotOfTheImageShown)
+{
+    const QByteArray small = solid(24, qRgb(1, 2, 3), 0, 0, 0);
+    const QByteArray file = iconFile({{16, small, 0, 1}, {32, small, 1, 1}, {48, small, 1, 0}}, 2);
+    const auto cursor = decodeCursor(asBytes(file));
+    ASSERT_TRUE(cursor);
+    EXPECT_EQ(cursor->hotspot, QPoint(1, 1));
+}
+
+} // namespace
+} // namespace lumeria
