@@ -483,7 +483,10 @@ bool Player::createRegion(ByteReader& p)
     p.skip(2 + 2 + 4 + 2);
     const auto scans = s16(p);
     p.skip(2);
-    const auto bounds = box(p);
+    // The bounds are a rectangle object, stored left first, unlike the
+    // parameters of a record.
+    const auto left = s16(p), top = s16(p), right = s16(p), bottom = s16(p);
+    const std::optional<Box> bounds = bottom ? std::optional<Box>(Box{*left, *top, *right, *bottom}) : std::nullopt;
     bool ok = bounds && *scans >= 0 && *scans <= kMaxRegionScans;
     for (int i = 0; ok && i < *scans; ++i) {
         const auto count = s16(p), top = s16(p), bottom = s16(p);

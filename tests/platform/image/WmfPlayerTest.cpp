@@ -4,8 +4,12 @@
 #include "platform/gdi/Canvas.h"
 #include "platform/image/PictureDecoder.h"
 #include "platform/image/PictureError.h"
+#include "platform/image/WmfPlayback.h"
 
 #include <QByteArray>
+#include <QFontMetrics>
+
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -229,6 +233,345 @@ TEST(Metafile, TextAndPolygonsDraw)
         for (int x = 40; x < 60; ++x)
             ink |= (uint32_t(image.pixel(x, y)) & 0xFFFFFF) != 0xFFFFFFu;
     EXPECT_TRUE(ink);
+}
+
+// --- Records drawn on a small canvas, one metafile unit to the pixel ------
+
+gdi::Surface played(const MetafileBuilder& m, int width, int height)
+{
+    gdi::Surface surface(width, height, gdi::rgb(255, 255, 255));
+    gdi::Canvas canvas(surface);
+    const auto result = playMetafile(span(m.bytes()), canvas, surface.rect());
+    EXPECT_TRUE(result) << result.error();
+    return surface;
+}
+
+// Objects 0 and 1: a solid brush of the given colour and a null pen, both
+// selected. Without a pen GDI fills a rectangle one pixel short of its right
+// and bottom edges, which the expected pixels below show.
+MetafileBuilder filled(int size, uint16_t colourLow = 0, uint16_t colourHigh = 0)
+{
+    MetafileBuilder m(8);
+    m.placeable(0, 0, size, size, 96)
+        .record(0x02FC, {0, colourLow, colourHigh, 0})
+        .record(0x012D, {0})
+        .record(0x02FA, {5, 0, 0, 0, 0})
+        .record(0x012D, {1});
+    return m;
+}
+
+QByteArray words(std::initializer_list<int> values)
+{
+    QByteArray b;
+    for (int v : values)
+        MetafileBuilder::put16(b, uint16_t(v));
+    return b;
+}
+
+TEST(MetafileRecords, ClipRectanglesRegionsAndSavedStates)
+{
+    using gdi::test::picture;
+    MetafileBuilder m = filled(10);
+    m.record(0x001E, {})                 // SaveDC
+        .record(0x0416, {8, 8, 2, 2})    // IntersectClipRect 2,2 - 8,8
+        .record(0x0415, {6, 6, 4, 4})    // ExcludeClipRect 4,4 - 6,6
+        .record(0x041B, {10, 10, 0, 0}); // Rectangle over everything
+    EXPECT_EQ(picture(played(m, 10, 10)), "..........\n"
+                                          "..........\n"
+                                          "..######..\n"
+                                          "..######..\n"
+                                          "..##..##..\n"
+                                          "..##..##..\n"
+                                          "..######..\n"
+                                          "..######..\n"
+                                          "..........\n"
+                                          "..........\n");
+    // RestoreDC gives the whole picture back.
+    m.record(0x0127, {0xFFFF}).record(0x041B, {10, 10, 0, 0});
+    EXPECT_EQ(gdi::test::countOf(played(m, 10, 10), gdi::rgb(0, 0, 0)), 81);
+
+    // A region of two rectangles on rows 1-2, selected as the clip, then
+    // moved down by five.
+    MetafileBuilder region = filled(10);
+    region.raw(0x06FF, words({0, 6, 0, 0, 0, 1, 0, 1, 1, 8, 3, 4, 1, 3, 1, 3, 6, 8, 4}))
+        .record(0x012C, {2})
+        .record(0x041B, {10, 10, 0, 0})
+        .record(0x0220, {5, 0}) // OffsetClipRgn by (0, 5)
+        .record(0x02FC, {0, 0x00FF, 0, 0})
+        .record(0x012D, {3})
+        .record(0x041B, {10, 10, 0, 0});
+    const gdi::Surface s = played(region, 10, 10);
+    EXPECT_EQ(picture(s), "..........\n"
+                          ".##...##..\n"
+                          ".##...##..\n"
+                          "..........\n"
+                          "..........\n"
+                          "..........\n"
+                          "..........\n"
+                          "..........\n"
+                          "..........\n"
+                          "..........\n");
+    EXPECT_EQ(picture(s, gdi::rgb(255, 0, 0)), "..........\n"
+                                               "..........\n"
+                                               "..........\n"
+                                               "..........\n"
+                                               "..........\n"
+                                               "..........\n"
+                                               ".##...##..\n"
+                                               ".##...##..\n"
+                                               "..........\n"
+                                               "..........\n");
+    // Selecting anything but a region as the clip takes the clip away.
+    region.record(0x012C, {0}).record(0x041B, {10, 10, 0, 0});
+    EXPECT_EQ(gdi::test::countOf(played(region, 10, 10), gdi::rgb(255, 0, 0)), 81);
+}
+
+TEST(MetafileRecords, PolyPolygonIsOneFigureUnderTheFillMode)
+{
+    // A square inside a square, both drawn the same way round.
+    auto rings = [](int mode) {
+        MetafileBuilder m = filled(10);
+        m.record(0x0106, {mode}).record(0x0538, {2, 4, 4, 1, 1, 9, 1, 9, 9, 1, 9, 3, 3, 7, 3, 7, 7, 3, 7});
+        return gdi::test::picture(played(m, 10, 10));
+    };
+    EXPECT_EQ(rings(1), "..........\n"
+                        ".########.\n"
+                        ".########.\n"
+                        ".##....##.\n"
+                        ".##....##.\n"
+                        ".##....##.\n"
+                        ".##....##.\n"
+                        ".########.\n"
+                        ".########.\n"
+                        "..........\n");
+    EXPECT_EQ(
+        gdi::test::countOf(
+            played(
+                [] {
+                    MetafileBuilder m = filled(10);
+                    m.record(0x0106, {2}).record(0x0538, {2, 4, 4, 1, 1, 9, 1, 9, 9, 1, 9, 3, 3, 7, 3, 7, 7, 3, 7});
+                    return m;
+                }(),
+                10, 10),
+            gdi::rgb(0, 0, 0)),
+        64);
+}
+
+TEST(MetafileRecords, MapModesAndWindowViewportChanges)
+{
+    // Twips: 15 to the pixel at 96 dpi, y growing upwards.
+    MetafileBuilder twips = filled(10);
+    twips.record(0x0103, {6}).record(0x041B, {-75, 75, 0, 0});
+    EXPECT_EQ(gdi::test::inkBounds(played(twips, 10, 10)), (gdi::Rect{0, 0, 4, 4}));
+
+    // Window extent doubled and its origin moved: (-10,-10)-(0,0) is the
+    // top-left quarter.
+    MetafileBuilder window = filled(10);
+    window.record(0x0410, {1, 2, 1, 2}).record(0x020F, {-10, -10}).record(0x041B, {0, 0, -10, -10});
+    EXPECT_EQ(gdi::test::inkBounds(played(window, 10, 10)), (gdi::Rect{0, 0, 4, 4}));
+
+    // The viewport scaled by half and moved: the whole window lands in the
+    // bottom-right quarter.
+    MetafileBuilder viewport = filled(10);
+    viewport.record(0x0412, {2, 1, 2, 1}).record(0x0211, {5, 5}).record(0x041B, {10, 10, 0, 0});
+    EXPECT_EQ(gdi::test::inkBounds(played(viewport, 10, 10)), (gdi::Rect{5, 5, 9, 9}));
+
+    // Isotropic: the smaller scale wins on both axes.
+    MetafileBuilder iso = filled(10);
+    iso.record(0x0103, {7}).record(0x020C, {10, 20}).record(0x041B, {10, 20, 0, 0});
+    EXPECT_EQ(gdi::test::inkBounds(played(iso, 10, 10)), (gdi::Rect{0, 0, 9, 4}));
+}
+
+TEST(MetafileRecords, PixelsAndFloodFills)
+{
+    using gdi::test::picture;
+    MetafileBuilder m(8);
+    m.placeable(0, 0, 8, 8, 96)
+        .record(0x02FC, {1, 0, 0, 0}) // hollow brush
+        .record(0x012D, {0})
+        .record(0x041B, {7, 7, 1, 1})      // black frame 1,1 - 7,7
+        .record(0x02FC, {0, 0x00FF, 0, 0}) // red brush
+        .record(0x012D, {1})
+        .record(0x0419, {0, 0, 3, 3})       // FloodFill to the black border
+        .record(0x041F, {0xFF00, 0, 0, 7}); // SetPixel (7, 0) green
+    const gdi::Surface s = played(m, 8, 8);
+    EXPECT_EQ(picture(s, gdi::rgb(255, 0, 0)), "........\n"
+                                               "........\n"
+                                               "..####..\n"
+                                               "..####..\n"
+                                               "..####..\n"
+                                               "..####..\n"
+                                               "........\n"
+                                               "........\n");
+    EXPECT_EQ(s.colourAt(7, 0), gdi::rgb(0, 255, 0));
+    EXPECT_EQ(s.colourAt(1, 1), gdi::rgb(0, 0, 0));
+
+    // Surface mode fills the white outside, through to the set pixel.
+    m.record(0x0548, {1, 0xFFFF, 0x00FF, 0, 0});
+    const gdi::Surface t = played(m, 8, 8);
+    EXPECT_EQ(gdi::test::countOf(t, gdi::rgb(255, 255, 255)), 0);
+    EXPECT_EQ(gdi::test::countOf(t, gdi::rgb(0, 0, 0)), 20);
+}
+
+TEST(MetafileRecords, PatternBrushesAndDeletingTheSelectedBrush)
+{
+    // An 8x8 one-bit DIB of vertical stripes, red and blue.
+    QByteArray dib = words({5, 0}); // DIB pattern brush, RGB colours
+    dib += words({40, 0, 8, 0, 8, 0, 1, 1, 0, 0, 32, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    dib += words({0, 0xFF, 0xFF, 0}); // palette: red, then blue
+    for (int row = 0; row < 8; ++row)
+        dib += words({0xAA, 0});
+    MetafileBuilder m = filled(8);
+    m.raw(0x0142, dib).record(0x012D, {2}).record(0x041B, {8, 8, 0, 0});
+    const gdi::Surface s = played(m, 8, 8);
+    EXPECT_EQ(gdi::test::rowOf(s, 3, gdi::rgb(0, 0, 255)), "#.#.#.#.");
+    EXPECT_EQ(gdi::test::rowOf(s, 3, gdi::rgb(255, 0, 0)), ".#.#.#..");
+
+    // A monochrome device bitmap: 0 bits in the text colour, 1 bits in the
+    // background colour.
+    QByteArray mono = words({0, 8, 8, 2}) + QByteArray(1, char(1)) + QByteArray(1, char(1));
+    mono += QByteArray(4 + 18, '\0');
+    for (int row = 0; row < 8; ++row)
+        mono += words({0x0F});
+    MetafileBuilder monoFile = filled(8);
+    monoFile.raw(0x01F9, mono).record(0x012D, {2}).record(0x041B, {8, 8, 0, 0});
+    EXPECT_EQ(gdi::test::rowOf(played(monoFile, 8, 8), 5), "####....");
+
+    // A deleted brush that is still selected goes on drawing; its slot is
+    // taken by the next object.
+    MetafileBuilder deleted = filled(8, 0x00FF); // red brush in slot 0
+    deleted.record(0x01F0, {0})
+        .record(0x02FC, {0, 0, 0x00FF, 0}) // blue brush, slot 0 again
+        .record(0x041B, {4, 8, 0, 0})
+        .record(0x012D, {0})
+        .record(0x041B, {8, 8, 4, 0});
+    const gdi::Surface d = played(deleted, 8, 8);
+    EXPECT_EQ(d.colourAt(3, 1), gdi::rgb(255, 0, 0));
+    EXPECT_EQ(d.colourAt(3, 6), gdi::rgb(0, 0, 255));
+}
+
+// CreateFontIndirect's parameters: a 20-pixel em, the escapement and the
+// character set.
+QByteArray fontRecord(const char* face, int escapement = 0, int charset = 0)
+{
+    QByteArray f = words({uint16_t(-20), 0, escapement, escapement, 400});
+    f += QByteArray(1, 0) + QByteArray(1, 0) + QByteArray(1, 0) + QByteArray(1, char(charset));
+    f += QByteArray(4, '\0');
+    QByteArray name(face);
+    name.append(QByteArray(32 - name.size(), '\0'));
+    return f + name;
+}
+
+// A transparent-background picture with a Liberation Sans font selected,
+// 120 by 60 units.
+MetafileBuilder textPicture(int escapement = 0)
+{
+    MetafileBuilder m(8);
+    m.placeable(0, 0, 120, 60, 96).raw(0x02FB, fontRecord("Liberation Sans", escapement)).record(0x012D, {0});
+    m.record(0x0102, {1});
+    return m;
+}
+
+QByteArray textOutWords(const char* text, int x, int y)
+{
+    const int n = int(strlen(text));
+    QByteArray b = words({n});
+    b.append(text);
+    if (n & 1)
+        b.append('\0');
+    return b + words({y, x});
+}
+
+TEST(MetafileRecords, TextAlignmentAndTheCurrentPosition)
+{
+    gdi::test::ensureGuiApplication();
+    MetafileBuilder whole = textPicture();
+    whole.raw(0x0521, textOutWords("ABCD", 5, 10));
+    // TA_UPDATECP: the first call starts at the current position, the
+    // second where the first ended; the coordinates given are ignored.
+    MetafileBuilder pieces = textPicture();
+    pieces.record(0x012E, {1}).record(0x0214, {10, 5});
+    pieces.raw(0x0521, textOutWords("AB", 90, 40)).raw(0x0521, textOutWords("CD", 90, 40));
+    EXPECT_EQ(gdi::test::picture(played(pieces, 120, 60)), gdi::test::picture(played(whole, 120, 60)));
+
+    auto bounds = [](int align, int x, int y) {
+        MetafileBuilder m = textPicture();
+        m.record(0x012E, {align}).raw(0x0521, textOutWords("HIH", x, y));
+        return gdi::test::inkBounds(played(m, 120, 60));
+    };
+    const gdi::Rect left = bounds(0, 60, 10), right = bounds(2, 60, 10), centre = bounds(6, 60, 10);
+    EXPECT_GE(left.left, 60);
+    EXPECT_LE(right.right, 60);
+    EXPECT_GT(right.right, 55);
+    EXPECT_LT(centre.left, 60);
+    EXPECT_GT(centre.right, 60);
+    EXPECT_LE(std::abs((centre.left + centre.right) / 2 - 60), 1);
+    // Capitals sit on the baseline: their ink ends on the row above it.
+    EXPECT_EQ(bounds(0x18, 10, 40).bottom, 40);
+    EXPECT_GT(bounds(0, 10, 10).top, 10);
+    EXPECT_LT(bounds(8, 10, 40).bottom, 40);
+}
+
+TEST(MetafileRecords, ExtTextOutRectanglesSpacingAndRotation)
+{
+    gdi::test::ensureGuiApplication();
+    // An opaque rectangle with no text fills exactly that rectangle with
+    // the background colour, whatever the background mode.
+    MetafileBuilder opaque = textPicture();
+    opaque.record(0x0201, {0x00FF, 0}).record(0x0A32, {0, 0, 0, 2, 10, 5, 30, 15});
+    EXPECT_EQ(gdi::test::inkBounds(played(opaque, 120, 60)), (gdi::Rect{10, 5, 30, 15}));
+    EXPECT_EQ(gdi::test::countOf(played(opaque, 120, 60), gdi::rgb(255, 0, 0)), 200);
+
+    // The clipping rectangle cuts the text.
+    MetafileBuilder clipped = textPicture();
+    clipped.raw(0x0A32, words({10, 5, 4, 4, 0, 0, 20, 60}) + QByteArray("WWWW"));
+    const gdi::Rect cut = gdi::test::inkBounds(played(clipped, 120, 60));
+    EXPECT_FALSE(cut.isEmpty());
+    EXPECT_LE(cut.right, 20);
+
+    // Character distances place each character.
+    MetafileBuilder spaced = textPicture();
+    spaced.raw(0x0A32, words({10, 5, 2, 0}) + QByteArray("II") + words({50, 50}));
+    const gdi::Rect wide = gdi::test::inkBounds(played(spaced, 120, 60));
+    EXPECT_GE(wide.width(), 50);
+    EXPECT_LT(wide.width(), 60);
+
+    // SetTextCharacterExtra spreads text without distances.
+    MetafileBuilder extra = textPicture();
+    extra.record(0x0108, {20}).raw(0x0521, textOutWords("II", 5, 10));
+    EXPECT_GE(gdi::test::inkBounds(played(extra, 120, 60)).width(), 20);
+
+    // Escapement 90 degrees: the text runs upwards from its start.
+    MetafileBuilder rotated = textPicture(900);
+    rotated.raw(0x0521, textOutWords("ABCDE", 20, 55));
+    const gdi::Rect up = gdi::test::inkBounds(played(rotated, 120, 60));
+    EXPECT_GT(up.height(), 2 * up.width());
+    EXPECT_LE(up.bottom, 56);
+}
+
+TEST(MetafileRecords, SymbolFontsShowTheirOwnCharacters)
+{
+    gdi::test::ensureGuiApplication();
+    auto text = [](wmf::SymbolSet set, const char* bytes) {
+        return wmf::symbolText(set, std::as_bytes(std::span(bytes, strlen(bytes))));
+    };
+    EXPECT_EQ(text(wmf::SymbolSet::Symbol, "D"), QString(QChar(0x0394)));
+    EXPECT_EQ(text(wmf::SymbolSet::Symbol, "pa\xA5"), QStringLiteral("\u03C0\u03B1\u221E"));
+    EXPECT_EQ(text(wmf::SymbolSet::Wingdings, "J\xFC"), QStringLiteral("\u263A\u2714"));
+    EXPECT_EQ(text(wmf::SymbolSet::Wingdings, "0"), QString::fromUcs4(U"\U0001F4C1"));
+    // The face they are drawn with has every one of them.
+    const QFontMetrics symbola(QFont(QStringLiteral("Symbola")));
+    for (char32_t c : {U'\u0394', U'\u263A', U'\u2714', U'\U0001F4C1'})
+        EXPECT_TRUE(symbola.inFontUcs4(uint(c))) << uint(c);
+
+    // A Symbol 'D' is not a Latin D.
+    auto drawn = [](const char* face, int charset) {
+        MetafileBuilder m(8);
+        m.placeable(0, 0, 60, 40, 96).raw(0x02FB, fontRecord(face, 0, charset)).record(0x012D, {0});
+        m.raw(0x0521, textOutWords("D", 10, 5));
+        return gdi::test::picture(played(m, 60, 40));
+    };
+    EXPECT_NE(drawn("Symbol", 2), drawn("Liberation Sans", 0));
 }
 
 } // namespace
