@@ -370,20 +370,36 @@ std::optional<double> reduce(int production, const Entry* rhs)
     }
 }
 
+bool passesHeldValue(int production)
+{
+    return production == 3 || production == 6 || production == 8 || production == 10 || production == 12;
+}
+
 } // namespace
 
 std::optional<double> evaluateExpression(const QString& expression, const QLocale& locale)
 {
-    QString prepared = expression;
+    // The locale's separator reads as a point. A one-character separator is
+    // mapped on the way below; a longer one needs a replacement first.
     const QString separator = decimalPointOf(locale);
-    if (separator != QLatin1String("."))
-        prepared.replace(separator, QLatin1String("."));
+    QString replaced;
+    const QString* prepared = &expression;
+    char16_t point = '.';
+    if (separator.size() == 1) {
+        point = separator[0].unicode();
+    } else {
+        replaced = expression;
+        replaced.replace(separator, QLatin1String("."));
+        prepared = &replaced;
+    }
     // Upper-cased on the way; anything outside ASCII cannot be part of a
     // valid expression and becomes a character the lexer rejects.
     std::string text;
-    text.reserve(size_t(prepared.size()));
-    for (QChar c : prepared) {
-        const char16_t u = c.unicode();
+    text.reserve(size_t(prepared->size()));
+    for (QChar c : *prepared) {
+        char16_t u = c.unicode();
+        if (u == point)
+            u = '.';
         text.push_back(u >= 128 ? '\x7f' : (u >= 'a' && u <= 'z') ? char(u - 32) : char(u));
     }
 
@@ -412,7 +428,8 @@ std::optional<double> evaluateExpression(const QString& expression, const QLocal
             const auto value = reduce(a.target, &stack[depth]);
             if (!value)
                 return std::nullopt;
-            const auto held = toReal48(*value);
+            // What a unit production or parentheses pass on is held already.
+            const auto held = passesHeldValue(a.target) ? value : toReal48(*value);
             if (!held)
                 return std::nullopt;
             const int next = t.go[size_t(stack[depth - 1].state)][size_t(p.lhs)];

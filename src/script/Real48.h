@@ -1,6 +1,8 @@
 #pragma once
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 
 namespace lumeria {
@@ -12,20 +14,31 @@ namespace lumeria {
 // an error; a magnitude below the smallest one becomes 0.
 inline std::optional<double> toReal48(double x)
 {
-    if (!std::isfinite(x))
+    // Keeping 40 of a double's 53 significant bits drops the low 13 of its
+    // 52 stored fraction bits. Rounding to nearest, ties to even, is done on
+    // the bit pattern: add half a unit (less one when the kept part is even)
+    // and clear the dropped bits. A carry out of the fraction moves into the
+    // exponent, which is exactly the rounded value. Subnormal doubles lie far
+    // below the smallest 6-byte real and come out as 0 either way.
+    constexpr int kDropped = 52 - 39;
+    constexpr uint64_t kMask = (uint64_t(1) << kDropped) - 1;
+    static_assert(kDropped == 13);
+    const uint64_t bits = std::bit_cast<uint64_t>(x);
+    const uint64_t sign = bits & (uint64_t(1) << 63);
+    uint64_t magnitude = bits & ~(uint64_t(1) << 63);
+    if (magnitude >= uint64_t(0x7FF) << 52) // infinity or NaN
         return std::nullopt;
-    if (x == 0.0)
-        return 0.0;
-    int exponent = 0;
-    const double mantissa = std::frexp(std::fabs(x), &exponent); // in [0.5, 1)
-    const double rounded = std::ldexp(std::nearbyint(std::ldexp(mantissa, 40)), exponent - 40);
-    static const double kMax = std::ldexp(1.0 - std::ldexp(1.0, -40), 127);
-    static const double kMin = std::ldexp(0.5, -127);
-    if (rounded > kMax)
+    magnitude += (kMask >> 1) + ((magnitude >> kDropped) & 1);
+    magnitude &= ~kMask;
+    const double rounded = std::bit_cast<double>(magnitude);
+    // (1 - 2^-40) * 2^127 and 2^-128.
+    constexpr double kMax = 0x1.fffffffffep+126;
+    constexpr double kMin = 0x1p-128;
+    if (rounded > kMax) // also a carry into the infinite exponent
         return std::nullopt;
     if (rounded < kMin)
         return 0.0;
-    return x < 0 ? -rounded : rounded;
+    return std::bit_cast<double>(magnitude | sign);
 }
 
 } // namespace lumeria
