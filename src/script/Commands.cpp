@@ -30,9 +30,10 @@ void ScriptEngine::execute(Frame& f, const ScriptLine& line)
         if (Page_Rec* page = pageTarget(c, a))
             pageCommand(f, line, page);
         return;
-    case Command::SetVar: m_variables.set(a.values[0], a.values[1]); return;
+    case Command::SetVar: m_variables.setStored(line.resultKey, line.resultBare, a.values[1]); return;
     case Command::Math:
-        m_variables.set(a.values[2], formatMathResult(evaluateExpression(a.values[0]), scriptInteger(a.values[1])));
+        m_variables.setStored(line.resultKey, line.resultBare,
+                              formatMathResult(evaluateExpression(a.values[0]), scriptInteger(a.values[1])));
         return;
     case Command::Delay: m_host.delay(absoluteInteger(a.values[0])); return;
     case Command::SetFont:

@@ -14,22 +14,33 @@ namespace lumeria {
 
 int32_t scriptInteger(const QString& text)
 {
-    QString s = text;
-    s.remove(QLatin1Char(' '));
-    bool negative = false;
+    // Spaces count for nothing anywhere in the text: they are stepped over
+    // rather than removed from a copy.
+    const qsizetype size = text.size();
     qsizetype i = 0;
-    if (i < s.size() && (s[i] == QLatin1Char('+') || s[i] == QLatin1Char('-')))
-        negative = s[i++] == QLatin1Char('-');
+    auto skipSpaces = [&] {
+        while (i < size && text[i] == QLatin1Char(' '))
+            ++i;
+    };
+    skipSpaces();
+    bool negative = false;
+    if (i < size && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        negative = text[i++] == QLatin1Char('-');
+        skipSpaces();
+    }
     int base = 10;
-    if (i < s.size() && s[i] == QLatin1Char('$')) {
+    if (i < size && text[i] == QLatin1Char('$')) {
         base = 16;
         ++i;
+        skipSpaces();
     }
-    if (i == s.size())
+    if (i == size)
         return 0;
     int64_t value = 0;
-    for (; i < s.size(); ++i) {
-        const char16_t u = s[i].unicode();
+    for (; i < size; ++i) {
+        const char16_t u = text[i].unicode();
+        if (u == ' ')
+            continue;
         int d = -1;
         if (u >= '0' && u <= '9')
             d = u - '0';

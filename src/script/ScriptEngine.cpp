@@ -117,7 +117,8 @@ void ScriptEngine::run(const QString& script, Page_Rec* targetPage)
             current = std::move(*m_deferred);
             m_deferred.reset();
         }
-        const ScriptText text(current.script);
+        const std::shared_ptr<const ScriptText> parsed = parse(current.script);
+        const ScriptText& text = *parsed;
         Frame f;
         f.text = &text;
         f.target = current.target;
@@ -157,6 +158,20 @@ void ScriptEngine::run(const QString& script, Page_Rec* targetPage)
             m_host.showPage(f.target);
         return;
     }
+}
+
+std::shared_ptr<const ScriptText> ScriptEngine::parse(const QString& script)
+{
+    // The same scripts run again and again (a button pressed, a page entered
+    // anew); what a script text means depends on nothing but the text.
+    constexpr qsizetype kMaxParsed = 256;
+    if (const auto it = m_parsed.constFind(script); it != m_parsed.cend())
+        return *it;
+    if (m_parsed.size() >= kMaxParsed)
+        m_parsed.clear();
+    auto text = std::make_shared<const ScriptText>(script);
+    m_parsed.insert(script, text);
+    return text;
 }
 
 void ScriptEngine::keyword(Frame& f, const ScriptLine& line)
@@ -215,14 +230,15 @@ void ScriptEngine::endWhile(Frame& f)
 bool ScriptEngine::takeArguments(const ScriptLine& line, Command command, ScriptArguments& args)
 {
     const CommandInfo& info = commandInfo(command);
-    args = line.arguments;
-    for (int i = 0; i < args.count; ++i) {
-        if (i + 1 == info.resultArg)
-            continue;
-        QString& value = args.values[size_t(i)];
-        if (value.contains(QLatin1Char('[')))
-            value = substitute(value, i + 1 == info.numericArg ? SubstitutionMode::Numeric : SubstitutionMode::Text);
+    for (int i = 0; i < line.arguments.count; ++i) {
+        const int plan = line.planOf[size_t(i)];
+        args.values[size_t(i)] =
+            plan < 0 ? line.arguments.values[size_t(i)]
+                     : line.plans[size_t(plan)].apply(m_variables, *this,
+                                                      i + 1 == info.numericArg ? SubstitutionMode::Numeric
+                                                                               : SubstitutionMode::Text);
     }
+    args.count = line.arguments.count;
     if (args.count != info.args) {
         reportError(countMessage(info));
         return false;

@@ -7,10 +7,12 @@
 #include "script/Substitution.h"
 #include "script/Variables.h"
 
+#include <QHash>
 #include <QString>
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <random>
 
@@ -97,6 +99,7 @@ private:
     QString pageNumber() const override;
 
     void letEventsRun();
+    std::shared_ptr<const ScriptText> parse(const QString& script);
     void keyword(Frame& f, const ScriptLine& line);
     void endWhile(Frame& f);
     bool takeArguments(const ScriptLine& line, Command command, ScriptArguments& args);
@@ -128,6 +131,7 @@ private:
     std::chrono::microseconds m_eventInterval{1000};
     std::chrono::steady_clock::time_point m_lastEvents{};
     std::mt19937 m_random;
+    QHash<QString, std::shared_ptr<const ScriptText>> m_parsed;
 };
 
 } // namespace lumeria

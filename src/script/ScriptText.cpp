@@ -25,6 +25,25 @@ LineKind kindOf(const ScriptLine& line)
     return LineKind::Unknown;
 }
 
+void prepareArguments(ScriptLine& line)
+{
+    line.arguments = extractArguments(line.text);
+    const CommandInfo& info = commandInfo(line.command);
+    if (info.args < 0)
+        return;
+    for (int i = 0; i < line.arguments.count; ++i) {
+        const QString& value = line.arguments.values[size_t(i)];
+        if (i + 1 == info.resultArg) {
+            line.resultBare = value;
+            line.resultBare.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+            line.resultKey = upperCased(line.resultBare);
+        } else if (value.contains(QLatin1Char('['))) {
+            line.planOf[size_t(i)] = int8_t(line.plans.size());
+            line.plans.emplace_back(value);
+        }
+    }
+}
+
 } // namespace
 
 ScriptText::ScriptText(const QString& script)
@@ -40,7 +59,7 @@ ScriptText::ScriptText(const QString& script)
         line.command = lookupCommand(line.text);
         line.kind = kindOf(line);
         if (line.command != Command::None)
-            line.arguments = extractArguments(line.text);
+            prepareArguments(line);
         m_lines.push_back(std::move(line));
     };
     for (qsizetype i = 0; i < script.size(); ++i) {
@@ -74,16 +93,23 @@ ScriptArguments extractArguments(const QString& line)
 
 QString upperCased(const QString& text)
 {
-    QString out = text;
-    for (QChar& c : out) {
+    // Most texts that reach here (numbers, names written in capitals) are
+    // upper case already: those are shared, not copied.
+    auto upper = [](QChar c) {
         const char16_t u = c.unicode();
-        if (u < 128) {
-            if (u >= 'a' && u <= 'z')
-                c = QChar(char16_t(u - 32));
-        } else {
-            c = c.toUpper();
-        }
-    }
+        if (u < 128)
+            return u >= 'a' && u <= 'z' ? QChar(char16_t(u - 32)) : c;
+        return c.toUpper();
+    };
+    qsizetype i = 0;
+    while (i < text.size() && upper(text[i]) == text[i])
+        ++i;
+    if (i == text.size())
+        return text;
+    QString out = text;
+    QChar* data = out.data();
+    for (; i < out.size(); ++i)
+        data[i] = upper(data[i]);
     return out;
 }
 

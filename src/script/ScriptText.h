@@ -1,6 +1,7 @@
 #pragma once
 
 #include "script/CommandTable.h"
+#include "script/Substitution.h"
 
 #include <QString>
 
@@ -24,6 +25,14 @@ struct ScriptLine {
     Command command = Command::None;
     LineKind kind = LineKind::Unknown;
     ScriptArguments arguments; // as written, before substitution
+    // Worked out once per line, since only the variables' values change
+    // from one run of it to the next: how each argument with a '[' is
+    // substituted (-1: it is taken as written), and the result variable's
+    // name as the store keeps it and as its listeners hear it.
+    std::array<int8_t, 8> planOf{-1, -1, -1, -1, -1, -1, -1, -1};
+    std::vector<SubstitutionPlan> plans;
+    QString resultKey;
+    QString resultBare;
 };
 
 // A script cut into its lines: items separated by '|' outside double quotes;

@@ -41,10 +41,11 @@ QString timeText(const QTime& t, const QLocale& locale)
 // "[[[[" becomes "[": the reduction runs until no pair is left.
 void reduceDoubledBrackets(QString& text)
 {
-    for (QLatin1Char c : {QLatin1Char('['), QLatin1Char(']')}) {
-        const QString pair(2, c);
-        while (text.contains(pair))
-            text.replace(pair, QString(c));
+    for (const char* pair : {"[[", "]]"}) {
+        const QLatin1String doubled(pair, 2);
+        const QLatin1String single(pair, 1);
+        while (text.contains(doubled))
+            text.replace(doubled, single);
     }
 }
 
@@ -118,6 +119,71 @@ QString substitute(const QString& text, const Variables& variables, const Builti
     }
     reduceDoubledBrackets(t);
     return t;
+}
+
+SubstitutionPlan::SubstitutionPlan(const QString& text) : m_text(text)
+{
+    if (text.contains(QLatin1String("]["))) {
+        m_general = true;
+        return;
+    }
+    // The scan of substitute(), over the text as written: with no '['
+    // right after a ']', every character it looks back at is the text's own.
+    auto literal = [&](qsizetype from, qsizetype to) {
+        if (to > from)
+            m_pieces.push_back({from, to - from, false, {}, {}});
+    };
+    const qsizetype size = text.size();
+    bool open = false;
+    qsizetype start = 0;
+    qsizetype literalStart = 0;
+    for (qsizetype i = 0; i <= size; ++i) {
+        const bool atEnd = i == size;
+        const QChar c = atEnd ? QChar() : text[i];
+        if (!atEnd && c == QLatin1Char('[') && (i == 0 || text[i - 1] != QLatin1Char('['))) {
+            open = true;
+            start = i;
+            continue;
+        }
+        if (open && (atEnd || c == QLatin1Char(']'))) {
+            literal(literalStart, start);
+            const QString name = text.mid(start + 1, i - start - 1);
+            m_pieces.push_back({0, 0, true, name, Variables::normalName(name)});
+            literalStart = i + 1;
+            open = false;
+        }
+    }
+    literal(literalStart, size);
+}
+
+QString SubstitutionPlan::apply(const Variables& variables, const BuiltinValues& builtins, SubstitutionMode mode) const
+{
+    if (m_general)
+        return substitute(m_text, variables, builtins, mode);
+    std::optional<QDateTime> clock;
+    auto valueOf = [&](const Piece& piece) {
+        QString value = variables.getStored(piece.key);
+        if (value.isEmpty()) {
+            if (auto builtin = builtinValue(piece.name, builtins, clock))
+                value = std::move(*builtin);
+        }
+        if (value.isEmpty() && mode == SubstitutionMode::Numeric)
+            value = QStringLiteral("0");
+        return value;
+    };
+    QString out;
+    if (m_pieces.size() == 1 && m_pieces.front().reference) {
+        out = valueOf(m_pieces.front()); // shared with the store, not copied
+    } else {
+        for (const Piece& piece : m_pieces) {
+            if (piece.reference)
+                out += valueOf(piece);
+            else
+                out += QStringView(m_text).mid(piece.from, piece.length);
+        }
+    }
+    reduceDoubledBrackets(out);
+    return out;
 }
 
 } // namespace lumeria

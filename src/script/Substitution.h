@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace lumeria {
 
@@ -32,6 +33,31 @@ public:
 // when they hold a '['; displayed texts always are.
 QString substitute(const QString& text, const Variables& variables, const BuiltinValues& builtins,
                    SubstitutionMode mode = SubstitutionMode::Text);
+
+// The references of one text found once, for a text substituted again and
+// again (a script line in a loop): where the literal parts and the names
+// are, and each name in the variable store's form. Applying it gives what
+// substitute() gives for the text.
+class SubstitutionPlan {
+public:
+    explicit SubstitutionPlan(const QString& text);
+    QString apply(const Variables& variables, const BuiltinValues& builtins, SubstitutionMode mode) const;
+
+private:
+    struct Piece {
+        qsizetype from = 0; // a literal part of the text
+        qsizetype length = 0;
+        bool reference = false;
+        QString name; // as written, for the built-in names
+        QString key;  // Variables::normalName(name)
+    };
+    QString m_text;
+    std::vector<Piece> m_pieces;
+    // Where a '[' directly follows a closed reference, whether it opens
+    // another depends on the value just inserted: such texts take the
+    // general path.
+    bool m_general = false;
+};
 
 // The value of a built-in name (matched whole, ignoring case), or nothing.
 // dateTime is read through the cache so that one text sees one clock reading.

@@ -32,10 +32,17 @@ QString Variables::get(const QString& name) const
 void Variables::set(const QString& name, const QString& value)
 {
     QString bare = name;
-    bare.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+    if (bare.contains(QLatin1Char('[')) || bare.contains(QLatin1Char(']')))
+        bare.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
     if (bare.isEmpty())
         return;
-    const QString key = upperCased(bare);
+    setStored(upperCased(bare), bare, value);
+}
+
+void Variables::setStored(const QString& key, const QString& bare, const QString& value)
+{
+    if (key.isEmpty())
+        return;
     auto it = m_values.find(key);
     if (it != m_values.end()) {
         if (*it == value)
@@ -59,22 +66,24 @@ void Variables::clear()
 
 int Variables::addListener(Listener listener)
 {
-    m_listeners.emplace_back(m_nextListener, std::move(listener));
+    auto list = std::make_shared<ListenerList>(*m_listeners);
+    list->emplace_back(m_nextListener, std::move(listener));
+    m_listeners = std::move(list);
     return m_nextListener++;
 }
 
 void Variables::removeListener(int id)
 {
-    m_listeners.erase(
-        std::remove_if(m_listeners.begin(), m_listeners.end(), [id](const auto& l) { return l.first == id; }),
-        m_listeners.end());
+    auto list = std::make_shared<ListenerList>(*m_listeners);
+    list->erase(std::remove_if(list->begin(), list->end(), [id](const auto& l) { return l.first == id; }), list->end());
+    m_listeners = std::move(list);
 }
 
 void Variables::notify(const QString& name) const
 {
-    // A listener may add or remove listeners; walk a copy.
-    const auto listeners = m_listeners;
-    for (const auto& [id, listener] : listeners)
+    // Holding the list keeps it alive while listeners replace it.
+    const std::shared_ptr<const ListenerList> listeners = m_listeners;
+    for (const auto& [id, listener] : *listeners)
         listener(name);
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace lumeria {
@@ -18,9 +19,15 @@ public:
     using Listener = std::function<void(const QString& name)>;
 
     QString get(const QString& name) const;
+    // The same by the name as stored (normalName), for callers that worked
+    // it out once: a script line's variable names never change.
+    QString getStored(const QString& key) const { return m_values.value(key); }
     // Sends no notification when the value does not change (compared
     // exactly, case included).
     void set(const QString& name, const QString& value);
+    // The same with the name already taken apart: key is normalName(name),
+    // bare the name without brackets (what listeners hear).
+    void setStored(const QString& key, const QString& bare, const QString& value);
     void clear();
     int count() const { return int(m_values.size()); }
     // Upper-cased names and values, in no particular order.
@@ -35,7 +42,10 @@ public:
 
 private:
     QHash<QString, QString> m_values;
-    std::vector<std::pair<int, Listener>> m_listeners;
+    // Replaced, never changed in place: a notification walks the list it
+    // started with while a listener adds or removes listeners.
+    using ListenerList = std::vector<std::pair<int, Listener>>;
+    std::shared_ptr<const ListenerList> m_listeners = std::make_shared<const ListenerList>();
     int m_nextListener = 1;
 };
 

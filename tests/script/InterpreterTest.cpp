@@ -126,6 +126,36 @@ TEST(Interpreter, WhileFromAnUnsetVariable)
     EXPECT_EQ(s.var("after"), QStringLiteral("1"));
 }
 
+TEST(Interpreter, AScriptRunAgainReadsTheVariablesAsTheyAreNow)
+{
+    ScriptFixture s;
+    // Lines are worked out once per script text; their values are not.
+    const QString script = QStringLiteral("SV \"out\" \"[a]/[B]\"|MA \"[a]*2\" \"0\" \"twice\"");
+    s.engine.variables().set(QStringLiteral("a"), QStringLiteral("1"));
+    s.run(script);
+    EXPECT_EQ(s.var("out"), QStringLiteral("1/"));
+    EXPECT_EQ(s.var("twice"), QStringLiteral("2"));
+    s.engine.variables().set(QStringLiteral("A"), QStringLiteral("5"));
+    s.engine.variables().set(QStringLiteral("b"), QStringLiteral("x"));
+    s.run(script);
+    EXPECT_EQ(s.var("out"), QStringLiteral("5/x"));
+    EXPECT_EQ(s.var("twice"), QStringLiteral("10"));
+
+    // A line that sets the variable its own argument reads sees the old
+    // value, and the next run of the same text sees the new one.
+    s.engine.variables().clear();
+    const QString grow = QStringLiteral("SV \"s\" \"[s]a\"|SV \"t\" \"[S][s]\"");
+    s.run(grow);
+    s.run(grow);
+    EXPECT_EQ(s.var("s"), QStringLiteral("aa"));
+    EXPECT_EQ(s.var("t"), QStringLiteral("aaaa"));
+
+    // A value ending in '[' keeps the next '[' from opening a reference.
+    s.engine.variables().set(QStringLiteral("open"), QStringLiteral("x["));
+    s.run(QStringLiteral("SV \"r\" \"[open][s]\""));
+    EXPECT_EQ(s.var("r"), QStringLiteral("x[s]"));
+}
+
 TEST(Interpreter, GotoLineByNumberAndLabel)
 {
     ScriptFixture s;

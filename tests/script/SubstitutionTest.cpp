@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace lumeria {
 namespace {
 
@@ -84,6 +86,42 @@ TEST_F(SubstitutionTest, OneClockReadingPerText)
 {
     builtins.readings = 0;
     sub(QStringLiteral("[Time] [DateShort] [DateLong] [Year]"));
+    EXPECT_EQ(builtins.readings, 1);
+}
+
+TEST_F(SubstitutionTest, APlanGivesWhatTheScanGivesForEveryShortText)
+{
+    // Values that end in or hold brackets make the scan's look-behind and
+    // the final reduction matter; every text of up to seven characters over
+    // this alphabet is tried, in both modes.
+    vars.set(QStringLiteral("A"), QStringLiteral("x["));
+    vars.set(QStringLiteral("AA"), QStringLiteral("]]"));
+    vars.set(QStringLiteral("P"), QStringLiteral("[[p"));
+    const QString alphabet = QStringLiteral("[]aAp");
+    int tried = 0;
+    std::vector<int> digits;
+    for (int length = 0; length <= 7; ++length) {
+        digits.assign(size_t(length), 0);
+        for (;;) {
+            QString text;
+            for (int d : digits)
+                text += alphabet[d];
+            for (auto mode : {SubstitutionMode::Text, SubstitutionMode::Numeric}) {
+                ASSERT_EQ(SubstitutionPlan(text).apply(vars, builtins, mode), sub(text, mode)) << text.toStdString();
+                ++tried;
+            }
+            size_t i = 0;
+            while (i < digits.size() && ++digits[i] == int(alphabet.size()))
+                digits[i++] = 0;
+            if (i == digits.size())
+                break;
+        }
+    }
+    EXPECT_GT(tried, 2 * 78125);
+    // The clock is read once per application, as for one substituted text.
+    builtins.readings = 0;
+    EXPECT_EQ(SubstitutionPlan(QStringLiteral("[Year] [Month]")).apply(vars, builtins, SubstitutionMode::Text),
+              QStringLiteral("2024 March"));
     EXPECT_EQ(builtins.readings, 1);
 }
 
