@@ -76,7 +76,6 @@ void TMainForm::FormCreate()
     m_session.media().setEnvironment(mediaEnvironment());
     m_engine->setSafeMode(m_commandLine.safe);
     m_input = std::make_unique<InputController>(*this);
-    m_findSearch = std::make_unique<FindSearch>(*this);
     // Fields, check boxes, radio buttons and texts that show a variable
     // follow it.
     m_engine->variables().addListener([this](const QString& name) { m_input->refreshBoundObjects(name); });
@@ -92,7 +91,20 @@ void TMainForm::FormCreate()
         });
     m_pageSize = QSize(std::max(1, int(s.ScreenWidth)), std::max(1, int(s.ScreenHeight)));
     m_renderer = std::make_unique<PageRenderer>(pub.document, m_context, m_pageSize);
-    m_backbuffer = gdi::Surface(m_pageSize.width(), m_pageSize.height(), gdi::rgb(0, 0, 0));
+    PageView::Callbacks view;
+    view.present = [this](const gdi::Rect& area, Present when) {
+        const QRect shown = gdi::toQRect(area).translated(pageOrigin());
+        if (when == Present::Now)
+            viewport()->repaint(shown);
+        else
+            viewport()->update(shown);
+    };
+    view.focus = [this] {
+        return m_input->focusFrameShown() ? PageView::Focus{m_input->focusedObject(), FocusMarker::Show}
+                                          : PageView::Focus{};
+    };
+    view.pause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    m_view = std::make_unique<PageView>(pub.document, *m_renderer, m_pageSize, std::move(view));
 
     FloatingWindowContext windows;
     windows.owner = this;
@@ -111,6 +123,7 @@ void TMainForm::FormCreate()
     windows.beep = [this] { beep(); };
     windows.temporaryFolder = temporaryFolder();
     m_windows = std::make_unique<WindowManager>(std::move(windows));
+    m_find = std::make_unique<FindController>(findContext());
 
     m_cursors = loadPlayerCursors(m_session.container(), s.AppCursor, s.HotspotCursor);
     viewport()->setCursor(m_cursors.application);
@@ -258,7 +271,7 @@ void TMainForm::paintEvent(QPaintEvent* event)
         return;
     }
 
-    renderDirty();
+    m_view->renderDirty();
     const QPoint origin = pageOrigin();
     const QRect page(origin, m_pageSize);
     const QColor margin = m_screenMode == ScreenMode::FullScreen || !m_firstPageShown ? QColor(Qt::black) : kButtonFace;
@@ -267,7 +280,7 @@ void TMainForm::paintEvent(QPaintEvent* event)
 
     const QRect shown = page.intersected(event->rect());
     if (!shown.isEmpty())
-        painter.drawImage(shown.topLeft(), m_backbuffer.image(), shown.translated(-origin));
+        painter.drawImage(shown.topLeft(), m_view->image(), shown.translated(-origin));
     painter.end();
     if (m_firstPageShown)
         m_firstPagePainted = true;
@@ -297,36 +310,23 @@ QScrollBar* TMainForm::objectScrollBar(const Object_Rec& object, ScrollAxis axis
 
 void TMainForm::bringUpToDate()
 {
-    renderDirty();
+    m_view->renderDirty();
     syncObjectScrollBars();
 }
 
 bool TMainForm::runPageTransition(const Page_Rec& page)
 {
-    if (m_backbuffer.isNull() || !isVisible())
+    if (!isVisible())
         return false;
-    const gdi::Surface image = m_renderer->renderOffScreen(page);
-    if (image.isNull())
-        return false;
-    // The old page stays on screen, parts waiting for a repaint included,
-    // until the effect has replaced it; its scroll bars go at once.
-    m_dirty = gdi::Region();
-    m_inTransition = true;
-    m_objectBars->sync({}, pageOrigin());
-    gdi::Canvas canvas(m_backbuffer.view());
-    const TransitionTarget target{
-        canvas, m_backbuffer.rect(),
-        [this](const gdi::Rect& r) { viewport()->repaint(gdi::toQRect(r).translated(pageOrigin())); },
-        [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }};
-    const bool ran = runTransition(target, image, page.EffectSpeed, page.PageEffect);
-    m_inTransition = false;
+    // The old page's scroll bars go as soon as the effect starts.
+    const bool ran = m_view->transitionTo(page, [this] { m_objectBars->sync({}, pageOrigin()); });
     syncObjectScrollBars();
     return ran;
 }
 
 void TMainForm::syncObjectScrollBars()
 {
-    if (m_inTransition)
+    if (m_view->inTransition())
         return;
     m_objectBars->sync(m_firstPageShown ? shownObjects() : std::vector<const Object_Rec*>{}, pageOrigin());
 }
@@ -336,80 +336,17 @@ void TMainForm::objectScrolled(const Object_Rec& object, ScrollAxis axis, int ol
     const ObjectScrollBars* bars = m_scrollStore.find(object);
     if (!bars || !object.article()) {
         // A picture shows another part of itself: all of it is drawn again.
-        repaintObject(object, Repaint::Now);
+        m_view->redrawObject(object, Redraw::Alone);
         return;
     }
-    const gdi::Rect area = articleTextArea(object, bars).intersected(m_backbuffer.rect());
+    const gdi::Rect area = articleTextArea(object, bars).intersected(m_view->rect());
     if (area.isEmpty())
         return;
-    renderDirty();
-    gdi::Canvas canvas(m_backbuffer.view());
-    m_session.articles().scrollArticle(canvas, object, *bars, axis, oldPosition, [&](const gdi::Region& uncovered) {
-        m_renderer->paintObjectIn(canvas, uncovered, QPoint(0, 0), object);
+    m_view->paintNow(area, [&](gdi::Canvas& canvas) {
+        m_session.articles().scrollArticle(canvas, object, *bars, axis, oldPosition, [&](const gdi::Region& uncovered) {
+            m_renderer->paintObjectIn(canvas, uncovered, QPoint(0, 0), object);
+        });
     });
-    viewport()->update(gdi::toQRect(area).translated(pageOrigin()));
-}
-
-void TMainForm::renderDirty()
-{
-    if (m_dirty.isEmpty())
-        return;
-    const gdi::Region area = m_dirty;
-    m_dirty = gdi::Region();
-    renderArea(area);
-}
-
-void TMainForm::renderArea(const gdi::Region& area)
-{
-    if (m_backbuffer.isNull())
-        return;
-    gdi::Canvas canvas(m_backbuffer.view());
-    canvas.save();
-    canvas.clipTo(area);
-    if (const Page_Rec* page = currentPage()) {
-        const bool frame = m_input->focusFrameShown();
-        m_renderer->paintPage(canvas, QPoint(0, 0), *page, frame ? m_input->focusedObject() : nullptr,
-                              frame ? FocusMarker::Show : FocusMarker::Hide);
-    } else {
-        canvas.fillRect(m_backbuffer.rect(), gdi::Brush::solid(gdi::rgb(255, 255, 255)));
-    }
-    canvas.restore();
-}
-
-void TMainForm::invalidatePage(const gdi::Rect& area)
-{
-    const gdi::Rect clipped = area.intersected(m_backbuffer.rect());
-    if (clipped.isEmpty())
-        return;
-    m_dirty = m_dirty.united(clipped);
-    viewport()->update(gdi::toQRect(clipped).translated(pageOrigin()));
-}
-
-void TMainForm::invalidateWholePage()
-{
-    m_dirty = gdi::Region(m_backbuffer.rect());
-    viewport()->update();
-}
-
-void TMainForm::repaintObject(const Object_Rec& object, Repaint when)
-{
-    const gdi::Rect area = objectRepaintRect(object, QPoint(0, 0)).intersected(m_backbuffer.rect());
-    if (area.isEmpty())
-        return;
-    if (when == Repaint::Deferred) {
-        invalidatePage(area);
-        return;
-    }
-    renderDirty();
-    gdi::Canvas canvas(m_backbuffer.view());
-    m_renderer->paintObjectIn(canvas, gdi::Region(area), QPoint(0, 0), object);
-    viewport()->update(gdi::toQRect(area).translated(pageOrigin()));
-}
-
-void TMainForm::repaintMovedObject(const gdi::Rect& before, const gdi::Rect& after)
-{
-    for (const gdi::Rect& r : movedRepaintRects(before, after))
-        invalidatePage(r);
 }
 
 void TMainForm::setWorkAreaCursor(WorkAreaCursor cursor)
@@ -452,7 +389,7 @@ void TMainForm::showPage(Page_Rec* page)
         pub.document.enterPage(page);
         showPagePalette(m_palette, *page, pub.settings.ScreenColors);
         if (page->PageEffect == 0 || !runPageTransition(*page))
-            invalidateWholePage();
+            m_view->invalidateAll();
         // Whoever waits for the first page (automation) may start now: its
         // input arrives while the entry script waits, as a reader's would.
         if (auto listener = std::exchange(m_firstPageListener, nullptr))
@@ -532,7 +469,7 @@ void TMainForm::FormClose()
     m_engine->reset();
     m_input->clearFocus();
     m_windows->closeAll();
-    closeFind();
+    m_find->close();
     m_engine->variables().clear();
     // Every loop, modal boxes and delays included, ends; main() then tears
     // the window and the publication down in order.

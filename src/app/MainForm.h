@@ -3,18 +3,16 @@
 #include "app/CommandLine.h"
 #include "app/Cursors.h"
 #include "app/ObjectScrollBarWidgets.h"
-#include "input/FindForm.h"
-#include "input/FindSearch.h"
+#include "input/FindController.h"
 #include "input/InputController.h"
 #include "input/InteractionHost.h"
 #include "media/MediaEnvironment.h"
 #include "platform/gdi/Rect.h"
-#include "platform/gdi/Region.h"
-#include "platform/gdi/Surface.h"
 #include "popups/PopupRequest.h"
 #include "print/PrintService.h"
 #include "render/PageLayout.h"
 #include "render/PageRenderer.h"
+#include "render/PageView.h"
 #include "render/SharedPalette.h"
 #include "script/ScriptEngine.h"
 #include "script/ScriptHost.h"
@@ -32,12 +30,12 @@ namespace lumeria {
 class PlayerSession;
 
 // The player's main window. It owns the run: the script engine, the page
-// shown and the backbuffer it is painted into, and the reader's input. It is
-// the ScriptHost every command's effect goes through and the
+// view the page is painted into, the reader's input and Find, and wires them
+// together. It is the ScriptHost every command's effect goes through and the
 // InteractionHost of the input layer. The scroll area's viewport is the
 // work area: it fills the client, receives input and shows the page at
 // pageOrigin(), with margins around it.
-class TMainForm : public QAbstractScrollArea, public ScriptHost, public InteractionHost, public FindHost {
+class TMainForm : public QAbstractScrollArea, public ScriptHost, public InteractionHost {
     Q_OBJECT
 public:
     static inline const QString kUntitled = QStringLiteral("Untitled Lumeria Publication");
@@ -67,20 +65,8 @@ public:
     // A print job runs; its progress window is modal but waits for nobody.
     bool printing() const { return m_printing > 0; }
 
-    // Where the page's (0, 0) is in work-area coordinates, scrolling
-    // included.
-    QPoint pageOrigin() const;
     QSize pageSize() const { return m_pageSize; }
-
-    // Repainting. Deferred repaints mark the object's rectangle and let the
-    // next paint redraw it; an immediate one paints it into the backbuffer
-    // at once, inside its rectangle, and shows the result.
-    enum class Repaint { Deferred, Now };
-    void repaintObject(const Object_Rec& object, Repaint when);
-    void repaintMovedObject(const gdi::Rect& before, const gdi::Rect& after);
-    // Page rectangle (page coordinates) to paint again.
-    void invalidatePage(const gdi::Rect& area);
-    void invalidateWholePage();
+    PageView& pageView() { return *m_view; }
 
     // The objects on screen, in painting order: the master page's when the
     // page shows them, then the page's.
@@ -122,15 +108,16 @@ public:
     void find(const QString& text) override;
     void delay(int milliseconds) override;
     void printPage(const QString& what) override;
-    void printFile(const QString& arg1, const QString& arg2, const QString& arg3, bool wordWrap,
+    void printFile(const QString& header, const QString& footer, const QString& file, bool wordWrap,
                    PrintMode mode) override;
     void printImageFile(const QString& file, int option) override;
     void closeMainWindow() override;
     SystemValues systemValues() const override;
 
     // InteractionHost (goToPage, beep, closeMainWindow and publication are
-    // shared with ScriptHost).
-    QPoint pageOffset() const override { return pageOrigin(); }
+    // shared with ScriptHost). The page's (0, 0) is at pageOrigin() in
+    // work-area coordinates, scrolling included.
+    QPoint pageOrigin() const override;
     void redrawObject(const Object_Rec& object, Redraw how) override;
     void runScript(const QString& script) override;
     QString variable(const QString& name) const override;
@@ -150,14 +137,6 @@ public:
     void toggleFocusFrame(const Object_Rec& object) override;
     QWidget* editFieldParent() override;
     QWidget* mainWindow() override { return this; }
-
-    // FindHost.
-    Page_Rec* shownPage() const override { return currentPage(); }
-    QString substituteText(const QString& text) const override { return substitute(text); }
-    std::unique_ptr<ByteSource> openFormattedText(const QString& name, int& error) override;
-    std::unique_ptr<ByteSource> openWindowText(const QString& file, int width, bool wordWrap) override;
-    void showIoError(int code) override;
-    void showNotFound() override;
 
 protected:
     // The work area (the viewport).
@@ -180,9 +159,6 @@ private:
 
     void placeWindow();
     void updateScrollRanges();
-    // Paints what is marked dirty into the backbuffer.
-    void renderDirty();
-    void renderArea(const gdi::Region& area);
     // Lets events run until done() holds, the reader stops the script or
     // the window closes.
     void waitUntil(const std::function<bool()>& done);
@@ -191,12 +167,7 @@ private:
     PrintService& printService();
     // What balloons, notes and pop-up pictures take from the window.
     PopupContext popupContext();
-    void runFind(bool fromStart);
-    void showFindHit(const FindHit& hit);
-    void closeFind();
-    // Inverts a page rectangle eight times, 50 ms apart: a found place
-    // flashes and is left as it was.
-    void flashPageRect(const gdi::Rect& area);
+    FindContext findContext();
     void syncObjectScrollBars();
     // Draws the new page over the old one with its effect; false when it
     // could not, and the page is then painted normally.
@@ -217,8 +188,7 @@ private:
     std::unique_ptr<InputController> m_input;
     std::unique_ptr<WindowManager> m_windows;
     std::unique_ptr<PrintService> m_print;
-    std::unique_ptr<FindSearch> m_findSearch;
-    QPointer<TFindForm> m_findForm;
+    std::unique_ptr<FindController> m_find;
     PaintContext m_context;
     ScrollBarStore m_scrollStore;
     std::unique_ptr<ObjectScrollBarWidgets> m_objectBars;
@@ -226,8 +196,7 @@ private:
     SharedPalette m_palette;
     QSize m_pageSize;
     ScreenMode m_screenMode = ScreenMode::Windowed;
-    gdi::Surface m_backbuffer;
-    gdi::Region m_dirty;
+    std::unique_ptr<PageView> m_view;
     PlayerCursors m_cursors;
     WorkAreaCursor m_cursor = WorkAreaCursor::Application;
 
@@ -236,7 +205,6 @@ private:
     bool m_firstPageShown = false;
     bool m_firstPagePainted = false;
     bool m_closing = false;
-    bool m_inTransition = false;
     int m_busy = 0;
     int m_waiting = 0;
     int m_pressWaits = 0;

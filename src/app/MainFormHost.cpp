@@ -5,6 +5,7 @@
 #include "app/PlayerSession.h"
 #include "media/surface/VideoSurface.h"
 #include "platform/Folders.h"
+#include "platform/ScopedCount.h"
 #include "popups/PopupRequest.h"
 #include "popups/QueryForm.h"
 #include "render/Transitions.h"
@@ -71,9 +72,8 @@ int TMainForm::popupMenu(int x, int y, const QStringList& items)
     menu.setFont(TQueryForm::dialogFont());
     for (int i = 0; i < items.size(); ++i)
         menu.addAction(items[i])->setData(i + 1);
-    ++m_waiting;
+    const ScopedCount waiting(m_waiting);
     const QAction* chosen = menu.exec(viewport()->mapToGlobal(pageOrigin() + QPoint(x, y)));
-    --m_waiting;
     return chosen ? chosen->data().toInt() : 0;
 }
 
@@ -101,9 +101,8 @@ void TMainForm::waitUntil(const std::function<bool()>& done)
             loop.quit();
     });
     poll.start(kStopPollInterval);
-    ++m_waiting;
+    const ScopedCount waiting(m_waiting);
     loop.exec();
-    --m_waiting;
 }
 
 QStringList TMainForm::playingMedia() const
@@ -129,7 +128,7 @@ media::MediaEnvironment TMainForm::mediaEnvironment()
     env.scrollOffset = [this] { return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()); };
     env.invalidate = [this](const QRect& area) {
         const QRect page = area.translated(-pageOrigin());
-        invalidatePage(gdi::Rect{page.left(), page.top(), page.right() + 1, page.bottom() + 1});
+        m_view->invalidate(gdi::Rect{page.left(), page.top(), page.right() + 1, page.bottom() + 1});
     };
     env.createFrameSink = [this](const QRect& display) -> std::unique_ptr<media::FrameSink> {
         return std::make_unique<media::VideoSurface>(viewport(), display);
@@ -228,10 +227,10 @@ void TMainForm::closeWindow(CloseTarget target, const QString& title)
     switch (target) {
     case CloseTarget::AllWindows:
         m_windows->closeAll();
-        closeFind();
+        m_find->close();
         break;
     case CloseTarget::Window: m_windows->closeWindows(title); break;
-    case CloseTarget::FindWindow: closeFind(); break;
+    case CloseTarget::FindWindow: m_find->close(); break;
     }
 }
 
@@ -266,23 +265,53 @@ PrintService& TMainForm::printService()
 
 void TMainForm::printPage(const QString& what)
 {
-    ++m_printing;
+    const ScopedCount printing(m_printing);
     printService().printPage(what);
-    --m_printing;
 }
 
-void TMainForm::printFile(const QString& arg1, const QString& arg2, const QString& arg3, bool wordWrap, PrintMode mode)
+void TMainForm::printFile(const QString& header, const QString& footer, const QString& file, bool wordWrap,
+                          PrintMode mode)
 {
-    ++m_printing;
-    printService().printFile(arg1, arg2, arg3, wordWrap, mode);
-    --m_printing;
+    const ScopedCount printing(m_printing);
+    printService().printFile(header, footer, file, wordWrap, mode);
 }
 
 void TMainForm::printImageFile(const QString& file, int option)
 {
-    ++m_printing;
+    const ScopedCount printing(m_printing);
     printService().printImageFile(file, option);
-    --m_printing;
+}
+
+void TMainForm::find(const QString& scope)
+{
+    m_find->open(scope);
+}
+
+FindContext TMainForm::findContext()
+{
+    FindContext context;
+    context.owner = this;
+    context.publication = &publication();
+    context.view = m_view.get();
+    context.scrollBars = &m_scrollStore;
+    context.windows = m_windows.get();
+    context.caption = caption();
+    context.currentPage = [this] { return currentPage(); };
+    context.goToPage = [this](Page_Rec* page) { goToPage(page); };
+    context.substitute = [this](const QString& text) { return substitute(text); };
+    context.openEntry = [this](const QString& name) -> std::unique_ptr<ByteSource> {
+        if (!m_session.container().find(name))
+            return nullptr;
+        return std::make_unique<EntrySource>(m_session.container(), name);
+    };
+    context.focus = [this](ObjectRef object) { m_input->changeFocus(object, false); };
+    context.bringUpToDate = [this] { bringUpToDate(); };
+    context.runScript = [this](const QString& script) { runScript(script); };
+    context.setBusyCursor = [this](bool busy) { setBusyCursor(busy); };
+    context.messageBox = [this](const QString& title, const QString& message, const QStringList& buttons) {
+        return messageDialog(title, message, buttons);
+    };
+    return context;
 }
 
 } // namespace lumeria

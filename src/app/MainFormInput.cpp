@@ -4,8 +4,8 @@
 #include "app/MainForm.h"
 #include "app/PlayerSession.h"
 
+#include "platform/ScopedCount.h"
 #include "platform/VirtualKeys.h"
-#include "platform/gdi/Canvas.h"
 
 #include <QEventLoop>
 
@@ -17,16 +17,7 @@ namespace lumeria {
 
 void TMainForm::redrawObject(const Object_Rec& object, Redraw how)
 {
-    if (how == Redraw::Alone) {
-        repaintObject(object, Repaint::Now);
-        return;
-    }
-    const gdi::Rect area = objectRepaintRect(object, QPoint(0, 0)).intersected(m_backbuffer.rect());
-    if (area.isEmpty())
-        return;
-    renderDirty();
-    renderArea(gdi::Region(area));
-    viewport()->update(gdi::toQRect(area).translated(pageOrigin()));
+    m_view->redrawObject(object, how);
 }
 
 void TMainForm::runScript(const QString& script)
@@ -77,9 +68,8 @@ void TMainForm::waitProcessingEvents(int milliseconds)
 {
     QEventLoop loop;
     QTimer::singleShot(std::max(0, milliseconds), &loop, &QEventLoop::quit);
-    ++m_pressWaits;
+    const ScopedCount pressing(m_pressWaits);
     loop.exec();
-    --m_pressWaits;
 }
 
 bool TMainForm::onScrollBar(const Object_Rec& object, QPoint pagePoint) const
@@ -144,11 +134,7 @@ void TMainForm::scrollArticleToLine(const Object_Rec& article, int line)
 
 void TMainForm::toggleFocusFrame(const Object_Rec& object)
 {
-    // XOR needs what is on screen now under the frame.
-    renderDirty();
-    gdi::Canvas canvas(m_backbuffer.view());
-    paintFocusMarker(canvas, QPoint(0, 0), object);
-    viewport()->update(gdi::toQRect(focusMarkerRect(object, QPoint(0, 0))).translated(pageOrigin()));
+    m_view->toggleFocusFrame(object);
 }
 
 QWidget* TMainForm::editFieldParent()
@@ -165,8 +151,8 @@ void TMainForm::objectBarMouse(const Object_Rec& object, BarMouse action, Qt::Mo
     // A press on the bar is a press on its object, which may take the
     // focus first. Where a later object covers the bar's place, the reader
     // still sees the bar on top and presses it alone.
-    const PageObjects view(publication().document, currentPage());
-    if (view.hitTest(point - pageOrigin()).object == &object)
+    const PageObjects objects(publication().document, currentPage());
+    if (objects.hitTest(point - pageOrigin()).object == &object)
         m_input->WorkAreaMouseDown(button, point);
 }
 

@@ -61,7 +61,7 @@ FindSearch::Outcome FindSearch::search(const QString& text, FindHit& hit)
         const QString scope = m_scopeArgument.trimmed().toUpper();
         if (scope.isEmpty() || scope == QLatin1String("CURRENT")) {
             m_mode = 0;
-            const Page_Rec* shown = m_host.shownPage();
+            const Page_Rec* shown = m_host.currentPage();
             m_pageList = shown ? shown->Name : QString();
         } else if (scope == QLatin1String("ALL")) {
             m_mode = 1;
@@ -120,7 +120,7 @@ bool FindSearch::searchObject(Object_Rec& object, FindHit& hit)
     if (const Text_Rec* t = object.text()) {
         QString text = t->Text;
         text.remove(QLatin1Char('^')).replace(QLatin1Char('|'), QLatin1Char(' '));
-        if (!m_host.substituteText(text).toUpper().contains(m_text))
+        if (!m_host.substitute(text).toUpper().contains(m_text))
             return false;
         hit.kind = FindHit::Kind::Text;
         return true;

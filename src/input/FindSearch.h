@@ -33,9 +33,9 @@ class FindHost {
 public:
     virtual ~FindHost() = default;
     virtual Publication& publication() = 0;
-    virtual Page_Rec* shownPage() const = 0;
+    virtual Page_Rec* currentPage() const = 0;
     // A displayed text with its variables replaced.
-    virtual QString substituteText(const QString& text) const = 0;
+    virtual QString substitute(const QString& text) const = 0;
     // An article's formatted text, by the name its object gives; an error
     // code when it cannot be opened.
     virtual std::unique_ptr<ByteSource> openFormattedText(const QString& name, int& error) = 0;

@@ -157,7 +157,7 @@ void InputController::changeFocus(ObjectRef target, bool asEditField)
             const int mHeight = font.textExtent(QStringLiteral("M")).height();
             EditFieldLook look;
             look.multiLine = b->WordWrap;
-            QRect r = editFieldRect(o, mHeight, look.multiLine).translated(m_host.pageOffset());
+            QRect r = editFieldRect(o, mHeight, look.multiLine).translated(m_host.pageOrigin());
             r.setWidth(std::max(0, r.width()));
             r.setHeight(std::max(0, r.height()));
             look.geometry = r;

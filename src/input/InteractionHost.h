@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Publication.h"
+#include "render/PageView.h"
 #include "render/TextAreaScroll.h"
 
 #include <QPoint>
@@ -11,16 +12,6 @@
 class QWidget;
 
 namespace lumeria {
-
-// How an object whose look changed is brought back on screen.
-enum class Redraw {
-    // The object alone, straight over what the screen shows (with the
-    // page's palette selected).
-    Alone,
-    // The page area under the object's rectangle through the page
-    // pipeline, so transparent and overlapped objects come out right.
-    Area,
-};
 
 enum class WorkAreaCursor {
     Application, // the publication's AppCursor, else the arrow
@@ -45,9 +36,10 @@ public:
     // Where page pixel (0, 0) lies in work-area pixels: the page surface's
     // position plus the window's scroll positions. Mouse points arrive in
     // work-area pixels and are turned into page pixels with it.
-    virtual QPoint pageOffset() const = 0;
+    virtual QPoint pageOrigin() const = 0;
 
-    // Brings one object's current look on screen, at once (not deferred).
+    // Brings one object's current look on screen; the layer asks for it at
+    // once (Alone or Area), never later.
     virtual void redrawObject(const Object_Rec& object, Redraw how) = 0;
 
     // Runs an action script to its end; it may change the page, set
@@ -114,7 +106,7 @@ public:
     virtual void toggleFocusFrame(const Object_Rec& object) = 0;
 
     // The widget EditField is a child of (the work area); its (0, 0) is the
-    // work area's, so the field sits at pageOffset() plus page position.
+    // work area's, so the field sits at pageOrigin() plus page position.
     virtual QWidget* editFieldParent() = 0;
     // The top-level window whose keys the key filter handles.
     virtual QWidget* mainWindow() = 0;

@@ -39,7 +39,7 @@ void InputController::WorkAreaMouseDown(Qt::MouseButton button, QPoint point)
     if (button != Qt::LeftButton)
         return;
 
-    const QPoint p = point - m_host.pageOffset();
+    const QPoint p = point - m_host.pageOrigin();
     const ObjectRef hit = view().hitTest(p);
     if (!hit)
         return;
@@ -128,7 +128,7 @@ bool InputController::hoverWants(const Object_Rec& o, QPoint p, WorkAreaCursor& 
 
 void InputController::WorkAreaMouseMove(QPoint point)
 {
-    const QPoint p = point - m_host.pageOffset();
+    const QPoint p = point - m_host.pageOrigin();
     const ObjectRef hit = view().hitTest(p);
     const bool holding = m_pressMode == PressMode::Button && m_pressed;
     bool reacts = false;

@@ -67,7 +67,9 @@ public:
     virtual void delay(int milliseconds) = 0;
 
     virtual void printPage(const QString& what) = 0;
-    virtual void printFile(const QString& arg1, const QString& arg2, const QString& arg3, bool wordWrap,
+    // PrintTextFile and PrintDataFile: header and footer (with their
+    // codes), then the file.
+    virtual void printFile(const QString& header, const QString& footer, const QString& file, bool wordWrap,
                            PrintMode mode) = 0;
     virtual void printImageFile(const QString& file, int option) = 0;
 

@@ -38,7 +38,7 @@ TEST_F(MainFormTest, FirstPageIsShownWithItsObjectsInOrder)
 TEST_F(MainFormTest, AnObjectDrawnAloneGoesOverWhatCoversIt)
 {
     object(0).FillColor = 0x00FF00;
-    m_form->repaintObject(object(0), TMainForm::Repaint::Now);
+    m_form->pageView().redrawObject(object(0), Redraw::Alone);
     settle();
     EXPECT_EQ(shown(20, 20), 0x00FF00u);
     // Alone means alone: the red square now covers the blue one's corner.
@@ -49,7 +49,7 @@ TEST_F(MainFormTest, AnObjectDrawnAloneGoesOverWhatCoversIt)
 TEST_F(MainFormTest, ADeferredRepaintRepaintsTheAreaThroughThePage)
 {
     object(0).FillColor = 0x00FF00;
-    m_form->repaintObject(object(0), TMainForm::Repaint::Deferred);
+    m_form->pageView().redrawObject(object(0), Redraw::Later);
     settle();
     EXPECT_EQ(shown(20, 20), 0x00FF00u);
     // The area is painted through the page, so the blue square stays on top.
@@ -60,7 +60,7 @@ TEST_F(MainFormTest, OnlyWhatIsInvalidatedIsPaintedAgain)
 {
     object(0).FillColor = 0x00FF00;
     object(1).FillColor = 0x00FF00;
-    m_form->invalidatePage(gdi::Rect{0, 0, 30, 30});
+    m_form->pageView().invalidate(gdi::Rect{0, 0, 30, 30});
     settle();
     EXPECT_EQ(shown(20, 20), 0x00FF00u);
     EXPECT_EQ(shown(35, 35), kRed); // outside the invalid rectangle
@@ -73,7 +73,7 @@ TEST_F(MainFormTest, MovedObjectInvalidatesItsOldAndNewPlace)
     const gdi::Rect before = objectRepaintRect(blue, QPoint(0, 0));
     blue.X1 += 100;
     blue.X2 += 100;
-    m_form->repaintMovedObject(before, objectRepaintRect(blue, QPoint(0, 0)));
+    m_form->pageView().invalidateMove(before, objectRepaintRect(blue, QPoint(0, 0)));
     settle();
     EXPECT_EQ(shown(70, 70), kWhite);
     EXPECT_EQ(shown(170, 70), kBlue);

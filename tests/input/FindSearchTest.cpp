@@ -27,11 +27,11 @@ public:
     QList<int> ioErrors;
 
     Publication& publication() override { return pub; }
-    Page_Rec* shownPage() const override { return pub.document.currentPage(); }
-    QString substituteText(const QString& text) const override
+    Page_Rec* currentPage() const override { return pub.document.currentPage(); }
+    QString substitute(const QString& text) const override
     {
         const NoBuiltins none;
-        return substitute(text, vars, none);
+        return lumeria::substitute(text, vars, none);
     }
     std::unique_ptr<ByteSource> openFormattedText(const QString& name, int& error) override
     {

@@ -96,7 +96,7 @@ public:
     QStringList only(const QString& prefix) const { return calls.filter(QRegularExpression(u'^' + prefix)); }
 
     Publication& publication() override { return pub; }
-    QPoint pageOffset() const override { return offset; }
+    QPoint pageOrigin() const override { return offset; }
     void redrawObject(const Object_Rec& o, Redraw how) override
     {
         calls << QStringLiteral("redraw %1 %2 %3")
