@@ -2,6 +2,7 @@
 
 #include "platform/ByteReader.h"
 #include "platform/image/IconDecoder.h"
+#include "platform/image/TiffDecoder.h"
 #include "platform/image/WmfPlayer.h"
 
 #include <QBuffer>
@@ -91,6 +92,8 @@ std::optional<PictureDimensions> pictureDimensions(std::span<const std::byte> da
         return bmp;
     if (auto icon = iconDimensions(data))
         return icon;
+    if (const auto tiff = tiffSize(data))
+        return PictureDimensions{tiff->width(), tiff->height()};
 
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
     QBuffer buffer(&bytes);

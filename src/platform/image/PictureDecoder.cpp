@@ -7,6 +7,7 @@
 #include "platform/image/PcxDecoder.h"
 #include "platform/image/PictureError.h"
 #include "platform/image/QtDecoders.h"
+#include "platform/image/TiffDecoder.h"
 
 namespace lumeria {
 
@@ -93,7 +94,7 @@ Result<DecodedPicture> decodePicture(const QString& requestedName, std::span<con
     case PictureFormat::Png: return decodeQtBitmap(bytes, QtBitmapFormat::Png);
     case PictureFormat::Bmp: return decodeBmp(bytes);
     case PictureFormat::Pcx: return decodePcx(bytes);
-    case PictureFormat::Tiff: return decodeQtBitmap(bytes, QtBitmapFormat::Tiff);
+    case PictureFormat::Tiff: return decodeTiff(bytes);
     case PictureFormat::Jpeg: return decodeQtBitmap(bytes, QtBitmapFormat::Jpeg);
     }
     return Failure{picture::kUnknownExtension};

@@ -74,7 +74,6 @@ const char* formatName(QtBitmapFormat format)
     case QtBitmapFormat::Png: return "png";
     case QtBitmapFormat::Bmp: return "bmp";
     case QtBitmapFormat::Jpeg: return "jpeg";
-    case QtBitmapFormat::Tiff: return "tiff";
     }
     return "";
 }

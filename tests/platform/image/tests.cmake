@@ -7,5 +7,6 @@ target_sources(platform_tests PRIVATE
   platform/image/PcxDecoderTest.cpp
   platform/image/PictureDecoderTest.cpp
   platform/image/PictureSizeTest.cpp
+  platform/image/TiffDecoderTest.cpp
   platform/image/WmfPlayerTest.cpp
 )

@@ -1,0 +1,186 @@
+#include "platform/image/TiffDecoder.h"
+#include "platform/PictureHeader.h"
+#include "platform/image/PictureBuilders.h"
+#include "platform/image/PictureDecoder.h"
+#include "platform/image/PictureError.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace lumeria {
+namespace {
+
+using test::appendU16;
+using test::appendU32;
+using test::asBytes;
+
+constexpr uint16_t kShort = 3, kLong = 4;
+
+// A little-endian TIFF of one image directory. `tags` maps tag numbers to
+// SHORT values unless listed in `longTags`; each block of `blocks` is one
+// strip or tile, laid out in order, and their offsets and byte counts are
+// filled in under `offsetTag` and `countTag`.
+QByteArray tiffFile(std::map<uint16_t, std::vector<uint32_t>> tags, const std::vector<QByteArray>& blocks,
+                    uint16_t offsetTag = 273, uint16_t countTag = 279)
+{
+    tags[offsetTag] = std::vector<uint32_t>(blocks.size(), 0);
+    tags[countTag] = {};
+    for (const QByteArray& b : blocks)
+        tags[countTag].push_back(uint32_t(b.size()));
+    const auto isLong = [&](uint16_t tag) { return tag == offsetTag || tag == countTag || tag == 256 || tag == 257; };
+
+    const uint32_t ifdSize = 2 + 12 * uint32_t(tags.size()) + 4;
+    uint32_t extraAt = 8 + ifdSize;
+    QByteArray extra;
+    // Values that do not fit in four bytes go after the directory, then the
+    // pixel data; offsets are known once the out-of-line values are sized.
+    uint32_t outOfLine = 0;
+    for (const auto& [tag, values] : tags) {
+        const uint32_t bytes = uint32_t(values.size()) * (isLong(tag) ? 4 : 2);
+        if (bytes > 4)
+            outOfLine += bytes;
+    }
+    uint32_t dataAt = extraAt + outOfLine;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        tags[offsetTag][i] = dataAt;
+        dataAt += uint32_t(blocks[i].size());
+    }
+
+    QByteArray out("II*\0", 4);
+    appendU32(out, 8);
+    appendU16(out, unsigned(tags.size()));
+    for (const auto& [tag, values] : tags) {
+        const bool wide = isLong(tag);
+        QByteArray packed;
+        for (uint32_t v : values)
+            wide ? appendU32(packed, v) : appendU16(packed, v);
+        appendU16(out, tag);
+        appendU16(out, wide ? kLong : kShort);
+        appendU32(out, uint32_t(values.size()));
+        if (packed.size() <= 4) {
+            out += packed.leftJustified(4, '\0');
+        } else {
+            appendU32(out, extraAt + uint32_t(extra.size()));
+            extra += packed;
+        }
+    }
+    appendU32(out, 0);
+    out += extra;
+    for (const QByteArray& b : blocks)
+        out += b;
+    return out;
+}
+
+std::map<uint16_t, std::vector<uint32_t>> baseTags(int w, int h, std::vector<uint32_t> bits, int photometric)
+{
+    return {{256, {uint32_t(w)}},           {257, {uint32_t(h)}},           {258, bits},         {259, {1}},
+            {262, {uint32_t(photometric)}}, {277, {uint32_t(bits.size())}}, {278, {uint32_t(h)}}};
+}
+
+Result<DecodedPicture> decode(const QByteArray& file)
+{
+    return decodePicture(QStringLiteral("P.TIF"), asBytes(file), {});
+}
+
+TEST(DecodeTiffOrientation, AllEightOrientationsShowTheStoredCornerWhereTheTagSays)
+{
+    // Stored 3 x 2: red first, then the rest grey, blue last.
+    QByteArray rgb;
+    for (int i = 0; i < 6; ++i)
+        rgb += i == 0 ? QByteArray("\xFF\x00\x00", 3) : i == 5 ? QByteArray("\x00\x00\xFF", 3) : QByteArray(3, '\x80');
+    struct Case {
+        int orientation;
+        QSize size;
+        QPoint red, blue;
+    };
+    for (const Case& c :
+         {Case{1, {3, 2}, {0, 0}, {2, 1}}, Case{2, {3, 2}, {2, 0}, {0, 1}}, Case{3, {3, 2}, {2, 1}, {0, 0}},
+          Case{4, {3, 2}, {0, 1}, {2, 0}}, Case{5, {2, 3}, {0, 0}, {1, 2}}, Case{6, {2, 3}, {1, 0}, {0, 2}},
+          Case{7, {2, 3}, {1, 2}, {0, 0}}, Case{8, {2, 3}, {0, 2}, {1, 0}}}) {
+        auto tags = baseTags(3, 2, {8, 8, 8}, 2);
+        tags[274] = {uint32_t(c.orientation)};
+        const QByteArray file = tiffFile(tags, {rgb});
+        auto d = decode(file);
+        ASSERT_TRUE(d) << c.orientation << ": " << d.error();
+        ASSERT_EQ(d->image.size(), c.size) << c.orientation;
+        EXPECT_EQ(d->image.pixel(c.red), qRgb(255, 0, 0)) << c.orientation;
+        EXPECT_EQ(d->image.pixel(c.blue), qRgb(0, 0, 255)) << c.orientation;
+        const auto measured = pictureDimensions(asBytes(file));
+        ASSERT_TRUE(measured);
+        EXPECT_EQ(QSize(measured->width, measured->height), c.size) << c.orientation;
+    }
+}
+
+TEST(DecodeTiffLayouts, PlanarTiled16BitRgbDecodes)
+{
+    // 3 x 2 in one 16 x 16 tile per plane, 16 bits a sample, big values
+    // reduced to their 8-bit level.
+    auto tags = baseTags(3, 2, {16, 16, 16}, 2);
+    tags.erase(278);
+    tags[284] = {2}; // planar
+    tags[322] = {16};
+    tags[323] = {16};
+    std::vector<QByteArray> planes;
+    for (uint16_t level : {0xFFFF, 0x8080, 0x0000}) {
+        QByteArray tile;
+        for (int i = 0; i < 16 * 16; ++i)
+            appendU16(tile, i == 1 ? 0x0000 : level);
+        planes.push_back(tile);
+    }
+    auto d = decode(tiffFile(tags, planes, 324, 325));
+    ASSERT_TRUE(d) << d.error();
+    EXPECT_EQ(d->image.size(), QSize(3, 2));
+    EXPECT_EQ(d->image.pixel(0, 0), qRgb(255, 128, 0));
+    EXPECT_EQ(d->image.pixel(1, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(d->image.pixel(2, 1), qRgb(255, 128, 0));
+    EXPECT_EQ(d->sourceDepth, 24);
+}
+
+TEST(DecodeTiffLayouts, CmykLabPaletteAndAlphaAsLibtiffColoursThem)
+{
+    auto cmyk = decode(tiffFile(baseTags(2, 1, {8, 8, 8, 8}, 5), {QByteArray("\xFF\x00\x00\x00\x00\x00\x00\xFF", 8)}));
+    ASSERT_TRUE(cmyk) << cmyk.error();
+    EXPECT_EQ(cmyk->image.pixel(0, 0), qRgb(0, 255, 255));
+    EXPECT_EQ(cmyk->image.pixel(1, 0), qRgb(0, 0, 0));
+
+    auto lab = decode(tiffFile(baseTags(2, 1, {8, 8, 8}, 8), {QByteArray("\x00\x00\x00\xFF\x00\x00", 6)}));
+    ASSERT_TRUE(lab) << lab.error();
+    EXPECT_EQ(lab->image.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_GE(qGreen(lab->image.pixel(1, 0)), 250);
+
+    // A 2-bit palette image keeps its table; colour map values are 16-bit.
+    auto tags = baseTags(3, 1, {2}, 3);
+    tags[320] = {0xFFFF, 0, 0, 0x1000, 0, 0xFFFF, 0, 0x2000, 0, 0, 0xFFFF, 0x3000};
+    auto pal = decode(tiffFile(tags, {QByteArray("\x1C", 1)}));
+    ASSERT_TRUE(pal) << pal.error();
+    EXPECT_EQ(pal->image.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(pal->image.pixel(1, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(pal->image.pixel(2, 0), qRgb(0x10, 0x20, 0x30));
+    EXPECT_EQ(pal->image.pixel(1, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(pal->sourceDepth, 2);
+    EXPECT_EQ(pal->paletteColours, 4);
+    ASSERT_TRUE(pal->palette);
+    EXPECT_EQ((*pal->palette)[2], (PaletteEntry{0, 0, 255, 0}));
+
+    // Unassociated alpha: the colour comes back as stored, alpha dropped.
+    auto rgba = baseTags(1, 1, {8, 8, 8, 8}, 2);
+    rgba[338] = {2};
+    auto alpha = decode(tiffFile(rgba, {QByteArray("\xC8\x64\x32\x80", 4)}));
+    ASSERT_TRUE(alpha) << alpha.error();
+    const QRgb c = alpha->image.pixel(0, 0);
+    EXPECT_NEAR(qRed(c), 200, 1);
+    EXPECT_NEAR(qGreen(c), 100, 1);
+    EXPECT_NEAR(qBlue(c), 50, 1);
+}
+
+TEST(DecodeTiffHostile, BrokenAndHugeFilesFailCleanly)
+{
+    const QByteArray good = tiffFile(baseTags(2, 2, {8, 8, 8}, 2), {QByteArray(12, '\x40')});
+    for (qsizetype cut : {0, 4, 8, 20, 60})
+        EXPECT_FALSE(decode(good.left(cut)).ok()) << cut;
+    EXPECT_EQ(decode(tiffFile(baseTags(20000, 20000, {8}, 1), {QByteArray(16, '\0')})).error(), picture::kTooLarge);
+}
+
+} // namespace
+} // namespace lumeria
