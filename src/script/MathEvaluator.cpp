@@ -85,7 +85,14 @@ struct Action {
     int target = 0; // state for Shift, production for Reduce
 };
 
+// A production's left side and length, read on every reduction.
+struct ProductionShape {
+    int lhs = 0;
+    size_t length = 0;
+};
+
 struct Tables {
+    std::array<ProductionShape, 14> shape;
     std::vector<std::array<Action, kTerminalCount>> action;
     std::vector<std::array<int, kSymbolCount>> go; // -1: none
 };
@@ -146,6 +153,8 @@ Tables buildTables()
 {
     std::vector<ItemSet> states = {closure({{0, 0}})};
     Tables t;
+    for (size_t p = 0; p < kGrammar.size(); ++p)
+        t.shape[p] = {kGrammar[p].lhs, kGrammar[p].rhs.size()};
     const auto follow = followSets();
     for (size_t s = 0; s < states.size(); ++s) {
         t.action.emplace_back();
@@ -423,8 +432,8 @@ std::optional<double> evaluateExpression(const QString& expression, const QLocal
             token = lexer.next();
             break;
         case Action::Reduce: {
-            const Production& p = kGrammar[size_t(a.target)];
-            depth -= p.rhs.size();
+            const ProductionShape p = t.shape[size_t(a.target)];
+            depth -= p.length;
             const auto value = reduce(a.target, &stack[depth]);
             if (!value)
                 return std::nullopt;

@@ -78,7 +78,13 @@ QString ScriptEngine::pageNumber() const
 void ScriptEngine::letEventsRun()
 {
     // Asking for events costs far more than a script line; between lines it
-    // is enough to ask once per interval for input to stay responsive.
+    // is enough to ask once per interval for input to stay responsive. Even
+    // reading the clock costs a good part of a line, so with an interval it
+    // is read every few lines only.
+    constexpr int kLinesPerClockReading = 8;
+    if (m_eventInterval.count() > 0 && ++m_linesSinceClock < kLinesPerClockReading)
+        return;
+    m_linesSinceClock = 0;
     const auto now = std::chrono::steady_clock::now();
     if (now - m_lastEvents < m_eventInterval)
         return;

@@ -130,6 +130,7 @@ private:
 
     std::chrono::microseconds m_eventInterval{1000};
     std::chrono::steady_clock::time_point m_lastEvents{};
+    int m_linesSinceClock = 0;
     std::mt19937 m_random;
     QHash<QString, std::shared_ptr<const ScriptText>> m_parsed;
 };
