@@ -3,10 +3,7 @@
 #include "platform/ByteReader.h"
 #include "platform/image/BmpDecoder.h"
 #include "platform/image/PictureError.h"
-
-#include <QBuffer>
-#include <QByteArray>
-#include <QImageReader>
+#include "platform/image/PngDecoder.h"
 
 #include <algorithm>
 #include <array>
@@ -32,26 +29,6 @@ bool isPng(std::span<const std::byte> data)
         if (uint8_t(data[i]) != kPngSignature[i])
             return false;
     return true;
-}
-
-Result<QImage> readPng(std::span<const std::byte> data)
-{
-    // fromRawData does not copy; the buffer only lives for this call.
-    const QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
-    QBuffer buffer;
-    buffer.setData(bytes);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return Failure{picture::kUndecodable};
-    QImageReader reader(&buffer, "png");
-    reader.setDecideFormatFromContent(false);
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide))
-        return Failure{picture::kTooLarge};
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return Failure{picture::kUndecodable};
-    return image.convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace
@@ -112,7 +89,7 @@ Result<DecodedPicture> decodeIcon(std::span<const std::byte> file)
     const auto entry = bestIconEntry(file);
     if (!entry)
         return Failure{picture::kUndecodable};
-    auto image = entry->png ? readPng(entry->data) : decodeIconBitmap(entry->data);
+    auto image = entry->png ? decodePngWithAlpha(entry->data) : decodeIconBitmap(entry->data);
     if (!image)
         return Failure{image.error()};
     DecodedPicture out;

@@ -6,6 +6,7 @@
 #include "platform/image/IconDecoder.h"
 #include "platform/image/PcxDecoder.h"
 #include "platform/image/PictureError.h"
+#include "platform/image/PngDecoder.h"
 #include "platform/image/QtDecoders.h"
 #include "platform/image/TiffDecoder.h"
 
@@ -91,7 +92,7 @@ Result<DecodedPicture> decodePicture(const QString& requestedName, std::span<con
         // Drawn at its own size; drawing code that scales a metafile can
         // replay it at the target size with playMetafile instead.
         return decodeMetafile(bytes);
-    case PictureFormat::Png: return decodeQtBitmap(bytes, QtBitmapFormat::Png);
+    case PictureFormat::Png: return decodePng(bytes);
     case PictureFormat::Bmp: return decodeBmp(bytes);
     case PictureFormat::Pcx: return decodePcx(bytes);
     case PictureFormat::Tiff: return decodeTiff(bytes);

@@ -129,6 +129,56 @@ inline QByteArray bmpFile(int width, int height, int bits, uint32_t compression,
     return b;
 }
 
+inline void appendU32be(QByteArray& out, uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.append(char((v >> shift) & 0xFF));
+}
+
+inline uint32_t crc32(const QByteArray& bytes)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (char c : bytes) {
+        crc ^= uint8_t(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+inline QByteArray pngChunk(const char* type, const QByteArray& data)
+{
+    QByteArray out;
+    appendU32be(out, uint32_t(data.size()));
+    const QByteArray body = QByteArray(type) + data;
+    out += body;
+    appendU32be(out, crc32(body));
+    return out;
+}
+
+// A PNG of the given IHDR whose IDAT holds `rows` (each led by its filter
+// byte) compressed; tRNS and PLTE are written when given.
+inline QByteArray pngFile(int width, int height, int bitDepth, int colourType, const QByteArray& rows,
+                          const QByteArray& trns = {}, const QByteArray& plte = {}, int interlace = 0)
+{
+    QByteArray ihdr;
+    appendU32be(ihdr, uint32_t(width));
+    appendU32be(ihdr, uint32_t(height));
+    ihdr.append(char(bitDepth));
+    ihdr.append(char(colourType));
+    ihdr.append(char(0));
+    ihdr.append(char(0));
+    ihdr.append(char(interlace));
+    QByteArray out("\x89PNG\r\n\x1A\n", 8);
+    out += pngChunk("IHDR", ihdr);
+    if (!plte.isEmpty())
+        out += pngChunk("PLTE", plte);
+    if (!trns.isEmpty())
+        out += pngChunk("tRNS", trns);
+    out += pngChunk("IDAT", qCompress(rows).mid(4)); // without Qt's length prefix
+    return out + pngChunk("IEND", {});
+}
+
 inline uint32_t readU32(const QByteArray& a, qsizetype at)
 {
     uint32_t v = 0;

@@ -7,6 +7,7 @@ target_sources(platform_tests PRIVATE
   platform/image/PcxDecoderTest.cpp
   platform/image/PictureDecoderTest.cpp
   platform/image/PictureSizeTest.cpp
+  platform/image/PngDecoderTest.cpp
   platform/image/TiffDecoderTest.cpp
   platform/image/WmfPlayerTest.cpp
 )
