@@ -3,25 +3,57 @@
 #include "platform/Codepage.h"
 #include "platform/IoError.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lumeria {
 
-bool TextSource::fill()
+bool TextSource::readAhead()
 {
-    char chunk[kChunk];
-    const int64_t got = m_source.readAt(m_position, std::as_writable_bytes(std::span(chunk)));
+    // Sources answer in full except at their end, so the chunks cut from a
+    // large read are the ones that reading chunk by chunk would give.
+    const size_t left = m_aheadEnd - m_aheadStart;
+    if (m_aheadStart > 0) {
+        std::memmove(m_ahead.data(), m_ahead.data() + m_aheadStart, left);
+        m_aheadStart = 0;
+        m_aheadEnd = left;
+    }
+    const size_t want = std::max(m_readSize, left + kChunk);
+    if (m_ahead.size() < want)
+        m_ahead.resize(want);
+    const int64_t from = m_position + int64_t(left);
+    int64_t got = m_source.readAt(from, std::as_writable_bytes(std::span(m_ahead).subspan(left, want - left)));
+    if (got < 0 && want - left > size_t(kChunk)) {
+        // A large read may reach a part that cannot be read; the chunk by
+        // itself decides whether the error is already here.
+        m_readSize = kChunk;
+        got = m_source.readAt(from, std::as_writable_bytes(std::span(m_ahead).subspan(left, kChunk)));
+    }
     if (got < 0) {
         m_error = got == io::kNotInContainer ? io::kNotInContainer : int(-got);
         return false;
     }
+    if (got == 0)
+        m_sourceEnded = true;
+    m_aheadEnd += size_t(got);
+    m_readSize = std::min(m_readSize * 2, kMaxReadAhead);
+    return true;
+}
+
+bool TextSource::fill()
+{
+    if (m_aheadEnd - m_aheadStart < size_t(kChunk) && !m_sourceEnded && !readAhead())
+        return false;
+    const size_t got = std::min(m_aheadEnd - m_aheadStart, size_t(kChunk));
     if (got == 0) {
         m_exhausted = true;
         return true;
     }
-    m_position += got;
-    const void* nul = m_nul == Nul::EndsChunk ? std::memchr(chunk, '\0', size_t(got)) : nullptr;
-    const size_t length = nul ? size_t(static_cast<const char*>(nul) - chunk) : size_t(got);
+    const char* chunk = m_ahead.data() + m_aheadStart;
+    m_aheadStart += got;
+    m_position += int64_t(got);
+    const void* nul = m_nul == Nul::EndsChunk ? std::memchr(chunk, '\0', got) : nullptr;
+    const size_t length = nul ? size_t(static_cast<const char*>(nul) - chunk) : got;
     m_buffer.append(chunk, length);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 namespace lumeria {
 
@@ -35,13 +36,24 @@ public:
 
 private:
     bool fill();
+    bool readAhead();
 
     ByteSource& m_source;
     Nul m_nul;
     std::string m_buffer;
     size_t m_start = 0;     // first pending byte of m_buffer
     size_t m_searched = 0;  // pending bytes already known to hold no CR LF
-    int64_t m_position = 0; // next read position in the source
+    int64_t m_position = 0; // source position of the next chunk
+    // Chunks are cut from larger reads: a 2048-byte read per chunk made
+    // reading most of the cost of loading a large publication. The reads
+    // start small, so that a reader after a screenful of an article reads
+    // little, and double up to kMaxReadAhead.
+    static constexpr size_t kMaxReadAhead = size_t(1) << 18;
+    std::vector<char> m_ahead;
+    size_t m_aheadStart = 0; // first unused byte, at source position m_position
+    size_t m_aheadEnd = 0;
+    size_t m_readSize = 2 * kChunk;
+    bool m_sourceEnded = false;
     bool m_exhausted = false;
     int m_error = 0;
 };

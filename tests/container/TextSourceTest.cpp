@@ -103,6 +103,55 @@ TEST(TextSource, DecodesWindows1252)
     EXPECT_EQ(line, QStringLiteral("Café €"));
 }
 
+// Counts the reads that reach the bytes.
+class CountingSource : public ByteSource {
+public:
+    explicit CountingSource(QByteArray bytes) : m_bytes(std::move(bytes)) {}
+    int64_t readAt(int64_t position, std::span<std::byte> buffer) override
+    {
+        ++reads;
+        return m_bytes.readAt(position, buffer);
+    }
+    int reads = 0;
+
+private:
+    MemorySource m_bytes;
+};
+
+TEST(TextSource, ChunksCutFromLargeReadsEndAtTheirNulsAsBefore)
+{
+    // Forty chunks of short lines, with a NUL somewhere in every third one:
+    // each chunk loses what follows its NUL, wherever the reads fall.
+    QByteArray bytes;
+    for (int i = 0; bytes.size() < 40 * TextSource::kChunk; ++i)
+        bytes += "Key" + QByteArray::number(i) + "=value\r\n";
+    bytes.truncate(40 * TextSource::kChunk);
+    for (int chunk = 0; chunk < 40; chunk += 3)
+        bytes[chunk * TextSource::kChunk + (chunk * 131) % TextSource::kChunk] = '\0';
+    QByteArray kept;
+    for (int chunk = 0; chunk < 40; ++chunk) {
+        const QByteArray part = bytes.mid(chunk * TextSource::kChunk, TextSource::kChunk);
+        kept += part.left(part.indexOf('\0') < 0 ? part.size() : part.indexOf('\0'));
+    }
+    std::vector<std::string> expected;
+    for (qsizetype from = 0; from < kept.size();) {
+        qsizetype end = kept.indexOf("\r\n", from);
+        if (end < 0)
+            end = kept.size();
+        expected.push_back(kept.mid(from, end - from).toStdString());
+        from = end + 2;
+    }
+
+    CountingSource source(bytes);
+    TextSource text(source);
+    std::vector<std::string> lines;
+    std::string line;
+    while (text.readRawLine(line) == TextSource::Status::Line)
+        lines.push_back(line);
+    EXPECT_EQ(lines, expected);
+    EXPECT_LT(source.reads, 10);
+}
+
 class FailingSource : public ByteSource {
 public:
     int64_t readAt(int64_t position, std::span<std::byte> buffer) override
