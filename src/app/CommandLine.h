@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ParseResult.h"
+#include "automation/ParseResult.h"
 
 #include <QString>
 #include <QStringList>

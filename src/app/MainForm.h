@@ -1,11 +1,12 @@
 #pragma once
 
 #include "app/CommandLine.h"
-#include "app/Cursors.h"
-#include "app/ObjectScrollBarWidgets.h"
+#include "automation/AutomationTarget.h"
+#include "input/Cursors.h"
 #include "input/FindController.h"
 #include "input/InputController.h"
 #include "input/InteractionHost.h"
+#include "input/ObjectScrollBarWidgets.h"
 #include "media/MediaEnvironment.h"
 #include "platform/gdi/Rect.h"
 #include "popups/PopupRequest.h"
@@ -35,7 +36,7 @@ class PlayerSession;
 // InteractionHost of the input layer. The scroll area's viewport is the
 // work area: it fills the client, receives input and shows the page at
 // pageOrigin(), with margins around it.
-class TMainForm : public QAbstractScrollArea, public ScriptHost, public InteractionHost {
+class TMainForm : public QAbstractScrollArea, public ScriptHost, public InteractionHost, public AutomationTarget {
     Q_OBJECT
 public:
     static inline const QString kUntitled = QStringLiteral("Untitled Lumeria Publication");
@@ -52,18 +53,7 @@ public:
 
     Publication& publication() override;
     ScriptEngine& engine() { return *m_engine; }
-    Page_Rec* currentPage() const;
     bool firstPageShown() const { return m_firstPageShown; }
-    // The first page has reached the screen, not only been asked for.
-    bool firstPagePainted() const { return m_firstPagePainted; }
-    bool isClosing() const { return m_closing; }
-    // A script waits for time to pass or for the reader (Delay, a menu).
-    bool waitingForReader() const { return m_waiting > 0; }
-    // A button pressed from the keyboard shows its held look for a moment
-    // before its Action runs; input meanwhile would come too early.
-    bool pressingButton() const { return m_pressWaits > 0; }
-    // A print job runs; its progress window is modal but waits for nobody.
-    bool printing() const { return m_printing > 0; }
 
     QSize pageSize() const { return m_pageSize; }
     PageView& pageView() { return *m_view; }
@@ -76,18 +66,25 @@ public:
 
     void setWorkAreaCursor(WorkAreaCursor cursor) override;
 
-    // The media that play, newest first, by file name (expect-media).
-    QStringList playingMedia() const;
-
     // Called once the first page has been shown and its entry script run.
     void setFirstPageListener(std::function<void()> listener) { m_firstPageListener = std::move(listener); }
-    // Automation takes menus (the answer queue) before they show; nothing
-    // lets the menu show.
-    using MenuAnswerer = std::function<std::optional<int>(int x, int y, const QStringList& items)>;
-    void setMenuAnswerer(MenuAnswerer answerer) { m_menuAnswerer = std::move(answerer); }
-    // Lines for --automate-log of what shows on the page: balloons, notes,
-    // pop-up pictures.
-    void setEventLog(std::function<void(const QString&)> log) { m_eventLog = std::move(log); }
+
+    // AutomationTarget (pageOrigin and scriptRunning are shared with
+    // InteractionHost). Menus are answered before they show; the event log
+    // has a line for each balloon, note and pop-up picture.
+    QWidget& topWindow() override { return *this; }
+    QWidget& workArea() override { return *viewport(); }
+    Page_Rec* currentPage() const override;
+    Variables& variables() override;
+    // The media that play, newest first, by file name.
+    QStringList playingMedia() const override;
+    bool firstPagePainted() const override { return m_firstPagePainted; }
+    bool isClosing() const override { return m_closing; }
+    bool waitingForReader() const override { return m_waiting > 0; }
+    bool pressingButton() const override { return m_pressWaits > 0; }
+    bool printing() const override { return m_printing > 0; }
+    void setMenuAnswerer(MenuAnswerer answerer) override { m_menuAnswerer = std::move(answerer); }
+    void setEventLog(std::function<void(const QString&)> log) override { m_eventLog = std::move(log); }
 
     // ScriptHost.
     void processEvents() override;

@@ -1,8 +1,8 @@
 // What scripts ask of the main window beyond page changes: dialogs, menus,
 // waits, system values, and for now a plain answer for what comes later.
-#include "app/AutomationLog.h"
 #include "app/MainForm.h"
 #include "app/PlayerSession.h"
+#include "automation/AutomationLog.h"
 #include "media/surface/VideoSurface.h"
 #include "platform/Folders.h"
 #include "platform/ScopedCount.h"

@@ -26,6 +26,11 @@ void TMainForm::runScript(const QString& script)
         m_engine->run(script);
 }
 
+Variables& TMainForm::variables()
+{
+    return m_engine->variables();
+}
+
 QString TMainForm::variable(const QString& name) const
 {
     return m_engine->variables().get(name);

@@ -1,10 +1,10 @@
 // lumeria: plays a publication in its window, or exports or lists its pages.
-#include "app/AutomationLog.h"
-#include "app/AutomationRunner.h"
 #include "app/CommandLine.h"
 #include "app/MainForm.h"
 #include "app/PlayerSession.h"
 #include "app/SaverPreview.h"
+#include "automation/AutomationLog.h"
+#include "automation/AutomationRunner.h"
 #include "platform/Codepage.h"
 #include "platform/gdi/Font.h"
 #include "popups/QueryForm.h"

@@ -1,5 +1,5 @@
-#include "app/AutomationScript.h"
-#include "app/AutomationLog.h"
+#include "automation/AutomationScript.h"
+#include "automation/AutomationLog.h"
 
 #include <gtest/gtest.h>
 

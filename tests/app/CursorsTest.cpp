@@ -1,4 +1,4 @@
-#include "app/Cursors.h"
+#include "input/Cursors.h"
 
 #include "ContainerBuilder.h"
 #include "container/Container.h"

@@ -2,8 +2,8 @@
 // built in the test.
 #include "MainFormFixture.h"
 
-#include "app/AutomationRunner.h"
-#include "app/AutomationScript.h"
+#include "automation/AutomationRunner.h"
+#include "automation/AutomationScript.h"
 
 #include <QEvent>
 

@@ -1,9 +1,9 @@
-#include "app/AutomationRunner.h"
+#include "automation/AutomationRunner.h"
 
-#include "app/AutomationLog.h"
-#include "app/MainForm.h"
+#include "automation/AutomationLog.h"
 #include "platform/VirtualKeys.h"
 #include "popups/QueryForm.h"
+#include "script/Variables.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -30,7 +30,7 @@ constexpr int kWaitVarLimit = 10000;
 
 } // namespace
 
-AutomationRunner::AutomationRunner(TMainForm& form, AutomationScript script, const QString& logPath)
+AutomationRunner::AutomationRunner(AutomationTarget& form, AutomationScript script, const QString& logPath)
     : m_form(form), m_script(std::move(script)), m_logPath(logPath)
 {
     TQueryForm::setAnswerer([this](const QString& title, const QString& message, const QStringList& buttons) {
@@ -103,7 +103,7 @@ bool AutomationRunner::readyForNext() const
 {
     if (m_form.pressingButton() || m_form.printing())
         return false;
-    if (!m_form.engine().isRunning())
+    if (!m_form.scriptRunning())
         return true;
     return m_form.waitingForReader() || QApplication::activeModalWidget() || QApplication::activePopupWidget();
 }
@@ -136,7 +136,7 @@ void AutomationRunner::step()
 
 bool AutomationRunner::waitOver(const AutomationCommand& c)
 {
-    const QString value = m_form.engine().variables().get(c.text);
+    const QString value = m_form.variables().get(c.text);
     if (value == c.value) {
         m_waitingSince.invalidate();
         return true;
@@ -185,7 +185,7 @@ void AutomationRunner::run(const AutomationCommand& c)
         break;
     }
     case AutomationVerb::ExpectVar: {
-        const QString value = m_form.engine().variables().get(c.text);
+        const QString value = m_form.variables().get(c.text);
         if (value != c.value)
             fail(c, QStringLiteral("expected %1 = \"%2\", it is \"%3\"").arg(c.text, c.value, value));
         break;
@@ -206,7 +206,7 @@ void AutomationRunner::run(const AutomationCommand& c)
         break;
     }
     case AutomationVerb::DumpVars: {
-        const auto& all = m_form.engine().variables().all();
+        const auto& all = m_form.variables().all();
         QStringList names = all.keys();
         names.sort();
         // Whole or not at all: whoever waits for the file may read it as
@@ -223,22 +223,22 @@ void AutomationRunner::run(const AutomationCommand& c)
         break;
     }
     case AutomationVerb::Screenshot:
-        if (!m_form.viewport()->grab().save(c.text, "PNG"))
+        if (!m_form.workArea().grab().save(c.text, "PNG"))
             fail(c, QStringLiteral("cannot write %1").arg(c.text));
         break;
     case AutomationVerb::ScreenshotScreen: {
         // In the screen's device pixels, as the windows' own grabs are.
-        const QScreen* screen = m_form.screen();
+        const QScreen* screen = m_form.topWindow().screen();
         const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
-        QImage image((screen ? screen->geometry().size() : m_form.size()) * ratio, QImage::Format_RGB32);
+        QImage image((screen ? screen->geometry().size() : m_form.topWindow().size()) * ratio, QImage::Format_RGB32);
         image.setDevicePixelRatio(ratio);
         image.fill(Qt::black);
         QPainter painter(&image);
         // The main window first: text windows, pop-ups and boxes float
         // above it.
-        painter.drawPixmap(m_form.geometry().topLeft(), m_form.grab());
+        painter.drawPixmap(m_form.topWindow().geometry().topLeft(), m_form.topWindow().grab());
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window != &m_form && window->isVisible())
+            if (window != &m_form.topWindow() && window->isVisible())
                 painter.drawPixmap(window->geometry().topLeft(), window->grab());
         }
         painter.end();
@@ -250,7 +250,7 @@ void AutomationRunner::run(const AutomationCommand& c)
     case AutomationVerb::Quit:
         // A refused close (a wrong password) leaves the window up, and the
         // script goes on.
-        m_form.close();
+        m_form.topWindow().close();
         if (m_form.isClosing())
             finish();
         break;
@@ -261,7 +261,7 @@ void AutomationRunner::mouse(QEvent::Type type, const AutomationCommand& c)
 {
     // The press goes where a reader's would: to the widget under the point,
     // an object's scroll bar or the edit field over the page.
-    QWidget* area = m_form.viewport();
+    QWidget* area = &m_form.workArea();
     const QPoint inArea = m_form.pageOrigin() + QPoint(c.x, c.y);
     QWidget* target = area->childAt(inArea);
     if (!target)
@@ -280,7 +280,7 @@ QObject* AutomationRunner::keyTarget() const
         return modal->focusWidget() ? modal->focusWidget() : modal;
     if (QWidget* focus = QApplication::focusWidget())
         return focus;
-    return &m_form;
+    return &m_form.topWindow();
 }
 
 void AutomationRunner::key(const AutomationCommand& c)

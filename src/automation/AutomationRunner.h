@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/AutomationScript.h"
+#include "automation/AutomationScript.h"
+#include "automation/AutomationTarget.h"
 
 #include <QElapsedTimer>
 #include <QEvent>
@@ -12,8 +13,6 @@
 
 namespace lumeria {
 
-class TMainForm;
-
 // Plays an automation script against the window once its first page is
 // shown: reader input as real Qt events, checks of the page and the
 // variables, screenshots, and answers for the boxes and menus the
@@ -22,7 +21,7 @@ class TMainForm;
 class AutomationRunner : public QObject {
     Q_OBJECT
 public:
-    AutomationRunner(TMainForm& form, AutomationScript script, const QString& logPath);
+    AutomationRunner(AutomationTarget& form, AutomationScript script, const QString& logPath);
     ~AutomationRunner() override;
 
     // False when the log cannot be written; the reason is in error().
@@ -55,7 +54,7 @@ private:
     void log(const QString& line);
     QObject* keyTarget() const;
 
-    TMainForm& m_form;
+    AutomationTarget& m_form;
     AutomationScript m_script;
     size_t m_next = 0;
     int m_failures = 0;

@@ -1,4 +1,4 @@
-#include "app/ObjectScrollBarWidgets.h"
+#include "input/ObjectScrollBarWidgets.h"
 
 #include <QEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "app/AutomationScript.h"
+#include "automation/AutomationScript.h"
 
 #include <QFile>
 #include <QRegularExpression>

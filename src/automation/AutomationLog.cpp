@@ -1,4 +1,4 @@
-#include "app/AutomationLog.h"
+#include "automation/AutomationLog.h"
 
 namespace lumeria::AutomationLog {
 

@@ -1,4 +1,4 @@
-#include "app/Cursors.h"
+#include "input/Cursors.h"
 
 #include "container/PictureLoader.h"
 #include "platform/image/CursorImage.h"
