@@ -6,6 +6,7 @@ target_sources(platform_tests PRIVATE
   platform/image/IconDecoderTest.cpp
   platform/image/PcxDecoderTest.cpp
   platform/image/PictureDecoderTest.cpp
+  platform/image/PictureDeterminismTest.cpp
   platform/image/PictureSizeTest.cpp
   platform/image/PngDecoderTest.cpp
   platform/image/TiffDecoderTest.cpp
