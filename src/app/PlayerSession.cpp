@@ -181,7 +181,10 @@ bool PlayerSession::exportPages(const QString& folder, QString* error)
             return false;
         }
         const QString path = QDir(folder).filePath(exportFileName(number, page->Name));
-        if (!surface.image().save(path, "PNG")) {
+        // Qt's PNG writer turns quality into zlib's level as (100 - q) * 9 / 91:
+        // 85 is level 1, which keeps the export bound by drawing, not zlib.
+        constexpr int kPngQualityForLevel1 = 85;
+        if (!surface.image().save(path, "PNG", kPngQualityForLevel1)) {
             *error = QStringLiteral("cannot write %1").arg(path);
             return false;
         }
