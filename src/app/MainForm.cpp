@@ -287,21 +287,6 @@ void TMainForm::paintEvent(QPaintEvent* event)
     syncObjectScrollBars();
 }
 
-std::vector<const Object_Rec*> TMainForm::shownObjects() const
-{
-    std::vector<const Object_Rec*> objects;
-    const Page_Rec* page = currentPage();
-    if (!page)
-        return objects;
-    if (page->ShowMaster) {
-        for (const auto& object : m_session.publication().document.master().Objects)
-            objects.push_back(object.get());
-    }
-    for (const auto& object : page->Objects)
-        objects.push_back(object.get());
-    return objects;
-}
-
 QScrollBar* TMainForm::objectScrollBar(const Object_Rec& object, ScrollAxis axis) const
 {
     const_cast<TMainForm*>(this)->bringUpToDate();
@@ -328,7 +313,8 @@ void TMainForm::syncObjectScrollBars()
 {
     if (m_view->inTransition())
         return;
-    m_objectBars->sync(m_firstPageShown ? shownObjects() : std::vector<const Object_Rec*>{}, pageOrigin());
+    m_objectBars->sync(m_firstPageShown ? publication().document.shownObjects(currentPage()) : std::vector<ObjectRef>{},
+                       pageOrigin());
 }
 
 void TMainForm::objectScrolled(const Object_Rec& object, ScrollAxis axis, int oldPosition)

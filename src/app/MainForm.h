@@ -58,9 +58,6 @@ public:
     QSize pageSize() const { return m_pageSize; }
     PageView& pageView() { return *m_view; }
 
-    // The objects on screen, in painting order: the master page's when the
-    // page shows them, then the page's.
-    std::vector<const Object_Rec*> shownObjects() const;
     // The widget of an article's or picture's bar while it is shown.
     QScrollBar* objectScrollBar(const Object_Rec& object, ScrollAxis axis) const;
 

@@ -118,4 +118,24 @@ void Document::enterPage(Page_Rec* page)
     m_current = page;
 }
 
+bool Document::showsMaster(const Page_Rec* page) const
+{
+    return page && page->ShowMaster && page != m_master.get();
+}
+
+std::vector<ObjectRef> Document::shownObjects(const Page_Rec* page) const
+{
+    std::vector<ObjectRef> objects;
+    if (!page)
+        return objects;
+    if (showsMaster(page)) {
+        objects.reserve(m_master->Objects.size() + page->Objects.size());
+        for (const auto& object : m_master->Objects)
+            objects.push_back({object.get(), true});
+    }
+    for (const auto& object : page->Objects)
+        objects.push_back({object.get(), false});
+    return objects;
+}
+
 } // namespace lumeria

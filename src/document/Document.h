@@ -10,6 +10,15 @@
 
 namespace lumeria {
 
+// An object of a shown page, and whether it belongs to the master page.
+struct ObjectRef {
+    Object_Rec* object = nullptr;
+    bool onMaster = false;
+
+    explicit operator bool() const { return object != nullptr; }
+    friend bool operator==(const ObjectRef&, const ObjectRef&) = default;
+};
+
 // The pages of a publication: the master page, whose objects appear on every
 // page that asks for them, and the ordered page list. Pages and objects are
 // only created while the publication is parsed; afterwards the shape stays
@@ -57,6 +66,14 @@ public:
     void setCurrentPage(Page_Rec* page) { m_current = page; }
     // Makes a page current, remembering where the reader came from.
     void enterPage(Page_Rec* page);
+
+    // Whether the master page's objects show with a page: the page asks for
+    // them and is not the master page itself, whose objects would otherwise
+    // come twice.
+    bool showsMaster(const Page_Rec* page) const;
+    // The objects on screen with a page, in painting order: the master
+    // page's when it shows them, then the page's own, each in list order.
+    std::vector<ObjectRef> shownObjects(const Page_Rec* page) const;
 
 private:
     std::unique_ptr<Page_Rec> m_master;

@@ -87,13 +87,7 @@ FindSearch::Outcome FindSearch::search(const QString& text, FindHit& hit)
         }
         // Every object counts, the master page's first when the page shows
         // them, so a hit can be gone on from.
-        std::vector<std::pair<Object_Rec*, bool>> objects;
-        if (m_page->ShowMaster) {
-            for (const auto& o : doc.master().Objects)
-                objects.emplace_back(o.get(), true);
-        }
-        for (const auto& o : m_page->Objects)
-            objects.emplace_back(o.get(), false);
+        const std::vector<ObjectRef> objects = doc.shownObjects(m_page);
         const int from = m_objectCounter;
         for (int i = std::max(1, from); i <= int(objects.size()); ++i) {
             auto [object, onMaster] = objects[size_t(i - 1)];

@@ -98,10 +98,11 @@ void ObjectScrollBarWidgets::showBar(const Key& key, const ObjectScrollBar& bar,
     widget->show();
 }
 
-void ObjectScrollBarWidgets::sync(const std::vector<const Object_Rec*>& shown, QPoint origin)
+void ObjectScrollBarWidgets::sync(const std::vector<ObjectRef>& shown, QPoint origin)
 {
     std::set<Key> used;
-    for (const Object_Rec* object : shown) {
+    for (const ObjectRef& ref : shown) {
+        const Object_Rec* object = ref.object;
         const ObjectScrollBars* bars = m_store.find(*object);
         if (!bars)
             continue;

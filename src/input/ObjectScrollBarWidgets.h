@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Document.h"
 #include "render/ObjectScrollBars.h"
 #include "render/TextAreaScroll.h"
 
@@ -40,7 +41,7 @@ public:
 
     // Shows the visible bars of the objects on screen at the page origin
     // (work-area coordinates) and hides every other.
-    void sync(const std::vector<const Object_Rec*>& shown, QPoint origin);
+    void sync(const std::vector<ObjectRef>& shown, QPoint origin);
 
     // The widget of an object's bar while it is shown, else nullptr.
     QScrollBar* widget(const Object_Rec& object, ScrollAxis axis) const;

@@ -37,7 +37,7 @@ bool intersects(const Object_Rec& a, const Object_Rec& b)
 }
 
 PageObjects::PageObjects(const Document& document, const Page_Rec* page)
-    : m_page(page), m_master(page && page->ShowMaster && page != &document.master() ? &document.master() : nullptr)
+    : m_page(page), m_master(document.showsMaster(page) ? &document.master() : nullptr)
 {
 }
 
@@ -101,7 +101,8 @@ bool PageObjects::covered(const Object_Rec& object, bool onMaster) const
     return false;
 }
 
-ObjectRef PageObjects::nextTabStop(const Object_Rec* current, Direction direction, bool tabButtons, bool tabWindows) const
+ObjectRef PageObjects::nextTabStop(const Object_Rec* current, Direction direction, bool tabButtons,
+                                   bool tabWindows) const
 {
     // Master then page; backward walks each list from its end but still
     // takes the master list first, so Shift+Tab keeps publications' order.

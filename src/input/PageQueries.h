@@ -8,15 +8,6 @@
 
 namespace lumeria {
 
-// An object of the shown page, and whether it belongs to the master page.
-struct ObjectRef {
-    Object_Rec* object = nullptr;
-    bool onMaster = false;
-
-    explicit operator bool() const { return object != nullptr; }
-    friend bool operator==(const ObjectRef&, const ObjectRef&) = default;
-};
-
 // The objects the reader can reach on a page: the master page's (when the
 // page shows it) below the page's own, each in list order. The queries
 // below are pure functions of the model so that the controller, the window

@@ -108,12 +108,8 @@ void PageRenderer::paintObjects(gdi::Canvas& canvas, QPoint origin, const Page_R
                                 FocusMarker marker) const
 {
     ObjectPainter painter(canvas, m_context);
-    if (page.ShowMaster && &page != &m_document.master()) {
-        for (const auto& object : m_document.master().Objects)
-            painter.paintObject(origin, *object);
-    }
-    for (const auto& object : page.Objects)
-        painter.paintObject(origin, *object);
+    for (const ObjectRef& shown : m_document.shownObjects(&page))
+        painter.paintObject(origin, *shown.object);
     if (focused && marker == FocusMarker::Show)
         paintFocusMarker(canvas, origin, *focused);
 }
