@@ -31,6 +31,26 @@ TEST(Document, LookupIsCaseInsensitiveAndFindsTheFirstOfDuplicates)
     EXPECT_EQ(doc.currentPage(), first);
 }
 
+// The master page's objects come first when a page shows them, and once
+// only when the master page is itself the page shown.
+TEST(Document, ShownObjectsPutTheMasterPageUnderThePageAndNeverTwice)
+{
+    Document doc;
+    Page_Rec* page = doc.appendPage(QStringLiteral("One"), {});
+    Object_Rec* under = doc.appendObject(doc.master(), 5);
+    Object_Rec* over = doc.appendObject(*page, 5);
+
+    page->ShowMaster = true;
+    EXPECT_EQ(doc.shownObjects(page), (std::vector<ObjectRef>{{under, true}, {over, false}}));
+    page->ShowMaster = false;
+    EXPECT_EQ(doc.shownObjects(page), (std::vector<ObjectRef>{{over, false}}));
+
+    doc.master().ShowMaster = true;
+    EXPECT_FALSE(doc.showsMaster(&doc.master()));
+    EXPECT_EQ(doc.shownObjects(&doc.master()), (std::vector<ObjectRef>{{under, false}}));
+    EXPECT_TRUE(doc.shownObjects(nullptr).empty());
+}
+
 TEST(Document, PageLimitIs9999)
 {
     Document doc;
