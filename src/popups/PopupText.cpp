@@ -1,6 +1,7 @@
 #include "popups/PopupText.h"
 
 #include "platform/gdi/Canvas.h"
+#include "platform/gdi/DcStateSaver.h"
 
 #include <algorithm>
 
@@ -42,7 +43,7 @@ void drawPopupCaption(gdi::Canvas& canvas, const gdi::Rect& box, int measuredHei
         textBox.top = box.top + boxHeight / 2 - measuredHeight / 2;
         textBox.bottom = textBox.top + measuredHeight;
     }
-    canvas.save();
+    const gdi::DcStateSaver saved(canvas);
     canvas.setFont(caption.font);
     canvas.setBackgroundMode(gdi::BackgroundMode::Transparent);
     canvas.setTextColour(caption.enabled ? gdi::rgb(0, 0, 0) : gdi::systemColour(gdi::SystemColour::GrayText));
@@ -51,7 +52,6 @@ void drawPopupCaption(gdi::Canvas& canvas, const gdi::Rect& box, int measuredHei
     options.breaking = gdi::LineBreaking::WordBreak;
     options.tabs = gdi::Tabs::Expand;
     canvas.drawText(textBox, caption.text, options);
-    canvas.restore();
 }
 
 } // namespace lumeria

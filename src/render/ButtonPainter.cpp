@@ -7,6 +7,7 @@
 #include "render/TextBlock.h"
 
 #include "platform/gdi/Canvas.h"
+#include "platform/gdi/DcStateSaver.h"
 
 #include <algorithm>
 #include <functional>
@@ -135,10 +136,9 @@ PushButtonParts layoutPushButton(const gdi::Rect& r, int w, const Button_Rec& bu
 
 void ObjectPainter::paintButton(QPoint origin, const Object_Rec& object)
 {
-    m_canvas.save();
+    const gdi::DcStateSaver saved(m_canvas);
     m_canvas.translate(origin.x(), origin.y());
     drawButton(object);
-    m_canvas.restore();
 }
 
 void ObjectPainter::drawButton(const Object_Rec& object)
@@ -168,7 +168,7 @@ void ObjectPainter::drawPushButton(const Object_Rec& object, const Button_Rec& b
             drawRaisedBevel(m_canvas, in);
     }
 
-    m_canvas.save();
+    const gdi::DcStateSaver saved(m_canvas);
     if (pressed)
         m_canvas.translate(kPressShift, kPressShift);
 
@@ -199,13 +199,12 @@ void ObjectPainter::drawPushButton(const Object_Rec& object, const Button_Rec& b
     }
     if (!button.Text.isEmpty() && !parts.text.isEmpty())
         paintTextBlock(m_canvas, parts.text, label, m_context.substitute);
-    m_canvas.restore();
 }
 
 void ObjectPainter::drawButtonImage(const Object_Rec& object, const Button_Rec& button, const DecodedPicture& picture,
                                     const gdi::Rect& place)
 {
-    m_canvas.save();
+    const gdi::DcStateSaver saved(m_canvas);
     m_canvas.clipTo(place);
     const gdi::Rect target = gdi::Rect::fromSize(place.left, place.top, picture.image.width(), picture.image.height());
     const bool bitmap = picture.transparency == PictureTransparency::ColourKey;
@@ -215,7 +214,6 @@ void ObjectPainter::drawButtonImage(const Object_Rec& object, const Button_Rec& 
         blitPicture(m_canvas, picture, target, PictureDrawing::Transparent);
     else
         blitPicture(m_canvas, picture, target, PictureDrawing::Plain);
-    m_canvas.restore();
 }
 
 void ObjectPainter::drawEditField(const Object_Rec& object, const Button_Rec& button)

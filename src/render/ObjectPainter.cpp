@@ -1,6 +1,7 @@
 #include "render/ObjectPainter.h"
 
 #include "platform/gdi/Canvas.h"
+#include "platform/gdi/DcStateSaver.h"
 #include "platform/gdi/HatchPatterns.h"
 #include "render/TextBlock.h"
 
@@ -83,7 +84,7 @@ void ObjectPainter::paintObject(QPoint origin, const Object_Rec& object)
 {
     if (!meetsClip(origin, object))
         return;
-    m_canvas.save();
+    const gdi::DcStateSaver saved(m_canvas);
     m_canvas.translate(origin.x(), origin.y());
     m_canvas.setRop2(gdi::Rop2::CopyPen);
     m_canvas.setBrush(gdi::Brush::solid(colour(object.FillColor)));
@@ -112,7 +113,6 @@ void ObjectPainter::paintObject(QPoint origin, const Object_Rec& object)
         drawText(object);
         break;
     }
-    m_canvas.restore();
 }
 
 // Patterns are filled before the outline, with no pen. A see-through pattern

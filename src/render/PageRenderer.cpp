@@ -1,6 +1,7 @@
 #include "render/PageRenderer.h"
 
 #include "platform/gdi/Canvas.h"
+#include "platform/gdi/DcStateSaver.h"
 #include "render/ObjectPainter.h"
 #include "render/PictureBlit.h"
 #include "render/SharedPalette.h"
@@ -62,14 +63,13 @@ void PageRenderer::paintBackground(gdi::Canvas& canvas, QPoint origin, const Pag
     const gdi::Rect pageRect = gdi::Rect::fromSize(0, 0, m_pageSize.width(), m_pageSize.height());
     if (pageRect.isEmpty())
         return;
-    canvas.save();
+    const gdi::DcStateSaver saved(canvas);
     canvas.translate(origin.x(), origin.y());
     canvas.setRop2(gdi::Rop2::CopyPen);
     if (page.PageStyle == 0)
         canvas.fillRect(pageRect, gdi::Brush::solid(static_cast<gdi::ColorRef>(page.PageColor)));
     else
         paintWallpaper(canvas, page);
-    canvas.restore();
 }
 
 // Tiles start at the page origin and step by the picture's size until the
@@ -119,10 +119,9 @@ void PageRenderer::paintObjectIn(gdi::Canvas& canvas, const gdi::Region& area, Q
 {
     if (area.isEmpty())
         return;
-    canvas.save();
+    const gdi::DcStateSaver saved(canvas);
     canvas.clipTo(area);
     ObjectPainter(canvas, m_context).paintObject(origin, object);
-    canvas.restore();
 }
 
 void PageRenderer::paintPage(gdi::Canvas& canvas, QPoint origin, const Page_Rec& page, const Object_Rec* focused,
@@ -152,14 +151,13 @@ gdi::Rect focusMarkerRect(const Object_Rec& object, QPoint origin)
 // XOR of the second call gives back every pixel the first one changed.
 void paintFocusMarker(gdi::Canvas& canvas, QPoint origin, const Object_Rec& object)
 {
-    canvas.save();
+    const gdi::DcStateSaver saved(canvas);
     canvas.setPen(gdi::Pen::styled(gdi::PenStyle::Dot, kWhite));
     canvas.setBrush(gdi::Brush::none());
     canvas.setBackgroundMode(gdi::BackgroundMode::Transparent);
     canvas.setRop2(gdi::Rop2::XorPen);
     canvas.drawRectangle(focusMarkerRect(object, origin));
     canvas.setRop2(gdi::Rop2::CopyPen);
-    canvas.restore();
 }
 
 bool showPagePalette(SharedPalette& shared, const Page_Rec& page, int screenColors)

@@ -1,6 +1,7 @@
 #include "render/PageView.h"
 
 #include "platform/gdi/Canvas.h"
+#include "platform/gdi/DcStateSaver.h"
 #include "render/PageLayout.h"
 #include "render/Transitions.h"
 
@@ -54,7 +55,7 @@ void PageView::renderArea(const gdi::Region& area)
     if (m_backbuffer.isNull())
         return;
     gdi::Canvas canvas(m_backbuffer.view());
-    canvas.save();
+    const gdi::DcStateSaver saved(canvas);
     canvas.clipTo(area);
     if (const Page_Rec* page = m_document.currentPage()) {
         const Focus focus = m_callbacks.focus ? m_callbacks.focus() : Focus{};
@@ -62,7 +63,6 @@ void PageView::renderArea(const gdi::Region& area)
     } else {
         canvas.fillRect(rect(), gdi::Brush::solid(gdi::rgb(255, 255, 255)));
     }
-    canvas.restore();
 }
 
 void PageView::redrawObject(const Object_Rec& object, Redraw how)

@@ -7,6 +7,7 @@
 #include "render/TextBlock.h"
 
 #include "platform/gdi/Canvas.h"
+#include "platform/gdi/DcStateSaver.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -53,7 +54,7 @@ void ObjectPainter::paintMissingPicture(const gdi::Rect& r)
 {
     if (r.isEmpty())
         return;
-    m_canvas.save();
+    const gdi::DcStateSaver saved(m_canvas);
     m_canvas.setRop2(gdi::Rop2::CopyPen);
     m_canvas.setPen(gdi::Pen::solid(gdi::rgb(0, 0, 0)));
     m_canvas.setBrush(gdi::Brush::solid(gdi::rgb(255, 255, 255)));
@@ -62,7 +63,6 @@ void ObjectPainter::paintMissingPicture(const gdi::Rect& r)
     // so each runs one past the far corner.
     m_canvas.drawLine(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
     m_canvas.drawLine(QPoint(r.left, r.bottom - 1), QPoint(r.right, r.top - 1));
-    m_canvas.restore();
 }
 
 ObjectScrollBars* ObjectPainter::scrollBarsOf(const Object_Rec& object)
@@ -72,10 +72,9 @@ ObjectScrollBars* ObjectPainter::scrollBarsOf(const Object_Rec& object)
 
 void ObjectPainter::paintPicture(QPoint origin, const Object_Rec& object, PicturePaint mode)
 {
-    m_canvas.save();
+    const gdi::DcStateSaver saved(m_canvas);
     m_canvas.translate(origin.x(), origin.y());
     drawPicture(object, mode);
-    m_canvas.restore();
 }
 
 void ObjectPainter::drawPicture(const Object_Rec& object, PicturePaint mode)
@@ -127,18 +126,16 @@ void ObjectPainter::drawPicture(const Object_Rec& object, PicturePaint mode)
     // clip must not turn such a rectangle round.
     if (clip.isEmpty())
         return;
-    m_canvas.save();
+    const gdi::DcStateSaver saved(m_canvas);
     m_canvas.clipTo(clip);
     blitPicture(m_canvas, *picture, target, drawing);
-    m_canvas.restore();
 }
 
 void ObjectPainter::paintArticleFrame(QPoint origin, const Object_Rec& object, ScrollBarPaint bars)
 {
-    m_canvas.save();
+    const gdi::DcStateSaver saved(m_canvas);
     m_canvas.translate(origin.x(), origin.y());
     drawArticleFrame(object, bars);
-    m_canvas.restore();
 }
 
 // The bars themselves are widgets of the window layer and paint themselves;
@@ -163,7 +160,7 @@ void ObjectPainter::drawArticleFrame(const Object_Rec& object, [[maybe_unused]] 
     }
     if (!m_context.paintArticleText || inner.isEmpty())
         return;
-    m_canvas.save();
+    const gdi::DcStateSaver saved(m_canvas);
     m_canvas.clipTo(inner);
     const ArticleTextRequest request{&object,
                                      article->FileName,
@@ -173,7 +170,6 @@ void ObjectPainter::drawArticleFrame(const Object_Rec& object, [[maybe_unused]] 
                                      bars && bars->horizontal.visible ? bars->horizontal.position : 0,
                                      bars && bars->vertical.visible ? bars->vertical.position : 0};
     const ArticleTextResult result = m_context.paintArticleText(m_canvas, request);
-    m_canvas.restore();
     if (bars) {
         bars->vertical.range = std::max(0, result.contentHeight);
         // Paging moves by the lines that were shown whole.

@@ -4,6 +4,7 @@
 #include "render/Transitions.h"
 
 #include "platform/gdi/Canvas.h"
+#include "platform/gdi/DcStateSaver.h"
 #include "platform/gdi/Region.h"
 
 #include <algorithm>
@@ -118,7 +119,7 @@ void Transition::run(int effect)
 void Transition::dissolve()
 {
     gdi::Canvas& canvas = m_t.canvas;
-    canvas.save();
+    const gdi::DcStateSaver saved(canvas);
     // A 0 bit of the pattern is the text colour, a 1 bit the background:
     // black takes the new pixel, white keeps the screen's.
     canvas.setTextColour(gdi::rgb(0, 0, 0));
@@ -129,7 +130,6 @@ void Transition::dissolve()
         show(m_r);
         pause(10 * m_s);
     }
-    canvas.restore();
 }
 
 void Transition::slideHorizontal(bool left)
@@ -228,10 +228,11 @@ void Transition::implode()
         // Once the edges cross, nothing of the old page is left to keep.
         const gdi::Rect kept{inner.left, inner.top, std::max(inner.left, inner.right),
                              std::max(inner.top, inner.bottom)};
-        canvas.save();
-        canvas.clipTo(gdi::Region(m_r).subtracted(kept));
-        copyAll();
-        canvas.restore();
+        {
+            const gdi::DcStateSaver saved(canvas);
+            canvas.clipTo(gdi::Region(m_r).subtracted(kept));
+            copyAll();
+        }
         show(m_r);
         pause(m_s);
     }

@@ -1,6 +1,7 @@
 #include "text/TextPainter.h"
 
 #include "platform/gdi/Canvas.h"
+#include "platform/gdi/DcStateSaver.h"
 #include "render/TextBlock.h"
 #include "text/LineReader.h"
 #include "text/Markup.h"
@@ -55,7 +56,7 @@ public:
 
     void drawLinkBand(const gdi::Rect& area, gdi::ColorRef background) override
     {
-        m_canvas.save();
+        const gdi::DcStateSaver saved(m_canvas);
         m_canvas.setTextColour(gdi::rgb(0, 0, 0));
         m_canvas.setBackgroundColour(gdi::rgb(255, 255, 255));
         m_canvas.setBrush(gdi::Brush::pattern(kBandPattern));
@@ -63,7 +64,6 @@ public:
         m_canvas.setTextColour(background ^ 0xFFFFFFu);
         m_canvas.setBackgroundColour(gdi::rgb(0, 0, 0));
         m_canvas.patBlt(area, gdi::kPatInvert);
-        m_canvas.restore();
     }
 
 private:
@@ -301,11 +301,9 @@ private:
 TextPaintResult paintFormattedText(gdi::Canvas& canvas, ByteSource& text, const TextPaintRequest& request,
                                    HyperLinkList& links, int& recordLength)
 {
-    canvas.save();
+    const gdi::DcStateSaver saved(canvas);
     CanvasTarget target(canvas);
-    const TextPaintResult result = paintFormattedText(target, canvas.state().font, text, request, links, recordLength);
-    canvas.restore();
-    return result;
+    return paintFormattedText(target, canvas.state().font, text, request, links, recordLength);
 }
 
 TextPaintResult paintFormattedText(TextTarget& target, const gdi::Font& objectFont, ByteSource& text,

@@ -1,5 +1,7 @@
 #include "TextTestSupport.h"
 
+#include "platform/gdi/DcStateSaver.h"
+
 #include "render/ObjectPainter.h"
 #include "render/ObjectScrollBars.h"
 #include "text/AnchorSearch.h"
@@ -172,10 +174,9 @@ TEST_F(Article, AStripRepaintAfterAOneLineScrollMatchesAFullPaint)
     v.position = 4 * 20;
     gdi::Canvas canvas(surface);
     engine.scrollArticle(canvas, object, bars.of(object), ScrollAxis::Vertical, old, [&](const gdi::Region& dirty) {
-        canvas.save();
+        const gdi::DcStateSaver saved(canvas);
         canvas.clipTo(dirty);
         ObjectPainter(canvas, context).paintObject(QPoint(0, 0), object);
-        canvas.restore();
     });
     gdi::Surface scrolled = surface;
     surface.fill(kWhite);

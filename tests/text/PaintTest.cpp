@@ -1,5 +1,7 @@
 #include "TextTestSupport.h"
 
+#include "platform/gdi/DcStateSaver.h"
+
 #include "text/AnchorSearch.h"
 #include "text/Markup.h"
 #include "text/TextPainter.h"
@@ -196,10 +198,11 @@ TEST_F(Paint, SeekingAndReadingSequentiallyDrawTheSameLines)
 
 TEST_F(Paint, OnlyLinesThatTouchTheClipAreDrawnAndOption8KeepsWholeLines)
 {
-    canvas.save();
-    canvas.clipTo(gdi::Rect{0, 30, 200, 50});
-    paint(formatted({line(QStringLiteral("one")), line(QStringLiteral("two")), line(QStringLiteral("three"))}));
-    canvas.restore();
+    {
+        const gdi::DcStateSaver saved(canvas);
+        canvas.clipTo(gdi::Rect{0, 30, 200, 50});
+        paint(formatted({line(QStringLiteral("one")), line(QStringLiteral("two")), line(QStringLiteral("three"))}));
+    }
     EXPECT_TRUE(boundsOf(surface, kBlack, {0, 0, 200, 30}).isEmpty());
     EXPECT_FALSE(boundsOf(surface, kBlack, {0, 30, 200, 50}).isEmpty());
 

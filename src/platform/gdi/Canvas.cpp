@@ -180,6 +180,13 @@ void Canvas::clipTo(const Region& r)
     m_state.clip = m_state.clip.intersected(device);
 }
 
+void Canvas::setState(const DcState& state)
+{
+    m_state = state;
+    selectPen();
+    selectBrush();
+}
+
 void Canvas::save()
 {
     m_saved.push_back(m_state);

@@ -18,6 +18,7 @@ namespace lumeria::gdi {
 
 class SpanShape;
 class DashCursor;
+class DcStateSaver;
 
 enum class TextAnchor { TopLeft, Baseline };
 enum class PolyFillMode { Alternate, Winding };
@@ -42,6 +43,10 @@ public:
 
     SurfaceView target() const { return m_target; }
     const DcState& state() const { return m_state; }
+    // Puts back a state taken with state(), clip included. For callers whose
+    // saves do not nest with their scopes, as a metafile's SaveDC and
+    // RestoreDC records do not; everyone else saves with DcStateSaver.
+    void setState(const DcState& state);
 
     void setPen(const Pen& pen);
     void setBrush(const Brush& brush);
@@ -56,9 +61,6 @@ public:
     // restoring a saved state.
     void clipTo(const Rect& r);
     void clipTo(const Region& r);
-
-    void save();
-    void restore();
 
     void setPixel(QPoint p, ColorRef colour);
     ColorRef pixel(QPoint p) const;
@@ -110,6 +112,11 @@ public:
     DrawTextResult drawText(const Rect& box, const QString& text, const DrawTextOptions& options = {});
 
 private:
+    // Only DcStateSaver saves and restores, so every save has its restore.
+    friend class DcStateSaver;
+    void save();
+    void restore();
+
     struct PenPlan {
         bool visible = true;
         bool wide = false;

@@ -1,5 +1,7 @@
 #include "platform/image/WmfPlayback.h"
 
+#include "platform/gdi/DcStateSaver.h"
+
 #include "platform/image/PictureError.h"
 #include "platform/image/QtDecoders.h"
 
@@ -46,14 +48,12 @@ Player::Player(gdi::Canvas& canvas, const Rect& target, QSize frame, std::option
 Result<bool> Player::play(std::span<const std::byte> records)
 {
     ByteReader r(records);
-    // Two levels: the caller's state, to leave as it was, and the player's,
-    // which applyCanvasState rebuilds on top of the caller's.
-    m_canvas.save();
-    m_canvas.save();
+    // The caller's state is left as it was, and applyCanvasState rebuilds
+    // the player's on top of it.
+    const gdi::DcStateSaver saved(m_canvas);
+    m_callerState = m_canvas.state();
     m_canvas.clipTo(m_target);
     const Result<bool> result = playRecords(r);
-    m_canvas.restore();
-    m_canvas.restore();
     if (m_skipped > 0)
         qDebug("metafile: %d records skipped", m_skipped);
     return result;
@@ -200,8 +200,7 @@ void Player::withBrushColours(const std::function<void()>& draw)
 
 void Player::applyCanvasState(const gdi::DcState& state)
 {
-    m_canvas.restore();
-    m_canvas.save();
+    m_canvas.setState(m_callerState);
     m_canvas.setPen(state.pen);
     m_canvas.setBrush(state.brush);
     m_canvas.setRop2(state.rop2);

@@ -246,6 +246,7 @@ private:
     bool fill(int x, int y, gdi::ColorRef colour, bool surface);
 
     gdi::Canvas& m_canvas;
+    gdi::DcState m_callerState; // what the canvas held when play began
     gdi::Rect m_target;
     QSize m_frame;
     std::vector<GdiObject> m_objects;
