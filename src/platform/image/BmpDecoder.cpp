@@ -21,12 +21,15 @@ constexpr size_t kFileHeaderSize = 14;
 constexpr uint16_t kFileMagic = 0x4D42; // "BM"
 
 // Compression codes of BITMAPINFOHEADER. OS/2 2.x headers use 3 and 4 for
-// Huffman and 24-bit run-length data instead, which are not read.
+// Huffman (not read) and 24-bit run-length data instead; the latter is kept
+// under a code of its own that no Windows header uses.
 constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiRle8 = 1;
 constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kBiAlphaBitfields = 6;
+constexpr uint32_t kOs2Rle24Stored = 4;
+constexpr uint32_t kOs2Rle24 = 0x10004;
 
 constexpr size_t kCoreHeaderSize = 12;
 constexpr size_t kInfoHeaderSize = 40;
@@ -115,7 +118,9 @@ Result<DibHeader> readDibHeader(std::span<const std::byte> dib, bool icon)
         f.skip(4);
         const bool os2 = h.headerSize != kInfoHeaderSize && h.headerSize <= kOs2MaxHeaderSize &&
                          h.headerSize != kV2HeaderSize && h.headerSize != kV3HeaderSize;
-        if (os2 && h.compression != kBiRgb && h.compression != kBiRle8 && h.compression != kBiRle4)
+        if (os2 && h.compression == kOs2Rle24Stored)
+            h.compression = kOs2Rle24;
+        else if (os2 && h.compression != kBiRgb && h.compression != kBiRle8 && h.compression != kBiRle4)
             return Failure{picture::kUndecodable};
         if (h.headerSize >= kV2HeaderSize && !os2) {
             h.red = channelFor(*f.u32le());
@@ -140,6 +145,10 @@ Result<DibHeader> readDibHeader(std::span<const std::byte> dib, bool icon)
         break;
     case kBiRle4:
         if (h.bits != 4)
+            return Failure{picture::kUndecodable};
+        break;
+    case kOs2Rle24:
+        if (h.bits != 24)
             return Failure{picture::kUndecodable};
         break;
     case kBiBitfields:
@@ -295,6 +304,50 @@ std::vector<uint8_t> decodeRunLength(const DibHeader& h, std::span<const std::by
     return out;
 }
 
+// OS/2 24-bit run-length data, rows in stored order: the codes of RLE8 with
+// three-byte blue, green, red pixels. Whatever the codes skip is black.
+std::vector<QRgb> decodeRunLength24(const DibHeader& h, std::span<const std::byte> in)
+{
+    const size_t width = size_t(h.width), height = size_t(h.height);
+    std::vector<QRgb> out(width * height, qRgb(0, 0, 0));
+    size_t x = 0, y = 0, pos = 0;
+    const auto colourAt = [&](size_t at) { return qRgb(uint8_t(in[at + 2]), uint8_t(in[at + 1]), uint8_t(in[at])); };
+    while (pos + 1 < in.size() && y < height) {
+        const auto count = uint8_t(in[pos]);
+        if (count > 0) {
+            if (pos + 4 > in.size())
+                break;
+            const QRgb colour = colourAt(pos + 1);
+            pos += 4;
+            for (unsigned i = 0; i < count && x < width; ++i, ++x)
+                out[y * width + x] = colour;
+            continue;
+        }
+        const auto value = uint8_t(in[pos + 1]);
+        pos += 2;
+        if (value == 0) {
+            x = 0;
+            ++y;
+        } else if (value == 1) {
+            break;
+        } else if (value == 2) {
+            if (pos + 1 >= in.size())
+                break;
+            x += uint8_t(in[pos]);
+            y += uint8_t(in[pos + 1]);
+            pos += 2;
+        } else {
+            const size_t bytes = size_t(value) * 3;
+            for (size_t i = 0; i < value && pos + 3 * i + 3 <= in.size(); ++i, ++x) {
+                if (x < width)
+                    out[y * width + x] = colourAt(pos + 3 * i);
+            }
+            pos += bytes + (bytes & 1);
+        }
+    }
+    return out;
+}
+
 uint8_t indexAt(const uint8_t* row, int bits, int x)
 {
     switch (bits) {
@@ -326,6 +379,12 @@ Result<DibPixels> decodePixels(const DibHeader& h, std::span<const std::byte> di
     const auto rowOf = [&](size_t stored) { return h.topDown ? int(stored) : h.height - 1 - int(stored); };
     const bool alphaChannel = keepAlpha && h.alpha.bits > 0;
 
+    if (h.compression == kOs2Rle24) {
+        const std::vector<QRgb> colours = decodeRunLength24(h, data);
+        for (size_t s = 0; s < size_t(h.height); ++s)
+            std::memcpy(out.image.scanLine(rowOf(s)), colours.data() + s * size_t(h.width), size_t(h.width) * 4);
+        return out;
+    }
     if (h.compression == kBiRle8 || h.compression == kBiRle4) {
         const std::vector<uint8_t> indexes = decodeRunLength(h, data);
         for (size_t s = 0; s < size_t(h.height); ++s) {
@@ -432,7 +491,7 @@ Result<QImage> decodeIconBitmap(std::span<const std::byte> dib)
     // colour rows, bottom-up; where it is cut short the image stays opaque.
     if (h.bits == 32 && decoded.value().anyAlpha)
         return image;
-    const bool compressed = h.compression == kBiRle8 || h.compression == kBiRle4;
+    const bool compressed = h.compression == kBiRle8 || h.compression == kBiRle4 || h.compression == kOs2Rle24;
     const size_t maskStride = (size_t(h.width) + 31) / 32 * 4;
     const uint64_t maskStart = uint64_t(pixels) + uint64_t(rowStride(h)) * uint64_t(h.height);
     for (int s = 0; s < h.height; ++s) {

@@ -177,6 +177,25 @@ TEST(DecodeBmpRunLength, FourBitRunsAlternateAndLiteralRunsArePadded)
     EXPECT_EQ(d->sourceDepth, 4);
 }
 
+TEST(DecodeBmpRunLength, Os2TwentyFourBitRuns)
+{
+    // 3 x 3 under an OS/2 2.x header: a run of 5 blue cut at the edge, end
+    // of line; a literal run of 3 (9 bytes, padded), then end of bitmap
+    // before the top row, which stays black.
+    const QByteArray rle("\x05\xFF\x00\x00\x00\x00"
+                         "\x00\x03\x00\x00\xFF\x00\xFF\x00\x01\x02\x03\x00"
+                         "\x00\x01",
+                         20);
+    auto d = decodeBmp(dibFile(infoHeader(3, 3, 24, 4, 0, 64), {}, rle));
+    ASSERT_TRUE(d) << d.error();
+    const QRgb blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0);
+    expectRow(d->image, 2, {blue, blue, blue});
+    expectRow(d->image, 1, {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(3, 2, 1)});
+    expectRow(d->image, 0, {black, black, black});
+    // The same code in a Windows header is JPEG data, which bitmaps never hold.
+    EXPECT_FALSE(decodeBmp(dibFile(infoHeader(3, 3, 24, 4), {}, rle)).ok());
+}
+
 TEST(DecodeBmpBitFields, SixteenBitChannelsReachFullWhite)
 {
     // 5-5-5 by default; 5-6-5 through masks. Levels are scaled, not shifted:
