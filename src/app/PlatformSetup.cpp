@@ -1,0 +1,129 @@
+#include "app/PlatformSetup.h"
+
+#include "app/MainForm.h"
+#include "app/PlayerSession.h"
+#include "platform/gdi/Font.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
+
+#include <csignal>
+#include <iostream>
+#include <optional>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace lumeria {
+
+namespace {
+
+// The handler only writes to a pipe; the application reads it.
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// Set once the scale is decided, so a player restarted with its factor does
+// not decide again.
+constexpr const char* kScaleChosen = "LUMERIA_SCALE_CHOSEN";
+
+void useScaleFactor(int factor)
+{
+    // The factor is the whole scale: the screen's own DPI-based factor would
+    // multiply it.
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(factor));
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qputenv(kScaleChosen, "1");
+}
+
+// The largest whole factor at which the page still fits the screen's free
+// area, counted in the screen's device pixels; at least 1.
+int autoScaleFactor(std::optional<QSize> page)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!page || page->isEmpty() || !screen)
+        return 1;
+    const QSize room = screen->availableGeometry().size() * screen->devicePixelRatio();
+    return std::max(1, std::min(room.width() / page->width(), room.height() / page->height()));
+}
+
+} // namespace
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+bool chooseHeadlessPlatform(const CommandLine& cl)
+{
+    if (hasDisplay() || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return true;
+    // Pages are drawn with fonts, and fonts need a GUI application; without
+    // a display the offscreen platform serves what needs none.
+    const bool pagesOnly = cl.list || !cl.exportPages.isEmpty();
+    if (!pagesOnly && cl.automate.isEmpty() && cl.mode != RunMode::SaverPreview) {
+        std::cerr << "lumeria: no display to show the publication on; use --export-pages DIR, --automate "
+                     "FILE, or QT_QPA_PLATFORM=offscreen\n";
+        return false;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}
+
+std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const CommandLine& cl, bool pagesOnly)
+{
+    // Pages are pixels: a window scaled by a fraction would blur them, so
+    // scaling is by whole factors only.
+    const bool scaleChosen = !qEnvironmentVariableIsEmpty(kScaleChosen);
+    if (cl.scale.kind == ScaleChoice::Kind::Factor && !scaleChosen)
+        useScaleFactor(cl.scale.factor);
+    else
+        QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    if (cl.scale.kind == ScaleChoice::Kind::Auto && !scaleChosen && !pagesOnly) {
+        // The factor depends on the screen, which only a running application
+        // can measure, and Qt takes it only when it starts: the player
+        // starts again with it.
+        const int factor = autoScaleFactor(PlayerSession::peekPageSize(cl.publication));
+        if (factor > 1) {
+            useScaleFactor(factor);
+            ::execv("/proc/self/exe", argv);
+            std::cerr << "lumeria: cannot restart scaled; playing unscaled\n";
+        }
+    }
+    QGuiApplication::setApplicationDisplayName(TMainForm::kUntitled);
+    // Scroll bars, fields and boxes meet the page's pixels: they take the
+    // classic look the publications were drawn around, not the desktop's.
+    if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows")))
+        QApplication::setStyle(classic);
+    if (cl.smoothText)
+        gdi::Font::setTextRendering(gdi::TextRendering::Smooth);
+    return app;
+}
+
+std::unique_ptr<QSocketNotifier> watchSignals(std::function<void()> onStop)
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return nullptr;
+    auto notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [onStop = std::move(onStop)] {
+        char byte = 0;
+        while (::read(g_signalPipe[0], &byte, 1) == 1) {
+        }
+        onStop();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    return notifier;
+}
+
+} // namespace lumeria
