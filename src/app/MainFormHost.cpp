@@ -304,7 +304,7 @@ FindContext TMainForm::findContext()
             return nullptr;
         return std::make_unique<EntrySource>(m_session.container(), name);
     };
-    context.focus = [this](ObjectRef object) { m_input->changeFocus(object, false); };
+    context.focus = [this](ObjectRef object) { m_input->changeFocus(object); };
     context.bringUpToDate = [this] { bringUpToDate(); };
     context.runScript = [this](const QString& script) { runScript(script); };
     context.setBusyCursor = [this](bool busy) { setBusyCursor(busy); };

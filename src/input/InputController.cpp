@@ -125,7 +125,7 @@ QRect InputController::editFieldRect(const Object_Rec& o, int mHeight, bool mult
     return QRect(left, top, width, mHeight);
 }
 
-void InputController::changeFocus(ObjectRef target, bool asEditField)
+void InputController::changeFocus(ObjectRef target, FocusAs as)
 {
     if (m_focus) {
         if (m_editActive) {
@@ -150,7 +150,7 @@ void InputController::changeFocus(ObjectRef target, bool asEditField)
     m_focus = {};
 
     Button_Rec* b = target ? target.object->button() : nullptr;
-    if (asEditField && b) {
+    if (as == FocusAs::EditField && b) {
         if (EditField* edit = editField()) {
             const Object_Rec& o = *target.object;
             const gdi::Font font = gdi::Font::fromPoints(b->Font, b->FontSize, b->FontStyle);

@@ -57,10 +57,12 @@ public:
     // events running, final look, variable, Action.
     void activateButton(ObjectRef button);
     void moveFocus(PageObjects::Direction direction);
-    // Gives the focus to an object (or to nothing), with the edit control
-    // laid over it when asEditField and it is a button.
-    void changeFocus(ObjectRef target, bool asEditField);
-    void clearFocus() { changeFocus({}, false); }
+    // How a focused button takes the keyboard: as itself, or with the edit
+    // control laid over it.
+    enum class FocusAs { Object, EditField };
+    // Gives the focus to an object (or to nothing).
+    void changeFocus(ObjectRef target, FocusAs as = FocusAs::Object);
+    void clearFocus() { changeFocus({}); }
 
     // The edit control's change handler: the field text, its variable and
     // its Action follow every change the reader makes.

@@ -108,7 +108,7 @@ void InputController::activateButton(ObjectRef ref)
     Object_Rec& o = *ref.object;
     const auto style = ButtonStyle(b->Style);
     if (style == ButtonStyle::EditField) {
-        changeFocus(ref, true);
+        changeFocus(ref, FocusAs::EditField);
         return;
     }
     if (style != ButtonStyle::Push && style != ButtonStyle::CheckBox &&
@@ -125,7 +125,7 @@ void InputController::activateButton(ObjectRef ref)
     b->State = style == ButtonStyle::Push ? 1 : 2;
     m_host.redrawObject(o, how);
     if (m_host.publication().settings.TabButtons)
-        changeFocus(ref, false);
+        changeFocus(ref);
     m_host.waitProcessingEvents(150);
     m_activating = false;
     finishButton(o, saved, true, how);
@@ -136,7 +136,7 @@ void InputController::moveFocus(PageObjects::Direction direction)
     const PublicationSettings& s = m_host.publication().settings;
     const ObjectRef next = view().nextTabStop(m_focus.object, direction, s.TabButtons, s.TabWindows);
     const Button_Rec* b = next ? next.object->button() : nullptr;
-    changeFocus(next, b && b->Style == uint8_t(ButtonStyle::EditField));
+    changeFocus(next, b && b->Style == uint8_t(ButtonStyle::EditField) ? FocusAs::EditField : FocusAs::Object);
 }
 
 } // namespace lumeria

@@ -58,10 +58,10 @@ void InputController::WorkAreaMouseDown(Qt::MouseButton button, QPoint point)
             b->State = heldState(*b);
             m_host.redrawObject(o, m_areaRepaint ? Redraw::Area : Redraw::Alone);
             if (settings.TabButtons)
-                changeFocus(hit, false);
+                changeFocus(hit);
         } else if (style == ButtonStyle::EditField) {
             m_pressMode = PressMode::EditField;
-            changeFocus(hit, true);
+            changeFocus(hit, FocusAs::EditField);
         }
         return;
     }
@@ -71,7 +71,7 @@ void InputController::WorkAreaMouseDown(Qt::MouseButton button, QPoint point)
     }
     if (const Picture_Rec* pic = o.picture(); pic && pic->WindowFlags != 0) {
         if (settings.TabWindows && m_focus.object != &o)
-            changeFocus(hit, false);
+            changeFocus(hit);
         // A press on the picture's bar belongs to the bar widget.
     }
 }
@@ -82,7 +82,7 @@ void InputController::pressArticle(ObjectRef ref, QPoint p)
     const Article_Rec& a = *o.article();
     if (a.WindowFlags == 0) {
         if (m_host.publication().settings.TabWindows && m_focus.object != &o)
-            changeFocus(ref, false);
+            changeFocus(ref);
     } else if (m_host.onScrollBar(o, p)) {
         return;
     }

@@ -143,7 +143,7 @@ TEST_F(Fields, EditFieldSitsInsideTheFrameCentredOnTheMHeight)
     b.MaxLen = 5;
     b.EditText = QStringLiteral("abc");
     h.offset = {30, 40};
-    input.changeFocus({&field, false}, true);
+    input.changeFocus({&field, false}, InputController::FocusAs::EditField);
     const QLineEdit* line = input.editField()->lineEdit();
     const int mHeight = gdi::Font::fromPoints(b.Font, b.FontSize).height();
     EXPECT_EQ(line->geometry(), InputController::editFieldRect(field, mHeight, false).translated(30, 40));
@@ -152,7 +152,7 @@ TEST_F(Fields, EditFieldSitsInsideTheFrameCentredOnTheMHeight)
     EXPECT_FALSE(input.editField()->textEdit()->isVisibleTo(h.workArea));
 
     b.WordWrap = true;
-    input.changeFocus({&field, false}, true);
+    input.changeFocus({&field, false}, InputController::FocusAs::EditField);
     EXPECT_TRUE(input.editField()->textEdit()->isVisibleTo(h.workArea));
     EXPECT_FALSE(line->isVisibleTo(h.workArea));
 }
@@ -166,7 +166,7 @@ TEST_F(Fields, TypingRunsTheActionPerCharacterButAVariableWriteDoesNot)
     Object_Rec& other = h.button(page1, ButtonStyle::Push, 10, 60, 110, 80, QStringLiteral("Go"));
     other.button()->Key = vk::kA + ('q' - 'a');
     qApp->installEventFilter(input.keyFilter());
-    input.changeFocus({&field, false}, true);
+    input.changeFocus({&field, false}, InputController::FocusAs::EditField);
     QTest::keyClicks(input.editField()->widget(), QStringLiteral("Abq"));
     qApp->removeEventFilter(input.keyFilter());
 
@@ -235,7 +235,7 @@ protected:
 
 TEST_P(LengthLimit, TypingStopsAtMaxLenAndAFullFieldRefusesKeys)
 {
-    input.changeFocus({&field(), false}, true);
+    input.changeFocus({&field(), false}, InputController::FocusAs::EditField);
     QTest::keyClicks(control(), QStringLiteral("abcdef"));
     EXPECT_EQ(shown(), "abcd");
     EXPECT_EQ(h.vars.get(QStringLiteral("memo")), "abcd");
@@ -266,7 +266,7 @@ TEST_P(LengthLimit, AVariableLongerThanMaxLenStaysWhole)
 {
     Object_Rec& o = field();
     h.vars.set(QStringLiteral("memo"), QStringLiteral("a long text"));
-    input.changeFocus({&o, false}, true);
+    input.changeFocus({&o, false}, InputController::FocusAs::EditField);
     EXPECT_EQ(shown(), "a long text");
     QTest::keyClick(control(), Qt::Key_X);
     EXPECT_EQ(shown(), "a long text");

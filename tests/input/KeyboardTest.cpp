@@ -57,7 +57,7 @@ TEST_F(Keyboard, HomeAndEndStayInAnActiveEditField)
 {
     h.pub.settings.AllowPageUpDn = true;
     Object_Rec& field = h.button(page1, ButtonStyle::EditField, 10, 10, 100, 30, QStringLiteral("F"));
-    input.changeFocus({&field, false}, true);
+    input.changeFocus({&field, false}, InputController::FocusAs::EditField);
     ASSERT_TRUE(input.editActive());
     EXPECT_FALSE(key(vk::kHome));
     EXPECT_FALSE(key(vk::kEnd));
@@ -112,7 +112,7 @@ TEST_F(Keyboard, FocusedArticleTakesNavigationKeysEvenWithoutBars)
 TEST_F(Keyboard, TabWithNothingEligibleClearsTheFocus)
 {
     Object_Rec& push = h.button(page1, ButtonStyle::Push, 10, 10, 50, 30, QStringLiteral("Go"));
-    input.changeFocus({&push, false}, false);
+    input.changeFocus({&push, false});
     EXPECT_TRUE(key(vk::kTab, vk::kShiftBit));
     EXPECT_EQ(input.focusedObject(), nullptr);
     EXPECT_FALSE(input.focusFrameShown());
