@@ -72,7 +72,6 @@ const char* formatName(QtBitmapFormat format)
 {
     switch (format) {
     case QtBitmapFormat::Png: return "png";
-    case QtBitmapFormat::Bmp: return "bmp";
     case QtBitmapFormat::Jpeg: return "jpeg";
     }
     return "";

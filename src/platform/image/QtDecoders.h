@@ -11,7 +11,7 @@ namespace lumeria {
 // Formats read through Qt's image readers. The format is always given: the
 // extension decides how a picture is read, never its content, as publications
 // expect.
-enum class QtBitmapFormat : uint8_t { Png, Bmp, Jpeg };
+enum class QtBitmapFormat : uint8_t { Png, Jpeg };
 
 // Reads a bitmap: an opaque RGB32 image keyed on its bottom-left colour, with
 // the colour table of an indexed picture kept as its palette.

@@ -1,11 +1,8 @@
 #include "platform/image/WmfPlayback.h"
 
 #include "platform/gdi/DcStateSaver.h"
-
 #include "platform/image/PictureError.h"
-#include "platform/image/QtDecoders.h"
 
-#include <QByteArray>
 #include <QDebug>
 
 #include <algorithm>
@@ -224,61 +221,6 @@ void Player::setClip(std::optional<Region> clip)
     m_state.clip = std::move(clip);
     const gdi::DcState state = m_canvas.state();
     applyCanvasState(state);
-}
-
-bool Player::drawDib(std::span<const std::byte> dibBytes, const Rect& dest, int srcX, int srcY, int srcW, int srcH,
-                     uint32_t rop, bool bottomUpSource)
-{
-    // A packed DIB: header, colour table, pixels. Given a file header with
-    // the offset of its pixels, the bitmap reader decodes it.
-    ByteReader h(dibBytes);
-    const auto headerSize = h.u32le();
-    if (!headerSize || *headerSize < 12 || *headerSize > dibBytes.size())
-        return false;
-    uint32_t tableBytes = 0;
-    int height = 0;
-    if (*headerSize == 12) {
-        h.skip(2);
-        height = int16_t(h.u16le().value_or(0));
-        h.skip(2);
-        const auto bits = h.u16le();
-        tableBytes = bits && *bits <= 8 ? (1u << *bits) * 3 : 0;
-    } else {
-        h.skip(4);
-        height = h.i32le().value_or(0);
-        h.skip(2);
-        const auto bits = h.u16le();
-        const auto compression = h.u32le();
-        h.skip(4 + 4 + 4);
-        const auto used = h.u32le();
-        if (!used)
-            return false;
-        if (*bits <= 8)
-            tableBytes = (*used != 0 && *used <= 256u ? *used : 1u << *bits) * 4;
-        else if (*compression == 3 && *headerSize == 40)
-            tableBytes = 12; // the three colour masks of a bit-field bitmap
-    }
-    const uint32_t offset = 14 + *headerSize + tableBytes;
-    QByteArray file("BM");
-    auto put32 = [&file](uint32_t v) {
-        for (int s = 0; s < 32; s += 8)
-            file.append(char((v >> s) & 0xFF));
-    };
-    put32(uint32_t(14 + dibBytes.size()));
-    put32(0);
-    put32(offset);
-    file.append(reinterpret_cast<const char*>(dibBytes.data()), qsizetype(dibBytes.size()));
-    const auto decoded =
-        decodeQtBitmap(std::as_bytes(std::span(file.constData(), size_t(file.size()))), QtBitmapFormat::Bmp);
-    if (!decoded)
-        return false;
-    // StretchDIBits counts source rows from the bottom of a bottom-up DIB.
-    if (bottomUpSource && height > 0)
-        srcY = height - srcY - srcH;
-    const gdi::Surface source = gdi::Surface::fromImage(decoded->image);
-    m_canvas.stretchBlt({dest.left, dest.top, dest.width(), dest.height()}, source.view(), {srcX, srcY, srcW, srcH},
-                        rop);
-    return true;
 }
 
 bool Player::fill(int x, int y, ColorRef colour, bool surface)

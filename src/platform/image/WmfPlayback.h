@@ -134,6 +134,13 @@ struct PlayerState {
     std::optional<gdi::Region> clip; // canvas coordinates; none: the whole target
 };
 
+// A signed 16-bit parameter, as most records store coordinates.
+inline std::optional<int> s16(ByteReader& p)
+{
+    const auto v = p.u16le();
+    return v ? std::optional<int>(int16_t(*v)) : std::nullopt;
+}
+
 class Player;
 using RecordHandler = bool (Player::*)(ByteReader&);
 // The handler of a record function, or null for records not played.

@@ -1,8 +1,6 @@
 // The records that set up the device context, create and select objects,
-// clip, and draw figures and bitmaps.
+// clip and draw figures, and the table of every record's handler.
 #include "platform/image/WmfPlayback.h"
-
-#include "platform/image/QtDecoders.h"
 
 #include <QByteArray>
 
@@ -37,12 +35,6 @@ constexpr std::array<std::array<uint8_t, 8>, 6> kHatches = {{
     {0x7E, 0xBD, 0xDB, 0xE7, 0xE7, 0xDB, 0xBD, 0x7E}, // diagonal cross
 }};
 
-std::optional<int> s16(ByteReader& p)
-{
-    const auto v = p.u16le();
-    return v ? std::optional<int>(int16_t(*v)) : std::nullopt;
-}
-
 std::optional<ColorRef> colour(ByteReader& p)
 {
     const auto v = p.u32le();
@@ -59,86 +51,6 @@ std::optional<Box> box(ByteReader& p)
     if (!left)
         return std::nullopt;
     return Box{*left, *top, *right, *bottom};
-}
-
-// A packed DIB decoded to pixels, for pattern brushes.
-std::optional<QImage> decodePackedDib(std::span<const std::byte> dib)
-{
-    ByteReader h(dib);
-    const auto headerSize = h.u32le();
-    if (!headerSize || *headerSize < 12 || *headerSize > dib.size())
-        return std::nullopt;
-    uint32_t tableBytes = 0;
-    if (*headerSize == 12) {
-        h.skip(4 + 2);
-        const auto bits = h.u16le();
-        tableBytes = bits && *bits <= 8 ? (1u << *bits) * 3 : 0;
-    } else {
-        h.skip(4 + 4 + 2);
-        const auto bits = h.u16le();
-        const auto compression = h.u32le();
-        h.skip(4 + 4 + 4);
-        const auto used = h.u32le();
-        if (!used)
-            return std::nullopt;
-        if (*bits <= 8)
-            tableBytes = (*used != 0 && *used <= 256u ? *used : 1u << *bits) * 4;
-        else if (*compression == 3 && *headerSize == 40)
-            tableBytes = 12;
-    }
-    QByteArray file("BM");
-    auto put32 = [&file](uint32_t v) {
-        for (int s = 0; s < 32; s += 8)
-            file.append(char((v >> s) & 0xFF));
-    };
-    put32(uint32_t(14 + dib.size()));
-    put32(0);
-    put32(14 + *headerSize + tableBytes);
-    file.append(reinterpret_cast<const char*>(dib.data()), qsizetype(dib.size()));
-    auto decoded = decodeQtBitmap(std::as_bytes(std::span(file.constData(), size_t(file.size()))), QtBitmapFormat::Bmp);
-    if (!decoded)
-        return std::nullopt;
-    return decoded->image;
-}
-
-// A bitmap pattern as the canvas's two-colour 8x8 brush: tiles of other
-// sizes repeat from their top-left corner. A pattern of more than two
-// colours is drawn in their average, a flat stand-in for its texture.
-GdiObject patternBrush(const QImage& image)
-{
-    GdiObject o;
-    o.kind = GdiObject::Kind::Brush;
-    if (image.isNull() || image.width() < 1 || image.height() < 1) {
-        o.brush = Brush::solid(gdi::rgb(0, 0, 0));
-        return o;
-    }
-    std::array<uint8_t, 8> rows{};
-    std::vector<QRgb> colours;
-    int64_t r = 0, g = 0, b = 0;
-    for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) {
-            const QRgb c = image.pixel(x % image.width(), y % image.height()) & 0xFFFFFF;
-            r += qRed(c);
-            g += qGreen(c);
-            b += qBlue(c);
-            auto at = std::find(colours.begin(), colours.end(), c);
-            if (at == colours.end() && colours.size() < 3) {
-                colours.push_back(c);
-                at = colours.end() - 1;
-            }
-            if (at - colours.begin() == 1)
-                rows[size_t(y)] |= uint8_t(0x80 >> x);
-        }
-    }
-    if (colours.size() > 2) {
-        o.brush = Brush::solid(gdi::rgb(int(r / 64), int(g / 64), int(b / 64)));
-        return o;
-    }
-    o.brush = Brush::pattern(rows);
-    o.colours = GdiObject::Colours::Own;
-    o.fore = gdi::rgb(qRed(colours[0]), qGreen(colours[0]), qBlue(colours[0]));
-    o.back = colours.size() > 1 ? gdi::rgb(qRed(colours[1]), qGreen(colours[1]), qBlue(colours[1])) : o.fore;
-    return o;
 }
 
 } // namespace
@@ -379,49 +291,6 @@ bool Player::createBrushIndirect(ByteReader& p)
             o.brush = Brush::solid(*c);
     }
     return create(o) && hatch;
-}
-
-bool Player::createPatternBrush(ByteReader& p)
-{
-    // A device bitmap: type, width, height, bytes per row, planes and bits
-    // per pixel, a pointer's worth of padding and 18 reserved bytes, then
-    // the rows top down. Monochrome ones take the DC's colours as a
-    // monochrome pattern brush does.
-    p.skip(2);
-    const auto width = s16(p), height = s16(p), rowBytes = s16(p);
-    const auto planes = p.u8(), bits = p.u8();
-    GdiObject o;
-    o.kind = GdiObject::Kind::Brush;
-    o.brush = Brush::solid(gdi::rgb(0, 0, 0));
-    bool ok = false;
-    if (bits && p.skip(4 + 18) && *width > 0 && *height > 0 && *rowBytes > 0 && *planes == 1 && *bits == 1 &&
-        p.remaining() >= size_t(*rowBytes) * size_t(*height)) {
-        const auto pixels = *p.bytes(size_t(*rowBytes) * size_t(*height));
-        std::array<uint8_t, 8> rows{};
-        for (int y = 0; y < 8; ++y) {
-            const int row = y % *height;
-            for (int x = 0; x < 8; ++x) {
-                const int col = x % *width;
-                const auto byte = uint8_t(pixels[size_t(row) * size_t(*rowBytes) + size_t(col / 8)]);
-                if ((byte >> (7 - col % 8)) & 1)
-                    rows[size_t(y)] |= uint8_t(0x80 >> x);
-            }
-        }
-        o.brush = Brush::pattern(rows);
-        ok = true;
-    }
-    return create(o) && ok;
-}
-
-bool Player::dibCreatePatternBrush(ByteReader& p)
-{
-    // The style (a pattern of a device bitmap, or a DIB) and the colour use
-    // come first; writers put a DIB after both.
-    std::optional<QImage> image;
-    if (p.skip(4))
-        image = decodePackedDib(p.bytes(p.remaining()).value_or(std::span<const std::byte>()));
-    GdiObject o = patternBrush(image.value_or(QImage()));
-    return create(o) && image;
 }
 
 bool Player::createFontIndirect(ByteReader& p)
@@ -782,65 +651,6 @@ bool Player::extFloodFill(ByteReader& p)
     const auto c = colour(p);
     const auto y = s16(p), x = s16(p);
     return x && fill(*x, *y, *c, *mode == 1);
-}
-
-// --- Bitmaps ---------------------------------------------------------------
-
-bool Player::patBlt(ByteReader& p)
-{
-    const auto rop = p.u32le();
-    const auto h = s16(p), w = s16(p), y = s16(p), x = s16(p);
-    if (!x)
-        return false;
-    const Rect r = mapRect(*x, *y, *x + *w, *y + *h);
-    withBrushColours([&] { m_canvas.patBlt(r, *rop); });
-    return true;
-}
-
-bool Player::dibBitBlt(ByteReader& p)
-{
-    const auto rop = p.u32le();
-    // Without a bitmap the record is a pattern blit, with a reserved word.
-    if (p.remaining() == 14) {
-        p.skip(6);
-        const auto h = s16(p), w = s16(p), y = s16(p), x = s16(p);
-        const Rect r = mapRect(*x, *y, *x + *w, *y + *h);
-        withBrushColours([&] { m_canvas.patBlt(r, *rop); });
-        return true;
-    }
-    const auto srcY = s16(p), srcX = s16(p), h = s16(p), w = s16(p), dstY = s16(p), dstX = s16(p);
-    if (!dstX)
-        return false;
-    const Rect dest = mapRect(*dstX, *dstY, *dstX + *w, *dstY + *h);
-    return drawDib(p.bytes(p.remaining()).value_or(std::span<const std::byte>()), dest, *srcX, *srcY, *w, *h, *rop,
-                   false);
-}
-
-bool Player::dibStretchBlt(ByteReader& p)
-{
-    const auto rop = p.u32le();
-    const auto srcH = s16(p), srcW = s16(p), srcY = s16(p), srcX = s16(p);
-    const auto dstH = s16(p), dstW = s16(p), dstY = s16(p), dstX = s16(p);
-    if (!dstX)
-        return false;
-    const Rect dest = mapRect(*dstX, *dstY, *dstX + *dstW, *dstY + *dstH);
-    return drawDib(p.bytes(p.remaining()).value_or(std::span<const std::byte>()), dest, *srcX, *srcY, *srcW, *srcH,
-                   *rop, false);
-}
-
-bool Player::stretchDib(ByteReader& p)
-{
-    // StretchDIBits: the colour use comes before the source area, and the
-    // source is counted in the DIB's own rows.
-    const auto rop = p.u32le();
-    p.skip(2);
-    const auto srcH = s16(p), srcW = s16(p), srcY = s16(p), srcX = s16(p);
-    const auto dstH = s16(p), dstW = s16(p), dstY = s16(p), dstX = s16(p);
-    if (!dstX)
-        return false;
-    const Rect dest = mapRect(*dstX, *dstY, *dstX + *dstW, *dstY + *dstH);
-    return drawDib(p.bytes(p.remaining()).value_or(std::span<const std::byte>()), dest, *srcX, *srcY, *srcW, *srcH,
-                   *rop, true);
 }
 
 // --- The table -------------------------------------------------------------

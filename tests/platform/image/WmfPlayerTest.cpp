@@ -2,6 +2,7 @@
 #include "../gdi/GdiTestSupport.h"
 #include "platform/PictureHeader.h"
 #include "platform/gdi/Canvas.h"
+#include "platform/image/PictureBuilders.h"
 #include "platform/image/PictureDecoder.h"
 #include "platform/image/PictureError.h"
 #include "platform/image/WmfPlayback.h"
@@ -448,6 +449,71 @@ TEST(MetafileRecords, PatternBrushesAndDeletingTheSelectedBrush)
     const gdi::Surface d = played(deleted, 8, 8);
     EXPECT_EQ(d.colourAt(3, 1), gdi::rgb(255, 0, 0));
     EXPECT_EQ(d.colourAt(3, 6), gdi::rgb(0, 0, 255));
+}
+
+// A bitmap record's DIB is the bitmap file without its 14-byte file header.
+QByteArray dibOf(const QByteArray& bmpFile)
+{
+    QByteArray dib = bmpFile.mid(14);
+    if (dib.size() & 1)
+        dib.append('\0');
+    return dib;
+}
+
+// StretchDIBits (bottomUpRows) or DibStretchBlt of source rows srcY..srcY+h
+// of a DIB w pixels wide, copied one to one at the top left.
+MetafileBuilder bitmapPicture(const QByteArray& dib, int w, int h, int srcY, bool bottomUpRows)
+{
+    MetafileBuilder m(8);
+    m.placeable(0, 0, w, h, 96);
+    QByteArray params = words({0x0020, 0x00CC}); // SRCCOPY
+    if (bottomUpRows)
+        params += words({0}); // colour use: RGB
+    params += words({h, w, srcY, 0, h, w, 0, 0});
+    return m.raw(bottomUpRows ? 0x0F43 : 0x0B41, params + dib);
+}
+
+TEST(MetafileRecords, BitmapsShowEveryPixelAsTheBitmapFileReaderDecodesIt)
+{
+    using test::bmpFile;
+    const QByteArray rle8("\x03\x01\x00\x02\x01\x01\x00\x00\x02\x02\x00\x01", 12); // with a delta
+    const QByteArray red555("\x00\x7C\xFF\x7F\x21\x04\x00\x00", 8);                // 31 is 255, not 248
+    const struct {
+        const char* name;
+        int w, h;
+        QByteArray file;
+    } cases[] = {
+        {"1-bit", 5, 2, bmpFile(5, 2, 1, 0, {0xFF0000, 0x00FF00}, QByteArray("\xA8\0\0\0\x50\0\0\0", 8))},
+        {"4-bit", 3, 2, bmpFile(3, 2, 4, 0, {0, 0x0000FF, 0xFFFF00}, QByteArray("\x12\x00\0\0\x21\x10\0\0", 8))},
+        {"RLE8", 4, 2, bmpFile(4, 2, 8, 1, {0x000000, 0xFF0000, 0x00FF00}, rle8)},
+        {"16-bit", 3, 1, bmpFile(3, 1, 16, 0, {}, red555)},
+        {"24-bit", 2, 2,
+         bmpFile(2, 2, 24, 0, {}, QByteArray("\x01\x02\x03\x04\x05\x06\0\0\x07\x08\x09\x0A\x0B\x0C\0\0", 16))},
+    };
+    for (const auto& c : cases) {
+        const auto reference = decodePicture(QStringLiteral("PIC.BMP"), span(c.file), {});
+        ASSERT_TRUE(reference) << c.name;
+        const gdi::Surface s = played(bitmapPicture(dibOf(c.file), c.w, c.h, 0, true), c.w, c.h);
+        for (int y = 0; y < c.h; ++y) {
+            for (int x = 0; x < c.w; ++x) {
+                const QRgb want = reference->image.pixel(x, y);
+                EXPECT_EQ(s.colourAt(x, y), gdi::rgb(qRed(want), qGreen(want), qBlue(want)))
+                    << c.name << " at " << x << "," << y;
+            }
+        }
+    }
+    EXPECT_EQ(played(bitmapPicture(dibOf(cases[3].file), 3, 1, 0, true), 3, 1).colourAt(0, 0), gdi::rgb(255, 0, 0));
+
+    // Four rows of one colour each, stored bottom row first. StretchDIBits
+    // counts source rows from the bottom of such a DIB; DibStretchBlt from
+    // the top of the picture.
+    QByteArray rows;
+    for (uint8_t blue : {10, 20, 30, 40})
+        rows += QByteArray(1, char(blue)) + QByteArray(2, '\0') + QByteArray(1, '\0');
+    const QByteArray stripes = dibOf(bmpFile(1, 4, 24, 0, {}, rows));
+    EXPECT_EQ(played(bitmapPicture(stripes, 1, 1, 0, true), 1, 1).colourAt(0, 0), gdi::rgb(0, 0, 10));
+    EXPECT_EQ(played(bitmapPicture(stripes, 1, 1, 0, false), 1, 1).colourAt(0, 0), gdi::rgb(0, 0, 40));
+    EXPECT_EQ(played(bitmapPicture(stripes, 1, 1, 3, true), 1, 1).colourAt(0, 0), gdi::rgb(0, 0, 40));
 }
 
 // CreateFontIndirect's parameters: a 20-pixel em, the escapement and the
