@@ -96,13 +96,13 @@ public:
     void showStickyNote(int x, int y, const QString& text, int displayTime) override;
     bool showPopupImage(int x, int y, const QString& file, int displayTime, int effect, int option) override;
     void openTextWindow(const QString& title, int x, int y, int width, int height, const QString& file,
-                        bool wordWrap) override;
+                        TextWrap wrap) override;
     void openImageWindow(const QString& title, int x, int y, const QString& file) override;
     void closeWindow(CloseTarget target, const QString& title) override;
     void find(const QString& text) override;
     void delay(int milliseconds) override;
     void printPage(const QString& what) override;
-    void printFile(const QString& header, const QString& footer, const QString& file, bool wordWrap,
+    void printFile(const QString& header, const QString& footer, const QString& file, TextWrap wrap,
                    PrintMode mode) override;
     void printImageFile(const QString& file, int option) override;
     void closeMainWindow() override;

@@ -212,9 +212,9 @@ bool TMainForm::showPopupImage(int x, int y, const QString& file, int displayTim
 }
 
 void TMainForm::openTextWindow(const QString& title, int x, int y, int width, int height, const QString& file,
-                               bool wordWrap)
+                               TextWrap wrap)
 {
-    m_windows->openTextWindow(title, x, y, width, height, file, wordWrap);
+    m_windows->openTextWindow(title, x, y, width, height, file, wrap);
 }
 
 void TMainForm::openImageWindow(const QString& title, int x, int y, const QString& file)
@@ -269,11 +269,11 @@ void TMainForm::printPage(const QString& what)
     printService().printPage(what);
 }
 
-void TMainForm::printFile(const QString& header, const QString& footer, const QString& file, bool wordWrap,
+void TMainForm::printFile(const QString& header, const QString& footer, const QString& file, TextWrap wrap,
                           PrintMode mode)
 {
     const ScopedCount printing(m_printing);
-    printService().printFile(header, footer, file, wordWrap, mode);
+    printService().printFile(header, footer, file, wrap, mode);
 }
 
 void TMainForm::printImageFile(const QString& file, int option)

@@ -122,9 +122,9 @@ std::unique_ptr<ByteSource> FindController::openFormattedText(const QString& nam
     return entry;
 }
 
-std::unique_ptr<ByteSource> FindController::openWindowText(const QString& file, int width, bool wordWrap)
+std::unique_ptr<ByteSource> FindController::openWindowText(const QString& file, int width, TextWrap wrap)
 {
-    std::optional<QByteArray> lines = m_context.windows->laidOutText(file, width, wordWrap);
+    std::optional<QByteArray> lines = m_context.windows->laidOutText(file, width, wrap);
     return lines ? std::make_unique<MemorySource>(std::move(*lines)) : nullptr;
 }
 

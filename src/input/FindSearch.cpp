@@ -144,7 +144,8 @@ bool FindSearch::searchObject(Object_Rec& object, FindHit& hit)
                 continue;
             const auto& args = command->arguments.values;
             const int width = args[3].trimmed().toInt();
-            const bool wrap = args[6].toUpper() == QLatin1String("WORDWRAP") && width > 0;
+            const TextWrap wrap =
+                args[6].toUpper() == QLatin1String("WORDWRAP") && width > 0 ? TextWrap::Word : TextWrap::None;
             std::unique_ptr<ByteSource> source = m_host.openWindowText(args[5], width, wrap);
             if (!source)
                 return false;
@@ -157,7 +158,7 @@ bool FindSearch::searchObject(Object_Rec& object, FindHit& hit)
             hit.lineHeight = lineHeight;
             hit.windowCommand = command->text.trimmed();
             hit.windowFile = args[5];
-            hit.widthKey = wrap ? width : 0;
+            hit.widthKey = wrap == TextWrap::Word ? width : 0;
             return true;
         }
     }

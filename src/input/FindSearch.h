@@ -2,6 +2,7 @@
 
 #include "container/ByteSource.h"
 #include "document/Publication.h"
+#include "document/TextWrap.h"
 #include "text/MarkupScanner.h"
 
 #include <QString>
@@ -41,7 +42,7 @@ public:
     virtual std::unique_ptr<ByteSource> openFormattedText(const QString& name, int& error) = 0;
     // The text a TextWindow command would show, laid out as its window
     // would lay it out; nothing when it cannot.
-    virtual std::unique_ptr<ByteSource> openWindowText(const QString& file, int width, bool wordWrap) = 0;
+    virtual std::unique_ptr<ByteSource> openWindowText(const QString& file, int width, TextWrap wrap) = 0;
     // The error box for an I/O code; a box with L_FINDERROR.
     virtual void showIoError(int code) = 0;
     virtual void showNotFound() = 0;

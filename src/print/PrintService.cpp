@@ -239,7 +239,7 @@ QPrinter* PrintService::setUpPrinter()
     return dialog.exec() == QDialog::Accepted ? m_printer.get() : nullptr;
 }
 
-PrintOutcome PrintService::printFile(const QString& header, const QString& footer, const QString& file, bool wordWrap,
+PrintOutcome PrintService::printFile(const QString& header, const QString& footer, const QString& file, TextWrap wrap,
                                      PrintMode mode)
 {
     return runJob([&](QPrinter* printer) {
@@ -268,7 +268,7 @@ PrintOutcome PrintService::printFile(const QString& header, const QString& foote
             if (source) {
                 text::LayoutRequest request;
                 request.width = job.printable().width();
-                request.wordWrap = wordWrap;
+                request.wordWrap = wrap == TextWrap::Word;
                 request.temporaryFolder = m_context.temporaryFolder;
                 Result<text::LayoutResult> laid = text::layOutText(font, *source, request);
                 if (laid) {

@@ -2,6 +2,7 @@
 
 #include "container/ByteSource.h"
 #include "document/Settings.h"
+#include "document/TextWrap.h"
 #include "script/ScriptEngine.h"
 #include "script/ScriptHost.h"
 
@@ -85,7 +86,7 @@ public:
     // per printed line. A file that cannot be opened prints one page with
     // its header and footer. Header and footer take &F (the file name as
     // given), &P, &D, &T and && for one "&".
-    PrintOutcome printFile(const QString& header, const QString& footer, const QString& file, bool wordWrap,
+    PrintOutcome printFile(const QString& header, const QString& footer, const QString& file, TextWrap wrap,
                            PrintMode mode);
 
     // PrintImageFile: the picture at percent of its size (5 at least),

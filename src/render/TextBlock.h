@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/TextWrap.h"
 #include "platform/gdi/Colour.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Rect.h"
@@ -16,8 +17,6 @@ class Canvas;
 }
 
 using SubstituteText = std::function<QString(const QString&)>;
-
-enum class TextWrap { None, Word };
 
 // A block of text as texts, buttons and check-box labels carry it: "|"
 // separates lines, variables are expanded before layout.

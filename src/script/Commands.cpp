@@ -100,7 +100,7 @@ void ScriptEngine::executeDialogOrWindow(Command c, const ScriptArguments& a)
         break;
     case Command::TextWindow:
         m_host.openTextWindow(v[0], scriptInteger(v[1]), scriptInteger(v[2]), scriptInteger(v[3]), scriptInteger(v[4]),
-                              v[5], v[6].toUpper() == QLatin1String("WORDWRAP"));
+                              v[5], v[6].toUpper() == QLatin1String("WORDWRAP") ? TextWrap::Word : TextWrap::None);
         break;
     case Command::ImageWindow: m_host.openImageWindow(v[0], scriptInteger(v[1]), scriptInteger(v[2]), v[3]); break;
     case Command::CloseWindow:
@@ -148,9 +148,11 @@ void ScriptEngine::executeMediaOrPrint(Command c, const ScriptArguments& a)
     case Command::SoundBuzzer: m_media.playTone(100, 150); break;
     case Command::PrintPage: m_host.printPage(v[0]); break;
     case Command::PrintTextFile:
-        m_host.printFile(v[0], v[1], v[2], v[3].toUpper() == QLatin1String("WORDWRAP"), PrintMode::Text);
+        m_host.printFile(v[0], v[1], v[2],
+                         v[3].toUpper() == QLatin1String("WORDWRAP") ? TextWrap::Word : TextWrap::None,
+                         PrintMode::Text);
         break;
-    case Command::PrintDataFile: m_host.printFile(v[0], v[1], v[2], false, PrintMode::Data); break;
+    case Command::PrintDataFile: m_host.printFile(v[0], v[1], v[2], TextWrap::None, PrintMode::Data); break;
     case Command::PrintImageFile: m_host.printImageFile(v[0], std::max(5, scriptInteger(digitsOf(v[1])))); break;
     default: break;
     }

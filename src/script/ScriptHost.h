@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/TextWrap.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -57,7 +59,7 @@ public:
     virtual bool showPopupImage(int x, int y, const QString& file, int displayTime, int effect, int option) = 0;
 
     virtual void openTextWindow(const QString& title, int x, int y, int width, int height, const QString& file,
-                                bool wordWrap) = 0;
+                                TextWrap wrap) = 0;
     virtual void openImageWindow(const QString& title, int x, int y, const QString& file) = 0;
     virtual void closeWindow(CloseTarget target, const QString& title) = 0;
     virtual void find(const QString& text) = 0;
@@ -69,7 +71,7 @@ public:
     virtual void printPage(const QString& what) = 0;
     // PrintTextFile and PrintDataFile: header and footer (with their
     // codes), then the file.
-    virtual void printFile(const QString& header, const QString& footer, const QString& file, bool wordWrap,
+    virtual void printFile(const QString& header, const QString& footer, const QString& file, TextWrap wrap,
                            PrintMode mode) = 0;
     virtual void printImageFile(const QString& file, int option) = 0;
 

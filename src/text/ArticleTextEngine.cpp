@@ -130,12 +130,12 @@ void ArticleTextEngine::scrollArticle(gdi::Canvas& canvas, const Object_Rec& art
 }
 
 Result<LayoutResult> ArticleTextEngine::layOut(const gdi::Font& font, const QString& sourceName, int width,
-                                               bool wordWrap)
+                                               TextWrap wrap)
 {
     std::unique_ptr<ByteSource> source = m_open ? m_open(sourceName) : nullptr;
     if (!source)
         return Failure{io::kFileNotFound};
-    Result<LayoutResult> laid = layOutText(font, *source, {width, wordWrap, {}, {}});
+    Result<LayoutResult> laid = layOutText(font, *source, {width, wrap == TextWrap::Word, {}, {}});
     if (laid)
         m_temporaryFiles.push_back(laid->output);
     return laid;

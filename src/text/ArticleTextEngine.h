@@ -2,6 +2,7 @@
 
 #include "container/ByteSource.h"
 #include "document/Objects.h"
+#include "document/TextWrap.h"
 #include "platform/Result.h"
 #include "platform/gdi/Rect.h"
 #include "render/PaintContext.h"
@@ -68,7 +69,7 @@ public:
 
     // Lays out a marked-up text of the publication into a new temporary
     // file that the engine deletes when it goes.
-    Result<LayoutResult> layOut(const gdi::Font& font, const QString& sourceName, int width, bool wordWrap);
+    Result<LayoutResult> layOut(const gdi::Font& font, const QString& sourceName, int width, TextWrap wrap);
 
     const HyperLinkList* links(const Object_Rec& article) const;
     void forget(const Object_Rec& article);

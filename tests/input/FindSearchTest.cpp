@@ -41,7 +41,7 @@ public:
         }
         return std::make_unique<MemorySource>(files.value(name));
     }
-    std::unique_ptr<ByteSource> openWindowText(const QString& file, int, bool) override
+    std::unique_ptr<ByteSource> openWindowText(const QString& file, int, TextWrap) override
     {
         int error = 0;
         return openFormattedText(file + QStringLiteral(".V"), error);

@@ -40,8 +40,8 @@ TEST_F(FilePrint, DataFileLinesPrintOnceEachInOrderFillingEveryPageButTheLast)
 {
     write(QStringLiteral("data.txt"), rows(400));
     PrintService service(context);
-    ASSERT_EQ(service.printFile(QStringLiteral("head"), QStringLiteral("foot"), QStringLiteral("data.txt"), false,
-                                PrintMode::Data),
+    ASSERT_EQ(service.printFile(QStringLiteral("head"), QStringLiteral("foot"), QStringLiteral("data.txt"),
+                                TextWrap::None, PrintMode::Data),
               PrintOutcome::Printed);
 
     const auto pages = rowsByPage();
@@ -66,7 +66,8 @@ TEST_F(FilePrint, DataFileWithUnixLineEndsAndNoLastEndingCountsItsLines)
     bytes += "row 31";
     write(QStringLiteral("unix.txt"), bytes);
     PrintService service(context);
-    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("unix.txt"), false, PrintMode::Data), PrintOutcome::Printed);
+    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("unix.txt"), TextWrap::None, PrintMode::Data),
+              PrintOutcome::Printed);
     const auto pages = rowsByPage();
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(pages[0].size(), 31u);
@@ -78,7 +79,7 @@ TEST_F(FilePrint, HeaderAndFooterCodesExpandOnEveryPage)
     write(QStringLiteral("Data.txt"), rows(200));
     PrintService service(context);
     ASSERT_EQ(service.printFile(QStringLiteral("&F &&F p&p"), QStringLiteral("at &T && fin &P"),
-                                QStringLiteral("Data.txt"), false, PrintMode::Data),
+                                QStringLiteral("Data.txt"), TextWrap::None, PrintMode::Data),
               PrintOutcome::Printed);
 
     const int pages = pdfPages(pdf());
@@ -97,15 +98,16 @@ TEST_F(FilePrint, FileThatCannotBeOpenedPrintsOnePageWithHeaderAndFooter)
 {
     PrintService service(context);
     ASSERT_EQ(service.printFile(QStringLiteral("top of &F"), QStringLiteral("bottom"), QStringLiteral("gone.txt"),
-                                false, PrintMode::Data),
+                                TextWrap::None, PrintMode::Data),
               PrintOutcome::Printed);
     EXPECT_EQ(pdfPages(pdf()), 1);
     const QString text = pdfText(pdf(), 1);
     EXPECT_TRUE(text.contains(QStringLiteral("top of gone.txt")));
     EXPECT_TRUE(text.contains(QStringLiteral("bottom")));
 
-    ASSERT_EQ(service.printFile({}, QStringLiteral("still one"), QStringLiteral("gone.txt"), true, PrintMode::Text),
-              PrintOutcome::Printed);
+    ASSERT_EQ(
+        service.printFile({}, QStringLiteral("still one"), QStringLiteral("gone.txt"), TextWrap::Word, PrintMode::Text),
+        PrintOutcome::Printed);
     EXPECT_EQ(pdfPages(pdf()), 1);
 }
 
@@ -116,15 +118,15 @@ TEST_F(FilePrint, LinesTallerThanThePrintableAreaStillLetTheJobEnd)
     font.size = 300;
     write(QStringLiteral("big.txt"), rows(3));
     PrintService service(context);
-    ASSERT_EQ(
-        service.printFile(QStringLiteral("h"), QStringLiteral("f"), QStringLiteral("big.txt"), false, PrintMode::Data),
-        PrintOutcome::Printed);
+    ASSERT_EQ(service.printFile(QStringLiteral("h"), QStringLiteral("f"), QStringLiteral("big.txt"), TextWrap::None,
+                                PrintMode::Data),
+              PrintOutcome::Printed);
     EXPECT_EQ(pdfPages(pdf()), 3);
 
     write(QStringLiteral("big.txt.V"), rows(2));
-    ASSERT_EQ(
-        service.printFile(QStringLiteral("h"), QStringLiteral("f"), QStringLiteral("big.txt"), false, PrintMode::Text),
-        PrintOutcome::Printed);
+    ASSERT_EQ(service.printFile(QStringLiteral("h"), QStringLiteral("f"), QStringLiteral("big.txt"), TextWrap::None,
+                                PrintMode::Text),
+              PrintOutcome::Printed);
     EXPECT_EQ(pdfPages(pdf()), 2);
 }
 
@@ -134,8 +136,9 @@ TEST_F(FilePrint, ExtremeFontSizesStillPrintEveryLine)
     PrintService service(context);
     for (int size : {0, 99999}) {
         font.size = size;
-        ASSERT_EQ(service.printFile(QStringLiteral("h"), {}, QStringLiteral("few.txt"), false, PrintMode::Data),
-                  PrintOutcome::Printed)
+        ASSERT_EQ(
+            service.printFile(QStringLiteral("h"), {}, QStringLiteral("few.txt"), TextWrap::None, PrintMode::Data),
+            PrintOutcome::Printed)
             << size;
         const int pages = pdfPages(pdf());
         EXPECT_GE(pages, 1) << size;
@@ -152,8 +155,9 @@ TEST_F(FilePrint, ASizeOfZeroPrintsAtTheDefaultSize)
     QImage pages[2];
     for (int i = 0; i < 2; ++i) {
         font.size = i == 0 ? 9 : 0;
-        ASSERT_EQ(service.printFile(QStringLiteral("h"), {}, QStringLiteral("few.txt"), false, PrintMode::Data),
-                  PrintOutcome::Printed);
+        ASSERT_EQ(
+            service.printFile(QStringLiteral("h"), {}, QStringLiteral("few.txt"), TextWrap::None, PrintMode::Data),
+            PrintOutcome::Printed);
         pages[i] = testing::pdfPageImage(pdf(), 1, folder.path());
         ASSERT_FALSE(pages[i].isNull());
     }
@@ -165,7 +169,7 @@ TEST_F(FilePrint, TextFileLaysOutItsFormattedCompanionAndLeavesNoScratchFile)
     write(QStringLiteral("story.txt"), "one line\r\n");
     write(QStringLiteral("story.txt.V"), rows(300));
     PrintService service(context);
-    ASSERT_EQ(service.printFile(QStringLiteral("&F"), {}, QStringLiteral("story.txt"), false, PrintMode::Text),
+    ASSERT_EQ(service.printFile(QStringLiteral("&F"), {}, QStringLiteral("story.txt"), TextWrap::None, PrintMode::Text),
               PrintOutcome::Printed);
     const int pages = pdfPages(pdf());
     EXPECT_GT(pages, 1);
@@ -178,7 +182,8 @@ TEST_F(FilePrint, TextFileWithoutCompanionIsLaidOutFromItsOwnText)
 {
     write(QStringLiteral("plain.txt"), rows(300));
     PrintService service(context);
-    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("plain.txt"), false, PrintMode::Text), PrintOutcome::Printed);
+    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("plain.txt"), TextWrap::None, PrintMode::Text),
+              PrintOutcome::Printed);
     EXPECT_GT(pdfPages(pdf()), 1);
     EXPECT_TRUE(QDir(scratch()).isEmpty());
 }
@@ -193,9 +198,11 @@ TEST_F(FilePrint, WordWrapPutsALongParagraphOnMorePages)
     }
     write(QStringLiteral("long.txt.V"), paragraph);
     PrintService service(context);
-    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), false, PrintMode::Text), PrintOutcome::Printed);
+    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), TextWrap::None, PrintMode::Text),
+              PrintOutcome::Printed);
     EXPECT_EQ(pdfPages(pdf()), 1);
-    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), true, PrintMode::Text), PrintOutcome::Printed);
+    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), TextWrap::Word, PrintMode::Text),
+              PrintOutcome::Printed);
     EXPECT_GT(pdfPages(pdf()), 1);
 }
 
@@ -210,8 +217,8 @@ TEST_F(FilePrint, TextFileLinesPrintAsTextOnceEachInOrder)
     }
     write(QStringLiteral("story.txt.V"), formatted);
     PrintService service(context);
-    ASSERT_EQ(service.printFile(QStringLiteral("head"), QStringLiteral("foot"), QStringLiteral("story.txt"), false,
-                                PrintMode::Text),
+    ASSERT_EQ(service.printFile(QStringLiteral("head"), QStringLiteral("foot"), QStringLiteral("story.txt"),
+                                TextWrap::None, PrintMode::Text),
               PrintOutcome::Printed);
 
     const auto pages = rowsByPage();
@@ -233,7 +240,8 @@ TEST_F(FilePrint, WrappedTextKeepsEveryWordInOrder)
         paragraph += "w" + QByteArray::number(w) + " ";
     write(QStringLiteral("wrap.txt"), paragraph + "\r\n");
     PrintService service(context);
-    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("wrap.txt"), true, PrintMode::Text), PrintOutcome::Printed);
+    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("wrap.txt"), TextWrap::Word, PrintMode::Text),
+              PrintOutcome::Printed);
     const QRegularExpression word(QStringLiteral("\\bw(\\d+)\\b"));
     std::vector<int> words;
     auto it = word.globalMatch(pdfText(pdf()));
@@ -251,7 +259,8 @@ TEST_F(FilePrint, PrintedRunsLandWhereTheEngineMeasuredThem)
 {
     write(QStringLiteral("tab.txt.V"), "^A1440~|\r\n");
     PrintService service(context);
-    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("tab.txt"), false, PrintMode::Text), PrintOutcome::Printed);
+    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("tab.txt"), TextWrap::None, PrintMode::Text),
+              PrintOutcome::Printed);
     const QImage page = testing::pdfPageImage(pdf(), 1, folder.path());
     ASSERT_FALSE(page.isNull());
     const QRect ink = testing::inkBounds(page);
@@ -298,8 +307,8 @@ TEST_F(CancelPrint, AnsweringYesEndsTheJobWithTheFirstPageAndItsFooter)
     answer(1);
     PrintService service(context);
     whenFirstPagePrinted(service);
-    EXPECT_EQ(service.printFile(QStringLiteral("head"), QStringLiteral("end of p&P"), QStringLiteral("long.txt"), false,
-                                PrintMode::Data),
+    EXPECT_EQ(service.printFile(QStringLiteral("head"), QStringLiteral("end of p&P"), QStringLiteral("long.txt"),
+                                TextWrap::None, PrintMode::Data),
               PrintOutcome::Cancelled);
     EXPECT_EQ(service.progressWindow(), nullptr);
     EXPECT_EQ(pdfPages(pdf()), 1);
@@ -316,7 +325,8 @@ TEST_F(CancelPrint, AnsweringNoPrintsEverything)
     answer(2);
     PrintService service(context);
     whenFirstPagePrinted(service);
-    EXPECT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), false, PrintMode::Data), PrintOutcome::Printed);
+    EXPECT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), TextWrap::None, PrintMode::Data),
+              PrintOutcome::Printed);
     EXPECT_EQ(questions.size(), 4);
     std::vector<int> all;
     for (const auto& page : rowsByPage())
@@ -330,7 +340,8 @@ TEST_F(CancelPrint, ClosingTheProgressWindowAsksLikeCancel)
     answer(1);
     PrintService service(context);
     whenFirstPagePrinted(service, [](TProgressReport& progress) { progress.reject(); });
-    EXPECT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), false, PrintMode::Data), PrintOutcome::Cancelled);
+    EXPECT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), TextWrap::None, PrintMode::Data),
+              PrintOutcome::Cancelled);
     EXPECT_EQ(questions.size(), 4);
     EXPECT_EQ(pdfPages(pdf()), 1);
 }
@@ -346,7 +357,8 @@ TEST_F(CancelPrint, PrintCommandFromAScriptRunWhilePagesPrintIsIgnored)
     PrintService service(context);
     PrintOutcome nested = PrintOutcome::Printed;
     whenFirstPagePrinted(service, [&](TProgressReport&) { nested = service.printPage(QStringLiteral("One")); });
-    EXPECT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), false, PrintMode::Data), PrintOutcome::Printed);
+    EXPECT_EQ(service.printFile({}, {}, QStringLiteral("long.txt"), TextWrap::None, PrintMode::Data),
+              PrintOutcome::Printed);
     EXPECT_EQ(nested, PrintOutcome::Busy);
     std::vector<int> all;
     for (const auto& page : rowsByPage())
@@ -361,7 +373,7 @@ TEST_F(FilePrint, UnwritableTargetIsReportedNotPrinted)
     context.pdfTarget = folder.filePath(QStringLiteral("no/such/folder/out.pdf"));
     write(QStringLiteral("data.txt"), rows(3));
     PrintService service(context);
-    EXPECT_EQ(service.printFile({}, {}, QStringLiteral("data.txt"), false, PrintMode::Data),
+    EXPECT_EQ(service.printFile({}, {}, QStringLiteral("data.txt"), TextWrap::None, PrintMode::Data),
               PrintOutcome::DeviceFailed);
     EXPECT_EQ(service.progressWindow(), nullptr);
 }
@@ -378,7 +390,7 @@ TEST_F(FilePrint, ThePrintDialogIsAnsweredWhereBoxesAre)
         return std::optional<int>(0);
     });
     PrintService service(context);
-    const PrintOutcome outcome = service.printFile({}, {}, QStringLiteral("data.txt"), false, PrintMode::Data);
+    const PrintOutcome outcome = service.printFile({}, {}, QStringLiteral("data.txt"), TextWrap::None, PrintMode::Data);
     TQueryForm::setAnswerer({});
     EXPECT_EQ(outcome, PrintOutcome::Refused);
     ASSERT_EQ(asked.size(), 3);

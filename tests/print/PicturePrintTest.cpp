@@ -100,7 +100,8 @@ TEST_F(PicturePrint, EachJobStartsTheTargetFileAgain)
     context.renderPage = [](const QString&) { return solid(64, 48, Qt::black); };
     write(QStringLiteral("data.txt"), rows(400));
     PrintService service(context);
-    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("data.txt"), false, PrintMode::Data), PrintOutcome::Printed);
+    ASSERT_EQ(service.printFile({}, {}, QStringLiteral("data.txt"), TextWrap::None, PrintMode::Data),
+              PrintOutcome::Printed);
     ASSERT_GT(pdfPages(pdf()), 1);
     ASSERT_EQ(service.printPage(QStringLiteral("One")), PrintOutcome::Printed);
     EXPECT_EQ(pdfPages(pdf()), 1);

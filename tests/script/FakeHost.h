@@ -85,7 +85,7 @@ public:
         calls << QStringLiteral("popup %1 %2 [%3] %4 %5 %6").arg(x).arg(y).arg(file).arg(time).arg(effect).arg(option);
         return popupLoads;
     }
-    void openTextWindow(const QString& title, int x, int y, int w, int h, const QString& file, bool wrap) override
+    void openTextWindow(const QString& title, int x, int y, int w, int h, const QString& file, TextWrap wrap) override
     {
         calls << QStringLiteral("textwindow [%1] %2 %3 %4 %5 [%6] %7")
                      .arg(title)
@@ -94,7 +94,7 @@ public:
                      .arg(w)
                      .arg(h)
                      .arg(file)
-                     .arg(wrap);
+                     .arg(wrap == TextWrap::Word);
     }
     void openImageWindow(const QString& title, int x, int y, const QString& file) override
     {
@@ -133,9 +133,10 @@ public:
     void playTone(int frequency, int ms) override { calls << QStringLiteral("tone %1 %2").arg(frequency).arg(ms); }
     void delay(int ms) override { calls << QStringLiteral("delay %1").arg(ms); }
     void printPage(const QString& what) override { calls << QStringLiteral("printpage [%1]").arg(what); }
-    void printFile(const QString& a, const QString& b, const QString& c, bool wrap, PrintMode mode) override
+    void printFile(const QString& a, const QString& b, const QString& c, TextWrap wrap, PrintMode mode) override
     {
-        calls << QStringLiteral("printfile [%1] [%2] [%3] %4 %5").arg(a, b, c).arg(wrap).arg(int(mode));
+        calls
+            << QStringLiteral("printfile [%1] [%2] [%3] %4 %5").arg(a, b, c).arg(wrap == TextWrap::Word).arg(int(mode));
     }
     void printImageFile(const QString& file, int option) override
     {

@@ -221,7 +221,7 @@ TEST(ArticleEngine, TextsLaidOutThroughItAreDeletedWithIt)
         text::ArticleTextEngine engine([](const QString&) -> std::unique_ptr<ByteSource> {
             return std::make_unique<MemorySource>(QByteArray("one two three\r\nfour"));
         });
-        const auto laid = engine.layOut(articleFont(), QStringLiteral("NOTES.TXT.V"), 100, true);
+        const auto laid = engine.layOut(articleFont(), QStringLiteral("NOTES.TXT.V"), 100, TextWrap::Word);
         ASSERT_TRUE(laid);
         output = laid->output;
         EXPECT_TRUE(QFile::exists(output));

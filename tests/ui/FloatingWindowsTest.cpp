@@ -60,23 +60,25 @@ protected:
 
 TEST_F(FloatingWindows, AskingAgainRaisesTheWindowUnlessTheWrappedWidthDiffers)
 {
-    TFloatingWindowForm* first =
-        manager->openTextWindow(QStringLiteral("Story"), 10, 20, 300, 200, QStringLiteral("C:\\PUB\\story.txt"), true);
+    TFloatingWindowForm* first = manager->openTextWindow(QStringLiteral("Story"), 10, 20, 300, 200,
+                                                         QStringLiteral("C:\\PUB\\story.txt"), TextWrap::Word);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(opened, QStringList{QStringLiteral("C:\\PUB\\story.txt.V")});
     EXPECT_EQ(first->pos(), QPoint(110, 70)); // page coordinates
-    EXPECT_EQ(manager->openTextWindow(QStringLiteral("Again"), -1, -1, 300, 200, QStringLiteral("STORY.TXT"), true),
-              first);
+    EXPECT_EQ(
+        manager->openTextWindow(QStringLiteral("Again"), -1, -1, 300, 200, QStringLiteral("STORY.TXT"), TextWrap::Word),
+        first);
     TFloatingWindowForm* second =
-        manager->openTextWindow(QStringLiteral("Wider"), -1, -1, 400, 200, QStringLiteral("story.txt"), true);
+        manager->openTextWindow(QStringLiteral("Wider"), -1, -1, 400, 200, QStringLiteral("story.txt"), TextWrap::Word);
     EXPECT_NE(second, first);
     EXPECT_EQ(manager->count(), 2);
     // Without wrapping the width is no key: the unwrapped window is a third.
     TFloatingWindowForm* unwrapped =
-        manager->openTextWindow(QStringLiteral("Plain"), -1, -1, 400, 200, QStringLiteral("story.txt"), false);
+        manager->openTextWindow(QStringLiteral("Plain"), -1, -1, 400, 200, QStringLiteral("story.txt"), TextWrap::None);
     EXPECT_NE(unwrapped, second);
-    EXPECT_EQ(manager->openTextWindow(QStringLiteral("Zero"), -1, -1, 0, 200, QStringLiteral("story.txt"), true),
-              unwrapped);
+    EXPECT_EQ(
+        manager->openTextWindow(QStringLiteral("Zero"), -1, -1, 0, 200, QStringLiteral("story.txt"), TextWrap::Word),
+        unwrapped);
 
     manager->closeWindows(QStringLiteral("D:\\OTHER\\STORY.TXT"));
     EXPECT_EQ(manager->count(), 0);
@@ -86,7 +88,7 @@ TEST_F(FloatingWindows, AskingAgainRaisesTheWindowUnlessTheWrappedWidthDiffers)
 TEST_F(FloatingWindows, FittedWindowsTakeTheWidestLineAndEveryLineCutToTheScreen)
 {
     TFloatingWindowForm* form =
-        manager->openTextWindow(QStringLiteral("Fit"), -1, -1, -1, -1, QStringLiteral("story.txt"), true);
+        manager->openTextWindow(QStringLiteral("Fit"), -1, -1, -1, -1, QStringLiteral("story.txt"), TextWrap::Word);
     ASSERT_NE(form, nullptr);
     const LaidOutText& text = form->text();
     EXPECT_GT(text.lineCount, 30);
@@ -98,7 +100,7 @@ TEST_F(FloatingWindows, FittedWindowsTakeTheWidestLineAndEveryLineCutToTheScreen
 TEST_F(FloatingWindows, LinksScrollToTheirAnchorRunScriptsOrBeep)
 {
     TFloatingWindowForm* form =
-        manager->openTextWindow(QStringLiteral("Links"), 0, 0, 300, 150, QStringLiteral("story.txt"), true);
+        manager->openTextWindow(QStringLiteral("Links"), 0, 0, 300, 150, QStringLiteral("story.txt"), TextWrap::Word);
     ASSERT_NE(form, nullptr);
     form->follow(QStringLiteral(":end"));
     EXPECT_EQ(form->firstLine(), form->verticalBar()->maximum());
@@ -119,8 +121,9 @@ TEST_F(FloatingWindows, ImageWindowsAreTheirPicturesSizeAndFailSilently)
     EXPECT_EQ(form->maximumSize(), QSize(120, 80));
     EXPECT_EQ(manager->openImageWindow(QStringLiteral("Again"), 5, 5, QStringLiteral("C:\\LOGO.BMP")), form);
     EXPECT_EQ(manager->openImageWindow(QStringLiteral("Missing"), 5, 5, QStringLiteral("none.bmp")), nullptr);
-    EXPECT_EQ(manager->openTextWindow(QStringLiteral("Missing"), 5, 5, 100, 100, QStringLiteral("none.txt"), false),
-              nullptr);
+    EXPECT_EQ(
+        manager->openTextWindow(QStringLiteral("Missing"), 5, 5, 100, 100, QStringLiteral("none.txt"), TextWrap::None),
+        nullptr);
     manager->closeAll();
     EXPECT_EQ(manager->count(), 0);
 }

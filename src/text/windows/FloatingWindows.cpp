@@ -102,10 +102,10 @@ std::optional<text::LayoutResult> WindowManager::layOut(const gdi::Font& font, c
     return std::move(laid).value();
 }
 
-std::optional<QByteArray> WindowManager::laidOutText(const QString& file, int width, bool wordWrap) const
+std::optional<QByteArray> WindowManager::laidOutText(const QString& file, int width, TextWrap wrap) const
 {
-    const bool wrap = wordWrap && width > 0;
-    const std::optional<text::LayoutResult> laid = layOut(windowFont(), file, width, wrap);
+    const bool wordWrap = wrap == TextWrap::Word && width > 0;
+    const std::optional<text::LayoutResult> laid = layOut(windowFont(), file, width, wordWrap);
     if (!laid)
         return std::nullopt;
     QFile out(laid->output);
@@ -118,19 +118,19 @@ std::optional<QByteArray> WindowManager::laidOutText(const QString& file, int wi
 }
 
 TFloatingWindowForm* WindowManager::openTextWindow(const QString& title, int left, int top, int width, int height,
-                                                   const QString& file, bool wordWrap)
+                                                   const QString& file, TextWrap wrap)
 {
     forgetClosed();
     // A width of 0 or less lays the text out unwrapped, whatever was asked.
-    const bool wrap = wordWrap && width > 0;
-    const int widthKey = wrap ? width : 0;
+    const bool wordWrap = wrap == TextWrap::Word && width > 0;
+    const int widthKey = wordWrap ? width : 0;
     if (TFloatingWindowForm* shown = find(file, widthKey)) {
         shown->showNormal();
         shown->raise();
         return shown;
     }
     const gdi::Font font = windowFont();
-    auto laid = layOut(font, file, width, wrap);
+    auto laid = layOut(font, file, width, wordWrap);
     if (!laid)
         return nullptr;
     const text::LayoutResult& result = *laid;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "container/ByteSource.h"
+#include "document/TextWrap.h"
 #include "platform/gdi/Font.h"
 #include "platform/image/DecodedPicture.h"
 #include "text/TextLayout.h"
@@ -62,7 +63,7 @@ public:
     // and height -1 fit the text. Nothing opens, silently, when the text
     // cannot be laid out. Returns the window shown, or nullptr.
     TFloatingWindowForm* openTextWindow(const QString& title, int left, int top, int width, int height,
-                                        const QString& file, bool wordWrap);
+                                        const QString& file, TextWrap wrap);
     TFloatingWindowForm* openImageWindow(const QString& title, int left, int top, const QString& file);
 
     // Every window showing that file (its name without folder, case
@@ -72,7 +73,7 @@ public:
 
     // The lines a text window for that file and width would show, laid out
     // as it lays them out (so line numbers agree), without opening one.
-    std::optional<QByteArray> laidOutText(const QString& file, int width, bool wordWrap) const;
+    std::optional<QByteArray> laidOutText(const QString& file, int width, TextWrap wrap) const;
 
     // The window showing a file with that width key, if one is open.
     TFloatingWindowForm* find(const QString& file, int widthKey) const;
