@@ -14,6 +14,31 @@ namespace lumeria {
 
 namespace {
 
+constexpr size_t kSignatureSize = 8;
+constexpr uint32_t kChunkIend = 0x49454E44;
+
+// Whether every chunk up to IEND lies inside the bytes. libpng allocates
+// and clears an ancillary chunk's claimed length before reading it, so a cut
+// text chunk claiming two gigabytes would cost seconds before the read fails
+// as it must.
+bool chunksFit(std::span<const std::byte> data)
+{
+    const auto u32 = [&](size_t at) {
+        return (uint32_t(uint8_t(data[at])) << 24) | (uint32_t(uint8_t(data[at + 1])) << 16) |
+               (uint32_t(uint8_t(data[at + 2])) << 8) | uint32_t(uint8_t(data[at + 3]));
+    };
+    size_t pos = kSignatureSize;
+    while (pos + 8 <= data.size()) {
+        const uint32_t length = u32(pos);
+        if (length > data.size() - pos - 8 || data.size() - pos - 8 - length < 4)
+            return false;
+        if (u32(pos + 4) == kChunkIend)
+            return true;
+        pos += 12 + size_t(length);
+    }
+    return false;
+}
+
 struct MemoryReader {
     std::span<const std::byte> data;
     size_t position = 0;
@@ -128,6 +153,8 @@ Result<PngPicture> readPng(std::span<const std::byte> data)
     std::vector<png_color> plte;
     QImage image;
     std::vector<png_bytep> rows;
+    if (!chunksFit(data))
+        return Failure{picture::kUndecodable};
     const int failure = readWithLibpng(data, header, plte, image, rows);
     if (failure != 0)
         return Failure{failure};

@@ -105,6 +105,13 @@ TEST(DecodePng, BrokenAndHugeFilesFailCleanly)
     badCrc[30] = char(badCrc[30] ^ 1);
     EXPECT_FALSE(decodePng(asBytes(badCrc)).ok());
     EXPECT_EQ(decodePng(asBytes(pngFile(16000, 16000, 8, 0, QByteArray(1, '\0')))).error(), picture::kTooLarge);
+    // A cut text chunk claiming 2 GiB where IEND was fails (and fast); bytes
+    // after IEND are no concern.
+    QByteArray claims = good.left(good.size() - 12);
+    test::appendU32be(claims, 0x7FFFFFF0);
+    claims += "tEXtTitle";
+    EXPECT_EQ(decodePng(asBytes(claims)).error(), picture::kUndecodable);
+    EXPECT_TRUE(decodePng(asBytes(good + claims.right(13))).ok());
 }
 
 } // namespace
