@@ -101,6 +101,11 @@ using KindRecord = std::variant<std::monostate, Article_Rec, Button_Rec, Picture
 
 // The common record every object has, whatever its kind.
 struct Object_Rec {
+    // FillPattern 0 is a solid fill, 1 no fill at all, 2 and up a hatch
+    // from the pattern table; FillMode draws a hatch see-through.
+    static constexpr uint8_t kNoFill = 1;
+    static constexpr uint8_t kFirstHatch = 2;
+
     uint8_t Kind = 0;
     uint8_t LineOrigin = 0;
     uint8_t FillPattern = 0;
@@ -117,6 +122,10 @@ struct Object_Rec {
 
     ObjectKind kind() const { return static_cast<ObjectKind>(Kind); }
     bool is(ObjectKind k) const { return Kind == static_cast<uint8_t>(k); }
+    // Whether the page shows through the fill: there is none, or its hatch
+    // is drawn see-through. Such an object cannot be drawn over itself
+    // without its old pixels showing.
+    bool fillShowsThrough() const { return FillPattern == kNoFill || (FillPattern >= kFirstHatch && FillMode); }
 
     Article_Rec* article() { return std::get_if<Article_Rec>(&Data); }
     const Article_Rec* article() const { return std::get_if<Article_Rec>(&Data); }

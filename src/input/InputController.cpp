@@ -43,16 +43,15 @@ PageObjects InputController::view() const
 
 Redraw InputController::pressRedraw(const Object_Rec& o) const
 {
-    // A frame with a hatched or solid fill that lets the page show through
-    // cannot be drawn over itself without its old pixels showing.
-    const bool seeThrough = o.LineWidth > 0 && ((o.FillPattern != 0 && o.FillMode) || o.FillPattern == 1);
+    // A pressed look is drawn over the released one: with a frame and a
+    // fill the page shows through, the old frame would show too.
+    const bool seeThrough = o.LineWidth > 0 && o.fillShowsThrough();
     return seeThrough || view().overlapped(o) ? Redraw::Area : Redraw::Alone;
 }
 
 Redraw InputController::refreshRedraw(const Object_Rec& o) const
 {
-    const bool seeThrough = o.FillPattern == 1 || (o.FillPattern > 1 && o.FillMode);
-    return seeThrough || view().overlapped(o) ? Redraw::Area : Redraw::Alone;
+    return o.fillShowsThrough() || view().overlapped(o) ? Redraw::Area : Redraw::Alone;
 }
 
 // The end of a click, from the mouse or the keyboard: final state, look,

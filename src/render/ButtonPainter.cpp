@@ -3,6 +3,7 @@
 
 #include "render/ClassicGlyphs.h"
 #include "render/ObjectPainter.h"
+#include "render/PageLayout.h"
 #include "render/PictureBlit.h"
 #include "render/TextBlock.h"
 
@@ -29,17 +30,6 @@ constexpr uint8_t kHeld = 2;
 const gdi::ColorRef kShadow = gdi::systemColour(gdi::SystemColour::ButtonShadow);
 const gdi::ColorRef kFace = gdi::systemColour(gdi::SystemColour::ButtonFace);
 constexpr gdi::ColorRef kWhite = gdi::rgb(255, 255, 255);
-
-gdi::Rect heldRect(const Object_Rec& o)
-{
-    auto held = [](int32_t v) { return std::clamp<int32_t>(v, -32768, 32767); };
-    return gdi::Rect{held(o.X1), held(o.Y1), held(o.X2), held(o.Y2)}.normalized();
-}
-
-int lineWidthOf(const Object_Rec& o)
-{
-    return std::clamp<int32_t>(o.LineWidth, 0, 32767);
-}
 
 TextBlock labelOf(const Button_Rec& b, TextWrap wrap)
 {
@@ -157,8 +147,8 @@ void ObjectPainter::drawButton(const Object_Rec& object)
 
 void ObjectPainter::drawPushButton(const Object_Rec& object, const Button_Rec& button)
 {
-    const gdi::Rect r = heldRect(object);
-    const int w = lineWidthOf(object);
+    const gdi::Rect r = objectFrame(object);
+    const int w = objectLineWidth(object);
     const gdi::Rect in = r.deflated(w);
     const bool pressed = button.State == kPressed;
     if (w >= 1 && !in.isEmpty()) {
@@ -218,8 +208,8 @@ void ObjectPainter::drawButtonImage(const Object_Rec& object, const Button_Rec& 
 
 void ObjectPainter::drawEditField(const Object_Rec& object, const Button_Rec& button)
 {
-    const gdi::Rect r = heldRect(object);
-    const int w = lineWidthOf(object);
+    const gdi::Rect r = objectFrame(object);
+    const int w = objectLineWidth(object);
     const gdi::Rect in = r.deflated(w);
     if (w >= 1 && !in.isEmpty()) {
         fill(m_canvas, {in.left, in.top, in.right, in.top + 1}, in, kShadow);
@@ -253,7 +243,7 @@ void ObjectPainter::drawEditField(const Object_Rec& object, const Button_Rec& bu
 
 void ObjectPainter::drawCheckOrRadio(const Object_Rec& object, const Button_Rec& button)
 {
-    const gdi::Rect r = heldRect(object);
+    const gdi::Rect r = objectFrame(object);
     const TextBlock label = labelOf(button, TextWrap::None);
     TextBlockSize size;
     if (!button.Text.isEmpty())

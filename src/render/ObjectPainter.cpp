@@ -3,6 +3,7 @@
 #include "platform/gdi/Canvas.h"
 #include "platform/gdi/DcStateSaver.h"
 #include "platform/gdi/HatchPatterns.h"
+#include "render/PageLayout.h"
 #include "render/TextBlock.h"
 
 #include <algorithm>
@@ -12,22 +13,11 @@ namespace lumeria {
 
 namespace {
 
-// The range of device coordinates the raster keeps (16 bits, as Windows 95
-// kept them); objects are held to it before any arithmetic on them.
-constexpr int32_t kMinCoordinate = -32768;
-constexpr int32_t kMaxCoordinate = 32767;
 constexpr int kMaxRoundCorner = 15;
 constexpr int kMaxPenWidth = 32767;
-constexpr uint8_t kNoFill = 1;
-constexpr uint8_t kFirstPattern = 2;
 
 constexpr gdi::ColorRef kBlack = gdi::rgb(0, 0, 0);
 constexpr gdi::ColorRef kWhite = gdi::rgb(255, 255, 255);
-
-int held(int32_t v)
-{
-    return std::clamp(v, kMinCoordinate, kMaxCoordinate);
-}
 
 gdi::ColorRef colour(int32_t value)
 {
@@ -61,14 +51,9 @@ bool hasFrameFill(const Object_Rec& object)
 
 } // namespace
 
-gdi::Rect ObjectPainter::objectRect(const Object_Rec& object)
-{
-    return gdi::Rect{held(object.X1), held(object.Y1), held(object.X2), held(object.Y2)}.normalized();
-}
-
 bool ObjectPainter::meetsClip(QPoint origin, const Object_Rec& object) const
 {
-    const gdi::Rect r = objectRect(object);
+    const gdi::Rect r = objectFrame(object);
     const int64_t dx = int64_t(origin.x()) + m_canvas.state().origin.x();
     const int64_t dy = int64_t(origin.y()) + m_canvas.state().origin.y();
     // Horizontal and vertical lines have no area; one pixel makes them count.
@@ -123,11 +108,11 @@ void ObjectPainter::paintObject(QPoint origin, const Object_Rec& object)
 // neighbouring objects' patterns line up.
 void ObjectPainter::setUpFill(const Object_Rec& object)
 {
-    if (object.FillPattern == kNoFill) {
+    if (object.FillPattern == Object_Rec::kNoFill) {
         m_canvas.setBrush(gdi::Brush::none());
         return;
     }
-    if (object.FillPattern < kFirstPattern)
+    if (object.FillPattern < Object_Rec::kFirstHatch)
         return;
     const auto rows = gdi::hatchPattern(object.FillPattern);
     if (!rows) {
@@ -172,7 +157,7 @@ void ObjectPainter::setUpOutline(const Object_Rec& object)
 
 void ObjectPainter::drawFrameShape(const Object_Rec& object)
 {
-    gdi::Rect r = objectRect(object);
+    gdi::Rect r = objectFrame(object);
     switch (object.kind()) {
     case ObjectKind::Article:
         // Without an outline GDI leaves the right and bottom pixel of a
@@ -210,10 +195,10 @@ void ObjectPainter::drawLine(const Object_Rec& object)
 {
     // Drawn as given, not normalised: the direction decides which end pixel
     // GDI leaves out.
-    const int x1 = held(object.X1);
-    const int y1 = held(object.Y1);
-    const int x2 = held(object.X2);
-    const int y2 = held(object.Y2);
+    const int x1 = heldCoordinate(object.X1);
+    const int y1 = heldCoordinate(object.Y1);
+    const int x2 = heldCoordinate(object.X2);
+    const int y2 = heldCoordinate(object.Y2);
     if (object.LineOrigin == 0)
         m_canvas.drawLine(QPoint(x1, y1), QPoint(x2, y2));
     else
@@ -233,7 +218,7 @@ void ObjectPainter::drawText(const Object_Rec& object)
                           text->Align,
                           text->WordWrap ? TextWrap::Word : TextWrap::None};
     m_canvas.setBrush(gdi::Brush::none());
-    paintTextBlock(m_canvas, objectRect(object), block, m_context.substitute);
+    paintTextBlock(m_canvas, objectFrame(object), block, m_context.substitute);
 }
 
 } // namespace lumeria

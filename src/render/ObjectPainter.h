@@ -45,10 +45,6 @@ public:
     bool meetsClip(QPoint origin, const Object_Rec& object) const;
 
 private:
-    // The object's rectangle with coordinates held to what the raster can
-    // address, corners in order.
-    static gdi::Rect objectRect(const Object_Rec& object);
-
     void setUpFill(const Object_Rec& object);
     void setUpOutline(const Object_Rec& object);
     void drawFrameShape(const Object_Rec& object);

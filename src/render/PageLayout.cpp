@@ -9,15 +9,32 @@ namespace lumeria {
 
 namespace {
 
-constexpr int32_t kMinCoordinate = -32768;
-constexpr int32_t kMaxCoordinate = 32767;
-
 int held(int64_t v)
+{
+    return heldCoordinate(v);
+}
+
+} // namespace
+
+int heldCoordinate(int64_t v)
 {
     return int(std::clamp<int64_t>(v, kMinCoordinate, kMaxCoordinate));
 }
 
-} // namespace
+gdi::Rect objectFrame(const Object_Rec& object)
+{
+    return gdi::Rect{held(object.X1), held(object.Y1), held(object.X2), held(object.Y2)}.normalized();
+}
+
+int objectLineWidth(const Object_Rec& object)
+{
+    return std::clamp<int32_t>(object.LineWidth, 0, kMaxCoordinate);
+}
+
+gdi::Rect objectInterior(const Object_Rec& object)
+{
+    return objectFrame(object).deflated(objectLineWidth(object));
+}
 
 PagePlacement placeFullScreen(QSize screen, QSize page)
 {
@@ -80,7 +97,7 @@ void paintMargins(gdi::Canvas& canvas, const MarginRequest& request)
 
 gdi::Rect objectRepaintRect(const Object_Rec& object, QPoint origin)
 {
-    const gdi::Rect r = gdi::Rect{held(object.X1), held(object.Y1), held(object.X2), held(object.Y2)}.normalized();
+    const gdi::Rect r = objectFrame(object);
     int64_t spread = 0;
     if (object.is(ObjectKind::Line) && object.LineWidth >= 2)
         spread = std::min<int64_t>(object.LineWidth, kMaxCoordinate) / 2 + 1;

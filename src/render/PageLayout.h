@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QSize>
 
+#include <cstdint>
+
 #include <vector>
 
 namespace lumeria {
@@ -59,6 +61,20 @@ std::vector<gdi::Rect> marginBands(QSize client, const gdi::Rect& page);
 // client, the page's place too, since nothing is on it yet); the button
 // face colour otherwise.
 void paintMargins(gdi::Canvas& canvas, const MarginRequest& request);
+
+// The range of device coordinates the raster keeps (16 bits, as Windows 95
+// kept them); objects are held to it before any arithmetic on them.
+inline constexpr int32_t kMinCoordinate = -32768;
+inline constexpr int32_t kMaxCoordinate = 32767;
+int heldCoordinate(int64_t v);
+
+// An object's rectangle as it is painted: corners in any order, each
+// coordinate held to the raster's range.
+gdi::Rect objectFrame(const Object_Rec& object);
+// The outline's width held to what a pen can be (0 to 32767).
+int objectLineWidth(const Object_Rec& object);
+// The frame less the outline: where a picture or an article's text goes.
+gdi::Rect objectInterior(const Object_Rec& object);
 
 // The rectangle to invalidate for an object at the page origin. X2 and Y2
 // are inclusive for hit tests, and some objects paint that column and row

@@ -1,4 +1,5 @@
 #include "render/PageRenderer.h"
+#include "render/PageLayout.h"
 
 #include "platform/gdi/Canvas.h"
 #include "platform/gdi/DcStateSaver.h"
@@ -18,14 +19,6 @@ constexpr int kFocusMarkerDistance = 2;
 // Wallpapers are drawn in blocks of whole tiles at least this many pixels
 // each way.
 constexpr int kTileBlock = 128;
-
-// The object's rectangle as the painter takes it: corners in any order,
-// coordinates held to the raster's 16-bit range.
-gdi::Rect heldObjectRect(const Object_Rec& object)
-{
-    auto held = [](int32_t v) { return std::clamp(v, -32768, 32767); };
-    return gdi::Rect{held(object.X1), held(object.Y1), held(object.X2), held(object.Y2)}.normalized();
-}
 
 // A wallpaper of a few pixels would cost one blit, with its set-up, for every
 // few pixels of the page. A block of whole tiles starting at the page origin
@@ -143,7 +136,7 @@ gdi::Surface PageRenderer::renderOffScreen(const Page_Rec& page) const
 
 gdi::Rect focusMarkerRect(const Object_Rec& object, QPoint origin)
 {
-    return heldObjectRect(object).deflated(-kFocusMarkerDistance).translated(origin.x(), origin.y());
+    return objectFrame(object).deflated(-kFocusMarkerDistance).translated(origin.x(), origin.y());
 }
 
 // A cosmetic dotted pen with a transparent background leaves the gaps alone,

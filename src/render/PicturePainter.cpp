@@ -3,6 +3,7 @@
 
 #include "render/ObjectPainter.h"
 #include "render/ObjectScrollBars.h"
+#include "render/PageLayout.h"
 #include "render/PictureBlit.h"
 #include "render/TextBlock.h"
 
@@ -16,13 +17,6 @@
 namespace lumeria {
 
 namespace {
-
-gdi::Rect innerRect(const Object_Rec& o)
-{
-    auto held = [](int32_t v) { return std::clamp<int32_t>(v, -32768, 32767); };
-    const gdi::Rect r = gdi::Rect{held(o.X1), held(o.Y1), held(o.X2), held(o.Y2)}.normalized();
-    return r.deflated(std::clamp<int32_t>(o.LineWidth, 0, 32767));
-}
 
 // Height of a picture of width w with the picture's proportions, to the
 // nearest pixel (halves up).
@@ -82,7 +76,7 @@ void ObjectPainter::drawPicture(const Object_Rec& object, PicturePaint mode)
     const Picture_Rec* rec = object.picture();
     if (!rec)
         return;
-    gdi::Rect inner = innerRect(object);
+    gdi::Rect inner = objectInterior(object);
     std::optional<DecodedPicture> picture;
     if (!rec->FileName.isEmpty() && m_context.loadPicture)
         picture = m_context.loadPicture(rec->FileName);
@@ -145,7 +139,7 @@ void ObjectPainter::drawArticleFrame(const Object_Rec& object, [[maybe_unused]] 
     const Article_Rec* article = object.article();
     if (!article)
         return;
-    gdi::Rect inner = innerRect(object);
+    gdi::Rect inner = objectInterior(object);
     m_canvas.setFont(objectFont(article->Font, article->FontSize, article->FontStyle));
     ObjectScrollBars* bars = scrollBarsOf(object);
     const int unit = std::max<int32_t>(1, article->MaxLineHeight);

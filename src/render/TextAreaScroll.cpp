@@ -1,4 +1,5 @@
 #include "render/TextAreaScroll.h"
+#include "render/PageLayout.h"
 
 #include "platform/gdi/Canvas.h"
 
@@ -43,9 +44,7 @@ TextScrollChange barChange(ScrollAxis axis, const ObjectScrollBar& bar, int oldP
 
 gdi::Rect articleTextArea(const Object_Rec& object, const ObjectScrollBars* bars)
 {
-    auto held = [](int32_t v) { return std::clamp<int32_t>(v, -32768, 32767); };
-    gdi::Rect r = gdi::Rect{held(object.X1), held(object.Y1), held(object.X2), held(object.Y2)}.normalized().deflated(
-        std::clamp<int32_t>(object.LineWidth, 0, 32767));
+    gdi::Rect r = objectInterior(object);
     if (bars && bars->vertical.visible) {
         if (bars->vertical.side == ScrollBarSide::Left)
             r.left += bars->vertical.thickness;
