@@ -135,7 +135,7 @@ void InputController::refreshBoundObjects(const QString& name)
         }
     }
 
-    const PageView shown = view();
+    const PageObjects shown = view();
     const QString marker = QLatin1Char('[') + bare + QLatin1Char(']');
     std::unordered_map<const Object_Rec*, QString> texts;
     std::vector<const Object_Rec*> redraw;
