@@ -71,7 +71,6 @@ QImage opaque(const QImage& image)
 const char* formatName(QtBitmapFormat format)
 {
     switch (format) {
-    case QtBitmapFormat::Png: return "png";
     case QtBitmapFormat::Jpeg: return "jpeg";
     }
     return "";

@@ -8,10 +8,10 @@
 
 namespace lumeria {
 
-// Formats read through Qt's image readers. The format is always given: the
-// extension decides how a picture is read, never its content, as publications
-// expect.
-enum class QtBitmapFormat : uint8_t { Png, Jpeg };
+// Formats read through Qt's image readers: JPEG alone, every other format has
+// a reader of its own. The format is always given: the extension decides how
+// a picture is read, never its content, as publications expect.
+enum class QtBitmapFormat : uint8_t { Jpeg };
 
 // Reads a bitmap: an opaque RGB32 image keyed on its bottom-left colour, with
 // the colour table of an indexed picture kept as its palette.
