@@ -46,7 +46,14 @@ bool takesNumber(char16_t letter, TextForm form);
 
 // The formatting in force at a point of a text, as far as the start of an
 // output line must restore it.
+struct MarkupToken;
+
 struct TextState {
+    // What a state code (bold, size, colour, indent ...) changes; other
+    // tokens leave the state as it is. The layout and the painter both read
+    // the codes through this, so a code means one thing to both.
+    void apply(const MarkupToken& code);
+
     int indentTwips = 0;
     bool bold = false;
     bool underline = false;

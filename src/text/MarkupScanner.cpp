@@ -1,6 +1,71 @@
 #include "text/MarkupScanner.h"
 
+#include <algorithm>
+
 namespace lumeria::text {
+
+void TextState::apply(const MarkupToken& code)
+{
+    if (code.kind != MarkupToken::Kind::Code)
+        return;
+    switch (code.letter) {
+    case u'B': bold = true; break;
+    case u'b': bold = false; break;
+    case u'I': italic = true; break;
+    case u'i': italic = false; break;
+    case u'U': underline = true; break;
+    case u'u': underline = false; break;
+    case u'X': strikeOut = true; break;
+    case u'x': strikeOut = false; break;
+    case u'F':
+        if (code.number)
+            sizePoints = std::max(*code.number, 1);
+        else
+            fixedPitch = true;
+        break;
+    case u'f':
+        fixedPitch = false;
+        sizePoints = 0;
+        break;
+    case u'C': centre = true; break;
+    case u'c': centre = false; break;
+    case u'G': right = true; break;
+    case u'g': right = false; break;
+    case u'R': reverse = true; break;
+    case u'r': reverse = false; break;
+    case u'P':
+        if (code.number)
+            colour = *code.number;
+        break;
+    case u'p': colour.reset(); break;
+    case u'O':
+        if (code.number)
+            indentTwips = *code.number;
+        break;
+    case u'o': indentTwips = 0; break;
+    default: break;
+    }
+}
+
+void ScanMode::apply(char16_t letter)
+{
+    if (inHidden) {
+        if (letter == u'm')
+            inHidden = false;
+        return;
+    }
+    if (inTarget) {
+        if (letter == u'l')
+            *this = {};
+        return;
+    }
+    switch (letter) {
+    case u'L': inLink = true; break;
+    case u'l': *this = {}; break;
+    case u'M': inHidden = true; break;
+    default: break;
+    }
+}
 
 MarkupToken MarkupScanner::collectUntil(char16_t closing, MarkupToken::Kind kind)
 {
@@ -89,16 +154,7 @@ MarkupToken MarkupScanner::next()
             code.number = arg.value;
             m_pos = arg.end;
         }
-        switch (letter) {
-        case u'L': m_mode.inLink = true; break;
-        case u'l':
-            m_mode.inLink = false;
-            m_mode.inTarget = false;
-            break;
-        case u'M': m_mode.inHidden = true; break;
-        case u'm': m_mode.inHidden = false; break;
-        default: break;
-        }
+        m_mode.apply(letter);
         return code;
     }
     return run.text.isEmpty() ? MarkupToken{} : run;

@@ -18,6 +18,9 @@ struct ScanMode {
     bool inHidden = false;
 
     bool inShownLink() const { return inLink && !inTarget; }
+    // What a caret code's letter does to the mode. Inside hidden text or a
+    // link's target only the code that closes it counts.
+    void apply(char16_t letter);
 };
 
 struct MarkupToken {

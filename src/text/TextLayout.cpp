@@ -30,47 +30,6 @@ struct Measure {
     std::optional<int> startIndent; // set by ^O on a line with nothing on it yet
 };
 
-void applyStateCode(TextState& s, const MarkupToken& code)
-{
-    switch (code.letter) {
-    case u'B': s.bold = true; break;
-    case u'b': s.bold = false; break;
-    case u'I': s.italic = true; break;
-    case u'i': s.italic = false; break;
-    case u'U': s.underline = true; break;
-    case u'u': s.underline = false; break;
-    case u'X': s.strikeOut = true; break;
-    case u'x': s.strikeOut = false; break;
-    case u'F':
-        if (code.number)
-            s.sizePoints = std::max(*code.number, 1);
-        else
-            s.fixedPitch = true;
-        break;
-    case u'f':
-        s.fixedPitch = false;
-        s.sizePoints = 0;
-        break;
-    case u'C': s.centre = true; break;
-    case u'c': s.centre = false; break;
-    case u'G': s.right = true; break;
-    case u'g': s.right = false; break;
-    case u'R': s.reverse = true; break;
-    case u'r': s.reverse = false; break;
-    case u'P':
-        if (code.number)
-            s.colour = *code.number;
-        break;
-    case u'p': s.colour.reset(); break;
-    case u'O':
-        if (code.number)
-            s.indentTwips = *code.number;
-        break;
-    case u'o': s.indentTwips = 0; break;
-    default: break;
-    }
-}
-
 // Splits a source line into the words word wrap moves about. Link targets
 // and hidden text never split, even at their spaces: a target is a script
 // and a marker is found by its exact text.
@@ -95,19 +54,7 @@ std::vector<QString> splitWords(const QString& line, ScanMode& mode)
             continue;
         const QChar letter = line[++i];
         word += letter;
-        if (mode.inHidden) {
-            if (letter == u'm')
-                mode.inHidden = false;
-        } else if (mode.inTarget) {
-            if (letter == u'l')
-                mode = {};
-        } else if (letter == u'L') {
-            mode.inLink = true;
-        } else if (letter == u'l') {
-            mode = {};
-        } else if (letter == u'M') {
-            mode.inHidden = true;
-        }
+        mode.apply(letter.unicode());
     }
     if (!word.isEmpty())
         words.push_back(word);
@@ -233,7 +180,7 @@ private:
             case u'o': indent = 0; break;
             default: break;
             }
-            applyStateCode(m.state, t);
+            m.state.apply(t);
             m.state.inLink = mode.inShownLink();
         }
         m.state.inLink = mode.inShownLink();

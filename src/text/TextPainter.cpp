@@ -184,8 +184,11 @@ private:
             m_fontColour = c;
     }
 
+    // The font codes change the state as they do in the layout; the
+    // painter's own positions, colours and links follow.
     void code(const MarkupToken& t)
     {
+        m_state.apply(t);
         const gdi::Rect& r = m_request.rect;
         const std::optional<int> n = t.number;
         switch (t.letter) {
@@ -240,24 +243,6 @@ private:
                 m_link.emplace();
             break;
         case u'l': closeOpenLink(); break;
-        case u'B': m_state.bold = true; break;
-        case u'b': m_state.bold = false; break;
-        case u'I': m_state.italic = true; break;
-        case u'i': m_state.italic = false; break;
-        case u'U': m_state.underline = true; break;
-        case u'u': m_state.underline = false; break;
-        case u'X': m_state.strikeOut = true; break;
-        case u'x': m_state.strikeOut = false; break;
-        case u'F':
-            if (n)
-                m_state.sizePoints = std::max(*n, 1);
-            else
-                m_state.fixedPitch = true;
-            break;
-        case u'f':
-            m_state.sizePoints = 0;
-            m_state.fixedPitch = false;
-            break;
         default: break;
         }
     }
