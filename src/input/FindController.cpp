@@ -115,10 +115,11 @@ void FindController::show(const FindHit& hit)
     }
 }
 
-std::unique_ptr<ByteSource> FindController::openFormattedText(const QString& name, int& error)
+Result<std::unique_ptr<ByteSource>> FindController::openFormattedText(const QString& name)
 {
     std::unique_ptr<ByteSource> entry = m_context.openEntry(name);
-    error = entry ? 0 : io::kFileNotFound;
+    if (!entry)
+        return Failure{io::kFileNotFound};
     return entry;
 }
 

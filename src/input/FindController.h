@@ -63,7 +63,7 @@ public:
     Publication& publication() override { return *m_context.publication; }
     Page_Rec* currentPage() const override { return m_context.currentPage(); }
     QString substitute(const QString& text) const override { return m_context.substitute(text); }
-    std::unique_ptr<ByteSource> openFormattedText(const QString& name, int& error) override;
+    Result<std::unique_ptr<ByteSource>> openFormattedText(const QString& name) override;
     std::unique_ptr<ByteSource> openWindowText(const QString& file, int width, TextWrap wrap) override;
     void showIoError(int code) override;
     void showNotFound() override;

@@ -120,13 +120,12 @@ bool FindSearch::searchObject(Object_Rec& object, FindHit& hit)
         return true;
     }
     if (const Article_Rec* a = object.article()) {
-        int error = 0;
-        std::unique_ptr<ByteSource> source = m_host.openFormattedText(a->FileName, error);
-        if (!source) {
-            if (error != 0)
-                m_host.showIoError(error);
+        Result<std::unique_ptr<ByteSource>> opened = m_host.openFormattedText(a->FileName);
+        if (!opened) {
+            m_host.showIoError(opened.error());
             return false;
         }
+        const std::unique_ptr<ByteSource> source = std::move(opened).value();
         int lineHeight = 0;
         const std::optional<int> line = searchLines(*source, m_lineIndex + 1, lineHeight, m_lineIndex);
         if (!line)

@@ -3,6 +3,7 @@
 #include "container/ByteSource.h"
 #include "document/Publication.h"
 #include "document/TextWrap.h"
+#include "platform/Result.h"
 #include "text/MarkupScanner.h"
 
 #include <QString>
@@ -39,7 +40,7 @@ public:
     virtual QString substitute(const QString& text) const = 0;
     // An article's formatted text, by the name its object gives; an error
     // code when it cannot be opened.
-    virtual std::unique_ptr<ByteSource> openFormattedText(const QString& name, int& error) = 0;
+    virtual Result<std::unique_ptr<ByteSource>> openFormattedText(const QString& name) = 0;
     // The text a TextWindow command would show, laid out as its window
     // would lay it out; nothing when it cannot.
     virtual std::unique_ptr<ByteSource> openWindowText(const QString& file, int width, TextWrap wrap) = 0;

@@ -135,44 +135,35 @@ MciReply MciInterpreter::execute(const QString& command)
 
     // A file or a device type named without opening it first is opened for
     // this command, and closed again when it is done.
-    int code = 0;
-    const std::optional<uint16_t> id = autoOpen(r, &code);
+    const Result<uint16_t> id = autoOpen(r);
     if (!id)
-        return {code, {}};
-    OpenDevice* entry = m_devices.byId(*id);
+        return {id.error(), {}};
+    OpenDevice* entry = m_devices.byId(id.value());
     entry->autoOpened = true;
     const MciReply reply = run(r, *entry);
     // A play that goes on keeps its device until the play ends.
-    OpenDevice* after = m_devices.byId(*id);
+    OpenDevice* after = m_devices.byId(id.value());
     if (after && (reply.code != 0 || r.verb != QLatin1String("play") || after->device->mode() != DeviceMode::Playing))
-        m_devices.close(*id);
+        m_devices.close(id.value());
     return reply;
 }
 
-std::optional<uint16_t> MciInterpreter::autoOpen(const MciRequest& r, int* code)
+Result<uint16_t> MciInterpreter::autoOpen(const MciRequest& r)
 {
-    if (r.has(MciFlag::Notify)) {
-        *code = mci::kNotifyOnAutoOpen;
-        return std::nullopt;
-    }
+    if (r.has(MciFlag::Notify))
+        return Failure{mci::kNotifyOnAutoOpen};
     const std::optional<DeviceType> simple = deviceTypeNamed(r.device);
-    if (!simple && !looksLikeFile(r.device)) {
-        *code = mci::kInvalidDeviceName;
-        return std::nullopt;
-    }
+    if (!simple && !looksLikeFile(r.device))
+        return Failure{mci::kInvalidDeviceName};
     MciRequest open;
     open.verb = QStringLiteral("open");
     open.device = r.device;
     const MciReply reply = this->open(open);
-    if (reply.code != 0) {
-        *code = reply.code;
-        return std::nullopt;
-    }
+    if (reply.code != 0)
+        return Failure{reply.code};
     OpenDevice* entry = m_devices.byAlias(r.device);
-    if (!entry) {
-        *code = mci::kInternal;
-        return std::nullopt;
-    }
+    if (!entry)
+        return Failure{mci::kInternal};
     return entry->id;
 }
 
@@ -308,20 +299,19 @@ MciReply MciInterpreter::play(const MciRequest& r, OpenDevice& entry)
 {
     if (entry.element.isEmpty() && entry.type != DeviceType::CdAudio)
         return {mci::kFilenameRequired, {}};
-    int code = 0;
     int64_t from = -1;
     int64_t to = -1;
     if (r.from) {
-        const std::optional<int64_t> v = parsePosition(entry, *r.from, &code);
+        const Result<int64_t> v = parsePosition(entry, *r.from);
         if (!v)
-            return {code, {}};
-        from = *v;
+            return {v.error(), {}};
+        from = v.value();
     }
     if (r.to) {
-        const std::optional<int64_t> v = parsePosition(entry, *r.to, &code);
+        const Result<int64_t> v = parsePosition(entry, *r.to);
         if (!v)
-            return {code, {}};
-        to = *v;
+            return {v.error(), {}};
+        to = v.value();
     }
     const int64_t length = entry.device->length();
     if ((from >= 0 && from > length) || (to >= 0 && to > length) || (from >= 0 && to >= 0 && from > to))
@@ -332,7 +322,7 @@ MciReply MciInterpreter::play(const MciRequest& r, OpenDevice& entry)
     // A play from the end starts over, as the drivers did.
     if (from < 0 && entry.device->position() >= length && entry.device->mode() != DeviceMode::Paused)
         from = 0;
-    code = entry.device->play(from, to);
+    const int code = entry.device->play(from, to);
     if (code != 0)
         return {code, {}};
     if (r.has(MciFlag::Wait))
@@ -364,11 +354,10 @@ MciReply MciInterpreter::seek(const MciRequest& r, OpenDevice& entry)
     if (r.has(MciFlag::SeekEnd)) {
         target = entry.device->length();
     } else if (r.seekTo) {
-        int code = 0;
-        const std::optional<int64_t> v = parsePosition(entry, *r.seekTo, &code);
+        const Result<int64_t> v = parsePosition(entry, *r.seekTo);
         if (!v)
-            return {code, {}};
-        target = *v;
+            return {v.error(), {}};
+        target = v.value();
         if (target > entry.device->length())
             return {mci::kOutOfRange, {}};
     }
@@ -586,45 +575,36 @@ MciReply MciInterpreter::placeVideo(const MciRequest& r, OpenDevice& entry)
     return {};
 }
 
-std::optional<int64_t> MciInterpreter::parsePosition(const OpenDevice& entry, const QString& text, int* code) const
+Result<int64_t> MciInterpreter::parsePosition(const OpenDevice& entry, const QString& text) const
 {
     switch (entry.timeFormat) {
     case TimeFormat::Milliseconds:
     case TimeFormat::Frames: {
         bool ok = false;
         const qlonglong v = text.toLongLong(&ok);
-        if (!ok || v < 0) {
-            *code = mci::kBadInteger;
-            return std::nullopt;
-        }
+        if (!ok || v < 0)
+            return Failure{mci::kBadInteger};
         if (entry.timeFormat == TimeFormat::Milliseconds)
             return v;
         return int64_t(double(v) * 1000.0 / entry.device->frameRate());
     }
     case TimeFormat::Msf: {
         const auto p = colonParts(text, 3);
-        if (!p) {
-            *code = mci::kBadInteger;
-            return std::nullopt;
-        }
+        if (!p)
+            return Failure{mci::kBadInteger};
         return ((*p)[0] * 60 + (*p)[1]) * 1000 + (*p)[2] * 1000 / kCdFramesPerSecond;
     }
     case TimeFormat::Tmsf: {
         const auto p = colonParts(text, 4);
         const CdAudioDevice* cd = asCd(entry);
-        if (!p || !cd) {
-            *code = mci::kBadInteger;
-            return std::nullopt;
-        }
-        if ((*p)[0] < 1 || (*p)[0] > cd->trackCount()) {
-            *code = mci::kOutOfRange;
-            return std::nullopt;
-        }
+        if (!p || !cd)
+            return Failure{mci::kBadInteger};
+        if ((*p)[0] < 1 || (*p)[0] > cd->trackCount())
+            return Failure{mci::kOutOfRange};
         return cd->trackStart(int((*p)[0])) + ((*p)[1] * 60 + (*p)[2]) * 1000 + (*p)[3] * 1000 / kCdFramesPerSecond;
     }
     }
-    *code = mci::kInternal;
-    return std::nullopt;
+    return Failure{mci::kInternal};
 }
 
 QString MciInterpreter::formatPosition(const OpenDevice& entry, int64_t ms, bool asLength) const

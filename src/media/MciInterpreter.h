@@ -5,6 +5,7 @@
 #include "media/MciCommand.h"
 #include "media/MediaEnvironment.h"
 #include "media/MediaList.h"
+#include "platform/Result.h"
 
 #include <QString>
 
@@ -44,13 +45,13 @@ private:
     MciReply sysinfo(const MciRequest& r);
     MciReply onAll(const MciRequest& r);
     // Opens what a command names without an alias: a file or a device type.
-    std::optional<uint16_t> autoOpen(const MciRequest& r, int* code);
+    Result<uint16_t> autoOpen(const MciRequest& r);
     void waitForPlayEnd(uint16_t id);
     // "put", "where" and "window" of a video: its place on the page.
     MciReply placeVideo(const MciRequest& r, OpenDevice& entry);
 
     // Positions in the device's time format, to and from milliseconds.
-    std::optional<int64_t> parsePosition(const OpenDevice& entry, const QString& text, int* code) const;
+    Result<int64_t> parsePosition(const OpenDevice& entry, const QString& text) const;
     QString formatPosition(const OpenDevice& entry, int64_t ms, bool asLength) const;
 
     DeviceTable& m_devices;

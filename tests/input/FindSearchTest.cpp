@@ -33,18 +33,16 @@ public:
         const NoBuiltins none;
         return lumeria::substitute(text, vars, none);
     }
-    std::unique_ptr<ByteSource> openFormattedText(const QString& name, int& error) override
+    Result<std::unique_ptr<ByteSource>> openFormattedText(const QString& name) override
     {
-        if (!files.contains(name)) {
-            error = 2;
-            return nullptr;
-        }
-        return std::make_unique<MemorySource>(files.value(name));
+        if (!files.contains(name))
+            return Failure{2};
+        return std::unique_ptr<ByteSource>(std::make_unique<MemorySource>(files.value(name)));
     }
     std::unique_ptr<ByteSource> openWindowText(const QString& file, int, TextWrap) override
     {
-        int error = 0;
-        return openFormattedText(file + QStringLiteral(".V"), error);
+        Result<std::unique_ptr<ByteSource>> opened = openFormattedText(file + QStringLiteral(".V"));
+        return opened ? std::move(opened).value() : nullptr;
     }
     void showIoError(int code) override { ioErrors << code; }
     void showNotFound() override { ++notFound; }
