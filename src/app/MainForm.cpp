@@ -2,6 +2,7 @@
 // changes. What scripts ask of the window beyond pages is in MainFormHost.cpp.
 #include "app/MainForm.h"
 
+#include "app/PlayerScriptHost.h"
 #include "app/PlayerSession.h"
 #include "platform/Folders.h"
 #include "platform/gdi/Canvas.h"
@@ -72,13 +73,7 @@ void TMainForm::FormCreate()
     Publication& pub = publication();
     const PublicationSettings& s = pub.settings;
 
-    m_engine = std::make_unique<ScriptEngine>(*this, m_session.media(), pub);
-    m_session.media().setEnvironment(mediaEnvironment());
-    m_engine->setSafeMode(m_commandLine.safe);
     m_input = std::make_unique<InputController>(*this);
-    // Fields, check boxes, radio buttons and texts that show a variable
-    // follow it.
-    m_engine->variables().addListener([this](const QString& name) { m_input->refreshBoundObjects(name); });
 
     m_context = m_session.paintContext();
     m_context.substitute = [this](const QString& text) { return m_engine->substitute(text); };
@@ -124,6 +119,17 @@ void TMainForm::FormCreate()
     windows.temporaryFolder = temporaryFolder();
     m_windows = std::make_unique<WindowManager>(std::move(windows));
     m_find = std::make_unique<FindController>(findContext());
+
+    // Commands act through the script host, which sends each where it is
+    // done; media commands go to the session's media manager.
+    m_scriptHost = std::make_unique<PlayerScriptHost>(
+        PlayerScriptHost::Parts{*this, *m_windows, *m_find, [this] { return printContext(); }});
+    m_engine = std::make_unique<ScriptEngine>(*m_scriptHost, m_session.media(), pub);
+    m_session.media().setEnvironment(mediaEnvironment());
+    m_engine->setSafeMode(m_commandLine.safe);
+    // Fields, check boxes, radio buttons and texts that show a variable
+    // follow it.
+    m_engine->variables().addListener([this](const QString& name) { m_input->refreshBoundObjects(name); });
 
     m_cursors = loadPlayerCursors(m_session.container(), s.AppCursor, s.HotspotCursor);
     viewport()->setCursor(m_cursors.application);

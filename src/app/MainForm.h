@@ -30,13 +30,15 @@ namespace lumeria {
 
 class PlayerSession;
 
-// The player's main window. It owns the run: the script engine, the page
-// view the page is painted into, the reader's input and Find, and wires them
-// together. It is the ScriptHost every command's effect goes through and the
+class PlayerScriptHost;
+
+// The player's main window. It owns the run: the script engine and the host
+// its commands act through, the page view the page is painted into, the
+// reader's input and Find, and wires them together. It is the
 // InteractionHost of the input layer. The scroll area's viewport is the
 // work area: it fills the client, receives input and shows the page at
 // pageOrigin(), with margins around it.
-class TMainForm : public QAbstractScrollArea, public ScriptHost, public InteractionHost, public AutomationTarget {
+class TMainForm : public QAbstractScrollArea, public InteractionHost, public AutomationTarget {
     Q_OBJECT
 public:
     static inline const QString kUntitled = QStringLiteral("Untitled Lumeria Publication");
@@ -79,38 +81,30 @@ public:
     bool isClosing() const override { return m_closing; }
     bool waitingForReader() const override { return m_waiting > 0; }
     bool pressingButton() const override { return m_pressWaits > 0; }
-    bool printing() const override { return m_printing > 0; }
+    bool printing() const override;
     void setMenuAnswerer(MenuAnswerer answerer) override { m_menuAnswerer = std::move(answerer); }
     void setEventLog(std::function<void(const QString&)> log) override { m_eventLog = std::move(log); }
 
-    // ScriptHost.
-    void processEvents() override;
-    void recordActivity() override;
-    void beep() override;
-    void setBusyCursor(bool busy) override;
-    void goToPage(Page_Rec* page) override;
-    void showPage(Page_Rec* page) override;
-    int messageDialog(const QString& title, const QString& message, const QStringList& buttons) override;
-    int popupMenu(int x, int y, const QStringList& items) override;
-    void showBalloon(const QString& text, int x, int y) override;
-    void showStickyNote(int x, int y, const QString& text, int displayTime) override;
-    bool showPopupImage(int x, int y, const QString& file, int displayTime, int effect, int option) override;
-    void openTextWindow(const QString& title, int x, int y, int width, int height, const QString& file,
-                        TextWrap wrap) override;
-    void openImageWindow(const QString& title, int x, int y, const QString& file) override;
-    void closeWindow(CloseTarget target, const QString& title) override;
-    void find(const QString& text) override;
-    void delay(int milliseconds) override;
-    void printPage(const QString& what) override;
-    void printFile(const QString& header, const QString& footer, const QString& file, TextWrap wrap,
-                   PrintMode mode) override;
-    void printImageFile(const QString& file, int option) override;
-    void closeMainWindow() override;
-    SystemValues systemValues() const override;
+    // What the script host sends to the window: the run's events, waits,
+    // boxes and menus, the page changes and what the system looks like.
+    void processEvents();
+    void recordActivity();
+    void setBusyCursor(bool busy);
+    void showPage(Page_Rec* page);
+    int messageDialog(const QString& title, const QString& message, const QStringList& buttons);
+    int popupMenu(int x, int y, const QStringList& items);
+    void delay(int milliseconds);
+    SystemValues systemValues() const;
+    // What balloons, notes and pop-up pictures take from the window.
+    PopupContext popupContext();
+    // A line for the automation log, when one is kept.
+    void logEvent(const QString& line);
 
-    // InteractionHost (goToPage, beep, closeMainWindow and publication are
-    // shared with ScriptHost). The page's (0, 0) is at pageOrigin() in
-    // work-area coordinates, scrolling included.
+    // InteractionHost. The page's (0, 0) is at pageOrigin() in work-area
+    // coordinates, scrolling included.
+    void beep() override;
+    void goToPage(Page_Rec* page) override;
+    void closeMainWindow() override;
     QPoint pageOrigin() const override;
     void redrawObject(const Object_Rec& object, Redraw how) override;
     void runScript(const QString& script) override;
@@ -158,9 +152,7 @@ private:
     void waitUntil(const std::function<bool()>& done);
     // What media asks of the window.
     media::MediaEnvironment mediaEnvironment();
-    PrintService& printService();
-    // What balloons, notes and pop-up pictures take from the window.
-    PopupContext popupContext();
+    PrintContext printContext();
     FindContext findContext();
     void syncObjectScrollBars();
     // Draws the new page over the old one with its effect; false when it
@@ -181,7 +173,7 @@ private:
     std::unique_ptr<ScriptEngine> m_engine;
     std::unique_ptr<InputController> m_input;
     std::unique_ptr<WindowManager> m_windows;
-    std::unique_ptr<PrintService> m_print;
+    std::unique_ptr<PlayerScriptHost> m_scriptHost;
     std::unique_ptr<FindController> m_find;
     PaintContext m_context;
     ScrollBarStore m_scrollStore;
@@ -202,7 +194,6 @@ private:
     int m_busy = 0;
     int m_waiting = 0;
     int m_pressWaits = 0;
-    int m_printing = 0;
 
     std::function<void()> m_firstPageListener;
     MenuAnswerer m_menuAnswerer;

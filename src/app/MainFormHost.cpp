@@ -1,6 +1,7 @@
 // What scripts ask of the main window beyond page changes: dialogs, menus,
 // waits, system values, and for now a plain answer for what comes later.
 #include "app/MainForm.h"
+#include "app/PlayerScriptHost.h"
 #include "app/PlayerSession.h"
 #include "automation/AutomationLog.h"
 #include "media/surface/VideoSurface.h"
@@ -190,54 +191,8 @@ PopupContext TMainForm::popupContext()
     return context;
 }
 
-void TMainForm::showBalloon(const QString& text, int x, int y)
+PrintContext TMainForm::printContext()
 {
-    if (m_eventLog)
-        m_eventLog(AutomationLog::balloon(x, y, text));
-    lumeria::showBalloon(popupContext(), text, x, y);
-}
-
-void TMainForm::showStickyNote(int x, int y, const QString& text, int displayTime)
-{
-    if (m_eventLog)
-        m_eventLog(AutomationLog::note(x, y, displayTime, text));
-    lumeria::showStickyNote(popupContext(), x, y, text, displayTime);
-}
-
-bool TMainForm::showPopupImage(int x, int y, const QString& file, int displayTime, int effect, int option)
-{
-    if (m_eventLog)
-        m_eventLog(AutomationLog::popup(x, y, displayTime, file));
-    return lumeria::showPopupImage(popupContext(), x, y, file, displayTime, effect, option);
-}
-
-void TMainForm::openTextWindow(const QString& title, int x, int y, int width, int height, const QString& file,
-                               TextWrap wrap)
-{
-    m_windows->openTextWindow(title, x, y, width, height, file, wrap);
-}
-
-void TMainForm::openImageWindow(const QString& title, int x, int y, const QString& file)
-{
-    m_windows->openImageWindow(title, x, y, file);
-}
-
-void TMainForm::closeWindow(CloseTarget target, const QString& title)
-{
-    switch (target) {
-    case CloseTarget::AllWindows:
-        m_windows->closeAll();
-        m_find->close();
-        break;
-    case CloseTarget::Window: m_windows->closeWindows(title); break;
-    case CloseTarget::FindWindow: m_find->close(); break;
-    }
-}
-
-PrintService& TMainForm::printService()
-{
-    if (m_print)
-        return *m_print;
     PrintContext context;
     context.window = this;
     context.applicationTitle = caption();
@@ -259,32 +214,7 @@ PrintService& TMainForm::printService()
     context.skipPrintDialog = m_commandLine.printWithoutDialog;
     context.pdfTarget = m_commandLine.printTo;
     context.temporaryFolder = temporaryFolder();
-    m_print = std::make_unique<PrintService>(std::move(context));
-    return *m_print;
-}
-
-void TMainForm::printPage(const QString& what)
-{
-    const ScopedCount printing(m_printing);
-    printService().printPage(what);
-}
-
-void TMainForm::printFile(const QString& header, const QString& footer, const QString& file, TextWrap wrap,
-                          PrintMode mode)
-{
-    const ScopedCount printing(m_printing);
-    printService().printFile(header, footer, file, wrap, mode);
-}
-
-void TMainForm::printImageFile(const QString& file, int option)
-{
-    const ScopedCount printing(m_printing);
-    printService().printImageFile(file, option);
-}
-
-void TMainForm::find(const QString& scope)
-{
-    m_find->open(scope);
+    return context;
 }
 
 FindContext TMainForm::findContext()
@@ -312,6 +242,17 @@ FindContext TMainForm::findContext()
         return messageDialog(title, message, buttons);
     };
     return context;
+}
+
+void TMainForm::logEvent(const QString& line)
+{
+    if (m_eventLog)
+        m_eventLog(line);
+}
+
+bool TMainForm::printing() const
+{
+    return m_scriptHost->printing();
 }
 
 } // namespace lumeria
