@@ -63,6 +63,9 @@ std::vector<Sample> awkwardPictures()
     out.push_back({"CUT.TIF", tiff.left(tiff.size() * 2 / 3)});
     out.push_back({"PHOTO.PNG", test::encodedImage(photo, "PNG")});
     out.push_back({"PHOTO.BMP", test::encodedImage(photo, "BMP")});
+    out.push_back({"PHOTO.JPG", test::encodedImage(photo, "JPG", 80)});
+    auto pcx = test::pcxLayout(8, 3, 5, 2, 6);
+    out.push_back({"PLANES.PCX", test::pcxHeader(pcx) + test::pcxRle(QByteArray(36, '\x3C'))});
     return out;
 }
 
