@@ -83,11 +83,14 @@ private:
     }
 
     void dissolve();
-    void slideHorizontal(bool left);
-    void slideVertical(bool up);
+    enum class Toward { Left, Right, Up, Down };
+    enum class Axis { Horizontal, Vertical };
+
+    void slideHorizontal(Toward toward);
+    void slideVertical(Toward toward);
     void explode();
     void implode();
-    void weave(bool horizontal);
+    void weave(Axis axis);
     void splitHorizontal();
     void splitVertical();
     void wipe(Effect effect);
@@ -102,14 +105,14 @@ void Transition::run(int effect)
 {
     switch (effect) {
     case Dissolve: dissolve(); break;
-    case SlideLeft: slideHorizontal(true); break;
-    case SlideRight: slideHorizontal(false); break;
-    case SlideUp: slideVertical(true); break;
-    case SlideDown: slideVertical(false); break;
+    case SlideLeft: slideHorizontal(Toward::Left); break;
+    case SlideRight: slideHorizontal(Toward::Right); break;
+    case SlideUp: slideVertical(Toward::Up); break;
+    case SlideDown: slideVertical(Toward::Down); break;
     case Explode: explode(); break;
     case Implode: implode(); break;
-    case WeaveHorizontal: weave(true); break;
-    case WeaveVertical: weave(false); break;
+    case WeaveHorizontal: weave(Axis::Horizontal); break;
+    case WeaveVertical: weave(Axis::Vertical); break;
     case SplitHorizontal: splitHorizontal(); break;
     case SplitVertical: splitVertical(); break;
     default: wipe(Effect(effect)); break;
@@ -132,11 +135,11 @@ void Transition::dissolve()
     }
 }
 
-void Transition::slideHorizontal(bool left)
+void Transition::slideHorizontal(Toward toward)
 {
     const int step = 14 - m_s;
     gdi::Canvas& canvas = m_t.canvas;
-    if (left) {
+    if (toward == Toward::Left) {
         // The old page moves out to the left; the new one follows from the
         // right, its first columns first.
         for (int b = m_r.left; b < m_r.right;) {
@@ -164,11 +167,11 @@ void Transition::slideHorizontal(bool left)
     }
 }
 
-void Transition::slideVertical(bool up)
+void Transition::slideVertical(Toward toward)
 {
     const int step = 14 - m_s;
     gdi::Canvas& canvas = m_t.canvas;
-    if (up) {
+    if (toward == Toward::Up) {
         for (int b = m_r.top; b < m_r.bottom;) {
             const int a = std::min(m_r.bottom, b + step);
             const int moved = a - b;
@@ -176,6 +179,8 @@ void Transition::slideVertical(bool up)
             canvas.bitBlt({m_r.left, m_r.bottom - moved, m_r.right, m_r.bottom}, m_image.view(),
                           QPoint(0, b - m_r.top));
             show(m_r);
+            // Sliding up always waited a millisecond longer per step than
+            // the other slides; publications were timed with it.
             pause(m_s + 3);
             b = a;
         }
@@ -238,8 +243,9 @@ void Transition::implode()
     }
 }
 
-void Transition::weave(bool horizontal)
+void Transition::weave(Axis axis)
 {
+    const bool horizontal = axis == Axis::Horizontal;
     const int bands = (horizontal ? height() : width()) / 10;
     const int start = horizontal ? m_r.left : m_r.top;
     const int end = horizontal ? m_r.right : m_r.bottom;
