@@ -67,8 +67,10 @@ BENCHMARK_CAPTURE(BM_BitBlt, SrcPaint, kSrcPaint);
 BENCHMARK_CAPTURE(BM_BitBlt, MergeCopy, kMergeCopy);
 BENCHMARK_CAPTURE(BM_BitBlt, PatCopy, kPatCopy);
 BENCHMARK_CAPTURE(BM_BitBlt, PatInvert, kPatInvert);
-// No fast path: the generic evaluation of a code.
+// The masked-picture idiom of the dissolve transitions.
 BENCHMARK_CAPTURE(BM_BitBlt, PatternSelect, kPatternSelect);
+// DSPDxax, a code with no fast path: the generic evaluation.
+BENCHMARK_CAPTURE(BM_BitBlt, Generic, Rop3(0x00E20746));
 
 // A quarter screen doubled to the whole screen, as a scaled picture is drawn.
 void BM_StretchBlt(benchmark::State& state)

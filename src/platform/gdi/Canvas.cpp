@@ -207,7 +207,7 @@ void Canvas::setPixel(QPoint p, ColorRef colour)
     const QPoint d = toDevice(p);
     if (!m_state.clip.contains(d.x(), d.y()))
         return;
-    m_target.scanLine(d.y())[d.x()] = pixelFromColour(colour);
+    writePixel(m_target.scanLine(d.y())[d.x()], {0, pixelFromColour(colour)});
 }
 
 ColorRef Canvas::pixel(QPoint p) const

@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QString>
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -181,7 +182,10 @@ private:
     enum class ArcFigure { Arc, Pie, Chord };
     void drawArcFigure(const Rect& r, QPoint start, QPoint end, ArcFigure figure);
 
-    uint32_t patternPixel(int x, int y) const;
+    // The selected brush's pixels on an 8x8 tile of the device, which every
+    // pattern repeats.
+    using PatternTile = std::array<std::array<uint32_t, 8>, 8>;
+    PatternTile patternTile() const;
     void blitRows(const Rect& deviceDest, SurfaceView source, QPoint sourceOffset, Rop3 rop);
 
     SurfaceView m_target;

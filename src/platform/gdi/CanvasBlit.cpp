@@ -36,39 +36,91 @@ bool sharesPixels(SurfaceView a, SurfaceView b)
     return !a.isNull() && a.bits() == b.bits();
 }
 
+// Runs body once with the masks function of the plan's kind: body loops
+// over the pixels, and each kind gets a loop of its own with its masks
+// inlined, so nothing about the code is looked at per pixel.
+template <class Body>
+void withMasksOf(const Rop3Plan& plan, Body&& body)
+{
+    constexpr uint32_t kAll = ~0u;
+    switch (plan.kind) {
+    case Rop3Kind::Blackness: body([](uint32_t, uint32_t) { return PixelMasks{0, 0}; }); return;
+    case Rop3Kind::Whiteness: body([](uint32_t, uint32_t) { return PixelMasks{0, kAll}; }); return;
+    case Rop3Kind::DstInvert: body([](uint32_t, uint32_t) { return PixelMasks{kAll, kAll}; }); return;
+    case Rop3Kind::PatCopy: body([](uint32_t p, uint32_t) { return PixelMasks{0, p}; }); return;
+    case Rop3Kind::PatInvert: body([](uint32_t p, uint32_t) { return PixelMasks{kAll, p}; }); return;
+    case Rop3Kind::PatPaint: // P | ~S | D
+        body([](uint32_t p, uint32_t s) { return PixelMasks{~(p | ~s), p | ~s}; });
+        return;
+    case Rop3Kind::SrcCopy: body([](uint32_t, uint32_t s) { return PixelMasks{0, s}; }); return;
+    case Rop3Kind::NotSrcCopy: body([](uint32_t, uint32_t s) { return PixelMasks{0, ~s}; }); return;
+    case Rop3Kind::SrcPaint: body([](uint32_t, uint32_t s) { return PixelMasks{~s, s}; }); return;
+    case Rop3Kind::SrcAnd: body([](uint32_t, uint32_t s) { return PixelMasks{s, 0}; }); return;
+    case Rop3Kind::SrcInvert: body([](uint32_t, uint32_t s) { return PixelMasks{kAll, s}; }); return;
+    case Rop3Kind::SrcErase: body([](uint32_t, uint32_t s) { return PixelMasks{s, s}; }); return;      // S & ~D
+    case Rop3Kind::NotSrcErase: body([](uint32_t, uint32_t s) { return PixelMasks{~s, ~s}; }); return; // ~(S | D)
+    case Rop3Kind::MergeCopy: body([](uint32_t p, uint32_t s) { return PixelMasks{0, p & s}; }); return;
+    case Rop3Kind::MergePaint: body([](uint32_t, uint32_t s) { return PixelMasks{s, ~s}; }); return; // ~S | D
+    case Rop3Kind::PatternSelect: // S where P is 0, D where P is 1
+        body([](uint32_t p, uint32_t s) { return PixelMasks{p, s & ~p}; });
+        return;
+    case Rop3Kind::Generic: break;
+    }
+    body([&plan](uint32_t p, uint32_t s) { return rop3Masks(plan, p, s); });
+}
+
 } // namespace
 
-uint32_t Canvas::patternPixel(int x, int y) const
+Canvas::PatternTile Canvas::patternTile() const
 {
+    // The brush's pixels over one 8x8 tile of the device, worked out once
+    // per blit: a pattern brush takes the DC's colours as they are now.
+    PatternTile tile{};
     const Brush& brush = m_state.brush;
     switch (brush.style) {
-    case BrushStyle::Solid: return pixelFromColour(brush.colour);
-    case BrushStyle::Pattern:
-        return pixelFromColour(brush.patternBit(x, y) ? m_state.backgroundColour : m_state.textColour);
-    case BrushStyle::Null: break;
+    case BrushStyle::Solid:
+        for (auto& row : tile)
+            row.fill(pixelFromColour(brush.colour));
+        break;
+    case BrushStyle::Pattern: {
+        const uint32_t zero = pixelFromColour(m_state.textColour);
+        const uint32_t one = pixelFromColour(m_state.backgroundColour);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x)
+                tile[size_t(y)][size_t(x)] = brush.patternBit(x, y) ? one : zero;
+        }
+        break;
     }
-    return 0;
+    case BrushStyle::Null: break; // no pattern: all bits 0
+    }
+    return tile;
 }
 
 void Canvas::blitRows(const Rect& d, SurfaceView source, QPoint offset, Rop3 rop)
 {
-    const uint8_t table = rop3Table(rop);
-    const bool usesSource = rop3UsesSource(rop);
+    const Rop3Plan plan = planRop3(rop);
     Surface copy;
-    if (usesSource && sharesPixels(source, m_target)) {
+    if (plan.usesSource && sharesPixels(source, m_target)) {
         copy = copyOf(source, d.translated(offset.x(), offset.y()));
         source = copy.view();
         offset = QPoint(-d.left, -d.top);
     }
-    forEachClipPass(d, [&] {
-        for (int y = m_pass.top; y < m_pass.bottom; ++y) {
-            uint32_t* line = m_target.scanLine(y);
-            const uint32_t* src = usesSource ? source.scanLine(y + offset.y()) + offset.x() : nullptr;
-            for (int x = m_pass.left; x < m_pass.right; ++x) {
-                const uint32_t s = src ? src[x] : 0;
-                line[x] = applyRop3(table, patternPixel(x, y), s, line[x]) | 0xFF000000u;
+    const PatternTile tile = patternTile();
+    withMasksOf(plan, [&](auto masksOf) {
+        forEachClipPass(d, [&] {
+            for (int y = m_pass.top; y < m_pass.bottom; ++y) {
+                uint32_t* line = m_target.scanLine(y);
+                const uint32_t* pattern = tile[size_t(y & 7)].data();
+                if (plan.usesSource) {
+                    const uint32_t* src = source.scanLine(y + offset.y()) + offset.x();
+                    for (int x = m_pass.left; x < m_pass.right; ++x)
+                        writePixel(line[x], masksOf(pattern[x & 7], src[x]));
+                } else {
+                    for (int x = m_pass.left; x < m_pass.right; ++x)
+                        writePixel(line[x], masksOf(pattern[x & 7], 0));
+                }
             }
-        }
+        });
     });
 }
 
@@ -137,21 +189,24 @@ void Canvas::stretchBlt(const BlitArea& dest, SurfaceView source, const BlitArea
         source = copy.view();
         shift = QPoint(-sClipped.left, -sClipped.top);
     }
-    const uint8_t table = rop3Table(rop);
-    forEachClipPass(d, [&] {
-        for (int y = m_pass.top; y < m_pass.bottom; ++y) {
-            const int sy = rows[size_t(y - d.top)];
-            if (sy < sClipped.top || sy >= sClipped.bottom)
-                continue;
-            uint32_t* line = m_target.scanLine(y);
-            const uint32_t* src = source.scanLine(sy + shift.y());
-            for (int x = m_pass.left; x < m_pass.right; ++x) {
-                const int sx = columns[size_t(x - d.left)];
-                if (sx < sClipped.left || sx >= sClipped.right)
+    const PatternTile tile = patternTile();
+    withMasksOf(planRop3(rop), [&](auto masksOf) {
+        forEachClipPass(d, [&] {
+            for (int y = m_pass.top; y < m_pass.bottom; ++y) {
+                const int sy = rows[size_t(y - d.top)];
+                if (sy < sClipped.top || sy >= sClipped.bottom)
                     continue;
-                line[x] = applyRop3(table, patternPixel(x, y), src[sx + shift.x()], line[x]) | 0xFF000000u;
+                uint32_t* line = m_target.scanLine(y);
+                const uint32_t* pattern = tile[size_t(y & 7)].data();
+                const uint32_t* src = source.scanLine(sy + shift.y());
+                for (int x = m_pass.left; x < m_pass.right; ++x) {
+                    const int sx = columns[size_t(x - d.left)];
+                    if (sx < sClipped.left || sx >= sClipped.right)
+                        continue;
+                    writePixel(line[x], masksOf(pattern[x & 7], src[sx + shift.x()]));
+                }
             }
-        }
+        });
     });
 }
 
@@ -177,7 +232,7 @@ void Canvas::transparentBlt(const Rect& dest, SurfaceView source, QPoint sourceP
             const uint32_t* src = source.scanLine(y + shift.y());
             for (int x = m_pass.left; x < m_pass.right; ++x) {
                 if (mask.opaque(x + offset.x(), y + offset.y()))
-                    line[x] = src[x + shift.x()] | 0xFF000000u;
+                    writePixel(line[x], {0, src[x + shift.x()]});
             }
         }
     });

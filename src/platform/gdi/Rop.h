@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace lumeria::gdi {
@@ -34,8 +36,8 @@ struct PixelMasks {
 
 PixelMasks rop2Masks(Rop2 rop, uint32_t penPixel);
 
-// The one place a pixel is written by a pen or brush. Alpha stays opaque so
-// the buffer remains valid RGB32.
+// The one place a pixel is written by a pen, a brush or a blit. Alpha stays
+// opaque so the buffer remains valid RGB32.
 inline void writePixel(uint32_t& d, const PixelMasks& m)
 {
     d = ((d & m.andMask) ^ m.xorMask) | 0xFF000000u;
@@ -82,33 +84,56 @@ constexpr bool rop3UsesPattern(Rop3 rop)
     return (t >> 4) != (t & 0x0F);
 }
 
-// Applies a ROP3 truth table bitwise to whole pixels.
-inline uint32_t applyRop3(uint8_t table, uint32_t p, uint32_t s, uint32_t d)
+// How a blit writes its pixels, decided once per blit from its code. Every
+// ternary operation, for one pattern pixel and one source pixel, is a
+// function of the destination alone, so it reduces to the masks of
+// writePixel: D = (D & A) ^ X, with A and X made from P and S. The named
+// codes, and the pattern select the transitions use, have their masks
+// written out, which the compiler folds into a tight loop; every other code
+// takes the generic evaluation through the two tables of its plan.
+enum class Rop3Kind : uint8_t {
+    Generic,
+    Blackness,
+    Whiteness,
+    DstInvert,
+    PatCopy,
+    PatInvert,
+    PatPaint,
+    SrcCopy,
+    NotSrcCopy,
+    SrcPaint,
+    SrcAnd,
+    SrcInvert,
+    SrcErase,
+    NotSrcErase,
+    MergeCopy,
+    MergePaint,
+    PatternSelect,
+};
+
+struct Rop3Plan {
+    Rop3Kind kind = Rop3Kind::Generic;
+    bool usesSource = false;
+    // Indexed by (P<<1 | S) for one bit: all ones where the destination bit
+    // decides the result (its two table entries differ), and the result for
+    // a 0 destination bit.
+    std::array<uint32_t, 4> keep{};
+    std::array<uint32_t, 4> set{};
+};
+
+Rop3Plan planRop3(Rop3 rop);
+
+// The generic evaluation: the masks for pattern pixel p and source pixel s,
+// each bit taking the row of the truth table its P and S bits select.
+inline PixelMasks rop3Masks(const Rop3Plan& plan, uint32_t p, uint32_t s)
 {
-    switch (table) {
-    case 0x00: return 0;
-    case 0xFF: return ~0u;
-    case 0xCC: return s;
-    case 0xF0: return p;
-    case 0xAA: return d;
-    case 0x55: return ~d;
-    case 0x33: return ~s;
-    case 0x88: return s & d;
-    case 0xEE: return s | d;
-    case 0x66: return s ^ d;
-    case 0x5A: return p ^ d;
-    default: break;
+    const uint32_t select[4] = {~p & ~s, ~p & s, p & ~s, p & s};
+    PixelMasks m;
+    for (size_t i = 0; i < 4; ++i) {
+        m.andMask |= select[i] & plan.keep[i];
+        m.xorMask |= select[i] & plan.set[i];
     }
-    uint32_t result = 0;
-    for (int i = 0; i < 8; ++i) {
-        if (!((table >> i) & 1))
-            continue;
-        const uint32_t pt = (i & 4) ? p : ~p;
-        const uint32_t st = (i & 2) ? s : ~s;
-        const uint32_t dt = (i & 1) ? d : ~d;
-        result |= pt & st & dt;
-    }
-    return result;
+    return m;
 }
 
 } // namespace lumeria::gdi
