@@ -101,6 +101,12 @@ private:
     const int m_s;
 };
 
+// Each family of effects keeps the steps and pauses it always had, uneven
+// as they are: slides, explode, implode and the vertical split move 14 - s
+// pixels a step, wipes 11 - s, the horizontal split (10 - s) / 2 + 4, weaves
+// a fixed 10; the pause is 10 s ms for the dissolve, 6 s for weaves and
+// splits, s for explode and implode, s + 1 for wipes, s + 2 for slides (s + 3
+// sliding up). Publications were timed against them, so none is evened out.
 void Transition::run(int effect)
 {
     switch (effect) {
@@ -152,10 +158,14 @@ void Transition::slideHorizontal(Toward toward)
             pause(m_s + 2);
             b = a;
         }
+        // Only the leftward and upward slides end with a copy of the whole
+        // image, as they always did. After a complete slide it changes no
+        // pixel; it stays as one more frame, and the other two stay without.
         copyAll();
         show(m_r);
         return;
     }
+    // No final whole copy here (see above).
     for (int b = m_r.right; b > m_r.left;) {
         const int a = std::max(m_r.left, b - step);
         const int moved = b - a;
@@ -184,7 +194,7 @@ void Transition::slideVertical(Toward toward)
             pause(m_s + 3);
             b = a;
         }
-        copyAll();
+        copyAll(); // as the leftward slide does, and unlike the other two
         show(m_r);
         return;
     }
@@ -254,6 +264,9 @@ void Transition::weave(Axis axis)
     while (d < end && c > start) {
         d = std::min(end, d + 10);
         c = std::max(start, c - 10);
+        // Bands run to length / 10 inclusive, one more than fit whole: the
+        // last is partial, or wholly past the edge (and cut away) on a page
+        // a whole number of bands long. The count stays as it always was.
         for (int i = 0; i <= bands; ++i) {
             const bool even = i % 2 == 0;
             const int from = even ? start : c;
@@ -270,6 +283,8 @@ void Transition::weave(Axis axis)
 
 void Transition::splitHorizontal()
 {
+    // Not the 14 - s of the vertical split: this one always went 9 pixels a
+    // step at full speed and 4 at the slowest.
     const int step = (10 - m_s) / 2 + 4;
     int x0 = m_r.left + width() / 2;
     int w = 0;
@@ -303,6 +318,8 @@ void Transition::splitVertical()
 
 void Transition::wipe(Effect effect)
 {
+    // Three pixels narrower than a slide's step at every speed, down to one
+    // pixel a step at the slowest.
     const int step = 11 - m_s;
     switch (effect) {
     case WipeLeft:

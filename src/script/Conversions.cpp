@@ -177,6 +177,10 @@ uint8_t fontStyleBits(const QString& text)
     return bits;
 }
 
+// A text that only begins with an effect's name is that effect ("Wipe
+// Downward" is Wipe Down), and the whole table is always scanned, so the
+// last name that matches wins: an effect name with words after it keeps
+// working as it always has.
 int effectNumber(const QString& text)
 {
     const QString upper = text.toUpper();
