@@ -158,11 +158,10 @@ QString PlayerSession::exportFileName(int number, const QString& pageName)
     return QStringLiteral("%1-%2.png").arg(number, 4, 10, QLatin1Char('0')).arg(name);
 }
 
-bool PlayerSession::exportPages(const QString& folder, QString* error)
+Status PlayerSession::exportPages(const QString& folder)
 {
     if (!makeFolderPath(folder)) {
-        *error = QStringLiteral("cannot create the folder %1").arg(folder);
-        return false;
+        return Status::failed(QStringLiteral("cannot create the folder %1").arg(folder));
     }
     const Document& doc = m_pub.document;
     Variables noVariables;
@@ -177,19 +176,17 @@ bool PlayerSession::exportPages(const QString& folder, QString* error)
         gdi::Surface surface = renderer.renderOffScreen(*page);
         m_exporting = nullptr;
         if (surface.isNull()) {
-            *error = QStringLiteral("page %1 is too large to render").arg(number);
-            return false;
+            return Status::failed(QStringLiteral("page %1 is too large to render").arg(number));
         }
         const QString path = QDir(folder).filePath(exportFileName(number, page->Name));
         // Qt's PNG writer turns quality into zlib's level as (100 - q) * 9 / 91:
         // 85 is level 1, which keeps the export bound by drawing, not zlib.
         constexpr int kPngQualityForLevel1 = 85;
         if (!surface.image().save(path, "PNG", kPngQualityForLevel1)) {
-            *error = QStringLiteral("cannot write %1").arg(path);
-            return false;
+            return Status::failed(QStringLiteral("cannot write %1").arg(path));
         }
     }
-    return true;
+    return {};
 }
 
 PlayerSession::~PlayerSession()

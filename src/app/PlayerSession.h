@@ -4,6 +4,7 @@
 #include "container/Container.h"
 #include "document/Publication.h"
 #include "media/MediaManager.h"
+#include "platform/Result.h"
 #include "platform/image/PictureDecoder.h"
 #include "render/PaintContext.h"
 #include "text/ArticleTextEngine.h"
@@ -64,7 +65,7 @@ public:
 
     // Every page rendered without running scripts, written as
     // DIR/NNNN-<name>.png. Returns false with a one-line reason.
-    bool exportPages(const QString& folder, QString* error);
+    Status exportPages(const QString& folder);
 
     // The file name a page is exported under.
     static QString exportFileName(int number, const QString& pageName);

@@ -76,9 +76,8 @@ std::optional<int> runOneShotMode(PlayerSession& session, const CommandLine& cl)
         return 0;
     }
     if (!cl.exportPages.isEmpty()) {
-        QString error;
-        if (!session.exportPages(cl.exportPages, &error)) {
-            std::cerr << "lumeria: " << error.toStdString() << '\n';
+        if (const Status exported = session.exportPages(cl.exportPages); !exported) {
+            std::cerr << "lumeria: " << exported.error().toStdString() << '\n';
             return 1;
         }
         std::cout << "pages written to " << cl.exportPages.toStdString() << '\n';
@@ -98,8 +97,8 @@ int runWindow(QApplication& app, PlayerSession& session, const CommandLine& cl, 
     std::unique_ptr<AutomationRunner> runner;
     if (script) {
         runner = std::make_unique<AutomationRunner>(form, std::move(*script), cl.automateLog);
-        if (!runner->openLog()) {
-            std::cerr << "lumeria: " << runner->error().toStdString() << '\n';
+        if (const Status opened = runner->openLog(); !opened) {
+            std::cerr << "lumeria: " << opened.error().toStdString() << '\n';
             return 2;
         }
         form.setFirstPageListener([&runner] { runner->start(); });

@@ -53,16 +53,14 @@ AutomationRunner::~AutomationRunner()
     m_form.setEventLog({});
 }
 
-bool AutomationRunner::openLog()
+Status AutomationRunner::openLog()
 {
     if (m_logPath.isEmpty())
-        return true;
+        return {};
     m_log.setFileName(m_logPath);
-    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        m_error = QStringLiteral("cannot write %1: %2").arg(m_logPath, m_log.errorString());
-        return false;
-    }
-    return true;
+    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return Status::failed(QStringLiteral("cannot write %1: %2").arg(m_logPath, m_log.errorString()));
+    return {};
 }
 
 void AutomationRunner::log(const QString& line)

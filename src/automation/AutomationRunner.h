@@ -2,6 +2,7 @@
 
 #include "automation/AutomationScript.h"
 #include "automation/AutomationTarget.h"
+#include "platform/Result.h"
 
 #include <QElapsedTimer>
 #include <QEvent>
@@ -24,9 +25,8 @@ public:
     AutomationRunner(AutomationTarget& form, AutomationScript script, const QString& logPath);
     ~AutomationRunner() override;
 
-    // False when the log cannot be written; the reason is in error().
-    bool openLog();
-    const QString& error() const { return m_error; }
+    // Fails when the log cannot be written.
+    Status openLog();
 
     // Runs the commands one after the other; the application ends after the
     // last (or at "quit").
@@ -61,7 +61,6 @@ private:
     std::deque<int> m_answers;
     QString m_logPath;
     QFile m_log;
-    QString m_error;
     bool m_scheduled = false;
     QElapsedTimer m_waitingSince; // while a wait-var line waits
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <utility>
 #include <variant>
 
@@ -32,6 +34,23 @@ public:
 
 private:
     std::variant<T, Failure> m_state;
+};
+
+// The outcome of a call that returns nothing the caller needs: done, or why
+// not, as the sentence the user reads.
+class [[nodiscard]] Status {
+public:
+    Status() = default;
+    static Status failed(QString why) { return Status(std::move(why)); }
+
+    bool ok() const { return m_error.isEmpty(); }
+    explicit operator bool() const { return ok(); }
+    const QString& error() const { return m_error; }
+
+private:
+    explicit Status(QString why) : m_error(why.isEmpty() ? QStringLiteral("failed") : std::move(why)) {}
+
+    QString m_error;
 };
 
 } // namespace lumeria
