@@ -120,7 +120,24 @@ Result<std::unique_ptr<Container>> Container::open(const QString& path)
 
 Result<std::unique_ptr<Container>> Container::openOwnExecutable()
 {
-    return open(executablePath());
+    // A program with nothing appended ends in its own bytes, most often in
+    // zeros, which read as a directory at offset 0 that takes in the whole
+    // program: reading tens of megabytes at every start only to refuse
+    // them. An appended directory always follows the program, so a tail
+    // that points at the start of the file is no container.
+    const QString path = executablePath();
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Failure{ioCodeFromErrno(errno, IoOp::Read)};
+    struct stat st {};
+    std::byte tail[4]{};
+    const bool readTail = ::fstat(fd, &st) == 0 && st.st_size >= 4 && preadFully(fd, tail, st.st_size - 4) == 4;
+    ::close(fd);
+    if (!readTail)
+        return Failure{io::kReadError};
+    if (std::all_of(std::begin(tail), std::end(tail), [](std::byte b) { return b == std::byte{0}; }))
+        return Failure{io::kReadError};
+    return open(path);
 }
 
 Container::Container(QString path, int fd, Directory directory)
