@@ -72,6 +72,7 @@ const char* formatName(QtBitmapFormat format)
 {
     switch (format) {
     case QtBitmapFormat::Jpeg: return "jpeg";
+    case QtBitmapFormat::Tiff: return "tiff";
     }
     return "";
 }

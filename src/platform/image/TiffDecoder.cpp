@@ -1,6 +1,7 @@
 #include "platform/image/TiffDecoder.h"
 
 #include "platform/image/PictureError.h"
+#include "platform/image/QtDecoders.h"
 
 #include <tiffio.h>
 
@@ -216,8 +217,12 @@ Result<DecodedPicture> decodeTiff(std::span<const std::byte> data)
 
     char message[1024] = {};
     TIFFRGBAImage reader{};
-    if (!TIFFRGBAImageOK(tif.get(), message) || !TIFFRGBAImageBegin(&reader, tif.get(), 0, message))
-        return Failure{picture::kUndecodable};
+    if (!TIFFRGBAImageOK(tif.get(), message) || !TIFFRGBAImageBegin(&reader, tif.get(), 0, message)) {
+        // The RGBA reader takes 1, 2, 4, 8 and 16-bit integer samples only;
+        // Qt's reader still shows floating-point and odd depths, which is
+        // better than the placeholder.
+        return decodeQtBitmap(data, QtBitmapFormat::Tiff);
+    }
     // Asking for the file's own orientation makes libtiff hand over the rows
     // as stored; the turn is ours, since libtiff only mirrors.
     reader.req_orientation = l.orientation;

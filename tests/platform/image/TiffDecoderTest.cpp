@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 
 namespace lumeria {
@@ -172,6 +173,25 @@ TEST(DecodeTiffLayouts, CmykLabPaletteAndAlphaAsLibtiffColoursThem)
     EXPECT_NEAR(qRed(c), 200, 1);
     EXPECT_NEAR(qGreen(c), 100, 1);
     EXPECT_NEAR(qBlue(c), 50, 1);
+}
+
+// libtiff's RGBA reader refuses floating-point samples; such a picture is
+// still shown, through Qt's reader, rather than the placeholder.
+TEST(DecodeTiffLayouts, FloatingPointSamplesStillDecode)
+{
+    auto tags = baseTags(2, 1, {32, 32, 32}, 2);
+    tags[339] = {3, 3, 3}; // SampleFormat: IEEE floating point
+    QByteArray pixels;
+    for (float v : {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f}) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &v, sizeof bits);
+        appendU32(pixels, bits);
+    }
+    const auto decoded = decode(tiffFile(tags, {pixels}));
+    ASSERT_TRUE(decoded.ok()) << decoded.error();
+    EXPECT_EQ(decoded->image.size(), QSize(2, 1));
+    EXPECT_EQ(decoded->image.pixel(0, 0) & 0xFFFFFFu, 0xFF0000u);
+    EXPECT_EQ(decoded->image.pixel(1, 0) & 0xFFFFFFu, 0x0000FFu);
 }
 
 TEST(DecodeTiffHostile, BrokenAndHugeFilesFailCleanly)
