@@ -72,6 +72,37 @@ std::optional<QSize> windowExtent(std::span<const std::byte> records)
     return std::nullopt;
 }
 
+// A metafile that gives no size at all (no placeable header, no window
+// extent) draws in pixels from the origin, as on a screen: its size is what
+// it draws. It is played on a scratch page twice, on white and on black, so
+// that ink of either colour shows; what lies past the scratch page is cut.
+constexpr int kScratchSide = 1024;
+
+std::optional<QSize> drawnExtent(std::span<const std::byte> bytes)
+{
+    int right = 0, bottom = 0;
+    for (const gdi::ColorRef background : {gdi::rgb(255, 255, 255), gdi::rgb(0, 0, 0)}) {
+        gdi::Surface scratch(kScratchSide, kScratchSide, background);
+        gdi::Canvas canvas(scratch);
+        if (!playMetafile(bytes, canvas, scratch.rect()))
+            return std::nullopt;
+        const QImage image = scratch.image();
+        const QRgb empty = gdi::pixelFromColour(background);
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if (row[x] != empty) {
+                    right = std::max(right, x + 1);
+                    bottom = std::max(bottom, y + 1);
+                }
+            }
+        }
+    }
+    if (right == 0 || bottom == 0)
+        return std::nullopt;
+    return QSize(right, bottom);
+}
+
 } // namespace
 
 std::optional<QSize> metafileSize(std::span<const std::byte> bytes)
@@ -99,7 +130,9 @@ Result<bool> playMetafile(std::span<const std::byte> bytes, gdi::Canvas& canvas,
 
 Result<DecodedPicture> decodeMetafile(std::span<const std::byte> bytes)
 {
-    const auto size = metafileSize(bytes);
+    std::optional<QSize> size = metafileSize(bytes);
+    if (!size && readHeader(bytes))
+        size = drawnExtent(bytes);
     if (!size || size->isEmpty() || size->width() > kMaxPictureSide || size->height() > kMaxPictureSide ||
         int64_t(size->width()) * size->height() > kMaxPicturePixels)
         return Failure{picture::kUndecodable};

@@ -23,6 +23,8 @@ std::optional<QSize> metafileSize(std::span<const std::byte> bytes);
 Result<bool> playMetafile(std::span<const std::byte> bytes, gdi::Canvas& canvas, const gdi::Rect& target);
 
 // A metafile drawn at its own size on white, for the places that need pixels.
+// One that gives no size is drawn at one unit a pixel and takes the size of
+// what it draws.
 Result<DecodedPicture> decodeMetafile(std::span<const std::byte> bytes);
 
 } // namespace lumeria

@@ -126,6 +126,27 @@ TEST(Metafile, SizeComesFromThePlaceableHeaderAtNinetySixDpi)
     EXPECT_EQ(pictureDimensions(span(plain.bytes()))->width, 64);
 }
 
+// A metafile with neither a placeable header nor a window extent draws in
+// pixels from the origin and takes the size of what it draws; white ink on
+// the white page counts too. One that draws nothing has no size at all.
+TEST(Metafile, WithoutAnySizeItTakesTheSizeOfWhatItDraws)
+{
+    MetafileBuilder m;
+    m.record(0x02FA, {0, 0, 0, 0xFFFF, 0x00FF}) // pen: solid, white
+        .record(0x02FC, {0, 0xFFFF, 0x00FF, 0}) // brush: solid white
+        .record(0x012D, {0})
+        .record(0x012D, {1})
+        .record(0x041B, {20, 30, 10, 10}); // rectangle (10,10)-(30,20)
+    const QByteArray wmf = m.bytes();
+    EXPECT_FALSE(metafileSize(span(wmf)));
+    const auto decoded = decodeMetafile(span(wmf));
+    ASSERT_TRUE(decoded.ok()) << decoded.error();
+    EXPECT_EQ(decoded->image.size(), QSize(30, 20));
+    EXPECT_EQ(decoded->image.pixel(15, 15) & 0xFFFFFFu, 0xFFFFFFu);
+
+    EXPECT_FALSE(decodeMetafile(span(MetafileBuilder().bytes())).ok());
+}
+
 TEST(Metafile, RecordsAreMappedThroughTheWindow)
 {
     const auto picture = decodeMetafile(span(redBoxWithBlueLine().bytes()));
