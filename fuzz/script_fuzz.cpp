@@ -80,7 +80,7 @@ public:
     void showBalloon(const QString&, int, int) override {}
     void showStickyNote(int, int, const QString&, int) override {}
     bool showPopupImage(int, int, const QString&, int, int, int) override { return m_answers++ % 2 == 0; }
-    void openTextWindow(const QString&, int, int, int, int, const QString&, bool) override {}
+    void openTextWindow(const QString&, int, int, int, int, const QString&, TextWrap) override {}
     void openImageWindow(const QString&, int, int, const QString&) override {}
     void closeWindow(CloseTarget, const QString&) override {}
     void find(const QString&) override {}
@@ -93,7 +93,7 @@ public:
     void playTone(int, int) override {}
     void delay(int) override {}
     void printPage(const QString&) override {}
-    void printFile(const QString&, const QString&, const QString&, bool, PrintMode) override {}
+    void printFile(const QString&, const QString&, const QString&, TextWrap, PrintMode) override {}
     void printImageFile(const QString&, int) override {}
     void closeMainWindow() override {}
     SystemValues systemValues() const override { return m_values; }
