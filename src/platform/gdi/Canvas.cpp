@@ -102,7 +102,10 @@ Canvas::BrushPlan Canvas::planBrush(const Brush& brush, Rop2 rop) const
     BrushPlan plan;
     plan.style = brush.style;
     plan.brush = brush;
-    if (brush.style == BrushStyle::Pattern) {
+    if (brush.style == BrushStyle::ColourPattern) {
+        for (size_t i = 0; i < plan.colours.size(); ++i)
+            plan.colours[i] = rop2Masks(rop, (*brush.pixels)[i]);
+    } else if (brush.style == BrushStyle::Pattern) {
         plan.fore = rop2Masks(rop, pixelFromColour(m_state.textColour));
         // Monochrome pattern brushes paint both colours whatever the
         // background mode (only hatch brushes honour it in GDI); see-through
@@ -238,6 +241,12 @@ void Canvas::fillSpan(int y, int x0, int x1, const BrushPlan& brush)
     if (brush.style == BrushStyle::Solid) {
         for (int x = x0; x < x1; ++x)
             writePixel(line[x], brush.fore);
+        return;
+    }
+    if (brush.style == BrushStyle::ColourPattern) {
+        const PixelMasks* row = &brush.colours[size_t((y & 7) * 8)];
+        for (int x = x0; x < x1; ++x)
+            writePixel(line[x], row[x & 7]);
         return;
     }
     for (int x = x0; x < x1; ++x) {

@@ -129,8 +129,9 @@ private:
     };
     struct BrushPlan {
         BrushStyle style = BrushStyle::Solid;
-        PixelMasks fore; // solid colour, or the pattern's 0 bits
-        PixelMasks back; // the pattern's 1 bits
+        PixelMasks fore;                      // solid colour, or the pattern's 0 bits
+        PixelMasks back;                      // the pattern's 1 bits
+        std::array<PixelMasks, 64> colours{}; // a colour pattern's pixels, top row first
         Brush brush;
     };
 

@@ -91,6 +91,12 @@ Canvas::PatternTile Canvas::patternTile() const
         }
         break;
     }
+    case BrushStyle::ColourPattern:
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x)
+                tile[size_t(y)][size_t(x)] = brush.patternPixel(x, y);
+        }
+        break;
     case BrushStyle::Null: break; // no pattern: all bits 0
     }
     return tile;

@@ -68,9 +68,9 @@ std::optional<PackedDib> decodePackedDib(std::span<const std::byte> dib)
     return PackedDib{std::move(decoded->image), height > 0};
 }
 
-// A bitmap pattern as the canvas's two-colour 8x8 brush: tiles of other
-// sizes repeat from their top-left corner. A pattern of more than two
-// colours is drawn in their average, a flat stand-in for its texture.
+// A bitmap pattern as an 8x8 brush: tiles of other sizes repeat from their
+// top-left corner. Two colours make a two-colour pattern in its own colours;
+// more make a colour pattern brush.
 GdiObject patternBrush(const QImage& image)
 {
     GdiObject o;
@@ -81,13 +81,11 @@ GdiObject patternBrush(const QImage& image)
     }
     std::array<uint8_t, 8> rows{};
     std::vector<QRgb> colours;
-    int64_t r = 0, g = 0, b = 0;
+    Brush::Pixels pixels{};
     for (int y = 0; y < 8; ++y) {
         for (int x = 0; x < 8; ++x) {
             const QRgb c = image.pixel(x % image.width(), y % image.height()) & 0xFFFFFF;
-            r += qRed(c);
-            g += qGreen(c);
-            b += qBlue(c);
+            pixels[size_t(y * 8 + x)] = gdi::pixelFromColour(gdi::rgb(qRed(c), qGreen(c), qBlue(c)));
             auto at = std::find(colours.begin(), colours.end(), c);
             if (at == colours.end() && colours.size() < 3) {
                 colours.push_back(c);
@@ -98,7 +96,7 @@ GdiObject patternBrush(const QImage& image)
         }
     }
     if (colours.size() > 2) {
-        o.brush = Brush::solid(gdi::rgb(int(r / 64), int(g / 64), int(b / 64)));
+        o.brush = Brush::colourPattern(pixels);
         return o;
     }
     o.brush = Brush::pattern(rows);

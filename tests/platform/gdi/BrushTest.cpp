@@ -70,6 +70,42 @@ TEST(BrushFill, PatternPaintsBothColoursEvenInTransparentMode)
     EXPECT_EQ(rowOf(s, 0, kRed), ".#.#.#.#");
 }
 
+// A colour pattern keeps its own pixels, laid from the surface origin
+// whichever way it is drawn: a shape's fill, fillRect or a pattern blit,
+// and the DC's text and background colours do not touch it.
+TEST(BrushFill, AColourPatternKeepsItsOwnPixelsInFillsAndBlits)
+{
+    Brush::Pixels pixels{};
+    for (int i = 0; i < 64; ++i)
+        pixels[size_t(i)] = pixelFromColour(rgb(i * 4, 255 - i * 4, (i % 3) * 100));
+    const Brush brush = Brush::colourPattern(pixels);
+    const auto expected = [&](int x, int y) { return colourFromPixel(pixels[size_t((y & 7) * 8 + (x & 7))]); };
+
+    Surface shapes(16, 16);
+    Canvas c(shapes);
+    c.setTextColour(kRed);
+    c.setBackgroundColour(kBlue);
+    c.setBrush(brush);
+    c.setPen(Pen::none());
+    c.drawRectangle({1, 2, 12, 13});
+    Surface filled(16, 16);
+    Canvas f(filled);
+    f.setOrigin({3, 5});
+    f.fillRect({-3, -5, 13, 11}, brush);
+    Surface blitted(16, 16);
+    Canvas b(blitted);
+    b.setBrush(brush);
+    b.patBlt({0, 0, 16, 16}, kPatCopy);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            ASSERT_EQ(filled.colourAt(x, y), expected(x, y)) << x << "," << y;
+            ASSERT_EQ(blitted.colourAt(x, y), expected(x, y)) << x << "," << y;
+            const bool inside = x >= 1 && x < 11 && y >= 2 && y < 12; // no pen: one short
+            ASSERT_EQ(shapes.colourAt(x, y), inside ? expected(x, y) : kWhite) << x << "," << y;
+        }
+    }
+}
+
 TEST(BrushFill, SeeThroughHatchIsAnAndPassThenAnXorPass)
 {
     // How a transparent hatch is laid over a picture: the raw pattern ANDed

@@ -165,6 +165,12 @@ TEST(RopTernary, EveryCodeThroughEveryBlitMatchesItsDefinition)
         {"pattern", Brush::pattern({0x81, 0x42, 0x24, 0x18, 0xF0, 0x0F, 0xAA, 0x55})},
         {"solid", Brush::solid(rgb(0x12, 0xED, 0x69))},
         {"null", Brush::none()},
+        {"colour pattern", Brush::colourPattern([] {
+             Brush::Pixels pixels{};
+             for (size_t i = 0; i < pixels.size(); ++i)
+                 pixels[i] = 0xFF000000u | uint32_t(i * 0x030507u);
+             return pixels;
+         }())},
     };
     const Surface source = noise(9, 8, 7);
     const Surface before = noise(16, 12, 11);
@@ -181,6 +187,7 @@ TEST(RopTernary, EveryCodeThroughEveryBlitMatchesItsDefinition)
         switch (b.style) {
         case BrushStyle::Solid: return pixelFromColour(b.colour);
         case BrushStyle::Pattern: return pixelFromColour(b.patternBit(x, y) ? background : text);
+        case BrushStyle::ColourPattern: return b.patternPixel(x, y);
         case BrushStyle::Null: break;
         }
         return 0u;

@@ -449,6 +449,26 @@ TEST(MetafileRecords, PatternBrushesAndDeletingTheSelectedBrush)
     EXPECT_EQ(gdi::test::rowOf(s, 3, gdi::rgb(0, 0, 255)), "#.#.#.#.");
     EXPECT_EQ(gdi::test::rowOf(s, 3, gdi::rgb(255, 0, 0)), ".#.#.#..");
 
+    // A pattern of four colours keeps every one of them where the DIB puts it.
+    QByteArray four = words({5, 0});
+    four += words({40, 0, 8, 0, 8, 0, 1, 4, 0, 0, 32, 0, 0, 0, 0, 0, 4, 0, 0, 0});
+    four += words({0, 0xFF, 0xFF00, 0, 0xFF, 0, 0xFF00, 0xFF}); // red, green, blue, yellow
+    const auto index = [](int x, int y) { return (x + y) % 4; };
+    for (int row = 0; row < 8; ++row) {
+        const int y = 7 - row; // bottom-up rows
+        for (int x = 0; x < 8; x += 2)
+            four += char(index(x, y) << 4 | index(x + 1, y));
+    }
+    MetafileBuilder fourFile = filled(8);
+    fourFile.raw(0x0142, four).record(0x012D, {2}).record(0x041B, {8, 8, 0, 0});
+    const gdi::Surface f = played(fourFile, 8, 8);
+    const gdi::ColorRef colours[] = {gdi::rgb(255, 0, 0), gdi::rgb(0, 255, 0), gdi::rgb(0, 0, 255),
+                                     gdi::rgb(255, 255, 0)};
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 7; ++x)
+            EXPECT_EQ(f.colourAt(x, y), colours[index(x, y)]) << x << "," << y;
+    }
+
     // A monochrome device bitmap: 0 bits in the text colour, 1 bits in the
     // background colour.
     QByteArray mono = words({0, 8, 8, 2}) + QByteArray(1, char(1)) + QByteArray(1, char(1));
