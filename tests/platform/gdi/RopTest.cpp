@@ -223,12 +223,12 @@ TEST(RopTernary, EveryCodeThroughEveryBlitMatchesItsDefinition)
                             // each twice; rows 1..9 take rows 0..8.
                             covered = covered && x >= 3 && x < 15 && y >= 1 && y < 10;
                             const int sx = 7 - (x - 3) / 2, sy = y - 1;
-                            if (sy < source.height())
+                            if (sx >= 0 && sx < source.width() && sy >= 0 && sy < source.height())
                                 src = source.pixel(sx, sy);
                         } else {
                             covered = covered && dest.contains(x, y);
                             const int sx = x - dest.left + sourcePos.x(), sy = y - dest.top + sourcePos.y();
-                            if (sx < source.width() && sy < source.height())
+                            if (sx >= 0 && sx < source.width() && sy >= 0 && sy < source.height())
                                 src = source.pixel(sx, sy);
                         }
                         if (blit == Blit::Pat && usesSource)
