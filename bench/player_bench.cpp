@@ -3,6 +3,7 @@
 // loop in a one-page publication and in the largest one. Run through
 // bench/run; never part of the tests.
 #include "MaxPublication.h"
+#include "QuietHost.h"
 #include "container/TextSource.h"
 #include "document/Parser.h"
 #include "document/Settings.h"
@@ -19,7 +20,7 @@ using namespace lumeria;
 
 // Everything a window would do is dropped, except what the loop relies on:
 // variables, substitution and events.
-class BareWindow final : public ScriptHost, public MediaHost, public InteractionHost {
+class BareWindow final : public bench::QuietHost, public InteractionHost {
 public:
     explicit BareWindow(Publication& pub) : m_pub(pub), engine(*this, *this, pub), input(*this)
     {
@@ -28,35 +29,10 @@ public:
         input.initialiseFieldStates();
     }
 
-    // ScriptHost and MediaHost.
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void recordActivity() override {}
+    // Shared by both hosts.
     void beep() override {}
-    void setBusyCursor(bool) override {}
     void goToPage(Page_Rec*) override {}
-    void showPage(Page_Rec*) override {}
-    int messageDialog(const QString&, const QString&, const QStringList&) override { return 1; }
-    int popupMenu(int, int, const QStringList&) override { return 0; }
-    void showBalloon(const QString&, int, int) override {}
-    void showStickyNote(int, int, const QString&, int) override {}
-    bool showPopupImage(int, int, const QString&, int, int, int) override { return true; }
-    void openTextWindow(const QString&, int, int, int, int, const QString&, TextWrap) override {}
-    void openImageWindow(const QString&, int, int, const QString&) override {}
-    void closeWindow(CloseTarget, const QString&) override {}
-    void find(const QString&) override {}
-    void playSoundFile(const QString&, MediaMode) override {}
-    void playVideoFile(const QString&, MediaMode, const MediaPlacement&) override {}
-    void playFlicFile(const QString&, MediaMode, const MediaPlacement&, int) override {}
-    void playCartoonFile(const QString&, MediaMode, const MediaPlacement&, int, int) override {}
-    void stopMedia(StopTarget, const QString&) override {}
-    int mciCommand(const QString&) override { return 0; }
-    void playTone(int, int) override {}
-    void delay(int) override {}
-    void printPage(const QString&) override {}
-    void printFile(const QString&, const QString&, const QString&, TextWrap, PrintMode) override {}
-    void printImageFile(const QString&, int) override {}
     void closeMainWindow() override {}
-    SystemValues systemValues() const override { return {}; }
 
     // InteractionHost.
     Publication& publication() override { return m_pub; }

@@ -1,4 +1,5 @@
 // Speed of the script engine. Run through bench/run; never part of the tests.
+#include "QuietHost.h"
 #include "script/ScriptEngine.h"
 
 #include <benchmark/benchmark.h>
@@ -8,40 +9,7 @@
 namespace {
 
 using namespace lumeria;
-
-// A host whose only real work is the one the interpreter does between lines:
-// letting Qt's pending events run.
-class QuietHost : public ScriptHost, public MediaHost {
-public:
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void recordActivity() override {}
-    void beep() override {}
-    void setBusyCursor(bool) override {}
-    void goToPage(Page_Rec*) override {}
-    void showPage(Page_Rec*) override {}
-    int messageDialog(const QString&, const QString&, const QStringList&) override { return 1; }
-    int popupMenu(int, int, const QStringList&) override { return 0; }
-    void showBalloon(const QString&, int, int) override {}
-    void showStickyNote(int, int, const QString&, int) override {}
-    bool showPopupImage(int, int, const QString&, int, int, int) override { return true; }
-    void openTextWindow(const QString&, int, int, int, int, const QString&, TextWrap) override {}
-    void openImageWindow(const QString&, int, int, const QString&) override {}
-    void closeWindow(CloseTarget, const QString&) override {}
-    void find(const QString&) override {}
-    void playSoundFile(const QString&, MediaMode) override {}
-    void playVideoFile(const QString&, MediaMode, const MediaPlacement&) override {}
-    void playFlicFile(const QString&, MediaMode, const MediaPlacement&, int) override {}
-    void playCartoonFile(const QString&, MediaMode, const MediaPlacement&, int, int) override {}
-    void stopMedia(StopTarget, const QString&) override {}
-    int mciCommand(const QString&) override { return 0; }
-    void playTone(int, int) override {}
-    void delay(int) override {}
-    void printPage(const QString&) override {}
-    void printFile(const QString&, const QString&, const QString&, TextWrap, PrintMode) override {}
-    void printImageFile(const QString&, int) override {}
-    void closeMainWindow() override {}
-    SystemValues systemValues() const override { return {}; }
-};
+using bench::QuietHost;
 
 constexpr int kIterations = 20000;
 // SV, then per iteration WI, MA and ENDWHILE, then the WI that ends the loop.
