@@ -9,6 +9,7 @@
 
 #include <QGuiApplication>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -90,6 +91,22 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // The page as drawn, to look at, or to compare before and after a change
+    // to drawing that must not move a pixel. It is drawn twice, and the
+    // second drawing, which finds whatever the first left cached, must be
+    // the same.
+    if (argc == 3 && std::strcmp(argv[1], "--write-page") == 0) {
+        MixedPage page;
+        const PageRenderer renderer(page.pub.document, page.context, QSize(kWidth, kHeight));
+        const Page_Rec& first = *page.pub.document.pages().front();
+        gdi::Surface cold = renderer.renderOffScreen(first);
+        gdi::Surface warm = renderer.renderOffScreen(first);
+        if (cold.image() != warm.image()) {
+            std::fputs("render_bench: the second drawing of the page differs from the first\n", stderr);
+            return 1;
+        }
+        return warm.image().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
