@@ -29,12 +29,25 @@ Page_Rec* Document::appendPage(const QString& name, const Palette& palette)
         return nullptr;
     auto page = std::make_unique<Page_Rec>();
     page->Name = name;
-    page->PagePalette = palette;
+    page->PagePalette = sharedPalette(palette);
     m_pages.push_back(std::move(page));
     shapeChanged();
     if (m_pages.size() == 1)
         m_current = m_pages.front().get();
     return m_pages.back().get();
+}
+
+PagePaletteRef::PagePaletteRef()
+{
+    static const auto black = std::make_shared<const Palette>();
+    m_palette = black;
+}
+
+PagePaletteRef Document::sharedPalette(const Palette& palette)
+{
+    if (!(m_lastPalette == palette))
+        m_lastPalette = PagePaletteRef(std::make_shared<const Palette>(palette));
+    return m_lastPalette;
 }
 
 void Document::removePage(const Page_Rec* page)

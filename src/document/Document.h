@@ -44,6 +44,9 @@ public:
     // Appends a page with the given palette; nullptr when the publication
     // already has kMaxPages pages. The first page appended becomes current.
     Page_Rec* appendPage(const QString& name, const Palette& palette);
+    // The palette to give a page: the one last given when it is equal, so
+    // that pages repeating a palette share it.
+    PagePaletteRef sharedPalette(const Palette& palette);
     // Removes a page and frees its objects.
     void removePage(const Page_Rec* page);
     // Frees the master page's objects and every page; no page is current.
@@ -78,6 +81,7 @@ public:
 private:
     std::unique_ptr<Page_Rec> m_master;
     std::vector<std::unique_ptr<Page_Rec>> m_pages;
+    PagePaletteRef m_lastPalette;
     Page_Rec* m_current = nullptr;
     int m_objectCount = 0;
     uint64_t m_shapeVersion = 0;

@@ -3,6 +3,7 @@
 #include "document/Keywords.h"
 #include "platform/Codepage.h"
 
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -169,8 +170,12 @@ private:
         case Keyword::PagePalette:
             // The working palette keeps these colours, so pages created later
             // start from the last palette read.
-            parsePalette(v.raw, m_palette);
-            p.PagePalette = m_palette;
+            // Pages usually repeat one palette line: read it once.
+            if (!m_paletteText || *m_paletteText != v.raw) {
+                parsePalette(v.raw, m_palette);
+                m_paletteText = std::string(v.raw);
+            }
+            p.PagePalette = m_pub.document.sharedPalette(m_palette);
             break;
         default: return false;
         }
@@ -316,6 +321,7 @@ private:
 
     Publication& m_pub;
     Palette m_palette;
+    std::optional<std::string> m_paletteText; // the line m_palette was last read from
     Page_Rec* m_page = nullptr;
     Object_Rec* m_object = nullptr;
     std::string m_keyForm;

@@ -198,6 +198,24 @@ TEST_F(ParserTest, PagePaletteIsCarriedToLaterPages)
     EXPECT_EQ(page(2).PagePalette, p);
 }
 
+TEST_F(ParserTest, PagesRepeatingAPaletteShareOneAndAChangedLineIsReadAgain)
+{
+    const QByteArray a = "PagePalette=1 2 3 \r\n";
+    const QByteArray b = "PagePalette=4 5 6 \r\n";
+    ASSERT_EQ(parse("NewPage=A1\r\n" + a + "NewPage=A2\r\n" + a + "NewPage=B\r\n" + b + "NewPage=A3\r\n" + a +
+                    "NewPage=Plain\r\n"),
+              0);
+    EXPECT_TRUE(page(0).PagePalette.sharesWith(page(1).PagePalette));
+    EXPECT_FALSE(page(1).PagePalette.sharesWith(page(2).PagePalette));
+    EXPECT_EQ(colourValue(page(2).PagePalette[0]), 4u);
+    // The first line again after another one: read, not taken from the last.
+    EXPECT_EQ(colourValue(page(3).PagePalette[0]), 1u);
+    EXPECT_EQ(colourValue(page(3).PagePalette[2]), 3u);
+    EXPECT_EQ(page(3).PagePalette, page(0).PagePalette.get());
+    // A page without a line of its own carries the last palette, shared.
+    EXPECT_TRUE(page(4).PagePalette.sharesWith(page(3).PagePalette));
+}
+
 TEST_F(ParserTest, LastPaletteNumberWithoutASpaceIsNotTaken)
 {
     Palette p{};
