@@ -229,7 +229,7 @@ void ObjectPainter::drawEditField(const Object_Rec& object, const Button_Rec& bu
     gdi::DrawTextOptions options;
     if (button.WordWrap) {
         // Whole lines only: a half-shown line would look like a fault.
-        const int lineHeight = std::max(1, font.textExtent(QStringLiteral("M")).height());
+        const int lineHeight = std::max(1, font.height());
         const int top = r.top + w + 1;
         const int room = std::max(0, r.bottom - w - 1 - top);
         options.breaking = gdi::LineBreaking::WordBreak;

@@ -26,7 +26,7 @@ Lines prepare(gdi::Canvas& canvas, const TextBlock& block, const SubstituteText&
     const gdi::Font font = objectFont(block.font, block.fontSize, block.fontStyle);
     canvas.setFont(font);
     const QString expanded = substitute ? substitute(block.text) : block.text;
-    return {expanded.split(QLatin1Char('|')), font.textExtent(QStringLiteral("M")).height()};
+    return {expanded.split(QLatin1Char('|')), font.height()};
 }
 
 gdi::DrawTextOptions optionsFor(const TextBlock& block, gdi::TextMeasure measure)

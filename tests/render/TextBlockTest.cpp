@@ -2,6 +2,10 @@
 
 #include "render/TextBlock.h"
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 namespace lumeria::test {
 namespace {
 
@@ -145,6 +149,49 @@ TEST_F(TextBlockLayout, TextObjectDrawsItsTextInItsColour)
     t.Text.clear();
     paint(o);
     EXPECT_TRUE(inkBounds(surface).isEmpty());
+}
+
+// Whatever a script changes in a text object shows on its next paint, as it
+// would on an object painted for the first time with the change, however
+// much of the old look was kept from painting it before.
+TEST_F(TextBlockLayout, ChangesToATextObjectShowOnItsNextPaint)
+{
+    Object_Rec base = objectAt(ObjectKind::Text, 10, 10, 190, 110);
+    base.FillPattern = 1;
+    Text_Rec& t = *base.text();
+    t.Text = QStringLiteral("A short paragraph that wraps in its box|and a second line");
+    t.Font = kFace;
+    t.FontSize = 10;
+    t.WordWrap = true;
+    const std::vector<std::pair<const char*, std::function<void(Object_Rec&)>>> changes = {
+        {"text", [](Object_Rec& o) { o.text()->Text = QStringLiteral("Another paragraph, wrapped|and a line"); }},
+        {"face", [](Object_Rec& o) { o.text()->Font = QStringLiteral("Times New Roman"); }},
+        {"size", [](Object_Rec& o) { o.text()->FontSize = 14; }},
+        {"style", [](Object_Rec& o) { o.text()->FontStyle = 1; }},
+        {"colour", [](Object_Rec& o) { o.text()->TextColor = int32_t(kBlue); }},
+        {"width", [](Object_Rec& o) { o.X2 = 110; }},
+        {"wrap", [](Object_Rec& o) { o.text()->WordWrap = false; }},
+        {"align", [](Object_Rec& o) { o.text()->Align = 4; }},
+    };
+    resize(200, 120);
+    paint(base);
+    gdi::Surface before = surface;
+    for (const auto& [what, change] : changes) {
+        Object_Rec fresh = base;
+        change(fresh);
+        resize(200, 120);
+        paint(fresh);
+        gdi::Surface expected = surface;
+
+        Object_Rec changed = base;
+        resize(200, 120);
+        paint(changed);
+        change(changed);
+        resize(200, 120);
+        paint(changed);
+        EXPECT_TRUE(surface.image() == expected.image()) << what;
+        EXPECT_FALSE(surface.image() == before.image()) << what << " changed nothing to see";
+    }
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 #include "platform/gdi/Canvas.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 namespace lumeria::gdi {
@@ -38,7 +40,8 @@ int halfDown(int n)
 class TextMeasurer {
 public:
     TextMeasurer(const Font& font, Tabs tabs)
-        : m_metrics(font.qfont()), m_tabs(tabs), m_tabWidth(std::max(1, font.averageCharWidth() * kTabStopChars))
+        : m_metrics(font.qfont()), m_tabs(tabs), m_tabWidth(std::max(1, font.averageCharWidth() * kTabStopChars)),
+          m_ascent(font.ascent()), m_height(font.height())
     {
     }
 
@@ -71,13 +74,15 @@ public:
         }
     }
 
-    int ascent() const { return m_metrics.ascent(); }
-    int height() const { return m_metrics.ascent() + m_metrics.descent(); }
+    int ascent() const { return m_ascent; }
+    int height() const { return m_height; }
 
 private:
     QFontMetrics m_metrics;
     Tabs m_tabs;
     int m_tabWidth;
+    int m_ascent;
+    int m_height;
 };
 
 // CR LF, a lone LF and a lone CR each end a paragraph. A break at the very end
@@ -151,6 +156,84 @@ std::vector<TextLine> layoutLines(const QString& text, int boxWidth, LineBreakin
             lines.push_back({para, measure.width(para)});
     }
     return lines;
+}
+
+using Layout = std::vector<TextLine>;
+
+struct LayoutKey {
+    quint64 font = 0;
+    QString text;
+    int boxWidth = 0;
+    LineBreaking breaking = LineBreaking::WordBreak;
+    Tabs tabs = Tabs::Expand;
+    bool operator==(const LayoutKey&) const = default;
+};
+
+size_t qHash(const LayoutKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.font, key.text, key.boxWidth, int(key.breaking), int(key.tabs));
+}
+
+// Laid-out texts, per thread. The same texts are measured and laid out again
+// on every paint of their page, each of them several times (once to size the
+// block, once to place each line, once to draw it), and shaping their words
+// is most of what drawing a page of texts costs. A layout depends only on the
+// font, the text, the width it wraps to and the flags, which make the key, so
+// nothing is ever stale: a text, a font or a box that changes is another key.
+// Texts are kept in two generations of a bounded number of characters; one
+// used from the older generation comes back into the newer, and when the
+// newer is full the older is dropped, so what a page keeps using stays.
+class LayoutCache {
+public:
+    std::shared_ptr<const Layout> find(const LayoutKey& key)
+    {
+        if (const auto recent = m_recent.constFind(key); recent != m_recent.cend())
+            return *recent;
+        const auto older = m_older.constFind(key);
+        if (older == m_older.cend())
+            return nullptr;
+        std::shared_ptr<const Layout> layout = *older;
+        insert(key, layout);
+        return layout;
+    }
+
+    void insert(const LayoutKey& key, std::shared_ptr<const Layout> layout)
+    {
+        if (m_characters >= kGenerationCharacters) {
+            m_older = std::move(m_recent);
+            m_recent.clear();
+            m_characters = 0;
+        }
+        m_characters += key.text.size() + kEntryOverhead;
+        m_recent.insert(key, std::move(layout));
+    }
+
+    // A text longer than this is laid out on every call, never kept.
+    static constexpr qsizetype kLongestKept = 4096;
+
+private:
+    // Characters of the keys in a generation, lines about as many again.
+    static constexpr qsizetype kGenerationCharacters = qsizetype(1) << 18;
+    static constexpr qsizetype kEntryOverhead = 32;
+
+    QHash<LayoutKey, std::shared_ptr<const Layout>> m_recent;
+    QHash<LayoutKey, std::shared_ptr<const Layout>> m_older;
+    qsizetype m_characters = 0;
+};
+
+std::shared_ptr<const Layout> layoutOf(const QString& text, int boxWidth, LineBreaking breaking, const Font& font,
+                                       const TextMeasurer& measure, Tabs tabs)
+{
+    if (text.size() > LayoutCache::kLongestKept)
+        return std::make_shared<const Layout>(layoutLines(text, boxWidth, breaking, measure));
+    thread_local LayoutCache cache;
+    // Only word breaking looks at the width.
+    LayoutKey key{font.id(), text, breaking == LineBreaking::WordBreak ? boxWidth : 0, breaking, tabs};
+    if (auto known = cache.find(key))
+        return known;
+    auto layout = std::make_shared<const Layout>(layoutLines(text, boxWidth, breaking, measure));
+    cache.insert(key, layout);
+    return layout;
 }
 
 } // namespace
@@ -282,7 +365,9 @@ DrawTextResult Canvas::drawText(const Rect& box, const QString& text, const Draw
     if (text.isEmpty())
         return {0, {box.left, box.top, box.left, box.top}};
     const TextMeasurer measure(m_state.font, options.tabs);
-    const std::vector<TextLine> lines = layoutLines(text, box.width(), options.breaking, measure);
+    const std::shared_ptr<const Layout> layout =
+        layoutOf(text, box.width(), options.breaking, m_state.font, measure, options.tabs);
+    const Layout& lines = *layout;
     const int lineHeight = measure.height();
     const int total = lineHeight * int(lines.size());
 

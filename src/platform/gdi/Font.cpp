@@ -6,12 +6,41 @@
 #include <array>
 #include <atomic>
 #include <cstdlib>
+#include <optional>
 
 namespace lumeria::gdi {
 
 namespace {
 
 std::atomic<TextRendering> g_rendering{TextRendering::Crisp};
+// Moves on whenever the embedded families change: fonts resolved before
+// may name a family that no longer wins, or miss one that now does.
+std::atomic<quint64> g_familiesGeneration{0};
+// Font numbers, never reused, so a cache keyed by a forgotten font's number
+// can only miss.
+std::atomic<quint64> g_lastFontId{0};
+
+// Resolved fonts kept per thread before the table starts again; fonts still
+// in use keep theirs alive.
+constexpr qsizetype kResolvedFonts = 256;
+
+int renderingIndex(TextRendering rendering)
+{
+    return rendering == TextRendering::Smooth ? 1 : 0;
+}
+
+struct ResolveKey {
+    QString face;
+    int emPixels = 0;
+    FontStyles styles = 0;
+    Pitch pitch = Pitch::Default;
+    bool operator==(const ResolveKey&) const = default;
+};
+
+size_t qHash(const ResolveKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.face, key.emPixels, key.styles, int(key.pitch));
+}
 
 // Lower-cased face -> family as registered.
 QHash<QString, QString>& embeddedFamilies()
@@ -61,34 +90,82 @@ QString substituteFor(const QString& face)
 
 } // namespace
 
+struct Font::Metrics {
+    int ascent = 0;
+    int descent = 0;
+    int averageCharWidth = 0;
+    int widthOfM = 0;
+};
+
+// One font as this system draws it, under each rendering choice. The QFonts
+// keep the engine Qt found for them, which a fresh QFont would look up again.
+struct Font::Resolved {
+    QString face;
+    FontStyles styles = 0;
+    QFont base;
+    std::array<QFont, 2> drawn;
+    std::array<quint64, 2> ids{};
+    // Filled on first use: making a font must not need a QGuiApplication.
+    mutable std::array<std::optional<Metrics>, 2> metrics;
+};
+
 Font::Font() : Font(QStringLiteral("System"), kSystemFontPixels, uint8_t(FontStyle::Bold), Pitch::Default) {}
 
-Font::Font(const QString& face, int emPixels, FontStyles styles, Pitch pitch) : m_face(face), m_styles(styles)
+Font::Font(const QString& face, int emPixels, FontStyles styles, Pitch pitch)
+    : m_resolved(resolve(face, emPixels, styles, pitch))
 {
+}
+
+std::shared_ptr<const Font::Resolved> Font::resolve(const QString& face, int emPixels, FontStyles styles, Pitch pitch)
+{
+    thread_local QHash<ResolveKey, std::shared_ptr<const Resolved>> resolved;
+    thread_local quint64 generation = 0;
+    if (const quint64 now = g_familiesGeneration.load(); now != generation) {
+        resolved.clear();
+        generation = now;
+    }
+    ResolveKey key{face, emPixels, styles, pitch};
+    if (const auto known = resolved.constFind(key); known != resolved.cend())
+        return *known;
+    if (resolved.size() >= kResolvedFonts)
+        resolved.clear();
+
+    auto font = std::make_shared<Resolved>();
+    font->face = face;
     const QString trimmed = face.trimmed();
     const bool isSystem = trimmed.compare(QLatin1String("System"), Qt::CaseInsensitive) == 0;
+    QFont& base = font->base;
     if (const auto embedded = embeddedFamilies().constFind(trimmed.toLower()); embedded != embeddedFamilies().cend()) {
-        m_base.setFamily(embedded.value());
+        base.setFamily(embedded.value());
     } else if (pitch == Pitch::Fixed) {
-        m_base.setFamily(QStringLiteral("Liberation Mono"));
+        base.setFamily(QStringLiteral("Liberation Mono"));
     } else if (const QString substitute = substituteFor(face); !substitute.isEmpty()) {
-        m_base.setFamily(substitute);
+        base.setFamily(substitute);
     } else {
         // Unknown faces go to fontconfig as named, with a sans fallback.
-        m_base.setFamilies({trimmed, QStringLiteral("Liberation Sans")});
+        base.setFamilies({trimmed, QStringLiteral("Liberation Sans")});
     }
     if (isSystem) {
         emPixels = kSystemFontPixels;
         styles |= uint8_t(FontStyle::Bold);
-        m_styles = styles;
     }
-    m_base.setPixelSize(std::clamp(emPixels, 1, kMaxEmPixels));
-    m_base.setBold(styles & uint8_t(FontStyle::Bold));
-    m_base.setItalic(styles & uint8_t(FontStyle::Italic));
-    m_base.setUnderline(styles & uint8_t(FontStyle::Underline));
-    m_base.setStrikeOut(styles & uint8_t(FontStyle::StrikeOut));
-    m_base.setKerning(false);
-    m_base.setHintingPreference(QFont::PreferFullHinting);
+    font->styles = styles;
+    base.setPixelSize(std::clamp(emPixels, 1, kMaxEmPixels));
+    base.setBold(styles & uint8_t(FontStyle::Bold));
+    base.setItalic(styles & uint8_t(FontStyle::Italic));
+    base.setUnderline(styles & uint8_t(FontStyle::Underline));
+    base.setStrikeOut(styles & uint8_t(FontStyle::StrikeOut));
+    base.setKerning(false);
+    base.setHintingPreference(QFont::PreferFullHinting);
+    for (TextRendering rendering : {TextRendering::Crisp, TextRendering::Smooth}) {
+        const int i = renderingIndex(rendering);
+        font->drawn[i] = base;
+        font->drawn[i].setStyleStrategy(rendering == TextRendering::Smooth ? QFont::PreferAntialias
+                                                                           : QFont::NoAntialias);
+        font->ids[i] = ++g_lastFontId;
+    }
+    resolved.insert(std::move(key), font);
+    return font;
 }
 
 Font Font::fromPoints(const QString& face, int points, FontStyles styles, Pitch pitch)
@@ -146,43 +223,85 @@ TextRendering Font::textRendering()
 void Font::addEmbeddedFamily(const QString& family)
 {
     embeddedFamilies().insert(family.trimmed().toLower(), family);
+    ++g_familiesGeneration;
 }
 
 void Font::clearEmbeddedFamilies()
 {
     embeddedFamilies().clear();
+    ++g_familiesGeneration;
+}
+
+QString Font::face() const
+{
+    return m_resolved->face;
+}
+
+QString Font::family() const
+{
+    return m_resolved->base.family();
+}
+
+int Font::emPixels() const
+{
+    return m_resolved->base.pixelSize();
+}
+
+FontStyles Font::styles() const
+{
+    return m_resolved->styles;
 }
 
 QFont Font::qfont() const
 {
-    QFont f = m_base;
-    f.setStyleStrategy(textRendering() == TextRendering::Smooth ? QFont::PreferAntialias : QFont::NoAntialias);
-    return f;
+    return m_resolved->drawn[renderingIndex(textRendering())];
+}
+
+quint64 Font::id() const
+{
+    return m_resolved->ids[renderingIndex(textRendering())];
+}
+
+const Font::Metrics& Font::metrics() const
+{
+    const int i = renderingIndex(textRendering());
+    std::optional<Metrics>& known = m_resolved->metrics[i];
+    if (!known) {
+        const QFontMetrics m(m_resolved->drawn[i]);
+        known = Metrics{m.ascent(), m.descent(), m.averageCharWidth(), m.horizontalAdvance(QLatin1Char('M'))};
+    }
+    return *known;
 }
 
 int Font::ascent() const
 {
-    return QFontMetrics(qfont()).ascent();
+    return metrics().ascent;
 }
 
 int Font::descent() const
 {
-    return QFontMetrics(qfont()).descent();
+    return metrics().descent;
 }
 
 int Font::averageCharWidth() const
 {
-    return QFontMetrics(qfont()).averageCharWidth();
+    return metrics().averageCharWidth;
 }
 
 int Font::widthOfM() const
 {
-    return QFontMetrics(qfont()).horizontalAdvance(QLatin1Char('M'));
+    return metrics().widthOfM;
 }
 
 int Font::advance(const QString& text) const
 {
     return QFontMetrics(qfont()).horizontalAdvance(text);
+}
+
+bool operator==(const Font& a, const Font& b)
+{
+    return a.m_resolved == b.m_resolved ||
+           (a.m_resolved->base == b.m_resolved->base && a.m_resolved->face == b.m_resolved->face);
 }
 
 } // namespace lumeria::gdi

@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 namespace lumeria::gdi {
 
@@ -32,10 +33,20 @@ enum class Pitch { Default, Fixed };
 // substitution table, sizes through 96 DPI, and glyphs are drawn crisp
 // (no anti-aliasing, full hinting, no kerning) unless smooth text is on.
 // Metrics need a QGuiApplication.
+//
+// Fonts are resolved once per thread: asking again for the same face, size,
+// styles and pitch shares what the first request resolved, its metrics
+// included, so that a page which makes its fonts anew for every object and
+// every paint does not look them up in the font database each time. A font
+// is meant for the thread that made it.
 class Font {
 public:
     // The System font: bold Liberation Sans, 13 pixels.
     Font();
+    // Copies share the resolved font; there are no moves, which would leave
+    // a font without one.
+    Font(const Font&) = default;
+    Font& operator=(const Font&) = default;
 
     static Font fromPoints(const QString& face, int points, FontStyles styles = 0, Pitch pitch = Pitch::Default);
     static Font fromPixels(const QString& face, int emPixels, FontStyles styles = 0, Pitch pitch = Pitch::Default);
@@ -58,13 +69,19 @@ public:
     static void addEmbeddedFamily(const QString& family);
     static void clearEmbeddedFamilies();
 
-    QString face() const { return m_face; }
-    QString family() const { return m_base.family(); }
-    int emPixels() const { return m_base.pixelSize(); }
-    FontStyles styles() const { return m_styles; }
+    QString face() const;
+    QString family() const;
+    int emPixels() const;
+    FontStyles styles() const;
 
     // The QFont to draw with, carrying the current rendering choice.
     QFont qfont() const;
+
+    // This resolved font under the current rendering choice, as a number for
+    // keying caches of measures: copies, and the same request made again
+    // while the thread's table still holds it, give the same number, and a
+    // number is never given to another font.
+    quint64 id() const;
 
     int ascent() const;
     int descent() const;
@@ -74,14 +91,17 @@ public:
     int advance(const QString& text) const;
     QSize textExtent(const QString& text) const { return {advance(text), height()}; }
 
-    friend bool operator==(const Font& a, const Font& b) { return a.m_base == b.m_base && a.m_face == b.m_face; }
+    friend bool operator==(const Font& a, const Font& b);
 
 private:
-    Font(const QString& face, int emPixels, FontStyles styles, Pitch pitch);
+    struct Resolved;
+    struct Metrics;
 
-    QString m_face;
-    FontStyles m_styles = 0;
-    QFont m_base;
+    Font(const QString& face, int emPixels, FontStyles styles, Pitch pitch);
+    static std::shared_ptr<const Resolved> resolve(const QString& face, int emPixels, FontStyles styles, Pitch pitch);
+    const Metrics& metrics() const;
+
+    std::shared_ptr<const Resolved> m_resolved;
 };
 
 } // namespace lumeria::gdi

@@ -1,6 +1,7 @@
 #include "GdiTestSupport.h"
 
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <gtest/gtest.h>
 
 namespace lumeria::gdi {
@@ -77,6 +78,110 @@ TEST_F(TextTest, MetricsAreConsistent)
     EXPECT_GT(arial12.widthOfM(), arial12.averageCharWidth());
     EXPECT_EQ(arial12.textExtent("MM").width(), 2 * arial12.widthOfM());
     EXPECT_EQ(arial12.textExtent("MM").height(), arial12.height());
+}
+
+TEST_F(TextTest, TheSameRequestSharesOneResolvedFontAndNoOtherDoes)
+{
+    const Font again = Font::fromPoints(QStringLiteral("Arial"), 12);
+    EXPECT_EQ(again.id(), arial12.id());
+    EXPECT_EQ(again, arial12);
+    const Font others[] = {Font::fromPoints("Arial", 13), Font::fromPoints("Arial", 12, uint8_t(FontStyle::Bold)),
+                           Font::fromPoints("Times New Roman", 12), Font::fromPoints("Arial", 12, 0, Pitch::Fixed)};
+    for (const Font& other : others)
+        EXPECT_NE(other.id(), arial12.id()) << other.face().toStdString() << " " << other.emPixels();
+    // Kept metrics are the font's own.
+    const QFontMetrics m(arial12.qfont());
+    EXPECT_EQ(arial12.ascent(), m.ascent());
+    EXPECT_EQ(arial12.descent(), m.descent());
+    EXPECT_EQ(arial12.averageCharWidth(), m.averageCharWidth());
+    EXPECT_EQ(arial12.widthOfM(), m.horizontalAdvance(QLatin1Char('M')));
+
+    // Another rendering is another font to measure with, and coming back
+    // finds the first one again.
+    const quint64 crisp = arial12.id();
+    Font::setTextRendering(TextRendering::Smooth);
+    EXPECT_NE(arial12.id(), crisp);
+    EXPECT_FALSE(again.qfont().styleStrategy() & QFont::NoAntialias);
+    Font::setTextRendering(TextRendering::Crisp);
+    EXPECT_EQ(arial12.id(), crisp);
+
+    // A family embedded later wins over what was resolved before it; fonts
+    // already made keep drawing with theirs.
+    const Font before = Font::fromPoints("Liberation Serif", 10, 0, Pitch::Fixed);
+    EXPECT_EQ(before.family(), "Liberation Mono");
+    Font::addEmbeddedFamily("Liberation Serif");
+    const Font after = Font::fromPoints("Liberation Serif", 10, 0, Pitch::Fixed);
+    EXPECT_EQ(after.family(), "Liberation Serif");
+    EXPECT_NE(after.id(), before.id());
+    EXPECT_EQ(before.family(), "Liberation Mono");
+    Font::clearEmbeddedFamilies();
+    EXPECT_EQ(Font::fromPoints("Liberation Serif", 10, 0, Pitch::Fixed).family(), "Liberation Mono");
+}
+
+// Laid-out texts are kept between calls; whatever changes, the result must
+// be what that text, font, width and flags give.
+TEST_F(TextTest, LaidOutTextsFollowTheirTextFontWidthAndFlags)
+{
+    Surface s(300, 200);
+    Canvas c(s);
+    c.setFont(arial12);
+    DrawTextOptions calc;
+    calc.measure = TextMeasure::CalcRect;
+    const QString text = QStringLiteral("aaa bbb ccc ddd");
+    const int wide = arial12.advance(text) + 1;
+    const int narrow = arial12.advance(QStringLiteral("aaa bbb")) + 1;
+    const int line = arial12.height();
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(c.drawText({0, 0, wide, 0}, text, calc).height, line);
+        EXPECT_EQ(c.drawText({0, 0, narrow, 0}, text, calc).height, 2 * line);
+        EXPECT_EQ(c.drawText({0, 0, narrow, 0}, text + QStringLiteral(" eee fff ggg"), calc).height, 3 * line);
+        EXPECT_EQ(c.drawText({0, 0, wide, 0}, text, calc).bounds.width(), arial12.advance(text));
+    }
+    DrawTextOptions unbroken = calc;
+    unbroken.breaking = LineBreaking::NewlinesOnly;
+    EXPECT_EQ(c.drawText({0, 0, narrow, 0}, text, unbroken).height, line);
+
+    const Font larger = Font::fromPoints(QStringLiteral("Arial"), 20);
+    c.setFont(larger);
+    EXPECT_EQ(c.drawText({0, 0, wide, 0}, QStringLiteral("aaa"), calc).height, larger.height());
+    EXPECT_EQ(c.drawText({0, 0, wide, 0}, QStringLiteral("aaa"), calc).bounds.width(), larger.advance("aaa"));
+    c.setFont(arial12);
+    EXPECT_EQ(c.drawText({0, 0, wide, 0}, QStringLiteral("aaa"), calc).bounds.width(), arial12.advance("aaa"));
+
+    // Texts too long to keep are laid out all the same.
+    const QString longText = QString(QStringLiteral("a b ")).repeated(2000) + QStringLiteral("\r\nzz");
+    EXPECT_EQ(c.drawText({0, 0, 100000, 0}, longText, unbroken).height, 2 * line);
+}
+
+// A kept layout draws the very pixels a fresh one does, in the colour asked
+// for now, not the one it was first drawn in.
+TEST_F(TextTest, KeptLayoutsDrawTheSamePixelsInTheColourAskedFor)
+{
+    auto drawn = [&](const QString& text, ColorRef colour) {
+        Surface s(120, 30);
+        Canvas c(s);
+        c.setFont(arial12);
+        c.setBackgroundMode(BackgroundMode::Transparent);
+        c.setTextColour(colour);
+        c.drawText({4, 3, 120, 30}, text);
+        return s;
+    };
+    auto written = [&](const QString& text) {
+        Surface s(120, 30);
+        Canvas c(s);
+        c.setFont(arial12);
+        c.setBackgroundMode(BackgroundMode::Transparent);
+        c.textOut({4, 3}, text);
+        return s;
+    };
+    const QString text = QStringLiteral("Kept line");
+    const Surface first = drawn(text, kBlack);
+    EXPECT_EQ(picture(first), picture(written(text)));
+    const Surface blue = drawn(text, kBlue);
+    EXPECT_EQ(picture(blue, kBlue), picture(first));
+    EXPECT_EQ(countOf(blue, kBlack), 0);
+    EXPECT_EQ(picture(drawn(QStringLiteral("Kept lime"), kBlack)), picture(written(QStringLiteral("Kept lime"))));
+    EXPECT_NE(picture(drawn(QStringLiteral("Kept lime"), kBlack)), picture(first));
 }
 
 TEST_F(TextTest, TextOutTopLeftAndBaselineAnchorsAndOpaqueBackground)
