@@ -3,6 +3,7 @@
 #include "media/AudioResampler.h"
 #include "media/FfmpegHandles.h"
 #include "media/MciErrors.h"
+#include "media/SdlLibrary.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -26,8 +27,8 @@ constexpr int kMaxBadPackets = 16;
 struct AudioFileDevice::Decoder {
     FormatPtr format;
     CodecPtr codec;
-    PacketPtr packet{av_packet_alloc()};
-    FramePtr frame{av_frame_alloc()};
+    PacketPtr packet{ffmpeg().av_packet_alloc()};
+    FramePtr frame{ffmpeg().av_frame_alloc()};
     int streamIndex = -1;
     AVRational timeBase{1, 1};
     int64_t startPts = 0;
@@ -52,7 +53,7 @@ void AudioFileDevice::Decoder::acceptFrame(const AVFrame& f)
         return;
     int64_t start = nextInputSample;
     if (f.best_effort_timestamp != AV_NOPTS_VALUE)
-        start = av_rescale_q(f.best_effort_timestamp - startPts, timeBase, AVRational{1, f.sample_rate});
+        start = ffmpeg().av_rescale_q(f.best_effort_timestamp - startPts, timeBase, AVRational{1, f.sample_rate});
     nextInputSample = start + f.nb_samples;
 
     int skip = 0;
@@ -72,10 +73,10 @@ bool AudioFileDevice::Decoder::decodeMore()
     while (resampler.available() == 0) {
         if (finished)
             return false;
-        const int rc = avcodec_receive_frame(codec.get(), frame.get());
+        const int rc = ffmpeg().avcodec_receive_frame(codec.get(), frame.get());
         if (rc == 0) {
             acceptFrame(*frame);
-            av_frame_unref(frame.get());
+            ffmpeg().av_frame_unref(frame.get());
             continue;
         }
         if (rc != AVERROR(EAGAIN) || inputEnded) {
@@ -83,56 +84,60 @@ bool AudioFileDevice::Decoder::decodeMore()
             finished = true;
             continue;
         }
-        int read = av_read_frame(format.get(), packet.get());
+        int read = ffmpeg().av_read_frame(format.get(), packet.get());
         if (read < 0) {
             inputEnded = true;
-            avcodec_send_packet(codec.get(), nullptr);
+            ffmpeg().avcodec_send_packet(codec.get(), nullptr);
             continue;
         }
         if (packet->stream_index == streamIndex) {
             // A packet the decoder rejects is skipped, so one damaged frame
             // costs a click, not the rest of the sound; a run of them means
             // the rest is damaged, and the play ends there.
-            if (avcodec_send_packet(codec.get(), packet.get()) < 0) {
+            if (ffmpeg().avcodec_send_packet(codec.get(), packet.get()) < 0) {
                 if (++badPackets >= kMaxBadPackets)
                     inputEnded = true;
             } else {
                 badPackets = 0;
             }
         }
-        av_packet_unref(packet.get());
+        ffmpeg().av_packet_unref(packet.get());
     }
     return true;
 }
 
 Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::open(const QString& path, DeviceType type, Mixer& mixer)
 {
-    quietenFfmpeg();
     if (!QFileInfo(path).isFile())
         return Failure{mci::kFileNotFound};
+    // A sound that could never be heard (no output library) is refused at
+    // open, as a device whose driver does not load.
+    if (!loadFfmpeg() || !loadSdl())
+        return Failure{mci::kCannotLoadDriver};
+    quietenFfmpeg();
 
     auto decoder = std::make_unique<Decoder>();
     if (!decoder->packet || !decoder->frame)
         return Failure{mci::kOutOfMemory};
     const QByteArray name = QFile::encodeName(path);
     AVFormatContext* formatContext = nullptr;
-    if (avformat_open_input(&formatContext, name.constData(), nullptr, nullptr) < 0)
+    if (ffmpeg().avformat_open_input(&formatContext, name.constData(), nullptr, nullptr) < 0)
         return Failure{mci::kInvalidFile};
     decoder->format.reset(formatContext);
-    if (formatContext->probe_score < kMinProbeScore || avformat_find_stream_info(formatContext, nullptr) < 0)
+    if (formatContext->probe_score < kMinProbeScore || ffmpeg().avformat_find_stream_info(formatContext, nullptr) < 0)
         return Failure{mci::kInvalidFile};
 
     const AVCodec* codec = nullptr;
-    const int index = av_find_best_stream(formatContext, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    const int index = ffmpeg().av_find_best_stream(formatContext, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (index < 0 || !codec)
         return Failure{mci::kInvalidFile};
     AVStream* stream = formatContext->streams[index];
-    decoder->codec.reset(avcodec_alloc_context3(codec));
+    decoder->codec.reset(ffmpeg().avcodec_alloc_context3(codec));
     AVCodecContext* codecContext = decoder->codec.get();
-    if (!codecContext || avcodec_parameters_to_context(codecContext, stream->codecpar) < 0)
+    if (!codecContext || ffmpeg().avcodec_parameters_to_context(codecContext, stream->codecpar) < 0)
         return Failure{mci::kInvalidFile};
     codecContext->pkt_timebase = stream->time_base;
-    if (avcodec_open2(codecContext, codec, nullptr) < 0 || codecContext->sample_rate <= 0 ||
+    if (ffmpeg().avcodec_open2(codecContext, codec, nullptr) < 0 || codecContext->sample_rate <= 0 ||
         codecContext->ch_layout.nb_channels <= 0)
         return Failure{mci::kInvalidFile};
     decoder->streamIndex = index;
@@ -143,21 +148,21 @@ Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::open(const QString& pa
 
     int64_t lengthMs = -1;
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-        lengthMs = av_rescale_q(stream->duration, stream->time_base, AVRational{1, 1000});
+        lengthMs = ffmpeg().av_rescale_q(stream->duration, stream->time_base, AVRational{1, 1000});
     else if (formatContext->duration != AV_NOPTS_VALUE && formatContext->duration > 0)
-        lengthMs = av_rescale(formatContext->duration, 1000, AV_TIME_BASE);
+        lengthMs = ffmpeg().av_rescale(formatContext->duration, 1000, AV_TIME_BASE);
     if (lengthMs < 0) {
         // No duration in the container: the last packet's end, read without
         // decoding. Cheap even for long files.
         int64_t end = 0;
         AVPacket* packet = decoder->packet.get();
-        for (int i = 0; i < kMaxScanPackets && av_read_frame(formatContext, packet) >= 0; ++i) {
+        for (int i = 0; i < kMaxScanPackets && ffmpeg().av_read_frame(formatContext, packet) >= 0; ++i) {
             if (packet->stream_index == index && packet->pts != AV_NOPTS_VALUE)
                 end = std::max(end, packet->pts - decoder->startPts + std::max<int64_t>(packet->duration, 0));
-            av_packet_unref(packet);
+            ffmpeg().av_packet_unref(packet);
         }
-        lengthMs = av_rescale_q(end, stream->time_base, AVRational{1, 1000});
-        av_seek_frame(formatContext, index, decoder->startPts, AVSEEK_FLAG_BACKWARD);
+        lengthMs = ffmpeg().av_rescale_q(end, stream->time_base, AVRational{1, 1000});
+        ffmpeg().av_seek_frame(formatContext, index, decoder->startPts, AVSEEK_FLAG_BACKWARD);
     }
     return std::unique_ptr<AudioFileDevice>(new AudioFileDevice(mixer, type, std::move(decoder), lengthMs));
 }
@@ -185,15 +190,15 @@ bool AudioFileDevice::startRender(int64_t fromMs, int64_t toMs, int rate, int ch
     d.skipping = fromMs > 0;
     d.nextInputSample = 0;
 
-    const int64_t target = d.startPts + av_rescale_q(fromMs, AVRational{1, 1000}, d.timeBase);
-    if (av_seek_frame(d.format.get(), d.streamIndex, target, AVSEEK_FLAG_BACKWARD) < 0) {
+    const int64_t target = d.startPts + ffmpeg().av_rescale_q(fromMs, AVRational{1, 1000}, d.timeBase);
+    if (ffmpeg().av_seek_frame(d.format.get(), d.streamIndex, target, AVSEEK_FLAG_BACKWARD) < 0) {
         // Some containers only seek by bytes; from the top, decoding drops
         // what lies before `from`.
-        if (av_seek_frame(d.format.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0)
+        if (ffmpeg().av_seek_frame(d.format.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0)
             return false;
         d.skipping = true;
     }
-    avcodec_flush_buffers(d.codec.get());
+    ffmpeg().avcodec_flush_buffers(d.codec.get());
     return d.framesLeft > 0;
 }
 

@@ -1,6 +1,6 @@
 #include "media/AudioOutput.h"
 
-#include <SDL.h>
+#include "media/SdlLibrary.h"
 
 #include <QByteArray>
 
@@ -198,7 +198,7 @@ bool Mixer::Impl::openDevice(const char* deviceName)
     want.userdata = this;
     // The callback only runs once the device is unpaused, after the buffer
     // below exists, so a format change is safe to take here.
-    device = SDL_OpenAudioDevice(deviceName, 0, &want, &have, SDL_AUDIO_ALLOW_ANY_CHANGE);
+    device = sdl().SDL_OpenAudioDevice(deviceName, 0, &want, &have, SDL_AUDIO_ALLOW_ANY_CHANGE);
     return device != 0;
 }
 
@@ -209,33 +209,35 @@ bool Mixer::Impl::openLocked()
     if (attempted)
         return false;
     attempted = true;
+    if (!loadSdl())
+        return false;
 
     bool opened = false;
-    if (!options.mute && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+    if (!options.mute && sdl().SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         subsystemUp = true;
         const QByteArray name = options.deviceName.toUtf8();
         opened = openDevice(options.deviceName.isEmpty() ? nullptr : name.constData());
         if (!opened && !options.deviceName.isEmpty())
             opened = openDevice(nullptr);
         if (!opened) {
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
             subsystemUp = false;
         }
     }
     if (!opened) {
         // The dummy driver consumes samples in real time, so plays still
         // take their time and complete when nothing can be heard.
-        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+        sdl().SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+        if (sdl().SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
             subsystemUp = true;
             opened = openDevice(nullptr);
             if (!opened) {
-                SDL_QuitSubSystem(SDL_INIT_AUDIO);
+                sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
                 subsystemUp = false;
             }
         }
         // Back to what the environment says, for the next Mixer of the run.
-        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+        sdl().SDL_ResetHint(SDL_HINT_AUDIODRIVER);
     }
     if (!opened)
         return false;
@@ -243,7 +245,7 @@ bool Mixer::Impl::openLocked()
     mixFrames = std::max<size_t>(have.samples, 64);
     mix.assign(mixFrames * have.channels, 0.0f);
     format = {have.freq, have.channels, formatName(have.format)};
-    SDL_PauseAudioDevice(device, 0);
+    sdl().SDL_PauseAudioDevice(device, 0);
     return true;
 }
 
@@ -271,9 +273,9 @@ Mixer::Mixer(AudioOutputOptions options) : m_impl(std::make_unique<Impl>())
 Mixer::~Mixer()
 {
     if (m_impl->device != 0)
-        SDL_CloseAudioDevice(m_impl->device);
+        sdl().SDL_CloseAudioDevice(m_impl->device);
     if (m_impl->subsystemUp)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool Mixer::open()
@@ -316,7 +318,7 @@ std::shared_ptr<AudioStream> Mixer::addStream(size_t capacityFrames)
     // Streams nobody holds any more (a tone whose caller let go) leave here;
     // they are released after the lock so the callback never waits on a free.
     std::vector<std::shared_ptr<AudioStream>> released;
-    SDL_LockAudioDevice(m_impl->device);
+    sdl().SDL_LockAudioDevice(m_impl->device);
     auto& streams = m_impl->streams;
     for (auto it = streams.begin(); it != streams.end();) {
         if (it->use_count() == 1 && (*it)->drained()) {
@@ -327,7 +329,7 @@ std::shared_ptr<AudioStream> Mixer::addStream(size_t capacityFrames)
         }
     }
     streams.push_back(stream);
-    SDL_UnlockAudioDevice(m_impl->device);
+    sdl().SDL_UnlockAudioDevice(m_impl->device);
     return stream;
 }
 
@@ -338,9 +340,9 @@ void Mixer::removeStream(const std::shared_ptr<AudioStream>& stream)
         return;
     // SDL holds the same lock around the callback, so once it is ours the
     // callback is not inside the stream and will not see it again.
-    SDL_LockAudioDevice(m_impl->device);
+    sdl().SDL_LockAudioDevice(m_impl->device);
     std::erase(m_impl->streams, stream);
-    SDL_UnlockAudioDevice(m_impl->device);
+    sdl().SDL_UnlockAudioDevice(m_impl->device);
 }
 
 std::shared_ptr<AudioStream> Mixer::playTone(double frequency, int milliseconds)

@@ -1,9 +1,5 @@
 #include "media/AudioResampler.h"
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-}
-
 #include <algorithm>
 #include <cstring>
 
@@ -11,7 +7,7 @@ namespace lumeria::media {
 
 AudioResampler::~AudioResampler()
 {
-    av_channel_layout_uninit(&m_inLayout);
+    ffmpeg().av_channel_layout_uninit(&m_inLayout);
 }
 
 void AudioResampler::reset(int outRate, int outChannels)
@@ -26,44 +22,44 @@ void AudioResampler::reset(int outRate, int outChannels)
 bool AudioResampler::configure(const AVFrame& f)
 {
     AVChannelLayout in{};
-    if (f.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&f.ch_layout) == 0)
-        av_channel_layout_default(&in, std::max(1, f.ch_layout.nb_channels));
-    else if (av_channel_layout_copy(&in, &f.ch_layout) < 0)
+    if (f.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || ffmpeg().av_channel_layout_check(&f.ch_layout) == 0)
+        ffmpeg().av_channel_layout_default(&in, std::max(1, f.ch_layout.nb_channels));
+    else if (ffmpeg().av_channel_layout_copy(&in, &f.ch_layout) < 0)
         return false;
     if (m_swr && m_inRate == f.sample_rate && m_inFormat == f.format &&
-        av_channel_layout_compare(&in, &m_inLayout) == 0) {
-        av_channel_layout_uninit(&in);
+        ffmpeg().av_channel_layout_compare(&in, &m_inLayout) == 0) {
+        ffmpeg().av_channel_layout_uninit(&in);
         return true;
     }
     AVChannelLayout out{};
-    av_channel_layout_default(&out, m_outChannels);
+    ffmpeg().av_channel_layout_default(&out, m_outChannels);
     SwrContext* ctx = nullptr;
-    const int rc = swr_alloc_set_opts2(&ctx, &out, AV_SAMPLE_FMT_FLT, m_outRate, &in,
-                                       static_cast<AVSampleFormat>(f.format), f.sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&out);
+    const int rc = ffmpeg().swr_alloc_set_opts2(&ctx, &out, AV_SAMPLE_FMT_FLT, m_outRate, &in,
+                                                static_cast<AVSampleFormat>(f.format), f.sample_rate, 0, nullptr);
+    ffmpeg().av_channel_layout_uninit(&out);
     m_swr.reset(ctx);
-    if (rc < 0 || !ctx || swr_init(ctx) < 0) {
+    if (rc < 0 || !ctx || ffmpeg().swr_init(ctx) < 0) {
         m_swr.reset();
-        av_channel_layout_uninit(&in);
+        ffmpeg().av_channel_layout_uninit(&in);
         return false;
     }
     m_inRate = f.sample_rate;
     m_inFormat = f.format;
-    av_channel_layout_uninit(&m_inLayout);
+    ffmpeg().av_channel_layout_uninit(&m_inLayout);
     m_inLayout = in;
     return true;
 }
 
 void AudioResampler::convert(const uint8_t** data, int samples)
 {
-    const int room = swr_get_out_samples(m_swr.get(), samples);
+    const int room = ffmpeg().swr_get_out_samples(m_swr.get(), samples);
     if (room <= 0)
         return;
     const auto ch = static_cast<size_t>(m_outChannels);
     const size_t used = m_pending.size();
     m_pending.resize(used + static_cast<size_t>(room) * ch);
     auto* dst = reinterpret_cast<uint8_t*>(m_pending.data() + used);
-    const int got = swr_convert(m_swr.get(), &dst, room, data, samples);
+    const int got = ffmpeg().swr_convert(m_swr.get(), &dst, room, data, samples);
     m_pending.resize(used + static_cast<size_t>(std::max(got, 0)) * ch);
 }
 
@@ -72,9 +68,9 @@ void AudioResampler::push(const AVFrame& f, int skip)
     if (!configure(f))
         return;
     const auto sampleFormat = static_cast<AVSampleFormat>(f.format);
-    const int bytes = av_get_bytes_per_sample(sampleFormat);
+    const int bytes = ffmpeg().av_get_bytes_per_sample(sampleFormat);
     const int channels = f.ch_layout.nb_channels;
-    const bool planar = av_sample_fmt_is_planar(sampleFormat) != 0;
+    const bool planar = ffmpeg().av_sample_fmt_is_planar(sampleFormat) != 0;
     const int planeCount = planar ? channels : 1;
     if (planeCount <= 0 || bytes <= 0)
         return;

@@ -1,17 +1,11 @@
 #include "media/CartoonSource.h"
 
+#include "media/FfmpegHandles.h"
 #include "media/MciErrors.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
-}
 
 #include <algorithm>
 
@@ -70,23 +64,24 @@ public:
     {
         close();
         const QByteArray name = QFile::encodeName(m_path);
-        if (avformat_open_input(&m_format, name.constData(), nullptr, nullptr) < 0)
+        if (ffmpeg().avformat_open_input(&m_format, name.constData(), nullptr, nullptr) < 0)
             return false;
-        if (avformat_find_stream_info(m_format, nullptr) < 0)
+        if (ffmpeg().avformat_find_stream_info(m_format, nullptr) < 0)
             return false;
-        m_stream = av_find_best_stream(m_format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+        m_stream = ffmpeg().av_find_best_stream(m_format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
         if (m_stream < 0)
             return false;
         const AVCodecParameters* par = m_format->streams[m_stream]->codecpar;
-        const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+        const AVCodec* codec = ffmpeg().avcodec_find_decoder(par->codec_id);
         if (!codec || par->width <= 0 || par->height <= 0 || par->width > 16384 || par->height > 16384)
             return false;
-        m_codec = avcodec_alloc_context3(codec);
-        if (!m_codec || avcodec_parameters_to_context(m_codec, par) < 0 || avcodec_open2(m_codec, codec, nullptr) < 0)
+        m_codec = ffmpeg().avcodec_alloc_context3(codec);
+        if (!m_codec || ffmpeg().avcodec_parameters_to_context(m_codec, par) < 0 ||
+            ffmpeg().avcodec_open2(m_codec, codec, nullptr) < 0)
             return false;
         m_size = QSize(par->width, par->height);
-        m_frame = av_frame_alloc();
-        m_packet = av_packet_alloc();
+        m_frame = ffmpeg().av_frame_alloc();
+        m_packet = ffmpeg().av_packet_alloc();
         m_count = 0;
         return m_frame && m_packet;
     }
@@ -98,53 +93,53 @@ public:
         if (!m_codec || m_count >= kMaxFrames)
             return std::nullopt;
         while (true) {
-            const int got = avcodec_receive_frame(m_codec, m_frame);
+            const int got = ffmpeg().avcodec_receive_frame(m_codec, m_frame);
             if (got == 0)
                 break;
             if (got != AVERROR(EAGAIN))
                 return std::nullopt;
             if (m_eof)
                 return std::nullopt;
-            const int read = av_read_frame(m_format, m_packet);
+            const int read = ffmpeg().av_read_frame(m_format, m_packet);
             if (read < 0) {
                 m_eof = true;
-                avcodec_send_packet(m_codec, nullptr);
+                ffmpeg().avcodec_send_packet(m_codec, nullptr);
                 continue;
             }
-            if (m_packet->stream_index == m_stream && avcodec_send_packet(m_codec, m_packet) < 0) {
-                av_packet_unref(m_packet);
+            if (m_packet->stream_index == m_stream && ffmpeg().avcodec_send_packet(m_codec, m_packet) < 0) {
+                ffmpeg().av_packet_unref(m_packet);
                 return std::nullopt;
             }
-            av_packet_unref(m_packet);
+            ffmpeg().av_packet_unref(m_packet);
         }
         ++m_count;
         const AVRational tb = m_format->streams[m_stream]->time_base;
         const int64_t duration = m_frame->pkt_duration > 0 ? m_frame->pkt_duration : 0;
-        const int delay = int(av_rescale_q(duration, tb, AVRational{1, 1000}));
+        const int delay = int(ffmpeg().av_rescale_q(duration, tb, AVRational{1, 1000}));
         QImage image(m_frame->width, m_frame->height, QImage::Format_ARGB32);
         if (image.isNull())
             return std::nullopt;
-        m_scaler = sws_getCachedContext(m_scaler, m_frame->width, m_frame->height, AVPixelFormat(m_frame->format),
-                                        m_frame->width, m_frame->height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr,
-                                        nullptr);
+        m_scaler = ffmpeg().sws_getCachedContext(m_scaler, m_frame->width, m_frame->height,
+                                                 AVPixelFormat(m_frame->format), m_frame->width, m_frame->height,
+                                                 AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
         if (!m_scaler)
             return std::nullopt;
         uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
         const int dstStride[4] = {int(image.bytesPerLine()), 0, 0, 0};
-        sws_scale(m_scaler, m_frame->data, m_frame->linesize, 0, m_frame->height, dst, dstStride);
-        av_frame_unref(m_frame);
+        ffmpeg().sws_scale(m_scaler, m_frame->data, m_frame->linesize, 0, m_frame->height, dst, dstStride);
+        ffmpeg().av_frame_unref(m_frame);
         return AnimationFrame{image.convertToFormat(QImage::Format_ARGB32_Premultiplied), delay};
     }
 
 private:
     void close()
     {
-        sws_freeContext(m_scaler);
+        ffmpeg().sws_freeContext(m_scaler);
         m_scaler = nullptr;
-        av_packet_free(&m_packet);
-        av_frame_free(&m_frame);
-        avcodec_free_context(&m_codec);
-        avformat_close_input(&m_format);
+        ffmpeg().av_packet_free(&m_packet);
+        ffmpeg().av_frame_free(&m_frame);
+        ffmpeg().avcodec_free_context(&m_codec);
+        ffmpeg().avformat_close_input(&m_format);
         m_eof = false;
     }
 
@@ -182,6 +177,8 @@ Result<OpenedAnimation> openCartoon(const QString& path)
         return Failure{mci::kFileNotFound};
     std::unique_ptr<FrameSource> source;
     if (isAnimatedPng(path)) {
+        if (!loadFfmpeg())
+            return Failure{mci::kCannotLoadDriver};
         auto ffmpeg = std::make_unique<FfmpegAnimationSource>(path);
         if (!ffmpeg->open())
             return Failure{mci::kInvalidFile};

@@ -1,10 +1,6 @@
 #pragma once
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libswresample/swresample.h>
-}
+#include "media/FfmpegLibrary.h"
 
 #include <memory>
 #include <mutex>
@@ -12,19 +8,19 @@ extern "C" {
 namespace lumeria::media {
 
 struct FormatCloser {
-    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
+    void operator()(AVFormatContext* ctx) const { ffmpeg().avformat_close_input(&ctx); }
 };
 struct CodecCloser {
-    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
+    void operator()(AVCodecContext* ctx) const { ffmpeg().avcodec_free_context(&ctx); }
 };
 struct SwrCloser {
-    void operator()(SwrContext* ctx) const { swr_free(&ctx); }
+    void operator()(SwrContext* ctx) const { ffmpeg().swr_free(&ctx); }
 };
 struct PacketCloser {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
+    void operator()(AVPacket* p) const { ffmpeg().av_packet_free(&p); }
 };
 struct FrameCloser {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
+    void operator()(AVFrame* f) const { ffmpeg().av_frame_free(&f); }
 };
 
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
@@ -39,8 +35,8 @@ inline void quietenFfmpeg()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        if (av_log_get_level() > AV_LOG_ERROR)
-            av_log_set_level(AV_LOG_ERROR);
+        if (ffmpeg().av_log_get_level() > AV_LOG_ERROR)
+            ffmpeg().av_log_set_level(AV_LOG_ERROR);
     });
 }
 

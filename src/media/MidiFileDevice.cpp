@@ -1,9 +1,9 @@
 #include "media/MidiFileDevice.h"
 
 #include "media/AudioOutput.h"
+#include "media/FluidSynthLibrary.h"
 #include "media/MciErrors.h"
-
-#include <fluidsynth.h>
+#include "media/SdlLibrary.h"
 
 #include <QFile>
 
@@ -30,9 +30,9 @@ void quietenSynthLogging()
     std::call_once(once, [] {
         // Its information and warnings (SoundFont quirks, player states) say
         // nothing a reader can act on; errors still go to stderr.
-        fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
-        fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-        fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+        fluidSynth().fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+        fluidSynth().fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+        fluidSynth().fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
     });
 }
 
@@ -59,34 +59,34 @@ struct MidiFileDevice::Synth {
     {
         dropPlayer();
         if (synth)
-            delete_fluid_synth(synth);
+            fluidSynth().delete_fluid_synth(synth);
         if (settings)
-            delete_fluid_settings(settings);
+            fluidSynth().delete_fluid_settings(settings);
     }
 
     void dropPlayer()
     {
         if (!player)
             return;
-        delete_fluid_player(player);
+        fluidSynth().delete_fluid_player(player);
         player = nullptr;
     }
 
     void silence()
     {
-        fluid_synth_all_notes_off(synth, -1);
-        fluid_synth_all_sounds_off(synth, -1);
+        fluidSynth().fluid_synth_all_notes_off(synth, -1);
+        fluidSynth().fluid_synth_all_sounds_off(synth, -1);
     }
 
     // Renders frames in the mixer's channel layout; the synth gives stereo.
     void write(float* out, size_t frames)
     {
         if (channels == 2) {
-            fluid_synth_write_float(synth, static_cast<int>(frames), out, 0, 2, out, 1, 2);
+            fluidSynth().fluid_synth_write_float(synth, static_cast<int>(frames), out, 0, 2, out, 1, 2);
             return;
         }
         stereo.resize(frames * 2);
-        fluid_synth_write_float(synth, static_cast<int>(frames), stereo.data(), 0, 2, stereo.data(), 1, 2);
+        fluidSynth().fluid_synth_write_float(synth, static_cast<int>(frames), stereo.data(), 0, 2, stereo.data(), 1, 2);
         const auto ch = static_cast<size_t>(channels);
         for (size_t f = 0; f < frames; ++f) {
             const float l = stereo[f * 2];
@@ -108,29 +108,31 @@ Result<std::unique_ptr<MidiFileDevice>> MidiFileDevice::open(const QString& path
     auto file = MidiFile::load(path);
     if (!file)
         return Failure{file.error()};
+    if (!loadFluidSynth() || !loadSdl())
+        return Failure{mci::kCannotLoadDriver};
     if (!mixer.open())
         return Failure{mci::kHardware};
     quietenSynthLogging();
 
     auto synth = std::make_unique<Synth>();
-    synth->settings = new_fluid_settings();
+    synth->settings = fluidSynth().new_fluid_settings();
     if (!synth->settings)
         return Failure{mci::kCannotLoadDriver};
     fluid_settings_t* s = synth->settings;
-    fluid_settings_setnum(s, "synth.sample-rate", mixer.format().rate);
-    fluid_settings_setnum(s, "synth.gain", kSynthGain);
+    fluidSynth().fluid_settings_setnum(s, "synth.sample-rate", mixer.format().rate);
+    fluidSynth().fluid_settings_setnum(s, "synth.gain", kSynthGain);
     // The player must advance with the samples we render, not with a clock
     // of its own, or a paused or starved stream would run ahead of the notes.
-    fluid_settings_setstr(s, "player.timing-source", "sample");
+    fluidSynth().fluid_settings_setstr(s, "player.timing-source", "sample");
     // Only the synthesizer and the file player are used: no audio driver
     // and no MIDI driver are ever created, and none may connect on its own.
-    fluid_settings_setint(s, "midi.autoconnect", 0);
-    fluid_settings_setint(s, "synth.cpu-cores", 1);
-    synth->synth = new_fluid_synth(s);
+    fluidSynth().fluid_settings_setint(s, "midi.autoconnect", 0);
+    fluidSynth().fluid_settings_setint(s, "synth.cpu-cores", 1);
+    synth->synth = fluidSynth().new_fluid_synth(s);
     if (!synth->synth)
         return Failure{mci::kCannotLoadDriver};
     const QByteArray fontPath = QFile::encodeName(soundFont);
-    if (soundFont.isEmpty() || fluid_synth_sfload(synth->synth, fontPath.constData(), 1) == FLUID_FAILED)
+    if (soundFont.isEmpty() || fluidSynth().fluid_synth_sfload(synth->synth, fontPath.constData(), 1) == FLUID_FAILED)
         return Failure{mci::kCannotLoadDriver};
     synth->channels = mixer.format().channels;
     return std::unique_ptr<MidiFileDevice>(new MidiFileDevice(mixer, std::move(file).value(), std::move(synth)));
@@ -157,19 +159,20 @@ bool MidiFileDevice::startRender(int64_t fromMs, int64_t toMs, int rate, int cha
     s.tailLeft = static_cast<int64_t>(kMaxTailMs) * rate / 1000;
     if (s.framesLeft <= 0)
         return false;
-    s.player = new_fluid_player(s.synth);
+    s.player = fluidSynth().new_fluid_player(s.synth);
     if (!s.player)
         return false;
     const auto& bytes = m_file.smf();
-    if (fluid_player_add_mem(s.player, bytes.data(), bytes.size()) != FLUID_OK)
+    if (fluidSynth().fluid_player_add_mem(s.player, bytes.data(), bytes.size()) != FLUID_OK)
         return false;
     // Seek before play: a playing player refuses ticks beyond what it has
     // loaded, and it loads the file only on its first callback. A player not
     // yet playing takes the position and skips there, without the notes, on
     // that callback.
     if (fromMs > 0)
-        fluid_player_seek(s.player, static_cast<int>(std::min<int64_t>(m_file.msToTicks(fromMs), INT32_MAX)));
-    if (fluid_player_play(s.player) != FLUID_OK)
+        fluidSynth().fluid_player_seek(s.player,
+                                       static_cast<int>(std::min<int64_t>(m_file.msToTicks(fromMs), INT32_MAX)));
+    if (fluidSynth().fluid_player_play(s.player) != FLUID_OK)
         return false;
     s.phase = Phase::Playing;
     return true;
@@ -182,12 +185,12 @@ size_t MidiFileDevice::render(float* out, size_t maxFrames)
         const size_t frames = std::min({maxFrames, kSynthBlockFrames, static_cast<size_t>(s.framesLeft)});
         s.write(out, frames);
         s.framesLeft -= static_cast<int64_t>(frames);
-        if (s.framesLeft <= 0 || fluid_player_get_status(s.player) == FLUID_PLAYER_DONE) {
+        if (s.framesLeft <= 0 || fluidSynth().fluid_player_get_status(s.player) == FLUID_PLAYER_DONE) {
             // The end or `to`: no further events, held notes are released
             // and ring out in the tail. The player goes rather than stops: a
             // stopped player's next callback silences every voice at once.
             s.dropPlayer();
-            fluid_synth_all_notes_off(s.synth, -1);
+            fluidSynth().fluid_synth_all_notes_off(s.synth, -1);
             s.phase = Phase::Tail;
         }
         return frames;

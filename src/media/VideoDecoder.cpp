@@ -4,11 +4,6 @@
 #include "media/FfmpegHandles.h"
 #include "media/MciErrors.h"
 
-extern "C" {
-#include <libavutil/pixdesc.h>
-#include <libswscale/swscale.h>
-}
-
 #include <QFile>
 #include <QFileInfo>
 
@@ -45,7 +40,7 @@ constexpr int kMaxBadAudioPackets = 16;
 constexpr int kMaxScanPackets = 1 << 18;
 
 struct SwsCloser {
-    void operator()(SwsContext* ctx) const { sws_freeContext(ctx); }
+    void operator()(SwsContext* ctx) const { ffmpeg().sws_freeContext(ctx); }
 };
 
 int64_t frameDuration(const AVFrame& f)
@@ -62,10 +57,10 @@ class PacketQueue {
 public:
     void push(AVPacket* from)
     {
-        PacketPtr p(av_packet_alloc());
+        PacketPtr p(ffmpeg().av_packet_alloc());
         if (!p)
             return;
-        av_packet_move_ref(p.get(), from);
+        ffmpeg().av_packet_move_ref(p.get(), from);
         m_bytes += static_cast<size_t>(p->size);
         m_packets.push_back(std::move(p));
         while (m_bytes > kMaxQueuedBytes && m_packets.size() > 1)
@@ -101,18 +96,18 @@ bool isRealVideo(const AVStream& s)
 
 CodecPtr openCodec(const AVStream& stream)
 {
-    const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
+    const AVCodec* codec = ffmpeg().avcodec_find_decoder(stream.codecpar->codec_id);
     if (!codec)
         return nullptr;
-    CodecPtr ctx(avcodec_alloc_context3(codec));
-    if (!ctx || avcodec_parameters_to_context(ctx.get(), stream.codecpar) < 0)
+    CodecPtr ctx(ffmpeg().avcodec_alloc_context3(codec));
+    if (!ctx || ffmpeg().avcodec_parameters_to_context(ctx.get(), stream.codecpar) < 0)
         return nullptr;
     ctx->pkt_timebase = stream.time_base;
     // Slices only: frame threads would hold pictures back and return the
     // errors of damaged packets late, after the play has moved on.
     ctx->thread_type = FF_THREAD_SLICE;
     ctx->thread_count = 0;
-    if (avcodec_open2(ctx.get(), codec, nullptr) < 0)
+    if (ffmpeg().avcodec_open2(ctx.get(), codec, nullptr) < 0)
         return nullptr;
     return ctx;
 }
@@ -124,8 +119,8 @@ struct VideoDecoder::Impl {
     CodecPtr video;
     CodecPtr audio;
     std::unique_ptr<SwsContext, SwsCloser> sws;
-    PacketPtr packet{av_packet_alloc()};
-    FramePtr frame{av_frame_alloc()};
+    PacketPtr packet{ffmpeg().av_packet_alloc()};
+    FramePtr frame{ffmpeg().av_frame_alloc()};
     int videoIndex = -1;
     int audioIndex = -1;
     AVRational videoTimeBase{1, 1};
@@ -160,7 +155,7 @@ struct VideoDecoder::Impl {
     int64_t nextAudioUs = 0;
     AudioResampler resampler;
 
-    int64_t toMicros(int64_t ts, AVRational tb) const { return av_rescale_q(ts, tb, kMicros) - originUs; }
+    int64_t toMicros(int64_t ts, AVRational tb) const { return ffmpeg().av_rescale_q(ts, tb, kMicros) - originUs; }
     bool readPacket();
     void capturePalette();
     std::optional<DecodedFrame> receiveVideo();
@@ -174,7 +169,7 @@ bool VideoDecoder::Impl::readPacket()
 {
     if (inputEnded || failed)
         return false;
-    if (av_read_frame(format.get(), packet.get()) < 0) {
+    if (ffmpeg().av_read_frame(format.get(), packet.get()) < 0) {
         inputEnded = true;
         return false;
     }
@@ -183,8 +178,8 @@ bool VideoDecoder::Impl::readPacket()
     if (packet->size > 0) {
         if (packet->stream_index == videoIndex && !videoEnded) {
             if (paletteDue && !palette.empty() &&
-                !av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, nullptr)) {
-                if (uint8_t* side = av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, palette.size()))
+                !ffmpeg().av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, nullptr)) {
+                if (uint8_t* side = ffmpeg().av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, palette.size()))
                     std::memcpy(side, palette.data(), palette.size());
             }
             paletteDue = false;
@@ -192,22 +187,23 @@ bool VideoDecoder::Impl::readPacket()
         } else if (packet->stream_index == audioIndex && audioWanted && !audioEnded)
             audioPackets.push(packet.get());
     }
-    av_packet_unref(packet.get());
+    ffmpeg().av_packet_unref(packet.get());
     return true;
 }
 
 void VideoDecoder::Impl::capturePalette()
 {
-    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(video->pix_fmt);
+    const AVPixFmtDescriptor* desc = ffmpeg().av_pix_fmt_desc_get(video->pix_fmt);
     if (desc && (desc->flags & AV_PIX_FMT_FLAG_PAL) == 0 && video->pix_fmt != AV_PIX_FMT_NONE)
         return;
     // The first few packets: the one with the palette is the first picture.
-    for (int i = 0; i < 64 && av_read_frame(format.get(), packet.get()) >= 0; ++i) {
+    for (int i = 0; i < 64 && ffmpeg().av_read_frame(format.get(), packet.get()) >= 0; ++i) {
         const bool ours = packet->stream_index == videoIndex;
         size_t size = 0;
-        if (const uint8_t* side = av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, &size); ours && side)
+        if (const uint8_t* side = ffmpeg().av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, &size);
+            ours && side)
             palette.assign(side, side + size);
-        av_packet_unref(packet.get());
+        ffmpeg().av_packet_unref(packet.get());
         if (ours)
             break;
     }
@@ -216,15 +212,16 @@ void VideoDecoder::Impl::capturePalette()
 bool VideoDecoder::Impl::convertPicture(const AVFrame& f, QImage& out)
 {
     const auto pixelFormat = static_cast<AVPixelFormat>(f.format);
-    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(pixelFormat);
+    const AVPixFmtDescriptor* desc = ffmpeg().av_pix_fmt_desc_get(pixelFormat);
     if (!desc || f.width <= 0 || f.height <= 0)
         return false;
     const bool paletted = (desc->flags & AV_PIX_FMT_FLAG_PAL) != 0;
     // Palettes of the era leave the fourth byte zero (it was "reserved"), so
     // a paletted picture is opaque whatever that byte says.
     const bool alpha = !paletted && (desc->flags & AV_PIX_FMT_FLAG_ALPHA) != 0;
-    sws.reset(sws_getCachedContext(sws.release(), f.width, f.height, pixelFormat, natural.width(), natural.height(),
-                                   AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    sws.reset(ffmpeg().sws_getCachedContext(sws.release(), f.width, f.height, pixelFormat, natural.width(),
+                                            natural.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr,
+                                            nullptr));
     if (!sws)
         return false;
     out = QImage(natural, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
@@ -241,7 +238,7 @@ bool VideoDecoder::Impl::convertPicture(const AVFrame& f, QImage& out)
     }
     uint8_t* dst[4] = {out.bits(), nullptr, nullptr, nullptr};
     const int dstStride[4] = {static_cast<int>(out.bytesPerLine()), 0, 0, 0};
-    if (sws_scale(sws.get(), src.data(), f.linesize, 0, f.height, dst, dstStride) <= 0)
+    if (ffmpeg().sws_scale(sws.get(), src.data(), f.linesize, 0, f.height, dst, dstStride) <= 0)
         return false;
     if (alpha)
         out.convertTo(QImage::Format_ARGB32_Premultiplied);
@@ -251,49 +248,50 @@ bool VideoDecoder::Impl::convertPicture(const AVFrame& f, QImage& out)
 std::optional<DecodedFrame> VideoDecoder::Impl::receiveVideo()
 {
     while (!videoEnded) {
-        const int rc = avcodec_receive_frame(video.get(), frame.get());
+        const int rc = ffmpeg().avcodec_receive_frame(video.get(), frame.get());
         if (rc == 0) {
             const AVFrame& f = *frame;
             int64_t pts = nextVideoUs;
             if (f.best_effort_timestamp != AV_NOPTS_VALUE)
                 pts = toMicros(f.best_effort_timestamp, videoTimeBase);
-            int64_t duration = frameDuration(f) > 0 ? av_rescale_q(frameDuration(f), videoTimeBase, kMicros) : 0;
+            int64_t duration =
+                frameDuration(f) > 0 ? ffmpeg().av_rescale_q(frameDuration(f), videoTimeBase, kMicros) : 0;
             if (duration <= 0 || duration > kMaxFrameUs)
                 duration = frameUs;
             nextVideoUs = pts + duration;
             if (pts >= toUs) {
                 videoEnded = true;
-                av_frame_unref(frame.get());
+                ffmpeg().av_frame_unref(frame.get());
                 break;
             }
             if (pts + duration > fromUs) {
                 DecodedFrame out{{}, pts, duration};
                 const bool converted = convertPicture(f, out.image);
-                av_frame_unref(frame.get());
+                ffmpeg().av_frame_unref(frame.get());
                 if (!converted) {
                     failed = videoEnded = true;
                     return std::nullopt;
                 }
                 return out;
             }
-            av_frame_unref(frame.get());
+            ffmpeg().av_frame_unref(frame.get());
             continue;
         }
         if (rc == AVERROR(EAGAIN)) {
             if (PacketPtr p = videoPackets.pop()) {
-                if (avcodec_send_packet(video.get(), p.get()) < 0) {
+                if (ffmpeg().avcodec_send_packet(video.get(), p.get()) < 0) {
                     // A damaged picture ends the play where it stands, as
                     // if the file ended there.
                     failed = true;
                     videoPackets.clear();
-                    avcodec_send_packet(video.get(), nullptr);
+                    ffmpeg().avcodec_send_packet(video.get(), nullptr);
                     videoDraining = true;
                 }
             } else if (!readPacket() && videoPackets.empty()) {
                 if (videoDraining) {
                     videoEnded = true;
                 } else {
-                    avcodec_send_packet(video.get(), nullptr);
+                    ffmpeg().avcodec_send_packet(video.get(), nullptr);
                     videoDraining = true;
                 }
             }
@@ -314,7 +312,7 @@ void VideoDecoder::Impl::acceptAudio(const AVFrame& f)
     int64_t start = nextAudioUs;
     if (f.best_effort_timestamp != AV_NOPTS_VALUE)
         start = toMicros(f.best_effort_timestamp, audioTimeBase);
-    nextAudioUs = start + av_rescale(f.nb_samples, 1000000, f.sample_rate);
+    nextAudioUs = start + ffmpeg().av_rescale(f.nb_samples, 1000000, f.sample_rate);
 
     // The seek lands on a picture's key frame; the sound is cut or padded
     // once, here, so its first sample plays at fromUs. After that it follows
@@ -324,10 +322,10 @@ void VideoDecoder::Impl::acceptAudio(const AVFrame& f)
         if (nextAudioUs <= fromUs)
             return;
         if (start > fromUs)
-            silenceFrames = av_rescale(start - fromUs, resampler.outRate(), 1000000);
+            silenceFrames = ffmpeg().av_rescale(start - fromUs, resampler.outRate(), 1000000);
         else
             skip = static_cast<int>(
-                std::clamp<int64_t>(av_rescale(fromUs - start, f.sample_rate, 1000000), 0, f.nb_samples - 1));
+                std::clamp<int64_t>(ffmpeg().av_rescale(fromUs - start, f.sample_rate, 1000000), 0, f.nb_samples - 1));
         audioFirst = false;
     }
     resampler.push(f, skip);
@@ -337,10 +335,10 @@ void VideoDecoder::Impl::acceptAudio(const AVFrame& f)
 bool VideoDecoder::Impl::decodeAudio()
 {
     while (!audioEnded) {
-        const int rc = avcodec_receive_frame(audio.get(), frame.get());
+        const int rc = ffmpeg().avcodec_receive_frame(audio.get(), frame.get());
         if (rc == 0) {
             acceptAudio(*frame);
-            av_frame_unref(frame.get());
+            ffmpeg().av_frame_unref(frame.get());
             if (silenceFrames > 0 || resampler.available() > 0)
                 return true;
             continue;
@@ -349,7 +347,7 @@ bool VideoDecoder::Impl::decodeAudio()
             if (PacketPtr p = audioPackets.pop()) {
                 // A damaged sound packet costs a click, a run of them the
                 // rest of the track.
-                if (avcodec_send_packet(audio.get(), p.get()) < 0) {
+                if (ffmpeg().avcodec_send_packet(audio.get(), p.get()) < 0) {
                     if (++badAudioPackets >= kMaxBadAudioPackets) {
                         audioPackets.clear();
                         audioGaveUp = true;
@@ -361,7 +359,7 @@ bool VideoDecoder::Impl::decodeAudio()
                 if (audioDraining)
                     audioEnded = true;
                 else
-                    avcodec_send_packet(audio.get(), nullptr);
+                    ffmpeg().avcodec_send_packet(audio.get(), nullptr);
                 audioDraining = true;
             }
             continue;
@@ -374,18 +372,20 @@ bool VideoDecoder::Impl::decodeAudio()
 
 Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
 {
-    quietenFfmpeg();
     if (!QFileInfo(path).isFile())
         return Failure{mci::kFileNotFound};
+    if (!loadFfmpeg())
+        return Failure{mci::kCannotLoadDriver};
+    quietenFfmpeg();
     auto impl = std::make_unique<Impl>();
     if (!impl->packet || !impl->frame)
         return Failure{mci::kOutOfMemory};
     const QByteArray name = QFile::encodeName(path);
     AVFormatContext* formatContext = nullptr;
-    if (avformat_open_input(&formatContext, name.constData(), nullptr, nullptr) < 0)
+    if (ffmpeg().avformat_open_input(&formatContext, name.constData(), nullptr, nullptr) < 0)
         return Failure{mci::kInvalidFile};
     impl->format.reset(formatContext);
-    if (formatContext->probe_score < kMinProbeScore || avformat_find_stream_info(formatContext, nullptr) < 0)
+    if (formatContext->probe_score < kMinProbeScore || ffmpeg().avformat_find_stream_info(formatContext, nullptr) < 0)
         return Failure{mci::kInvalidFile};
 
     for (unsigned i = 0; i < formatContext->nb_streams && impl->videoIndex < 0; ++i) {
@@ -403,7 +403,8 @@ Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
     if (impl->videoTimeBase.num <= 0 || impl->videoTimeBase.den <= 0)
         return Failure{mci::kInvalidFile};
 
-    const int audioIndex = av_find_best_stream(formatContext, AVMEDIA_TYPE_AUDIO, -1, impl->videoIndex, nullptr, 0);
+    const int audioIndex =
+        ffmpeg().av_find_best_stream(formatContext, AVMEDIA_TYPE_AUDIO, -1, impl->videoIndex, nullptr, 0);
     if (audioIndex >= 0) {
         const AVStream& s = *formatContext->streams[audioIndex];
         if (s.time_base.num > 0 && s.time_base.den > 0)
@@ -428,7 +429,7 @@ Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
     // its display shape.
     int width = videoStream->codecpar->width;
     const int height = videoStream->codecpar->height;
-    const AVRational sar = av_guess_sample_aspect_ratio(formatContext, videoStream, nullptr);
+    const AVRational sar = ffmpeg().av_guess_sample_aspect_ratio(formatContext, videoStream, nullptr);
     if (sar.num > 0 && sar.den > 0 && sar.num != sar.den) {
         const double stretch = av_q2d(sar);
         if (stretch <= kMaxAspectStretch && stretch >= 1.0 / kMaxAspectStretch)
@@ -437,7 +438,7 @@ Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
     props.naturalSize = QSize(width, height);
     impl->natural = props.naturalSize;
 
-    const AVRational rate = av_guess_frame_rate(formatContext, videoStream, nullptr);
+    const AVRational rate = ffmpeg().av_guess_frame_rate(formatContext, videoStream, nullptr);
     if (rate.num > 0 && rate.den > 0 && av_q2d(rate) <= 1000.0) {
         props.frameRate = av_q2d(rate);
         impl->frameUs = std::max<int64_t>(1000, std::llround(1e6 / props.frameRate));
@@ -459,11 +460,11 @@ Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
     if (endUs <= 0) {
         // No duration anywhere: the last picture's end, from the packets.
         AVPacket* p = impl->packet.get();
-        for (int i = 0; i < kMaxScanPackets && av_read_frame(formatContext, p) >= 0; ++i) {
+        for (int i = 0; i < kMaxScanPackets && ffmpeg().av_read_frame(formatContext, p) >= 0; ++i) {
             if (p->stream_index == impl->videoIndex && p->pts != AV_NOPTS_VALUE)
                 endUs =
                     std::max(endUs, impl->toMicros(p->pts + std::max<int64_t>(p->duration, 0), impl->videoTimeBase));
-            av_packet_unref(p);
+            ffmpeg().av_packet_unref(p);
         }
     }
     props.lengthMs = std::max<int64_t>(0, endUs / 1000);
@@ -493,25 +494,25 @@ bool VideoDecoder::start(int64_t fromUs, int64_t toUs, int outRate, int outChann
     d.audioFirst = true;
     d.audioGaveUp = false;
     d.badAudioPackets = 0;
-    d.audioFramesLeft = d.audioWanted ? av_rescale(toUs - fromUs, outRate, 1000000) : 0;
+    d.audioFramesLeft = d.audioWanted ? ffmpeg().av_rescale(toUs - fromUs, outRate, 1000000) : 0;
     d.silenceFrames = 0;
     d.nextAudioUs = fromUs;
     d.resampler.reset(outRate, outChannels);
 
     AVFormatContext* fmt = d.format.get();
-    const int64_t target = av_rescale_q(fromUs + d.originUs, kMicros, d.videoTimeBase);
-    if (av_seek_frame(fmt, d.videoIndex, target, AVSEEK_FLAG_BACKWARD) < 0 &&
-        avformat_seek_file(fmt, -1, std::numeric_limits<int64_t>::min(), fromUs + d.originUs, fromUs + d.originUs, 0) <
-            0) {
+    const int64_t target = ffmpeg().av_rescale_q(fromUs + d.originUs, kMicros, d.videoTimeBase);
+    if (ffmpeg().av_seek_frame(fmt, d.videoIndex, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+        ffmpeg().avformat_seek_file(fmt, -1, std::numeric_limits<int64_t>::min(), fromUs + d.originUs,
+                                    fromUs + d.originUs, 0) < 0) {
         // Some files only seek by bytes: from the top, and decoding drops
         // what lies before `from`.
-        if (av_seek_frame(fmt, -1, 0, AVSEEK_FLAG_BYTE) < 0)
+        if (ffmpeg().av_seek_frame(fmt, -1, 0, AVSEEK_FLAG_BYTE) < 0)
             return false;
     }
-    avcodec_flush_buffers(d.video.get());
+    ffmpeg().avcodec_flush_buffers(d.video.get());
     d.paletteDue = true;
     if (d.audio)
-        avcodec_flush_buffers(d.audio.get());
+        ffmpeg().avcodec_flush_buffers(d.audio.get());
     return toUs > fromUs;
 }
 

@@ -1,9 +1,12 @@
 // Sound through the real player: the media list as automation sees it, the
-// boxes of missing files, command strings, and what the tour's sound page
-// sends to SDL's disk driver.
+// boxes of missing files, command strings, what the tour's sound page sends
+// to SDL's disk driver, and a player whose media libraries are not there.
 #include "e2e/PlayerRun.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -91,6 +94,84 @@ TEST_F(PlayerMedia, TheToursSoundPageIsHeard)
     }
     const double rms = std::sqrt(energy / double(std::max<qsizetype>(1, samples))) / 32768.0;
     EXPECT_GT(rms, 0.02);
+}
+
+// The media libraries load when a device first needs them: none of them, nor
+// anything only they need, is loaded before the first page.
+TEST(PlayerStartUp, TheExecutableNeedsNoMediaLibrary)
+{
+    const QString readelf = QStandardPaths::findExecutable(QStringLiteral("readelf"));
+    if (readelf.isEmpty())
+        GTEST_SKIP() << "readelf is not installed";
+    QProcess p;
+    p.start(readelf, {QStringLiteral("--dynamic"), QStringLiteral("--wide"), QStringLiteral(LUMERIA_PLAYER)});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    ASSERT_EQ(p.exitCode(), 0);
+    QStringList needed;
+    static const QRegularExpression kNeeded(QStringLiteral(R"(\(NEEDED\)\s+Shared library: \[([^\]]+)\])"));
+    for (const auto& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch m = kNeeded.match(line);
+        if (m.hasMatch())
+            needed << m.captured(1);
+    }
+    // The list was read: the player does need Qt's widgets.
+    ASSERT_TRUE(needed.contains(QStringLiteral("libQt6Widgets.so.6"))) << needed.join(QLatin1Char(' ')).toStdString();
+    static const QRegularExpression kMedia(
+        QStringLiteral("^lib(avformat|avcodec|avutil|avdevice|avfilter|swresample|swscale|SDL2|fluidsynth)[-.]"));
+    for (const QString& library : needed)
+        EXPECT_FALSE(kMedia.match(library).hasMatch()) << library.toStdString();
+}
+
+// Every media library taken away: each play and open fails as a device that
+// cannot load its driver, with the media error box; the reason is told once
+// per library; the tone still takes its time and the pages still turn.
+TEST_F(PlayerMedia, WithoutItsLibrariesMediaFailOpenAndThePlayerGoesOn)
+{
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("LUMERIA_TEST_LIBRARY_OVERRIDE"),
+               QStringLiteral("libavformat=/nonexistent/libavformat.so,libfluidsynth=/nonexistent/libfluidsynth.so,"
+                              "libSDL2-2.0=/nonexistent/libSDL2.so"));
+    // Buttons of data/e2e/nolibs: play the WAV, play the MIDI file, open
+    // both through command strings, a tone, go to the second page.
+    const PlayerRun r = automate({QStringLiteral(LUMERIA_E2E_DATA "/nolibs.lum")}, QStringLiteral(R"(wait 100
+click 60 25
+click 60 25
+click 60 60
+click 60 95
+expect-var WAVE 266
+expect-var MIDI 266
+expect-media none
+click 60 130
+wait 300
+expect-var TONED yes
+click 60 165
+expect-page Two
+)"),
+                                 {}, env);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString box = QStringLiteral(R"(dialog "Erreur" "%1\n\nImpossible de lire ce media." "OK" -> 0)");
+    EXPECT_EQ(logLines(), QStringList({box.arg(QStringLiteral("BEEP.WAV")), box.arg(QStringLiteral("BEEP.WAV")),
+                                       box.arg(QStringLiteral("TUNE.MID"))}));
+    const QString err = QString::fromLocal8Bit(r.err);
+    for (const char* family : {"FFmpeg", "FluidSynth", "SDL"})
+        EXPECT_EQ(err.count(QStringLiteral("lumeria: %1 cannot be loaded").arg(QLatin1String(family))), 1)
+            << family << '\n'
+            << r.err.toStdString();
+    // With the loader's own words, which name the file it looked for.
+    EXPECT_TRUE(err.contains(QStringLiteral("/nonexistent/libavformat.so"))) << r.err.toStdString();
+}
+
+// The same buttons with the libraries in place: the failures above come
+// from the missing libraries, not from the publication.
+TEST_F(PlayerMedia, WithItsLibrariesTheSameFilesOpen)
+{
+    const PlayerRun r = automate({QStringLiteral(LUMERIA_E2E_DATA "/nolibs.lum")}, QStringLiteral(R"(wait 100
+click 60 95
+expect-var WAVE 0
+expect-var MIDI 0
+)"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("cannot be loaded")) << r.err.toStdString();
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "media/AudioResampler.h"
+#include "media/FfmpegLibrary.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -78,7 +79,14 @@ std::vector<int> range(int from, int to)
 
 } // namespace
 
-TEST(AudioResampler, SkipDropsTheSameSamplesInterleavedAndPlanar)
+// The resampler runs on FFmpeg as the devices load it; nothing here opens a
+// device, so the tests load it themselves.
+class Resampling : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(loadFfmpeg()); }
+};
+
+TEST_F(Resampling, SkipDropsTheSameSamplesInterleavedAndPlanar)
 {
     for (AVSampleFormat format : {AV_SAMPLE_FMT_S16, AV_SAMPLE_FMT_S16P}) {
         SCOPED_TRACE(av_get_sample_fmt_name(format));
@@ -92,7 +100,7 @@ TEST(AudioResampler, SkipDropsTheSameSamplesInterleavedAndPlanar)
     }
 }
 
-TEST(AudioResampler, SampleFormatChangingMidwayIsConvertedAsItNowIs)
+TEST_F(Resampling, SampleFormatChangingMidwayIsConvertedAsItNowIs)
 {
     AudioResampler resampler;
     resampler.reset(kRate, 2);
@@ -107,7 +115,7 @@ TEST(AudioResampler, SampleFormatChangingMidwayIsConvertedAsItNowIs)
     EXPECT_EQ(sourceIndices(takeAll(resampler)), expected);
 }
 
-TEST(AudioResampler, FramesAreHandedOutOnceInOrder)
+TEST_F(Resampling, FramesAreHandedOutOnceInOrder)
 {
     AudioResampler resampler;
     resampler.reset(kRate, 2);
@@ -126,7 +134,7 @@ TEST(AudioResampler, FramesAreHandedOutOnceInOrder)
     EXPECT_EQ(sourceIndices(takeAll(resampler)), range(30, 40));
 }
 
-TEST(AudioResampler, ResetForgetsWhatThePreviousPlayLeft)
+TEST_F(Resampling, ResetForgetsWhatThePreviousPlayLeft)
 {
     AudioResampler resampler;
     resampler.reset(kRate, 2);
