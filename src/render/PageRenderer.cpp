@@ -126,11 +126,17 @@ void PageRenderer::paintPage(gdi::Canvas& canvas, QPoint origin, const Page_Rec&
 
 gdi::Surface PageRenderer::renderOffScreen(const Page_Rec& page) const
 {
-    gdi::Surface surface(m_pageSize.width(), m_pageSize.height());
+    // A page of one colour is made in that colour: a new surface filled
+    // white and then filled again would write every pixel twice.
+    const bool plain = page.PageStyle == 0;
+    gdi::Surface surface(m_pageSize.width(), m_pageSize.height(),
+                         plain ? static_cast<gdi::ColorRef>(page.PageColor) : kWhite);
     if (surface.isNull())
         return surface;
     gdi::Canvas canvas(surface);
-    paintPage(canvas, QPoint(0, 0), page);
+    if (!plain)
+        paintBackground(canvas, QPoint(0, 0), page);
+    paintObjects(canvas, QPoint(0, 0), page);
     return surface;
 }
 

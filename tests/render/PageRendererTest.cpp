@@ -225,6 +225,22 @@ TEST_F(PageObjects, OffScreenRenderEqualsThePageDrawnAtTheOrigin)
     EXPECT_GT(countOf(off, kYellow), 0);
 }
 
+// A page of one colour is made in that colour rather than painted over
+// white: the pixels must be those of the page painted as usual.
+TEST_F(PageObjects, OffScreenRenderOfAPlainPageEqualsThePageDrawnAtTheOrigin)
+{
+    page->PageStyle = 0;
+    page->PageColor = int32_t(kBlue);
+    add(*page, ObjectKind::Rectangle, 6, 4, 18, 14, kYellow).LineWidth = 2;
+    const gdi::Surface off = renderer().renderOffScreen(*page);
+    gdi::Surface on(20, 16, kMagenta);
+    gdi::Canvas canvas(on);
+    renderer().paintPage(canvas, QPoint(), *page);
+    EXPECT_TRUE(sameArea(off, on, off.rect()));
+    EXPECT_GT(countOf(off, kBlue), 0);
+    EXPECT_EQ(countOf(off, kWhite), 0);
+}
+
 TEST_F(PageObjects, RepaintingAnObjectsRectangleRestoresEveryPixelItDraws)
 {
     Object_Rec objects[] = {

@@ -237,10 +237,11 @@ void Canvas::fillSpan(int y, int x0, int x1, const BrushPlan& brush)
         return;
     x0 = std::max(x0, m_pass.left);
     x1 = std::min(x1, m_pass.right);
+    if (x1 <= x0)
+        return;
     uint32_t* line = m_target.scanLine(y);
     if (brush.style == BrushStyle::Solid) {
-        for (int x = x0; x < x1; ++x)
-            writePixel(line[x], brush.fore);
+        writeSpan(line + x0, x1 - x0, brush.fore);
         return;
     }
     if (brush.style == BrushStyle::ColourPattern) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -41,6 +42,19 @@ PixelMasks rop2Masks(Rop2 rop, uint32_t penPixel);
 inline void writePixel(uint32_t& d, const PixelMasks& m)
 {
     d = ((d & m.andMask) ^ m.xorMask) | 0xFF000000u;
+}
+
+// A run of pixels under one pair of masks, as writePixel writes each. Masks
+// that keep no colour bit of the destination (a colour copied, black, white)
+// make a plain fill, which need not read what it covers.
+inline void writeSpan(uint32_t* d, int count, PixelMasks m)
+{
+    if ((m.andMask & 0x00FFFFFFu) == 0) {
+        std::fill_n(d, std::max(count, 0), m.xorMask | 0xFF000000u);
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+        writePixel(d[i], m);
 }
 
 // A ternary raster operation code as Windows passes it to BitBlt.
