@@ -8,10 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <set>
 #include <string>
-#include <vector>
 
 namespace lumeria {
 
@@ -19,193 +16,29 @@ namespace {
 
 // ---- Grammar -------------------------------------------------------------
 //
-//   0  S -> E                 7  F -> O ^ F
-//   1  E -> E + T             8  F -> O
-//   2  E -> E - T             9  O -> - P
-//   3  E -> T                10  O -> P
-//   4  T -> T * F            11  P -> number
-//   5  T -> T / F            12  P -> ( E )
-//   6  T -> F                13  P -> function ( E )
+//   E -> E + T | E - T | T        (left-associative)
+//   T -> T * F | T / F | F
+//   F -> O ^ F | O                (right-associative)
+//   O -> - P | P
+//   P -> number | ( E ) | function ( E )
 //
-// The action and goto tables are built from these productions once, as an
-// SLR(1) automaton; the grammar has no conflicts under SLR.
+// Publications were evaluated by a shift-reduce parser whose stack holds at
+// most 20 entries; an expression that needs more is an error. The evaluator
+// below descends the grammar directly and counts, at every token it takes,
+// the entries that parser would hold at the same moment: the start entry,
+// plus for each production under way the symbols it has taken so far (the
+// left operand and its operator, a function name and its parenthesis...).
+// Each operand is reduced before the next operator is taken, exactly as the
+// parser reduces on its look-ahead, so the counts agree token for token.
+// Every value a production computes is held as a 6-byte real; what a unit
+// production or parentheses pass on is held already.
 
-enum Symbol : int {
-    // terminals
-    kPlus,
-    kMinus,
-    kTimes,
-    kDivide,
-    kPower,
-    kOpen,
-    kClose,
-    kNumber,
-    kFunction,
-    kEnd,
-    // nonterminals
-    kS,
-    kE,
-    kT,
-    kF,
-    kO,
-    kP,
-    kSymbolCount
-};
-constexpr int kTerminalCount = kEnd + 1;
+enum class Token : uint8_t { Plus, Minus, Times, Divide, Power, Open, Close, Number, Function, End, Bad };
 
-bool isTerminal(int s)
-{
-    return s < kTerminalCount;
-}
-
-struct Production {
-    int lhs;
-    std::vector<int> rhs;
-};
-
-const std::vector<Production> kGrammar = {
-    {kS, {kE}},
-    {kE, {kE, kPlus, kT}},
-    {kE, {kE, kMinus, kT}},
-    {kE, {kT}},
-    {kT, {kT, kTimes, kF}},
-    {kT, {kT, kDivide, kF}},
-    {kT, {kF}},
-    {kF, {kO, kPower, kF}},
-    {kF, {kO}},
-    {kO, {kMinus, kP}},
-    {kO, {kP}},
-    {kP, {kNumber}},
-    {kP, {kOpen, kE, kClose}},
-    {kP, {kFunction, kOpen, kE, kClose}},
-};
-
-struct Action {
-    enum Kind : uint8_t { Error, Shift, Reduce, Accept } kind = Error;
-    int target = 0; // state for Shift, production for Reduce
-};
-
-// A production's left side and length, read on every reduction.
-struct ProductionShape {
-    int lhs = 0;
-    size_t length = 0;
-};
-
-struct Tables {
-    std::array<ProductionShape, 14> shape;
-    std::vector<std::array<Action, kTerminalCount>> action;
-    std::vector<std::array<int, kSymbolCount>> go; // -1: none
-};
-
-using Item = std::pair<int, int>; // production, dot position
-using ItemSet = std::set<Item>;
-
-ItemSet closure(ItemSet items)
-{
-    bool grew = true;
-    while (grew) {
-        grew = false;
-        for (const auto& [p, dot] : ItemSet(items)) {
-            const auto& rhs = kGrammar[size_t(p)].rhs;
-            if (dot >= int(rhs.size()) || isTerminal(rhs[size_t(dot)]))
-                continue;
-            for (size_t q = 0; q < kGrammar.size(); ++q) {
-                if (kGrammar[q].lhs == rhs[size_t(dot)] && items.insert({int(q), 0}).second)
-                    grew = true;
-            }
-        }
-    }
-    return items;
-}
-
-std::array<std::set<int>, kSymbolCount> followSets()
-{
-    // FIRST of each nonterminal: no production derives the empty string.
-    std::array<std::set<int>, kSymbolCount> first;
-    for (int t = 0; t < kTerminalCount; ++t)
-        first[size_t(t)] = {t};
-    for (bool grew = true; grew;) {
-        grew = false;
-        for (const Production& p : kGrammar) {
-            for (int s : first[size_t(p.rhs.front())])
-                grew |= first[size_t(p.lhs)].insert(s).second;
-        }
-    }
-    std::array<std::set<int>, kSymbolCount> follow;
-    follow[kS] = {kEnd};
-    for (bool grew = true; grew;) {
-        grew = false;
-        for (const Production& p : kGrammar) {
-            for (size_t i = 0; i < p.rhs.size(); ++i) {
-                const int s = p.rhs[i];
-                if (isTerminal(s))
-                    continue;
-                const auto& add = i + 1 < p.rhs.size() ? first[size_t(p.rhs[i + 1])] : follow[size_t(p.lhs)];
-                for (int t : std::set<int>(add))
-                    grew |= follow[size_t(s)].insert(t).second;
-            }
-        }
-    }
-    return follow;
-}
-
-Tables buildTables()
-{
-    std::vector<ItemSet> states = {closure({{0, 0}})};
-    Tables t;
-    for (size_t p = 0; p < kGrammar.size(); ++p)
-        t.shape[p] = {kGrammar[p].lhs, kGrammar[p].rhs.size()};
-    const auto follow = followSets();
-    for (size_t s = 0; s < states.size(); ++s) {
-        t.action.emplace_back();
-        t.go.emplace_back();
-        t.go.back().fill(-1);
-        for (int symbol = 0; symbol < kSymbolCount; ++symbol) {
-            ItemSet moved;
-            for (const auto& [p, dot] : states[s]) {
-                const auto& rhs = kGrammar[size_t(p)].rhs;
-                if (dot < int(rhs.size()) && rhs[size_t(dot)] == symbol)
-                    moved.insert({p, dot + 1});
-            }
-            if (moved.empty())
-                continue;
-            moved = closure(moved);
-            size_t target = 0;
-            while (target < states.size() && states[target] != moved)
-                ++target;
-            if (target == states.size())
-                states.push_back(moved);
-            if (isTerminal(symbol))
-                t.action[s][size_t(symbol)] = {Action::Shift, int(target)};
-            else
-                t.go[s][size_t(symbol)] = int(target);
-        }
-        for (const auto& [p, dot] : states[s]) {
-            if (dot != int(kGrammar[size_t(p)].rhs.size()))
-                continue;
-            if (p == 0) {
-                t.action[s][kEnd] = {Action::Accept, 0};
-                continue;
-            }
-            for (int terminal : follow[size_t(kGrammar[size_t(p)].lhs)])
-                t.action[s][size_t(terminal)] = {Action::Reduce, p};
-        }
-    }
-    return t;
-}
-
-const Tables& tables()
-{
-    static const Tables t = buildTables();
-    return t;
-}
-
-// ---- Tokens ---------------------------------------------------------------
-
-enum class Function { Abs, Atan, Cos, Exp, Ln, Round, Sin, Sqrt, Sqr, Trunc, Frac };
+enum class Function : uint8_t { Abs, Atan, Cos, Exp, Ln, Round, Sin, Sqrt, Sqr, Trunc, Frac };
 
 // Tried in this order as prefixes, so SQRT must come before SQR.
-constexpr std::array<std::pair<const char*, Function>, 11> kFunctions = {{
+constexpr std::array<std::pair<std::string_view, Function>, 11> kFunctions = {{
     {"ABS", Function::Abs},
     {"ATAN", Function::Atan},
     {"COS", Function::Cos},
@@ -219,92 +52,12 @@ constexpr std::array<std::pair<const char*, Function>, 11> kFunctions = {{
     {"FRAC", Function::Frac},
 }};
 
-struct Token {
-    int kind = kEnd; // a terminal, or -1 for a bad token
-    double value = 0;
-    Function function = Function::Abs;
-};
+constexpr int kMaxStack = 20;
 
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
-
-class Lexer {
-public:
-    explicit Lexer(std::string text) : m_text(std::move(text)) {}
-
-    Token next()
-    {
-        while (m_pos < m_text.size() && m_text[m_pos] == ' ')
-            ++m_pos;
-        if (m_pos >= m_text.size())
-            return {kEnd};
-        const char c = m_text[m_pos];
-        switch (c) {
-        case '+': ++m_pos; return {kPlus};
-        case '-': ++m_pos; return {kMinus};
-        case '*': ++m_pos; return {kTimes};
-        case '/': ++m_pos; return {kDivide};
-        case '^': ++m_pos; return {kPower};
-        case '(': ++m_pos; return {kOpen};
-        case ')': ++m_pos; return {kClose};
-        default: break;
-        }
-        if (isDigit(c) || c == '.')
-            return number();
-        if (c >= 'A' && c <= 'Z') {
-            for (const auto& [name, function] : kFunctions) {
-                if (m_text.compare(m_pos, std::strlen(name), name) == 0) {
-                    m_pos += std::strlen(name);
-                    return {kFunction, 0, function};
-                }
-            }
-        }
-        return {-1};
-    }
-
-private:
-    Token number()
-    {
-        std::string digits;
-        size_t p = m_pos;
-        bool point = false;
-        while (p < m_text.size() && (isDigit(m_text[p]) || (m_text[p] == '.' && !point))) {
-            point |= m_text[p] == '.';
-            digits.push_back(m_text[p++]);
-        }
-        if (digits == ".")
-            return {-1};
-        if (digits.front() == '.')
-            digits.insert(digits.begin(), '0');
-        // An exponent: E, an optional sign and at most three digits.
-        if (p < m_text.size() && m_text[p] == 'E') {
-            size_t q = p + 1;
-            std::string exponent = "E";
-            if (q < m_text.size() && (m_text[q] == '+' || m_text[q] == '-'))
-                exponent.push_back(m_text[q++]);
-            const size_t firstDigit = q;
-            while (q < m_text.size() && isDigit(m_text[q]) && q - firstDigit < 3)
-                exponent.push_back(m_text[q++]);
-            if (q > firstDigit) {
-                digits += exponent;
-                p = q;
-            }
-        }
-        m_pos = p;
-        double value = 0;
-        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (ec != std::errc() || end != digits.data() + digits.size())
-            return {-1};
-        return {kNumber, value};
-    }
-
-    std::string m_text;
-    size_t m_pos = 0;
-};
-
-// ---- Semantics ------------------------------------------------------------
 
 std::optional<double> apply(Function f, double x)
 {
@@ -344,109 +97,274 @@ std::optional<double> apply(Function f, double x)
     return std::nullopt;
 }
 
-struct Entry {
-    int state;
-    double value;
-    Function function;
-};
+class Evaluator {
+public:
+    // The text is read upper-cased, with the locale's one-character decimal
+    // separator read as a point; anything outside ASCII cannot be part of a
+    // valid expression and reads as a character no token starts with.
+    Evaluator(QStringView text, char16_t point) : m_text(text.utf16()), m_size(text.size()), m_point(point) { next(); }
 
-constexpr size_t kMaxStack = 20;
+    std::optional<double> evaluate()
+    {
+        double v;
+        if (!expression(1, v) || m_token != Token::End)
+            return std::nullopt;
+        return v;
+    }
 
-// Computes a reduction from the right-hand side entries; nothing on error.
-std::optional<double> reduce(int production, const Entry* rhs)
-{
-    switch (production) {
-    case 1: return rhs[0].value + rhs[2].value;
-    case 2: return rhs[0].value - rhs[2].value;
-    case 4: return rhs[0].value * rhs[2].value;
-    case 5:
-        if (rhs[2].value == 0)
-            return std::nullopt;
-        return rhs[0].value / rhs[2].value;
-    case 7: {
-        const double base = rhs[0].value, exponent = rhs[2].value;
-        if (base <= 0)
-            return std::nullopt;
-        const double power = exponent * std::log(base);
+private:
+    char at(qsizetype i) const
+    {
+        const char16_t u = m_text[i];
+        if (u == m_point)
+            return '.';
+        if (u >= 128)
+            return '\x7f';
+        return u >= 'a' && u <= 'z' ? char(u - 32) : char(u);
+    }
+
+    void next()
+    {
+        while (m_pos < m_size && at(m_pos) == ' ')
+            ++m_pos;
+        if (m_pos >= m_size) {
+            m_token = Token::End;
+            return;
+        }
+        const char c = at(m_pos);
+        switch (c) {
+        case '+':
+            ++m_pos;
+            m_token = Token::Plus;
+            return;
+        case '-':
+            ++m_pos;
+            m_token = Token::Minus;
+            return;
+        case '*':
+            ++m_pos;
+            m_token = Token::Times;
+            return;
+        case '/':
+            ++m_pos;
+            m_token = Token::Divide;
+            return;
+        case '^':
+            ++m_pos;
+            m_token = Token::Power;
+            return;
+        case '(':
+            ++m_pos;
+            m_token = Token::Open;
+            return;
+        case ')':
+            ++m_pos;
+            m_token = Token::Close;
+            return;
+        default: break;
+        }
+        if (isDigit(c) || c == '.') {
+            number();
+            return;
+        }
+        if (c >= 'A' && c <= 'Z') {
+            for (const auto& [name, function] : kFunctions) {
+                if (startsWith(name)) {
+                    m_pos += qsizetype(name.size());
+                    m_token = Token::Function;
+                    m_function = function;
+                    return;
+                }
+            }
+        }
+        m_token = Token::Bad;
+    }
+
+    bool startsWith(std::string_view name) const
+    {
+        if (m_size - m_pos < qsizetype(name.size()))
+            return false;
+        for (size_t i = 0; i < name.size(); ++i) {
+            if (at(m_pos + qsizetype(i)) != name[i])
+                return false;
+        }
+        return true;
+    }
+
+    // Digits with at most one point (a leading point reads as "0."), then
+    // an exponent: E, an optional sign and at most three digits.
+    void number()
+    {
+        const qsizetype start = m_pos;
+        qsizetype p = start;
+        bool point = false;
+        int64_t whole = 0;
+        int digits = 0;
+        for (; p < m_size; ++p) {
+            const char c = at(p);
+            if (isDigit(c)) {
+                if (++digits <= 15)
+                    whole = whole * 10 + (c - '0');
+            } else if (c == '.' && !point) {
+                point = true;
+            } else {
+                break;
+            }
+        }
+        if (digits == 0) { // a lone point
+            m_token = Token::Bad;
+            return;
+        }
+        const qsizetype mantissaEnd = p;
+        if (p < m_size && at(p) == 'E') {
+            qsizetype q = p + 1;
+            if (q < m_size && (at(q) == '+' || at(q) == '-'))
+                ++q;
+            const qsizetype firstDigit = q;
+            while (q < m_size && isDigit(at(q)) && q - firstDigit < 3)
+                ++q;
+            if (q > firstDigit)
+                p = q;
+        }
+        m_pos = p;
+        m_token = Token::Number;
+        // Up to 15 digits an integer is exact in a double: what the decimal
+        // conversion below would give, without its cost.
+        if (!point && p == mantissaEnd && digits <= 15) {
+            m_value = double(whole);
+            return;
+        }
+        std::string text;
+        text.reserve(size_t(p - start + 1));
+        if (at(start) == '.')
+            text.push_back('0');
+        for (qsizetype i = start; i < p; ++i)
+            text.push_back(at(i));
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), m_value);
+        if (ec != std::errc() || end != text.data() + text.size())
+            m_token = Token::Bad;
+    }
+
+    bool shift(int entries)
+    {
+        if (entries >= kMaxStack)
+            return false;
+        next();
+        return true;
+    }
+
+    static bool hold(double x, double& v)
+    {
+        const std::optional<double> held = toReal48(x);
+        if (!held)
+            return false;
+        v = *held;
+        return true;
+    }
+
+    // Each takes the entries below it on the parse stack.
+    bool expression(int below, double& v)
+    {
+        if (!term(below, v))
+            return false;
+        while (m_token == Token::Plus || m_token == Token::Minus) {
+            const bool plus = m_token == Token::Plus;
+            double right;
+            if (!shift(below + 1) || !term(below + 2, right))
+                return false;
+            if (!hold(plus ? v + right : v - right, v))
+                return false;
+        }
+        return true;
+    }
+
+    bool term(int below, double& v)
+    {
+        if (!factor(below, v))
+            return false;
+        while (m_token == Token::Times || m_token == Token::Divide) {
+            const bool times = m_token == Token::Times;
+            double right;
+            if (!shift(below + 1) || !factor(below + 2, right))
+                return false;
+            if (!times && right == 0)
+                return false;
+            if (!hold(times ? v * right : v / right, v))
+                return false;
+        }
+        return true;
+    }
+
+    bool factor(int below, double& v)
+    {
+        if (!operand(below, v))
+            return false;
+        if (m_token != Token::Power)
+            return true;
+        double exponent;
+        if (!shift(below + 1) || !factor(below + 2, exponent))
+            return false;
+        if (v <= 0)
+            return false;
+        const double power = exponent * std::log(v);
         if (power < -88 || power > 88)
-            return std::nullopt;
-        return std::exp(power);
+            return false;
+        return hold(std::exp(power), v);
     }
-    case 9: return -rhs[1].value;
-    case 12: return rhs[1].value;
-    case 13: return apply(rhs[0].function, rhs[2].value);
-    default: return rhs[0].value; // unit productions pass their value on
-    }
-}
 
-bool passesHeldValue(int production)
-{
-    return production == 3 || production == 6 || production == 8 || production == 10 || production == 12;
-}
+    bool operand(int below, double& v)
+    {
+        if (m_token != Token::Minus)
+            return primary(below, v);
+        if (!shift(below) || !primary(below + 1, v))
+            return false;
+        return hold(-v, v);
+    }
+
+    bool primary(int below, double& v)
+    {
+        switch (m_token) {
+        case Token::Number: {
+            const double n = m_value;
+            return shift(below) && hold(n, v);
+        }
+        case Token::Open:
+            if (!shift(below) || !expression(below + 1, v) || m_token != Token::Close)
+                return false;
+            return shift(below + 2);
+        case Token::Function: {
+            const Function f = m_function;
+            double x;
+            if (!shift(below) || m_token != Token::Open || !shift(below + 1) || !expression(below + 2, x) ||
+                m_token != Token::Close || !shift(below + 3))
+                return false;
+            const std::optional<double> y = apply(f, x);
+            return y && hold(*y, v);
+        }
+        default: return false;
+        }
+    }
+
+    const char16_t* m_text;
+    qsizetype m_size;
+    qsizetype m_pos = 0;
+    char16_t m_point;
+    Token m_token = Token::End;
+    double m_value = 0;
+    Function m_function = Function::Abs;
+};
 
 } // namespace
 
-std::optional<double> evaluateExpression(const QString& expression, const QLocale& locale)
+std::optional<double> evaluateExpression(QStringView expression, const QLocale& locale)
 {
-    // The locale's separator reads as a point. A one-character separator is
-    // mapped on the way below; a longer one needs a replacement first.
     const QString separator = decimalPointOf(locale);
-    QString replaced;
-    const QString* prepared = &expression;
-    char16_t point = '.';
-    if (separator.size() == 1) {
-        point = separator[0].unicode();
-    } else {
-        replaced = expression;
-        replaced.replace(separator, QLatin1String("."));
-        prepared = &replaced;
-    }
-    // Upper-cased on the way; anything outside ASCII cannot be part of a
-    // valid expression and becomes a character the lexer rejects.
-    std::string text;
-    text.reserve(size_t(prepared->size()));
-    for (QChar c : *prepared) {
-        char16_t u = c.unicode();
-        if (u == point)
-            u = '.';
-        text.push_back(u >= 128 ? '\x7f' : (u >= 'a' && u <= 'z') ? char(u - 32) : char(u));
-    }
-
-    const Tables& t = tables();
-    Lexer lexer(std::move(text));
-    std::array<Entry, kMaxStack> stack{};
-    size_t depth = 0;
-    stack[depth++] = {0, 0, Function::Abs};
-    Token token = lexer.next();
-    for (;;) {
-        if (token.kind < 0)
-            return std::nullopt;
-        const Action a = t.action[size_t(stack[depth - 1].state)][size_t(token.kind)];
-        switch (a.kind) {
-        case Action::Error: return std::nullopt;
-        case Action::Accept: return stack[depth - 1].value;
-        case Action::Shift:
-            if (depth == kMaxStack)
-                return std::nullopt;
-            stack[depth++] = {a.target, token.value, token.function};
-            token = lexer.next();
-            break;
-        case Action::Reduce: {
-            const ProductionShape p = t.shape[size_t(a.target)];
-            depth -= p.length;
-            const auto value = reduce(a.target, &stack[depth]);
-            if (!value)
-                return std::nullopt;
-            // What a unit production or parentheses pass on is held already.
-            const auto held = passesHeldValue(a.target) ? value : toReal48(*value);
-            if (!held)
-                return std::nullopt;
-            const int next = t.go[size_t(stack[depth - 1].state)][size_t(p.lhs)];
-            stack[depth++] = {next, *held, Function::Abs};
-            break;
-        }
-        }
-    }
+    if (separator.size() == 1)
+        return Evaluator(expression, separator[0].unicode()).evaluate();
+    // A longer separator reads as a point once replaced.
+    QString replaced = expression.toString();
+    replaced.replace(separator, QLatin1String("."));
+    return Evaluator(replaced, u'.').evaluate();
 }
 
 QString formatMathResult(std::optional<double> value, int decimals, const QLocale& locale)

@@ -11,11 +11,11 @@ namespace lumeria {
 
 // Evaluates an arithmetic expression: + - * / ^ (right-associative), unary
 // minus, parentheses, numbers with an optional exponent and the functions
-// ABS ATAN COS EXP LN ROUND SIN SQRT SQR TRUNC FRAC. Parsed by a shift-reduce
-// table built from the grammar, with a value stack of at most 20 entries;
-// every intermediate value is held as a 6-byte real. Nothing on any failure
-// (syntax, stack depth, domain or range).
-std::optional<double> evaluateExpression(const QString& expression, const QLocale& locale = systemLocale());
+// ABS ATAN COS EXP LN ROUND SIN SQRT SQR TRUNC FRAC. An expression that the
+// original shift-reduce parser could only take with more than 20 entries on
+// its stack fails; every intermediate value is held as a 6-byte real.
+// Nothing on any failure (syntax, stack depth, domain or range).
+std::optional<double> evaluateExpression(QStringView expression, const QLocale& locale = systemLocale());
 
 // The Math command's result text: the value with exactly `decimals` digits
 // after the locale's separator, at most 18 significant digits, no thousands
