@@ -259,6 +259,25 @@ Region Canvas::scroll(const Rect& area, int dx, int dy)
     const Region affected = m_state.clip.intersected(a);
     // Destination pixels whose source lies inside the area.
     const Region moved = affected.intersected(a.translated(dx, dy));
+    if (moved.rects().size() == 1) {
+        // One rectangle moving over itself, as a slide moves the page at
+        // every step: each row is moved in place, in the order that reads a
+        // row before it is written over (bottom up when moving down), so no
+        // copy of the area is needed.
+        const Rect r = moved.rects().front();
+        const size_t bytes = size_t(r.width()) * sizeof(uint32_t);
+        auto moveRow = [&](int y) {
+            std::memmove(m_target.scanLine(y) + r.left, m_target.scanLine(y - dy) + (r.left - dx), bytes);
+        };
+        if (dy > 0) {
+            for (int y = r.bottom - 1; y >= r.top; --y)
+                moveRow(y);
+        } else {
+            for (int y = r.top; y < r.bottom; ++y)
+                moveRow(y);
+        }
+        return affected.subtracted(moved).translated(-m_state.origin.x(), -m_state.origin.y());
+    }
     const Surface before = copyOf(m_target, a);
     const SurfaceView from = before.view();
     for (const Rect& r : moved.rects()) {

@@ -124,6 +124,37 @@ TEST(BlitScroll, ScrollRespectsTheClipAndTheOrigin)
     EXPECT_EQ(s.pixel(5, 5), before.pixel(5, 5));
 }
 
+// Every pixel of the clipped area takes the pixel dx, dy away from it when
+// that one lies in the area, whichever way the area moves and however many
+// rectangles the clip has; nothing else changes.
+TEST(BlitScroll, EveryDirectionUnderOneOrSeveralClipRectanglesMovesWhatWasThere)
+{
+    const Rect area{1, 2, 11, 10};
+    const QPoint moves[] = {{0, 3}, {0, -3}, {4, 0}, {-4, 0}, {2, 2}, {-3, 1}, {1, -2}, {0, 0}};
+    const Region clips[] = {Region(Rect{0, 0, 12, 12}), Region(Rect{0, 0, 5, 12}).united(Rect{7, 0, 12, 12}),
+                            Region(Rect{0, 0, 12, 5}).united(Rect{0, 7, 12, 12})};
+    for (const Region& clip : clips) {
+        for (const QPoint move : moves) {
+            Surface s = gradient(12, 12);
+            const Surface before = s;
+            Canvas c(s);
+            c.clipTo(clip);
+            const Region uncovered = c.scroll(area, move.x(), move.y());
+            for (int y = 0; y < 12; ++y) {
+                for (int x = 0; x < 12; ++x) {
+                    const bool inside = area.contains(x, y) && clip.contains(x, y);
+                    const bool fromArea = area.contains(x - move.x(), y - move.y());
+                    const uint32_t expected =
+                        inside && fromArea ? before.pixel(x - move.x(), y - move.y()) : before.pixel(x, y);
+                    ASSERT_EQ(s.pixel(x, y), expected) << "at " << x << "," << y << " moving " << move.x() << ","
+                                                       << move.y() << " under " << clip.rects().size() << " rects";
+                    EXPECT_EQ(uncovered.contains(x, y), inside && !fromArea);
+                }
+            }
+        }
+    }
+}
+
 TEST(SurfaceSharing, QImageWrapsThePixelsWithoutCopying)
 {
     Surface s(4, 3, kBlue);
