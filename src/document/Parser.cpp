@@ -3,8 +3,10 @@
 #include "document/Keywords.h"
 #include "platform/Codepage.h"
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <variant>
 
 namespace lumeria {
@@ -24,6 +26,39 @@ uint8_t lowByte(int32_t v)
 {
     return static_cast<uint8_t>(v & 0xFF);
 }
+
+// Publications repeat the same values over thousands of objects: a font, a
+// picture, "GO \"NEXT\"". Equal values are decoded once and share one
+// string (implicitly shared, so a later change to one object copies it). The
+// table lives only while the file is read; its own copies of the raw bytes
+// are bounded, so it never costs more than the sharing saves.
+class SharedTexts {
+public:
+    template <class Decode>
+    QString get(std::string_view raw, Decode&& decode)
+    {
+        if (raw.empty())
+            return decode(raw);
+        if (const auto it = m_texts.find(raw); it != m_texts.end())
+            return it->second;
+        QString text = decode(raw);
+        if (m_bytes + raw.size() + kEntryCost <= kMaxBytes) {
+            m_bytes += raw.size() + kEntryCost;
+            m_texts.emplace(std::string(raw), text);
+        }
+        return text;
+    }
+
+private:
+    static constexpr size_t kMaxBytes = 256 * 1024;
+    static constexpr size_t kEntryCost = 96; // a node of the table, about
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> m_texts;
+    size_t m_bytes = 0;
+};
 
 class Parser {
 public:
@@ -53,7 +88,12 @@ private:
     struct Value {
         std::string_view raw; // after the first '=', as read
         std::string_view key; // after the first '=' of the key form
-        QString text() const { return activeCodepage().decode(raw); }
+        SharedTexts* shared = nullptr;
+        QString text() const
+        {
+            const auto decode = [](std::string_view bytes) { return activeCodepage().decode(bytes); };
+            return shared ? shared->get(raw, decode) : decode(raw);
+        }
         int32_t integer() const { return parseInteger(key); }
         bool boolean() const { return key == "YES"; }
     };
@@ -70,6 +110,7 @@ private:
             return true;
 
         Value v;
+        v.shared = &m_sharedTexts;
         if (const size_t eq = line.find('='); eq != std::string::npos)
             v.raw = std::string_view(line).substr(eq + 1);
         if (const size_t eq = m_keyForm.find('='); eq != std::string::npos)
@@ -83,7 +124,10 @@ private:
             return true;
         switch (cls.keyword) {
         case Keyword::MasterPage: m_page = &m_pub.document.master(); return true;
-        case Keyword::NewPage: m_page = m_pub.document.appendPage(v.text(), m_palette); return m_page != nullptr;
+        case Keyword::NewPage:
+            // Page names are each their own; they would only fill the table.
+            m_page = m_pub.document.appendPage(activeCodepage().decode(v.raw), m_palette);
+            return m_page != nullptr;
         default: break;
         }
         if (!m_page)
@@ -325,6 +369,7 @@ private:
     Page_Rec* m_page = nullptr;
     Object_Rec* m_object = nullptr;
     std::string m_keyForm;
+    SharedTexts m_sharedTexts;
 };
 
 } // namespace

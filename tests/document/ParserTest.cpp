@@ -216,6 +216,29 @@ TEST_F(ParserTest, PagesRepeatingAPaletteShareOneAndAChangedLineIsReadAgain)
     EXPECT_TRUE(page(4).PagePalette.sharesWith(page(3).PagePalette));
 }
 
+TEST_F(ParserTest, RepeatedValuesShareOneStringAndStayApart)
+{
+    ASSERT_EQ(parse("NewPage=P\r\nObjectType=3\r\nFont=Arial\r\nAction=GO \"NEXT\"\r\nText=\xe9t\xe9\r\n"
+                    "ObjectType=3\r\nFont=Arial\r\nAction=GO \"NEXT\"\r\nText=\xe9t\xe9\r\n"
+                    "ObjectType=3\r\nFont=arial\r\nAction=\r\nText=Arial\r\nNewPage=Arial\r\n"),
+              0);
+    Button_Rec& first = *pub.document.pages().at(0)->Objects.at(0)->button();
+    Button_Rec& second = *pub.document.pages().at(0)->Objects.at(1)->button();
+    const Button_Rec& third = *object(0, 2).button();
+    EXPECT_TRUE(first.Font.isSharedWith(second.Font));
+    EXPECT_TRUE(first.Action.isSharedWith(second.Action));
+    EXPECT_EQ(second.Text, QStringLiteral(u"\u00e9t\u00e9")) << "shared values are decoded all the same";
+    // Values that differ, if only by case, or are read for another key
+    // are what they say.
+    EXPECT_EQ(third.Font, QStringLiteral("arial"));
+    EXPECT_TRUE(third.Action.isEmpty());
+    EXPECT_EQ(third.Text, QStringLiteral("Arial"));
+    EXPECT_EQ(page(1).Name, QStringLiteral("Arial"));
+    // A run-time change to one object leaves the others as they were read.
+    first.Text += QLatin1Char('!');
+    EXPECT_EQ(second.Text, QStringLiteral(u"\u00e9t\u00e9"));
+}
+
 TEST_F(ParserTest, LastPaletteNumberWithoutASpaceIsNotTaken)
 {
     Palette p{};
