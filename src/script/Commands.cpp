@@ -1,7 +1,6 @@
 // What each command does with its arguments once they are taken.
 #include "script/Conversions.h"
 #include "script/FileCommands.h"
-#include "script/MathEvaluator.h"
 #include "script/ScriptEngine.h"
 
 #include <algorithm>
@@ -11,13 +10,18 @@ namespace lumeria {
 void ScriptEngine::execute(Frame& f, const ScriptLine& line)
 {
     const Command c = line.command;
+    switch (c) {
+    case Command::If:
+    case Command::While:
+    case Command::SetVar:
+    case Command::Math: executeInPlace(f, line); return;
+    default: break;
+    }
     ScriptArguments a;
     if (commandInfo(c).args >= 0 && !takeArguments(line, c, a))
         return;
 
     switch (c) {
-    case Command::If:
-    case Command::While: condition(f, c, a); return;
     case Command::GotoLine: gotoLine(f, a.values[0]); return;
     case Command::Menu:
     case Command::MenuEx: menu(f, c, a); return;
@@ -29,11 +33,6 @@ void ScriptEngine::execute(Frame& f, const ScriptLine& line)
     case Command::ReturnToPage:
         if (Page_Rec* page = pageTarget(c, a))
             pageCommand(f, line, page);
-        return;
-    case Command::SetVar: m_variables.setStored(line.resultKey, line.resultBare, a.values[1]); return;
-    case Command::Math:
-        m_variables.setStored(line.resultKey, line.resultBare,
-                              formatMathResult(evaluateExpression(a.values[0]), scriptInteger(a.values[1])));
         return;
     case Command::Delay: m_host.delay(absoluteInteger(a.values[0])); return;
     case Command::SetFont:

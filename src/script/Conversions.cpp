@@ -5,6 +5,7 @@
 #include "script/ScriptText.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <limits>
 #include <string>
@@ -79,11 +80,13 @@ int32_t absoluteInteger(const QString& text)
 
 namespace {
 
-bool isNumericText(const QString& text, QChar separator)
+// Whether the upper-cased text holds only spaces, signs, digits and the
+// separator.
+bool isNumericText(QStringView text, char16_t separator)
 {
     for (QChar c : text) {
-        if (c != QLatin1Char(' ') && c != QLatin1Char('+') && c != QLatin1Char('-') && c != separator &&
-            !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+        const char16_t u = upperCasedChar(c).unicode();
+        if (u != ' ' && u != '+' && u != '-' && u != separator && !(u >= '0' && u <= '9'))
             return false;
     }
     return true;
@@ -92,23 +95,42 @@ bool isNumericText(const QString& text, QChar separator)
 // A decimal conversion of a text already known to hold only spaces, signs,
 // digits and the separator: one optional sign, digits with at most one
 // separator. Anything else does not convert and reads as 0.
-double conditionNumber(const QString& text, QChar separator)
+double conditionNumber(QStringView text, char16_t separator)
 {
-    std::string s;
-    s.reserve(size_t(text.size()));
-    for (QChar c : text) {
-        if (c == QLatin1Char(' '))
-            continue;
-        s.push_back(c == separator ? '.' : char(c.unicode()));
+    // Spaces are dropped and the separator reads as a point; a number in a
+    // condition is short, so this stays on the stack.
+    std::array<char, 64> small;
+    std::string large;
+    char* out = small.data();
+    if (text.size() > qsizetype(small.size())) {
+        large.resize(size_t(text.size()));
+        out = large.data();
     }
-    std::string_view digits = s;
+    size_t n = 0;
+    for (QChar c : text) {
+        const char16_t u = upperCasedChar(c).unicode();
+        if (u != ' ')
+            out[n++] = u == separator ? '.' : char(u);
+    }
+    std::string_view digits(out, n);
     if (digits.starts_with('+'))
         digits.remove_prefix(1);
-    else if (digits.starts_with('-') && digits.size() > 1 && digits[1] == '+')
+    else if (digits.starts_with("-+"))
         return 0;
-    if (digits.empty() || digits.find_first_of("+") != std::string_view::npos ||
-        digits.find('-', 1) != std::string_view::npos)
+    if (digits.empty() || digits.find('+') != std::string_view::npos || digits.find('-', 1) != std::string_view::npos)
         return 0;
+    // Up to 15 digits an integer is exact in a double: what the decimal
+    // conversion would give, without its cost.
+    const bool negative = digits.front() == '-';
+    const std::string_view magnitude = negative ? digits.substr(1) : digits;
+    if (!magnitude.empty() && magnitude.size() <= 15 &&
+        std::all_of(magnitude.begin(), magnitude.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        int64_t whole = 0;
+        for (char c : magnitude)
+            whole = whole * 10 + (c - '0');
+        const double v = negative ? -double(whole) : double(whole);
+        return toReal48(v).value_or(0);
+    }
     double v = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
     if (ec != std::errc() || end != digits.data() + digits.size())
@@ -116,36 +138,48 @@ double conditionNumber(const QString& text, QChar separator)
     return toReal48(v).value_or(0);
 }
 
+bool equalUpperCased(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && upperCasedChar(a[i]) != upperCasedChar(b[i]))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
-bool evaluateCondition(const QString& left, const QString& op, const QString& right, const QLocale& locale)
+bool evaluateCondition(QStringView left, QStringView op, QStringView right, const QLocale& locale)
 {
-    static const QString kOperators[] = {QStringLiteral("="), QStringLiteral("<>"), QStringLiteral("<"),
-                                         QStringLiteral(">"), QStringLiteral("<="), QStringLiteral(">=")};
+    static constexpr std::array<std::u16string_view, 6> kOperators = {u"=", u"<>", u"<", u">", u"<=", u">="};
+    const std::u16string_view given(op.utf16(), size_t(op.size()));
     int which = 0;
     for (int i = 0; i < 6; ++i) {
-        if (op == kOperators[i]) {
+        if (given == kOperators[size_t(i)]) {
             which = i + 1;
             break;
         }
     }
     if (which == 0)
         return false;
-    const QString a = upperCased(left);
-    const QString b = upperCased(right);
+    // The texts compare upper-cased, one character for one, so the lengths
+    // are those of the texts as given.
     if (which == 1)
-        return a == b;
+        return equalUpperCased(left, right);
     if (which == 2)
-        return a != b;
+        return !equalUpperCased(left, right);
 
     double l, r;
     const QString separator = decimalPointOf(locale);
-    if (separator.size() == 1 && isNumericText(a, separator[0]) && isNumericText(b, separator[0])) {
-        l = conditionNumber(a, separator[0]);
-        r = conditionNumber(b, separator[0]);
+    const char16_t point = separator.size() == 1 ? separator[0].unicode() : 0;
+    if (separator.size() == 1 && isNumericText(left, point) && isNumericText(right, point)) {
+        l = conditionNumber(left, point);
+        r = conditionNumber(right, point);
     } else {
-        l = double(a.size());
-        r = double(b.size());
+        l = double(left.size());
+        r = double(right.size());
     }
     switch (which) {
     case 3: return l < r;

@@ -26,8 +26,7 @@ int32_t absoluteInteger(const QString& text);
 // other four compare numbers when both sides are made of spaces, signs,
 // digits and the locale's decimal separator only, else the texts' lengths.
 // An unknown operator is false.
-bool evaluateCondition(const QString& left, const QString& op, const QString& right,
-                       const QLocale& locale = systemLocale());
+bool evaluateCondition(QStringView left, QStringView op, QStringView right, const QLocale& locale = systemLocale());
 
 // LOOP anywhere in the argument repeats, else WAIT waits, else play and return.
 MediaMode mediaMode(const QString& text);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace lumeria {
@@ -373,34 +374,46 @@ QString formatMathResult(std::optional<double> value, int decimals, const QLocal
         return QStringLiteral("Error");
     const int d = std::clamp(decimals, 0, 18);
     const double v = *value;
-    std::string text;
-    char buf[80];
+    // At most 18 integer digits, a point, 18 decimals and a sign; the
+    // exponent form is shorter still.
+    std::array<char, 64> buffer;
+    char* const text = buffer.data();
+    size_t length = 0;
     if (std::fabs(v) >= 1e18) {
         // Beyond 18 integer digits fixed notation cannot hold the value; the
         // exponent form keeps 18 significant digits.
-        std::snprintf(buf, sizeof buf, "%.17E", v);
-        text = buf;
+        const int n = std::snprintf(text, buffer.size(), "%.17E", v);
+        length = n > 0 ? std::min(size_t(n), buffer.size() - 1) : 0;
     } else {
-        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, d);
-        text.assign(buf, ec == std::errc() ? end : buf);
+        const auto [end, ec] = std::to_chars(text, text + buffer.size(), v, std::chars_format::fixed, d);
+        length = ec == std::errc() ? size_t(end - text) : 0;
         // Digits past the 18th significant one are shown as zeros.
         int significant = 0;
         bool started = false;
-        for (char& c : text) {
+        bool nonZero = false;
+        for (size_t i = 0; i < length; ++i) {
+            char& c = text[i];
             if (!isDigit(c))
                 continue;
             started |= c != '0';
             if (started && ++significant > 18)
                 c = '0';
+            nonZero |= c != '0';
         }
         // No sign on a value that prints as zero.
-        if (!text.empty() && text.front() == '-' && text.find_first_of("123456789") == std::string::npos)
-            text.erase(0, 1);
+        if (length > 0 && text[0] == '-' && !nonZero) {
+            std::memmove(text, text + 1, length - 1);
+            --length;
+        }
     }
-    QString out = QString::fromLatin1(text.data(), qsizetype(text.size()));
-    const QString separator = decimalPointOf(locale);
-    if (separator != QLatin1String("."))
-        out.replace(QLatin1Char('.'), separator);
+    const QString& separator = decimalPointOf(locale);
+    if (separator.size() == 1 && separator[0].unicode() < 256) {
+        const char point = char(separator[0].unicode());
+        std::replace(text, text + length, '.', point);
+        return QString::fromLatin1(text, qsizetype(length));
+    }
+    QString out = QString::fromLatin1(text, qsizetype(length));
+    out.replace(QLatin1Char('.'), separator);
     return out;
 }
 

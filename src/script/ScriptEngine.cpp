@@ -3,6 +3,7 @@
 #include "script/Conversions.h"
 #include "script/FileCommands.h"
 #include "script/LocaleCache.h"
+#include "script/MathEvaluator.h"
 
 namespace lumeria {
 
@@ -245,18 +246,70 @@ bool ScriptEngine::takeArguments(const ScriptLine& line, Command command, Script
                                                                                : SubstitutionMode::Text);
     }
     args.count = line.arguments.count;
-    if (args.count != info.args) {
+    if (!line.countOk) {
         reportError(countMessage(info));
         return false;
     }
     return true;
 }
 
-void ScriptEngine::condition(Frame& f, Command c, const ScriptArguments& a)
+const QString& ScriptEngine::argument(const ScriptLine& line, int i, SubstitutionMode mode, QString& substituted) const
 {
-    if (evaluateCondition(a.values[0], a.values[1], a.values[2]))
+    const int plan = line.planOf[size_t(i)];
+    if (plan < 0)
+        return line.arguments.values[size_t(i)];
+    substituted = line.plans[size_t(plan)].apply(m_variables, *this, mode);
+    return substituted;
+}
+
+// The commands loops are made of read their arguments where the line holds
+// them, substituting only those with a reference, instead of copying all of
+// them first. Substitution changes nothing, so the count is checked first.
+void ScriptEngine::executeInPlace(Frame& f, const ScriptLine& line)
+{
+    if (!line.countOk) {
+        reportError(countMessage(commandInfo(line.command)));
         return;
-    f.mode = c == Command::If ? Mode::SkipIf : Mode::SkipWhile;
+    }
+    switch (line.command) {
+    case Command::If:
+    case Command::While: condition(f, line); return;
+    case Command::Math: math(line); return;
+    case Command::SetVar: {
+        QString value;
+        m_variables.setStored(line.resultKey, line.resultBare, argument(line, 1, SubstitutionMode::Text, value));
+        return;
+    }
+    default: return;
+    }
+}
+
+void ScriptEngine::condition(Frame& f, const ScriptLine& line)
+{
+    QString left, op, right;
+    if (evaluateCondition(argument(line, 0, SubstitutionMode::Text, left),
+                          argument(line, 1, SubstitutionMode::Text, op),
+                          argument(line, 2, SubstitutionMode::Text, right)))
+        return;
+    f.mode = line.command == Command::If ? Mode::SkipIf : Mode::SkipWhile;
+}
+
+void ScriptEngine::math(const ScriptLine& line)
+{
+    QString decimals;
+    const int places = scriptInteger(argument(line, 1, SubstitutionMode::Text, decimals));
+    // The expression is read straight from the substituted pieces: any
+    // bracket left in it makes it an error, reduced or not.
+    std::optional<double> value;
+    SubstitutionPlan::Buffer text;
+    const int plan = line.planOf[0];
+    if (plan >= 0 && line.plans[size_t(plan)].appendUnreduced(text, m_variables, *this, SubstitutionMode::Numeric)) {
+        value = evaluateExpression(QStringView(text.constData(), text.size()));
+    } else {
+        QString expression;
+        value = evaluateExpression(argument(line, 0, SubstitutionMode::Numeric, expression));
+    }
+    m_variables.setStored(line.resultKey, line.resultBare, formatMathResult(value, places));
 }
 
 void ScriptEngine::gotoLine(Frame& f, const QString& target)

@@ -103,11 +103,14 @@ private:
     void keyword(Frame& f, const ScriptLine& line);
     void endWhile(Frame& f);
     bool takeArguments(const ScriptLine& line, Command command, ScriptArguments& args);
+    const QString& argument(const ScriptLine& line, int i, SubstitutionMode mode, QString& substituted) const;
     void execute(Frame& f, const ScriptLine& line);
+    void executeInPlace(Frame& f, const ScriptLine& line);
+    void math(const ScriptLine& line);
     void executeDialogOrWindow(Command c, const ScriptArguments& a);
     void executeMediaOrPrint(Command c, const ScriptArguments& a);
     void executeString(Command c, const ScriptArguments& a);
-    void condition(Frame& f, Command c, const ScriptArguments& a);
+    void condition(Frame& f, const ScriptLine& line);
     void gotoLine(Frame& f, const QString& target);
     void menu(Frame& f, Command c, const ScriptArguments& a);
     void pageCommand(Frame& f, const ScriptLine& line, Page_Rec* page);

@@ -31,6 +31,7 @@ void prepareArguments(ScriptLine& line)
     const CommandInfo& info = commandInfo(line.command);
     if (info.args < 0)
         return;
+    line.countOk = line.arguments.count == info.args;
     for (int i = 0; i < line.arguments.count; ++i) {
         const QString& value = line.arguments.values[size_t(i)];
         if (i + 1 == info.resultArg) {
@@ -95,12 +96,7 @@ QString upperCased(const QString& text)
 {
     // Most texts that reach here (numbers, names written in capitals) are
     // upper case already: those are shared, not copied.
-    auto upper = [](QChar c) {
-        const char16_t u = c.unicode();
-        if (u < 128)
-            return u >= 'a' && u <= 'z' ? QChar(char16_t(u - 32)) : c;
-        return c.toUpper();
-    };
+    const auto upper = upperCasedChar;
     qsizetype i = 0;
     while (i < text.size() && upper(text[i]) == text[i])
         ++i;

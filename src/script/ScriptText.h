@@ -25,6 +25,7 @@ struct ScriptLine {
     Command command = Command::None;
     LineKind kind = LineKind::Unknown;
     ScriptArguments arguments; // as written, before substitution
+    bool countOk = true;       // the command's exact count of arguments is there
     // Worked out once per line, since only the variables' values change
     // from one run of it to the next: how each argument with a '[' is
     // substituted (-1: it is taken as written), and the result variable's
@@ -56,6 +57,13 @@ ScriptArguments extractArguments(const QString& line);
 // Upper case one character for one, as Windows' ANSI upper-casing does:
 // no letter turns into two, so lengths stay what the author saw.
 QString upperCased(const QString& text);
+inline QChar upperCasedChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 128)
+        return u >= 'a' && u <= 'z' ? QChar(char16_t(u - 32)) : c;
+    return c.toUpper();
+}
 
 // The runtime's Trim: drops every character up to and including the space
 // from both ends.

@@ -41,6 +41,14 @@ QString timeText(const QTime& t, const QLocale& locale)
 // "[[[[" becomes "[": the reduction runs until no pair is left.
 void reduceDoubledBrackets(QString& text)
 {
+    // Most texts hold no bracket at all once substituted: one look decides.
+    const char16_t* data = QStringView(text).utf16();
+    const qsizetype size = text.size();
+    bool pair = false;
+    for (qsizetype i = 1; i < size && !pair; ++i)
+        pair = data[i] == data[i - 1] && (data[i] == u'[' || data[i] == u']');
+    if (!pair)
+        return;
     for (const char* pair : {"[[", "]]"}) {
         const QLatin1String doubled(pair, 2);
         const QLatin1String single(pair, 1);
@@ -156,34 +164,62 @@ SubstitutionPlan::SubstitutionPlan(const QString& text) : m_text(text)
     literal(literalStart, size);
 }
 
+QString SubstitutionPlan::valueOf(const Piece& piece, const Variables& variables, const BuiltinValues& builtins,
+                                  SubstitutionMode mode, std::optional<QDateTime>& clock) const
+{
+    QString value = variables.getStored(piece.key);
+    if (value.isEmpty()) {
+        if (auto builtin = builtinValue(piece.name, builtins, clock))
+            value = std::move(*builtin);
+    }
+    if (value.isEmpty() && mode == SubstitutionMode::Numeric)
+        value = QStringLiteral("0");
+    return value;
+}
+
 QString SubstitutionPlan::apply(const Variables& variables, const BuiltinValues& builtins, SubstitutionMode mode) const
 {
     if (m_general)
         return substitute(m_text, variables, builtins, mode);
     std::optional<QDateTime> clock;
-    auto valueOf = [&](const Piece& piece) {
-        QString value = variables.getStored(piece.key);
-        if (value.isEmpty()) {
-            if (auto builtin = builtinValue(piece.name, builtins, clock))
-                value = std::move(*builtin);
-        }
-        if (value.isEmpty() && mode == SubstitutionMode::Numeric)
-            value = QStringLiteral("0");
-        return value;
-    };
     QString out;
     if (m_pieces.size() == 1 && m_pieces.front().reference) {
-        out = valueOf(m_pieces.front()); // shared with the store, not copied
+        out = valueOf(m_pieces.front(), variables, builtins, mode, clock); // shared with the store, not copied
     } else {
-        for (const Piece& piece : m_pieces) {
-            if (piece.reference)
-                out += valueOf(piece);
-            else
-                out += QStringView(m_text).mid(piece.from, piece.length);
-        }
+        Buffer text;
+        appendPieces(text, variables, builtins, mode, clock);
+        out = QString(reinterpret_cast<const QChar*>(text.constData()), text.size());
     }
     reduceDoubledBrackets(out);
     return out;
+}
+
+bool SubstitutionPlan::appendUnreduced(Buffer& out, const Variables& variables, const BuiltinValues& builtins,
+                                       SubstitutionMode mode) const
+{
+    if (m_general)
+        return false;
+    std::optional<QDateTime> clock;
+    appendPieces(out, variables, builtins, mode, clock);
+    return true;
+}
+
+void SubstitutionPlan::appendPieces(Buffer& out, const Variables& variables, const BuiltinValues& builtins,
+                                    SubstitutionMode mode, std::optional<QDateTime>& clock) const
+{
+    for (const Piece& piece : m_pieces) {
+        if (!piece.reference) {
+            out.append(QStringView(m_text).utf16() + piece.from, piece.length);
+            continue;
+        }
+        // Read where it is stored: no copy of the value is made.
+        if (const QString* stored = variables.findStored(piece.key); stored && !stored->isEmpty()) {
+            out.append(QStringView(*stored).utf16(), stored->size());
+            continue;
+        }
+        const QString value = valueOf(piece, variables, builtins, mode, clock);
+        out.append(QStringView(value).utf16(), value.size());
+    }
 }
 
 } // namespace lumeria

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <QVarLengthArray>
 
 #include <functional>
 #include <optional>
@@ -43,6 +44,15 @@ public:
     explicit SubstitutionPlan(const QString& text);
     QString apply(const Variables& variables, const BuiltinValues& builtins, SubstitutionMode mode) const;
 
+    // The text with its references replaced but doubled brackets not yet
+    // reduced, appended to out, for a reader that rejects every bracket
+    // anyway (reducing pairs never removes the last bracket of a run).
+    // Texts whose references may depend on the values inserted before them
+    // cannot: false, and nothing is appended.
+    using Buffer = QVarLengthArray<char16_t, 128>;
+    bool appendUnreduced(Buffer& out, const Variables& variables, const BuiltinValues& builtins,
+                         SubstitutionMode mode) const;
+
 private:
     struct Piece {
         qsizetype from = 0; // a literal part of the text
@@ -51,6 +61,11 @@ private:
         QString name; // as written, for the built-in names
         QString key;  // Variables::normalName(name)
     };
+    QString valueOf(const Piece& piece, const Variables& variables, const BuiltinValues& builtins,
+                    SubstitutionMode mode, std::optional<QDateTime>& clock) const;
+    void appendPieces(Buffer& out, const Variables& variables, const BuiltinValues& builtins, SubstitutionMode mode,
+                      std::optional<QDateTime>& clock) const;
+
     QString m_text;
     std::vector<Piece> m_pieces;
     // Where a '[' directly follows a closed reference, whether it opens

@@ -22,6 +22,12 @@ public:
     // The same by the name as stored (normalName), for callers that worked
     // it out once: a script line's variable names never change.
     QString getStored(const QString& key) const { return m_values.value(key); }
+    // The stored value itself, or nullptr; valid until the next change.
+    const QString* findStored(const QString& key) const
+    {
+        const auto it = m_values.constFind(key);
+        return it == m_values.cend() ? nullptr : &it.value();
+    }
     // Sends no notification when the value does not change (compared
     // exactly, case included).
     void set(const QString& name, const QString& value);

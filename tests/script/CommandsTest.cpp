@@ -1,7 +1,10 @@
 #include "FakeHost.h"
+#include "ReferenceEvaluators.h"
 #include "script/Conversions.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace lumeria {
 namespace {
@@ -194,6 +197,43 @@ TEST(Conversions, NumbersConditionsAndNames)
     EXPECT_EQ(effectNumber(QStringLiteral("Dissolve")), 1);
     EXPECT_EQ(effectNumber(QStringLiteral("none")), 0);
     EXPECT_EQ(fontStyleBits(QStringLiteral("strikeout italic")), 2 | 8);
+}
+
+TEST(Conversions, ConditionsAgreeWithTheFormerCopyingTest)
+{
+    // Sides made of what numbers are made of, and of what makes a side a
+    // text: letters that change case (one outside ASCII whose capital is),
+    // both separators, long runs of digits past the fast integer path.
+    const QStringList pieces = {QStringLiteral(" "),
+                                QStringLiteral("+"),
+                                QStringLiteral("-"),
+                                QStringLiteral("1"),
+                                QStringLiteral("0"),
+                                QStringLiteral("."),
+                                QStringLiteral(","),
+                                QStringLiteral("a"),
+                                QStringLiteral("A"),
+                                QStringLiteral("\u0131"),
+                                QStringLiteral("9999999999999999"),
+                                QStringLiteral("25")};
+    const QStringList operators = {QStringLiteral("="),  QStringLiteral("<>"), QStringLiteral("<"),
+                                   QStringLiteral(">"),  QStringLiteral("<="), QStringLiteral(">="),
+                                   QStringLiteral("=<"), QStringLiteral(""),   QStringLiteral(" <")};
+    const QLocale locales[] = {QLocale(QLocale::C), QLocale(QLocale::French, QLocale::France)};
+    std::mt19937 random(7);
+    auto side = [&] {
+        QString text;
+        for (size_t n = random() % 6; n > 0; --n)
+            text += pieces[qsizetype(random() % size_t(pieces.size()))];
+        return text;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const QString left = side(), right = side();
+        const QString& op = operators[qsizetype(random() % size_t(operators.size()))];
+        const QLocale& locale = locales[i % 2];
+        ASSERT_EQ(evaluateCondition(left, op, right, locale), test::formerCondition(left, op, right, locale))
+            << left.toStdString() << ' ' << op.toStdString() << ' ' << right.toStdString();
+    }
 }
 
 } // namespace

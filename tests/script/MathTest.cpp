@@ -1,9 +1,10 @@
-#include "MathOracle.h"
+#include "ReferenceEvaluators.h"
 #include "script/MathEvaluator.h"
 #include "script/Real48.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -100,6 +101,27 @@ void expectSameAsTables(const QString& expression, const QLocale& locale, int& t
     ASSERT_EQ(bits(evaluateExpression(expression, locale)), bits(test::shiftReduceExpression(expression, locale)))
         << expression.toStdString();
     ++tried;
+}
+
+TEST(Math, ResultTextsAgreeWithTheFormerFormatting)
+{
+    // Values of every magnitude, both signs, zeros that print with a sign,
+    // and every count of decimals, in a locale with a point and one with a
+    // comma.
+    const QLocale locales[] = {kC, QLocale(QLocale::French, QLocale::France)};
+    std::mt19937_64 random(11);
+    std::vector<double> values = {0.0, -0.0, 1e18, -1e18, 999999999999999999.0, 0.5, -0.004, 1.0 / 3};
+    for (int i = 0; i < 20000; ++i) {
+        const double mantissa = double(random() % 2000001) / 1000 - 1000;
+        values.push_back(std::ldexp(mantissa, int(random() % 140) - 70));
+    }
+    for (double v : values) {
+        for (int decimals = -2; decimals <= 20; ++decimals) {
+            for (const QLocale& locale : locales)
+                ASSERT_EQ(formatMathResult(v, decimals, locale), test::formerMathText(v, decimals, locale)) << v;
+        }
+    }
+    EXPECT_EQ(formatMathResult(std::nullopt, 2, kC), test::formerMathText(std::nullopt, 2, kC));
 }
 
 TEST(Math, DirectEvaluatorAgreesWithTheTablesOnEveryShortTokenString)

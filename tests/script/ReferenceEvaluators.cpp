@@ -1,7 +1,8 @@
-#include "MathOracle.h"
+#include "ReferenceEvaluators.h"
 
 #include "script/LocaleCache.h"
 #include "script/Real48.h"
+#include "script/ScriptText.h"
 
 #include <algorithm>
 #include <array>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumeria::test {
@@ -461,6 +463,123 @@ std::optional<double> shiftReduceExpression(const QString& expression, const QLo
         }
         }
     }
+}
+
+// The IF and WHILE test as it was before it read its texts in place.
+namespace {
+
+bool isNumericConditionText(const QString& text, QChar separator)
+{
+    for (QChar c : text) {
+        if (c != QLatin1Char(' ') && c != QLatin1Char('+') && c != QLatin1Char('-') && c != separator &&
+            !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+            return false;
+    }
+    return true;
+}
+
+// A decimal conversion of a text already known to hold only spaces, signs,
+// digits and the separator: one optional sign, digits with at most one
+// separator. Anything else does not convert and reads as 0.
+double conditionNumber(const QString& text, QChar separator)
+{
+    std::string s;
+    s.reserve(size_t(text.size()));
+    for (QChar c : text) {
+        if (c == QLatin1Char(' '))
+            continue;
+        s.push_back(c == separator ? '.' : char(c.unicode()));
+    }
+    std::string_view digits = s;
+    if (digits.starts_with('+'))
+        digits.remove_prefix(1);
+    else if (digits.starts_with('-') && digits.size() > 1 && digits[1] == '+')
+        return 0;
+    if (digits.empty() || digits.find_first_of("+") != std::string_view::npos ||
+        digits.find('-', 1) != std::string_view::npos)
+        return 0;
+    double v = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+    if (ec != std::errc() || end != digits.data() + digits.size())
+        return 0;
+    return toReal48(v).value_or(0);
+}
+
+} // namespace
+
+bool formerCondition(const QString& left, const QString& op, const QString& right, const QLocale& locale)
+{
+    static const QString kOperators[] = {QStringLiteral("="), QStringLiteral("<>"), QStringLiteral("<"),
+                                         QStringLiteral(">"), QStringLiteral("<="), QStringLiteral(">=")};
+    int which = 0;
+    for (int i = 0; i < 6; ++i) {
+        if (op == kOperators[i]) {
+            which = i + 1;
+            break;
+        }
+    }
+    if (which == 0)
+        return false;
+    const QString a = upperCased(left);
+    const QString b = upperCased(right);
+    if (which == 1)
+        return a == b;
+    if (which == 2)
+        return a != b;
+
+    double l, r;
+    const QString separator = decimalPointOf(locale);
+    if (separator.size() == 1 && isNumericConditionText(a, separator[0]) && isNumericConditionText(b, separator[0])) {
+        l = conditionNumber(a, separator[0]);
+        r = conditionNumber(b, separator[0]);
+    } else {
+        l = double(a.size());
+        r = double(b.size());
+    }
+    switch (which) {
+    case 3: return l < r;
+    case 4: return l > r;
+    case 5: return l <= r;
+    default: return l >= r;
+    }
+}
+
+// The Math result text as it was built through a std::string.
+QString formerMathText(std::optional<double> value, int decimals, const QLocale& locale)
+{
+    if (!value)
+        return QStringLiteral("Error");
+    const int d = std::clamp(decimals, 0, 18);
+    const double v = *value;
+    std::string text;
+    char buf[80];
+    if (std::fabs(v) >= 1e18) {
+        // Beyond 18 integer digits fixed notation cannot hold the value; the
+        // exponent form keeps 18 significant digits.
+        std::snprintf(buf, sizeof buf, "%.17E", v);
+        text = buf;
+    } else {
+        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, d);
+        text.assign(buf, ec == std::errc() ? end : buf);
+        // Digits past the 18th significant one are shown as zeros.
+        int significant = 0;
+        bool started = false;
+        for (char& c : text) {
+            if (c < '0' || c > '9')
+                continue;
+            started |= c != '0';
+            if (started && ++significant > 18)
+                c = '0';
+        }
+        // No sign on a value that prints as zero.
+        if (!text.empty() && text.front() == '-' && text.find_first_of("123456789") == std::string::npos)
+            text.erase(0, 1);
+    }
+    QString out = QString::fromLatin1(text.data(), qsizetype(text.size()));
+    const QString separator = decimalPointOf(locale);
+    if (separator != QLatin1String("."))
+        out.replace(QLatin1Char('.'), separator);
+    return out;
 }
 
 } // namespace lumeria::test

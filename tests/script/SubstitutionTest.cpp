@@ -1,4 +1,5 @@
 #include "script/Substitution.h"
+#include "script/MathEvaluator.h"
 
 #include <gtest/gtest.h>
 
@@ -123,6 +124,42 @@ TEST_F(SubstitutionTest, APlanGivesWhatTheScanGivesForEveryShortText)
     EXPECT_EQ(SubstitutionPlan(QStringLiteral("[Year] [Month]")).apply(vars, builtins, SubstitutionMode::Text),
               QStringLiteral("2024 March"));
     EXPECT_EQ(builtins.readings, 1);
+}
+
+TEST_F(SubstitutionTest, MathReadsTheUnreducedTextAsTheReducedOne)
+{
+    // Math reads the substituted pieces before doubled brackets are reduced:
+    // with values that hold, open or close brackets, every short expression
+    // must still give what the reduced text gives.
+    vars.set(QStringLiteral("A"), QStringLiteral("1["));
+    vars.set(QStringLiteral("B"), QStringLiteral("]2"));
+    vars.set(QStringLiteral("C"), QStringLiteral("12"));
+    const QString alphabet = QStringLiteral("[]ABC1+");
+    const QLocale c(QLocale::C);
+    int read = 0;
+    std::vector<int> digits;
+    for (int length = 0; length <= 6; ++length) {
+        digits.assign(size_t(length), 0);
+        for (;;) {
+            QString text;
+            for (int d : digits)
+                text += alphabet[d];
+            const SubstitutionPlan plan(text);
+            SubstitutionPlan::Buffer unreduced;
+            if (plan.appendUnreduced(unreduced, vars, builtins, SubstitutionMode::Numeric)) {
+                const auto direct = evaluateExpression(QStringView(unreduced.constData(), unreduced.size()), c);
+                const auto reduced = evaluateExpression(plan.apply(vars, builtins, SubstitutionMode::Numeric), c);
+                ASSERT_EQ(direct, reduced) << text.toStdString();
+                read += direct ? 1 : 0;
+            }
+            size_t i = 0;
+            while (i < digits.size() && ++digits[i] == int(alphabet.size()))
+                digits[i++] = 0;
+            if (i == digits.size())
+                break;
+        }
+    }
+    EXPECT_GT(read, 1000);
 }
 
 TEST_F(SubstitutionTest, ListenersHearEveryRealChange)
