@@ -1,5 +1,8 @@
 #include "platform/gdi/Canvas.h"
 
+#include "platform/gdi/KeptValues.h"
+#include "platform/gdi/ShapedText.h"
+
 #include <QFontMetrics>
 #include <QHash>
 #include <QImage>
@@ -177,62 +180,29 @@ size_t qHash(const LayoutKey& key, size_t seed = 0)
 // Laid-out texts, per thread. The same texts are measured and laid out again
 // on every paint of their page, each of them several times (once to size the
 // block, once to place each line, once to draw it), and shaping their words
-// is most of what drawing a page of texts costs. A layout depends only on the
-// font, the text, the width it wraps to and the flags, which make the key, so
-// nothing is ever stale: a text, a font or a box that changes is another key.
-// Texts are kept in two generations of a bounded number of characters; one
-// used from the older generation comes back into the newer, and when the
-// newer is full the older is dropped, so what a page keeps using stays.
-class LayoutCache {
-public:
-    std::shared_ptr<const Layout> find(const LayoutKey& key)
-    {
-        if (const auto recent = m_recent.constFind(key); recent != m_recent.cend())
-            return *recent;
-        const auto older = m_older.constFind(key);
-        if (older == m_older.cend())
-            return nullptr;
-        std::shared_ptr<const Layout> layout = *older;
-        insert(key, layout);
-        return layout;
-    }
-
-    void insert(const LayoutKey& key, std::shared_ptr<const Layout> layout)
-    {
-        if (m_characters >= kGenerationCharacters) {
-            m_older = std::move(m_recent);
-            m_recent.clear();
-            m_characters = 0;
-        }
-        m_characters += key.text.size() + kEntryOverhead;
-        m_recent.insert(key, std::move(layout));
-    }
-
-    // A text longer than this is laid out on every call, never kept.
-    static constexpr qsizetype kLongestKept = 4096;
-
-private:
-    // Characters of the keys in a generation, lines about as many again.
-    static constexpr qsizetype kGenerationCharacters = qsizetype(1) << 18;
-    static constexpr qsizetype kEntryOverhead = 32;
-
-    QHash<LayoutKey, std::shared_ptr<const Layout>> m_recent;
-    QHash<LayoutKey, std::shared_ptr<const Layout>> m_older;
-    qsizetype m_characters = 0;
-};
+// is most of what measuring a page of texts costs. A layout depends only on
+// the font, the text, the width it wraps to and the flags, which make the
+// key, so nothing is ever stale: a text, a font or a box that changes is
+// another key.
+// A text longer than this is laid out on every call, never kept.
+constexpr qsizetype kLongestKeptText = 4096;
+// Characters of the kept texts in a generation, their lines about as many
+// again.
+constexpr qsizetype kKeptTextCharacters = qsizetype(1) << 18;
+constexpr qsizetype kKeptTextOverhead = 32;
 
 std::shared_ptr<const Layout> layoutOf(const QString& text, int boxWidth, LineBreaking breaking, const Font& font,
                                        const TextMeasurer& measure, Tabs tabs)
 {
-    if (text.size() > LayoutCache::kLongestKept)
+    if (text.size() > kLongestKeptText)
         return std::make_shared<const Layout>(layoutLines(text, boxWidth, breaking, measure));
-    thread_local LayoutCache cache;
+    thread_local KeptValues<LayoutKey, Layout> kept(kKeptTextCharacters);
     // Only word breaking looks at the width.
     LayoutKey key{font.id(), text, breaking == LineBreaking::WordBreak ? boxWidth : 0, breaking, tabs};
-    if (auto known = cache.find(key))
+    if (auto known = kept.find(key))
         return known;
     auto layout = std::make_shared<const Layout>(layoutLines(text, boxWidth, breaking, measure));
-    cache.insert(key, layout);
+    kept.insert(key, layout, text.size() + kKeptTextOverhead);
     return layout;
 }
 
@@ -399,9 +369,9 @@ DrawTextResult Canvas::drawText(const Rect& box, const QString& text, const Draw
     QImage image = m_target.image();
     QPainter painter(&image);
     painter.setClipRegion(toQRegion(clip));
-    painter.setFont(m_state.font.qfont());
     const QColor background = QColor::fromRgb(pixelFromColour(m_state.backgroundColour));
     painter.setPen(QColor::fromRgb(pixelFromColour(m_state.textColour)));
+    TextRunPainter runs(painter, m_state.font);
     for (const TextLine& line : lines) {
         int x = d.left;
         if (options.align == HorizontalAlign::Centre)
@@ -412,7 +382,7 @@ DrawTextResult Canvas::drawText(const Rect& box, const QString& text, const Draw
             painter.fillRect(QRect(x, y, line.width, lineHeight), background);
         measure.forEachRun(line.text, [&](int runX, const QString& run) {
             if (!run.isEmpty())
-                painter.drawText(QPoint(x + runX, y + measure.ascent()), run);
+                runs.draw(QPoint(x + runX, y + measure.ascent()), run);
         });
         y += lineHeight;
     }

@@ -2,6 +2,8 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace lumeria::gdi {
@@ -182,6 +184,67 @@ TEST_F(TextTest, KeptLayoutsDrawTheSamePixelsInTheColourAskedFor)
     EXPECT_EQ(countOf(blue, kBlack), 0);
     EXPECT_EQ(picture(drawn(QStringLiteral("Kept lime"), kBlack)), picture(written(QStringLiteral("Kept lime"))));
     EXPECT_NE(picture(drawn(QStringLiteral("Kept lime"), kBlack)), picture(first));
+}
+
+// Runs are drawn from glyphs shaped once and kept: they must be the very
+// pixels QPainter::drawText gives the same run, whatever its characters,
+// the face, size, style and rendering, and however often it is drawn.
+TEST_F(TextTest, DrawnRunsAreThePixelsQPainterDrawsForThem)
+{
+    const QString texts[] = {
+        QStringLiteral("Plain words"),
+        QStringLiteral("  spaced  out  "),
+        QString::fromUtf8("\xC3\x80\xC3\xA7\x63\xC3\xA9nts \xC3\xBF \xC3\x9F \xC5\x92 \xE2\x82\xAC \xE2\x84\xA2 "
+                          "\xE2\x80\xA6 \xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x80\x94 dash"),
+        QStringLiteral("fi fl ffi office AV To Wa"),
+        QStringLiteral("12:30 (x+y)*z/2 = 3.5% [a] {b} <c> @#~"),
+        QString::fromUtf8("\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC \xD0\x9A\xD0\xB8"),
+        QString::fromUtf8("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D abc \xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7"),
+        QString::fromUtf8("e\xCC\x81 soft\xC2\xADhyphen \xE6\xBC\xA2\xE5\xAD\x97"),
+        QStringLiteral("tab\there"),
+        QString::fromUtf8("emoji \xF0\x9F\x98\x80 pair"),
+    };
+    const Font fonts[] = {
+        Font::fromPoints("Arial", 10),
+        Font::fromPoints("Arial", 12, uint8_t(FontStyle::Bold)),
+        Font::fromPoints("Times New Roman", 12, uint8_t(FontStyle::Italic)),
+        Font::fromPoints("Courier New", 9),
+        Font::fromPoints("Arial", 10, uint8_t(FontStyle::Underline)),
+        Font::fromPoints("Arial", 11, uint8_t(FontStyle::StrikeOut)),
+        Font::fromPoints("Arial", 60),
+        Font(),
+    };
+    DrawTextOptions options;
+    options.breaking = LineBreaking::SingleLine;
+    options.tabs = Tabs::Literal;
+    options.clipping = BoxClipping::NoClip;
+    for (TextRendering rendering : {TextRendering::Crisp, TextRendering::Smooth}) {
+        Font::setTextRendering(rendering);
+        for (const Font& font : fonts) {
+            for (const QString& text : texts) {
+                Surface expected(500, 100);
+                {
+                    QImage image = expected.image();
+                    QPainter painter(&image);
+                    painter.setFont(font.qfont());
+                    painter.setPen(QColor(0, 0, 128));
+                    painter.drawText(QPoint(3, 2 + font.ascent()), text);
+                }
+                for (int round = 0; round < 2; ++round) {
+                    Surface s(500, 100);
+                    Canvas c(s);
+                    c.setFont(font);
+                    c.setBackgroundMode(BackgroundMode::Transparent);
+                    c.setTextColour(rgb(0, 0, 128));
+                    c.drawText({3, 2, 500, 100}, text, options);
+                    EXPECT_TRUE(s.image() == expected.image())
+                        << text.toStdString() << " in " << font.face().toStdString() << " " << font.emPixels()
+                        << " px, styles " << int(font.styles()) << ", rendering " << int(rendering);
+                }
+            }
+        }
+    }
+    Font::setTextRendering(TextRendering::Crisp);
 }
 
 TEST_F(TextTest, TextOutTopLeftAndBaselineAnchorsAndOpaqueBackground)
