@@ -355,6 +355,10 @@ void TMainForm::showFirstPage()
         return;
     m_firstPageShown = true;
     showPage(currentPage());
+    // Start-up goes without the media libraries; once the first page is up,
+    // a publication that will play media has them loaded before a reader
+    // asks for the first sound.
+    m_session.prepareMedia();
     // A publication without pages shows nothing, and is ready all the same.
     if (auto listener = std::exchange(m_firstPageListener, nullptr))
         listener();

@@ -194,6 +194,18 @@ PlayerSession::~PlayerSession()
     m_media.reset();
 }
 
+void PlayerSession::prepareMedia()
+{
+    if (!m_container)
+        return;
+    for (const ContainerEntry& entry : m_container->entries()) {
+        if (media::MediaManager::needsLibraries(entry.Name)) {
+            m_media->prepareLibraries();
+            return;
+        }
+    }
+}
+
 std::optional<QString> PlayerSession::locateMediaFile(const QString& name)
 {
     if (!m_container || name.trimmed().isEmpty())

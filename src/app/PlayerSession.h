@@ -50,6 +50,10 @@ public:
     text::ArticleTextEngine& articles() { return *m_articles; }
     // Sound, music and the command strings: what plays, for the whole run.
     media::MediaManager& media() { return *m_media; }
+    // When the publication carries sound, music or video, loads the media
+    // libraries ahead on a thread of their own; they are otherwise loaded
+    // when a device first needs them.
+    void prepareMedia();
     // A real file for a media file a script names: the container's entry
     // extracted for the run, else the file on disk.
     std::optional<QString> locateMediaFile(const QString& name);

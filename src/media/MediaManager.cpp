@@ -1,5 +1,8 @@
 #include "media/MediaManager.h"
 
+#include "media/FfmpegLibrary.h"
+#include "media/FluidSynthLibrary.h"
+#include "media/SdlLibrary.h"
 #include "platform/WindowsPath.h"
 
 #include <QElapsedTimer>
@@ -47,6 +50,8 @@ MediaManager::MediaManager(MediaOptions options) : m_options(std::move(options))
 
 MediaManager::~MediaManager()
 {
+    if (m_preparing.joinable())
+        m_preparing.join();
     stopEverything();
     m_devices.setCompletionListener(nullptr);
     m_devices.setCloseListener(nullptr);
@@ -56,6 +61,31 @@ void MediaManager::setEnvironment(MediaEnvironment environment)
 {
     // The list and the interpreter hold this member by reference.
     m_env = std::move(environment);
+}
+
+void MediaManager::prepareLibraries()
+{
+    if (m_preparing.joinable())
+        return;
+    // A device that needs a library meanwhile waits for this load rather
+    // than starting a second one.
+    m_preparing = std::thread([] {
+        loadSdl();
+        loadFfmpeg();
+        loadFluidSynth();
+    });
+}
+
+bool MediaManager::needsLibraries(const QString& fileName)
+{
+    static const QStringList kExtensions = {
+        QStringLiteral("wav"), QStringLiteral("mid"),  QStringLiteral("midi"), QStringLiteral("rmi"),
+        QStringLiteral("avi"), QStringLiteral("mpg"),  QStringLiteral("mpeg"), QStringLiteral("mp3"),
+        QStringLiteral("ogg"), QStringLiteral("flac"), QStringLiteral("aif"),  QStringLiteral("aiff"),
+        QStringLiteral("au"),  QStringLiteral("voc"),  QStringLiteral("mov"),  QStringLiteral("mp4"),
+    };
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && kExtensions.contains(fileName.mid(dot + 1), Qt::CaseInsensitive);
 }
 
 void MediaManager::stopEverything()

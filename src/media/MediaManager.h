@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <thread>
 
 namespace lumeria::media {
 
@@ -34,6 +35,13 @@ public:
     MediaManager& operator=(const MediaManager&) = delete;
 
     void setEnvironment(MediaEnvironment environment);
+    // Loads the media libraries on a thread of its own, once: for a
+    // publication that has media, called when its first page is shown, so
+    // its first sound does not wait for them.
+    void prepareLibraries();
+    // Whether a file of that name is one the media libraries would play
+    // (sound, music, video), by its extension.
+    static bool needsLibraries(const QString& fileName);
     // Ends every item and closes every device, as closing the window does.
     void stopEverything();
 
@@ -63,6 +71,7 @@ private:
     DeviceTable m_devices;
     std::unique_ptr<MediaList> m_list;
     std::unique_ptr<MciInterpreter> m_mci;
+    std::thread m_preparing;
 };
 
 } // namespace lumeria::media

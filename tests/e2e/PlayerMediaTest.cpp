@@ -122,6 +122,42 @@ TEST(PlayerStartUp, TheExecutableNeedsNoMediaLibrary)
         EXPECT_FALSE(kMedia.match(library).hasMatch()) << library.toStdString();
 }
 
+// Whether the player, left on its first page for a while, has loaded
+// FFmpeg by then (read from its memory map while it waits).
+bool loadsFfmpegOnItsFirstPage(const QString& publication, const QString& folder)
+{
+    const QString script = folder + QStringLiteral("/wait.auto");
+    QFile f(script);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.write("wait 3000\nquit\n");
+    f.close();
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(LUMERIA_PLAYER), {publication, QStringLiteral("--automate"), script});
+    bool loaded = false;
+    for (int i = 0; i < 20 && !loaded && p.state() != QProcess::NotRunning; ++i) {
+        p.waitForFinished(100);
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(p.processId()));
+        if (maps.open(QIODevice::ReadOnly))
+            loaded = maps.readAll().contains("libavformat");
+    }
+    p.kill();
+    p.waitForFinished(30000);
+    return loaded;
+}
+
+// Start-up never waits for the media libraries; a publication that carries
+// sound has them loaded behind its first page, so its first sound does not
+// wait either; one without media never loads them.
+TEST_F(PlayerMedia, OnlyAPublicationWithMediaLoadsItsLibrariesAheadOfUse)
+{
+    EXPECT_TRUE(loadsFfmpegOnItsFirstPage(QStringLiteral(LUMERIA_E2E_DATA "/media.lum"), m_dir.path()));
+    EXPECT_FALSE(loadsFfmpegOnItsFirstPage(QStringLiteral(LUMERIA_E2E_DATA "/pages.lum"), m_dir.path()));
+}
+
 // Every media library taken away: each play and open fails as a device that
 // cannot load its driver, with the media error box; the reason is told once
 // per library; the tone still takes its time and the pages still turn.
