@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace lumeria::gdi {
 
@@ -103,8 +104,10 @@ Canvas::BrushPlan Canvas::planBrush(const Brush& brush, Rop2 rop) const
     plan.style = brush.style;
     plan.brush = brush;
     if (brush.style == BrushStyle::ColourPattern) {
-        for (size_t i = 0; i < plan.colours.size(); ++i)
-            plan.colours[i] = rop2Masks(rop, (*brush.pixels)[i]);
+        auto colours = std::make_shared<std::array<PixelMasks, 64>>();
+        for (size_t i = 0; i < colours->size(); ++i)
+            (*colours)[i] = rop2Masks(rop, (*brush.pixels)[i]);
+        plan.colours = std::move(colours);
     } else if (brush.style == BrushStyle::Pattern) {
         plan.fore = rop2Masks(rop, pixelFromColour(m_state.textColour));
         // Monochrome pattern brushes paint both colours whatever the
@@ -245,7 +248,7 @@ void Canvas::fillSpan(int y, int x0, int x1, const BrushPlan& brush)
         return;
     }
     if (brush.style == BrushStyle::ColourPattern) {
-        const PixelMasks* row = &brush.colours[size_t((y & 7) * 8)];
+        const PixelMasks* row = &(*brush.colours)[size_t((y & 7) * 8)];
         for (int x = x0; x < x1; ++x)
             writePixel(line[x], row[x & 7]);
         return;
@@ -276,15 +279,49 @@ void Canvas::strokePath(std::span<const QPoint> points, PathShape shape)
     Rect bounds;
     for (const QPoint& p : points)
         bounds = bounds.united({p.x(), p.y(), p.x() + 1, p.y() + 1});
+    const bool solid = m_pen.dashes.empty();
     forEachClipPass(bounds, [&] {
         // One figure, one dash pattern: it carries on across the joints.
         DashCursor dash(m_pen.dashes);
         auto plotOne = [&](int x, int y) { plotPen(x, y, dash); };
+        auto segment = [&](QPoint from, QPoint to) {
+            // A solid pen along a row or a column writes the pixels the walk
+            // would, end pixel left out, as one run; outlines of rectangles
+            // are all such segments.
+            if (solid && (from.x() == to.x() || from.y() == to.y()))
+                strokeStraightSegment(from, to);
+            else
+                walkLine(from, to, plotOne);
+        };
         for (size_t i = 1; i < points.size(); ++i)
-            walkLine(points[i - 1], points[i], plotOne);
+            segment(points[i - 1], points[i]);
         if (shape == PathShape::Closed && points.front() != points.back())
-            walkLine(points.back(), points.front(), plotOne);
+            segment(points.back(), points.front());
     });
+}
+
+void Canvas::strokeStraightSegment(QPoint from, QPoint to)
+{
+    // The pixels from the first up to, not including, the last, whichever
+    // way the segment runs.
+    auto span = [](int a, int b) { return b >= a ? std::pair(a, b) : std::pair(b + 1, a + 1); };
+    if (from.y() == to.y()) {
+        const int y = from.y();
+        if (y < m_pass.top || y >= m_pass.bottom)
+            return;
+        const auto [first, end] = span(from.x(), to.x());
+        const int x0 = std::max(first, m_pass.left);
+        const int x1 = std::min(end, m_pass.right);
+        if (x1 > x0)
+            writeSpan(m_target.scanLine(y) + x0, x1 - x0, m_pen.ink);
+        return;
+    }
+    const int x = from.x();
+    if (x < m_pass.left || x >= m_pass.right)
+        return;
+    const auto [first, end] = span(from.y(), to.y());
+    for (int y = std::max(first, m_pass.top); y < std::min(end, m_pass.bottom); ++y)
+        writePixel(m_target.scanLine(y)[x], m_pen.ink);
 }
 
 void Canvas::strokeWidePath(std::span<const QPoint> points, PathShape shape)

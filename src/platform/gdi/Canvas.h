@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -129,9 +130,11 @@ private:
     };
     struct BrushPlan {
         BrushStyle style = BrushStyle::Solid;
-        PixelMasks fore;                      // solid colour, or the pattern's 0 bits
-        PixelMasks back;                      // the pattern's 1 bits
-        std::array<PixelMasks, 64> colours{}; // a colour pattern's pixels, top row first
+        PixelMasks fore; // solid colour, or the pattern's 0 bits
+        PixelMasks back; // the pattern's 1 bits
+        // A colour pattern's pixels, top row first; shared, and made only
+        // for such brushes, as plans are made at every change of the state.
+        std::shared_ptr<const std::array<PixelMasks, 64>> colours;
         Brush brush;
     };
 
@@ -175,6 +178,7 @@ private:
 
     enum class PathShape { Open, Closed };
     void strokePath(std::span<const QPoint> devicePoints, PathShape shape);
+    void strokeStraightSegment(QPoint from, QPoint to);
     void strokeWidePath(std::span<const QPoint> devicePoints, PathShape shape);
     // Rounded figures: shapeOf gives the figure's pixels for a frame, so a
     // wide pen's inner edge is the same figure on the deflated frame.
