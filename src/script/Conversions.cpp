@@ -106,31 +106,39 @@ double conditionNumber(QStringView text, char16_t separator)
         large.resize(size_t(text.size()));
         out = large.data();
     }
+    // Most are whole numbers with at most a sign in front: seen on the way.
     size_t n = 0;
+    bool whole = true;
     for (QChar c : text) {
         const char16_t u = upperCasedChar(c).unicode();
-        if (u != ' ')
-            out[n++] = u == separator ? '.' : char(u);
+        if (u == ' ')
+            continue;
+        if (!(u >= '0' && u <= '9') && (n > 0 || (u != '+' && u != '-')))
+            whole = false;
+        out[n++] = u == separator ? '.' : char(u);
     }
     std::string_view digits(out, n);
+    if (whole) {
+        const bool negative = digits.starts_with('-');
+        const std::string_view magnitude =
+            digits.empty() || (digits[0] >= '0' && digits[0] <= '9') ? digits : digits.substr(1);
+        // Up to 15 digits an integer is exact in a double: what the decimal
+        // conversion below gives, without its cost. A lone sign is no number.
+        if (magnitude.empty())
+            return 0;
+        if (magnitude.size() <= 15) {
+            int64_t value = 0;
+            for (char c : magnitude)
+                value = value * 10 + (c - '0');
+            return toReal48(negative ? -double(value) : double(value)).value_or(0);
+        }
+    }
     if (digits.starts_with('+'))
         digits.remove_prefix(1);
     else if (digits.starts_with("-+"))
         return 0;
     if (digits.empty() || digits.find('+') != std::string_view::npos || digits.find('-', 1) != std::string_view::npos)
         return 0;
-    // Up to 15 digits an integer is exact in a double: what the decimal
-    // conversion would give, without its cost.
-    const bool negative = digits.front() == '-';
-    const std::string_view magnitude = negative ? digits.substr(1) : digits;
-    if (!magnitude.empty() && magnitude.size() <= 15 &&
-        std::all_of(magnitude.begin(), magnitude.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        int64_t whole = 0;
-        for (char c : magnitude)
-            whole = whole * 10 + (c - '0');
-        const double v = negative ? -double(whole) : double(whole);
-        return toReal48(v).value_or(0);
-    }
     double v = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
     if (ec != std::errc() || end != digits.data() + digits.size())
@@ -172,9 +180,8 @@ bool evaluateCondition(QStringView left, QStringView op, QStringView right, cons
         return !equalUpperCased(left, right);
 
     double l, r;
-    const QString separator = decimalPointOf(locale);
-    const char16_t point = separator.size() == 1 ? separator[0].unicode() : 0;
-    if (separator.size() == 1 && isNumericText(left, point) && isNumericText(right, point)) {
+    const char16_t point = decimalPointChar(locale); // 0: not one character
+    if (point != 0 && isNumericText(left, point) && isNumericText(right, point)) {
         l = conditionNumber(left, point);
         r = conditionNumber(right, point);
     } else {

@@ -23,4 +23,19 @@ inline QString decimalPointOf(const QLocale& locale)
     return locale.decimalPoint();
 }
 
+// The locale's decimal separator when it is one character, else 0; cached
+// for the system locale.
+inline char16_t decimalPointChar(const QLocale& locale)
+{
+    auto of = [](const QLocale& l) {
+        const QString point = l.decimalPoint();
+        return point.size() == 1 ? point[0].unicode() : char16_t(0);
+    };
+    if (&locale == &systemLocale()) {
+        static const char16_t point = of(locale);
+        return point;
+    }
+    return of(locale);
+}
+
 } // namespace lumeria

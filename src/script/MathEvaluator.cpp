@@ -359,19 +359,22 @@ private:
 
 std::optional<double> evaluateExpression(QStringView expression, const QLocale& locale)
 {
-    const QString separator = decimalPointOf(locale);
-    if (separator.size() == 1)
-        return Evaluator(expression, separator[0].unicode()).evaluate();
+    if (const char16_t point = decimalPointChar(locale))
+        return Evaluator(expression, point).evaluate();
     // A longer separator reads as a point once replaced.
+    const QString separator = decimalPointOf(locale);
     QString replaced = expression.toString();
     replaced.replace(separator, QLatin1String("."));
     return Evaluator(replaced, u'.').evaluate();
 }
 
-QString formatMathResult(std::optional<double> value, int decimals, const QLocale& locale)
+void formatMathResult(std::optional<double> value, int decimals, MathText& out, const QLocale& locale)
 {
-    if (!value)
-        return QStringLiteral("Error");
+    out.clear();
+    if (!value) {
+        out.append(u"Error", 5);
+        return;
+    }
     const int d = std::clamp(decimals, 0, 18);
     const double v = *value;
     // At most 18 integer digits, a point, 18 decimals and a sign; the
@@ -406,15 +409,25 @@ QString formatMathResult(std::optional<double> value, int decimals, const QLocal
             --length;
         }
     }
-    const QString& separator = decimalPointOf(locale);
-    if (separator.size() == 1 && separator[0].unicode() < 256) {
-        const char point = char(separator[0].unicode());
-        std::replace(text, text + length, '.', point);
-        return QString::fromLatin1(text, qsizetype(length));
+    // The point is written as the locale's separator.
+    const char16_t point = decimalPointChar(locale);
+    const QString separator = point != 0 ? QString() : decimalPointOf(locale);
+    for (size_t i = 0; i < length; ++i) {
+        const char16_t c = char16_t(uchar(text[i]));
+        if (c != u'.')
+            out.append(c);
+        else if (point != 0)
+            out.append(point);
+        else
+            out.append(QStringView(separator).utf16(), separator.size());
     }
-    QString out = QString::fromLatin1(text, qsizetype(length));
-    out.replace(QLatin1Char('.'), separator);
-    return out;
+}
+
+QString formatMathResult(std::optional<double> value, int decimals, const QLocale& locale)
+{
+    MathText text;
+    formatMathResult(value, decimals, text, locale);
+    return QString(reinterpret_cast<const QChar*>(text.constData()), text.size());
 }
 
 } // namespace lumeria

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QVarLengthArray>
 
 #include <optional>
 
@@ -21,5 +22,9 @@ std::optional<double> evaluateExpression(QStringView expression, const QLocale& 
 // after the locale's separator, at most 18 significant digits, no thousands
 // separators; "Error" when there is no value.
 QString formatMathResult(std::optional<double> value, int decimals, const QLocale& locale = systemLocale());
+// The same into a buffer, for a caller that writes it where the previous
+// result was instead of making a new text.
+using MathText = QVarLengthArray<char16_t, 64>;
+void formatMathResult(std::optional<double> value, int decimals, MathText& out, const QLocale& locale = systemLocale());
 
 } // namespace lumeria

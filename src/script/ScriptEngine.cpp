@@ -277,19 +277,26 @@ void ScriptEngine::executeInPlace(Frame& f, const ScriptLine& line)
     case Command::Math: math(line); return;
     case Command::SetVar: {
         QString value;
-        m_variables.setStored(line.resultKey, line.resultBare, argument(line, 1, SubstitutionMode::Text, value));
+        m_variables.set(line.result, argument(line, 1, SubstitutionMode::Text, value));
         return;
     }
     default: return;
     }
 }
 
+QStringView ScriptEngine::argumentView(const ScriptLine& line, int i, QString& substituted) const
+{
+    const int plan = line.planOf[size_t(i)];
+    if (plan < 0)
+        return line.arguments.values[size_t(i)];
+    return line.plans[size_t(plan)].view(m_variables, *this, SubstitutionMode::Text, substituted);
+}
+
 void ScriptEngine::condition(Frame& f, const ScriptLine& line)
 {
+    // Nothing changes the variables while the three are read and compared.
     QString left, op, right;
-    if (evaluateCondition(argument(line, 0, SubstitutionMode::Text, left),
-                          argument(line, 1, SubstitutionMode::Text, op),
-                          argument(line, 2, SubstitutionMode::Text, right)))
+    if (evaluateCondition(argumentView(line, 0, left), argumentView(line, 1, op), argumentView(line, 2, right)))
         return;
     f.mode = line.command == Command::If ? Mode::SkipIf : Mode::SkipWhile;
 }
@@ -309,7 +316,9 @@ void ScriptEngine::math(const ScriptLine& line)
         QString expression;
         value = evaluateExpression(argument(line, 0, SubstitutionMode::Numeric, expression));
     }
-    m_variables.setStored(line.resultKey, line.resultBare, formatMathResult(value, places));
+    MathText result;
+    formatMathResult(value, places, result);
+    m_variables.set(line.result, QStringView(result.constData(), result.size()));
 }
 
 void ScriptEngine::gotoLine(Frame& f, const QString& target)

@@ -104,6 +104,7 @@ private:
     void endWhile(Frame& f);
     bool takeArguments(const ScriptLine& line, Command command, ScriptArguments& args);
     const QString& argument(const ScriptLine& line, int i, SubstitutionMode mode, QString& substituted) const;
+    QStringView argumentView(const ScriptLine& line, int i, QString& substituted) const;
     void execute(Frame& f, const ScriptLine& line);
     void executeInPlace(Frame& f, const ScriptLine& line);
     void math(const ScriptLine& line);

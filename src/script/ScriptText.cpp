@@ -35,9 +35,7 @@ void prepareArguments(ScriptLine& line)
     for (int i = 0; i < line.arguments.count; ++i) {
         const QString& value = line.arguments.values[size_t(i)];
         if (i + 1 == info.resultArg) {
-            line.resultBare = value;
-            line.resultBare.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
-            line.resultKey = upperCased(line.resultBare);
+            line.result = VariableName(value);
         } else if (value.contains(QLatin1Char('['))) {
             line.planOf[size_t(i)] = int8_t(line.plans.size());
             line.plans.emplace_back(value);

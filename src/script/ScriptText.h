@@ -32,8 +32,7 @@ struct ScriptLine {
     // name as the store keeps it and as its listeners hear it.
     std::array<int8_t, 8> planOf{-1, -1, -1, -1, -1, -1, -1, -1};
     std::vector<SubstitutionPlan> plans;
-    QString resultKey;
-    QString resultBare;
+    VariableName result;
 };
 
 // A script cut into its lines: items separated by '|' outside double quotes;

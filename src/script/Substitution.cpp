@@ -39,15 +39,19 @@ QString timeText(const QTime& t, const QLocale& locale)
 
 // Removes one character of every doubled bracket pair, repeatedly, so that
 // "[[[[" becomes "[": the reduction runs until no pair is left.
+bool hasDoubledBracket(QStringView text)
+{
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text[i] == text[i - 1] && (text[i] == u'[' || text[i] == u']'))
+            return true;
+    }
+    return false;
+}
+
 void reduceDoubledBrackets(QString& text)
 {
     // Most texts hold no bracket at all once substituted: one look decides.
-    const char16_t* data = QStringView(text).utf16();
-    const qsizetype size = text.size();
-    bool pair = false;
-    for (qsizetype i = 1; i < size && !pair; ++i)
-        pair = data[i] == data[i - 1] && (data[i] == u'[' || data[i] == u']');
-    if (!pair)
+    if (!hasDoubledBracket(text))
         return;
     for (const char* pair : {"[[", "]]"}) {
         const QLatin1String doubled(pair, 2);
@@ -156,7 +160,7 @@ SubstitutionPlan::SubstitutionPlan(const QString& text) : m_text(text)
         if (open && (atEnd || c == QLatin1Char(']'))) {
             literal(literalStart, start);
             const QString name = text.mid(start + 1, i - start - 1);
-            m_pieces.push_back({0, 0, true, name, Variables::normalName(name)});
+            m_pieces.push_back({0, 0, true, name, VariableName(name)});
             literalStart = i + 1;
             open = false;
         }
@@ -167,7 +171,8 @@ SubstitutionPlan::SubstitutionPlan(const QString& text) : m_text(text)
 QString SubstitutionPlan::valueOf(const Piece& piece, const Variables& variables, const BuiltinValues& builtins,
                                   SubstitutionMode mode, std::optional<QDateTime>& clock) const
 {
-    QString value = variables.getStored(piece.key);
+    const QString* stored = variables.find(piece.variable);
+    QString value = stored ? *stored : QString();
     if (value.isEmpty()) {
         if (auto builtin = builtinValue(piece.name, builtins, clock))
             value = std::move(*builtin);
@@ -194,6 +199,18 @@ QString SubstitutionPlan::apply(const Variables& variables, const BuiltinValues&
     return out;
 }
 
+QStringView SubstitutionPlan::view(const Variables& variables, const BuiltinValues& builtins, SubstitutionMode mode,
+                                   QString& storage) const
+{
+    if (!m_general && m_pieces.size() == 1 && m_pieces.front().reference) {
+        const QString* stored = variables.find(m_pieces.front().variable);
+        if (stored && !stored->isEmpty() && !hasDoubledBracket(*stored))
+            return *stored;
+    }
+    storage = apply(variables, builtins, mode);
+    return storage;
+}
+
 bool SubstitutionPlan::appendUnreduced(Buffer& out, const Variables& variables, const BuiltinValues& builtins,
                                        SubstitutionMode mode) const
 {
@@ -213,7 +230,7 @@ void SubstitutionPlan::appendPieces(Buffer& out, const Variables& variables, con
             continue;
         }
         // Read where it is stored: no copy of the value is made.
-        if (const QString* stored = variables.findStored(piece.key); stored && !stored->isEmpty()) {
+        if (const QString* stored = variables.find(piece.variable); stored && !stored->isEmpty()) {
             out.append(QStringView(*stored).utf16(), stored->size());
             continue;
         }

@@ -53,13 +53,19 @@ public:
     bool appendUnreduced(Buffer& out, const Variables& variables, const BuiltinValues& builtins,
                          SubstitutionMode mode) const;
 
+    // What apply() gives, as a view of the stored value itself when the
+    // text is a reference to a variable alone and applying changes nothing
+    // more (valid until the variables change), else of storage.
+    QStringView view(const Variables& variables, const BuiltinValues& builtins, SubstitutionMode mode,
+                     QString& storage) const;
+
 private:
     struct Piece {
         qsizetype from = 0; // a literal part of the text
         qsizetype length = 0;
         bool reference = false;
         QString name; // as written, for the built-in names
-        QString key;  // Variables::normalName(name)
+        VariableName variable;
     };
     QString valueOf(const Piece& piece, const Variables& variables, const BuiltinValues& builtins,
                     SubstitutionMode mode, std::optional<QDateTime>& clock) const;

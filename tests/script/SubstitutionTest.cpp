@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace lumeria {
@@ -171,9 +172,73 @@ TEST_F(SubstitutionTest, ListenersHearEveryRealChange)
     vars.set(QStringLiteral("ab"), QStringLiteral("one")); // case counts in values
     vars.set(QStringLiteral("ab"), QString());
     vars.set(QStringLiteral("never"), QString()); // nothing to remove: silent
+    // A remembered name, with values written over the old one in place.
+    const VariableName line(QStringLiteral("[a]B"));
+    vars.set(line, QStringView(u"10"));
+    vars.set(line, QStringView(u"10")); // unchanged: silent
+    vars.set(line, QStringView(u"11"));
+    vars.set(line, QStringView());
     vars.removeListener(id);
     vars.set(QStringLiteral("ab"), QStringLiteral("2"));
-    EXPECT_EQ(heard, (QStringList{QStringLiteral("Ab"), QStringLiteral("ab"), QStringLiteral("ab")}));
+    EXPECT_EQ(heard, (QStringList{QStringLiteral("Ab"), QStringLiteral("ab"), QStringLiteral("ab"),
+                                  QStringLiteral("aB"), QStringLiteral("aB"), QStringLiteral("aB")}));
+}
+
+TEST(Variables, RememberedNamesReadWhatTheStoreHoldsThroughEveryChange)
+{
+    // Entries added and removed move the others inside the store; names that
+    // remember where their value was must never read a stale place.
+    Variables vars;
+    std::vector<VariableName> names;
+    for (int i = 0; i < 300; ++i)
+        names.emplace_back(QStringLiteral("[v%1]").arg(i));
+    std::mt19937 random(3);
+    for (int step = 0; step < 20000; ++step) {
+        const VariableName& name = names[random() % names.size()];
+        switch (random() % 4) {
+        case 0: vars.set(name, QString::number(step)); break;
+        case 1: vars.set(name, QString()); break;
+        case 2: vars.set(name, QStringView(QString::number(step % 7))); break;
+        default: break;
+        }
+        const VariableName& read = names[random() % names.size()];
+        const QString* value = vars.find(read);
+        ASSERT_EQ(value ? *value : QString(), vars.get(read.bare())) << step;
+    }
+    EXPECT_GT(vars.count(), 50);
+}
+
+TEST(Variables, ValuesHandedOutKeepWhatTheyWereWhenTheStoreChanges)
+{
+    Variables vars;
+    const VariableName score(QStringLiteral("Score"));
+    vars.set(score, QStringLiteral("1"));
+    {
+        // A copy of the values shares them: a later write must not reach it.
+        const QHash<QString, QString> copy = vars.all();
+        vars.set(score, QStringView(u"2"));
+        EXPECT_EQ(copy.value(QStringLiteral("SCORE")), QStringLiteral("1"));
+        EXPECT_EQ(*vars.find(score), QStringLiteral("2"));
+    }
+    vars.set(score, QStringView(u"3"));
+    EXPECT_EQ(*vars.find(score), QStringLiteral("3"));
+
+    const QString kept = vars.get(QStringLiteral("score"));
+    vars.set(score, QStringView(u"4"));
+    EXPECT_EQ(kept, QStringLiteral("3"));
+
+    // One name, read from two stores and from a copy of a store, reads each
+    // one's own value.
+    Variables other;
+    other.set(score, QStringLiteral("other"));
+    Variables copied = vars;
+    copied.set(score, QStringView(u"5"));
+    EXPECT_EQ(*vars.find(score), QStringLiteral("4"));
+    EXPECT_EQ(*other.find(score), QStringLiteral("other"));
+    EXPECT_EQ(*copied.find(score), QStringLiteral("5"));
+    vars.clear();
+    EXPECT_EQ(vars.find(score), nullptr);
+    EXPECT_EQ(*copied.find(score), QStringLiteral("5"));
 }
 
 } // namespace
