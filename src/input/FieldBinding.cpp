@@ -93,13 +93,14 @@ const std::vector<Object_Rec*>& InputController::boundButtons(const QString& bar
 void InputController::refreshBoundObjects(const QString& name)
 {
     const QString bare = bareName(name);
-    const QString value = bare.isEmpty() ? QString() : m_host.variable(bare);
 
     // Step one brings every bound button in line before anything is drawn,
     // so a group member deselected by a later one is not drawn selected.
     std::unordered_set<const Object_Rec*> changed;
     if (!bare.isEmpty()) {
         const std::vector<Object_Rec*>& bound = boundButtons(bare);
+        // Most variables, a loop's counter among them, are bound to nothing.
+        const QString value = bound.empty() ? QString() : m_host.variable(bare);
         for (Object_Rec* o : bound) {
             Button_Rec* b = o->button();
             switch (ButtonStyle(b->Style)) {
@@ -136,7 +137,7 @@ void InputController::refreshBoundObjects(const QString& name)
     }
 
     const PageObjects shown = view();
-    const QString marker = QLatin1Char('[') + bare + QLatin1Char(']');
+    QString marker; // made at the first text that may mention the name
     std::unordered_map<const Object_Rec*, QString> texts;
     std::vector<const Object_Rec*> redraw;
     for (const Page_Rec* list : {shown.master(), shown.page()}) {
@@ -151,8 +152,11 @@ void InputController::refreshBoundObjects(const QString& name)
             // text without one, most of them, is passed over at memchr speed
             // rather than searched case-insensitively at every write.
             const bool bracket = text->contains(QLatin1Char('['));
-            if (!draw && bracket && !bare.isEmpty() && text->contains(marker, Qt::CaseInsensitive))
-                draw = true;
+            if (!draw && bracket && !bare.isEmpty()) {
+                if (marker.isEmpty())
+                    marker = QLatin1Char('[') + bare + QLatin1Char(']');
+                draw = text->contains(marker, Qt::CaseInsensitive);
+            }
             if (bracket) {
                 QString now = m_host.substitute(*text);
                 const auto before = m_shownTexts.find(o.get());
