@@ -230,9 +230,8 @@ void Canvas::textOut(QPoint p, const QString& text, TextAnchor anchor)
         const QRect cell(d.x(), top, measure.width(text), measure.height());
         painter.fillRect(cell, QColor::fromRgb(pixelFromColour(m_state.backgroundColour)));
     }
-    painter.setFont(m_state.font.qfont());
     painter.setPen(QColor::fromRgb(pixelFromColour(m_state.textColour)));
-    painter.drawText(QPoint(d.x(), top + measure.ascent()), text);
+    TextRunPainter(painter, m_state.font).draw(QPoint(d.x(), top + measure.ascent()), text);
 }
 
 QPoint Canvas::extTextOut(QPoint p, const QString& text, const ExtTextOptions& options)

@@ -230,16 +230,20 @@ TEST_F(TextTest, DrawnRunsAreThePixelsQPainterDrawsForThem)
                     painter.setPen(QColor(0, 0, 128));
                     painter.drawText(QPoint(3, 2 + font.ascent()), text);
                 }
-                for (int round = 0; round < 2; ++round) {
+                for (int round = 0; round < 4; ++round) {
                     Surface s(500, 100);
                     Canvas c(s);
                     c.setFont(font);
                     c.setBackgroundMode(BackgroundMode::Transparent);
                     c.setTextColour(rgb(0, 0, 128));
-                    c.drawText({3, 2, 500, 100}, text, options);
+                    if (round % 2 == 0)
+                        c.drawText({3, 2, 500, 100}, text, options);
+                    else
+                        c.textOut({3, 2}, text);
                     EXPECT_TRUE(s.image() == expected.image())
                         << text.toStdString() << " in " << font.face().toStdString() << " " << font.emPixels()
-                        << " px, styles " << int(font.styles()) << ", rendering " << int(rendering);
+                        << " px, styles " << int(font.styles()) << ", rendering " << int(rendering)
+                        << (round % 2 == 0 ? ", drawText" : ", textOut");
                 }
             }
         }
