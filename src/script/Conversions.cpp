@@ -8,6 +8,7 @@
 #include <array>
 #include <charconv>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -146,6 +147,35 @@ double conditionNumber(QStringView text, char16_t separator)
     return toReal48(v).value_or(0);
 }
 
+// A side made of spaces, at most one sign before its first digit, and up to
+// 15 digits, as most sides are, read in one pass: such a side is numeric
+// text, and its value is what conditionNumber gives. Nothing otherwise.
+std::optional<double> plainInteger(QStringView text)
+{
+    int64_t value = 0;
+    int digits = 0;
+    bool sign = false;
+    bool negative = false;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == ' ')
+            continue;
+        if (u >= '0' && u <= '9') {
+            if (++digits > 15)
+                return std::nullopt;
+            value = value * 10 + (u - '0');
+        } else if ((u == '+' || u == '-') && digits == 0 && !sign) {
+            sign = true;
+            negative = u == '-';
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0)
+        return 0.0; // a lone sign, or nothing
+    return toReal48(negative ? -double(value) : double(value)).value_or(0);
+}
+
 bool equalUpperCased(QStringView a, QStringView b)
 {
     if (a.size() != b.size())
@@ -181,7 +211,12 @@ bool evaluateCondition(QStringView left, QStringView op, QStringView right, cons
 
     double l, r;
     const char16_t point = decimalPointChar(locale); // 0: not one character
-    if (point != 0 && isNumericText(left, point) && isNumericText(right, point)) {
+    const std::optional<double> plainLeft = point != 0 ? plainInteger(left) : std::nullopt;
+    const std::optional<double> plainRight = plainLeft ? plainInteger(right) : std::nullopt;
+    if (plainRight) {
+        l = *plainLeft;
+        r = *plainRight;
+    } else if (point != 0 && isNumericText(left, point) && isNumericText(right, point)) {
         l = conditionNumber(left, point);
         r = conditionNumber(right, point);
     } else {

@@ -387,6 +387,26 @@ void formatMathResult(std::optional<double> value, int decimals, MathText& out, 
         // exponent form keeps 18 significant digits.
         const int n = std::snprintf(text, buffer.size(), "%.17E", v);
         length = n > 0 ? std::min(size_t(n), buffer.size() - 1) : 0;
+    } else if (std::fabs(v) < 1e15 && v == std::trunc(v)) {
+        // A whole number (a counter, most results) has an exact decimal
+        // form: its digits, then the point and d zeros, with no sign on 0.
+        // What the general conversion below gives, at a fraction of its cost.
+        uint64_t n = uint64_t(std::fabs(v));
+        std::array<char, 16> digits;
+        size_t count = 0;
+        do {
+            digits[count++] = char('0' + n % 10);
+            n /= 10;
+        } while (n != 0);
+        if (v < 0)
+            text[length++] = '-';
+        while (count > 0)
+            text[length++] = digits[--count];
+        if (d > 0) {
+            text[length++] = '.';
+            for (int i = 0; i < d; ++i)
+                text[length++] = '0';
+        }
     } else {
         const auto [end, ec] = std::to_chars(text, text + buffer.size(), v, std::chars_format::fixed, d);
         length = ec == std::errc() ? size_t(end - text) : 0;

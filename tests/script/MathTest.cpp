@@ -114,7 +114,11 @@ TEST(Math, ResultTextsAgreeWithTheFormerFormatting)
     for (int i = 0; i < 20000; ++i) {
         const double mantissa = double(random() % 2000001) / 1000 - 1000;
         values.push_back(std::ldexp(mantissa, int(random() % 140) - 70));
+        // Whole numbers of every length up to where 18 digits end.
+        values.push_back(std::trunc(std::ldexp(mantissa, int(random() % 60))));
     }
+    for (double whole : {1e15 - 1, 1e15, 1e15 + 2, -1e15, 1e17, -999999999999999.0})
+        values.push_back(whole);
     for (double v : values) {
         for (int decimals = -2; decimals <= 20; ++decimals) {
             for (const QLocale& locale : locales)
