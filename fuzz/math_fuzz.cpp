@@ -1,11 +1,15 @@
 // Feeds arbitrary text to the Math command's expression evaluator and to the
 // formatting of its result. The first byte picks the locale (the decimal
-// separator the evaluator reads and writes) and the number of decimals.
+// separator the evaluator reads and writes) and the number of decimals. Both
+// must agree, bit for bit, with the shift-reduce evaluator and the formatting
+// they replaced.
+#include "ReferenceEvaluators.h"
 #include "script/MathEvaluator.h"
 
 #include <QLocale>
 #include <QString>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -27,6 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
     const QString text = lumeria::formatMathResult(value, decimals, locale);
     if (!value && text != QLatin1String("Error"))
+        __builtin_trap();
+
+    const std::optional<double> former = lumeria::test::shiftReduceExpression(expression, locale);
+    if (value.has_value() != former.has_value() ||
+        (value && std::bit_cast<uint64_t>(*value) != std::bit_cast<uint64_t>(*former)))
+        __builtin_trap();
+    if (text != lumeria::test::formerMathText(value, decimals, locale))
         __builtin_trap();
     return 0;
 }
