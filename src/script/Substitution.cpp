@@ -37,8 +37,6 @@ QString timeText(const QTime& t, const QLocale& locale)
         .arg(marker);
 }
 
-// Removes one character of every doubled bracket pair, repeatedly, so that
-// "[[[[" becomes "[": the reduction runs until no pair is left.
 bool hasDoubledBracket(QStringView text)
 {
     for (qsizetype i = 1; i < text.size(); ++i) {
@@ -48,6 +46,8 @@ bool hasDoubledBracket(QStringView text)
     return false;
 }
 
+// Removes one character of every doubled bracket pair, repeatedly, so that
+// "[[[[" becomes "[": the reduction runs until no pair is left.
 void reduceDoubledBrackets(QString& text)
 {
     // Most texts hold no bracket at all once substituted: one look decides.
@@ -193,7 +193,8 @@ QString SubstitutionPlan::apply(const Variables& variables, const BuiltinValues&
     } else {
         Buffer text;
         appendPieces(text, variables, builtins, mode, clock);
-        out = QString(reinterpret_cast<const QChar*>(text.constData()), text.size());
+        if (!text.isEmpty()) // else null, as nothing appended to nothing was
+            out = QString(reinterpret_cast<const QChar*>(text.constData()), text.size());
     }
     reduceDoubledBrackets(out);
     return out;
