@@ -41,17 +41,6 @@ SharedLibrary::SharedLibrary(const char* family, std::initializer_list<const cha
     }
 }
 
-SharedLibrary::~SharedLibrary()
-{
-    // Kept libraries are never closed: their threads and exit handlers may
-    // outlive any owner here, and the functions taken from them are global.
-    if (m_kept)
-        return;
-    for (void* handle : m_handles)
-        if (handle)
-            dlclose(handle);
-}
-
 void SharedLibrary::fail(const char* text)
 {
     if (m_error.isEmpty())
@@ -77,10 +66,8 @@ void* SharedLibrary::address(size_t index, const char* name)
 
 bool SharedLibrary::finish()
 {
-    if (m_error.isEmpty()) {
-        m_kept = true;
+    if (m_error.isEmpty())
         return true;
-    }
     std::cerr << "lumeria: " << m_family << " cannot be loaded (" << m_error.toStdString()
               << "); media that need it will not play\n";
     return false;

@@ -20,7 +20,6 @@ public:
     // family names it in the one message a failure gives ("FFmpeg");
     // sonames are opened in order, each by its exact name.
     SharedLibrary(const char* family, std::initializer_list<const char*> sonames);
-    ~SharedLibrary();
     SharedLibrary(const SharedLibrary&) = delete;
     SharedLibrary& operator=(const SharedLibrary&) = delete;
 
@@ -33,9 +32,11 @@ public:
         slot = reinterpret_cast<Function>(address(index, name));
     }
 
-    // True when everything opened and resolved: the libraries then stay for
-    // the rest of the run. Otherwise closes them and writes the loader's
-    // reason once to the console; error() keeps it.
+    // True when everything opened and resolved. Otherwise writes the
+    // loader's reason once to the console; error() keeps it. Libraries are
+    // never closed, not even the members of a family that failed: their
+    // constructors may already have started threads, registered exit
+    // handlers or allocated what only they point to.
     bool finish();
     const QString& error() const { return m_error; }
 
@@ -46,7 +47,6 @@ private:
     const char* m_family;
     std::vector<void*> m_handles;
     QString m_error;
-    bool m_kept = false;
 };
 
 // The file a soname is opened from: the soname itself, so the dynamic
