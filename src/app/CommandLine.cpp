@@ -19,6 +19,7 @@ enum class Option {
     Automate,
     AutomateLog,
     Safe,
+    Trust,
     Codepage,
     Mute,
     AudioDevice,
@@ -50,7 +51,9 @@ constexpr std::array kOptions{
                "write dialogs, menus and pop-ups met while automating to FILE"},
     OptionInfo{Option::Safe, "safe", nullptr,
                "refuse programs, web links and file writes outside the publication's folder and the player's own "
-               "folders"},
+               "folders, without asking"},
+    OptionInfo{Option::Trust, "trust", nullptr,
+               "let the publication start programs and write anywhere without asking, as the original player did"},
     OptionInfo{Option::Codepage, "codepage", "NAME", "decode the publication's text with code page NAME"},
     OptionInfo{Option::Mute, "mute", nullptr, "play sound, music and tones silently, keeping their timing"},
     OptionInfo{Option::AudioDevice, "audio-device", "NAME", "send sound to the output device NAME"},
@@ -150,7 +153,12 @@ std::optional<ParseError> applyOption(const OptionInfo& info, const QString& val
     case Option::ExportPages: line.exportPages = value; break;
     case Option::Automate: line.automate = value; break;
     case Option::AutomateLog: line.automateLog = value; break;
-    case Option::Safe: line.safe = true; break;
+    case Option::Safe:
+    case Option::Trust:
+        if ((info.option == Option::Safe && line.trust) || (info.option == Option::Trust && line.safe))
+            return ParseError{QStringLiteral("--safe and --trust contradict each other; give one of them")};
+        (info.option == Option::Safe ? line.safe : line.trust) = true;
+        break;
     case Option::Codepage: line.codepage = value; break;
     case Option::Mute: line.mute = true; break;
     case Option::AudioDevice: line.audioDevice = value; break;

@@ -49,8 +49,9 @@ struct CommandLine {
     QString exportPages; // --export-pages DIR
     QString automate;    // --automate FILE
     QString automateLog; // --automate-log FILE
-    bool safe = false;
-    QString codepage; // --codepage NAME, checked by whoever knows the code pages
+    bool safe = false;   // --safe: refuse without asking
+    bool trust = false;  // --trust: allow without asking
+    QString codepage;    // --codepage NAME, checked by whoever knows the code pages
     bool mute = false;
     QString audioDevice; // --audio-device NAME
     QString soundFont;   // --soundfont FILE

@@ -126,7 +126,7 @@ void TMainForm::FormCreate()
         PlayerScriptHost::Parts{*this, *m_windows, *m_find, [this] { return printContext(); }});
     m_engine = std::make_unique<ScriptEngine>(*m_scriptHost, m_session.media(), pub);
     m_session.media().setEnvironment(mediaEnvironment());
-    m_engine->setSafeMode(m_commandLine.safe);
+    m_engine->setTrust(m_commandLine.safe ? Trust::Safe : m_commandLine.trust ? Trust::All : Trust::Ask);
     // Fields, check boxes, radio buttons and texts that show a variable
     // follow it.
     m_engine->variables().addListener([this](const QString& name) { m_input->refreshBoundObjects(name); });

@@ -87,7 +87,7 @@ std::optional<QSize> PlayerSession::peekPageSize(const QString& publicationPath)
     return QSize(pub.settings.ScreenWidth, pub.settings.ScreenHeight);
 }
 
-bool PlayerSession::open(const QString& publicationPath, bool safe)
+bool PlayerSession::open(const QString& publicationPath, bool confined)
 {
     m_messages.clear();
     Result<std::unique_ptr<Container>> opened = openPublicationContainer(publicationPath);
@@ -114,7 +114,7 @@ bool PlayerSession::open(const QString& publicationPath, bool safe)
     const PublicationSettings& s = m_pub.settings;
     m_pictureOptions = {s.CompressImages, imageLibraryFor(s.RuntimeDll)};
     m_container->setExtractionFolder(
-        chooseExtractionFolder(extractionChoiceFor(m_container->filePath(), s.ExtractOp, s.ExtractDir, safe)),
+        chooseExtractionFolder(extractionChoiceFor(m_container->filePath(), s.ExtractOp, s.ExtractDir, confined)),
         s.ExtractOp);
     return true;
 }

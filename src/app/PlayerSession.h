@@ -31,7 +31,7 @@ public:
     // messages of the error boxes, in the order they are shown, are in
     // startupMessages(), and the result is false. In safe mode files are
     // extracted only into the program's folder or the player's own folders.
-    bool open(const QString& publicationPath, bool safe = false);
+    bool open(const QString& publicationPath, bool confined = false);
     const QStringList& startupMessages() const { return m_messages; }
 
     // Whether the running program has a container appended: then it plays

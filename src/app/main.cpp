@@ -180,7 +180,7 @@ int main(int argc, char** argv)
     mediaOptions.output.deviceName = cl.audioDevice;
     mediaOptions.soundFont = cl.soundFont;
     PlayerSession session(std::move(mediaOptions));
-    if (!session.open(cl.publication, cl.safe)) {
+    if (!session.open(cl.publication, !cl.trust)) {
         // A publication that failed after its Title= line was read is
         // already known by that title.
         const QString& title = session.publication().settings.Title;

@@ -1,5 +1,6 @@
 #include "container/ExtractionFolder.h"
 
+#include "platform/FileIo.h"
 #include "platform/Folders.h"
 #include "platform/WindowsPath.h"
 
@@ -20,13 +21,23 @@ bool usable(const QString& folder)
     return !folder.isEmpty() && folder != kFolderError;
 }
 
+bool withinOwnFolders(const QString& dir, const ExtractionChoice& choice)
+{
+    if (liesWithin(dir, choice.programFolder))
+        return true;
+    for (const QString& root : choice.ownFolders)
+        if (usable(root) && liesWithin(dir, root))
+            return true;
+    return false;
+}
+
 } // namespace
 
 ExtractionChoice extractionChoiceFor(const QString& containerPath, uint8_t extractOp, const QString& extractDir,
-                                     bool safe)
+                                     bool confined)
 {
     ExtractionChoice c;
-    c.safe = safe;
+    c.confined = confined;
     c.extractOp = extractOp;
     c.extractDir = extractDir;
     c.programFolder = QFileInfo(containerPath).absolutePath();
@@ -37,6 +48,11 @@ ExtractionChoice extractionChoiceFor(const QString& containerPath, uint8_t extra
     else if (extractOp & extractop::kTemporaryFolder)
         c.temporaryFolder = temporaryFolder();
     c.fallbackFolder = publicationCacheFolder(containerPath);
+    if (confined) {
+        const QString windows = windowsFolder();
+        c.ownFolders = {temporaryFolder(), usable(windows) ? QFileInfo(windows).absolutePath() : QString(),
+                        userCacheFolder()};
+    }
     return c;
 }
 
@@ -50,8 +66,7 @@ ExtractionFolder chooseExtractionFolder(const ExtractionChoice& choice)
         result.path = choice.temporaryFolder;
     } else if ((op & extractop::kExtractDir) && !choice.extractDir.trimmed().isEmpty()) {
         const QString dir = resolveWindowsPath(choice.extractDir.trimmed(), choice.programFolder);
-        const QString program = QDir::cleanPath(choice.programFolder);
-        if (choice.safe && dir != program && !dir.startsWith(program + QLatin1Char('/'))) {
+        if (choice.confined && !withinOwnFolders(dir, choice)) {
             // refused: falls back to the program's folder below
         } else if (QFileInfo(dir).isDir()) {
             result.path = dir;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -26,20 +27,24 @@ struct ExtractionChoice {
     QString windowsFolder;   // may be "Error"
     QString temporaryFolder; // may be empty
     QString fallbackFolder;  // per-user folder when the chosen one is read-only
-    bool safe = false;       // --safe: ExtractDir must lie in the program's folder
+    // Unless the reader trusts the publication, ExtractDir must lie in the
+    // program's folder, the temporary folder or the player's own folders.
+    bool confined = false;
+    QStringList ownFolders; // besides programFolder: temporary, per-user data and cache
 };
 
 // The choice for a container read from containerPath, with this system's
 // Windows, temporary and per-user folders filled in.
 ExtractionChoice extractionChoiceFor(const QString& containerPath, uint8_t extractOp, const QString& extractDir,
-                                     bool safe = false);
+                                     bool confined = false);
 
 // Decides the one folder extracted files go to. Bits 2, 4 and 8 are tried in
 // that order and the first set decides; an unusable choice falls back to the
 // program's folder, and a folder the player cannot write to (a CD-ROM, a
-// system directory) falls back to the per-user folder. In safe mode an
-// ExtractDir outside the program's folder counts as unusable: the
-// publication would otherwise choose where on the disk its files go.
+// system directory) falls back to the per-user folder. When confined, an
+// ExtractDir outside those folders, judged with its links followed, counts
+// as unusable: the publication would otherwise choose where on the disk its
+// files go.
 ExtractionFolder chooseExtractionFolder(const ExtractionChoice& choice);
 
 // The per-user folder for one publication file: the cache home, the file's

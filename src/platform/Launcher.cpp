@@ -28,13 +28,6 @@ int startProgram(const QString& program, const QStringList& arguments, const QSt
     return QProcess::startDetached(path, arguments, workingFolder) ? launch::kStarted : launch::kFailed;
 }
 
-int startShellCommand(const QString& commandLine, const QString& workingFolder)
-{
-    return QProcess::startDetached(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), commandLine}, workingFolder)
-               ? launch::kStarted
-               : launch::kFailed;
-}
-
 int openWithDesktop(const QString& target)
 {
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));

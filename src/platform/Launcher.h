@@ -21,9 +21,6 @@ inline constexpr int kFailed = 32;
 // looked for on PATH.
 int startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder);
 
-// Runs a command line through /bin/sh, detached, in the given folder.
-int startShellCommand(const QString& commandLine, const QString& workingFolder);
-
 // Opens a document or an address with the desktop's choice of program
 // (xdg-open). kNoAssociation when nothing on this system can open it.
 int openWithDesktop(const QString& target);

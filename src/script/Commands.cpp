@@ -1,13 +1,27 @@
 // What each command does with its arguments once they are taken.
+#include "platform/IoError.h"
 #include "script/Conversions.h"
 #include "script/FileCommands.h"
 #include "script/ScriptEngine.h"
 
 #include <algorithm>
+#include <new>
 
 namespace lumeria {
 
 void ScriptEngine::execute(Frame& f, const ScriptLine& line)
+{
+    // Whatever a command asks for past the player's bounds, or past what
+    // the machine has, ends the script with the runtime's own message; the
+    // player goes on.
+    try {
+        executeCommand(f, line);
+    } catch (const std::bad_alloc&) {
+        reportError(ioErrorText(io::kOutOfMemory));
+    }
+}
+
+void ScriptEngine::executeCommand(Frame& f, const ScriptLine& line)
 {
     const Command c = line.command;
     switch (c) {

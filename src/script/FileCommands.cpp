@@ -1,6 +1,8 @@
 #include "script/FileCommands.h"
 
 #include "platform/Codepage.h"
+#include "platform/CommandInterpreter.h"
+#include "platform/FileIo.h"
 #include "platform/Folders.h"
 #include "platform/IoError.h"
 #include "platform/Launcher.h"
@@ -49,80 +51,6 @@ private:
     bool m_shown = false;
 };
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    void release() { m_fd = -1; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
-
-int writeAll(int fd, const char* p, qsizetype left)
-{
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return ioCodeFromErrno(errno, IoOp::Write);
-        }
-        p += n;
-        left -= n;
-    }
-    return 0;
-}
-
-int writeAll(int fd, const QByteArray& bytes)
-{
-    return writeAll(fd, bytes.constData(), bytes.size());
-}
-
-// Reads a descriptor to its end a block at a time, handing each block to
-// take; a read error or a code from take ends it.
-template <class Take>
-int readBlocks(int fd, Take&& take)
-{
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return ioCodeFromErrno(errno, IoOp::Read);
-        }
-        if (n == 0)
-            return 0;
-        if (const int code = take(buf, n))
-            return code;
-    }
-}
-
-// Streams one descriptor into another, so a copy needs no memory in
-// proportion to the file.
-int copyAll(int from, int to)
-{
-    return readBlocks(from, [to](const char* data, ssize_t n) { return writeAll(to, data, n); });
-}
-
-int readAll(int fd, QByteArray& out)
-{
-    return readBlocks(fd, [&out](const char* data, ssize_t n) {
-        out.append(data, n);
-        return 0;
-    });
-}
-
 QStringList splitLines(const QString& text)
 {
     QStringList lines;
@@ -141,34 +69,6 @@ QStringList splitLines(const QString& text)
     return lines;
 }
 
-// Every command that writes a whole file goes through here: fill writes the
-// new content into a temporary file in the target's folder, which replaces
-// the target only once complete and on disk, so a failure part-way (a full
-// disk, a size limit, a crash) leaves the old target whole and no temporary
-// behind. The new file takes the given permissions.
-template <typename Fill>
-int replaceFile(const QString& path, mode_t mode, Fill fill)
-{
-    const QByteArray native = QFile::encodeName(path);
-    QByteArray pattern = QFile::encodeName(QFileInfo(path).absolutePath() + QStringLiteral("/.lumeria-XXXXXX"));
-    Fd tmp(::mkstemp(pattern.data()));
-    if (tmp.get() < 0)
-        return ioCodeFromErrno(errno, IoOp::Write);
-    int code = fill(tmp.get());
-    if (code == 0 && ::fchmod(tmp.get(), mode & 07777) != 0)
-        code = ioCodeFromErrno(errno, IoOp::Write);
-    if (code == 0 && ::fsync(tmp.get()) != 0)
-        code = ioCodeFromErrno(errno, IoOp::Write);
-    if (::close(tmp.get()) != 0 && code == 0)
-        code = ioCodeFromErrno(errno, IoOp::Write);
-    tmp.release();
-    if (code == 0 && ::rename(pattern.constData(), native.constData()) != 0)
-        code = ioCodeFromErrno(errno, IoOp::Write);
-    if (code != 0)
-        ::unlink(pattern.constData());
-    return code;
-}
-
 QByteArray joinLines(const QStringList& lines)
 {
     QByteArray out;
@@ -177,37 +77,6 @@ QByteArray joinLines(const QStringList& lines)
         out += "\r\n";
     }
     return out;
-}
-
-// The DOS interpreter's own commands and what does their work here.
-QString shellEquivalent(const QString& upper)
-{
-    static const QHash<QString, QString> map = {
-        {QStringLiteral("DIR"), QStringLiteral("ls -l")},     {QStringLiteral("COPY"), QStringLiteral("cp")},
-        {QStringLiteral("DEL"), QStringLiteral("rm")},        {QStringLiteral("ERASE"), QStringLiteral("rm")},
-        {QStringLiteral("TYPE"), QStringLiteral("cat")},      {QStringLiteral("VER"), QStringLiteral("uname -sr")},
-        {QStringLiteral("TREE"), QStringLiteral("find")},     {QStringLiteral("CHCP"), QStringLiteral("locale")},
-        {QStringLiteral("CHDIR"), QStringLiteral("cd")},      {QStringLiteral("CD"), QStringLiteral("cd")},
-        {QStringLiteral("DATE"), QStringLiteral("date +%x")}, {QStringLiteral("TIME"), QStringLiteral("date +%X")},
-        {QStringLiteral("MKDIR"), QStringLiteral("mkdir")},   {QStringLiteral("MD"), QStringLiteral("mkdir")},
-        {QStringLiteral("RENAME"), QStringLiteral("mv")},     {QStringLiteral("REN"), QStringLiteral("mv")},
-        {QStringLiteral("RMDIR"), QStringLiteral("rmdir")},   {QStringLiteral("RD"), QStringLiteral("rmdir")},
-        {QStringLiteral("VOL"), QStringLiteral("df -h .")},
-    };
-    return map.value(upper);
-}
-
-// Windows paths among a command's parameters: backslashes become slashes and
-// a drive letter stands for the root.
-QString unixParameters(const QString& parameters)
-{
-    QStringList words = parameters.split(QLatin1Char(' '));
-    for (QString& w : words) {
-        w.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        if (w.size() >= 2 && w[1] == QLatin1Char(':') && w[0].isLetter())
-            w = w.mid(2).isEmpty() ? QStringLiteral("/") : w.mid(2);
-    }
-    return words.join(QLatin1Char(' '));
 }
 
 QString launchMessage(int code)
@@ -242,29 +111,84 @@ QString launchMessage(int code)
     }
 }
 
-// The path as the system will follow it: symbolic links in the part that
-// exists resolved, the rest kept as written, so a link inside an allowed
-// folder cannot lead a write outside it. Empty for a link that leads
-// nowhere, since creating through it would write wherever it points.
-QString physicalPath(const QString& path)
-{
-    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    QString rest;
-    for (;;) {
-        const QFileInfo info(existing);
-        if (info.exists())
-            return QDir::cleanPath(info.canonicalFilePath() + rest);
-        if (info.isSymLink())
-            return {};
-        const qsizetype slash = existing.lastIndexOf(QLatin1Char('/'));
-        if (slash <= 0)
-            return existing.isEmpty() ? rest : existing + rest;
-        rest.prepend(existing.mid(slash));
-        existing.truncate(slash);
+const QString kSafeRefusal = QStringLiteral("Mode protégé : cette action est refusée !");
+
+// A text file's lines as they stream past, split where the file's lines end
+// (CR LF, LF or CR), without holding more than the line asked for.
+class LineScanner {
+public:
+    explicit LineScanner(qsizetype wanted) : m_wanted(wanted) {}
+
+    void feed(const char* data, qsizetype n)
+    {
+        for (qsizetype i = 0; i < n; ++i) {
+            const char c = data[i];
+            if (m_afterCr && c == '\n') {
+                m_afterCr = false;
+                continue;
+            }
+            m_afterCr = c == '\r';
+            if (c == '\r' || c == '\n') {
+                endLine();
+                continue;
+            }
+            m_open = true;
+            if (m_count == m_wanted) {
+                // One line may be as long as the file: the bound on a value
+                // holds for it too.
+                if (m_line.size() >= limits::kFileInMemory)
+                    throw LimitExceeded();
+                m_line += c;
+            }
+        }
     }
+    void finish()
+    {
+        if (m_open)
+            endLine();
+    }
+    qsizetype count() const { return m_count; }
+    bool found() const { return m_found; }
+    const QByteArray& line() const { return m_line; }
+
+private:
+    void endLine()
+    {
+        if (m_count == m_wanted)
+            m_found = true;
+        ++m_count;
+        m_open = false;
+    }
+
+    qsizetype m_wanted;
+    qsizetype m_count = 0;
+    bool m_afterCr = false;
+    bool m_open = false;
+    bool m_found = false;
+    QByteArray m_line;
+};
+
+// Scans a plain file; false when it cannot be opened or read.
+bool scanLines(const QString& path, LineScanner& scanner)
+{
+    Result<Fd> fd = openRegularFile(path, O_RDONLY);
+    if (!fd)
+        return false;
+    const int code = readBlocks(fd->get(), [&scanner](const char* data, qsizetype n) {
+        scanner.feed(data, n);
+        return 0;
+    });
+    scanner.finish();
+    return code == 0;
 }
 
-const QString kSafeRefusal = QStringLiteral("Mode protégé : cette action est refusée !");
+// How a folder looked to the interpreter's listings: a drive and backslashes.
+QString dosDisplayName(const QString& path)
+{
+    QString shown = QDir::cleanPath(path);
+    shown.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return QStringLiteral("C:") + shown;
+}
 
 } // namespace
 
@@ -277,14 +201,11 @@ DosCommandPlan planDosCommand(const QString& program, const QString& parameters,
 
     DosCommandPlan plan;
     plan.workingFolder = programFolder;
-    static const QString kInternal =
-        QStringLiteral("DIR.COPY.DEL.TYPE.VER.ERASE.TREE.CHCP.CHDIR.CD.DATE.MKDIR.MD.RENAME.REN.RMDIR.RD.TIME.VOL.");
-    const QString upper = p.toUpper();
-    if (kInternal.contains(upper + QLatin1Char('.'))) {
-        const QString equivalent = shellEquivalent(trimmed(upper));
-        plan.kind = DosCommandPlan::Kind::Shell;
-        plan.program = (equivalent.isEmpty() ? p : equivalent) + QLatin1Char(' ') + unixParameters(a);
-        plan.program = plan.program.trimmed();
+    if (dos::isInternalCommand(p)) {
+        // The interpreter read its command line whole: its own command may
+        // even stand in the parameters when the program is empty.
+        plan.kind = DosCommandPlan::Kind::Internal;
+        plan.program = p + QLatin1Char(' ') + a;
         return plan;
     }
 
@@ -314,12 +235,22 @@ QString FileCommands::resolve(const QString& name) const
     return resolveWindowsPath(name, m_engine.host().systemValues().programFolder);
 }
 
-std::optional<QStringList> FileCommands::readLines(const QString& path)
+std::optional<QString> FileCommands::readLine(const QString& path, qsizetype n)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    LineScanner scanner(n - 1);
+    if (n < 1 || !scanLines(path, scanner))
         return std::nullopt;
-    return splitLines(activeCodepage().decode(file.readAll()));
+    if (!scanner.found())
+        return QString();
+    return activeCodepage().decode(scanner.line());
+}
+
+std::optional<qsizetype> FileCommands::countLines(const QString& path)
+{
+    LineScanner scanner(-1);
+    if (!scanLines(path, scanner))
+        return std::nullopt;
+    return scanner.count();
 }
 
 void FileCommands::showMessage(const QString& message)
@@ -332,29 +263,69 @@ void FileCommands::showIoError(int code)
     showMessage(ioErrorText(code));
 }
 
-bool FileCommands::allowedToWrite(const QString& path)
+bool FileCommands::withinOwnFolders(const QString& path) const
 {
-    if (!m_engine.safeMode())
-        return true;
     const SystemValues v = m_engine.host().systemValues();
-    const QString target = physicalPath(path);
     const QString dataHome = windowsFolder() == kFolderError ? QString() : QFileInfo(windowsFolder()).absolutePath();
     for (const QString& root : {v.programFolder, v.temporaryFolder, dataHome, userCacheFolder()}) {
-        if (target.isEmpty() || root.isEmpty() || root == kFolderError)
+        if (root.isEmpty() || root == kFolderError)
             continue;
+        // Both sides with their links followed: a link inside an allowed
+        // folder cannot lead a write outside it.
+        const QString target = physicalPath(path);
         const QString folder = physicalPath(root);
-        if (!folder.isEmpty() && target.startsWith(folder + QLatin1Char('/')))
+        if (!target.isEmpty() && !folder.isEmpty() && target.startsWith(folder + QLatin1Char('/')))
             return true;
     }
-    showMessage(kSafeRefusal);
     return false;
 }
 
-bool FileCommands::allowedToLaunch()
+bool FileCommands::ask(Consent& consent, const QString& message)
 {
-    if (!m_engine.safeMode())
+    switch (consent) {
+    case Consent::Allowed: return true;
+    case Consent::Refused: return false;
+    case Consent::Unasked: break;
+    }
+    const int answer = m_engine.host().messageDialog(m_engine.host().systemValues().windowCaption, message,
+                                                     {QStringLiteral("Autoriser"), QStringLiteral("Refuser")});
+    consent = answer == 1 ? Consent::Allowed : Consent::Refused;
+    m_justRefused = consent == Consent::Refused;
+    return consent == Consent::Allowed;
+}
+
+bool FileCommands::allowedToWrite(const QString& path, Report report)
+{
+    const Trust trust = m_engine.trust();
+    if (trust == Trust::All || withinOwnFolders(path))
         return true;
-    showMessage(kSafeRefusal);
+    m_justRefused = false;
+    if (trust == Trust::Ask &&
+        ask(m_writeConsent, QStringLiteral("La publication veut écrire hors de son dossier :|%1||Autoriser cette "
+                                           "écriture et les suivantes jusqu'à la fin de la lecture ?")
+                                .arg(QDir::toNativeSeparators(path))))
+        return true;
+    // The reader who has just said no needs no box saying so.
+    if (report == Report::Show && !m_justRefused)
+        showMessage(kSafeRefusal);
+    m_justRefused = false;
+    return false;
+}
+
+bool FileCommands::allowedToLaunch(const QString& what)
+{
+    const Trust trust = m_engine.trust();
+    if (trust == Trust::All)
+        return true;
+    m_justRefused = false;
+    if (trust == Trust::Ask &&
+        ask(m_launchConsent, QStringLiteral("La publication veut lancer :|%1||Autoriser ce lancement et les suivants "
+                                            "jusqu'à la fin de la lecture ?")
+                                 .arg(what)))
+        return true;
+    if (!m_justRefused)
+        showMessage(kSafeRefusal);
+    m_justRefused = false;
     return false;
 }
 
@@ -364,14 +335,14 @@ int FileCommands::editLine(const QString& path, int n, const QString& text, Line
     const QByteArray native = QFile::encodeName(path);
     Fd fd;
     for (int attempt = 1;; ++attempt) {
-        const int opened = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        const int openError = errno;
-        fd.reset(opened);
+        Result<Fd> opened = openRegularFile(path, O_RDWR | O_CREAT);
         // Only another writer's lock is worth waiting for: a name that
-        // cannot be opened (no such folder, a folder, no right) will not
-        // open later either, and the reader would wait seconds for nothing.
-        if (opened < 0)
-            return ioCodeFromErrno(openError, IoOp::Write);
+        // cannot be opened (no such folder, a folder, a device, no right)
+        // will not open later either, and the reader would wait seconds for
+        // nothing.
+        if (!opened)
+            return opened.error();
+        fd = std::move(opened).value();
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
             // Another writer may have replaced the file while we waited for
             // the lock; the lock must be on the file the path names now.
@@ -397,8 +368,15 @@ int FileCommands::editLine(const QString& path, int n, const QString& text, Line
         cursor.show();
 
     if (n >= 1 && info.st_size > 0) {
+        if (info.st_size > limits::kFileInMemory)
+            throw LimitExceeded();
         QByteArray bytes;
-        if (const int code = readAll(fd.get(), bytes))
+        if (const int code = readBlocks(fd.get(), [&bytes](const char* data, qsizetype size) {
+                if (bytes.size() + size > limits::kFileInMemory)
+                    throw LimitExceeded();
+                bytes.append(data, size);
+                return 0;
+            }))
             return code;
         QStringList lines = splitLines(activeCodepage().decode(bytes));
         if (mode == LineEdit::Delete) {
@@ -406,6 +384,8 @@ int FileCommands::editLine(const QString& path, int n, const QString& text, Line
                 return 0;
             lines.removeAt(n - 1);
         } else {
+            if (qsizetype(n) - lines.size() > limits::kPaddingLines)
+                throw LimitExceeded();
             while (lines.size() < n)
                 lines.append(QString());
             if (mode == LineEdit::Insert)
@@ -464,30 +444,52 @@ void FileCommands::copyFile(const QString& source, const QString& destination)
 
     BusyCursor cursor(m_engine.host());
     cursor.show();
-    Fd in(::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0) {
-        showIoError(ioCodeFromErrno(errno, IoOp::Read));
+    // A FIFO or a device would block the copy or never end it.
+    Result<Fd> in = openRegularFile(from, O_RDONLY);
+    if (!in) {
+        showIoError(in.error());
         return;
     }
     struct stat info {};
-    if (::fstat(in.get(), &info) != 0) {
+    if (::fstat(in->get(), &info) != 0) {
         showIoError(ioCodeFromErrno(errno, IoOp::Read));
         return;
     }
-    if (const int code = replaceFile(to, info.st_mode, [&](int out) { return copyAll(in.get(), out); }))
+    if (const int code = replaceFile(to, info.st_mode, [&](int out) { return copyAll(in->get(), out); }))
         showIoError(code);
+}
+
+void FileCommands::internalCommand(const QString& commandLine)
+{
+    const SystemValues v = m_engine.host().systemValues();
+    dos::Context context;
+    context.currentFolder = v.programFolder;
+    context.resolve = [](const QString& name, const QString& base) { return resolveWindowsPath(name, base); };
+    // The interpreter printed its own errors in its own console: a refusal
+    // shows nothing either.
+    context.mayWrite = [this](const QString& path) { return allowedToWrite(path, Report::Silent); };
+    context.displayName = dosDisplayName;
+    context.codepage = &activeCodepage();
+    [[maybe_unused]] const bool done = dos::run(commandLine, context);
 }
 
 void FileCommands::dosCommand(const QString& program, const QString& parameters)
 {
-    if (!allowedToLaunch())
-        return;
     const DosCommandPlan plan = planDosCommand(program, parameters, m_engine.host().systemValues().programFolder);
+    if (plan.kind == DosCommandPlan::Kind::Internal) {
+        internalCommand(plan.program);
+        return;
+    }
+    QString shown = plan.program;
+    if (!plan.arguments.isEmpty())
+        shown += QLatin1Char(' ') + plan.arguments.join(QLatin1Char(' '));
+    if (!allowedToLaunch(shown))
+        return;
     BusyCursor cursor(m_engine.host());
     cursor.show();
     int code = launch::kStarted;
     switch (plan.kind) {
-    case DosCommandPlan::Kind::Shell: code = startShellCommand(plan.program, plan.workingFolder); break;
+    case DosCommandPlan::Kind::Internal: break;
     case DosCommandPlan::Kind::Document:
         code = QFileInfo::exists(plan.program) ? openWithDesktop(plan.program) : launch::kFileNotFound;
         break;
@@ -502,8 +504,12 @@ void FileCommands::dosCommand(const QString& program, const QString& parameters)
 
 void FileCommands::internetLink(const QString& address)
 {
-    if (!allowedToLaunch())
+    // The reader's own browser opens it, as it always did; only the safe
+    // mode refuses.
+    if (m_engine.trust() == Trust::Safe) {
+        showMessage(kSafeRefusal);
         return;
+    }
     if (openWithDesktop(address) != launch::kStarted) {
         const Publication& pub = m_engine.publication();
         m_engine.host().messageDialog(pub.strings[LanguageElement::L_ERRORTITLE],
@@ -519,18 +525,11 @@ void FileCommands::execute(Command command, const ScriptArguments& args)
     switch (command) {
     case Command::FileRead: {
         const int n = v[1].trimmed().toUpper() == QLatin1String("APPEND") ? 0 : scriptInteger(v[1]);
-        QString line;
-        if (n >= 1) {
-            const auto lines = readLines(resolve(v[0]));
-            if (lines && n <= lines->size())
-                line = lines->at(n - 1);
-        }
-        vars.set(v[2], line);
+        vars.set(v[2], n >= 1 ? readLine(resolve(v[0]), n).value_or(QString()) : QString());
         break;
     }
     case Command::FileLen: {
-        const auto lines = readLines(resolve(v[0]));
-        vars.set(v[1], QString::number(lines ? lines->size() : 0));
+        vars.set(v[1], QString::number(countLines(resolve(v[0])).value_or(0)));
         break;
     }
     case Command::FileWrite:

@@ -20,6 +20,11 @@ namespace lumeria {
 
 class FileCommands;
 
+// How far the run trusts the publication with the reader's system: asked
+// the first time it starts a program or writes outside its own folders,
+// trusted as the original was, or refused outright.
+enum class Trust : uint8_t { Ask, All, Safe };
+
 // The font SetFont chooses for printed text files and text windows.
 struct ScriptFont {
     QString name = QStringLiteral("Arial");
@@ -67,10 +72,12 @@ public:
     // loop would otherwise spend most of its time asking for events.
     void setEventInterval(std::chrono::microseconds interval) { m_eventInterval = interval; }
 
-    // Refuses programs, web links and file writes outside the publication's
-    // and the player's own folders.
-    void setSafeMode(bool safe) { m_safe = safe; }
-    bool safeMode() const { return m_safe; }
+    // Safe refuses programs, web links and file writes outside the
+    // publication's and the player's own folders; Ask puts the question.
+    void setTrust(Trust trust) { m_trust = trust; }
+    Trust trust() const { return m_trust; }
+    void setSafeMode(bool safe) { m_trust = safe ? Trust::Safe : Trust::All; }
+    bool safeMode() const { return m_trust == Trust::Safe; }
 
     ScriptHost& host() { return m_host; }
     MediaHost& media() { return m_media; }
@@ -106,6 +113,7 @@ private:
     const QString& argument(const ScriptLine& line, int i, SubstitutionMode mode, QString& substituted) const;
     QStringView argumentView(const ScriptLine& line, int i, QString& substituted) const;
     void execute(Frame& f, const ScriptLine& line);
+    void executeCommand(Frame& f, const ScriptLine& line);
     void executeInPlace(Frame& f, const ScriptLine& line);
     void math(const ScriptLine& line);
     void executeDialogOrWindow(Command c, const ScriptArguments& a);
@@ -124,7 +132,7 @@ private:
     Variables m_variables;
     std::unique_ptr<FileCommands> m_files;
     ScriptFont m_font;
-    bool m_safe = false;
+    Trust m_trust = Trust::All;
 
     int m_nesting = 0;
     int m_depth = 0; // runs on the stack; a stop does not clear it

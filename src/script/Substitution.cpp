@@ -1,5 +1,7 @@
 #include "script/Substitution.h"
 
+#include "platform/FileIo.h"
+
 #include <array>
 
 namespace lumeria {
@@ -120,6 +122,8 @@ QString substitute(const QString& text, const Variables& variables, const Builti
             if (value.isEmpty() && mode == SubstitutionMode::Numeric)
                 value = QStringLiteral("0");
             const qsizetype removed = (atEnd ? i : i + 1) - start;
+            if (t.size() - removed + value.size() > limits::kTextLength)
+                throw LimitExceeded();
             t.replace(start, removed, value);
             i = start + value.size();
             open = false;
@@ -225,18 +229,25 @@ bool SubstitutionPlan::appendUnreduced(Buffer& out, const Variables& variables, 
 void SubstitutionPlan::appendPieces(Buffer& out, const Variables& variables, const BuiltinValues& builtins,
                                     SubstitutionMode mode, std::optional<QDateTime>& clock) const
 {
+    // A text that names a long value many times must not grow past what a
+    // variable may hold.
+    const auto append = [&out](const char16_t* data, qsizetype size) {
+        if (out.size() + size > limits::kTextLength)
+            throw LimitExceeded();
+        out.append(data, size);
+    };
     for (const Piece& piece : m_pieces) {
         if (!piece.reference) {
-            out.append(QStringView(m_text).utf16() + piece.from, piece.length);
+            append(QStringView(m_text).utf16() + piece.from, piece.length);
             continue;
         }
         // Read where it is stored: no copy of the value is made.
         if (const QString* stored = variables.find(piece.variable); stored && !stored->isEmpty()) {
-            out.append(QStringView(*stored).utf16(), stored->size());
+            append(QStringView(*stored).utf16(), stored->size());
             continue;
         }
         const QString value = valueOf(piece, variables, builtins, mode, clock);
-        out.append(QStringView(value).utf16(), value.size());
+        append(QStringView(value).utf16(), value.size());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "script/Variables.h"
 
+#include "platform/FileIo.h"
 #include "script/ScriptText.h"
 
 #include <algorithm>
@@ -113,6 +114,8 @@ void Variables::set(const VariableName& name, const QString& value)
 {
     if (name.m_key.isEmpty())
         return;
+    if (value.size() > limits::kTextLength)
+        throw LimitExceeded();
     prepareChange();
     // The store is not shared now: its own value may be written in place.
     if (QString* current = const_cast<QString*>(find(name))) {
@@ -137,6 +140,8 @@ void Variables::set(const VariableName& name, QStringView value)
 {
     if (name.m_key.isEmpty())
         return;
+    if (value.size() > limits::kTextLength)
+        throw LimitExceeded();
     prepareChange();
     QString* current = const_cast<QString*>(find(name));
     if (!current || value.isEmpty() || !current->isDetached() || current->capacity() < value.size()) {

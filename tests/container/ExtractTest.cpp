@@ -261,7 +261,7 @@ TEST_F(ExtractionFolderTest, SafeModeKeepsExtractDirInsideTheProgramFolder)
     for (const QString& dir : {m_root.filePath(QStringLiteral("elsewhere/deep")), QStringLiteral("..\\elsewhere"),
                                QStringLiteral("C:\\") + m_root.filePath(QStringLiteral("elsewhere")).mid(1)}) {
         ExtractionChoice c = choice(8, dir);
-        c.safe = true;
+        c.confined = true;
         const ExtractionFolder f = chooseExtractionFolder(c);
         EXPECT_EQ(f.path, c.programFolder) << dir.toStdString();
         EXPECT_FALSE(f.created);
@@ -269,8 +269,31 @@ TEST_F(ExtractionFolderTest, SafeModeKeepsExtractDirInsideTheProgramFolder)
     EXPECT_FALSE(QFileInfo::exists(m_root.filePath(QStringLiteral("elsewhere"))));
 
     ExtractionChoice inside = choice(8, QStringLiteral("Data"));
-    inside.safe = true;
+    inside.confined = true;
     EXPECT_EQ(chooseExtractionFolder(inside).path, m_root.filePath(QStringLiteral("program/Data")));
+}
+
+TEST_F(ExtractionFolderTest, ALinkOutOfTheProgramFolderIsJudgedByWhereItLeads)
+{
+    const QString outside = m_root.filePath(QStringLiteral("outside"));
+    ASSERT_TRUE(QDir().mkpath(outside));
+    ExtractionChoice base = choice(8);
+    ASSERT_TRUE(QFile::link(outside, base.programFolder + QStringLiteral("/LINK")));
+    for (const QString& dir : {QStringLiteral("LINK"), QStringLiteral("link\\NEWSUB")}) {
+        ExtractionChoice c = choice(8, dir);
+        c.confined = true;
+        const ExtractionFolder f = chooseExtractionFolder(c);
+        EXPECT_EQ(f.path, c.programFolder) << dir.toStdString();
+        EXPECT_FALSE(f.created);
+    }
+    EXPECT_FALSE(QFileInfo::exists(outside + QStringLiteral("/NEWSUB")));
+
+    // A folder the choice names as the player's own may be reached through
+    // a link, the same way.
+    ExtractionChoice own = choice(8, QStringLiteral("LINK"));
+    own.confined = true;
+    own.ownFolders = {outside};
+    EXPECT_EQ(QFileInfo(chooseExtractionFolder(own).path).canonicalFilePath(), QFileInfo(outside).canonicalFilePath());
 }
 
 TEST_F(ExtractionFolderTest, ProgramFolderThatCannotBeWrittenFallsBackToThePerUserFolder)

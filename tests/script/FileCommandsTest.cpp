@@ -1,5 +1,6 @@
 #include "script/FileCommands.h"
 #include "FakeHost.h"
+#include "platform/FileIo.h"
 #include "platform/IoError.h"
 
 #include <QDir>
@@ -260,8 +261,15 @@ TEST_F(FileCommandsTest, SafeModeFollowsLinksBeforeDecidingWhereAWriteGoes)
 TEST(DosCommand, PlansFollowTheInterpretersRules)
 {
     DosCommandPlan p = planDosCommand(QStringLiteral("dir"), QStringLiteral("c:\\"), QStringLiteral("/pub"));
-    EXPECT_EQ(p.kind, DosCommandPlan::Kind::Shell);
-    EXPECT_EQ(p.program, QStringLiteral("ls -l /"));
+    EXPECT_EQ(p.kind, DosCommandPlan::Kind::Internal);
+    EXPECT_EQ(p.program, QStringLiteral("dir c:\\"));
+
+    // The interpreter's own commands are found as the original found them,
+    // by the program's text followed by a point, so an empty program hands
+    // the whole line to the interpreter.
+    p = planDosCommand(QString(), QStringLiteral("DEL x.txt"), QStringLiteral("/pub"));
+    EXPECT_EQ(p.kind, DosCommandPlan::Kind::Internal);
+    EXPECT_EQ(p.program, QStringLiteral(" DEL x.txt"));
 
     p = planDosCommand(QStringLiteral("readme.txt"), QString(), QStringLiteral("/pub"));
     EXPECT_EQ(p.kind, DosCommandPlan::Kind::Document);
@@ -329,6 +337,133 @@ TEST_F(FileCommandsTest, InternetLinkGoesThroughTheDesktop)
         s.run(QStringLiteral("IL \"http://example.org\""));
     }
     EXPECT_EQ(dialogs(), QStringList{QStringLiteral("dialog [Erreur] [Pas de navigateur] [OK]")});
+}
+
+} // namespace
+} // namespace lumeria
+
+namespace lumeria {
+namespace {
+
+class ContainedFileCommandsTest : public FileCommandsTest {
+protected:
+    QString outsidePath(const QString& name) const { return outside.filePath(name); }
+    QTemporaryDir outside;
+};
+
+TEST_F(ContainedFileCommandsTest, TextReadFromADataFileNeverReachesAShell)
+{
+    write(QStringLiteral("x.txt"), "x");
+    write(QStringLiteral("data.txt"), "x.txt; touch y $(touch z) `touch w`\r\n");
+    s.run(QStringLiteral("FR \"data.txt\" \"1\" \"A\"|DC \"DEL\" \"[A]\"|DC \"TYPE\" \"[A]\"|DC \"DIR\" \"[A]\"|"
+                         "DC \"COPY\" \"[A]\"|DC \"RD\" \"[A]\"|SV \"went\" \"on\""));
+    EXPECT_EQ(s.var("went"), QStringLiteral("on"));
+    EXPECT_TRUE(dialogs().isEmpty()) << "a failed internal command shows nothing";
+    QThread::msleep(200); // a shell started in the background would have run by now
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{QStringLiteral("data.txt"), QStringLiteral("x.txt")}));
+    EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(QStringLiteral("y"))));
+
+    // Quotes written as ' make the same text one name.
+    write(QStringLiteral("x.txt; touch y"), "x");
+    s.run(QStringLiteral("DC \"del\" \"'x.txt; touch y'\""));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("x.txt; touch y"))));
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("x.txt"))));
+}
+
+TEST_F(ContainedFileCommandsTest, AskedOnceForEachKindAndARefusalHolds)
+{
+    s.engine.setTrust(Trust::Ask);
+    s.host.values.temporaryFolder = dir.filePath(QStringLiteral("temp"));
+    // Inside its own folder nothing is asked.
+    s.run(QStringLiteral("FW \"inside.txt\" \"0\" \"a\"|DC \"REN\" \"inside.txt moved.txt\""));
+    EXPECT_TRUE(dialogs().isEmpty());
+    EXPECT_EQ(contents(QStringLiteral("moved.txt")), QByteArray("a\r\n"));
+
+    s.host.answers = {1};
+    s.run(QStringLiteral("FW \"%1\" \"0\" \"a\"|FW \"%2\" \"0\" \"b\"")
+              .arg(outsidePath(QStringLiteral("one.txt")), outsidePath(QStringLiteral("two.txt"))));
+    ASSERT_EQ(dialogs().size(), 1);
+    EXPECT_TRUE(dialogs().front().contains(QStringLiteral("écrire hors de son dossier")));
+    EXPECT_TRUE(dialogs().front().endsWith(QStringLiteral("[Autoriser/Refuser]")));
+    EXPECT_TRUE(dialogs().front().contains(outsidePath(QStringLiteral("one.txt"))));
+    EXPECT_EQ(QFile(outsidePath(QStringLiteral("two.txt"))).size(), 3);
+
+    // Programs are another kind: asked for on their own, and refused here.
+    const QString marker = outsidePath(QStringLiteral("started"));
+    s.host.answers = {2};
+    s.run(QStringLiteral("DC \"touch\" \"'%1'\"|DC \"touch\" \"'%1'\"|SV \"went\" \"on\"").arg(marker));
+    ASSERT_EQ(dialogs().size(), 2);
+    EXPECT_TRUE(dialogs()[0].contains(QStringLiteral("veut lancer")));
+    EXPECT_TRUE(dialogs()[0].contains(marker));
+    EXPECT_TRUE(dialogs()[1].contains(QStringLiteral("Mode protégé"))) << "later ones fail as in safe mode";
+    EXPECT_EQ(s.var("went"), QStringLiteral("on"));
+    QThread::msleep(200);
+    EXPECT_FALSE(QFileInfo::exists(marker));
+}
+
+TEST_F(ContainedFileCommandsTest, FilesThatAreNotFilesAreDeniedAtOnce)
+{
+    const QString fifo = dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    QElapsedTimer timer;
+    timer.start();
+    s.run(QStringLiteral("SV \"L\" \"x\"|FR \"pipe\" \"1\" \"L\"|FN \"pipe\" \"N\"|FR \"/dev/zero\" \"1\" \"Z\"|"
+                         "FN \"/dev/zero\" \"M\""));
+    EXPECT_TRUE(s.var("L").isEmpty());
+    EXPECT_EQ(s.var("N"), QStringLiteral("0"));
+    EXPECT_EQ(s.var("M"), QStringLiteral("0"));
+    EXPECT_TRUE(dialogs().isEmpty());
+
+    s.run(QStringLiteral("FC \"pipe\" \"copy.txt\"|FC \"/dev/zero\" \"zero.txt\"|FW \"pipe\" \"1\" \"x\""));
+    EXPECT_EQ(dialogs().size(), 3);
+    for (const QString& d : dialogs())
+        EXPECT_TRUE(d.contains(ioErrorText(io::kAccessDenied))) << d.toStdString();
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("copy.txt"))));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("zero.txt"))));
+}
+
+TEST_F(ContainedFileCommandsTest, LinesAreReadAndCountedWithoutHoldingTheFile)
+{
+    write(QStringLiteral("mixed.txt"), "one\r\ntwo\nthree\rfour");
+    s.run(QStringLiteral("FN \"mixed.txt\" \"N\"|FR \"mixed.txt\" \"3\" \"C\"|FR \"mixed.txt\" \"4\" \"D\"|"
+                         "FR \"mixed.txt\" \"5\" \"E\""));
+    EXPECT_EQ(s.var("N"), QStringLiteral("4"));
+    EXPECT_EQ(s.var("C"), QStringLiteral("three"));
+    EXPECT_EQ(s.var("D"), QStringLiteral("four"));
+    EXPECT_TRUE(s.var("E").isEmpty());
+    write(QStringLiteral("ends.txt"), "a\r\n\r\n");
+    s.run(QStringLiteral("FN \"ends.txt\" \"N\""));
+    EXPECT_EQ(s.var("N"), QStringLiteral("2"));
+}
+
+TEST_F(ContainedFileCommandsTest, RequestsPastTheBoundsStopTheScriptWithTheMemoryMessage)
+{
+    const QString memory = QStringLiteral("dialog [Erreur] [Pas assez de mémoire !] [OK]");
+    write(QStringLiteral("one.txt"), "a\r\n");
+    for (const QString& line :
+         {QStringLiteral("FW \"one.txt\" \"2147483647\" \"x\""), QStringLiteral("FL \"one.txt\" \"2000000\"")}) {
+        s.run(line + QStringLiteral("|SV \"after\" \"ran\""));
+        EXPECT_EQ(dialogs(), QStringList{memory}) << line.toStdString();
+        EXPECT_TRUE(s.var("after").isEmpty());
+        EXPECT_EQ(contents(QStringLiteral("one.txt")), QByteArray("a\r\n"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no temporary left";
+    }
+    // Padding that stays within the bound is carried out.
+    s.run(QStringLiteral("FW \"one.txt\" \"1000\" \"z\""));
+    EXPECT_TRUE(dialogs().isEmpty());
+    s.run(QStringLiteral("FN \"one.txt\" \"N\""));
+    EXPECT_EQ(s.var("N"), QStringLiteral("1000"));
+
+    // A value doubled again and again stops at the bound, long before the
+    // machine's memory, and the script with it.
+    s.run(QStringLiteral("SV \"X\" \"0123456789abcdef\"|SV \"I\" \"0\"|WI \"[I]\" \"<\" \"40\"|SV \"X\" \"[X][X]\"|"
+                         "MA \"[I]+1\" \"0\" \"I\"|ENDWHILE|SV \"after\" \"ran\""));
+    EXPECT_EQ(dialogs(), QStringList{memory});
+    EXPECT_TRUE(s.var("after").isEmpty());
+    EXPECT_LE(s.var("X").size(), limits::kTextLength);
+    EXPECT_EQ(s.var("I"), QStringLiteral("22"));
 }
 
 } // namespace
