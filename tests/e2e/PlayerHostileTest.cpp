@@ -9,10 +9,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace lumeria {
 namespace {
@@ -130,7 +132,8 @@ protected:
     // it; the publication's folder is play/, the temporary folder tmp/ and
     // the per-user folders are under xdg/, so outside/ and victim/ are
     // outside every folder safe mode allows.
-    PlayerRun play(const QByteArray& text, const QString& automation, bool safe = false)
+    PlayerRun play(const QByteArray& text, const QString& automation, bool safe = false,
+                   const QStringList& options = {})
     {
         putInPublication(QStringLiteral("RUNTIME.PUB"), "LumeriaVer=1.0\r\nTitle=Hostile\r\nScreenWidth=320\r\n"
                                                         "ScreenHeight=240\r\nL_OK=OK\r\nL_ERRORTITLE=Erreur\r\n" +
@@ -150,6 +153,7 @@ protected:
         QStringList args{publication(), QStringLiteral("--mute")};
         if (safe)
             args << QStringLiteral("--safe");
+        args << options;
         QElapsedTimer timer;
         timer.start();
         PlayerRun r = automate(args, automation + QStringLiteral("\nquit\n"), {}, env);
@@ -215,6 +219,15 @@ protected:
 
     qint64 m_elapsed = 0;
 };
+
+constexpr qint64 kPeakLimitKb = 1024 * 1024;
+
+// Files the interpreter's commands must not lose: the canary outside, and
+// every entry of the publication's folder as it was.
+QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+}
 
 TEST_F(PlayerHostile, NamesLeavingTheFolderWriteNothingOutsideInSafeMode)
 {
@@ -370,6 +383,135 @@ TEST_F(PlayerHostile, FormattedTextsOfCodesAlone)
                             "WindowFlags=16\r\nFileName=CODES.TXT\r\nYRange=1\r\nXRange=1\r\nMaxLineHeight=1\r\n";
     const PlayerRun r = play(text, QStringLiteral("expect-var done 1\nclick 100 100\nkey Down\nkey End"));
     expectAnsweredQuickly(r, 15000);
+}
+
+TEST_F(PlayerHostile, TextFromADataFileNeverReachesAShell)
+{
+    put(file(QStringLiteral("play/x.txt")), "x");
+    put(file(QStringLiteral("play/data.txt")), "x.txt; touch y $(touch z) `touch w`\r\n");
+    const QByteArray entry = "FR \"data.txt\" \"1\" \"A\"|DC \"DEL\" \"[A]\"|DC \"TYPE\" \"[A]\"|DC \"DIR\" \"[A]\"|"
+                             "DC \"COPY\" \"[A]\"|DC \"RD\" \"[A]\"|DC \"\" \"DEL [A]\"|SV \"done\" \"1\"";
+    // A shell started in the background would have run within the wait.
+    const PlayerRun r =
+        play("MasterPage\r\nPageColor=0\r\n" + page("One", entry), QStringLiteral("expect-var done 1\nwait 300"));
+    expectAnsweredQuickly(r);
+    EXPECT_TRUE(boxes().isEmpty()) << logLines().join('\n').toStdString();
+    EXPECT_EQ(entriesOf(file(QStringLiteral("play"))),
+              (QStringList{QStringLiteral("data.txt"), QStringLiteral("h.lum"), QStringLiteral("x.txt")}));
+    for (const char* made : {"y", "z", "w"})
+        EXPECT_FALSE(QFileInfo::exists(file(QLatin1String(made)))) << made;
+    expectNothingWrittenOutside();
+}
+
+TEST_F(PlayerHostile, InternalCommandsKeepTheReadersFiles)
+{
+    put(file(QStringLiteral("play/A.TXT")), "a");
+    put(file(QStringLiteral("play/B.TXT")), "reader's own");
+    put(file(QStringLiteral("play/LIST.TXT")), "old");
+    const QByteArray entry =
+        "DC \"REN\" \"A.TXT B.TXT\"|DC \"ren\" \"a.txt c.txt\"|DC \"MD\" \"SUB\"|"
+        "DC \"COPY\" \"c.txt+b.txt sub\\\\all.txt\"|DC \"RD\" \"SUB\"|DC \"DIR\" \"*.TXT > LIST.TXT\"|"
+        "DC \"DEL\" \"*.*\"|SV \"done\" \"1\"";
+    // Read-only like a file copied from a CD-ROM: DEL *.* leaves it.
+    ASSERT_TRUE(QFile::setPermissions(file(QStringLiteral("play/B.TXT")), QFileDevice::ReadOwner));
+    const PlayerRun r = play("MasterPage\r\nPageColor=0\r\n" + page("One", entry), QStringLiteral("expect-var done 1"));
+    expectAnsweredQuickly(r);
+    QFile b(file(QStringLiteral("play/B.TXT")));
+    ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(b.readAll(), QByteArray("reader's own"));
+    QFile all(file(QStringLiteral("play/SUB/all.txt")));
+    ASSERT_TRUE(all.open(QIODevice::ReadOnly));
+    EXPECT_EQ(all.readAll(), QByteArray("areader's own\x1A"));
+    EXPECT_EQ(entriesOf(file(QStringLiteral("play"))), (QStringList{QStringLiteral("B.TXT"), QStringLiteral("SUB")}));
+}
+
+TEST_F(PlayerHostile, ExtractionThroughALinkStaysInsideInSafeMode)
+{
+    putInPublication(QStringLiteral("BEEP.WAV"), tinyWave());
+    ASSERT_TRUE(QFile::link(file(QStringLiteral("outside")), file(QStringLiteral("play/LINK"))));
+    for (const QByteArray& dir : {QByteArray("LINK"), QByteArray("LINK\\NEWSUB")}) {
+        const QByteArray text = "ExtractOp=8\r\nExtractDir=" + dir + "\r\nMasterPage\r\nPageColor=0\r\n" +
+                                page("One", "PS \"BEEP.WAV\" \"\"|SV \"done\" \"1\"");
+        const PlayerRun r = play(text, QStringLiteral("expect-var done 1"), true);
+        expectAnsweredQuickly(r);
+        expectNothingWrittenOutside();
+        // The sound was extracted, into the publication's own folder.
+        EXPECT_TRUE(QFile::remove(file(QStringLiteral("play/BEEP.WAV")))) << dir.toStdString();
+    }
+}
+
+TEST_F(PlayerHostile, FilesThatAreNotFilesNeitherBlockNorFill)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file(QStringLiteral("play/PIPE"))).constData(), 0644), 0);
+    const QByteArray entry = "FR \"PIPE\" \"1\" \"A\"|FN \"PIPE\" \"N\"|FC \"PIPE\" \"X.TXT\"|FR \"/dev/stdin\" \"1\" "
+                             "\"I\"|FR \"/dev/zero\" \"1\" \"Z\"|FN \"/dev/zero\" \"M\"|FC \"/dev/zero\" \"Z.TXT\"|"
+                             "FW \"PIPE\" \"3\" \"x\"|DC \"TYPE\" \"PIPE > T.TXT\"|SV \"done\" \"1\"";
+    const PlayerRun r =
+        play("MasterPage\r\nPageColor=0\r\n" + page("One", entry), QStringLiteral("expect-var done 1"), true);
+    expectAnsweredQuickly(r);
+    EXPECT_LT(r.peakKb, kPeakLimitKb);
+    // /dev/Z.TXT, beside the source, is refused before the source is read.
+    EXPECT_EQ(boxes().filter(QStringLiteral("Accès refusé")).size(), 2) << logLines().join('\n').toStdString();
+    EXPECT_EQ(boxes().filter(QStringLiteral("Mode protégé")).size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("play/X.TXT"))));
+    EXPECT_EQ(QFileInfo(file(QStringLiteral("play/T.TXT"))).size(), 0);
+    // Qt keeps its runtime folder there when XDG_RUNTIME_DIR is unset.
+    EXPECT_EQ(entriesOf(file(QStringLiteral("tmp"))).filter(QRegularExpression(QStringLiteral("^(?!runtime-)"))),
+              QStringList());
+}
+
+TEST_F(PlayerHostile, GrowthPastTheBoundsStopsTheScriptNotThePlayer)
+{
+    put(file(QStringLiteral("play/ONE.TXT")), "one\r\n");
+    const QByteArray doubling = "SV \"X\" \"0123456789abcdef\"|SV \"I\" \"0\"|WI \"[I]\" \"<\" \"40\"|SV \"X\" "
+                                "\"[X][X]\"|MA \"[I]+1\" \"0\" \"I\"|ENDWHILE|SV \"after\" \"1\"";
+    const QByteArray text = "MasterPage\r\nPageColor=0\r\n" + page("One") +
+                            button(10, 10, "FW \"ONE.TXT\" \"2147483647\" \"x\"|SV \"after\" \"1\"") +
+                            button(60, 10, "FL \"ONE.TXT\" \"2147483647\"|SV \"after\" \"1\"") +
+                            button(110, 10, doubling) + button(160, 10, "SV \"alive\" \"1\"");
+    const PlayerRun r = play(text, QStringLiteral("click 20 20\nclick 70 20\nclick 120 20\nclick 170 20\n"
+                                                  "expect-var alive 1\nexpect-var after "));
+    expectAnsweredQuickly(r, 20000);
+    EXPECT_LT(r.peakKb, kPeakLimitKb);
+    EXPECT_EQ(boxes().filter(QStringLiteral("Pas assez de mémoire !")).size(), 3)
+        << logLines().join('\n').toStdString();
+    QFile one(file(QStringLiteral("play/ONE.TXT")));
+    ASSERT_TRUE(one.open(QIODevice::ReadOnly));
+    EXPECT_EQ(one.readAll(), QByteArray("one\r\n"));
+    EXPECT_EQ(entriesOf(file(QStringLiteral("play"))),
+              (QStringList{QStringLiteral("ONE.TXT"), QStringLiteral("h.lum")}));
+}
+
+TEST_F(PlayerHostile, ProgramsAndWritesOutsideAreAskedForOnce)
+{
+    const QByteArray outside = QFile::encodeName(file(QStringLiteral("outside")));
+    const QByteArray marker = QFile::encodeName(file(QStringLiteral("started")));
+    const QByteArray text =
+        "MasterPage\r\nPageColor=0\r\n" + page("One") +
+        button(10, 10,
+               "FW \"" + outside + "/a.txt\" \"0\" \"a\"|FW \"" + outside + "/b.txt\" \"0\" \"b\"|SV \"wrote\" \"1\"") +
+        button(60, 10, "DC \"touch\" \"'" + marker + "'\"|SV \"ran\" \"1\"");
+    // Writing allowed once covers the second write; the program refused.
+    const PlayerRun r =
+        play(text, QStringLiteral("answer 1\nclick 20 20\nexpect-var wrote 1\nanswer 2\nclick 70 20\nexpect-var ran 1\n"
+                                  "wait 300"));
+    expectAnsweredQuickly(r);
+    EXPECT_EQ(entriesOf(file(QStringLiteral("outside"))),
+              (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    EXPECT_FALSE(QFileInfo::exists(QFile::decodeName(marker)));
+    const QStringList asked = boxes().filter(QStringLiteral("Autoriser"));
+    ASSERT_EQ(asked.size(), 2) << logLines().join('\n').toStdString();
+    EXPECT_TRUE(asked[0].contains(QStringLiteral("écrire hors de son dossier")));
+    EXPECT_TRUE(asked[1].contains(QStringLiteral("lancer")));
+
+    // Trusted, the same run asks nothing and starts the program.
+    QFile::remove(file(QStringLiteral("outside/a.txt")));
+    QFile::remove(file(QStringLiteral("outside/b.txt")));
+    const PlayerRun trusted = play(text, QStringLiteral("click 20 20\nclick 70 20\nexpect-var ran 1\nwait 300"), false,
+                                   {QStringLiteral("--trust")});
+    expectAnsweredQuickly(trusted);
+    EXPECT_TRUE(boxes().isEmpty()) << logLines().join('\n').toStdString();
+    EXPECT_TRUE(QFileInfo::exists(QFile::decodeName(marker)));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 // Runs the real lumeria binary headless and collects what it said.
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace lumeria::test {
@@ -19,7 +21,27 @@ struct PlayerRun {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
+    qint64 peakKb = 0; // VmHWM: the player's resident set at its largest
 };
+
+// Waits up to timeoutMs for a started player, reading its peak resident
+// set from /proc while it runs (the figure is gone once it has exited).
+inline qint64 waitWatchingPeak(QProcess& p, int timeoutMs)
+{
+    qint64 peakKb = 0;
+    QElapsedTimer timer;
+    timer.start();
+    const QString status = QStringLiteral("/proc/%1/status").arg(p.processId());
+    while (!p.waitForFinished(20) && timer.elapsed() < timeoutMs) {
+        QFile s(status);
+        if (!s.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : s.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                peakKb = std::max(peakKb, line.mid(6).trimmed().split(' ').front().toLongLong());
+    }
+    return peakKb;
+}
 
 // screenConfig: an offscreen platform configuration file (its screens and
 // their sizes), or empty for the platform's default 800 by 600 screen.
@@ -39,9 +61,9 @@ inline PlayerRun player(const QStringList& args, const QString& screenConfig = {
                                                       : QStringLiteral("offscreen:configfile=") + screenConfig);
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(LUMERIA_PLAYER), args);
-    p.waitForFinished(60000);
+    const qint64 peakKb = p.waitForStarted() ? waitWatchingPeak(p, 60000) : 0;
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+            p.readAllStandardError(), peakKb};
 }
 
 // Runs the player on an X server of its own (xvfb-run), as a reader's
