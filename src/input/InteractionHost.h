@@ -70,7 +70,8 @@ public:
     virtual bool runsAsScreenSaver() const = 0;
 
     // Whether an action script is running, and the reader's stop of it
-    // (Esc or Pause while it runs): every active run ends at its next step.
+    // (Esc or Pause while it runs), which beeps: every active run ends at its
+    // next step.
     virtual bool scriptRunning() const = 0;
     virtual void userStop() = 0;
 

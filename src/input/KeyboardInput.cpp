@@ -10,7 +10,7 @@ bool InputController::keyDown(int virtualKey, uint16_t modifierBits)
 {
     bool consumed = dispatchKey(virtualKey, modifierBits);
     if (!consumed && (virtualKey == vk::kPause || virtualKey == vk::kEscape) && m_host.scriptRunning()) {
-        m_host.beep();
+        // The stop beeps itself.
         m_host.userStop();
         consumed = true;
     }
@@ -50,8 +50,18 @@ bool InputController::dispatchKey(int virtualKey, uint16_t modifierBits)
     const PublicationSettings& s = m_host.publication().settings;
     switch (virtualKey) {
     case vk::kEscape:
-        if (s.AllowEsc || m_host.runsAsScreenSaver()) {
+        if (m_host.runsAsScreenSaver()) {
             m_host.closeMainWindow();
+            return true;
+        }
+        if (s.AllowEsc) {
+            // Esc first abandons a running script, as it does where Esc may
+            // not close; the reader presses it again to leave. Closing under
+            // a running script would tear the window down beneath it.
+            if (m_host.scriptRunning())
+                m_host.userStop();
+            else
+                m_host.closeMainWindow();
             return true;
         }
         break;

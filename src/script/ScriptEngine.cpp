@@ -40,6 +40,7 @@ void ScriptEngine::reset()
     m_abort = false;
     m_pageJumpEndsScript = false;
     m_deferred.reset();
+    m_stopped = false;
 }
 
 bool ScriptEngine::userStop()
@@ -50,6 +51,7 @@ bool ScriptEngine::userStop()
     m_nesting = 0;
     m_deferred.reset();
     m_pageJumpEndsScript = false;
+    m_stopped = true;
     return true;
 }
 
@@ -97,6 +99,11 @@ void ScriptEngine::letEventsRun()
 void ScriptEngine::run(const QString& script, Page_Rec* targetPage)
 {
     for (;;) {
+        // The reader stopped the runs still on the stack: nothing starts
+        // inside them while they unwind, or a page change on the way out
+        // would begin a fresh chain that no stop could ever end.
+        if (m_stopped)
+            return;
         if (m_nesting == 0) {
             m_abort = false;
             m_pageJumpEndsScript = false;
@@ -109,10 +116,8 @@ void ScriptEngine::run(const QString& script, Page_Rec* targetPage)
             return;
         }
 
-        // A stop zeroes the nesting count while the stopped runs are still on
-        // the stack, and the line after the events still runs: a page command
-        // there starts a new chain inside them. The real depth is what the
-        // stack holds.
+        // A reset zeroes the nesting count while runs may still be on the
+        // stack; the real depth is what the stack holds.
         if (m_nesting >= kMaxNesting || m_depth >= kMaxNesting) {
             reportError(QStringLiteral("Trop de scripts imbriqués : les scripts en cours sont arrêtés."));
             return;
@@ -132,6 +137,10 @@ void ScriptEngine::run(const QString& script, Page_Rec* targetPage)
 
         while (!m_abort) {
             letEventsRun();
+            // A stop among the events ends the run before the line: the line
+            // is often the page command that would carry the chain on.
+            if (m_stopped)
+                break;
             ++f.line;
             const ScriptLine* line = text.line(f.line);
             if (f.skip >= 1) {
@@ -158,10 +167,15 @@ void ScriptEngine::run(const QString& script, Page_Rec* targetPage)
         --m_depth;
         if (m_nesting >= 1)
             --m_nesting;
-        if (m_deferred && !m_abort)
+        const bool stopped = m_stopped;
+        if (m_depth == 0)
+            m_stopped = false;
+        if (m_deferred && !m_abort && !stopped)
             continue;
         m_deferred.reset();
-        if (!m_abort && f.target && f.target != m_pub.document.currentPage())
+        // A stopped exit script leaves the page where it is, as a failed one
+        // does: showing its target would run that page's entry script.
+        if (!m_abort && !stopped && f.target && f.target != m_pub.document.currentPage())
             m_host.showPage(f.target);
         return;
     }

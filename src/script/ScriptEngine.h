@@ -138,6 +138,8 @@ private:
     int m_depth = 0; // runs on the stack; a stop does not clear it
     bool m_abort = false;
     bool m_pageJumpEndsScript = false;
+    // Set by a user stop until the stopped runs have left the stack.
+    bool m_stopped = false;
     std::optional<Deferred> m_deferred;
 
     std::chrono::microseconds m_eventInterval{1000};

@@ -300,19 +300,27 @@ TEST(Interpreter, UserStopEndsEveryRun)
     EXPECT_FALSE(s.engine.userStop()); // nothing runs any more: the key is not consumed
 }
 
-// A reader pressing Esc again and again while pages jump to each other:
-// every stop lets the line after the events run, and that line starts the
-// next page's script inside the stopped ones.
-TEST(Interpreter, StopsDuringAChainOfPagesStillMeetTheNestingLimit)
+// A reader pressing Esc while pages jump to each other: the stop lands
+// before the page command, which must not run and start the next page's
+// script as a fresh chain.
+TEST(Interpreter, AStopEndsAChainOfPagesAtOnce)
 {
     ScriptFixture s;
     s.addPage(QStringLiteral("Home"));
-    s.addPage(QStringLiteral("A"), QStringLiteral("GO \"B\"|SV \"a\" \"1\""));
-    s.addPage(QStringLiteral("B"), QStringLiteral("GO \"A\"|SV \"b\" \"1\""));
-    s.host.onProcessEvents = [&] { s.engine.userStop(); };
+    s.addPage(QStringLiteral("A"), QStringLiteral("GO \"B\""));
+    s.addPage(QStringLiteral("B"), QStringLiteral("GO \"A\""));
+    int events = 0;
+    s.host.onProcessEvents = [&] {
+        if (++events == 3)
+            s.engine.userStop();
+    };
     s.run(QStringLiteral("GO \"A\""));
     EXPECT_EQ(s.engine.nesting(), 0);
-    EXPECT_EQ(s.host.calls.filter(QStringLiteral("Trop de scripts imbriqu")).size(), 1);
+    EXPECT_EQ(s.host.calls.filter(QStringLiteral("show ")).size(), 2) << s.host.calls.join('\n').toStdString();
+    EXPECT_TRUE(s.host.calls.filter(QStringLiteral("Trop de scripts imbriqu")).isEmpty());
+    // The next script runs as usual.
+    s.run(QStringLiteral("SV \"after\" \"1\""));
+    EXPECT_EQ(s.var("after"), QStringLiteral("1"));
 }
 
 TEST(Interpreter, ErrorInANestedRunStopsTheOuterOne)
