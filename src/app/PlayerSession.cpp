@@ -1,6 +1,5 @@
 #include "app/PlayerSession.h"
 
-#include "container/PictureLoader.h"
 #include "container/TextSource.h"
 #include "document/Parser.h"
 #include "platform/Folders.h"
@@ -13,6 +12,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
 
 namespace lumeria {
 
@@ -33,7 +36,31 @@ private:
     const Page_Rec* const& m_page;
 };
 
+// The page is drawn into a backbuffer of its design size, and a change of
+// page draws the next one beside it: a design size no screen ever had would
+// ask for gigabytes and leave the window blank. Sixteen megapixels is four
+// times the largest screens of their time and 64 MiB a buffer.
+constexpr int kMaxPageSide = 16384;
+constexpr int64_t kMaxPagePixels = int64_t(16) * 1024 * 1024;
+
 } // namespace
+
+QSize boundedPageSize(QSize design)
+{
+    int width = std::clamp(design.width(), 1, kMaxPageSide);
+    int height = std::clamp(design.height(), 1, kMaxPageSide);
+    const int64_t pixels = int64_t(width) * height;
+    if (pixels > kMaxPagePixels) {
+        // Both sides shrink alike, so the page keeps its shape and its top
+        // left, where the objects of a real page lie, stays shown.
+        const double scale = std::sqrt(double(kMaxPagePixels) / double(pixels));
+        width = std::max(1, int(width * scale));
+        height = std::max(1, int(height * scale));
+        while (int64_t(width) * height > kMaxPagePixels)
+            --height;
+    }
+    return {width, height};
+}
 
 QString bundledTourPath()
 {
@@ -84,7 +111,7 @@ std::optional<QSize> PlayerSession::peekPageSize(const QString& publicationPath)
     Publication pub;
     if (loadPublication(lines, pub, defaultPalette256()) != 0)
         return std::nullopt;
-    return QSize(pub.settings.ScreenWidth, pub.settings.ScreenHeight);
+    return boundedPageSize(QSize(pub.settings.ScreenWidth, pub.settings.ScreenHeight));
 }
 
 bool PlayerSession::open(const QString& publicationPath, bool confined)
@@ -111,7 +138,16 @@ bool PlayerSession::open(const QString& publicationPath, bool confined)
         return false;
     }
 
-    const PublicationSettings& s = m_pub.settings;
+    PublicationSettings& s = m_pub.settings;
+    const QSize design(s.ScreenWidth, s.ScreenHeight);
+    const QSize page = boundedPageSize(design);
+    if (page != design && design.width() > 0 && design.height() > 0) {
+        std::cerr << "lumeria: the page size " << design.width() << " x " << design.height()
+                  << " is larger than the player can hold; the page is shown at " << page.width() << " x "
+                  << page.height() << '\n';
+        s.ScreenWidth = page.width();
+        s.ScreenHeight = page.height();
+    }
     m_pictureOptions = {s.CompressImages, imageLibraryFor(s.RuntimeDll)};
     m_container->setExtractionFolder(
         chooseExtractionFolder(extractionChoiceFor(m_container->filePath(), s.ExtractOp, s.ExtractDir, confined)),
@@ -137,15 +173,7 @@ std::optional<DecodedPicture> PlayerSession::picture(const QString& name)
 {
     if (!m_container)
         return std::nullopt;
-    const QString key = name.toUpper();
-    if (auto it = m_pictures.constFind(key); it != m_pictures.constEnd())
-        return *it;
-    auto loaded = loadPicture(*m_container, name, m_pictureOptions);
-    std::optional<DecodedPicture> result;
-    if (loaded)
-        result = std::move(loaded).value();
-    m_pictures.insert(key, result);
-    return result;
+    return m_pictures.picture(*m_container, name, m_pictureOptions);
 }
 
 QString PlayerSession::exportFileName(int number, const QString& pageName)

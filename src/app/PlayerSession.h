@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "container/Container.h"
+#include "container/PictureCache.h"
 #include "document/Publication.h"
 #include "media/MediaManager.h"
 #include "platform/Result.h"
@@ -82,7 +83,7 @@ private:
     std::unique_ptr<text::ArticleTextEngine> m_articles;
     PaintContext m_context;
     PictureOptions m_pictureOptions;
-    QHash<QString, std::optional<DecodedPicture>> m_pictures;
+    PictureCache m_pictures;
     QStringList m_messages;
     const Page_Rec* m_exporting = nullptr;
     // Last, so it goes first: nothing may still play from files the
@@ -92,5 +93,9 @@ private:
 
 // Where the tour bundled with the player lies: beside the executable.
 QString bundledTourPath();
+
+// A publication's design size as the player shows it: each side at least 1,
+// and a size past what a window and its backbuffer can hold cut down to it.
+QSize boundedPageSize(QSize design);
 
 } // namespace lumeria
