@@ -13,15 +13,21 @@ using Clock = std::chrono::steady_clock;
 
 } // namespace
 
-std::optional<AnimationMeasure> measureAnimation(FrameSource& source)
+std::optional<AnimationMeasure> measureAnimation(FrameSource& source, int64_t pixelBudget)
 {
     if (!source.rewind())
         return std::nullopt;
     AnimationMeasure m;
+    int64_t pixels = 0;
     while (std::optional<AnimationFrame> frame = source.next()) {
         if (m.frames++ == 0)
             m.size = frame->image.size();
         m.lengthMs += frame->delayMs > 0 ? frame->delayMs : kUnsetFrameDelayMs;
+        pixels += int64_t(frame->image.width()) * frame->image.height();
+        if (pixels > pixelBudget) {
+            m.complete = false;
+            break;
+        }
     }
     if (m.frames == 0)
         return std::nullopt;

@@ -32,6 +32,9 @@ public:
     // The next frame, nothing at the end (or where the file is damaged: an
     // animation plays what it has).
     virtual std::optional<AnimationFrame> next() = 0;
+    // How many frames the file says it has, read without decoding them; 0
+    // when it does not say.
+    virtual int frameCountHint() const { return 0; }
 };
 
 // A frame that asks for no time at all stays a tenth of a second, as
@@ -42,10 +45,14 @@ struct AnimationMeasure {
     int frames = 0;
     int64_t lengthMs = 0; // one pass at the frames' own delays
     QSize size;           // of the first frame
+    // False when the budget ran out before the last frame: frames and
+    // lengthMs then count only the frames decoded.
+    bool complete = true;
 };
 
-// Reads the source once from its start; nothing when it has no frame.
-std::optional<AnimationMeasure> measureAnimation(FrameSource& source);
+// Reads the source once from its start, decoding frames until their pixels
+// pass pixelBudget; nothing when it has no frame.
+std::optional<AnimationMeasure> measureAnimation(FrameSource& source, int64_t pixelBudget);
 
 // Plays a FrameSource on a thread of its own, as the animation players did:
 // each frame is handed to the UI thread, which shows it in the sink; one

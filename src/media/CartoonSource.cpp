@@ -8,6 +8,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <optional>
 
 namespace lumeria::media {
 
@@ -16,6 +17,11 @@ namespace {
 // More frames than any cartoon has: a file that claims more is damaged or
 // hostile, and playing stops there.
 constexpr int kMaxFrames = 100000;
+// Opening a cartoon decodes its frames on the window's thread to learn its
+// length; past this many pixels (a second or so of decoding, some hundreds
+// of frames of a full page) the rest is reckoned from the frame count the
+// file gives, at the delays seen so far.
+constexpr int64_t kMeasurePixels = int64_t(128) * 1024 * 1024;
 
 QImage premultiplied(const QImage& image)
 {
@@ -26,9 +32,13 @@ QImage premultiplied(const QImage& image)
 // GIF, WebP and MNG: Qt reads them frame by frame with their delays.
 class QtAnimationSource final : public FrameSource {
 public:
-    explicit QtAnimationSource(QString path, QSize size) : m_path(std::move(path)), m_size(size) {}
+    QtAnimationSource(QString path, QSize size, int frameCount)
+        : m_path(std::move(path)), m_size(size), m_frameCount(frameCount)
+    {
+    }
 
     QSize size() const override { return m_size; }
+    int frameCountHint() const override { return m_frameCount; }
     bool rewind() override
     {
         m_reader = std::make_unique<QImageReader>(m_path);
@@ -50,6 +60,7 @@ public:
 private:
     QString m_path;
     QSize m_size;
+    int m_frameCount;
     std::unique_ptr<QImageReader> m_reader;
     int m_count = 0;
 };
@@ -57,8 +68,10 @@ private:
 // Animated PNG, which Qt reads only as its first picture.
 class FfmpegAnimationSource final : public FrameSource {
 public:
-    explicit FfmpegAnimationSource(QString path) : m_path(std::move(path)) {}
+    FfmpegAnimationSource(QString path, int frameCount) : m_path(std::move(path)), m_frameCount(frameCount) {}
     ~FfmpegAnimationSource() override { close(); }
+
+    int frameCountHint() const override { return m_frameCount; }
 
     bool open()
     {
@@ -144,6 +157,7 @@ private:
     }
 
     QString m_path;
+    int m_frameCount;
     QSize m_size;
     AVFormatContext* m_format = nullptr;
     AVCodecContext* m_codec = nullptr;
@@ -155,18 +169,27 @@ private:
     bool m_eof = false;
 };
 
-bool isAnimatedPng(const QString& path)
+// The frame count of an animated PNG, from its acTL chunk; nothing for a
+// PNG that is not animated or a file that is no PNG.
+std::optional<int> animatedPngFrames(const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return false;
+        return std::nullopt;
     // An acTL chunk before the first image data makes a PNG animated.
     const QByteArray head = f.read(64 * 1024);
     if (!head.startsWith("\x89PNG\r\n\x1a\n"))
-        return false;
+        return std::nullopt;
     const qsizetype actl = head.indexOf("acTL");
     const qsizetype idat = head.indexOf("IDAT");
-    return actl > 0 && (idat < 0 || actl < idat);
+    if (actl <= 0 || (idat >= 0 && actl > idat))
+        return std::nullopt;
+    int frames = 0;
+    if (actl + 8 <= head.size()) {
+        const auto b = [&](qsizetype i) { return uint32_t(uint8_t(head[actl + 4 + i])); };
+        frames = int(std::min<uint32_t>(b(0) << 24 | b(1) << 16 | b(2) << 8 | b(3), kMaxFrames));
+    }
+    return frames;
 }
 
 } // namespace
@@ -176,10 +199,10 @@ Result<OpenedAnimation> openCartoon(const QString& path)
     if (!QFileInfo(path).isFile())
         return Failure{mci::kFileNotFound};
     std::unique_ptr<FrameSource> source;
-    if (isAnimatedPng(path)) {
+    if (const std::optional<int> frames = animatedPngFrames(path)) {
         if (!loadFfmpeg())
             return Failure{mci::kCannotLoadDriver};
-        auto ffmpeg = std::make_unique<FfmpegAnimationSource>(path);
+        auto ffmpeg = std::make_unique<FfmpegAnimationSource>(path, *frames);
         if (!ffmpeg->open())
             return Failure{mci::kInvalidFile};
         source = std::move(ffmpeg);
@@ -188,18 +211,24 @@ Result<OpenedAnimation> openCartoon(const QString& path)
         probe.setDecideFormatFromContent(true);
         if (!probe.canRead())
             return Failure{mci::kInvalidFile};
-        source = std::make_unique<QtAnimationSource>(path, probe.size());
+        // Qt's readers count the frames by walking the file's blocks, which
+        // costs a small part of decoding them.
+        source = std::make_unique<QtAnimationSource>(path, probe.size(), std::clamp(probe.imageCount(), 0, kMaxFrames));
     }
     // One pass to count the frames and their time; the size too, where the
     // header did not say it.
-    const std::optional<AnimationMeasure> measure = measureAnimation(*source);
+    const std::optional<AnimationMeasure> measure = measureAnimation(*source, kMeasurePixels);
     if (!measure)
         return Failure{mci::kInvalidFile};
     OpenedAnimation opened;
     opened.frames = measure->frames;
     opened.lengthMs = measure->lengthMs;
+    if (!measure->complete && source->frameCountHint() > measure->frames) {
+        opened.frames = source->frameCountHint();
+        opened.lengthMs = measure->lengthMs * opened.frames / measure->frames;
+    }
     if (!source->size().isValid())
-        source = std::make_unique<QtAnimationSource>(path, measure->size);
+        source = std::make_unique<QtAnimationSource>(path, measure->size, source->frameCountHint());
     opened.source = std::move(source);
     return opened;
 }

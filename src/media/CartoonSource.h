@@ -18,8 +18,9 @@ struct OpenedAnimation {
     int frames = 0;
 };
 
-// Fails with kFileNotFound or kInvalidFile. The whole file is read once
-// here, to know its frames and length; playing reads it again.
+// Fails with kFileNotFound or kInvalidFile. The file is read once here, to
+// know its frames and length, up to a bound on the pixels decoded; playing
+// reads it again.
 Result<OpenedAnimation> openCartoon(const QString& path);
 
 } // namespace lumeria::media

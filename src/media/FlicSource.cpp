@@ -33,6 +33,21 @@ int64_t FlicSource::lengthMs(std::span<const std::byte> file)
     return decoder ? decoder->lengthMs() : 0;
 }
 
+int64_t FlicSource::passLengthMs() const
+{
+    const int delay = m_decoder.frameDelayMs() > 0 ? m_decoder.frameDelayMs() : kUnsetFrameDelayMs;
+    return int64_t{m_decoder.frameCount()} * delay;
+}
+
+bool FlicSource::firstFrameDecodes()
+{
+    m_decoder.rewind();
+    const Result<bool> decoded = m_decoder.next();
+    m_decoder.rewind();
+    m_ended = false;
+    return decoded && decoded.value();
+}
+
 bool FlicSource::rewind()
 {
     m_decoder.rewind();

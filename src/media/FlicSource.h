@@ -27,6 +27,13 @@ public:
     FlicSource(const FlicSource&) = delete;
     FlicSource& operator=(const FlicSource&) = delete;
 
+    // One pass at the frames' delay, from the header alone: a frame that
+    // asks for no time stays kUnsetFrameDelayMs, as it does when played.
+    int64_t passLengthMs() const;
+    // Whether the first frame decodes; the decoder is back at the start
+    // after it. One frame is all a header-only check may cost the caller.
+    bool firstFrameDecodes();
+
     QSize size() const override { return {m_decoder.width(), m_decoder.height()}; }
     bool rewind() override;
     std::optional<AnimationFrame> next() override;

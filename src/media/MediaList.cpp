@@ -191,13 +191,14 @@ std::unique_ptr<MediaDevice> openCartoonPlayer(const QString& path, int frameDel
 
 std::unique_ptr<MediaDevice> openFlicPlayer(QByteArray bytes)
 {
-    Result<std::unique_ptr<FrameSource>> source = openFlic(std::move(bytes));
-    if (!source)
+    // The header counts the frames. Decoding them all to count them would
+    // hold the window for as long as the file takes to play; the frames are
+    // decoded on the device's own thread as they are shown.
+    Result<std::unique_ptr<FlicSource>> source = FlicSource::open(std::move(bytes));
+    if (!source || !source.value()->firstFrameDecodes())
         return nullptr;
-    const std::optional<AnimationMeasure> measure = measureAnimation(*source.value());
-    if (!measure)
-        return nullptr;
-    return std::make_unique<AnimationDevice>(std::move(source).value(), measure->lengthMs);
+    const int64_t length = source.value()->passLengthMs();
+    return std::make_unique<AnimationDevice>(std::move(source).value(), length);
 }
 
 std::list<MediaRec>::iterator MediaList::findSerial(uint64_t serial)
