@@ -1,6 +1,7 @@
 #include "container/ByteSource.h"
 
 #include "container/Container.h"
+#include "platform/FileIo.h"
 #include "platform/IoError.h"
 
 #include <QFile>
@@ -20,10 +21,14 @@ int64_t EntrySource::readAt(int64_t position, std::span<std::byte> buffer)
 
 FileSource::FileSource(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0)
-        m_openError = ioCodeFromErrno(errno, IoOp::Read);
+    // A FIFO would hold the open, and a device read on for ever.
+    Result<Fd> fd = openRegularFile(path, O_RDONLY);
+    if (fd) {
+        m_fd = fd->get();
+        fd->release();
+    } else {
+        m_openError = fd.error();
+    }
 }
 
 FileSource::~FileSource()

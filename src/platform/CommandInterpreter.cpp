@@ -25,7 +25,7 @@ namespace {
 
 // Listings (DIR /S, TREE) stop here: a publication can point them at a
 // folder with millions of entries or at the root of the disk.
-constexpr int kMaxListed = 100'000;
+constexpr int kMaxListed = 10'000;
 constexpr int kMaxDepth = 32;
 
 const QString kCommands =
