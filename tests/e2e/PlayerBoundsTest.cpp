@@ -137,20 +137,10 @@ protected:
                 {publication, QStringLiteral("--mute"), QStringLiteral("--automate"), script,
                  QStringLiteral("--automate-log"), file(QStringLiteral("run.log"))});
         EXPECT_TRUE(p.waitForStarted());
-        const QString status = QStringLiteral("/proc/%1/status").arg(p.processId());
-        while (!p.waitForFinished(20)) {
-            QFile s(status);
-            if (s.open(QIODevice::ReadOnly)) {
-                for (const QByteArray& line : s.readAll().split('\n')) {
-                    if (line.startsWith("VmHWM:"))
-                        w.peakKb = std::max(w.peakKb, line.mid(6).trimmed().split(' ').front().toLongLong());
-                }
-            }
-            if (timer.elapsed() > limitMs) {
-                w.cutShort = true;
-                test::stopProcess(p);
-                break;
-            }
+        w.peakKb = test::waitWatchingPeak(p, limitMs);
+        if (p.state() != QProcess::NotRunning) {
+            w.cutShort = true;
+            test::stopProcess(p);
         }
         w.elapsedMs = timer.elapsed();
         w.run = {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
