@@ -49,13 +49,7 @@ QByteArray pageLines(const QByteArray& name, const QByteArray& entry = {}, const
            "\r\nExitAction=" + exit + "\r\n";
 }
 
-QByteArray le(uint32_t v, int size)
-{
-    QByteArray out;
-    for (int i = 0; i < size; ++i)
-        out += char((v >> (8 * i)) & 0xFF);
-    return out;
-}
+using test::le;
 
 // A FLC of 2048 × 2048 whose frames change nothing: a megabyte that takes
 // minutes to decode and convert frame by frame.

@@ -57,13 +57,7 @@ uint32_t crc32(const QByteArray& bytes)
     return ~crc;
 }
 
-QByteArray le(uint32_t v, int size)
-{
-    QByteArray out;
-    for (int i = 0; i < size; ++i)
-        out += char((v >> (8 * i)) & 0xFF);
-    return out;
-}
+using test::le;
 
 QByteArray be32(uint32_t v)
 {

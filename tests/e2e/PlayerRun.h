@@ -13,9 +13,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 
 namespace lumeria::test {
+
+// The little-endian bytes of v, for the binary files tests write.
+inline QByteArray le(uint32_t v, int size)
+{
+    QByteArray out;
+    for (int i = 0; i < size; ++i)
+        out += char((v >> (8 * i)) & 0xFF);
+    return out;
+}
 
 struct PlayerRun {
     int exitCode = -1;
