@@ -20,6 +20,7 @@ enum class Option {
     AutomateLog,
     Safe,
     Trust,
+    Drive,
     Codepage,
     Mute,
     AudioDevice,
@@ -54,6 +55,9 @@ constexpr std::array kOptions{
                "folders, without asking"},
     OptionInfo{Option::Trust, "trust", nullptr,
                "let the publication start programs and write anywhere without asking, as the original player did"},
+    OptionInfo{Option::Drive, "drive", "L=DIR",
+               "let drive letter L stand for the folder DIR (repeatable); C: is a folder of your own and every other "
+               "letter the disc or folder the publication lies on"},
     OptionInfo{Option::Codepage, "codepage", "NAME", "decode the publication's text with code page NAME"},
     OptionInfo{Option::Mute, "mute", nullptr, "play sound, music and tones silently, keeping their timing"},
     OptionInfo{Option::AudioDevice, "audio-device", "NAME", "send sound to the output device NAME"},
@@ -159,6 +163,18 @@ std::optional<ParseError> applyOption(const OptionInfo& info, const QString& val
             return ParseError{QStringLiteral("--safe and --trust contradict each other; give one of them")};
         (info.option == Option::Safe ? line.safe : line.trust) = true;
         break;
+    case Option::Drive: {
+        const qsizetype eq = value.indexOf(QLatin1Char('='));
+        const QChar letter = value.isEmpty() ? QChar() : value.at(0).toUpper();
+        const QString folder = eq >= 0 ? value.mid(eq + 1) : QString();
+        if (eq != 1 || letter < QLatin1Char('A') || letter > QLatin1Char('Z') || folder.isEmpty())
+            return ParseError{
+                QStringLiteral("--drive takes a letter, '=' and a folder, as in D=/media/cdrom; not '%1'").arg(value)};
+        if (!QFileInfo(folder).isDir())
+            return ParseError{QStringLiteral("--drive %1: '%2' is not a folder").arg(letter).arg(folder)};
+        line.drives[letter.unicode() - u'A'] = QFileInfo(folder).absoluteFilePath();
+        break;
+    }
     case Option::Codepage: line.codepage = value; break;
     case Option::Mute: line.mute = true; break;
     case Option::AudioDevice: line.audioDevice = value; break;

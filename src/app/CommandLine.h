@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -45,13 +46,14 @@ struct CommandLine {
     WindowChoice window = WindowChoice::Publication;
     ScaleChoice scale;
     bool smoothText = false;
-    QString printTo;     // --print-to FILE.pdf
-    QString exportPages; // --export-pages DIR
-    QString automate;    // --automate FILE
-    QString automateLog; // --automate-log FILE
-    bool safe = false;   // --safe: refuse without asking
-    bool trust = false;  // --trust: allow without asking
-    QString codepage;    // --codepage NAME, checked by whoever knows the code pages
+    QString printTo;                // --print-to FILE.pdf
+    QString exportPages;            // --export-pages DIR
+    QString automate;               // --automate FILE
+    QString automateLog;            // --automate-log FILE
+    bool safe = false;              // --safe: refuse without asking
+    bool trust = false;             // --trust: allow without asking
+    std::array<QString, 26> drives; // --drive L=DIR, absolute; empty where not given
+    QString codepage;               // --codepage NAME, checked by whoever knows the code pages
     bool mute = false;
     QString audioDevice; // --audio-device NAME
     QString soundFont;   // --soundfont FILE

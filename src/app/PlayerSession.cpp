@@ -2,6 +2,7 @@
 
 #include "container/TextSource.h"
 #include "document/Parser.h"
+#include "platform/FileIo.h"
 #include "platform/Folders.h"
 #include "platform/IoError.h"
 #include "platform/WindowsPath.h"
@@ -123,6 +124,14 @@ bool PlayerSession::open(const QString& publicationPath, bool confined)
         return false;
     }
     m_container = std::move(opened).value();
+    // Before anything resolves a name: the publication's scripts, pictures
+    // and ExtractDir name their files by the drives of their disc.
+    DriveMap drives;
+    drives.publicationFolder = m_container->programFolder();
+    drives.volume = mountPointOf(m_container->filePath());
+    drives.userDrive = userDriveFolder() == kFolderError ? QStringLiteral("/") : userDriveFolder();
+    drives.letters = m_driveLetters;
+    setDriveMap(drives);
     m_articles = std::make_unique<text::ArticleTextEngine>(
         [this](const QString& name) { return std::make_unique<EntrySource>(*m_container, name); });
     m_context.paintArticleText = m_articles->hook();
@@ -241,11 +250,17 @@ std::optional<QString> PlayerSession::locateMediaFile(const QString& name)
     const ExtractResult extracted = m_container->extract(name);
     if (extracted.status != ExtractStatus::Failed && QFileInfo(extracted.path).isFile())
         return extracted.path;
-    // A name with a folder of its own may point anywhere on the disk.
+    // A name with a folder of its own may point anywhere on the disc.
     if (windowsFileName(name) != name) {
         const QString path = resolveWindowsPath(name, m_container->programFolder());
         if (QFileInfo(path).isFile())
             return path;
+        // The box names the file as the publication does; where it was
+        // looked for is what a reader needs to find what is missing.
+        std::cerr << "lumeria: " << name.toStdString() << ": not found as " << path.toStdString() << '\n';
+    } else {
+        std::cerr << "lumeria: " << name.toStdString() << ": neither in the publication nor at "
+                  << extracted.path.toStdString() << '\n';
     }
     return std::nullopt;
 }
@@ -268,10 +283,13 @@ std::optional<QByteArray> PlayerSession::readMediaFile(const QString& name)
     const std::optional<QString> path = locateMediaFile(name);
     if (!path)
         return std::nullopt;
-    QFile file(*path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBytes)
-        return std::nullopt;
-    return file.readAll();
+    try {
+        Result<QByteArray> bytes = readRegularFile(*path, kMaxBytes);
+        if (bytes)
+            return std::move(bytes).value();
+    } catch (const LimitExceeded&) {
+    }
+    return std::nullopt;
 }
 
 } // namespace lumeria

@@ -33,6 +33,8 @@ public:
     // startupMessages(), and the result is false. In safe mode files are
     // extracted only into the program's folder or the player's own folders.
     bool open(const QString& publicationPath, bool confined = false);
+    // Drive letters the reader set (--drive), taken by the next open.
+    void setDriveLetters(const std::array<QString, 26>& letters) { m_driveLetters = letters; }
     const QStringList& startupMessages() const { return m_messages; }
 
     // Whether the running program has a container appended: then it plays
@@ -85,6 +87,7 @@ private:
     PictureOptions m_pictureOptions;
     PictureCache m_pictures;
     QStringList m_messages;
+    std::array<QString, 26> m_driveLetters;
     const Page_Rec* m_exporting = nullptr;
     // Last, so it goes first: nothing may still play from files the
     // container removes when it closes.

@@ -180,6 +180,7 @@ int main(int argc, char** argv)
     mediaOptions.output.deviceName = cl.audioDevice;
     mediaOptions.soundFont = cl.soundFont;
     PlayerSession session(std::move(mediaOptions));
+    session.setDriveLetters(cl.drives);
     if (!session.open(cl.publication, !cl.trust)) {
         // A publication that failed after its Title= line was read is
         // already known by that title.

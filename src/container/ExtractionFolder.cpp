@@ -49,9 +49,7 @@ ExtractionChoice extractionChoiceFor(const QString& containerPath, uint8_t extra
         c.temporaryFolder = temporaryFolder();
     c.fallbackFolder = publicationCacheFolder(containerPath);
     if (confined) {
-        const QString windows = windowsFolder();
-        c.ownFolders = {temporaryFolder(), usable(windows) ? QFileInfo(windows).absolutePath() : QString(),
-                        userCacheFolder()};
+        c.ownFolders = {temporaryFolder(), playerDataFolder(), userCacheFolder()};
     }
     return c;
 }

@@ -61,14 +61,40 @@ QString temporaryFolder()
     return {};
 }
 
+QString playerDataFolder()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return base.isEmpty() ? kFolderError : QDir::cleanPath(base + QStringLiteral("/lumeria"));
+}
+
+QString userDriveFolder()
+{
+    const QString data = playerDataFolder();
+    return data == kFolderError ? kFolderError : data + QStringLiteral("/drives/c");
+}
+
 QString windowsFolder()
 {
-    return perUserFolder(QStandardPaths::GenericDataLocation, QStringLiteral("lumeria/windows"));
+    const QString data = playerDataFolder();
+    if (data == kFolderError)
+        return kFolderError;
+    // Earlier versions kept the Windows folder beside the drives; what
+    // publications wrote there moves onto C: once, where they now look.
+    const QString old = data + QStringLiteral("/windows");
+    const QString now = data + QStringLiteral("/drives/c/WINDOWS");
+    if (QFileInfo(old).isDir() && !QFileInfo::exists(now) && makeFolderPath(data + QStringLiteral("/drives/c"))) {
+        if (QDir().rename(old, now) && QFileInfo(now + QStringLiteral("/system")).isDir())
+            QDir().rename(now + QStringLiteral("/system"), now + QStringLiteral("/SYSTEM"));
+    }
+    return perUserFolder(QStandardPaths::GenericDataLocation, QStringLiteral("lumeria/drives/c/WINDOWS"));
 }
 
 QString systemFolder()
 {
-    return perUserFolder(QStandardPaths::GenericDataLocation, QStringLiteral("lumeria/windows/system"));
+    const QString windows = windowsFolder();
+    if (windows == kFolderError)
+        return kFolderError;
+    return perUserFolder(QStandardPaths::GenericDataLocation, QStringLiteral("lumeria/drives/c/WINDOWS/SYSTEM"));
 }
 
 QString userCacheFolder()

@@ -17,8 +17,15 @@ QString executablePath();
 // does, so the caller can fall back to the program's folder.
 QString temporaryFolder();
 
-// Per-user stand-ins for the Windows and system folders, under the XDG data
-// home, created on demand.
+// The player's per-user data folder (XDG data home), not created.
+QString playerDataFolder();
+
+// The per-user folder drive C: stands for, not created: it is made when
+// something is first written there.
+QString userDriveFolder();
+
+// Per-user stand-ins for the Windows and system folders, C:\WINDOWS and
+// C:\WINDOWS\SYSTEM on the per-user drive, created on demand.
 QString windowsFolder();
 QString systemFolder();
 

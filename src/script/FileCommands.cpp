@@ -266,8 +266,7 @@ void FileCommands::showIoError(int code)
 bool FileCommands::withinOwnFolders(const QString& path) const
 {
     const SystemValues v = m_engine.host().systemValues();
-    const QString dataHome = windowsFolder() == kFolderError ? QString() : QFileInfo(windowsFolder()).absolutePath();
-    for (const QString& root : {v.programFolder, v.temporaryFolder, dataHome, userCacheFolder()}) {
+    for (const QString& root : {v.programFolder, v.temporaryFolder, playerDataFolder(), userCacheFolder()}) {
         if (root.isEmpty() || root == kFolderError)
             continue;
         // Both sides with their links followed: a link inside an allowed
@@ -296,6 +295,10 @@ bool FileCommands::ask(Consent& consent, const QString& message)
 
 bool FileCommands::allowedToWrite(const QString& path, Report report)
 {
+    // Drive C: is made by the first write that lands on it.
+    const QString drive = userDriveFolder();
+    if (drive != kFolderError && path.startsWith(drive + QLatin1Char('/')) && !QFileInfo(drive).isDir())
+        makeFolderPath(drive);
     const Trust trust = m_engine.trust();
     if (trust == Trust::All || withinOwnFolders(path))
         return true;

@@ -508,5 +508,49 @@ TEST_F(PlayerHostile, ProgramsAndWritesOutsideAreAskedForOnce)
     EXPECT_TRUE(QFileInfo::exists(QFile::decodeName(marker)));
 }
 
+// Not hostile, but from the same shelf: a disc's files named by its drive
+// letters, beside the publication as a CD-ROM's folders are.
+TEST_F(PlayerHostile, DriveLettersNameTheDiscAndCTheReadersOwnFolder)
+{
+    ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("play/Sounds"))));
+    ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("play/DATA"))));
+    ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("elsewhere"))));
+    put(file(QStringLiteral("play/Sounds/Bell.wav")), tinyWave());
+    put(file(QStringLiteral("play/DATA/INFO.TXT")), "from the disc\r\n");
+    put(file(QStringLiteral("elsewhere/OTHER.TXT")), "from F\r\n");
+    const QByteArray entry = "PS \"D:\\SOUNDS\\BELL.WAV\" \"\"|PS \"\\sounds\\bell.wav\" \"\"|"
+                             "FR \"E:\\DATA\\INFO.TXT\" \"1\" \"INFO\"|FR \"F:\\OTHER.TXT\" \"1\" \"OTHER\"|"
+                             "FW \"C:\\SAVE.TXT\" \"0\" \"kept\"|SI \"WindowsDir\" \"WIN\"|"
+                             "PS \"D:\\SOUNDS\\MISSING.WAV\" \"\"|SV \"done\" \"1\"";
+    const PlayerRun r =
+        play("MasterPage\r\nPageColor=0\r\n" + page("One", entry),
+             QStringLiteral("expect-var done 1\nexpect-var INFO from the disc\n"
+                            "expect-var OTHER from F"),
+             false, {QStringLiteral("--drive"), QStringLiteral("F=") + file(QStringLiteral("elsewhere"))});
+    expectAnsweredQuickly(r);
+    // Only the missing sound has a box, naming the file as the publication
+    // does; where it was looked for goes to standard error.
+    const QStringList shown = boxes();
+    ASSERT_EQ(shown.size(), 1) << logLines().join('\n').toStdString();
+    EXPECT_TRUE(shown.front().contains(QStringLiteral("MISSING.WAV")));
+    EXPECT_FALSE(shown.front().contains(QStringLiteral("SOUNDS")));
+    EXPECT_TRUE(r.err.contains("D:\\SOUNDS\\MISSING.WAV: not found as " +
+                               QFile::encodeName(file(QStringLiteral("play/Sounds/MISSING.WAV")))))
+        << r.err.toStdString();
+    QFile saved(file(QStringLiteral("xdg/data/lumeria/drives/c/SAVE.TXT")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("kept\r\n"));
+}
+
+TEST_F(PlayerHostile, DriveOptionsThatNameNoFolderAreRefused)
+{
+    for (const QString& bad : {QStringLiteral("D"), QStringLiteral("1=/tmp"), QStringLiteral("DD=/tmp"),
+                               QStringLiteral("D=") + file(QStringLiteral("nowhere"))}) {
+        const PlayerRun r = test::player({publication(), QStringLiteral("--list"), QStringLiteral("--drive"), bad});
+        EXPECT_EQ(r.exitCode, 2) << bad.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("--drive")) << r.err.toStdString();
+    }
+}
+
 } // namespace
 } // namespace lumeria
