@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace lumeria {
 
@@ -54,8 +55,25 @@ bool TextSource::fill()
     m_position += int64_t(got);
     const void* nul = m_nul == Nul::EndsChunk ? std::memchr(chunk, '\0', got) : nullptr;
     const size_t length = nul ? size_t(static_cast<const char*>(nul) - chunk) : got;
+    if (m_ends == LineEnds::Undecided)
+        decideLineEnds(chunk, length);
     m_buffer.append(chunk, length);
     return true;
+}
+
+void TextSource::decideLineEnds(const char* chunk, size_t length)
+{
+    if (length == 0)
+        return;
+    const std::string_view text(chunk, length);
+    if (text.find('\n') == std::string_view::npos) {
+        m_lastWasCr = text.back() == '\r';
+        return;
+    }
+    // While undecided no LF came before, so a CR LF can only lie in this
+    // chunk or straddle its start.
+    const bool crlf = (m_lastWasCr && text.front() == '\n') || text.find("\r\n") != std::string_view::npos;
+    m_ends = crlf ? LineEnds::CrLf : LineEnds::Lf;
 }
 
 TextSource::Status TextSource::readRawLine(std::string& line)
@@ -67,10 +85,12 @@ TextSource::Status TextSource::readRawLine(std::string& line)
         // Look for CR LF only in what arrived since the last look; one byte of
         // overlap catches a pair split across two chunks.
         const size_t from = m_start + (m_searched > 0 ? m_searched - 1 : 0);
-        const size_t crlf = m_buffer.find("\r\n", from);
-        if (crlf != std::string::npos) {
-            line.assign(m_buffer, m_start, crlf - m_start);
-            m_start = crlf + 2;
+        const bool lf = m_ends == LineEnds::Lf;
+        const size_t end = lf ? m_buffer.find('\n', from) : m_buffer.find("\r\n", from);
+        if (end != std::string::npos) {
+            const size_t cr = lf && end > m_start && m_buffer[end - 1] == '\r' ? 1 : 0;
+            line.assign(m_buffer, m_start, end - cr - m_start);
+            m_start = end + (lf ? 1 : 2);
             m_searched = 0;
             if (m_start > kBufferLimit) {
                 m_buffer.erase(0, m_start);

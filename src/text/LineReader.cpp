@@ -26,9 +26,11 @@ LineReader::~LineReader() = default;
 
 void LineReader::seek(int64_t offset)
 {
+    if (m_text)
+        m_ends = m_text->lineEnds();
     m_text.reset();
     m_offset = std::make_unique<Offset>(m_source, std::max<int64_t>(offset, 0));
-    m_text = std::make_unique<TextSource>(*m_offset);
+    m_text = std::make_unique<TextSource>(*m_offset, TextSource::Nul::EndsChunk, m_ends);
 }
 
 TextSource::Status LineReader::next(std::string& raw, QString& line)
@@ -48,6 +50,11 @@ TextSource::Status LineReader::next(QString& line)
 int LineReader::error() const
 {
     return m_text->error();
+}
+
+int LineReader::lineEndLength() const
+{
+    return m_text->lineEndLength();
 }
 
 } // namespace lumeria::text

@@ -26,12 +26,18 @@ public:
     TextSource::Status next(std::string& raw, QString& line);
     TextSource::Status next(QString& line);
     int error() const;
+    // What a line end takes in this text, once a line was read: 2 for CR LF,
+    // 1 for LF. Lines of one length lie their length plus this apart.
+    int lineEndLength() const;
 
 private:
     class Offset;
     ByteSource& m_source;
     std::unique_ptr<Offset> m_offset;
     std::unique_ptr<TextSource> m_text;
+    // Decided once for the text, so that reading on from an offset inside a
+    // line cannot decide otherwise.
+    TextSource::LineEnds m_ends = TextSource::LineEnds::Undecided;
 };
 
 } // namespace lumeria::text

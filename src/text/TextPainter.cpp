@@ -310,7 +310,7 @@ TextPaintResult paintFormattedText(TextTarget& target, const gdi::Font& objectFo
         if (recordLength <= 0) {
             if (reader.next(raw, line) != TextSource::Status::Line)
                 return result;
-            recordLength = int(raw.size()) + 2;
+            recordLength = int(raw.size()) + reader.lineEndLength();
         }
         if (first > 0) {
             reader.seek(int64_t(first - 1) * recordLength);

@@ -30,6 +30,69 @@ TEST(TextSource, SplitsAtCrLfOnly)
     EXPECT_EQ(lines[3], "last");
 }
 
+// Texts that passed through a Unix tool end their lines in LF alone; the
+// first chunk with an LF decides, and a CR LF text keeps its lone LFs.
+TEST(TextSource, LineEndsAreDecidedByTheFirstChunkWithAnLf)
+{
+    auto lines = allLines("Title=LF\nNEWPAGE=One\n\nlast");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "Title=LF");
+    EXPECT_EQ(lines[2], "");
+    EXPECT_EQ(lines[3], "last");
+
+    // A lone LF before the first CR LF of the chunk stays text.
+    lines = allLines("a\nb\r\nc\nd\r\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "a\nb");
+    EXPECT_EQ(lines[1], "c\nd");
+
+    // An LF text that later meets a CR LF does not keep the CR in the line.
+    QByteArray mixed = QByteArray(TextSource::kChunk, 'x') + "\nnext\r\nend";
+    mixed.prepend("first\n");
+    lines = allLines(mixed);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "next");
+    EXPECT_EQ(lines[3], "end");
+}
+
+TEST(TextSource, LineEndsWaitForTheFirstLfEvenPastTheFirstChunk)
+{
+    // A first line longer than a chunk: the chunk that brings its end decides.
+    QByteArray lf(3 * TextSource::kChunk, 'k');
+    lf += "\nsecond\n";
+    auto lines = allLines(lf);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), size_t(3 * TextSource::kChunk));
+    EXPECT_EQ(lines[1], "second");
+
+    // A CR at the end of one chunk and its LF at the start of the next are
+    // still a CR LF, so the lone LF after them stays text.
+    QByteArray crlf(TextSource::kChunk - 1, 'c');
+    crlf += "\r\nx\ny\r\n";
+    lines = allLines(crlf);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "x\ny");
+
+    // A text with no line end at all is one line, cut at the buffer limit.
+    lines = allLines(QByteArray(40000, 'z'));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), size_t(TextSource::kBufferLimit));
+}
+
+TEST(TextSource, AReaderGivenTheLineEndsUsesThemFromItsFirstByte)
+{
+    // Read on from an offset where only CR LF lines follow: what was decided
+    // for the text holds, not what this part alone would suggest.
+    MemorySource source(QByteArray("p\r\nq\nr"));
+    TextSource text(source, TextSource::Nul::EndsChunk, TextSource::LineEnds::Lf);
+    std::string line;
+    ASSERT_EQ(text.readRawLine(line), TextSource::Status::Line);
+    EXPECT_EQ(line, "p");
+    ASSERT_EQ(text.readRawLine(line), TextSource::Status::Line);
+    EXPECT_EQ(line, "q");
+    EXPECT_EQ(text.lineEndLength(), 1);
+}
+
 TEST(TextSource, EmptyTextHasNoLines)
 {
     EXPECT_TRUE(allLines("").empty());

@@ -196,6 +196,26 @@ TEST_F(Paint, SeekingAndReadingSequentiallyDrawTheSameLines)
     EXPECT_EQ(surface.image(), seeking.image());
 }
 
+TEST_F(Paint, AFormattedTextWithLfEndsSeeksByItsOwnRecordLength)
+{
+    QStringList lines;
+    for (int i = 0; i < 40; ++i)
+        lines << line(QStringLiteral("line %1 ^Bbold").arg(i), 12 + i % 5, 10);
+    const QByteArray crlf = formatted(lines);
+    QByteArray lf = crlf;
+    lf.replace("\r\n", "\n");
+    const TextPaintResult fromCrLf = paint(crlf, 17);
+    const int crlfRecord = recordLength;
+    gdi::Surface crlfPage = surface;
+    surface.fill(kWhite);
+    recordLength = 0;
+    const TextPaintResult fromLf = paint(lf, 17);
+    EXPECT_EQ(recordLength, crlfRecord - 1);
+    EXPECT_EQ(fromLf.lineAboveHeight, fromCrLf.lineAboveHeight);
+    EXPECT_EQ(fromLf.linesShown, fromCrLf.linesShown);
+    EXPECT_EQ(surface.image(), crlfPage.image());
+}
+
 TEST_F(Paint, OnlyLinesThatTouchTheClipAreDrawnAndOption8KeepsWholeLines)
 {
     {
