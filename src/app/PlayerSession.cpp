@@ -82,17 +82,40 @@ PlayerSession::PlayerSession(media::MediaOptions mediaOptions)
 
 namespace {
 
-Result<std::unique_ptr<Container>> openPublicationContainer(const QString& publicationPath)
+// tried: the file whose container was opened, or the last one tried.
+Result<std::unique_ptr<Container>> openPublicationContainer(const QString& publicationPath, QString* tried = nullptr,
+                                                            bool* notAContainer = nullptr)
 {
+    if (tried)
+        *tried = publicationPath;
     if (!publicationPath.isEmpty())
-        return Container::open(publicationPath);
+        return Container::open(publicationPath, notAContainer);
     Result<std::unique_ptr<Container>> opened = Container::openOwnExecutable();
     // A player without a publication of its own plays its tour. One that
     // carries a container keeps it even without RUNTIME.PUB: its reader must
     // learn that the publication is damaged, not be shown something else.
-    if (!opened)
-        opened = Container::open(bundledTourPath());
-    return opened;
+    if (opened) {
+        if (tried)
+            *tried = opened.value()->filePath();
+        return opened;
+    }
+    if (tried)
+        *tried = bundledTourPath();
+    return Container::open(bundledTourPath(), notAContainer);
+}
+
+// What the box says after the resources heading when the file opened holds
+// no publication: a disk-read error would send the reader looking for a
+// damaged disc. The one-line reason names no file, its line does.
+QString notAPublicationText(const QString& path, bool named)
+{
+    const QFileInfo info(path);
+    const QString name = QStringLiteral("« %1 »").arg(info.fileName().isEmpty() ? path : info.fileName());
+    if (info.isDir())
+        return named ? name + QStringLiteral(" est un dossier, pas une publication.")
+                     : QStringLiteral("c'est un dossier, pas une publication");
+    return named ? name + QStringLiteral(" n'est pas une publication.")
+                 : QStringLiteral("ce n'est pas une publication");
 }
 
 } // namespace
@@ -118,9 +141,13 @@ std::optional<QSize> PlayerSession::peekPageSize(const QString& publicationPath)
 bool PlayerSession::open(const QString& publicationPath, bool confined)
 {
     m_messages.clear();
-    Result<std::unique_ptr<Container>> opened = openPublicationContainer(publicationPath);
+    m_failureReason.clear();
+    bool notAContainer = false;
+    Result<std::unique_ptr<Container>> opened = openPublicationContainer(publicationPath, &m_triedPath, &notAContainer);
     if (!opened) {
-        m_messages << kResourcesMessage + QStringLiteral("\r\r") + ioErrorText(opened.error());
+        m_failureReason = notAContainer ? notAPublicationText(m_triedPath, false) : ioErrorText(opened.error());
+        m_messages << kResourcesMessage + QStringLiteral("\r\r") +
+                          (notAContainer ? notAPublicationText(m_triedPath, true) : m_failureReason);
         return false;
     }
     m_container = std::move(opened).value();
@@ -128,7 +155,7 @@ bool PlayerSession::open(const QString& publicationPath, bool confined)
     // and ExtractDir name their files by the drives of their disc.
     DriveMap drives;
     drives.publicationFolder = m_container->programFolder();
-    drives.volume = mountPointOf(m_container->filePath());
+    drives.volume = m_volume.isEmpty() ? mountPointOf(m_container->filePath()) : m_volume;
     drives.userDrive = userDriveFolder() == kFolderError ? QStringLiteral("/") : userDriveFolder();
     drives.letters = m_driveLetters;
     setDriveMap(drives);
@@ -144,6 +171,15 @@ bool PlayerSession::open(const QString& publicationPath, bool confined)
         // resources as unreadable.
         m_messages << ioErrorText(status);
         m_messages << kResourcesMessage + QStringLiteral("\r\r") + ioErrorText(io::kReadError);
+        m_failureReason = status == io::kNotInContainer
+                              ? QStringLiteral("RUNTIME.PUB manque dans la publication.")
+                              : QStringLiteral("RUNTIME.PUB illisible : ") + ioErrorText(status);
+        return false;
+    }
+    // Nothing to show would leave a black window that answers nothing.
+    if (m_pub.document.pages().empty()) {
+        m_failureReason = QStringLiteral("Cette publication ne contient aucune page.");
+        m_messages << m_failureReason;
         return false;
     }
 
@@ -157,6 +193,12 @@ bool PlayerSession::open(const QString& publicationPath, bool confined)
         s.ScreenWidth = page.width();
         s.ScreenHeight = page.height();
     }
+    // Before the first page is drawn, so that its text finds the faces the
+    // publication brought rather than their substitutes.
+    m_fonts = std::make_unique<EmbeddedFonts>();
+    m_fonts->registerFrom(*m_container);
+    for (const QString& problem : m_fonts->problems())
+        std::cerr << "lumeria: " << problem.toStdString() << '\n';
     m_pictureOptions = {s.CompressImages, imageLibraryFor(s.RuntimeDll)};
     m_container->setExtractionFolder(
         chooseExtractionFolder(extractionChoiceFor(m_container->filePath(), s.ExtractOp, s.ExtractDir, confined)),

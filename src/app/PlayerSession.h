@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/EmbeddedFonts.h"
 #include "container/Container.h"
 #include "container/PictureCache.h"
 #include "document/Publication.h"
@@ -35,7 +36,14 @@ public:
     bool open(const QString& publicationPath, bool confined = false);
     // Drive letters the reader set (--drive), taken by the next open.
     void setDriveLetters(const std::array<QString, 26>& letters) { m_driveLetters = letters; }
+    // The disc the publication lies on when it is not its mount point: the
+    // folder the reader named.
+    void setVolume(const QString& folder) { m_volume = folder; }
     const QStringList& startupMessages() const { return m_messages; }
+    // After a failed open: the file that was tried (the one named, the
+    // program itself or the tour) and why it cannot be played, in one line.
+    const QString& triedPath() const { return m_triedPath; }
+    const QString& failureReason() const { return m_failureReason; }
 
     // Whether the running program has a container appended: then it plays
     // that, not the tour, and reports a damaged one as such.
@@ -51,6 +59,8 @@ public:
     // Lays out and paints the articles' texts, and knows their links as
     // last painted. Exists once the publication is open.
     text::ArticleTextEngine& articles() { return *m_articles; }
+    // The fonts the publication brought, registered when it opened.
+    const EmbeddedFonts& fonts() const { return *m_fonts; }
     // Sound, music and the command strings: what plays, for the whole run.
     media::MediaManager& media() { return *m_media; }
     // When the publication carries sound, music or video, loads the media
@@ -87,8 +97,12 @@ private:
     PictureOptions m_pictureOptions;
     PictureCache m_pictures;
     QStringList m_messages;
+    QString m_triedPath;
+    QString m_failureReason;
     std::array<QString, 26> m_driveLetters;
+    QString m_volume;
     const Page_Rec* m_exporting = nullptr;
+    std::unique_ptr<EmbeddedFonts> m_fonts = std::make_unique<EmbeddedFonts>();
     // Last, so it goes first: nothing may still play from files the
     // container removes when it closes.
     std::unique_ptr<media::MediaManager> m_media;

@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 #include "app/PlatformSetup.h"
 #include "app/PlayerSession.h"
+#include "app/PublicationChoice.h"
 #include "app/SaverPreview.h"
 #include "automation/AutomationLog.h"
 #include "automation/AutomationRunner.h"
@@ -136,7 +137,7 @@ int main(int argc, char** argv)
         std::cerr << "lumeria: " << parsed.error().toStdString() << '\n';
         return 2;
     }
-    const CommandLine& cl = parsed.value();
+    CommandLine cl = parsed.value(); // a disc's folder becomes its publication below
     if (const std::optional<int> answered = answerFromCommandLine(cl))
         return *answered;
 
@@ -181,7 +182,25 @@ int main(int argc, char** argv)
     mediaOptions.soundFont = cl.soundFont;
     PlayerSession session(std::move(mediaOptions));
     session.setDriveLetters(cl.drives);
+    if (!cl.publication.isEmpty() && QFileInfo(cl.publication).isDir()) {
+        // A disc's folder: its publication plays, with the folder as the
+        // disc its drive letters name.
+        const PublicationChoice choice = choosePublicationIn(cl.publication);
+        if (choice.path.isEmpty()) {
+            std::cerr << "lumeria: " << cl.publication.toStdString() << ": " << oneLine(choice.error).toStdString()
+                      << '\n';
+            if (!headless && !pagesOnly && !automated)
+                TQueryForm(TMainForm::kUntitled, choice.error, {QStringLiteral("OK")}).ask();
+            return 1;
+        }
+        session.setVolume(QFileInfo(cl.publication).absoluteFilePath());
+        cl.publication = choice.path;
+    }
     if (!session.open(cl.publication, !cl.trust)) {
+        // Whoever started the player from a shell or a launcher learns what
+        // was tried, whether or not a box shows it too.
+        std::cerr << "lumeria: " << session.triedPath().toStdString() << ": "
+                  << oneLine(session.failureReason()).toStdString() << '\n';
         // A publication that failed after its Title= line was read is
         // already known by that title.
         const QString& title = session.publication().settings.Title;

@@ -552,5 +552,42 @@ TEST_F(PlayerHostile, DriveOptionsThatNameNoFolderAreRefused)
     }
 }
 
+TEST_F(PlayerHostile, AFolderPlaysThePublicationOnItAsItsDisc)
+{
+    // A disc: the publication one folder down, its data at the top, named
+    // by drive letter from the root of the disc.
+    const QByteArray entry = "FR \"D:\\DATA\\INFO.TXT\" \"1\" \"INFO\"|FR \"\\DATA\\INFO.TXT\" \"1\" \"ROOT\"";
+    const PlayerRun packed = play("MasterPage\r\nPageColor=0\r\n" + page("One", entry), QStringLiteral("wait 1"));
+    ASSERT_EQ(packed.exitCode, 0);
+    ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("disc/PROGRAM"))));
+    ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("disc/DATA"))));
+    ASSERT_TRUE(QFile::copy(publication(), file(QStringLiteral("disc/PROGRAM/PUB.LUM"))));
+    put(file(QStringLiteral("disc/DATA/INFO.TXT")), "on the disc\r\n");
+    put(file(QStringLiteral("disc/README.EXE")), "MZ not a publication");
+
+    const PlayerRun r = automate({file(QStringLiteral("disc"))},
+                                 QStringLiteral("expect-var INFO on the disc\nexpect-var ROOT on the disc\nquit\n"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+
+    // Two publications: the reader is asked which, here by nobody.
+    ASSERT_TRUE(QFile::copy(publication(), file(QStringLiteral("disc/OTHER.LUM"))));
+    const PlayerRun two = test::player({file(QStringLiteral("disc")), QStringLiteral("--list")});
+    EXPECT_EQ(two.exitCode, 1);
+    EXPECT_TRUE(two.err.contains("1: " + QFile::encodeName(file(QStringLiteral("disc/OTHER.LUM")))))
+        << two.err.toStdString();
+    EXPECT_TRUE(two.err.contains("2: " + QFile::encodeName(file(QStringLiteral("disc/PROGRAM/PUB.LUM")))));
+    EXPECT_TRUE(two.err.contains("plusieurs publications"));
+
+    // AUTORUN.INF settles it.
+    put(file(QStringLiteral("disc/AUTORUN.INF")), "[autorun]\r\nopen=program\\pub.lum\r\n");
+    const PlayerRun autorun = test::player({file(QStringLiteral("disc")), QStringLiteral("--list")});
+    EXPECT_EQ(autorun.exitCode, 0) << autorun.err.toStdString();
+    EXPECT_TRUE(autorun.out.contains("One"));
+
+    const PlayerRun none = test::player({file(QStringLiteral("victim")), QStringLiteral("--list")});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.err.contains("Aucune publication sur ce disque.")) << none.err.toStdString();
+}
+
 } // namespace
 } // namespace lumeria
