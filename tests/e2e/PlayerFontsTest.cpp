@@ -1,0 +1,219 @@
+// The fonts a publication brings, drawn by the real player. The font is
+// made here, with fonttools, under a family no system has: its "A" is a
+// solid box, which no substitute draws.
+#include "e2e/PlayerRun.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace lumeria {
+namespace {
+
+using test::player;
+using test::PlayerRun;
+
+const QString kFamily = QStringLiteral("LumeriaTestGlyphs");
+
+// A TrueType font whose "A" fills its whole em, 1000 units wide, from the
+// descender to the ascender.
+constexpr const char* kMakeFont = R"(
+import sys
+from fontTools.fontBuilder import FontBuilder
+from fontTools.pens.ttGlyphPen import TTGlyphPen
+family, out = sys.argv[1], sys.argv[2]
+names = [".notdef", "space", "A"]
+fb = FontBuilder(1000, isTTF=True)
+fb.setupGlyphOrder(names)
+fb.setupCharacterMap({0x20: "space", 0x41: "A"})
+box = TTGlyphPen(None)
+box.moveTo((0, -200)); box.lineTo((0, 800)); box.lineTo((1000, 800)); box.lineTo((1000, -200)); box.closePath()
+fb.setupGlyf({".notdef": TTGlyphPen(None).glyph(), "space": TTGlyphPen(None).glyph(), "A": box.glyph()})
+fb.setupHorizontalMetrics({n: (1000, 0) for n in names})
+fb.setupHorizontalHeader(ascent=800, descent=-200)
+fb.setupNameTable({"familyName": family, "styleName": "Regular"})
+fb.setupOS2(sTypoAscender=800, sTypoDescender=-200, usWinAscent=800, usWinDescent=200)
+fb.setupPost()
+fb.save(out)
+)";
+
+// A Python that has fonttools: Debian's own first, which the install script
+// gives it, then whichever the path names.
+QString pythonWithFonttools()
+{
+    QStringList candidates;
+    for (const QString& found :
+         {QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")}),
+          QStandardPaths::findExecutable(QStringLiteral("python3"))}) {
+        if (!found.isEmpty() && !candidates.contains(found))
+            candidates << found;
+    }
+    for (const QString& python : candidates) {
+        QProcess probe;
+        probe.start(python, {QStringLiteral("-c"), QStringLiteral("import fontTools.fontBuilder")});
+        if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+            return python;
+    }
+    return {};
+}
+
+QByteArray publication(const QByteArray& face)
+{
+    return "LumeriaVer=1.0\r\nTitle=Fonts\r\nScreenWidth=200\r\nScreenHeight=100\r\n"
+           "MasterPage\r\nPageColor=16777215\r\n"
+           "NewPage=Glyphs\r\nPageColor=16777215\r\nShowMaster=No\r\nPageAction=\r\nExitAction=\r\n"
+           "ObjectType=8\r\nX1=10\r\nY1=10\r\nX2=190\r\nY2=90\r\nLineColor=0\r\nFillColor=16777215\r\n"
+           "LineWidth=0\r\nLineStyle=0\r\nLineOrigin=0\r\nFillPattern=1\r\nFillMode=0\r\n"
+           "Align=0\r\nFont=" +
+           face + "\r\nFontSize=36\r\nTextColor=0\r\nWordWrap=No\r\nText=A\r\n";
+}
+
+// The dark pixels of an exported page: how many, and how much of the
+// rectangle around them they fill.
+struct Ink {
+    int pixels = 0;
+    QRect bounds;
+    double fill() const { return bounds.isEmpty() ? 0.0 : double(pixels) / (bounds.width() * bounds.height()); }
+};
+
+Ink inkOf(const QImage& page)
+{
+    Ink ink;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (qGray(page.pixel(x, y)) < 128) {
+                ++ink.pixels;
+                ink.bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return ink;
+}
+
+class PlayerFonts : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_python = pythonWithFonttools();
+        if (m_python.isEmpty()) {
+            // The install script provides it; where it ran, its absence is a fault.
+            if (qEnvironmentVariableIsSet("CI"))
+                FAIL() << "no python3 with fonttools (python3-fonttools) to make the test font";
+            GTEST_SKIP() << "no python3 with fonttools (python3-fonttools) to make the test font";
+        }
+        m_font = makeFont();
+        ASSERT_FALSE(m_font.isEmpty());
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    QByteArray makeFont()
+    {
+        const QString out = path(QStringLiteral("made.ttf"));
+        QProcess make;
+        make.start(m_python, {QStringLiteral("-c"), QString::fromLatin1(kMakeFont), kFamily, out});
+        make.waitForFinished(60000);
+        EXPECT_EQ(make.exitCode(), 0) << make.readAllStandardError().toStdString();
+        QFile f(out);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Packs a folder holding RUNTIME.PUB and the given files into
+    // FOLDER/NAME.lum, the publication lying apart from its sources.
+    QString pack(const QString& name, const QByteArray& face, const QList<QPair<QString, QByteArray>>& files = {})
+    {
+        const QString source = path(name + QStringLiteral("-src"));
+        const QString target = path(name);
+        EXPECT_TRUE(QDir().mkpath(source) && QDir().mkpath(target));
+        write(source + QStringLiteral("/RUNTIME.PUB"), publication(face));
+        for (const auto& [file, bytes] : files)
+            write(source + QLatin1Char('/') + file, bytes);
+        const QString out = target + QLatin1Char('/') + name + QStringLiteral(".lum");
+        QProcess packer;
+        packer.start(QStringLiteral(LUMERIA_PACK), {QStringLiteral("build"), source, QStringLiteral("-o"), out});
+        packer.waitForFinished(60000);
+        EXPECT_EQ(packer.exitCode(), 0) << packer.readAllStandardError().toStdString();
+        return out;
+    }
+
+    static void write(const QString& file, const QByteArray& bytes)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << file.toStdString();
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+
+    // Exports the publication's one page and returns it.
+    QImage exported(const QString& publicationPath, PlayerRun* run = nullptr)
+    {
+        const QString out = QFileInfo(publicationPath).absolutePath() + QStringLiteral("/pages");
+        const PlayerRun r = player({QStringLiteral("--export-pages"), out, publicationPath});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        if (run)
+            *run = r;
+        return QImage(out + QStringLiteral("/0001-Glyphs.png"));
+    }
+
+    QTemporaryDir m_dir;
+    QString m_python;
+    QByteArray m_font;
+};
+
+// 36 points are 48 pixels of em: the box is 48 pixels on each side.
+void expectBox(const Ink& ink)
+{
+    EXPECT_GE(ink.bounds.width(), 44) << ink.bounds.width();
+    EXPECT_GE(ink.bounds.height(), 44) << ink.bounds.height();
+    EXPECT_LE(ink.bounds.width(), 52) << ink.bounds.width();
+    EXPECT_GT(ink.fill(), 0.97) << ink.fill();
+}
+
+TEST_F(PlayerFonts, AFontInTheContainerWinsAndAFontBesideThePublicationToo)
+{
+    const Ink inside =
+        inkOf(exported(pack(QStringLiteral("inside"), kFamily.toLatin1(), {{QStringLiteral("GLYPHS.TTF"), m_font}})));
+    expectBox(inside);
+
+    // The face names the family case aside, as Windows matched it.
+    const Ink caseAside = inkOf(
+        exported(pack(QStringLiteral("caseaside"), "lumeriatestglyphs", {{QStringLiteral("GLYPHS.TTF"), m_font}})));
+    expectBox(caseAside);
+
+    // Not in the container but in the publication's folder.
+    const QString beside = pack(QStringLiteral("beside"), kFamily.toLatin1());
+    write(QFileInfo(beside).absolutePath() + QStringLiteral("/glyphs.ttf"), m_font);
+    expectBox(inkOf(exported(beside)));
+
+    // Without the font the substitute draws a letter, which leaves much of
+    // its box white.
+    const Ink substitute = inkOf(exported(pack(QStringLiteral("without"), kFamily.toLatin1())));
+    EXPECT_GT(substitute.pixels, 40);
+    EXPECT_LT(substitute.fill(), 0.7) << substitute.fill();
+}
+
+TEST_F(PlayerFonts, FontsThatCannotBeUsedAreNamedAndThePageStillDraws)
+{
+    QList<QPair<QString, QByteArray>> files = {
+        {QStringLiteral("BROKEN.TTF"), QByteArray("\x00\x01\x00\x00not a font at all", 21)},
+        {QStringLiteral("EMPTY.OTF"), QByteArray()},
+    };
+    // More fonts than a publication may bring: the first 64 are taken, the
+    // rest named as left out. All carry the one family, which some of those
+    // taken give the page.
+    files << QPair(QStringLiteral("GLYPHS.TTF"), m_font);
+    for (int i = 0; i < 64; ++i)
+        files << QPair(QStringLiteral("MORE%1.TTF").arg(i, 2, 10, QLatin1Char('0')), m_font);
+    PlayerRun r;
+    const Ink ink = inkOf(exported(pack(QStringLiteral("bad"), kFamily.toLatin1(), files), &r));
+    expectBox(ink);
+    EXPECT_TRUE(r.err.contains("BROKEN.TTF: not a font the player can read")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("EMPTY.OTF: not a font the player can read")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("more than 64 fonts")) << r.err.toStdString();
+}
+
+} // namespace
+} // namespace lumeria
