@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -207,6 +209,7 @@ protected:
     // Answered the automation, quit by it, and quickly.
     void expectAnsweredQuickly(const PlayerRun& r, qint64 limitMs = 8000) const
     {
+        std::cerr << "  " << m_elapsed << " ms, peak " << r.peakKb / 1024 << " MiB\n";
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         EXPECT_LT(m_elapsed, limitMs);
     }
