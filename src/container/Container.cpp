@@ -74,8 +74,14 @@ bool isUnsafeEntryName(const QString& name)
     return name.contains(QLatin1String(".."));
 }
 
-Result<std::unique_ptr<Container>> Container::open(const QString& path)
+Result<std::unique_ptr<Container>> Container::open(const QString& path, bool* notAContainer)
 {
+    if (notAContainer)
+        *notAContainer = false;
+    auto shapeless = [notAContainer] {
+        if (notAContainer)
+            *notAContainer = true;
+    };
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -88,19 +94,25 @@ Result<std::unique_ptr<Container>> Container::open(const QString& path)
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return fail(ioCodeFromErrno(errno, IoOp::Read));
-    if (!S_ISREG(st.st_mode))
+    if (!S_ISREG(st.st_mode)) {
+        shapeless();
         return fail(io::kAccessDenied);
+    }
     const int64_t fileSize = st.st_size;
-    if (fileSize < 4)
+    if (fileSize < 4) {
+        shapeless();
         return fail(io::kReadError);
+    }
 
     std::byte tail[4];
     if (preadFully(fd, tail, fileSize - 4) != 4)
         return fail(io::kReadError);
     const auto directoryOffset = int64_t(
         int32_t(uint32_t(tail[0]) | uint32_t(tail[1]) << 8 | uint32_t(tail[2]) << 16 | uint32_t(tail[3]) << 24));
-    if (directoryOffset < 0 || directoryOffset > fileSize - 4)
+    if (directoryOffset < 0 || directoryOffset > fileSize - 4) {
+        shapeless();
         return fail(io::kReadError);
+    }
     const int64_t directorySize = fileSize - 4 - directoryOffset;
     if (directorySize > kMaxDirectoryBytes)
         return fail(io::kOutOfMemory);
@@ -113,8 +125,10 @@ Result<std::unique_ptr<Container>> Container::open(const QString& path)
         return fail(io::kReadError);
 
     auto directory = parseDirectory(bytes, directoryOffset);
-    if (!directory)
+    if (!directory) {
+        shapeless();
         return fail(directory.error());
+    }
     return std::unique_ptr<Container>(new Container(path, fd, std::move(directory).value()));
 }
 

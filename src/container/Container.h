@@ -31,8 +31,10 @@ public:
     // Opens the container at the end of a file. Fails with the I/O code of
     // opening or reading the file, the read-error code when the directory
     // does not fit the file, or the out-of-memory code for a directory larger
-    // than any publication could need.
-    static Result<std::unique_ptr<Container>> open(const QString& path);
+    // than any publication could need. notAContainer, when given, tells a
+    // file that holds no container (not a plain file, too short, a directory
+    // offset or entry outside the file) from one that could not be read.
+    static Result<std::unique_ptr<Container>> open(const QString& path, bool* notAContainer = nullptr);
     // The container appended to the running program.
     static Result<std::unique_ptr<Container>> openOwnExecutable();
 

@@ -176,6 +176,31 @@ TEST_F(ContainerTest, MissingFileOrFolderReportsItsIoCode)
     EXPECT_EQ(Container::open(m_dir.path()).error(), io::kAccessDenied);
 }
 
+// What start-up tells the reader: a file that was read but holds no
+// container is not a publication, a file that cannot be opened is an I/O error.
+TEST_F(ContainerTest, AFileWithoutAContainerIsToldFromAnUnreadableOne)
+{
+    bool notAContainer = false;
+    EXPECT_FALSE(Container::open(m_dir.filePath(QStringLiteral("none.lum")), &notAContainer));
+    EXPECT_FALSE(notAContainer);
+    EXPECT_FALSE(Container::open(m_dir.path(), &notAContainer));
+    EXPECT_TRUE(notAContainer);
+    const QByteArray shapeless[] = {
+        QByteArray(),                                              // empty
+        QByteArray("\xFF\xD8\xFF\xE0 JFIF picture data \xFF\xD9"), // a JPEG: its tail is no offset
+        QByteArray("\x05"
+                   "ABC") +
+            QByteArray("\x00\x00\x00\x00", 4), // an entry cut short
+    };
+    for (const QByteArray& bytes : shapeless) {
+        notAContainer = false;
+        EXPECT_FALSE(Container::open(write(bytes), &notAContainer));
+        EXPECT_TRUE(notAContainer) << bytes.toHex().toStdString();
+    }
+    EXPECT_TRUE(Container::open(write(containerBytes({{"A.TXT", "a"}})), &notAContainer));
+    EXPECT_FALSE(notAContainer);
+}
+
 TEST_F(ContainerTest, NamesAreDecodedFromWindows1252)
 {
     auto c = openBytes(containerBytes({{"CAF\xC9.TXT", "x"}}));
