@@ -90,13 +90,10 @@ std::optional<qulonglong> handleFrom(const QString& text)
 }
 
 // The saver host starts us as "NAME.SCR /S", "/C[:hwnd]", "/P hwnd", "/P:hwnd"
-// or "/A hwnd"; only the letter after the first character counts.
-void decideRunMode(const QString& programPath, const QStringList& args, CommandLine& line)
+// or "/A hwnd"; only the letter after the first character counts. args
+// begin with the saver argument.
+void decideSaverMode(const QStringList& args, CommandLine& line)
 {
-    if (!isSaverName(programPath)) {
-        line.mode = RunMode::Normal;
-        return;
-    }
     if (args.isEmpty() || args.first().size() < 2) {
         line.mode = RunMode::SaverWithoutArgument;
         return;
@@ -119,6 +116,29 @@ void decideRunMode(const QString& programPath, const QStringList& args, CommandL
     } else {
         line.mode = RunMode::SaverRun;
     }
+}
+
+void decideRunMode(const QString& programPath, const QStringList& args, CommandLine& line)
+{
+    if (!isSaverName(programPath)) {
+        line.mode = RunMode::Normal;
+        return;
+    }
+    decideSaverMode(args, line);
+}
+
+// A ".SCR" publication played by a player of another name is a saver too:
+// its saver argument is the one right after it, as a host that starts
+// savers by name passes it. A long option there is the player's, not the
+// saver's, and neither is a path. Returns the saver argument's index, or -1.
+qsizetype decideSaverPublicationMode(const QStringList& args, qsizetype publicationAt, CommandLine& line)
+{
+    const qsizetype next = publicationAt + 1;
+    const QString after = next < args.size() ? args.at(next) : QString();
+    const bool saverArgument = !after.startsWith(QLatin1String("--")) && after.indexOf(QLatin1Char('/'), 1) < 0 &&
+                               (after.startsWith(QLatin1Char('/')) || after.startsWith(QLatin1Char('-')));
+    decideSaverMode(saverArgument ? args.mid(next) : QStringList(), line);
+    return saverArgument ? next : -1;
 }
 
 QString optionName(const OptionInfo& info)
@@ -213,12 +233,13 @@ ParseResult<CommandLine> parseCommandLine(const QString& programPath, const QStr
     }
 
     bool havePublication = false;
+    qsizetype saverArgumentAt = line.mode == RunMode::Normal ? -1 : 0;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         if (arg.isEmpty()) {
             continue;
         }
-        if (i == 0 && line.mode != RunMode::Normal) {
+        if (i == saverArgumentAt) {
             // The saver argument ("/S", "/C:hwnd", or something too short to
             // mean anything) is never the publication; as a switch its
             // letter is only heeded when it is B or K, like any other.
@@ -238,6 +259,13 @@ ParseResult<CommandLine> parseCommandLine(const QString& programPath, const QStr
             }
             line.publication = arg;
             havePublication = true;
+            if (line.mode == RunMode::Normal && isSaverName(arg)) {
+                saverArgumentAt = decideSaverPublicationMode(args, i, line);
+                // As for a saver of that name, the host's window handle
+                // follows and nothing else counts.
+                if (line.mode == RunMode::SaverPreview || line.mode == RunMode::SaverChangePassword)
+                    return line;
+            }
             continue;
         }
         if (!arg.startsWith(QLatin1String("--"))) {
@@ -285,7 +313,8 @@ QString helpText()
                        "Switches:\n"
                        "  /B, -B                 print without showing the printer dialog\n"
                        "  /KNAME, -KNAME         start on the page NAME\n"
-                       "  /S, /C, /P N, /A N     screen-saver modes, when the program's name ends in .scr\n"
+                       "  /S, /C, /P N, /A N     screen-saver modes, when the program's name ends in .scr,\n"
+                       "                         or right after a publication whose name does\n"
                        "\n"
                        "Options:\n");
     for (const OptionInfo& info : kOptions) {

@@ -71,6 +71,44 @@ TEST(CommandLineTest, PreviewAndPasswordTakeNothingElse)
     EXPECT_TRUE(line.firstPage.isEmpty());
 }
 
+// A publication named .SCR carries its saver modes to a player of any name:
+// the argument after it is the saver's.
+TEST(CommandLineTest, APublicationNamedScrTakesTheSaverArgumentAfterIt)
+{
+    struct PublicationCase {
+        const char* args;
+        RunMode mode;
+        std::optional<qulonglong> handle;
+    };
+    const PublicationCase cases[] = {
+        {"Saver.SCR", RunMode::SaverWithoutArgument, {}},
+        {"Saver.scr /s", RunMode::SaverRun, {}},
+        {"Saver.Scr -c", RunMode::SaverConfigure, {}},
+        {"Saver.scr /c:99", RunMode::SaverConfigure, 99},
+        {"Saver.scr /p 12345", RunMode::SaverPreview, 12345},
+        {"Saver.scr /a:7", RunMode::SaverChangePassword, 7},
+        {"--mute Saver.scr /s --list", RunMode::SaverRun, {}},
+        // A long option or a path after it is no saver argument.
+        {"Saver.scr --list", RunMode::SaverWithoutArgument, {}},
+        {"book.lum /s", RunMode::Normal, {}},
+    };
+    for (const PublicationCase& c : cases) {
+        const CommandLine line = parseOk(kPlayer, c.args);
+        EXPECT_EQ(line.mode, c.mode) << c.args;
+        EXPECT_EQ(line.windowHandle, c.handle) << c.args;
+    }
+    CommandLine line = parseOk(kPlayer, "/media/cd/SAVER.SCR /p 12345", {QStringLiteral("12345")});
+    EXPECT_EQ(line.publication, QStringLiteral("/media/cd/SAVER.SCR"));
+    line = parseOk(kPlayer, "--mute Saver.scr /s --list");
+    EXPECT_TRUE(line.mute);
+    EXPECT_TRUE(line.list);
+    EXPECT_EQ(line.publication, QStringLiteral("Saver.scr"));
+    line = parseOk(kPlayer, "Saver.scr /s /Kintro");
+    EXPECT_EQ(line.firstPage, QStringLiteral("INTRO"));
+    // A path after it is another publication, not a saver argument.
+    EXPECT_FALSE(parse(kPlayer, "saver.scr /tmp/other.lum", {QStringLiteral("/tmp/other.lum")}).ok());
+}
+
 TEST(CommandLineTest, ShortSwitchesTakeTheLetterAndUpperCasedRest)
 {
     CommandLine line = parseOk(kPlayer, "/Kintro");
