@@ -1,6 +1,7 @@
 // The real lumeria binary, driven from its command line.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -167,6 +168,147 @@ TEST(PlayerCommandLine, HelpVersionAndBadOptions)
     EXPECT_TRUE(r.err.contains("/nowhere/gm.sf2")) << r.err.toStdString();
     r = player({QStringLiteral("--list"), QStringLiteral(LUMERIA_TOUR)});
     EXPECT_EQ(r.out, QByteArray("Welcome\nShapes\nButtons\nArticle\nSound\nPictures that move\n"));
+}
+
+// Publications as readers have them: rewritten by Unix tools, renamed as
+// savers, or not publications at all.
+class ReadersFiles : public test::AutomatedPlayer {
+protected:
+    // Packs the folder pub/ holding the given files into NAME.
+    QString pack(const QString& name, const std::vector<std::pair<QString, QByteArray>>& files)
+    {
+        const QString folder = file(QStringLiteral("pub-") + name);
+        EXPECT_TRUE(QDir().mkpath(folder));
+        for (const auto& [fileName, bytes] : files)
+            EXPECT_TRUE(test::writeFile(folder + QLatin1Char('/') + fileName, bytes));
+        const QString lum = file(QStringLiteral("packed.lum"));
+        QFile::remove(lum);
+        QProcess pack;
+        pack.start(QStringLiteral(LUMERIA_PACK), {QStringLiteral("build"), folder, QStringLiteral("-o"), lum});
+        EXPECT_TRUE(pack.waitForFinished(30000));
+        EXPECT_EQ(pack.exitCode(), 0) << pack.readAllStandardError().toStdString();
+        const QString path = file(name);
+        QFile::remove(path);
+        EXPECT_TRUE(QFile::rename(lum, path));
+        return path;
+    }
+
+    QString screen640()
+    {
+        const QString path = file(QStringLiteral("screen.json"));
+        EXPECT_TRUE(test::writeFile(path, R"({"screens": [{"name": "S", "x": 0, "y": 0, "width": 640, "height": 480,
+                    "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})"));
+        return path;
+    }
+
+    QImage shot(const char* name) const { return QImage(file(QLatin1String(name))); }
+};
+
+TEST_F(ReadersFiles, LfLineEndsReadAsCrLfOnesDo)
+{
+    // The article publication and its formatted text, once as made and once
+    // with every CR LF turned into LF: the same pages, drawn alike, also
+    // after a page down that seeks into the formatted text.
+    const QString data = QStringLiteral(LUMERIA_TEST_DATA "/e2e/article/");
+    const QByteArray pub = test::readFile(data + QStringLiteral("RUNTIME.PUB"));
+    const QByteArray story = test::readFile(data + QStringLiteral("STORY.TXT"));
+    ASSERT_TRUE(pub.contains("\r\n") && story.contains("\r\n"));
+    QByteArray lfPub = pub, lfStory = story;
+    lfPub.replace("\r\n", "\n");
+    lfStory.replace("\r\n", "\n");
+    const QString crlf = pack(QStringLiteral("crlf.lum"), {{"RUNTIME.PUB", pub}, {"STORY.TXT", story}});
+    const QString lf = pack(QStringLiteral("lf.lum"), {{"RUNTIME.PUB", lfPub}, {"STORY.TXT", lfStory}});
+
+    const PlayerRun listed = test::player({lf, QStringLiteral("--list")});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    EXPECT_EQ(listed.out, test::player({crlf, QStringLiteral("--list")}).out);
+    EXPECT_EQ(listed.out, QByteArray("Story\n"));
+
+    const QString script =
+        QStringLiteral("expect-page Story\nscreenshot %1-top.png\nkey PgDn\nscreenshot %1-down.png\n");
+    ASSERT_EQ(automate({crlf}, script.arg(QStringLiteral("crlf"))).exitCode, 0);
+    const PlayerRun r = automate({lf}, script.arg(QStringLiteral("lf")));
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(shot("lf-top.png"), shot("crlf-top.png"));
+    EXPECT_EQ(shot("lf-down.png"), shot("crlf-down.png"));
+    EXPECT_NE(shot("lf-down.png"), shot("lf-top.png"));
+}
+
+TEST_F(ReadersFiles, APublicationWithoutPagesSaysSoInsteadOfABlackWindow)
+{
+    const QString empty = pack(QStringLiteral("empty.lum"), {{"RUNTIME.PUB", "LumeriaVer=1.0\r\nTitle=Rien\r\n"}});
+    PlayerRun r = test::player({empty, QStringLiteral("--list")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains("lumeria: " + empty.toUtf8() + ": Cette publication ne contient aucune page."))
+        << r.err.toStdString();
+
+    r = automate({empty}, QStringLiteral("quit\n"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(logLines(),
+              QStringList{QStringLiteral(R"(dialog "Rien" "Cette publication ne contient aucune page." "OK" -> 0)")});
+}
+
+TEST_F(ReadersFiles, APublicationNamedScrRunsTheSaverModes)
+{
+    const QString saver =
+        pack(QStringLiteral("Aquarium.Scr"),
+             {{"RUNTIME.PUB", "LumeriaVer=1.0\r\nTitle=Aquarium\r\nScreenWidth=320\r\nScreenHeight=240\r\n"
+                              "NewPage=Fish\r\nPageColor=65280\r\nNewPage=Config\r\n"}});
+    // Run as a saver: full screen on the 640 by 480 screen, first page first.
+    PlayerRun r = automate({saver, QStringLiteral("/s")}, QStringLiteral("expect-page Fish\nscreenshot s.png\nquit\n"),
+                           screen640());
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(shot("s.png").size(), QSize(640, 480));
+    EXPECT_EQ(shot("s.png").pixel(320, 240) & 0xFFFFFF, 0x00FF00u);
+    // Without a saver argument it is a window of the page's size.
+    r = automate({saver}, QStringLiteral("expect-page Fish\nscreenshot w.png\nquit\n"), screen640());
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(shot("w.png").size(), QSize(320, 240));
+    // Configured: the Config page, also with the host's window after a colon.
+    for (const char* configure : {"/c", "/C:4242"}) {
+        r = automate({saver, QLatin1String(configure)}, QStringLiteral("expect-page Config\nquit\n"));
+        EXPECT_EQ(r.exitCode, 0) << configure << ": " << r.err.toStdString();
+    }
+    // Preview and password change take the host's window handle; neither is
+    // a second publication.
+    for (const QStringList& args : {QStringList{saver, QStringLiteral("/p"), QStringLiteral("12345")},
+                                    QStringList{saver, QStringLiteral("/P:12345")},
+                                    QStringList{saver, QStringLiteral("/a"), QStringLiteral("12345")}}) {
+        r = test::player(args);
+        EXPECT_EQ(r.exitCode, 0) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("more than one")) << r.err.toStdString();
+    }
+}
+
+TEST_F(ReadersFiles, WhatCannotBePlayedIsNamedOnStandardError)
+{
+    const QString jpeg = file(QStringLiteral("photo.jpg"));
+    ASSERT_TRUE(test::writeFile(jpeg, QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00", 14) +
+                                          QByteArray(600, '\x55') + QByteArray("\xFF\xD9")));
+    const QString empty = file(QStringLiteral("empty.lum"));
+    ASSERT_TRUE(test::writeFile(empty, QByteArray()));
+    for (const QString& path : {jpeg, empty}) {
+        const PlayerRun r = automate({path}, QStringLiteral("quit\n"));
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains("lumeria: " + path.toUtf8() + ": ce n'est pas une publication\n"))
+            << r.err.toStdString();
+        const QString name = QFileInfo(path).fileName();
+        EXPECT_EQ(logLines(), QStringList{QStringLiteral(R"(dialog "Untitled Lumeria Publication" )"
+                                                         R"("Impossible d'accéder aux données ressources\n\n)"
+                                                         R"(« %1 » n'est pas une publication." "OK" -> 0)")
+                                              .arg(name)});
+        EXPECT_FALSE(r.err.contains("Erreur de lecture")) << r.err.toStdString();
+    }
+    // A folder holding no publication names the folder.
+    const QString folder = file(QStringLiteral("holiday"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    PlayerRun r = test::player({folder, QStringLiteral("--list")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("lumeria: " + folder.toUtf8() + ": ")) << r.err.toStdString();
+    // A file that is not there: what was tried and why, in one line.
+    r = test::player({QStringLiteral("/nowhere/at/all.lum"), QStringLiteral("--list")});
+    EXPECT_TRUE(r.err.contains("lumeria: /nowhere/at/all.lum: Fichier introuvable !\n")) << r.err.toStdString();
 }
 
 } // namespace
