@@ -6,13 +6,17 @@
 #include "app/PlayerSession.h"
 #include "platform/Folders.h"
 #include "platform/gdi/Canvas.h"
+#include "platform/image/ExecutableIcon.h"
+#include "platform/image/IconDecoder.h"
 #include "popups/PasswordEntryForm.h"
 #include "popups/QueryForm.h"
 #include "render/TextBlock.h"
 #include "render/Transitions.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -21,10 +25,41 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
+#include <span>
 #include <thread>
 #include <utility>
 
 namespace lumeria {
+
+namespace {
+
+// The original executable's own icon, as the reader's desktop showed it
+// for the title; a packed container has none and keeps the player's.
+std::optional<QIcon> executableIcon(const QString& path)
+{
+    constexpr qint64 kMaxExecutable = qint64(32) << 20;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray head = file.read(std::min(file.size(), kMaxExecutable));
+    const std::optional<QByteArray> ico =
+        iconFileFromExecutable(std::as_bytes(std::span(head.constData(), size_t(head.size()))));
+    if (!ico)
+        return std::nullopt;
+    Result<DecodedPicture> decoded = decodeIcon(std::as_bytes(std::span(ico->constData(), size_t(ico->size()))));
+    if (!decoded)
+        return std::nullopt;
+    return QIcon(QPixmap::fromImage(decoded->image));
+}
+
+} // namespace
+
+void TMainForm::setExecutableIcon(const QString& path)
+{
+    if (const std::optional<QIcon> icon = executableIcon(path))
+        setWindowIcon(*icon);
+}
 
 namespace {
 
@@ -132,6 +167,7 @@ void TMainForm::FormCreate()
     m_engine->variables().addListener([this](const QString& name) { m_input->refreshBoundObjects(name); });
 
     m_cursors = loadPlayerCursors(m_session.container(), s.AppCursor, s.HotspotCursor);
+    setExecutableIcon(m_session.container().filePath());
     viewport()->setCursor(m_cursors.application);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);

@@ -139,6 +139,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The window shows the icon of the executable the publication came in.
+    void setExecutableIcon(const QString& path);
     void FormCreate();
     bool FormCloseQuery();
     void FormClose();
