@@ -3,6 +3,7 @@
 #include "container/Container.h"
 #include "platform/FileIo.h"
 #include "platform/gdi/Font.h"
+#include "platform/gdi/FontWinFnt.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -68,7 +69,19 @@ bool EmbeddedFonts::add(const QString& name, const QByteArray& bytes)
     if (!QGuiApplication::instance())
         return false;
     ++m_fonts;
-    const int id = QFontDatabase::addApplicationFontFromData(bytes);
+    QByteArray drawable = bytes;
+    if (name.endsWith(QLatin1String(".FON"), Qt::CaseInsensitive) ||
+        name.endsWith(QLatin1String(".FNT"), Qt::CaseInsensitive)) {
+        std::optional<QByteArray> marked = gdi::drawableBitmapFont(
+            std::span(reinterpret_cast<const std::byte*>(bytes.constData()), size_t(bytes.size())));
+        if (!marked) {
+            m_problems << QStringLiteral("%1: not a Windows bitmap font the player can draw (ANSI raster fonts are)")
+                              .arg(name);
+            return false;
+        }
+        drawable = std::move(*marked);
+    }
+    const int id = QFontDatabase::addApplicationFontFromData(drawable);
     const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty()) {
         if (id >= 0)
@@ -77,7 +90,7 @@ bool EmbeddedFonts::add(const QString& name, const QByteArray& bytes)
         return false;
     }
     // The font database keeps its own copy of the bytes.
-    m_bytes += bytes.size();
+    m_bytes += drawable.size();
     m_ids << id;
     for (const QString& family : families) {
         gdi::Font::addEmbeddedFamily(family);

@@ -14,6 +14,7 @@
 namespace lumeria {
 namespace {
 
+using test::le;
 using test::player;
 using test::PlayerRun;
 
@@ -61,7 +62,7 @@ QString pythonWithFonttools()
     return {};
 }
 
-QByteArray publication(const QByteArray& face)
+QByteArray publication(const QByteArray& face, int points = 36)
 {
     return "LumeriaVer=1.0\r\nTitle=Fonts\r\nScreenWidth=200\r\nScreenHeight=100\r\n"
            "MasterPage\r\nPageColor=16777215\r\n"
@@ -69,7 +70,49 @@ QByteArray publication(const QByteArray& face)
            "ObjectType=8\r\nX1=10\r\nY1=10\r\nX2=190\r\nY2=90\r\nLineColor=0\r\nFillColor=16777215\r\n"
            "LineWidth=0\r\nLineStyle=0\r\nLineOrigin=0\r\nFillPattern=1\r\nFillMode=0\r\n"
            "Align=0\r\nFont=" +
-           face + "\r\nFontSize=36\r\nTextColor=0\r\nWordWrap=No\r\nText=A\r\n";
+           face + "\r\nFontSize=" + QByteArray::number(points) + "\r\nTextColor=0\r\nWordWrap=No\r\nText=A\r\n";
+}
+
+// A Windows raster font, version 3, of 8 by 16 cells for the codes 0x20
+// to 0x7E, whose "A" is a full cell and every other glyph empty.
+QByteArray bitmapFnt(const QByteArray& face, uint8_t charset = 0)
+{
+    constexpr int first = 0x20, last = 0x7E, count = last - first + 1, width = 8, height = 16;
+    constexpr int headerSize = 148;
+    const int bitsOffset = headerSize + (count + 1) * 6;
+    QByteArray table, bits;
+    for (int i = 0; i <= count; ++i) {
+        table += le(width, 2) + le(uint32_t(bitsOffset + bits.size()), 4);
+        bits += QByteArray(height, first + i == 'A' ? char(0xFF) : '\0');
+    }
+    const int faceOffset = bitsOffset + int(bits.size());
+    QByteArray h = le(0x300, 2) + le(uint32_t(faceOffset + face.size() + 1), 4) + QByteArray(60, '\0');
+    h += le(0, 2) + le(12, 2) + le(96, 2) + le(96, 2);          // raster, points, resolutions
+    h += le(13, 2) + le(0, 2) + le(0, 2) + QByteArray(3, '\0'); // ascent, leadings, no styles
+    h += le(400, 2) + char(charset) + le(width, 2) + le(height, 2) + char(0x30) + le(width, 2) + le(width, 2);
+    h += le(first, 1) + le(last, 1) + le('?' - first, 1) + le(0, 1) + le(width, 2) + le(0, 4);
+    h += le(uint32_t(faceOffset), 4) + le(0, 4) + le(uint32_t(bitsOffset), 4) + QByteArray(1, '\0');
+    h += le(1, 4) + QByteArray(6, '\0') + le(0, 4) + QByteArray(16, '\0'); // version 3's fields
+    return h + table + bits + face + '\0';
+}
+
+// A .FON: a 16-bit NE executable whose one font resource is fnt.
+QByteArray fonWrapping(const QByteArray& fnt)
+{
+    constexpr int shift = 4;
+    QByteArray file = "MZ" + QByteArray(0x3A, '\0') + le(0x40, 4);
+    const int neOffset = int(file.size());
+    QByteArray resources = le(shift, 2) + le(0x8008, 2) + le(1, 2) + le(0, 4);
+    const int resourceTable = 0x40;
+    const int fntAt = (neOffset + resourceTable + 12 + 12 + 2 + 1 + 15) / 16 * 16;
+    resources += le(uint32_t(fntAt >> shift), 2) + le(uint32_t((fnt.size() + 15) >> shift), 2) + le(0x1C30, 2) +
+                 le(0x8001, 2) + le(0, 4) + le(0, 2);
+    QByteArray header =
+        "NE" + QByteArray(0x22, '\0') + le(resourceTable, 2) + le(uint32_t(resourceTable + resources.size()), 2);
+    header += QByteArray(resourceTable - header.size(), '\0');
+    file += header + resources + QByteArray(1, '\0'); // an empty resident name table
+    file += QByteArray(fntAt - file.size(), '\0');
+    return file + fnt + QByteArray(15, '\0');
 }
 
 // The dark pixels of an exported page: how many, and how much of the
@@ -124,12 +167,13 @@ protected:
 
     // Packs a folder holding RUNTIME.PUB and the given files into
     // FOLDER/NAME.lum, the publication lying apart from its sources.
-    QString pack(const QString& name, const QByteArray& face, const QList<QPair<QString, QByteArray>>& files = {})
+    QString pack(const QString& name, const QByteArray& face, const QList<QPair<QString, QByteArray>>& files = {},
+                 int points = 36)
     {
         const QString source = path(name + QStringLiteral("-src"));
         const QString target = path(name);
         EXPECT_TRUE(QDir().mkpath(source) && QDir().mkpath(target));
-        write(source + QStringLiteral("/RUNTIME.PUB"), publication(face));
+        write(source + QStringLiteral("/RUNTIME.PUB"), publication(face, points));
         for (const auto& [file, bytes] : files)
             write(source + QLatin1Char('/') + file, bytes);
         const QString out = target + QLatin1Char('/') + name + QStringLiteral(".lum");
@@ -213,6 +257,33 @@ TEST_F(PlayerFonts, FontsThatCannotBeUsedAreNamedAndThePageStillDraws)
     EXPECT_TRUE(r.err.contains("BROKEN.TTF: not a font the player can read")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("EMPTY.OTF: not a font the player can read")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("more than 64 fonts")) << r.err.toStdString();
+}
+
+TEST_F(PlayerFonts, WindowsBitmapFontsDrawTheirOwnCells)
+{
+    // 12 points are 16 pixels, the font's one size: its "A" is its cell.
+    const auto expectCell = [](const Ink& ink) {
+        EXPECT_EQ(ink.bounds.size(), QSize(8, 16));
+        EXPECT_EQ(ink.pixels, 8 * 16);
+    };
+    PlayerRun r;
+    expectCell(inkOf(exported(
+        pack(QStringLiteral("fnt"), "LumeriaTestFnt", {{QStringLiteral("BITS.FNT"), bitmapFnt("LumeriaTestFnt")}}, 12),
+        &r)));
+    EXPECT_FALSE(r.err.contains("BITS.FNT")) << r.err.toStdString();
+
+    const QString beside = pack(QStringLiteral("fon"), "LumeriaTestFon", {}, 12);
+    write(QFileInfo(beside).absolutePath() + QStringLiteral("/bits.fon"), fonWrapping(bitmapFnt("LumeriaTestFon")));
+    expectCell(inkOf(exported(beside)));
+
+    // An OEM font's codes are not characters the text path can look up:
+    // the font is named and the substitute draws.
+    const Ink oem = inkOf(exported(pack(QStringLiteral("oem"), "LumeriaTestOem",
+                                        {{QStringLiteral("OEM.FNT"), bitmapFnt("LumeriaTestOem", 255)}}, 12),
+                                   &r));
+    EXPECT_NE(oem.pixels, 8 * 16);
+    EXPECT_GT(oem.pixels, 10);
+    EXPECT_TRUE(r.err.contains("OEM.FNT: not a Windows bitmap font the player can draw")) << r.err.toStdString();
 }
 
 } // namespace
