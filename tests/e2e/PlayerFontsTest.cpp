@@ -148,17 +148,17 @@ protected:
                 FAIL() << "no python3 with fonttools (python3-fonttools) to make the test font";
             GTEST_SKIP() << "no python3 with fonttools (python3-fonttools) to make the test font";
         }
-        m_font = makeFont();
+        m_font = makeFont(kFamily);
         ASSERT_FALSE(m_font.isEmpty());
     }
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-    QByteArray makeFont()
+    QByteArray makeFont(const QString& family)
     {
         const QString out = path(QStringLiteral("made.ttf"));
         QProcess make;
-        make.start(m_python, {QStringLiteral("-c"), QString::fromLatin1(kMakeFont), kFamily, out});
+        make.start(m_python, {QStringLiteral("-c"), QString::fromLatin1(kMakeFont), family, out});
         make.waitForFinished(60000);
         EXPECT_EQ(make.exitCode(), 0) << make.readAllStandardError().toStdString();
         QFile f(out);
@@ -231,6 +231,11 @@ TEST_F(PlayerFonts, AFontInTheContainerWinsAndAFontBesideThePublicationToo)
     const QString beside = pack(QStringLiteral("beside"), kFamily.toLatin1());
     write(QFileInfo(beside).absolutePath() + QStringLiteral("/glyphs.ttf"), m_font);
     expectBox(inkOf(exported(beside)));
+
+    // A font of a core font's name wins over that name's substitute.
+    const QByteArray arial = makeFont(QStringLiteral("Arial"));
+    ASSERT_FALSE(arial.isEmpty());
+    expectBox(inkOf(exported(pack(QStringLiteral("arial"), "Arial", {{QStringLiteral("ARIAL.TTF"), arial}}))));
 
     // Without the font the substitute draws a letter, which leaves much of
     // its box white.
