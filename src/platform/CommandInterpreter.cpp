@@ -212,14 +212,15 @@ public:
     const QByteArray& output() const { return m_output; }
 
 private:
-    // A spec split into the folder it names and its last component.
-    struct Spec {
+    // A name as given, split into the folder it names and its last
+    // component.
+    struct Place {
         QString folder;
         QString name;
     };
 
     QString resolve(const QString& name) const { return m_context.resolve(name, m_context.currentFolder); }
-    Spec split(const QString& spec) const;
+    Place split(const QString& given) const;
     // The entries of a folder whose names match the pattern; hidden ones
     // only when asked for by name or with all.
     QStringList matching(const QString& folder, const QString& pattern, bool all = false) const;
@@ -271,11 +272,11 @@ QString Interpreter::serialNumber(const QString& path) const
         .toUpper();
 }
 
-Interpreter::Spec Interpreter::split(const QString& spec) const
+Interpreter::Place Interpreter::split(const QString& given) const
 {
-    const QString name = windowsFileName(spec);
-    const QString folderPart = spec.left(spec.size() - name.size());
-    Spec s;
+    const QString name = windowsFileName(given);
+    const QString folderPart = given.left(given.size() - name.size());
+    Place s;
     s.folder = folderPart.isEmpty() ? m_context.currentFolder : resolve(folderPart);
     s.name = name;
     return s;
@@ -461,12 +462,12 @@ bool Interpreter::dir()
     QString folder = m_context.currentFolder;
     QString pattern = QStringLiteral("*.*");
     if (!m_line.words.isEmpty()) {
-        const QString& spec = m_line.words.front();
-        const QString whole = resolve(spec);
-        if (!hasWildcard(spec) && isFolder(whole)) {
+        const QString& given = m_line.words.front();
+        const QString whole = resolve(given);
+        if (!hasWildcard(given) && isFolder(whole)) {
             folder = whole;
         } else {
-            const Spec s = split(spec);
+            const Place s = split(given);
             folder = s.folder;
             if (!s.name.isEmpty())
                 pattern = s.name;
@@ -524,14 +525,14 @@ bool Interpreter::del()
 {
     if (m_line.words.size() != 1)
         return false;
-    const QString& spec = m_line.words.front();
+    const QString& given = m_line.words.front();
     QStringList targets;
-    const QString whole = resolve(spec);
-    if (!hasWildcard(spec) && isFolder(whole)) {
+    const QString whole = resolve(given);
+    if (!hasWildcard(given) && isFolder(whole)) {
         // DEL of a folder empties it of its files, as DEL folder\*.* does.
         targets = matching(whole, QStringLiteral("*.*"));
     } else {
-        const Spec s = split(spec);
+        const Place s = split(given);
         if (s.name.isEmpty())
             return false;
         if (hasWildcard(s.name))
@@ -584,7 +585,7 @@ bool Interpreter::ren()
     const QString& newName = m_line.words[1];
     if (newName.isEmpty() || windowsFileName(newName) != newName)
         return false; // the new name is a name, never a path
-    const Spec s = split(m_line.words[0]);
+    const Place s = split(m_line.words[0]);
     if (s.name.isEmpty())
         return false;
     QStringList sources;
@@ -841,11 +842,11 @@ bool Interpreter::copy()
     const QList<QStringList> groups = copyGroups(m_line.words);
     if (groups.isEmpty() || groups.size() > 2 || (groups.size() == 2 && groups[1].size() != 1))
         return false;
-    const QStringList& specs = groups[0];
+    const QStringList& sourceNames = groups[0];
     bool anyWildcard = false;
     QStringList sources;
-    for (const QString& spec : specs) {
-        const Spec s = split(spec);
+    for (const QString& given : sourceNames) {
+        const Place s = split(given);
         if (hasWildcard(s.name)) {
             anyWildcard = true;
             for (const QString& path : matching(s.folder, s.name)) {
@@ -854,7 +855,7 @@ bool Interpreter::copy()
                     sources.append(path);
             }
         } else {
-            const QString path = resolve(spec);
+            const QString path = resolve(given);
             const Stat st = statOf(path);
             if (!st.ok || !S_ISREG(st.st.st_mode))
                 return false;
@@ -864,16 +865,16 @@ bool Interpreter::copy()
     if (sources.isEmpty())
         return false;
 
-    const QString destSpec = groups.size() == 2 ? groups[1].front() : QString();
+    const QString destinationName = groups.size() == 2 ? groups[1].front() : QString();
     QString destFolder;
     QString destFile;
     QString destTemplate;
-    if (destSpec.isEmpty()) {
+    if (destinationName.isEmpty()) {
         destFolder = m_context.currentFolder;
-    } else if (const QString whole = resolve(destSpec); !hasWildcard(destSpec) && isFolder(whole)) {
+    } else if (const QString whole = resolve(destinationName); !hasWildcard(destinationName) && isFolder(whole)) {
         destFolder = whole;
     } else {
-        const Spec s = split(destSpec);
+        const Place s = split(destinationName);
         if (hasWildcard(s.name)) {
             destFolder = s.folder;
             destTemplate = s.name;
@@ -882,7 +883,7 @@ bool Interpreter::copy()
         }
     }
 
-    const bool concatenate = specs.size() > 1 || (anyWildcard && !destFile.isEmpty());
+    const bool concatenate = sourceNames.size() > 1 || (anyWildcard && !destFile.isEmpty());
     // Joined files were copied as text unless /B said otherwise; one file
     // as it is unless /A said text.
     const bool text = concatenate ? !hasSwitch(QLatin1Char('B')) : hasSwitch(QLatin1Char('A'));
@@ -892,8 +893,8 @@ bool Interpreter::copy()
         const QString to =
             !destFile.isEmpty() ? destFile
             : destTemplate.isEmpty()
-                ? (destSpec.isEmpty() ? sources.front()
-                                      : destFolder + QLatin1Char('/') + QFileInfo(sources.front()).fileName())
+                ? (destinationName.isEmpty() ? sources.front()
+                                             : destFolder + QLatin1Char('/') + QFileInfo(sources.front()).fileName())
                 : destFolder + QLatin1Char('/') + applyTemplate(destTemplate, QFileInfo(sources.front()).fileName());
         if (!m_context.mayWrite(to))
             return false;
