@@ -253,9 +253,9 @@ TEST_F(PlayerFonts, FontsThatCannotBeUsedAreNamedAndThePageStillDraws)
     // More fonts than a publication may bring: the first 64 are taken, the
     // rest named as left out. All carry the one family, which some of those
     // taken give the page.
-    files << QPair(QStringLiteral("GLYPHS.TTF"), m_font);
+    files << QPair<QString, QByteArray>(QStringLiteral("GLYPHS.TTF"), m_font);
     for (int i = 0; i < 64; ++i)
-        files << QPair(QStringLiteral("MORE%1.TTF").arg(i, 2, 10, QLatin1Char('0')), m_font);
+        files << QPair<QString, QByteArray>(QStringLiteral("MORE%1.TTF").arg(i, 2, 10, QLatin1Char('0')), m_font);
     PlayerRun r;
     const Ink ink = inkOf(exported(pack(QStringLiteral("bad"), kFamily.toLatin1(), files), &r));
     expectBox(ink);
