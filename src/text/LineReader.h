@@ -35,9 +35,10 @@ private:
     ByteSource& m_source;
     std::unique_ptr<Offset> m_offset;
     std::unique_ptr<TextSource> m_text;
-    // Decided once for the text, so that reading on from an offset inside a
-    // line cannot decide otherwise.
-    TextSource::LineEnds m_ends = TextSource::LineEnds::Undecided;
+    // Formatted text is the layout's own record format, CR LF ended always:
+    // a record may hold a lone LF of its source text far into its first
+    // 2048 bytes, which a reader left to decide would take for line ends.
+    TextSource::LineEnds m_ends = TextSource::LineEnds::CrLf;
 };
 
 } // namespace lumeria::text
