@@ -1,5 +1,6 @@
 #include "app/PlayerSession.h"
 
+#include "container/PublicationFinder.h"
 #include "container/TextSource.h"
 #include "document/Parser.h"
 #include "platform/FileIo.h"
@@ -89,7 +90,7 @@ Result<std::unique_ptr<Container>> openPublicationContainer(const QString& publi
     if (tried)
         *tried = publicationPath;
     if (!publicationPath.isEmpty())
-        return Container::open(publicationPath, notAContainer);
+        return openPublicationFile(publicationPath, notAContainer);
     Result<std::unique_ptr<Container>> opened = Container::openOwnExecutable();
     // A player without a publication of its own plays its tour. One that
     // carries a container keeps it even without RUNTIME.PUB: its reader must

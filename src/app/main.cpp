@@ -8,6 +8,7 @@
 #include "automation/AutomationLog.h"
 #include "automation/AutomationRunner.h"
 #include "platform/Codepage.h"
+#include "platform/disc/ImageVolume.h"
 #include "popups/QueryForm.h"
 
 #include <QApplication>
@@ -24,6 +25,14 @@ namespace {
 using namespace lumeria;
 
 constexpr const char* kVersion = "lumeria 0.1.0";
+
+// An image of a CD-ROM by its name: the file types disc images are kept in.
+bool isDiscImageName(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("iso") || suffix == QLatin1String("cue") || suffix == QLatin1String("bin") ||
+           suffix == QLatin1String("img");
+}
 
 QString oneLine(QString message)
 {
@@ -180,6 +189,27 @@ int main(int argc, char** argv)
     mediaOptions.output.mute = cl.mute;
     mediaOptions.output.deviceName = cl.audioDevice;
     mediaOptions.soundFont = cl.soundFont;
+    // A disc image is the volume the publication lies on: opened before the
+    // session, which reads from it, and gone after it.
+    std::unique_ptr<disc::ImageVolume> image;
+    QString imagePath;
+    if (!cl.publication.isEmpty() && isDiscImageName(cl.publication) && QFileInfo(cl.publication).isFile()) {
+        QString why;
+        std::unique_ptr<disc::DiscImage> opened = disc::DiscImage::open(cl.publication, &why);
+        if (opened)
+            image = disc::ImageVolume::create(std::move(opened));
+        if (!image) {
+            if (why.isEmpty())
+                why = QStringLiteral("Impossible de créer le dossier temporaire du disque.");
+            std::cerr << "lumeria: " << cl.publication.toStdString() << ": " << oneLine(why).toStdString() << '\n';
+            if (!headless && !pagesOnly && !automated)
+                TQueryForm(TMainForm::kUntitled, why, {QStringLiteral("OK")}).ask();
+            return 1;
+        }
+        disc::setImageVolume(image.get());
+        imagePath = cl.publication;
+        cl.publication = image->folder();
+    }
     PlayerSession session(std::move(mediaOptions));
     session.setDriveLetters(cl.drives);
     if (!cl.publication.isEmpty() && QFileInfo(cl.publication).isDir()) {
@@ -187,8 +217,8 @@ int main(int argc, char** argv)
         // disc its drive letters name.
         const PublicationChoice choice = choosePublicationIn(cl.publication);
         if (choice.path.isEmpty()) {
-            std::cerr << "lumeria: " << cl.publication.toStdString() << ": " << oneLine(choice.error).toStdString()
-                      << '\n';
+            std::cerr << "lumeria: " << (image ? imagePath : cl.publication).toStdString() << ": "
+                      << oneLine(choice.error).toStdString() << '\n';
             if (!headless && !pagesOnly && !automated)
                 TQueryForm(TMainForm::kUntitled, choice.error, {QStringLiteral("OK")}).ask();
             return 1;

@@ -1,5 +1,6 @@
 #include "container/Container.h"
 
+#include "platform/FileIo.h"
 #include "platform/Folders.h"
 #include "platform/IoError.h"
 #include "platform/WindowsPath.h"
@@ -78,58 +79,64 @@ Result<std::unique_ptr<Container>> Container::open(const QString& path, bool* no
 {
     if (notAContainer)
         *notAContainer = false;
-    auto shapeless = [notAContainer] {
-        if (notAContainer)
-            *notAContainer = true;
-    };
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return Failure{ioCodeFromErrno(errno, IoOp::Read)};
-    auto fail = [fd](int code) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int code = ioCodeFromErrno(errno, IoOp::Read);
         ::close(fd);
         return Failure{code};
-    };
-
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return fail(ioCodeFromErrno(errno, IoOp::Read));
+    }
     if (!S_ISREG(st.st_mode)) {
-        shapeless();
-        return fail(io::kAccessDenied);
+        ::close(fd);
+        if (notAContainer)
+            *notAContainer = true;
+        return Failure{io::kAccessDenied};
     }
-    const int64_t fileSize = st.st_size;
-    if (fileSize < 4) {
-        shapeless();
-        return fail(io::kReadError);
-    }
+    auto shared = std::make_shared<Fd>(fd);
+    return openReader(
+        path, st.st_size,
+        [shared](std::span<std::byte> buffer, int64_t offset) { return preadFully(shared->get(), buffer, offset); },
+        notAContainer);
+}
+
+Result<std::unique_ptr<Container>> Container::openReader(const QString& path, int64_t fileSize, Reader read,
+                                                         bool* notAContainer)
+{
+    if (notAContainer)
+        *notAContainer = false;
+    auto shapeless = [notAContainer](int code) {
+        if (notAContainer)
+            *notAContainer = true;
+        return Failure{code};
+    };
+    if (fileSize < 4)
+        return shapeless(io::kReadError);
 
     std::byte tail[4];
-    if (preadFully(fd, tail, fileSize - 4) != 4)
-        return fail(io::kReadError);
+    if (read(tail, fileSize - 4) != 4)
+        return Failure{io::kReadError};
     const auto directoryOffset = int64_t(
         int32_t(uint32_t(tail[0]) | uint32_t(tail[1]) << 8 | uint32_t(tail[2]) << 16 | uint32_t(tail[3]) << 24));
-    if (directoryOffset < 0 || directoryOffset > fileSize - 4) {
-        shapeless();
-        return fail(io::kReadError);
-    }
+    if (directoryOffset < 0 || directoryOffset > fileSize - 4)
+        return shapeless(io::kReadError);
     const int64_t directorySize = fileSize - 4 - directoryOffset;
     if (directorySize > kMaxDirectoryBytes)
-        return fail(io::kOutOfMemory);
+        return Failure{io::kOutOfMemory};
 
     std::vector<std::byte> bytes(static_cast<size_t>(directorySize));
-    const int64_t got = preadFully(fd, bytes, directoryOffset);
+    const int64_t got = read(bytes, directoryOffset);
     if (got < 0)
-        return fail(ioCodeFromErrno(int(-got), IoOp::Read));
+        return Failure{ioCodeFromErrno(int(-got), IoOp::Read)};
     if (got != directorySize)
-        return fail(io::kReadError);
+        return Failure{io::kReadError};
 
     auto directory = parseDirectory(bytes, directoryOffset);
-    if (!directory) {
-        shapeless();
-        return fail(directory.error());
-    }
-    return std::unique_ptr<Container>(new Container(path, fd, std::move(directory).value()));
+    if (!directory)
+        return shapeless(directory.error());
+    return std::unique_ptr<Container>(new Container(path, std::move(read), std::move(directory).value()));
 }
 
 Result<std::unique_ptr<Container>> Container::openOwnExecutable()
@@ -154,8 +161,9 @@ Result<std::unique_ptr<Container>> Container::openOwnExecutable()
     return open(path);
 }
 
-Container::Container(QString path, int fd, Directory directory)
-    : m_path(std::move(path)), m_fd(fd), m_entries(std::move(directory.entries)), m_rejected(directory.rejected)
+Container::Container(QString path, Reader read, Directory directory)
+    : m_path(std::move(path)), m_read(std::move(read)), m_entries(std::move(directory.entries)),
+      m_rejected(directory.rejected)
 {
     m_programFolder = QFileInfo(m_path).absolutePath();
     m_folder.path = m_programFolder;
@@ -185,12 +193,12 @@ int64_t Container::readAt(const QString& name, int64_t position, std::span<std::
 
 int64_t Container::readAt(const ContainerEntry& entry, int64_t position, std::span<std::byte> buffer) const
 {
-    if (m_fd < 0)
+    if (!m_read)
         return -io::kInvalidHandle;
     if (position < 0 || position >= entry.Size)
         return 0;
     const auto count = size_t(std::min<int64_t>(int64_t(buffer.size()), entry.Size - position));
-    const int64_t got = preadFully(m_fd, buffer.first(count), int64_t(entry.Offset) + position);
+    const int64_t got = m_read(buffer.first(count), int64_t(entry.Offset) + position);
     if (got < 0)
         return -ioCodeFromErrno(int(-got), IoOp::Read);
     return got;
@@ -277,10 +285,9 @@ int Container::extractTo(const ContainerEntry& entry, const QString& target) con
 
 void Container::close()
 {
-    if (m_fd < 0)
+    if (!m_read)
         return;
-    ::close(m_fd);
-    m_fd = -1;
+    m_read = nullptr;
     if (!(m_extractOp & extractop::kDeleteAtClose))
         return;
     for (ContainerEntry& entry : m_entries) {

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -35,6 +36,14 @@ public:
     // file that holds no container (not a plain file, too short, a directory
     // offset or entry outside the file) from one that could not be read.
     static Result<std::unique_ptr<Container>> open(const QString& path, bool* notAContainer = nullptr);
+    // Reads up to buffer.size() bytes at offset: the count (short only at
+    // the end), or -errno.
+    using Reader = std::function<int64_t(std::span<std::byte> buffer, int64_t offset)>;
+    // The container at the end of fileSize bytes read by read: a file that
+    // lies inside something else, such as a disc image. path names it for
+    // the reader, and its folder is the program's folder.
+    static Result<std::unique_ptr<Container>> openReader(const QString& path, int64_t fileSize, Reader read,
+                                                         bool* notAContainer = nullptr);
     // The container appended to the running program.
     static Result<std::unique_ptr<Container>> openOwnExecutable();
 
@@ -77,12 +86,12 @@ public:
     void close();
 
 private:
-    Container(QString path, int fd, Directory directory);
+    Container(QString path, Reader read, Directory directory);
     int extractTo(const ContainerEntry& entry, const QString& target) const;
 
     QString m_path;
     QString m_programFolder;
-    int m_fd = -1;
+    Reader m_read; // empty once closed
     std::vector<ContainerEntry> m_entries;
     QHash<QString, size_t> m_index; // upper-cased name -> last entry of that name
     int m_rejected = 0;

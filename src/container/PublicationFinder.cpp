@@ -4,10 +4,14 @@
 #include "container/Container.h"
 #include "container/TextSource.h"
 #include "platform/FileIo.h"
+#include "platform/IoError.h"
 #include "platform/WindowsPath.h"
+#include "platform/disc/ImageVolume.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace lumeria {
 
@@ -45,16 +49,42 @@ QString titleOf(const Container& container)
 
 std::optional<FoundPublication> publicationAt(const QString& path)
 {
-    Result<std::unique_ptr<Container>> opened = Container::open(path);
+    Result<std::unique_ptr<Container>> opened = openPublicationFile(path);
     if (!opened || !opened.value()->find(QStringLiteral("RUNTIME.PUB")))
         return std::nullopt;
     return FoundPublication{path, titleOf(*opened.value())};
 }
 
+// The image entry a path under the image volume's folder names.
+std::optional<disc::DiscEntry> imageEntry(const disc::ImageVolume& volume, const QString& path)
+{
+    const QString clean = QDir::cleanPath(path);
+    if (clean != volume.folder() && !clean.startsWith(volume.folder() + QLatin1Char('/')))
+        return std::nullopt;
+    return volume.image().find(clean.mid(volume.folder().size()));
+}
+
+// The names in a folder, from the image when the folder lies in it.
+QStringList namesIn(const QString& folder, bool folders)
+{
+    if (const disc::ImageVolume* volume = disc::imageVolume()) {
+        if (const std::optional<disc::DiscEntry> entry = imageEntry(*volume, folder)) {
+            QStringList names;
+            for (const disc::DiscEntry& e : volume->image().list(*entry))
+                if (e.folder == folders)
+                    names.append(e.name);
+            names.sort(Qt::CaseInsensitive);
+            return names;
+        }
+    }
+    return folders ? QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)
+                   : QDir(folder).entryList(QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+}
+
 QStringList filesIn(const QString& folder)
 {
     QStringList out;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase))
+    for (const QString& name : namesIn(folder, false))
         if (isCandidate(name))
             out.append(folder + QLatin1Char('/') + name);
     return out;
@@ -62,9 +92,33 @@ QStringList filesIn(const QString& folder)
 
 } // namespace
 
+Result<std::unique_ptr<Container>> openPublicationFile(const QString& path, bool* notAContainer)
+{
+    const disc::ImageVolume* volume = disc::imageVolume();
+    const std::optional<disc::DiscEntry> entry = volume ? imageEntry(*volume, path) : std::nullopt;
+    if (!entry)
+        return Container::open(path, notAContainer);
+    if (entry->folder) {
+        if (notAContainer)
+            *notAContainer = true;
+        return Failure{io::kAccessDenied};
+    }
+    const disc::DiscEntry file = *entry;
+    return Container::openReader(
+        volume->pathOf(path.mid(volume->folder().size())), file.size,
+        [volume, file](std::span<std::byte> buffer, int64_t offset) -> int64_t {
+            const int64_t n = volume->image().read(file, offset, buffer);
+            return n < 0 ? -EIO : n;
+        },
+        notAContainer);
+}
+
 QString autorunProgram(const QString& folder)
 {
-    const QString name = findCaseInsensitive(folder, QStringLiteral("AUTORUN.INF"));
+    // Resolving the name makes it real when the folder is a disc image's.
+    const QString name = QFileInfo(resolveWindowsPath(QStringLiteral("AUTORUN.INF"), folder)).isFile()
+                             ? QFileInfo(resolveWindowsPath(QStringLiteral("AUTORUN.INF"), folder)).fileName()
+                             : QString();
     if (name.isEmpty())
         return {};
     QByteArray text;
@@ -99,7 +153,9 @@ QString autorunProgram(const QString& folder)
             value = windowsFileName(value); // a drive or the root is the disc itself
         if (value.isEmpty())
             return {};
-        // The disc's own folder: it never climbs out with "..".
+        // The disc's own folder: it never climbs out with "..". On an image
+        // the program is read where it lies, not copied out.
+        const disc::NamesOnly inPlace;
         const QString path = resolveWindowsPath(value, folder);
         return liesWithin(path, folder) ? path : QString();
     }
@@ -110,12 +166,12 @@ QList<FoundPublication> findPublications(const QString& folder)
 {
     const QString root = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     const QString autorun = autorunProgram(root);
-    if (!autorun.isEmpty() && QFileInfo(autorun).isFile()) {
+    if (!autorun.isEmpty() && (QFileInfo(autorun).isFile() || openPublicationFile(autorun).ok())) {
         if (auto found = publicationAt(autorun))
             return {*found};
     }
     QStringList candidates = filesIn(root);
-    for (const QString& sub : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
+    for (const QString& sub : namesIn(root, true)) {
         if (candidates.size() >= kMaxCandidates)
             break;
         candidates += filesIn(root + QLatin1Char('/') + sub);

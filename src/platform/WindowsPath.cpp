@@ -1,5 +1,7 @@
 #include "platform/WindowsPath.h"
 
+#include "platform/disc/ImageVolume.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -209,6 +211,12 @@ QString resolveWindowsPath(const QString& path, const QString& baseFolder)
         top = QStringLiteral("/");
     }
     const QStringList parts = normalComponents(p);
+    // A disc image shows the files a path names only once it is named.
+    if (disc::ImageVolume* image = disc::imageVolume()) {
+        const QString cleanTop = QDir::cleanPath(top);
+        image->materialize((cleanTop == QLatin1String("/") ? QString() : cleanTop) + QLatin1Char('/') +
+                           parts.join(QLatin1Char('/')));
+    }
     return fromVolume ? onVolume(map, parts) : matchComponents(QDir::cleanPath(top), parts);
 }
 
