@@ -21,6 +21,8 @@ constexpr int kMinProbeScore = AVPROBE_SCORE_RETRY;
 // scan stops here so a hostile file cannot keep open() busy.
 constexpr int kMaxScanPackets = 1 << 20;
 constexpr int kMaxBadPackets = 16;
+constexpr int kCdRate = 44100;
+constexpr int kCdChannels = 2;
 
 } // namespace
 
@@ -43,6 +45,10 @@ struct AudioFileDevice::Decoder {
     int badPackets = 0; // rejected by the decoder in a row
     AudioResampler resampler;
 
+    // 0, or why the input cannot be played. A forced format is used as
+    // given, with its options.
+    int open(const QByteArray& url, const AVInputFormat* forced, AVDictionary** options);
+    int64_t measureLength();
     bool decodeMore();
     void acceptFrame(const AVFrame& f);
 };
@@ -106,6 +112,59 @@ bool AudioFileDevice::Decoder::decodeMore()
     return true;
 }
 
+int AudioFileDevice::Decoder::open(const QByteArray& url, const AVInputFormat* forced, AVDictionary** options)
+{
+    if (!packet || !frame)
+        return mci::kOutOfMemory;
+    AVFormatContext* formatContext = nullptr;
+    if (ffmpeg().avformat_open_input(&formatContext, url.constData(), forced, options) < 0)
+        return mci::kInvalidFile;
+    format.reset(formatContext);
+    // A forced format is not probed, and its score says nothing.
+    if ((!forced && formatContext->probe_score < kMinProbeScore) ||
+        ffmpeg().avformat_find_stream_info(formatContext, nullptr) < 0)
+        return mci::kInvalidFile;
+
+    const AVCodec* decoder = nullptr;
+    const int index = ffmpeg().av_find_best_stream(formatContext, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    if (index < 0 || !decoder)
+        return mci::kInvalidFile;
+    AVStream* stream = formatContext->streams[index];
+    codec.reset(ffmpeg().avcodec_alloc_context3(decoder));
+    AVCodecContext* codecContext = codec.get();
+    if (!codecContext || ffmpeg().avcodec_parameters_to_context(codecContext, stream->codecpar) < 0)
+        return mci::kInvalidFile;
+    codecContext->pkt_timebase = stream->time_base;
+    if (ffmpeg().avcodec_open2(codecContext, decoder, nullptr) < 0 || codecContext->sample_rate <= 0 ||
+        codecContext->ch_layout.nb_channels <= 0)
+        return mci::kInvalidFile;
+    streamIndex = index;
+    timeBase = stream->time_base;
+    if (timeBase.num <= 0 || timeBase.den <= 0)
+        return mci::kInvalidFile;
+    startPts = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    return 0;
+}
+
+int64_t AudioFileDevice::Decoder::measureLength()
+{
+    const AVStream* stream = format->streams[streamIndex];
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        return ffmpeg().av_rescale_q(stream->duration, stream->time_base, AVRational{1, 1000});
+    if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
+        return ffmpeg().av_rescale(format->duration, 1000, AV_TIME_BASE);
+    // No duration in the container: the last packet's end, read without
+    // decoding. Cheap even for long files.
+    int64_t end = 0;
+    for (int i = 0; i < kMaxScanPackets && ffmpeg().av_read_frame(format.get(), packet.get()) >= 0; ++i) {
+        if (packet->stream_index == streamIndex && packet->pts != AV_NOPTS_VALUE)
+            end = std::max(end, packet->pts - startPts + std::max<int64_t>(packet->duration, 0));
+        ffmpeg().av_packet_unref(packet.get());
+    }
+    ffmpeg().av_seek_frame(format.get(), streamIndex, startPts, AVSEEK_FLAG_BACKWARD);
+    return ffmpeg().av_rescale_q(end, stream->time_base, AVRational{1, 1000});
+}
+
 Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::open(const QString& path, DeviceType type, Mixer& mixer)
 {
     if (!QFileInfo(path).isFile())
@@ -117,54 +176,46 @@ Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::open(const QString& pa
     quietenFfmpeg();
 
     auto decoder = std::make_unique<Decoder>();
-    if (!decoder->packet || !decoder->frame)
-        return Failure{mci::kOutOfMemory};
-    const QByteArray name = QFile::encodeName(path);
-    AVFormatContext* formatContext = nullptr;
-    if (ffmpeg().avformat_open_input(&formatContext, name.constData(), nullptr, nullptr) < 0)
-        return Failure{mci::kInvalidFile};
-    decoder->format.reset(formatContext);
-    if (formatContext->probe_score < kMinProbeScore || ffmpeg().avformat_find_stream_info(formatContext, nullptr) < 0)
-        return Failure{mci::kInvalidFile};
-
-    const AVCodec* codec = nullptr;
-    const int index = ffmpeg().av_find_best_stream(formatContext, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-    if (index < 0 || !codec)
-        return Failure{mci::kInvalidFile};
-    AVStream* stream = formatContext->streams[index];
-    decoder->codec.reset(ffmpeg().avcodec_alloc_context3(codec));
-    AVCodecContext* codecContext = decoder->codec.get();
-    if (!codecContext || ffmpeg().avcodec_parameters_to_context(codecContext, stream->codecpar) < 0)
-        return Failure{mci::kInvalidFile};
-    codecContext->pkt_timebase = stream->time_base;
-    if (ffmpeg().avcodec_open2(codecContext, codec, nullptr) < 0 || codecContext->sample_rate <= 0 ||
-        codecContext->ch_layout.nb_channels <= 0)
-        return Failure{mci::kInvalidFile};
-    decoder->streamIndex = index;
-    decoder->timeBase = stream->time_base;
-    if (decoder->timeBase.num <= 0 || decoder->timeBase.den <= 0)
-        return Failure{mci::kInvalidFile};
-    decoder->startPts = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-
-    int64_t lengthMs = -1;
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-        lengthMs = ffmpeg().av_rescale_q(stream->duration, stream->time_base, AVRational{1, 1000});
-    else if (formatContext->duration != AV_NOPTS_VALUE && formatContext->duration > 0)
-        lengthMs = ffmpeg().av_rescale(formatContext->duration, 1000, AV_TIME_BASE);
-    if (lengthMs < 0) {
-        // No duration in the container: the last packet's end, read without
-        // decoding. Cheap even for long files.
-        int64_t end = 0;
-        AVPacket* packet = decoder->packet.get();
-        for (int i = 0; i < kMaxScanPackets && ffmpeg().av_read_frame(formatContext, packet) >= 0; ++i) {
-            if (packet->stream_index == index && packet->pts != AV_NOPTS_VALUE)
-                end = std::max(end, packet->pts - decoder->startPts + std::max<int64_t>(packet->duration, 0));
-            ffmpeg().av_packet_unref(packet);
-        }
-        lengthMs = ffmpeg().av_rescale_q(end, stream->time_base, AVRational{1, 1000});
-        ffmpeg().av_seek_frame(formatContext, index, decoder->startPts, AVSEEK_FLAG_BACKWARD);
-    }
+    if (const int rc = decoder->open(QFile::encodeName(path), nullptr, nullptr))
+        return Failure{rc};
+    const int64_t lengthMs = decoder->measureLength();
     return std::unique_ptr<AudioFileDevice>(new AudioFileDevice(mixer, type, std::move(decoder), lengthMs));
+}
+
+Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::openCdTrack(const QString& file, int64_t offset,
+                                                                      int64_t length, Mixer& mixer)
+{
+    const QFileInfo info(file);
+    if (!info.isFile())
+        return Failure{mci::kFileNotFound};
+    if (offset < 0 || length <= 0 || offset > info.size() || length > info.size() - offset)
+        return Failure{mci::kInvalidFile};
+    if (!loadFfmpeg() || !loadSdl())
+        return Failure{mci::kCannotLoadDriver};
+    quietenFfmpeg();
+
+    const AVInputFormat* raw = ffmpeg().av_find_input_format("s16le");
+    if (!raw)
+        return Failure{mci::kCannotLoadDriver};
+    // The track is read where it lies in the image, its extent cut out by
+    // the subfile protocol (end exclusive); "file:" keeps a colon in the
+    // path from being taken for a protocol.
+    const QByteArray url = "subfile,,start," + QByteArray::number(offset) + ",end," +
+                           QByteArray::number(offset + length) +
+                           ",,:file:" + QFile::encodeName(info.absoluteFilePath());
+    AVDictionary* options = nullptr;
+    ffmpeg().av_dict_set(&options, "sample_rate", "44100", 0);
+    ffmpeg().av_dict_set(&options, "ch_layout", "stereo", 0);
+    auto decoder = std::make_unique<Decoder>();
+    const int rc = decoder->open(url, raw, &options);
+    ffmpeg().av_dict_free(&options);
+    if (rc != 0)
+        return Failure{rc};
+    const AVCodecContext& codec = *decoder->codec;
+    if (codec.sample_rate != kCdRate || codec.ch_layout.nb_channels != kCdChannels)
+        return Failure{mci::kInvalidFile};
+    return std::unique_ptr<AudioFileDevice>(
+        new AudioFileDevice(mixer, DeviceType::WaveAudio, std::move(decoder), cdAudioMs(length)));
 }
 
 AudioFileDevice::AudioFileDevice(Mixer& mixer, DeviceType type, std::unique_ptr<Decoder> decoder, int64_t lengthMs)

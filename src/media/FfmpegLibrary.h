@@ -23,6 +23,8 @@ enum class FfmpegPart { Avutil, Swresample, Swscale, Avcodec, Avformat };
     X(Avutil, av_channel_layout_copy)                                                                                  \
     X(Avutil, av_channel_layout_default)                                                                               \
     X(Avutil, av_channel_layout_uninit)                                                                                \
+    X(Avutil, av_dict_free)                                                                                            \
+    X(Avutil, av_dict_set)                                                                                             \
     X(Avutil, av_frame_alloc)                                                                                          \
     X(Avutil, av_frame_free)                                                                                           \
     X(Avutil, av_frame_unref)                                                                                          \
@@ -56,6 +58,7 @@ enum class FfmpegPart { Avutil, Swresample, Swscale, Avcodec, Avformat };
     X(Avcodec, avcodec_receive_frame)                                                                                  \
     X(Avcodec, avcodec_send_packet)                                                                                    \
     X(Avformat, av_find_best_stream)                                                                                   \
+    X(Avformat, av_find_input_format)                                                                                  \
     X(Avformat, av_guess_frame_rate)                                                                                   \
     X(Avformat, av_guess_sample_aspect_ratio)                                                                          \
     X(Avformat, av_read_frame)                                                                                         \

@@ -11,8 +11,19 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace lumeria::media {
+
+// A track of the disc image the publication lies on: length bytes of file
+// from offset. An audio track's bytes are CD audio (44.1 kHz, 16-bit
+// little-endian stereo); a data track is never heard.
+struct DiscTrack {
+    QString file;
+    int64_t offset = 0;
+    int64_t length = 0;
+    bool audio = false;
+};
 
 // What media needs from the player's window and its publication, supplied by
 // the window so that media adds nothing to it but this. Every function is
@@ -28,6 +39,9 @@ struct MediaEnvironment {
     // The folder the publication's file lies in: where CD audio tracks are
     // looked for.
     QString publicationFolder;
+    // The tracks of the disc image the publication lies on, in order; empty
+    // when it does not lie on one (then TRACKnn files serve).
+    std::vector<DiscTrack> discTracks;
 
     // A modal error box with one button.
     std::function<void(const QString& title, const QString& message, const QString& button)> errorBox;
