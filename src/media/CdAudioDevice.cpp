@@ -1,5 +1,6 @@
 #include "media/CdAudioDevice.h"
 
+#include "media/AudioFileDevice.h"
 #include "media/MciErrors.h"
 
 #include <QDir>
@@ -51,6 +52,30 @@ CdAudioDevice::CdAudioDevice(const QString& folder, const DeviceServices& servic
     }
 }
 
+CdAudioDevice::CdAudioDevice(const std::vector<DiscTrack>& tracks, const DeviceServices& services)
+{
+    const size_t count = std::min(tracks.size(), size_t(kMaxTracks));
+    if (std::none_of(tracks.begin(), tracks.begin() + ptrdiff_t(count),
+                     [](const DiscTrack& t) { return cdAudioMs(t.length) > 0; }))
+        return;
+    m_tracks.resize(count);
+    int64_t start = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const DiscTrack& disc = tracks[i];
+        Track& t = m_tracks[i];
+        t.start = start;
+        t.length = cdAudioMs(disc.length);
+        start += t.length;
+        if (!disc.audio || t.length == 0 || !services.mixer)
+            continue;
+        auto opened = AudioFileDevice::openCdTrack(disc.file, disc.offset, disc.length, *services.mixer);
+        if (!opened)
+            continue; // heard as silence, in its place on the disc
+        t.device = std::move(opened).value();
+        t.device->setCompletionHandler([this] { trackEnded(); });
+    }
+}
+
 CdAudioDevice::~CdAudioDevice()
 {
     for (Track& t : m_tracks) {
@@ -84,6 +109,15 @@ int CdAudioDevice::trackAt(int64_t position) const
     return -1;
 }
 
+int64_t CdAudioDevice::nextAudible(int64_t position) const
+{
+    for (const Track& t : m_tracks) {
+        if (t.device && t.length > 0 && position < t.start + t.length)
+            return std::max(position, t.start);
+    }
+    return -1;
+}
+
 int CdAudioDevice::currentTrack() const
 {
     const int at = trackAt(position());
@@ -95,7 +129,7 @@ int CdAudioDevice::currentTrack() const
 int CdAudioDevice::startTrack(int64_t position)
 {
     const int index = trackAt(position);
-    if (index < 0)
+    if (index < 0 || !m_tracks[size_t(index)].device)
         return mci::kOutOfRange;
     Track& t = m_tracks[size_t(index)];
     m_playing = index;
@@ -111,9 +145,11 @@ void CdAudioDevice::trackEnded()
     const Track& t = m_tracks[size_t(m_playing)];
     const int64_t end = t.start + t.length;
     m_playing = -1;
-    if (end < m_to && startTrack(end) == 0)
+    const int64_t next = nextAudible(end);
+    if (next >= 0 && next < m_to && startTrack(next) == 0)
         return;
-    m_position = std::min(end, m_to);
+    // What is left before `to` has no audio and passes at once, as in play().
+    m_position = m_to;
     // Finishing is reported from the event loop, as every device's is.
     complete();
 }
@@ -135,16 +171,10 @@ int CdAudioDevice::play(int64_t from, int64_t to)
             &m_context, [this] { complete(); }, Qt::QueuedConnection);
         return 0;
     }
-    // Positions between tracks (a track without audio) move on to the next.
-    int64_t at = start;
-    while (at < end && trackAt(at) < 0) {
-        const auto next = std::find_if(m_tracks.begin(), m_tracks.end(),
-                                       [at](const Track& t) { return t.length > 0 && t.start > at; });
-        if (next == m_tracks.end())
-            break;
-        at = next->start;
-    }
-    if (at >= end || trackAt(at) < 0) {
+    // Positions in a track without audio pass at once, to the next track
+    // that has some.
+    const int64_t at = nextAudible(start);
+    if (at < 0 || at >= end) {
         m_position = end;
         QMetaObject::invokeMethod(
             &m_context, [this] { complete(); }, Qt::QueuedConnection);

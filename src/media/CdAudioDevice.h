@@ -2,6 +2,7 @@
 
 #include "media/DeviceFactory.h"
 #include "media/MediaDevice.h"
+#include "media/MediaEnvironment.h"
 
 #include <QObject>
 #include <QString>
@@ -16,11 +17,16 @@ namespace lumeria::media {
 // TRACKnn (.ogg, .flac, .wav or .mp3, any letter case), the way such titles
 // are kept today; without them the drive has no disc. Track numbers follow
 // the file names: a missing number (the data track 1 of a mixed-mode disc)
-// is a track with no audio. Positions are milliseconds from the start of
-// the disc.
+// is a track with no audio. A publication on a disc image has the image's
+// own tracks instead. Positions are milliseconds from the start of the disc.
 class CdAudioDevice final : public MediaDevice {
 public:
     CdAudioDevice(const QString& folder, const DeviceServices& services);
+    // Every track of the image is on the disc and keeps its length, so the
+    // tracks start where they do on the image; an audio track that cannot
+    // be read, and a data track, are tracks without audio. An image of
+    // nothing but empty tracks is no disc.
+    CdAudioDevice(const std::vector<DiscTrack>& tracks, const DeviceServices& services);
     ~CdAudioDevice() override;
 
     bool mediaPresent() const { return !m_tracks.empty(); }
@@ -49,6 +55,9 @@ private:
         int64_t length = 0;
     };
     int trackAt(int64_t position) const;
+    // The first position from this one that lies in a track with audio; -1
+    // when none does.
+    int64_t nextAudible(int64_t position) const;
     int startTrack(int64_t position);
     void trackEnded();
 

@@ -211,7 +211,10 @@ MciReply MciInterpreter::open(const MciRequest& r)
     if (type == DeviceType::CdAudio) {
         if (!simple && !element.isEmpty())
             return {mci::kNoElementAllowed, {}};
-        device = std::make_unique<CdAudioDevice>(m_env.publicationFolder, m_services);
+        if (m_env.discTracks.empty())
+            device = std::make_unique<CdAudioDevice>(m_env.publicationFolder, m_services);
+        else
+            device = std::make_unique<CdAudioDevice>(m_env.discTracks, m_services);
     } else {
         if (simple)
             return {mci::kFilenameRequired, {}};

@@ -52,9 +52,11 @@ private:
 
 class ManagerFixture {
 public:
-    ManagerFixture()
+    // A publication on a disc image has the image's tracks.
+    explicit ManagerFixture(std::vector<DiscTrack> discTracks = {})
     {
         MediaEnvironment env;
+        env.discTracks = std::move(discTracks);
         env.locate = [this](const QString& name) -> std::optional<QString> {
             const QString found = findCaseInsensitive(m_folder.path(), windowsFileName(name));
             if (found.isEmpty())
