@@ -7,6 +7,7 @@
 #include "media/surface/VideoSurface.h"
 #include "platform/Folders.h"
 #include "platform/ScopedCount.h"
+#include "platform/disc/ImageVolume.h"
 #include "popups/PopupRequest.h"
 #include "popups/QueryForm.h"
 #include "render/Transitions.h"
@@ -19,6 +20,7 @@
 #include <QScreen>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -118,6 +120,19 @@ media::MediaEnvironment TMainForm::mediaEnvironment()
     env.locate = [this](const QString& name) { return m_session.locateMediaFile(name); };
     env.readFile = [this](const QString& name) { return m_session.readMediaFile(name); };
     env.publicationFolder = m_session.container().programFolder();
+    // On a disc image the music is the image's own audio tracks. Every
+    // track counts at 2352 bytes a sector, as the disc's time runs, so a
+    // cooked data track is as long as its sectors would be on the disc.
+    // An image without music (an .iso) leaves the TRACKnn files to serve.
+    if (const disc::ImageVolume* image = disc::imageVolume()) {
+        const auto& tracks = image->image().tracks();
+        if (std::any_of(tracks.begin(), tracks.end(),
+                        [](const disc::CueTrack& t) { return t.mode == disc::TrackMode::Audio; })) {
+            for (const disc::CueTrack& track : tracks)
+                env.discTracks.push_back(
+                    {track.file, track.offset, track.sectors * 2352, track.mode == disc::TrackMode::Audio});
+        }
+    }
     env.errorBox = [this](const QString& title, const QString& message, const QString& button) {
         messageDialog(title, message, {button});
     };

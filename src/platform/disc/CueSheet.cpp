@@ -181,10 +181,11 @@ CueParse parseCueSheet(const QByteArray& text, const std::function<std::optional
                 track.pregap = *frames;
             else if (keyword == "POSTGAP")
                 track.postgap = *frames;
-            else if (track.file != int(files.size() - 1) || track.indexes.count(number) ||
-                     (!track.indexes.empty() && *frames < track.indexes.rbegin()->second)) {
-                // An index in a later file than its track's, given twice, or
-                // going back: no disc is laid out like that.
+            else if (track.file != int(files.size() - 1) ||
+                     (!track.indexes.empty() &&
+                      (number <= track.indexes.rbegin()->first || *frames < track.indexes.rbegin()->second))) {
+                // An index in a later file than its track's, or out of
+                // order: no disc is laid out like that.
                 out.error = lineError(lineNumber);
                 return out;
             } else {
@@ -236,6 +237,7 @@ CueParse parseCueSheet(const QByteArray& text, const std::function<std::optional
             if (!fileSize) {
                 out.error = QStringLiteral("Le fichier %1 nommé par la feuille CUE est introuvable.")
                                 .arg(QFileInfo(files[t.file]).fileName());
+                out.sheet.tracks.clear();
                 return out;
             }
             end = *fileSize;
@@ -244,6 +246,7 @@ CueParse parseCueSheet(const QByteArray& text, const std::function<std::optional
             out.error = QStringLiteral("La piste %1 commence après la fin de son fichier %2.")
                             .arg(t.number)
                             .arg(QFileInfo(files[t.file]).fileName());
+            out.sheet.tracks.clear();
             return out;
         }
         out.sheet.tracks.push_back({t.number, t.mode, files[t.file], from, (end - from) / bytes, t.pregap, t.postgap});

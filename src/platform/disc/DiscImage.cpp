@@ -276,7 +276,7 @@ bool DiscImage::readDirectory(const DiscEntry& folder, std::vector<DiscEntry>& o
             entry.folder = flags & 0x02;
             entry.sector = le32(r + 2);
             entry.size = le32(r + 10);
-            const uint32_t extent = (entry.size + kBlock - 1) / kBlock;
+            const int64_t extent = (int64_t(entry.size) + kBlock - 1) / kBlock;
             if (int64_t(entry.sector) + extent > m_dataSectors)
                 continue; // a record pointing past the track
             if (m_rockRidge) {
@@ -329,7 +329,7 @@ bool DiscImage::readDirectory(const DiscEntry& folder, std::vector<DiscEntry>& o
             // A file over 4 GiB is written as several records of one name;
             // the parts lie one after another.
             if (!out.empty() && out.back().name == entry.name && !entry.folder && !out.back().folder &&
-                int64_t(out.back().sector) + (out.back().size + kBlock - 1) / kBlock == entry.sector &&
+                int64_t(out.back().sector) + (int64_t(out.back().size) + kBlock - 1) / kBlock == entry.sector &&
                 out.back().size % kBlock == 0 && uint64_t(out.back().size) + entry.size <= UINT32_MAX) {
                 out.back().size += entry.size;
                 continue;
