@@ -91,6 +91,10 @@ TMainForm::~TMainForm()
     m_timer.stop();
     if (m_busy > 0)
         QGuiApplication::restoreOverrideCursor();
+    // A window that goes without being closed (the end of an automated run)
+    // still ends its media now: a video's surface is one of its widgets,
+    // and the session that owns the video outlives it.
+    m_session.media().stopEverything();
 }
 
 Publication& TMainForm::publication()

@@ -143,5 +143,17 @@ screenshot after.png
     EXPECT_EQ(before.convertToFormat(QImage::Format_RGB32), after.convertToFormat(QImage::Format_RGB32));
 }
 
+TEST_F(PlayerVideo, TheWindowGoesCleanlyWhileEverythingStillPlays)
+{
+    // The video's surface is a widget of the window, the video the
+    // session's: the run ends with all of it playing, and must not crash.
+    if (!makePublication())
+        GTEST_SKIP() << "the ffmpeg command is needed to make the test video";
+    const PlayerRun r = automate({file(QStringLiteral("video.lum"))},
+                                 QStringLiteral("wait 200\nclick 30 220\nclick 130 220\nclick 180 220\nwait 300\n"
+                                                "expect-media TOON.GIF SPIN.FLC CLIP.AVI\n"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
 } // namespace
 } // namespace lumeria
