@@ -77,6 +77,7 @@ public:
     Variables& variables() override;
     // The media that play, newest first, by file name.
     QStringList playingMedia() const override;
+    std::pair<int, QString> mciString(const QString& command) override;
     bool firstPagePainted() const override { return m_firstPagePainted; }
     bool isClosing() const override { return m_closing; }
     bool waitingForReader() const override { return m_waiting > 0; }

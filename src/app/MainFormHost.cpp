@@ -113,6 +113,12 @@ QStringList TMainForm::playingMedia() const
     return m_session.media().playingFiles();
 }
 
+std::pair<int, QString> TMainForm::mciString(const QString& command)
+{
+    const media::MciReply reply = m_session.media().mciString(command);
+    return {reply.code, reply.text};
+}
+
 media::MediaEnvironment TMainForm::mediaEnvironment()
 {
     const auto& strings = publication().strings;

@@ -203,6 +203,13 @@ void AutomationRunner::run(const AutomationCommand& c)
         }
         break;
     }
+    case AutomationVerb::Mci: {
+        // The reply goes to the log, where a test reads it as a reader's
+        // script would have received it.
+        const auto [code, text] = m_form.mciString(c.text);
+        log(QStringLiteral("mci \"%1\" -> %2 \"%3\"").arg(c.text).arg(code).arg(text));
+        break;
+    }
     case AutomationVerb::DumpVars: {
         const auto& all = m_form.variables().all();
         QStringList names = all.keys();

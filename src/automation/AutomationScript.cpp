@@ -42,6 +42,7 @@ constexpr std::array kVerbs{
     VerbInfo{AutomationVerb::DumpVars, "dump-vars", Arguments::RestName, "dump-vars FILE"},
     VerbInfo{AutomationVerb::Screenshot, "screenshot", Arguments::RestName, "screenshot FILE"},
     VerbInfo{AutomationVerb::ScreenshotScreen, "screenshot-screen", Arguments::RestName, "screenshot-screen FILE"},
+    VerbInfo{AutomationVerb::Mci, "mci", Arguments::RestName, "mci COMMAND"},
     VerbInfo{AutomationVerb::Answer, "answer", Arguments::Count, "answer N"},
     VerbInfo{AutomationVerb::Quit, "quit", Arguments::None, "quit"},
 };

@@ -24,6 +24,7 @@ enum class AutomationVerb {
     DumpVars,         // dump-vars FILE
     Screenshot,       // screenshot FILE: the main window's client area
     ScreenshotScreen, // screenshot-screen FILE: every visible window composited
+    Mci,              // mci COMMAND: sends a command string, logs its code and reply
     Answer,           // answer N: the next dialog or menu gets button or item N, 0 dismisses
     Quit,
 };
@@ -38,6 +39,7 @@ struct AutomationCommand {
     int number = 0; // wait: milliseconds; answer: button or item (>= 0)
     // key: the key's name as written; type: the text; expect-page: the page;
     // expect-var, wait-var: the variable; expect-media: the file names,
+    // mci: the command string;
     // blank-separated, or "none"; dump-vars, screenshot*: the file.
     QString text;
     QString value;                   // expect-var, wait-var: the value, possibly empty

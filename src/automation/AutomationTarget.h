@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QWidget;
 
@@ -31,6 +32,9 @@ public:
     virtual Page_Rec* currentPage() const = 0;
     virtual Variables& variables() = 0;
     virtual QStringList playingMedia() const = 0;
+    // Sends an MCI command string as a publication's script would: the
+    // result code and the reply's text.
+    virtual std::pair<int, QString> mciString(const QString& command) = 0;
 
     // The first page has reached the screen, not only been asked for.
     virtual bool firstPagePainted() const = 0;

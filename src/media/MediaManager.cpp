@@ -150,6 +150,11 @@ int MediaManager::mciCommand(const QString& command)
     return m_mci->execute(command).code;
 }
 
+MciReply MediaManager::mciString(const QString& command)
+{
+    return m_mci->execute(command);
+}
+
 void MediaManager::playTone(int frequency, int milliseconds)
 {
     const std::shared_ptr<AudioStream> tone = m_mixer.playTone(speakerPitch(frequency), milliseconds);

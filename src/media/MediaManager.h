@@ -60,6 +60,8 @@ public:
                          int option2) override;
     void stopMedia(StopTarget target, const QString& file) override;
     int mciCommand(const QString& command) override;
+    // The same, with the reply a script of the original system could read.
+    MciReply mciString(const QString& command);
     void playTone(int frequency, int milliseconds) override;
 
 private:
