@@ -7,6 +7,7 @@
 #include "platform/IoError.h"
 #include "platform/Launcher.h"
 #include "platform/WindowsPath.h"
+#include "platform/disc/ImageVolume.h"
 #include "script/Conversions.h"
 #include "script/ScriptEngine.h"
 
@@ -295,6 +296,12 @@ bool FileCommands::ask(Consent& consent, const QString& message)
 
 bool FileCommands::allowedToWrite(const QString& path, Report report)
 {
+    // A disc image is a CD-ROM: writing to it fails as writing to the disc did.
+    if (disc::liesOnImageVolume(path)) {
+        if (report == Report::Show)
+            showIoError(io::kWriteProtected);
+        return false;
+    }
     // Drive C: is made by the first write that lands on it.
     const QString drive = userDriveFolder();
     if (drive != kFolderError && path.startsWith(drive + QLatin1Char('/')) && !QFileInfo(drive).isDir())

@@ -53,7 +53,8 @@ protected:
         // appended, and a second publication AUTORUN.INF does not name.
         pack("Game",
              "MasterPage\r\nPageColor=0\r\nNewPage=One\r\nPageColor=255\r\nShowMaster=No\r\n"
-             "PageAction=FR \"E:\\DATA\\INFO.TXT\" \"1\" \"INFO\"|FR \"\\data\\info.txt\" \"1\" \"ROOT\"\r\n"
+             "PageAction=FR \"E:\\DATA\\INFO.TXT\" \"1\" \"INFO\"|FR \"\\data\\info.txt\" \"1\" \"ROOT\"|"
+             "FW \"D:\\SAVE.TXT\" \"0\" \"x\"\r\n"
              "ExitAction=\r\n" +
                  button(10, 210, R"(PV "-1" "-1" "-1" "-1" "D:\VIDEO\INTRO.AVI" "")"),
              file(QStringLiteral("cd/GAME.EXE")), true);
@@ -127,6 +128,9 @@ screenshot video.png
 )"),
                                  {}, environment());
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // The disc is read-only, as the CD-ROM was.
+    EXPECT_EQ(logLines().filter(QStringLiteral("dialog ")),
+              QStringList{QStringLiteral(R"(dialog "Game" "Le disque est protégé en écriture !" "OK" -> 0)")});
     // The video, 80 by 60, centred on the red page.
     const QImage shot(file(QStringLiteral("video.png")));
     ASSERT_FALSE(shot.isNull());

@@ -49,6 +49,15 @@ ImageVolume* imageVolume()
     return current();
 }
 
+bool liesOnImageVolume(const QString& path)
+{
+    const ImageVolume* volume = current();
+    if (!volume)
+        return false;
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return clean == volume->folder() || clean.startsWith(volume->folder() + QLatin1Char('/'));
+}
+
 std::unique_ptr<ImageVolume> ImageVolume::create(std::unique_ptr<DiscImage> image)
 {
     const QString base = temporaryFolder().isEmpty() ? QDir::tempPath() : temporaryFolder();

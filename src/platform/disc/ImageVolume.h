@@ -58,6 +58,9 @@ public:
     NamesOnly& operator=(const NamesOnly&) = delete;
 };
 
+// Whether path lies on the image volume: a disc, which nothing writes to.
+bool liesOnImageVolume(const QString& path);
+
 // The image volume resolved paths consult; none by default. The volume is
 // owned by the caller and must outlive the setting.
 void setImageVolume(ImageVolume* volume);
