@@ -84,7 +84,7 @@ public:
     bool pressingButton() const override { return m_pressWaits > 0; }
     bool printing() const override;
     void setMenuAnswerer(MenuAnswerer answerer) override { m_menuAnswerer = std::move(answerer); }
-    void setEventLog(std::function<void(const QString&)> log) override { m_eventLog = std::move(log); }
+    void setEventLog(std::function<void(const QString&)> log) override;
 
     // What the script host sends to the window: the run's events, waits,
     // boxes and menus, the page changes and what the system looks like.

@@ -265,6 +265,12 @@ FindContext TMainForm::findContext()
     return context;
 }
 
+void TMainForm::setEventLog(std::function<void(const QString&)> log)
+{
+    m_eventLog = std::move(log);
+    m_session.setTrace([this](const QString& line) { logEvent(line); });
+}
+
 void TMainForm::logEvent(const QString& line)
 {
     if (m_eventLog)

@@ -301,9 +301,13 @@ std::optional<QString> PlayerSession::locateMediaFile(const QString& name)
         // The box names the file as the publication does; where it was
         // looked for is what a reader needs to find what is missing.
         std::cerr << "lumeria: " << name.toStdString() << ": not found as " << path.toStdString() << '\n';
+        if (m_trace)
+            m_trace(QStringLiteral("missing \"%1\" \"%2\"").arg(name, path));
     } else {
         std::cerr << "lumeria: " << name.toStdString() << ": neither in the publication nor at "
                   << extracted.path.toStdString() << '\n';
+        if (m_trace)
+            m_trace(QStringLiteral("missing \"%1\" \"%2\"").arg(name, extracted.path));
     }
     return std::nullopt;
 }

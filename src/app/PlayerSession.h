@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -70,6 +71,9 @@ public:
     // A real file for a media file a script names: the container's entry
     // extracted for the run, else the file on disk.
     std::optional<QString> locateMediaFile(const QString& name);
+    // Where lines for the automation log go: a media file that cannot be
+    // found is told there with the path tried, as on standard error.
+    void setTrace(std::function<void(const QString&)> trace) { m_trace = std::move(trace); }
     // The bytes of a media file read in place: the container's entry, read
     // at its offset, else the file on disk. Files larger than any media of
     // the time are not read.
@@ -100,6 +104,7 @@ private:
     QString m_triedPath;
     QString m_failureReason;
     std::array<QString, 26> m_driveLetters;
+    std::function<void(const QString&)> m_trace;
     QString m_volume;
     const Page_Rec* m_exporting = nullptr;
     std::unique_ptr<EmbeddedFonts> m_fonts = std::make_unique<EmbeddedFonts>();

@@ -532,7 +532,7 @@ TEST_F(PlayerHostile, DriveLettersNameTheDiscAndCTheReadersOwnFolder)
              false, {QStringLiteral("--drive"), QStringLiteral("F=") + file(QStringLiteral("elsewhere"))});
     expectAnsweredQuickly(r);
     // Only the missing sound has a box, naming the file as the publication
-    // does; where it was looked for goes to standard error.
+    // does; where it was looked for goes to standard error and the log.
     const QStringList shown = boxes();
     ASSERT_EQ(shown.size(), 1) << logLines().join('\n').toStdString();
     EXPECT_TRUE(shown.front().contains(QStringLiteral("MISSING.WAV")));
@@ -540,6 +540,9 @@ TEST_F(PlayerHostile, DriveLettersNameTheDiscAndCTheReadersOwnFolder)
     EXPECT_TRUE(r.err.contains("D:\\SOUNDS\\MISSING.WAV: not found as " +
                                QFile::encodeName(file(QStringLiteral("play/Sounds/MISSING.WAV")))))
         << r.err.toStdString();
+    EXPECT_TRUE(logLines().contains(QStringLiteral("missing \"D:\\SOUNDS\\MISSING.WAV\" \"%1\"")
+                                        .arg(file(QStringLiteral("play/Sounds/MISSING.WAV")))))
+        << logLines().join('\n').toStdString();
     QFile saved(file(QStringLiteral("xdg/data/lumeria/drives/c/SAVE.TXT")));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), QByteArray("kept\r\n"));

@@ -48,9 +48,14 @@ expect-var TONED yes
 )"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList log = logLines();
-    ASSERT_EQ(log.size(), 2) << log.join(QLatin1Char('\n')).toStdString();
+    // Each missing file is logged with the path tried, the box names it
+    // alone (the command string's missing file has no box: its code says).
+    ASSERT_EQ(log.size(), 4) << log.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(log[0].startsWith(QLatin1String("audio "))) << log[0].toStdString();
-    EXPECT_EQ(log[1], QStringLiteral(R"(dialog "Erreur" "MISSING.WAV\n\nFichier introuvable." "OK" -> 0)"));
+    EXPECT_TRUE(log[1].startsWith(QLatin1String(R"(missing "C:\SONS\MISSING.WAV" "/)"))) << log[1].toStdString();
+    EXPECT_TRUE(log[1].endsWith(QLatin1String(R"(/drives/c/SONS/MISSING.WAV")"))) << log[1].toStdString();
+    EXPECT_EQ(log[2], QStringLiteral(R"(dialog "Erreur" "MISSING.WAV\n\nFichier introuvable." "OK" -> 0)"));
+    EXPECT_TRUE(log[3].startsWith(QLatin1String(R"(missing "nothing.wav" "/)"))) << log[3].toStdString();
 }
 
 TEST_F(PlayerMedia, TheToursSoundPageIsHeard)
