@@ -5,6 +5,7 @@
 #include "platform/gdi/Font.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
@@ -98,6 +99,14 @@ std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const Com
         }
     }
     QGuiApplication::setApplicationDisplayName(TMainForm::kUntitled);
+    // Desktops group the window with the installed entry and show its icon;
+    // the icon also travels in the program, for copies never installed.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.lumeria.Lumeria"));
+    QIcon icon;
+    for (const int size : {32, 256})
+        icon.addFile(QStringLiteral(":/lumeria/%1x%1/apps/org.lumeria.Lumeria.png").arg(size));
+    if (!icon.availableSizes().isEmpty())
+        QApplication::setWindowIcon(icon);
     // Scroll bars, fields and boxes meet the page's pixels: they take the
     // classic look the publications were drawn around, not the desktop's.
     if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows")))
