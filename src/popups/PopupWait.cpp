@@ -62,14 +62,24 @@ private:
 
 // Hides the pop-up and calls onWaitEnds however the wait is left, an
 // exception included: the window's idle return must never stay suspended,
-// nor a pop-up stay on screen after its command.
+// nor a pop-up stay on screen after its command. When the platform
+// activated the pop-up all the same (the offscreen one does), the window
+// that had the activation gets it back: otherwise no window is active and
+// the page's edit field never gets the keyboard again.
 class WaitScope {
 public:
-    WaitScope(QWidget& popup, const PopupWaitHooks& hooks) : m_popup(&popup), m_hooks(hooks) {}
+    WaitScope(QWidget& popup, const PopupWaitHooks& hooks)
+        : m_popup(&popup), m_hooks(hooks), m_active(QApplication::activeWindow())
+    {
+    }
     ~WaitScope()
     {
-        if (m_popup)
+        if (m_popup) {
+            const bool tookActivation = QApplication::activeWindow() == m_popup;
             m_popup->hide();
+            if (tookActivation && m_active && m_active != m_popup && m_active->isVisible())
+                m_active->activateWindow();
+        }
         if (m_hooks.onWaitEnds)
             m_hooks.onWaitEnds();
     }
@@ -81,6 +91,7 @@ public:
 private:
     QPointer<QWidget> m_popup;
     const PopupWaitHooks& m_hooks;
+    QPointer<QWidget> m_active;
 };
 
 // Keeps the grab of another of our widgets on the pop-up during the wait

@@ -84,6 +84,28 @@ TEST(PopupWait, AKeyInAnotherWindowEndsTheWaitAndGoesNoFurther)
     EXPECT_TRUE(page.text().isEmpty());
 }
 
+// The offscreen platform activates every window it shows, whatever the
+// pop-up asks, and leaves no window active when it goes: the page's edit
+// field would then never get the keyboard back.
+TEST(PopupWait, TheWindowThatWasActiveIsActiveAgainAfterThePopup)
+{
+    QWidget page;
+    auto* field = new QLineEdit(&page);
+    page.show();
+    page.activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), &page);
+    TPopUpBalloonForm form;
+    form.setText(QStringLiteral("Balloon"));
+    WaitLog log;
+    FailSafe failSafe;
+    EXPECT_EQ(showPopupAndWait(form, {10, 10}, 5, kScreen, log.hooks()), PopupEnd::TimeOut);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &page);
+    field->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), field);
+}
+
 // The reader switching to another program leaves nobody to dismiss the
 // pop-up: the wait ends rather than holding the script. The offscreen
 // platform has no other program to switch to, so the state change the
