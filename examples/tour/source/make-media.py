@@ -2,13 +2,17 @@
 """Writes the tour's media into ../publication: a chime (16-bit WAV), a drum
 loop (8-bit WAV, so the old format is heard too), a short tune (a type 1
 MIDI file), a FLIC animation of a bouncing ball, a cartoon (an animated GIF
-with a transparent background) and a video (Cinepak with a PCM sound track,
-made by the ffmpeg command from its test patterns). Everything is computed
-here; run it again after changing it."""
+with a transparent background), a video (Cinepak with a PCM sound track,
+made by the ffmpeg command from its test patterns), and the pictures of the
+later pages: a landscape, a badge and two button arrows on the magenta that
+transparent drawing leaves out, and a wallpaper tile. Everything is computed
+here; run it again after changing it. Names given on the command line
+(chime, loop, tune, ball, star, video, pictures) make only those."""
 import math
 import os
 import struct
 import subprocess
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, '..', 'publication')
@@ -203,10 +207,101 @@ def video():
                     '-c:a', 'pcm_u8', '-ar', '11025', '-ac', '1', os.path.join(OUT, 'CLIP.AVI')], check=True)
 
 
+def bmp(name, width, height, pixel):
+    """A 24-bit BMP whose colour at (x, y), y from the top, is pixel(x, y)."""
+    stride = (width * 3 + 3) & ~3
+    rows = bytearray()
+    for y in reversed(range(height)):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = pixel(x, y)
+            row += bytes([b, g, r])
+        rows += row + bytes(stride - len(row))
+    head = b'BM' + struct.pack('<IHHI', 54 + len(rows), 0, 0, 54)
+    head += struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(rows), 3780, 3780, 0, 0)
+    with open(os.path.join(OUT, name), 'wb') as f:
+        f.write(head + rows)
+
+
+MAGENTA = (255, 0, 255)
+
+
+def mix(a, b, t):
+    t = max(0.0, min(1.0, t))
+    return tuple(int(round(p + (q - p) * t)) for p, q in zip(a, b))
+
+
+def landscape(x, y):
+    """A sunny valley with a house, 320 by 200: sun near (250, 45), house
+    near (80, 135), the lake at the bottom right."""
+    far = 108 + 10 * math.sin(x / 37.0)
+    near = 138 + 16 * math.sin(x / 53.0 + 1.0)
+    if 96 <= y <= 120 and abs(x - 80) <= 4 + (y - 96) * 1.3:
+        return (170, 60, 40)  # the roof
+    if 52 <= x <= 108 and 120 < y <= 152:
+        if 74 <= x <= 86 and y >= 134:
+            return (110, 70, 40)  # the door
+        if (58 <= x <= 68 or 92 <= x <= 102) and 126 <= y <= 134:
+            return (160, 210, 240)  # the windows
+        return (235, 215, 175)
+    if y > 150 and (x - 250) ** 2 / 60.0 ** 2 + (y - 178) ** 2 / 16.0 ** 2 <= 1:
+        return mix((70, 130, 200), (150, 200, 240), (y - 162) / 32.0)  # the lake
+    if y >= near:
+        return mix((80, 150, 60), (40, 100, 30), (y - near) / 60.0)
+    if y >= far:
+        return mix((130, 175, 120), (100, 150, 100), (y - far) / 40.0)
+    d = math.hypot(x - 250, y - 45)
+    if d <= 22:
+        return (255, 222, 70)
+    sky = mix((110, 160, 230), (205, 228, 255), y / 120.0)
+    return mix((255, 240, 180), sky, (d - 22) / 18.0) if d < 40 else sky
+
+
+def badge(x, y):
+    """A gold medal with a white star, 64 by 64, on magenta."""
+    dx, dy = x - 31.5, y - 31.5
+    r = math.hypot(dx, dy)
+    if r > 29:
+        return MAGENTA
+    if r > 26:
+        return (20, 40, 120)
+    a = math.atan2(dy, dx) + math.pi / 2
+    star = 9 + 9 * (0.5 + 0.5 * math.cos(5 * a)) ** 3
+    return (255, 255, 255) if r <= star else mix((255, 215, 60), (215, 150, 20), (dx + dy + 40) / 80.0)
+
+
+def arrow(pressed):
+    """A green arrow pointing right, 32 by 32, outlined, on magenta; darker
+    when pressed."""
+    body, edge = ((40, 150, 40), (10, 80, 10)) if pressed else ((90, 210, 90), (20, 110, 20))
+
+    def inside(x, y):
+        return (6 <= x <= 16 and 11 <= y <= 20) or (16 <= x <= 27 and abs(y - 15.5) <= 27 - x)
+
+    def pixel(x, y):
+        if not inside(x, y):
+            return MAGENTA
+        outline = not all(inside(x + dx, y + dy) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+        return edge if outline else body
+    return pixel
+
+
+def tile(x, y):
+    """A pale wallpaper tile of 32 by 32 with a faint lattice."""
+    return (222, 232, 246) if (x + y) % 16 == 0 or (x - y) % 16 == 0 else (238, 244, 252)
+
+
+def pictures():
+    bmp('PHOTO.BMP', 320, 200, landscape)
+    bmp('BADGE.BMP', 64, 64, badge)
+    bmp('ARROWUP.BMP', 32, 32, arrow(False))
+    bmp('ARROWDN.BMP', 32, 32, arrow(True))
+    bmp('TILE.BMP', 32, 32, tile)
+
+
+MAKERS = {'chime': chime, 'loop': drum_loop, 'tune': tune, 'ball': bouncing_ball, 'star': star_cartoon,
+          'video': video, 'pictures': pictures}
+
 if __name__ == '__main__':
-    chime()
-    drum_loop()
-    tune()
-    bouncing_ball()
-    star_cartoon()
-    video()
+    for name in sys.argv[1:] or MAKERS:
+        MAKERS[name]()
