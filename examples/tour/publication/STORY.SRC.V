@@ -8,7 +8,7 @@ Text can be ^Bbold^b, ^Iitalic^i or ^Uunderlined^u, in ^P12~colour^p and in othe
 
 Links run a script, like any button: ^LGo to the buttons page=GO "Buttons"^l. Others jump inside the article itself: ^Ljump to the end of this text=:end^l.
 
-Use the scroll bar at the right, or click into the article and use the arrow keys, Page Up and Page Down.
+Use the scroll bar at the right, or press Tab until the article wears a dotted frame and use the arrow keys.
 
 The rest of this text is here so that there is something to scroll through. Publications used articles for stories, manuals, catalogues and lessons: anything too long for one page.
 
