@@ -4,6 +4,7 @@
 #include "input/InteractionHost.h"
 #include "input/MillisecondClock.h"
 #include "input/PageQueries.h"
+#include "platform/WheelNotches.h"
 
 #include <QPoint>
 #include <QRect>
@@ -45,6 +46,12 @@ public:
     void WorkAreaMouseDown(Qt::MouseButton button, QPoint point);
     void WorkAreaMouseMove(QPoint point);
     void WorkAreaMouseUp(Qt::MouseButton button, QPoint point);
+    // A wheel turned over the work area, with Qt's angle delta: the article
+    // or picture under the pointer scrolls by the desktop's lines a notch,
+    // each line one step of its bar, as the arrow keys move it. Returns
+    // whether an object took the turn; a page with nothing to scroll there
+    // leaves it to the window.
+    bool WorkAreaWheel(QPoint point, QPoint angleDelta);
 
     // A key-down as the key filter sees it: the dispatch, then the reader's
     // stop of a running script with Esc or Pause. Always counts as activity.
@@ -121,6 +128,7 @@ private:
     void setCursor(WorkAreaCursor cursor);
     void pressArticle(ObjectRef ref, QPoint pagePoint);
     void followLink(const Object_Rec& article, const QString& target);
+    void wheelSteps(const Object_Rec& object, ScrollAxis axis, int lines);
 
     InteractionHost& m_host;
     std::unique_ptr<SteadyMillisecondClock> m_ownClock;
@@ -135,6 +143,11 @@ private:
     bool m_pointerOver = false;
     bool m_cursorKnown = false;
     WorkAreaCursor m_cursor = WorkAreaCursor::Application;
+
+    // Parts of a notch count toward the object they were turned over.
+    const Object_Rec* m_wheelTarget = nullptr;
+    WheelNotches m_wheelVertical;
+    WheelNotches m_wheelHorizontal;
 
     ObjectRef m_focus;
     bool m_editActive = false;

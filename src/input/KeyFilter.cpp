@@ -5,12 +5,28 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QWidget>
 
 namespace lumeria {
 
+bool KeyFilter::wheel(QWidget& widget, const QWheelEvent& wheel)
+{
+    QWidget* area = m_host.editFieldParent();
+    if (!area || (&widget != area && !area->isAncestorOf(&widget)))
+        return false;
+    const QPoint point = area->mapFromGlobal(wheel.globalPosition().toPoint());
+    if (!area->rect().contains(point))
+        return false;
+    // A turn nothing takes travels on to the parents, passing here again
+    // with the same answer, and ends at the window's own scrolling.
+    return m_controller.WorkAreaWheel(point, wheel.angleDelta());
+}
+
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Wheel && watched->isWidgetType())
+        return wheel(*static_cast<QWidget*>(watched), *static_cast<QWheelEvent*>(event));
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);

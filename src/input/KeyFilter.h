@@ -2,6 +2,9 @@
 
 #include <QObject>
 
+class QWheelEvent;
+class QWidget;
+
 namespace lumeria {
 
 class InputController;
@@ -11,7 +14,10 @@ class InteractionHost;
 // the main window (the widget with the focus lies in it) or for the edit
 // control, and hands them to the controller's dispatch. A consumed key goes
 // no further; any other goes on to the focused widget, so typing still
-// reaches an edit field after its accelerators had their chance.
+// reaches an edit field after its accelerators had their chance. Wheel
+// turns over the work area, the widgets on it included, go to the
+// controller the same way, so that the object under the pointer scrolls and
+// not the bar widget or the window that happens to receive the turn.
 class KeyFilter final : public QObject {
 public:
     KeyFilter(InputController& controller, InteractionHost& host) : m_controller(controller), m_host(host) {}
@@ -20,6 +26,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool wheel(QWidget& widget, const QWheelEvent& wheel);
+
     InputController& m_controller;
     InteractionHost& m_host;
 };

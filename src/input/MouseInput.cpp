@@ -3,6 +3,10 @@
 // pointer while it is held.
 #include "input/InputController.h"
 
+#include "platform/VirtualKeys.h"
+
+#include <cstdlib>
+
 namespace lumeria {
 
 namespace {
@@ -179,6 +183,41 @@ void InputController::WorkAreaMouseUp(Qt::MouseButton button, QPoint)
         }
     }
     m_host.setTimerRunning(true);
+}
+
+bool InputController::WorkAreaWheel(QPoint point, QPoint angleDelta)
+{
+    resetIdle();
+    const ObjectRef hit = view().hitTest(point - m_host.pageOrigin());
+    const Object_Rec* o = hit.object;
+    const bool windowed =
+        o && ((o->article() && o->article()->WindowFlags != 0) || (o->picture() && o->picture()->WindowFlags != 0));
+    if (!windowed ||
+        !(m_host.hasScrollBar(*o, ScrollAxis::Vertical) || m_host.hasScrollBar(*o, ScrollAxis::Horizontal))) {
+        m_wheelTarget = nullptr;
+        return false;
+    }
+    if (o != m_wheelTarget) {
+        m_wheelTarget = o;
+        m_wheelVertical.reset();
+        m_wheelHorizontal.reset();
+    }
+    const int lines = wheelScrollLines();
+    wheelSteps(*o, ScrollAxis::Vertical, m_wheelVertical.add(angleDelta.y()) * lines);
+    wheelSteps(*o, ScrollAxis::Horizontal, m_wheelHorizontal.add(angleDelta.x()) * lines);
+    return true;
+}
+
+// Positive lines turn away from the reader: the text moves down, and the
+// bar towards its start.
+void InputController::wheelSteps(const Object_Rec& object, ScrollAxis axis, int lines)
+{
+    const bool vertical = axis == ScrollAxis::Vertical;
+    const int key = lines > 0 ? (vertical ? vk::kUp : vk::kLeft) : (vertical ? vk::kDown : vk::kRight);
+    for (int i = std::abs(lines); i > 0; --i) {
+        if (!m_host.scrollBarKey(object, axis, key))
+            return;
+    }
 }
 
 } // namespace lumeria

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace lumeria {
 namespace {
@@ -116,6 +117,16 @@ protected:
         settle();
     }
 
+    // A wheel turned over a widget, as the window system delivers it: to
+    // the widget under the pointer, through the application's filters.
+    void wheel(QWidget* widget, QPoint point, int delta)
+    {
+        QWheelEvent event(point, widget->mapToGlobal(point), {}, QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(widget, &event);
+        settle();
+    }
+
     // The page pixels along the top edge of the focus marker's place that
     // are not the page's white: a frame drawn on white leaves black dots.
     int frameDots(const Object_Rec& o)
@@ -171,6 +182,45 @@ TEST_F(WindowInput, APressOnAPicturesBarGivesItTheKeys)
     key(Qt::Key_Down);
     EXPECT_EQ(var("ACC"), "");
     EXPECT_GT(bar->value(), 0);
+}
+
+TEST_F(WindowInput, TheWheelScrollsThePictureUnderThePointerThreeStepsANotch)
+{
+    QScrollBar* bar = m_form->objectScrollBar(object(3), ScrollAxis::Vertical);
+    ASSERT_NE(bar, nullptr);
+    const int step = bar->singleStep();
+    QWidget* area = m_form->viewport();
+    wheel(area, at(180, 150), -120);
+    EXPECT_EQ(bar->value(), 3 * step);
+    // A fine wheel sends thirds of a notch: two move nothing, the third
+    // completes the notch.
+    wheel(area, at(180, 150), -40);
+    wheel(area, at(180, 150), -40);
+    EXPECT_EQ(bar->value(), 3 * step);
+    wheel(area, at(180, 150), -40);
+    EXPECT_EQ(bar->value(), 6 * step);
+    wheel(area, at(180, 150), 120);
+    EXPECT_EQ(bar->value(), 3 * step);
+    // On the bar itself the turn is the picture's too, and counted once.
+    wheel(bar, QPoint(bar->width() / 2, bar->height() / 2), -120);
+    EXPECT_EQ(bar->value(), 6 * step);
+    // The steps are the bar's, not the Down key's accelerator.
+    EXPECT_EQ(var("ACC"), "");
+}
+
+TEST_F(WindowInput, TheWheelOverThePlainPageMovesNothing)
+{
+    QScrollBar* bar = m_form->objectScrollBar(object(3), ScrollAxis::Vertical);
+    ASSERT_NE(bar, nullptr);
+    const QImage before = m_form->viewport()->grab().toImage();
+    // Beside the picture, and over a button: a part of a notch there does
+    // not count toward the picture later either.
+    wheel(m_form->viewport(), at(280, 20), -120);
+    wheel(m_form->viewport(), at(50, 25), -80);
+    EXPECT_EQ(m_form->viewport()->grab().toImage(), before);
+    wheel(m_form->viewport(), at(180, 150), -80);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(var("COUNT"), "");
 }
 
 TEST_F(WindowInput, TheFocusMarkerShowsOnTheFirstStopAndMovesWithTab)

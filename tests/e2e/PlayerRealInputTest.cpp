@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace lumeria {
 namespace {
 
@@ -33,6 +35,15 @@ int markerDots(const QImage& page, const QRect& object)
 }
 
 using RealInput = test::PlayerOnDesktop;
+
+// Page Wheel: an article with a vertical bar, the first tab stop
+// (TabWindows on), eighteen lines of which about seven show, and Done on F2.
+QString wheelPublication()
+{
+    return QStringLiteral(LUMERIA_E2E_DATA "/wheel.lum");
+}
+
+const QRect kArticle(20, 20, 401, 121);
 
 TEST_F(RealInput, TypingReachesTheFieldAfterClicksElsewhereOnThePage)
 {
@@ -98,6 +109,72 @@ TEST_F(RealInput, TheFocusMarkerFollowsTabAndLeavesNothingBehind)
     const QImage bar = step(QStringLiteral("bar"), QStringLiteral("4"));
     EXPECT_EQ(markerDots(bar, kPicture1), 0);
     EXPECT_GT(markerDots(bar, kPicture2), 20);
+
+    key(QStringLiteral("F2"));
+    const test::PlayerRun r = finish();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
+TEST_F(RealInput, AWheelNotchScrollsTheArticleUnderThePointerThreeLines)
+{
+    QString automation;
+    for (int i = 1; i <= 9; ++i)
+        automation += QStringLiteral("wait-var DONE %1\ndump-vars %2.vars\n").arg(QString(i, QLatin1Char('x'))).arg(i);
+    play(wheelPublication(), automation + QStringLiteral("wait-var DONE xxxxxxxxxx\n"));
+
+    const QPoint over = kArticle.center();
+    int done = 0;
+    // Input, then F2, then the article as it shows once the player took both.
+    auto after = [&](const std::function<void()>& input) {
+        input();
+        key(QStringLiteral("F2"));
+        const QString name = QString::number(++done);
+        EXPECT_TRUE(waitForFile(name + QStringLiteral(".vars")));
+        return page(name + QStringLiteral(".png")).copy(kArticle);
+    };
+    // xdotool's --sync waits for the pointer to move, which it does not
+    // when it is there already.
+    QPoint pointer(-1, -1);
+    auto notches = [&](QPoint at, int count, bool down) {
+        return [=, this, &pointer] {
+            if (at != pointer) {
+                ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), m_window,
+                                     QStringLiteral("--sync"), QString::number(at.x()), QString::number(at.y())}));
+                pointer = at;
+            }
+            ASSERT_TRUE(xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(count),
+                                 QStringLiteral("--delay"), QStringLiteral("60"),
+                                 down ? QStringLiteral("5") : QStringLiteral("4")}));
+        };
+    };
+    auto keys = [&](const QString& name, int count) {
+        return [=, this] {
+            for (int i = 0; i < count; ++i)
+                key(name);
+        };
+    };
+
+    const QImage top = page(QStringLiteral("top.png")).copy(kArticle);
+    ASSERT_FALSE(top.isNull());
+    const QImage notch = after(notches(over, 1, true));
+    EXPECT_NE(notch, top);
+    // Two lines back up is not yet the top, three are: a notch went down no
+    // more than three lines and more than two.
+    EXPECT_NE(after(keys(QStringLiteral("Up"), 2)), top);
+    EXPECT_EQ(after(keys(QStringLiteral("Up"), 1)), top);
+    // And three lines down show what the notch showed.
+    EXPECT_EQ(after(keys(QStringLiteral("Down"), 3)), notch);
+    // Up goes back as far: two notches down, one up, then three lines up
+    // meet the first notch again.
+    const QImage two = after(notches(over, 2, true));
+    EXPECT_NE(two, notch);
+    const QImage back = after(notches(over, 1, false));
+    EXPECT_NE(back, two);
+    EXPECT_NE(back, notch);
+    EXPECT_EQ(after(keys(QStringLiteral("Up"), 3)), notch);
+    // Beside the article the page has nothing to scroll.
+    EXPECT_EQ(after(notches(QPoint(480, 100), 2, true)), notch);
+    EXPECT_EQ(after(notches(QPoint(480, 100), 2, false)), notch);
 
     key(QStringLiteral("F2"));
     const test::PlayerRun r = finish();

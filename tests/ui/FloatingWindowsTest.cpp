@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,38 @@ TEST_F(FloatingWindows, LinksScrollToTheirAnchorRunScriptsOrBeep)
     form->follow(QStringLiteral(":MISSING"));
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(form->firstLine(), before);
+}
+
+// A wheel turned over a widget, through the application as the window
+// system delivers it.
+void turnWheel(QWidget* widget, int delta)
+{
+    const QPoint point(widget->width() / 2, widget->height() / 2);
+    QWheelEvent event(point, widget->mapToGlobal(point), {}, QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+TEST_F(FloatingWindows, TheWheelScrollsATextWindowThreeLinesANotch)
+{
+    TFloatingWindowForm* form =
+        manager->openTextWindow(QStringLiteral("Wheel"), 0, 0, 300, 150, QStringLiteral("story.txt"), TextWrap::Word);
+    ASSERT_NE(form, nullptr);
+    turnWheel(form->paintBox(), -120);
+    EXPECT_EQ(form->firstLine(), 3);
+    // Thirds of a notch from a fine wheel add up to one.
+    turnWheel(form->paintBox(), -40);
+    turnWheel(form->paintBox(), -40);
+    EXPECT_EQ(form->firstLine(), 3);
+    turnWheel(form->paintBox(), -40);
+    EXPECT_EQ(form->firstLine(), 6);
+    turnWheel(form->paintBox(), 120);
+    EXPECT_EQ(form->firstLine(), 3);
+    // Over the bar the notch goes as far.
+    turnWheel(form->verticalBar(), -120);
+    EXPECT_EQ(form->firstLine(), 6);
+    turnWheel(form->paintBox(), 10 * 120);
+    EXPECT_EQ(form->firstLine(), 0);
 }
 
 TEST_F(FloatingWindows, ImageWindowsAreTheirPicturesSizeAndFailSilently)

@@ -10,9 +10,11 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSizeGrip>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace lumeria {
@@ -85,6 +87,21 @@ void TFloatingWindowForm::layOutChildren()
     m_horizontal->setGeometry(0, h, w, kScrollBarWidth);
     m_sizeBox->setGeometry(w, h, kScrollBarWidth, kScrollBarWidth);
     updateBars();
+}
+
+void TFloatingWindowForm::wheel(const QWheelEvent& wheel)
+{
+    const int lines = wheelScrollLines();
+    const auto steps = [&](QScrollBar* bar, int notches) {
+        // Away from the reader moves towards the start, a step a line.
+        const auto action = notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd;
+        for (int i = std::abs(notches) * lines; i > 0; --i)
+            bar->triggerAction(action);
+    };
+    steps(m_vertical, m_wheelVertical.add(wheel.angleDelta().y()));
+    const int sideways = m_wheelHorizontal.add(wheel.angleDelta().x());
+    if (m_horizontal->isVisible())
+        steps(m_horizontal, sideways);
 }
 
 void TFloatingWindowForm::updateBars()
@@ -162,6 +179,11 @@ bool TFloatingWindowForm::eventFilter(QObject* watched, QEvent* event)
             m_paintBox->setCursor(linkAt(move->position().toPoint()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
         }
         return false;
+    case QEvent::Wheel:
+        if (m_kind != Kind::Text)
+            return false;
+        wheel(*static_cast<QWheelEvent*>(event));
+        return true;
     case QEvent::MouseButtonPress:
         if (m_kind == Kind::Text) {
             const auto* press = static_cast<QMouseEvent*>(event);

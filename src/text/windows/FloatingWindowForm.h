@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/WheelNotches.h"
 #include "platform/gdi/Font.h"
 #include "platform/image/DecodedPicture.h"
 #include "text/HyperLink.h"
@@ -10,6 +11,7 @@
 
 class QScrollBar;
 class QSizeGrip;
+class QWheelEvent;
 
 namespace lumeria {
 
@@ -69,6 +71,8 @@ private:
     void paintText(QPainter& painter);
     void layOutChildren();
     void updateBars();
+    // The desktop's lines a notch, through the bars' own steps.
+    void wheel(const QWheelEvent& wheel);
 
     Kind m_kind;
     gdi::Font m_font;
@@ -85,6 +89,8 @@ private:
     int m_recordLength = 0;
     text::HyperLinkList m_links;
     QRect m_inverted; // a band shown inverted while it flashes
+    WheelNotches m_wheelVertical;
+    WheelNotches m_wheelHorizontal;
 };
 
 } // namespace lumeria
