@@ -1,5 +1,6 @@
 #include "input/FindForm.h"
 
+#include "popups/DialogFrame.h"
 #include "popups/QueryForm.h"
 
 #include <QFontMetrics>
@@ -19,9 +20,7 @@ constexpr int kMargin = 12;
 
 } // namespace
 
-TFindForm::TFindForm(const LanguageElementArray& strings, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+TFindForm::TFindForm(const LanguageElementArray& strings, QWidget* parent) : QDialog(parent, dialogWindowFlags(true))
 {
     setWindowTitle(strings[LanguageElement::L_FINDTITLE]);
     // The window is Arial 9 points, as the classic dialogs are.
@@ -42,7 +41,8 @@ TFindForm::TFindForm(const LanguageElementArray& strings, QWidget* parent)
     for (const QPushButton* b : {m_find, m_next, m_close})
         buttonWidth = std::max(buttonWidth, fm.horizontalAdvance(b->text()) + 16);
     const int promptWidth = fm.horizontalAdvance(m_prompt->text());
-    const int clientWidth = std::max(3 * buttonWidth + 32, promptWidth + kEditWidth + 4 + 16);
+    const int clientWidth =
+        std::max({3 * buttonWidth + 32, promptWidth + kEditWidth + 4 + 16, widthForTitle(windowTitle(), font)});
     const int lineLeft = (clientWidth - (promptWidth + 4 + kEditWidth)) / 2;
     m_prompt->setGeometry(lineLeft, kMargin, promptWidth, kRowHeight);
     m_edit->setGeometry(lineLeft + promptWidth + 4, kMargin, kEditWidth, kRowHeight);

@@ -1,5 +1,6 @@
 #include "popups/PasswordEntryForm.h"
 
+#include "popups/DialogFrame.h"
 #include "popups/DialogIcons.h"
 #include "popups/QueryForm.h"
 
@@ -17,8 +18,7 @@ namespace lumeria {
 TPasswordEntryForm::TPasswordEntryForm(const QString& password, const LanguageElementArray& strings, QWidget* parent)
     : QDialog(parent), m_password(password), m_strings(strings)
 {
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(dialogWindowFlags());
     setFont(TQueryForm::dialogFont());
     setWindowTitle(strings[LanguageElement::L_PWORDTITLE]);
     const QFontMetrics fm(font());
@@ -47,7 +47,8 @@ TPasswordEntryForm::TPasswordEntryForm(const QString& password, const LanguageEl
     m_cancel = new QPushButton(strings[LanguageElement::L_CANCEL], this);
     const int buttonWidth =
         std::max({75, fm.horizontalAdvance(m_ok->text()) + 16, fm.horizontalAdvance(m_cancel->text()) + 16});
-    const int clientWidth = std::max(56 + msg->width() + 12, 2 * buttonWidth + 8 + 24);
+    const int clientWidth =
+        std::max({56 + msg->width() + 12, 2 * buttonWidth + 8 + 24, widthForTitle(windowTitle(), font())});
     const int buttonTop = m_entry->geometry().bottom() + 16;
     m_cancel->setGeometry(clientWidth - 12 - buttonWidth, buttonTop, buttonWidth, 25);
     m_ok->setGeometry(m_cancel->x() - 8 - buttonWidth, buttonTop, buttonWidth, 25);

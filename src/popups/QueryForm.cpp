@@ -1,5 +1,6 @@
 #include "popups/QueryForm.h"
 
+#include "popups/DialogFrame.h"
 #include "popups/DialogIcons.h"
 
 #include <QFontMetrics>
@@ -56,11 +57,7 @@ TQueryForm::TQueryForm(const QString& title, const QString& message, const QStri
                        bool stayOnTop)
     : QDialog(parent)
 {
-    Qt::WindowFlags flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (stayOnTop)
-        flags |= Qt::WindowStaysOnTopHint;
-    setWindowFlags(flags);
+    setWindowFlags(dialogWindowFlags(stayOnTop));
     setFont(dialogFont());
     setWindowTitle(title);
 
@@ -118,12 +115,15 @@ void TQueryForm::layOut()
         rowWidth = places.back().right() + 1 + kMargin;
     }
     const int messageWidth = prompt.right() + 1 + kMargin;
-    const int clientWidth = std::max(rowWidth, messageWidth);
+    // A title wider than both widens the box too, so that the window
+    // manager need not cut it; message and buttons then both stand centred.
+    const int clientWidth = std::max({rowWidth, messageWidth, widthForTitle(windowTitle(), font())});
     if (messageWidth < clientWidth) {
         const int shift = (clientWidth - messageWidth) / 2;
         prompt.translate(shift, 0);
         icon.translate(shift, 0);
-    } else if (rowWidth < clientWidth) {
+    }
+    if (!places.empty() && rowWidth < clientWidth) {
         for (QRect& r : places)
             r.translate((clientWidth - rowWidth) / 2, 0);
     }

@@ -1,5 +1,6 @@
 #include "print/ProgressReport.h"
 
+#include "popups/DialogFrame.h"
 #include "popups/QueryForm.h"
 
 #include <QFontMetrics>
@@ -15,13 +16,13 @@ namespace lumeria {
 
 TProgressReport::TProgressReport(const Texts& texts, int maximum, QWidget* parent) : QDialog(parent), m_texts(texts)
 {
+    setWindowFlags(dialogWindowFlags());
     setWindowTitle(texts.applicationTitle);
     setFont(TQueryForm::dialogFont());
     setWindowModality(Qt::ApplicationModal);
 
     m_prompt = new QLabel(this);
     m_prompt->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_prompt->setMinimumWidth(260);
 
     auto* gaugePanel = new QFrame(this);
     gaugePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -43,6 +44,10 @@ TProgressReport::TProgressReport(const Texts& texts, int maximum, QWidget* paren
     layout->addWidget(m_prompt);
     layout->addWidget(gaugePanel);
     layout->addWidget(m_cancel, 0, Qt::AlignHCenter);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    const QMargins margins = layout->contentsMargins();
+    m_prompt->setMinimumWidth(
+        std::max(260, widthForTitle(texts.applicationTitle, font()) - margins.left() - margins.right()));
 }
 
 void TProgressReport::setPrompt(const QString& text)

@@ -2,6 +2,7 @@
 #include "popups/QueryForm.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,6 +69,36 @@ TEST(QueryForm, BarsBreakLinesAndNoButtonsIsAllowed)
     EXPECT_EQ(buttonCaptions(QStringLiteral("Oui|Non")).size(), 2);
 }
 
+// Typed as a dialog, with a close box and nothing to minimise or maximise.
+void expectDialogFrame(const QWidget& dialog)
+{
+    const Qt::WindowFlags flags = dialog.windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+}
+
+int boldWidth(const QString& text)
+{
+    QFont bold = TQueryForm::dialogFont();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(text);
+}
+
+TEST(QueryForm, ALongTitleWidensTheBoxAndCentresWhatIsInIt)
+{
+    const QString title = QStringLiteral("A title far wider than the message and its one button");
+    TQueryForm box(title, QStringLiteral("Short"), {QStringLiteral("OK")});
+    expectDialogFrame(box);
+    EXPECT_GT(box.width(), boldWidth(title));
+    // The icon and message stand as far from the left edge as from the
+    // right, and so does the button.
+    EXPECT_NEAR(box.icon()->x() + box.prompt()->geometry().right() + 1, box.width(), 2);
+    QPushButton* ok = box.buttons()[0];
+    EXPECT_NEAR(2 * ok->x() + ok->width(), box.width(), 2);
+}
+
 class PasswordTest : public ::testing::Test {
 protected:
     PasswordTest()
@@ -127,6 +158,14 @@ TEST_F(PasswordTest, WrongPasswordSaysSoAndRefuses)
     TPasswordEntryForm cancelled(QStringLiteral("secret"), strings);
     whenShown([&] { cancelled.cancelButton()->click(); });
     EXPECT_EQ(cancelled.ask(), TPasswordEntryForm::kCancelled);
+}
+
+TEST_F(PasswordTest, TheDialogIsFramedAsOneAndWideEnoughForItsTitle)
+{
+    strings[LanguageElement::L_PWORDTITLE] = QStringLiteral("Mot de passe de cette publication, qui ne la quitte pas");
+    TPasswordEntryForm form(QStringLiteral("secret"), strings);
+    expectDialogFrame(form);
+    EXPECT_GT(form.width(), boldWidth(strings[LanguageElement::L_PWORDTITLE]));
 }
 
 } // namespace
