@@ -142,10 +142,10 @@ media::MediaEnvironment TMainForm::mediaEnvironment()
     env.errorBox = [this](const QString& title, const QString& message, const QString& button) {
         messageDialog(title, message, {button});
     };
-    env.errorTitle = strings[LanguageElement::L_ERRORTITLE];
+    env.errorTitle = strings.caption(LanguageElement::L_ERRORTITLE);
     env.extractError = strings[LanguageElement::L_EXTRACTERROR];
     env.mediaError = strings[LanguageElement::L_MEDIAERROR];
-    env.okButton = strings[LanguageElement::L_OK];
+    env.okButton = strings.caption(LanguageElement::L_OK);
     env.pageArea = [this] { return QRect(pageOrigin(), m_pageSize); };
     env.scrollOffset = [this] { return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()); };
     env.invalidate = [this](const QRect& area) {

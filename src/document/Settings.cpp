@@ -35,4 +35,24 @@ const std::array<std::string_view, kLanguageElementCount> kLanguageElementNames 
     "L_INSTSUBTITLE",
 };
 
+QString LanguageElementArray::caption(LanguageElement e) const
+{
+    const QString& set = (*this)[e];
+    if (!set.isEmpty())
+        return set;
+    switch (e) {
+    case LanguageElement::L_OK: return QStringLiteral("OK");
+    case LanguageElement::L_CANCEL: return QStringLiteral("Annuler");
+    case LanguageElement::L_YES: return QStringLiteral("Oui");
+    case LanguageElement::L_NO: return QStringLiteral("Non");
+    case LanguageElement::L_CLOSE: return QStringLiteral("Fermer");
+    case LanguageElement::L_ERRORTITLE: return QStringLiteral("Erreur");
+    case LanguageElement::L_FINDTITLE: return QStringLiteral("Rechercher");
+    case LanguageElement::L_FINDFIRST: return QStringLiteral("Premier");
+    case LanguageElement::L_FINDNEXT: return QStringLiteral("Suivant");
+    case LanguageElement::L_PWORDTITLE: return QStringLiteral("Mot de passe");
+    default: return set;
+    }
+}
+
 } // namespace lumeria

@@ -89,6 +89,10 @@ public:
     // By number, 1 to 30.
     const QString& at(int number) const { return m_texts[size_t(number - 1)]; }
     QString& at(int number) { return m_texts[size_t(number - 1)]; }
+    // A caption the player cannot leave blank (a button, a window title):
+    // the publication's string, or the player's own French word when the
+    // publication left it empty. Messages have no such word and stay as set.
+    QString caption(LanguageElement e) const;
 
 private:
     static size_t index(LanguageElement e) { return size_t(e) - 1; }

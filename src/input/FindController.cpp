@@ -137,8 +137,8 @@ void FindController::showIoError(int code)
 void FindController::showNotFound()
 {
     const LanguageElementArray& strings = publication().strings;
-    m_context.messageBox(strings[LanguageElement::L_FINDTITLE], strings[LanguageElement::L_FINDERROR],
-                         {strings[LanguageElement::L_OK]});
+    m_context.messageBox(strings.caption(LanguageElement::L_FINDTITLE), strings[LanguageElement::L_FINDERROR],
+                         {strings.caption(LanguageElement::L_OK)});
 }
 
 } // namespace lumeria

@@ -22,7 +22,7 @@ constexpr int kMargin = 12;
 
 TFindForm::TFindForm(const LanguageElementArray& strings, QWidget* parent) : QDialog(parent, dialogWindowFlags(true))
 {
-    setWindowTitle(strings[LanguageElement::L_FINDTITLE]);
+    setWindowTitle(strings.caption(LanguageElement::L_FINDTITLE));
     // The window is Arial 9 points, as the classic dialogs are.
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(12);
@@ -30,9 +30,9 @@ TFindForm::TFindForm(const LanguageElementArray& strings, QWidget* parent) : QDi
     m_prompt = new QLabel(strings[LanguageElement::L_FINDPROMPT], this);
     m_edit = new QLineEdit(this);
     m_edit->setMaxLength(kMaxText);
-    m_find = new QPushButton(strings[LanguageElement::L_FINDFIRST], this);
-    m_next = new QPushButton(strings[LanguageElement::L_FINDNEXT], this);
-    m_close = new QPushButton(strings[LanguageElement::L_CLOSE], this);
+    m_find = new QPushButton(strings.caption(LanguageElement::L_FINDFIRST), this);
+    m_next = new QPushButton(strings.caption(LanguageElement::L_FINDNEXT), this);
+    m_close = new QPushButton(strings.caption(LanguageElement::L_CLOSE), this);
     m_find->setDefault(true);
 
     // One width for the three buttons: the widest caption and 16.

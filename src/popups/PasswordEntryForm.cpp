@@ -20,7 +20,7 @@ TPasswordEntryForm::TPasswordEntryForm(const QString& password, const LanguageEl
 {
     setWindowFlags(dialogWindowFlags());
     setFont(TQueryForm::dialogFont());
-    setWindowTitle(strings[LanguageElement::L_PWORDTITLE]);
+    setWindowTitle(strings.caption(LanguageElement::L_PWORDTITLE));
     const QFontMetrics fm(font());
 
     m_lock = new QLabel(this);
@@ -43,8 +43,8 @@ TPasswordEntryForm::TPasswordEntryForm(const QString& password, const LanguageEl
     m_entry->setGeometry(56, promptTop + fm.height() + 4, msg->width(), fm.height() + 10);
 
     // Both buttons as wide as the wider caption plus 16.
-    m_ok = new QPushButton(strings[LanguageElement::L_OK], this);
-    m_cancel = new QPushButton(strings[LanguageElement::L_CANCEL], this);
+    m_ok = new QPushButton(strings.caption(LanguageElement::L_OK), this);
+    m_cancel = new QPushButton(strings.caption(LanguageElement::L_CANCEL), this);
     const int buttonWidth =
         std::max({75, fm.horizontalAdvance(m_ok->text()) + 16, fm.horizontalAdvance(m_cancel->text()) + 16});
     const int clientWidth =
@@ -83,8 +83,8 @@ void TPasswordEntryForm::check()
         return;
     }
     m_result = kRefused;
-    TQueryForm box(m_strings[LanguageElement::L_PWORDTITLE], m_strings[LanguageElement::L_PWORDERROR],
-                   {m_strings[LanguageElement::L_OK]}, this);
+    TQueryForm box(m_strings.caption(LanguageElement::L_PWORDTITLE), m_strings[LanguageElement::L_PWORDERROR],
+                   {m_strings.caption(LanguageElement::L_OK)}, this);
     box.ask();
     reject();
 }

@@ -195,7 +195,7 @@ PrintService::~PrintService() = default;
 
 QString PrintService::string(LanguageElement element) const
 {
-    return m_context.strings ? (*m_context.strings)[element] : QString();
+    return m_context.strings ? m_context.strings->caption(element) : LanguageElementArray().caption(element);
 }
 
 PrintOutcome PrintService::runJob(const std::function<PrintOutcome(QPrinter* printer)>& job)

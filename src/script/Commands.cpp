@@ -90,7 +90,7 @@ void ScriptEngine::executeDialogOrWindow(Command c, const ScriptArguments& a)
 {
     const auto& v = a.values;
     switch (c) {
-    case Command::AlertBox: m_host.messageDialog(v[0], v[1], {language(LanguageElement::L_OK)}); break;
+    case Command::AlertBox: m_host.messageDialog(v[0], v[1], {caption(LanguageElement::L_OK)}); break;
     case Command::MessageBox:
         m_variables.set(v[3], QString::number(m_host.messageDialog(v[0], v[1], v[2].split(QLatin1Char('|')))));
         break;
@@ -98,7 +98,7 @@ void ScriptEngine::executeDialogOrWindow(Command c, const ScriptArguments& a)
         if (v[0].isEmpty() && v[1].isEmpty()) {
             m_host.closeMainWindow();
         } else if (m_host.messageDialog(v[0], v[1],
-                                        {language(LanguageElement::L_YES), language(LanguageElement::L_NO)}) == 1) {
+                                        {caption(LanguageElement::L_YES), caption(LanguageElement::L_NO)}) == 1) {
             m_host.closeMainWindow();
         }
         break;

@@ -522,9 +522,9 @@ void FileCommands::internetLink(const QString& address)
     }
     if (openWithDesktop(address) != launch::kStarted) {
         const Publication& pub = m_engine.publication();
-        m_engine.host().messageDialog(pub.strings[LanguageElement::L_ERRORTITLE],
+        m_engine.host().messageDialog(pub.strings.caption(LanguageElement::L_ERRORTITLE),
                                       pub.strings[LanguageElement::L_INTERNETERROR],
-                                      {pub.strings[LanguageElement::L_OK]});
+                                      {pub.strings.caption(LanguageElement::L_OK)});
     }
 }
 

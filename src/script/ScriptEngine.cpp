@@ -57,7 +57,7 @@ bool ScriptEngine::userStop()
 
 void ScriptEngine::reportError(const QString& message)
 {
-    m_host.messageDialog(language(LanguageElement::L_ERRORTITLE), message, {language(LanguageElement::L_OK)});
+    m_host.messageDialog(caption(LanguageElement::L_ERRORTITLE), message, {caption(LanguageElement::L_OK)});
     m_abort = true;
 }
 

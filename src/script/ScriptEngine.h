@@ -125,6 +125,7 @@ private:
     void pageCommand(Frame& f, const ScriptLine& line, Page_Rec* page);
     Page_Rec* pageTarget(Command c, const ScriptArguments& a);
     QString language(LanguageElement e) const { return m_pub.strings[e]; }
+    QString caption(LanguageElement e) const { return m_pub.strings.caption(e); }
 
     ScriptHost& m_host;
     MediaHost& m_media;

@@ -169,6 +169,12 @@ TEST_F(ParserTest, InterfaceStringsAndUnknownNames)
     EXPECT_EQ(pub.strings.at(30), QStringLiteral("Setup"));
     EXPECT_EQ(pub.strings[LanguageElement::L_NO], QStringLiteral(" Non"));
     EXPECT_TRUE(pub.strings[LanguageElement::L_CANCEL].isEmpty());
+    // Captions left empty read as the player's own words; set ones win, and
+    // messages have no word of their own.
+    EXPECT_EQ(pub.strings.caption(LanguageElement::L_CANCEL), QStringLiteral("Annuler"));
+    EXPECT_EQ(pub.strings.caption(LanguageElement::L_YES), QStringLiteral("Oui"));
+    EXPECT_EQ(pub.strings.caption(LanguageElement::L_OK), QStringLiteral("Valider"));
+    EXPECT_TRUE(pub.strings.caption(LanguageElement::L_FINDERROR).isEmpty());
 }
 
 TEST_F(ParserTest, TextIsDecodedFromWindows1252)

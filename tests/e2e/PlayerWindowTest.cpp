@@ -322,6 +322,21 @@ TEST_F(PlayerWindow, EscClosesOnlyWhenThePublicationAllowsIt)
     EXPECT_EQ(automate({publication("pages")}, QStringLiteral("key Esc\nexpect-page Nowhere\n")).exitCode, 0);
 }
 
+TEST_F(PlayerWindow, CaptionsThePublicationLeavesEmptyAreThePlayersOwn)
+{
+    // No L_ string is set: a note, a yes/no question and an error box still
+    // have words on their buttons and in their titles.
+    const PlayerRun r = automate({publication("nostrings")}, QStringLiteral("wait 300\nexpect-var DONE yes\n"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(logLines(), (QStringList{
+                              QStringLiteral(R"(dialog "Note" "Hello" "OK" -> 0)"),
+                              QStringLiteral(R"(dialog "Leave" "Really?" "Oui|Non" -> 0)"),
+                              QStringLiteral(R"(popup -1 -1 0 "MISSING.BMP")"),
+                              QStringLiteral(R"(dialog "Erreur" "\"MISSING.BMP\"\n\nImpossible de charger le )"
+                                             R"(fichier image !" "OK" -> 0)"),
+                          }));
+}
+
 TEST_F(PlayerWindow, KeysScrollTheFocusedArticle)
 {
     // With TabWindows on, the article is the page's first tab stop and has
