@@ -146,6 +146,26 @@ TEST_F(FloatingWindows, TheWheelScrollsATextWindowThreeLinesANotch)
     EXPECT_EQ(form->firstLine(), 0);
 }
 
+TEST_F(FloatingWindows, TheSidewaysBarShowsOnlyWhenALineIsWiderThanTheWindow)
+{
+    // Wrapped to the window, every line fits: the text takes the bar's strip.
+    TFloatingWindowForm* wrapped =
+        manager->openTextWindow(QStringLiteral("Wrapped"), 0, 0, 300, 150, QStringLiteral("story.txt"), TextWrap::Word);
+    ASSERT_NE(wrapped, nullptr);
+    EXPECT_FALSE(wrapped->horizontalBar()->isVisible());
+    EXPECT_EQ(wrapped->paintBox()->height(), wrapped->height());
+    EXPECT_EQ(wrapped->verticalBar()->height(), wrapped->height() - TFloatingWindowForm::kScrollBarWidth);
+    // A window narrower than its widest line keeps the bar.
+    TFloatingWindowForm* narrow =
+        manager->openTextWindow(QStringLiteral("Narrow"), 0, 0, 60, 150, QStringLiteral("story.txt"), TextWrap::None);
+    ASSERT_NE(narrow, nullptr);
+    EXPECT_TRUE(narrow->horizontalBar()->isVisible());
+    EXPECT_EQ(narrow->paintBox()->height(), narrow->height() - TFloatingWindowForm::kScrollBarWidth);
+    // Widened past the line, it goes.
+    narrow->resize(narrow->text().widestLine + 2 * TFloatingWindowForm::kScrollBarWidth + 20, narrow->height());
+    EXPECT_FALSE(narrow->horizontalBar()->isVisible());
+}
+
 TEST_F(FloatingWindows, ImageWindowsAreTheirPicturesSizeAndFailSilently)
 {
     TFloatingWindowForm* form = manager->openImageWindow(QStringLiteral("Logo"), 5, 5, QStringLiteral("logo.bmp"));

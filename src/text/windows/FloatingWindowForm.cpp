@@ -82,9 +82,14 @@ void TFloatingWindowForm::layOutChildren()
         return;
     const int w = std::max(0, width() - kScrollBarWidth);
     const int h = std::max(0, height() - kScrollBarWidth);
-    m_paintBox->setGeometry(0, 0, w, h);
+    // The sideways bar is there only while a line is wider than the window;
+    // without it the text takes the bottom strip as well, and the size box
+    // keeps its corner below the vertical bar.
+    const bool sideways = m_text.widestLine + kTextMargin > w;
+    m_paintBox->setGeometry(0, 0, w, sideways ? h : height());
     m_vertical->setGeometry(w, 0, kScrollBarWidth, h);
     m_horizontal->setGeometry(0, h, w, kScrollBarWidth);
+    m_horizontal->setVisible(sideways);
     m_sizeBox->setGeometry(w, h, kScrollBarWidth, kScrollBarWidth);
     updateBars();
 }
