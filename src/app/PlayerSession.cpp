@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -64,9 +65,25 @@ QSize boundedPageSize(QSize design)
     return {width, height};
 }
 
-QString bundledTourPath()
+QStringList bundledTourPlaces()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/tour.lum");
+    const QString program = QCoreApplication::applicationDirPath();
+    QStringList places{QDir::cleanPath(program + QStringLiteral("/../share/lumeria/tour.lum"))};
+    for (const QString& found :
+         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("lumeria/tour.lum")))
+        places << QDir::cleanPath(found);
+    places << QDir::cleanPath(program + QStringLiteral("/tour.lum"));
+    places.removeDuplicates();
+    return places;
+}
+
+QString findBundledTour()
+{
+    for (const QString& place : bundledTourPlaces()) {
+        if (QFileInfo(place).isFile())
+            return place;
+    }
+    return {};
 }
 
 PlayerSession::PlayerSession(media::MediaOptions mediaOptions)
@@ -100,9 +117,14 @@ Result<std::unique_ptr<Container>> openPublicationContainer(const QString& publi
             *tried = opened.value()->filePath();
         return opened;
     }
+    // Without a tour anywhere, the place an installed player keeps it is the
+    // one named as missing.
+    QString tour = findBundledTour();
+    if (tour.isEmpty())
+        tour = bundledTourPlaces().front();
     if (tried)
-        *tried = bundledTourPath();
-    return Container::open(bundledTourPath(), notAContainer);
+        *tried = tour;
+    return Container::open(tour, notAContainer);
 }
 
 // What the box says after the resources heading when the file opened holds

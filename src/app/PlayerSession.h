@@ -30,7 +30,7 @@ public:
     ~PlayerSession();
 
     // Opens the publication file, or the container appended to the running
-    // program, or else the tour bundled with the player. On failure the
+    // program, or else the tour that comes with the player. On failure the
     // messages of the error boxes, in the order they are shown, are in
     // startupMessages(), and the result is false. In safe mode files are
     // extracted only into the program's folder or the player's own folders.
@@ -113,8 +113,14 @@ private:
     std::unique_ptr<media::MediaManager> m_media;
 };
 
-// Where the tour bundled with the player lies: beside the executable.
-QString bundledTourPath();
+// Where the tour that comes with the player is looked for, in this order:
+// the data folder of the installation the player runs from
+// (<prefix>/share/lumeria beside its bin folder), the desktop's data folders
+// (XDG_DATA_HOME, then XDG_DATA_DIRS), and the executable's own folder,
+// where the build puts it.
+QStringList bundledTourPlaces();
+// The first of those places that holds the tour; empty when none does.
+QString findBundledTour();
 
 // A publication's design size as the player shows it: each side at least 1,
 // and a size past what a window and its backbuffer can hold cut down to it.
