@@ -116,6 +116,15 @@ std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const Com
     return app;
 }
 
+void forgetScaleChoice()
+{
+    if (qEnvironmentVariableIsEmpty(kScaleChosen))
+        return;
+    qunsetenv("QT_SCALE_FACTOR");
+    qunsetenv("QT_ENABLE_HIGHDPI_SCALING");
+    qunsetenv(kScaleChosen);
+}
+
 std::unique_ptr<QSocketNotifier> watchSignals(std::function<void()> onStop)
 {
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
