@@ -307,7 +307,9 @@ QString helpText()
 {
     QString text =
         QStringLiteral("Usage: lumeria [PUBLICATION] [switches] [options]\n"
-                       "Plays PUBLICATION, else the publication appended to the program, else the bundled tour.\n"
+                       "Plays PUBLICATION, else the publication appended to the program, else asks what to\n"
+                       "play (a publication, a disc's folder or the tour); the tour plays at once where no\n"
+                       "reader can be asked: offscreen, or with --list, --export-pages or --automate.\n"
                        "An argument naming an existing file is always the publication.\n"
                        "\n"
                        "Switches:\n"

@@ -1,10 +1,12 @@
 // lumeria: plays a publication in its window, or exports or lists its pages.
 #include "app/CommandLine.h"
 #include "app/MainForm.h"
+#include "app/OtherPublication.h"
 #include "app/PlatformSetup.h"
 #include "app/PlayerSession.h"
 #include "app/PublicationChoice.h"
 #include "app/SaverPreview.h"
+#include "app/StartWindow.h"
 #include "automation/AutomationLog.h"
 #include "automation/AutomationRunner.h"
 #include "platform/Codepage.h"
@@ -14,6 +16,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <csignal>
 #include <iostream>
@@ -25,14 +28,6 @@ namespace {
 using namespace lumeria;
 
 constexpr const char* kVersion = "lumeria 0.1.0";
-
-// An image of a CD-ROM by its name: the file types disc images are kept in.
-bool isDiscImageName(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("iso") || suffix == QLatin1String("cue") || suffix == QLatin1String("bin") ||
-           suffix == QLatin1String("img");
-}
 
 QString oneLine(QString message)
 {
@@ -107,7 +102,8 @@ int runWindow(QApplication& app, PlayerSession& session, const CommandLine& cl, 
     std::unique_ptr<AutomationRunner> runner;
     if (script) {
         runner = std::make_unique<AutomationRunner>(form, std::move(*script), cl.automateLog);
-        if (const Status opened = runner->openLog(); !opened) {
+        // The boxes met before the window are in the log already.
+        if (const Status opened = runner->openLog(AutomationRunner::LogStart::Continue); !opened) {
             std::cerr << "lumeria: " << opened.error().toStdString() << '\n';
             return 2;
         }
@@ -128,63 +124,88 @@ int runWindow(QApplication& app, PlayerSession& session, const CommandLine& cl, 
     return status;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
-{
-    // A write past the process's file-size limit then fails with an error
-    // code, reported like a full disk, instead of killing the player.
-    ::signal(SIGXFSZ, SIG_IGN);
-
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    const auto parsed = parseCommandLine(
-        QString::fromLocal8Bit(argv[0]), args, [](const QString& path) { return QFileInfo(path).isFile(); },
-        PlayerSession::carriesOwnPublication());
-    if (!parsed) {
-        std::cerr << "lumeria: " << parsed.error().toStdString() << '\n';
-        return 2;
-    }
-    CommandLine cl = parsed.value(); // a disc's folder becomes its publication below
-    if (const std::optional<int> answered = answerFromCommandLine(cl))
-        return *answered;
-
-    const bool pagesOnly = cl.list || !cl.exportPages.isEmpty();
-    const bool automated = !cl.automate.isEmpty();
-    if (!chooseHeadlessPlatform(cl))
-        return 1;
-    const std::unique_ptr<QApplication> app = startApplication(argc, argv, cl, pagesOnly);
-
-    std::optional<AutomationScript> script;
-    if (automated) {
-        auto read = readAutomationScript(cl.automate);
-        if (!read) {
-            std::cerr << "lumeria: " << cl.automate.toStdString() << ": " << read.error().toStdString() << '\n';
-            return 2;
+// Whoever answers the boxes asked before the window exists, where no reader
+// sees them (offscreen, pages only, automation): each box's text goes to
+// standard error and to the automation log. A box takes the automation
+// file's next line when that is an answer, the start window and a disc's
+// choice of publication among them; any other box counts as closed.
+class StartUpAnswers {
+public:
+    StartUpAnswers(const CommandLine& cl, std::optional<AutomationScript>& script) : m_script(script)
+    {
+        if (script && !cl.automateLog.isEmpty()) {
+            m_log.setFileName(cl.automateLog);
+            m_log.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
         }
-        script = std::move(read).value();
-    }
-
-    // Nobody can answer a box where no reader sees it: its text goes to
-    // standard error (and to the automation log) and it counts as closed.
-    const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen");
-    QFile startupLog;
-    if (automated && !cl.automateLog.isEmpty()) {
-        startupLog.setFileName(cl.automateLog);
-        startupLog.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
-    }
-    if (headless || pagesOnly || automated) {
-        TQueryForm::setAnswerer([&](const QString& title, const QString& message, const QStringList& buttons) {
+        TQueryForm::setAnswerer([this](const QString& title, const QString& message, const QStringList& buttons) {
+            const int answer = takeAnswer();
             std::cerr << "lumeria: " << oneLine(message).toStdString() << '\n';
-            if (startupLog.isOpen()) {
-                startupLog.write((AutomationLog::dialog(title, message, buttons, 0) + QLatin1Char('\n')).toUtf8());
-                startupLog.flush();
+            if (m_log.isOpen()) {
+                m_log.write((AutomationLog::dialog(title, message, buttons, answer) + QLatin1Char('\n')).toUtf8());
+                m_log.flush();
             }
-            return std::optional<int>(0);
+            return std::optional<int>(answer);
         });
     }
+    StartUpAnswers(const StartUpAnswers&) = delete;
+    StartUpAnswers& operator=(const StartUpAnswers&) = delete;
+    // The window's own answerer, or none, takes over; the log is the
+    // runner's from now on.
+    ~StartUpAnswers()
+    {
+        m_log.close();
+        TQueryForm::setAnswerer({});
+    }
 
+private:
+    int takeAnswer()
+    {
+        if (!m_script || m_script->empty() || m_script->front().verb != AutomationVerb::Answer)
+            return 0;
+        const int answer = m_script->front().number;
+        m_script->erase(m_script->begin());
+        return answer;
+    }
+
+    std::optional<AutomationScript>& m_script;
+    QFile m_log;
+};
+
+// What a run with nothing named does: a reader is asked what to play.
+// Where no reader sees the window (offscreen, pages only) the tour plays,
+// as it does for an automation file unless that opens with an answer for
+// the start window. A player with its own publication plays that.
+bool asksWhatToPlay(const CommandLine& cl, bool headless, const std::optional<AutomationScript>& script)
+{
+    if (!cl.publication.isEmpty() || cl.list || !cl.exportPages.isEmpty())
+        return false;
+    // A program named as a saver takes its first argument for the saver's,
+    // which a publication picked would become.
+    if (cl.mode != RunMode::Normal)
+        return false;
+    if (PlayerSession::carriesOwnPublication())
+        return false;
+    if (script)
+        return !script->empty() && script->front().verb == AutomationVerb::Answer;
+    return !headless;
+}
+
+// How playing what the command line named ended: its exit status, and
+// whether the publication opened at all.
+struct PlayEnd {
+    int status = 0;
+    bool opened = false;
+};
+
+// Plays what the command line names, as it names it: a publication file,
+// a disc's folder or a disc image, else the player's own publication or
+// the tour; or lists or exports its pages.
+PlayEnd playNamed(QApplication& app, CommandLine cl, std::optional<AutomationScript>& script, bool headless,
+                  std::unique_ptr<StartUpAnswers>& startUp)
+{
+    const bool pagesOnly = cl.list || !cl.exportPages.isEmpty();
+    const bool automated = script.has_value();
+    const bool reader = !headless && !pagesOnly && !automated;
     media::MediaOptions mediaOptions;
     mediaOptions.output.mute = cl.mute;
     mediaOptions.output.deviceName = cl.audioDevice;
@@ -192,6 +213,7 @@ int main(int argc, char** argv)
     // A disc image is the volume the publication lies on: opened before the
     // session, which reads from it, and gone after it.
     std::unique_ptr<disc::ImageVolume> image;
+    const auto forgetImage = qScopeGuard([] { disc::setImageVolume(nullptr); });
     QString imagePath;
     if (!cl.publication.isEmpty() && isDiscImageName(cl.publication) && QFileInfo(cl.publication).isFile()) {
         QString why;
@@ -202,9 +224,9 @@ int main(int argc, char** argv)
             if (why.isEmpty())
                 why = QStringLiteral("Impossible de créer le dossier temporaire du disque.");
             std::cerr << "lumeria: " << cl.publication.toStdString() << ": " << oneLine(why).toStdString() << '\n';
-            if (!headless && !pagesOnly && !automated)
+            if (reader)
                 TQueryForm(TMainForm::kUntitled, why, {QStringLiteral("OK")}).ask();
-            return 1;
+            return {1, false};
         }
         disc::setImageVolume(image.get());
         imagePath = cl.publication;
@@ -219,9 +241,9 @@ int main(int argc, char** argv)
         if (choice.path.isEmpty()) {
             std::cerr << "lumeria: " << (image ? imagePath : cl.publication).toStdString() << ": "
                       << oneLine(choice.error).toStdString() << '\n';
-            if (!headless && !pagesOnly && !automated)
+            if (reader)
                 TQueryForm(TMainForm::kUntitled, choice.error, {QStringLiteral("OK")}).ask();
-            return 1;
+            return {1, false};
         }
         session.setVolume(QFileInfo(cl.publication).absoluteFilePath());
         cl.publication = choice.path;
@@ -238,14 +260,95 @@ int main(int argc, char** argv)
             TQueryForm box(title.isEmpty() ? TMainForm::kUntitled : title, message, {QStringLiteral("OK")});
             box.ask();
         }
-        return 1;
+        return {1, false};
     }
-    startupLog.close();
-    TQueryForm::setAnswerer({});
+    startUp.reset();
 
     if (const std::optional<int> done = runOneShotMode(session, cl))
-        return *done;
+        return {*done, true};
     // The window goes first; the session then closes the container, deleting
     // the files it extracted, as it goes out of scope.
-    return runWindow(*app, session, cl, std::move(script), headless);
+    return {runWindow(app, session, cl, std::move(script), headless), true};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // A write past the process's file-size limit then fails with an error
+    // code, reported like a full disk, instead of killing the player.
+    ::signal(SIGXFSZ, SIG_IGN);
+
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString program = QString::fromLocal8Bit(argv[0]);
+    const auto parse = [&](const QStringList& arguments) {
+        return parseCommandLine(
+            program, arguments, [](const QString& path) { return QFileInfo(path).isFile(); },
+            PlayerSession::carriesOwnPublication());
+    };
+    const auto parsed = parse(args);
+    if (!parsed) {
+        std::cerr << "lumeria: " << parsed.error().toStdString() << '\n';
+        return 2;
+    }
+    CommandLine cl = parsed.value();
+    if (const std::optional<int> answered = answerFromCommandLine(cl))
+        return *answered;
+
+    const bool pagesOnly = cl.list || !cl.exportPages.isEmpty();
+    const bool automated = !cl.automate.isEmpty();
+    if (!chooseHeadlessPlatform(cl))
+        return 1;
+    std::unique_ptr<QApplication> app = startApplication(argc, argv, cl, pagesOnly);
+
+    std::optional<AutomationScript> script;
+    if (automated) {
+        auto read = readAutomationScript(cl.automate);
+        if (!read) {
+            std::cerr << "lumeria: " << cl.automate.toStdString() << ": " << read.error().toStdString() << '\n';
+            return 2;
+        }
+        script = std::move(read).value();
+    }
+
+    // Nobody can answer a box where no reader sees it.
+    const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen");
+    std::unique_ptr<StartUpAnswers> startUp;
+    if (headless || pagesOnly || automated)
+        startUp = std::make_unique<StartUpAnswers>(cl, script);
+
+    PlayEnd end;
+    if (!asksWhatToPlay(cl, headless, script)) {
+        end = playNamed(*app, cl, script, headless, startUp);
+    } else {
+        // What the reader picks plays as if the command line had named it;
+        // one that does not open has said why in its boxes, and the reader
+        // picks again.
+        for (;;) {
+            const std::optional<QString> chosen = StartWindow(findBundledTour()).ask();
+            if (!chosen)
+                return 0;
+            // Last, so that a switch after it is not a saver argument.
+            const QStringList named = args + QStringList{publicationArgument(*chosen)};
+            // The factor depends on the publication, which was not known
+            // when the application started.
+            if (cl.scale.kind == ScaleChoice::Kind::Auto && !script) {
+                app.reset();
+                playInstead(argv[0], named);
+                return 1;
+            }
+            const auto reparsed = parse(named);
+            if (!reparsed) {
+                std::cerr << "lumeria: " << reparsed.error().toStdString() << '\n';
+                return 2;
+            }
+            cl = reparsed.value();
+            end = playNamed(*app, cl, script, headless, startUp);
+            if (end.opened)
+                break;
+        }
+    }
+    return end.status;
 }

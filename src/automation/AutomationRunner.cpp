@@ -53,12 +53,13 @@ AutomationRunner::~AutomationRunner()
     m_form.setEventLog({});
 }
 
-Status AutomationRunner::openLog()
+Status AutomationRunner::openLog(LogStart start)
 {
     if (m_logPath.isEmpty())
         return {};
     m_log.setFileName(m_logPath);
-    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+    const QIODevice::OpenMode mode = start == LogStart::Fresh ? QIODevice::Truncate : QIODevice::Append;
+    if (!m_log.open(QIODevice::WriteOnly | mode | QIODevice::Text))
         return Status::failed(QStringLiteral("cannot write %1: %2").arg(m_logPath, m_log.errorString()));
     return {};
 }

@@ -25,8 +25,10 @@ public:
     AutomationRunner(AutomationTarget& form, AutomationScript script, const QString& logPath);
     ~AutomationRunner() override;
 
-    // Fails when the log cannot be written.
-    Status openLog();
+    // Fails when the log cannot be written. Continue keeps what is in it:
+    // the boxes met before the window, written there by whoever met them.
+    enum class LogStart { Fresh, Continue };
+    Status openLog(LogStart start = LogStart::Fresh);
 
     // Runs the commands one after the other; the application ends after the
     // last (or at "quit").

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,15 @@
 #include <vector>
 
 namespace lumeria::test {
+
+// A window closed by an earlier test asked the application to exit, and
+// until an application loop has run every modal loop (a box, a dialog)
+// ends as soon as it starts.
+inline void letEarlierExitsGo()
+{
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
 
 class MainFormFixture : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
-// The player started with nothing to play: where it finds its tour.
+// The player started with nothing to play: where it finds its tour, and
+// what automation picks in its start window.
 #include "ContainerBuilder.h"
 #include "e2e/PlayerRun.h"
 
@@ -53,6 +54,15 @@ protected:
                 p.readAllStandardError()};
     }
 
+    test::PlayerRun automate(const QString& program, const QByteArray& script)
+    {
+        EXPECT_TRUE(test::writeFile(file(QStringLiteral("run.auto")), script));
+        return run(program, {QStringLiteral("--automate"), file(QStringLiteral("run.auto")),
+                             QStringLiteral("--automate-log"), file(QStringLiteral("run.log"))});
+    }
+
+    QList<QByteArray> logLines() const { return test::readFile(file(QStringLiteral("run.log"))).split('\n'); }
+
     QTemporaryDir m_dir;
 };
 
@@ -80,6 +90,59 @@ TEST_F(PlayerStart, TheTourIsTakenFromTheInstallationFirstAndBesideTheProgramLas
     EXPECT_TRUE(none.err.contains(QFile::encodeName(file(QStringLiteral("usr/share/lumeria/tour.lum"))) +
                                   ": Fichier introuvable !"))
         << none.err.toStdString();
+}
+
+TEST_F(PlayerStart, AutomationPicksInTheStartWindowOnlyWhenItOpensWithAnAnswer)
+{
+    const QString program = install(QStringLiteral("usr"));
+    publication(QStringLiteral("usr/share/lumeria/tour.lum"), "Installed");
+
+    // No reader and no answer for the window: the tour, as it always was.
+    test::PlayerRun r = automate(program, "expect-page Installed\nquit\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(test::readFile(file(QStringLiteral("run.log"))).contains("dialog"));
+
+    // Opening the file dialogs finds no reader either; the tour's button then plays it.
+    r = automate(program, "answer 1\nanswer 2\nanswer 3\nexpect-page Installed\nquit\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QList<QByteArray> lines = logLines();
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("dialog \"Lumeria\" \"Que voulez-vous lire ?|")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith("\"Ouvrir une publication…|Ouvrir un dossier…|Jouer la visite|Quitter\" -> 1"))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("-> 2"));
+    EXPECT_TRUE(lines[2].endsWith("-> 3"));
+    EXPECT_FALSE(lines[2].contains("pas installée"));
+}
+
+TEST_F(PlayerStart, WithoutATourOrWithABrokenOneTheStartWindowWaitsOn)
+{
+    const QString program = install(QStringLiteral("usr"));
+    // Pressed without a tour, its button does nothing; the run then ends
+    // when the reader quits, having opened nothing.
+    test::PlayerRun r = automate(program, "answer 3\nanswer 4\nexpect-page Installed\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("Fichier introuvable")) << r.err.toStdString();
+    QList<QByteArray> lines = logLines();
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains("La visite n'est pas installée avec ce lecteur.\"")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith("-> 3"));
+    EXPECT_TRUE(lines[1].startsWith("dialog \"Lumeria\"")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("-> 4"));
+
+    // A tour that is no publication says so in its box, as if the command
+    // line had named it, and the window asks again.
+    ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("usr/share/lumeria"))));
+    ASSERT_TRUE(test::writeFile(file(QStringLiteral("usr/share/lumeria/tour.lum")), "not a publication"));
+    r = automate(program, "answer 3\nanswer 1\nanswer 4\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    lines = logLines();
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("dialog \"Lumeria\""));
+    EXPECT_TRUE(lines[1].contains("« tour.lum » n'est pas une publication.")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("-> 1"));
+    EXPECT_TRUE(lines[2].startsWith("dialog \"Lumeria\""));
+    EXPECT_TRUE(lines[2].endsWith("-> 4"));
 }
 
 } // namespace
