@@ -175,6 +175,10 @@ void TMainForm::FormCreate()
     viewport()->setCursor(m_cursors.application);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    // Not in a saver's modes: a running saver ends at the reader's first
+    // move, and one being set up belongs to the window that opened it.
+    viewport()->setAcceptDrops(m_commandLine.mode == RunMode::Normal ||
+                               m_commandLine.mode == RunMode::SaverWithoutArgument);
     setFrameShape(QFrame::NoFrame);
     // Keys reach the window when nothing in it has the focus, but a click
     // on the page must not take the keyboard from an active edit field: the

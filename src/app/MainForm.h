@@ -65,6 +65,10 @@ public:
 
     void setWorkAreaCursor(WorkAreaCursor cursor) override;
 
+    // A publication dropped on the window, once the window closed for it:
+    // main() plays it when this run is over. Empty otherwise.
+    const QString& publicationToPlayNext() const { return m_playNext; }
+
     // Called once the first page has been shown and its entry script run.
     void setFirstPageListener(std::function<void()> listener) { m_firstPageListener = std::move(listener); }
 
@@ -138,6 +142,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     // FormCloseQuery and FormClose.
     void closeEvent(QCloseEvent* event) override;
+    // A publication dropped on the work area closes this one to play.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // The window shows the icon of the executable the publication came in.
@@ -197,6 +204,8 @@ private:
     int m_busy = 0;
     int m_waiting = 0;
     int m_pressWaits = 0;
+
+    QString m_playNext;
 
     std::function<void()> m_firstPageListener;
     MenuAnswerer m_menuAnswerer;

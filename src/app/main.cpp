@@ -93,10 +93,17 @@ std::optional<int> runOneShotMode(PlayerSession& session, const CommandLine& cl)
     return std::nullopt;
 }
 
+// How a run of the window ended: its exit status, and the publication
+// dropped on it to play next.
+struct WindowEnd {
+    int status = 0;
+    QString playNext;
+};
+
 // The publication played in its window until it closes, driven by the
 // automation script when one was given.
-int runWindow(QApplication& app, PlayerSession& session, const CommandLine& cl, std::optional<AutomationScript> script,
-              bool headless)
+WindowEnd runWindow(QApplication& app, PlayerSession& session, const CommandLine& cl,
+                    std::optional<AutomationScript> script, bool headless)
 {
     TMainForm form(session, cl);
     std::unique_ptr<AutomationRunner> runner;
@@ -105,7 +112,7 @@ int runWindow(QApplication& app, PlayerSession& session, const CommandLine& cl, 
         // The boxes met before the window are in the log already.
         if (const Status opened = runner->openLog(AutomationRunner::LogStart::Continue); !opened) {
             std::cerr << "lumeria: " << opened.error().toStdString() << '\n';
-            return 2;
+            return {2, {}};
         }
         form.setFirstPageListener([&runner] { runner->start(); });
     } else if (headless) {
@@ -121,7 +128,7 @@ int runWindow(QApplication& app, PlayerSession& session, const CommandLine& cl, 
         status = runner->failed() ? 1 : 0;
     runner.reset();
     TQueryForm::setAnswerer({});
-    return status;
+    return {status, form.publicationToPlayNext()};
 }
 
 // Whoever answers the boxes asked before the window exists, where no reader
@@ -190,11 +197,12 @@ bool asksWhatToPlay(const CommandLine& cl, bool headless, const std::optional<Au
     return !headless;
 }
 
-// How playing what the command line named ended: its exit status, and
-// whether the publication opened at all.
+// How playing what the command line named ended: its exit status, whether
+// the publication opened at all, and the one dropped on its window.
 struct PlayEnd {
     int status = 0;
     bool opened = false;
+    QString playNext;
 };
 
 // Plays what the command line names, as it names it: a publication file,
@@ -226,7 +234,7 @@ PlayEnd playNamed(QApplication& app, CommandLine cl, std::optional<AutomationScr
             std::cerr << "lumeria: " << cl.publication.toStdString() << ": " << oneLine(why).toStdString() << '\n';
             if (reader)
                 TQueryForm(TMainForm::kUntitled, why, {QStringLiteral("OK")}).ask();
-            return {1, false};
+            return {1, false, {}};
         }
         disc::setImageVolume(image.get());
         imagePath = cl.publication;
@@ -243,7 +251,7 @@ PlayEnd playNamed(QApplication& app, CommandLine cl, std::optional<AutomationScr
                       << oneLine(choice.error).toStdString() << '\n';
             if (reader)
                 TQueryForm(TMainForm::kUntitled, choice.error, {QStringLiteral("OK")}).ask();
-            return {1, false};
+            return {1, false, {}};
         }
         session.setVolume(QFileInfo(cl.publication).absoluteFilePath());
         cl.publication = choice.path;
@@ -260,15 +268,16 @@ PlayEnd playNamed(QApplication& app, CommandLine cl, std::optional<AutomationScr
             TQueryForm box(title.isEmpty() ? TMainForm::kUntitled : title, message, {QStringLiteral("OK")});
             box.ask();
         }
-        return {1, false};
+        return {1, false, {}};
     }
     startUp.reset();
 
     if (const std::optional<int> done = runOneShotMode(session, cl))
-        return {*done, true};
+        return {*done, true, {}};
     // The window goes first; the session then closes the container, deleting
     // the files it extracted, as it goes out of scope.
-    return {runWindow(app, session, cl, std::move(script), headless), true};
+    const WindowEnd end = runWindow(app, session, cl, std::move(script), headless);
+    return {end.status, true, end.playNext};
 }
 
 } // namespace
@@ -350,5 +359,11 @@ int main(int argc, char** argv)
                 break;
         }
     }
-    return end.status;
+    if (end.playNext.isEmpty())
+        return end.status;
+    // Everything of this run is gone, its extracted files with it: the
+    // dropped publication plays in a player of its own.
+    app.reset();
+    playInstead(argv[0], argumentsToPlay(program, end.playNext, cl));
+    return 1;
 }

@@ -1,10 +1,12 @@
-// The player with nothing to play, on a desktop of the test's own: real
-// clicks on the start window.
+// The player with nothing to play, and a publication dropped on it, on a
+// desktop of the test's own: real clicks on the start window, and real
+// drags from another program through the X server's drag and drop.
 #include "ContainerBuilder.h"
 #include "e2e/X11Desktop.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +35,12 @@ int blackPixels(const QImage& window, const QRect& area)
 
 class StartOnDesktop : public test::PlayerOnDesktop {
 protected:
+    void TearDown() override
+    {
+        stopProcess(m_source);
+        PlayerOnDesktop::TearDown();
+    }
+
     // A copy of the player in PREFIX/bin, with the tour where an installed
     // player keeps it when asked for.
     QString install(const QString& prefix, bool withTour)
@@ -89,6 +97,77 @@ protected:
             m_window = found;
         return found;
     }
+
+    // Drags URLs from another program's window and lets go over the
+    // middle of the player's window; what the drag source says of the drop.
+    QByteArray dragOntoWindow(const QStringList& urls)
+    {
+        stopProcess(m_source);
+        QProcessEnvironment env = m_desktop.environment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        m_source.setProcessEnvironment(env);
+        m_source.start(QStringLiteral(LUMERIA_DRAG_SOURCE), urls);
+        const std::optional<QByteArray> source =
+            m_desktop.run(QStringLiteral("xdotool"),
+                          {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                           QStringLiteral("--name"), QStringLiteral("^drag source$")});
+        if (!source || source->trimmed().isEmpty())
+            return "no drag source";
+        const QString id = QString::fromLatin1(source->trimmed().split('\n').first());
+        const QRect target = geometry(m_window);
+        if (!xdotool({QStringLiteral("windowmove"), QStringLiteral("--sync"), id, QStringLiteral("0"),
+                      QStringLiteral("0")}) ||
+            !xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id, QStringLiteral("--sync"),
+                      QStringLiteral("60"), QStringLiteral("40")}) ||
+            !xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}))
+            return "no press";
+        // A few steps, as a hand moves: each is a position the target answers.
+        for (int step = 1; step <= 4; ++step) {
+            const QPoint at = QPoint(60, 40) + (target.center() - QPoint(60, 40)) * step / 4;
+            xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
+                     QString::number(at.y())});
+            QThread::msleep(150);
+        }
+        xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+        pollUntil(
+            [&] {
+                m_source.waitForReadyRead(20);
+                return m_source.canReadLine();
+            },
+            5000);
+        return m_source.readLine().trimmed();
+    }
+
+    // A window's client area on the screen.
+    QRect geometry(const QString& window)
+    {
+        const std::optional<QByteArray> info =
+            m_desktop.run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
+        QRect area;
+        for (const QByteArray& raw : info ? info->split('\n') : QList<QByteArray>{}) {
+            const QByteArray line = raw.trimmed();
+            const int value = line.mid(line.lastIndexOf(':') + 1).trimmed().toInt();
+            if (line.startsWith("Absolute upper-left X:"))
+                area.moveLeft(value);
+            else if (line.startsWith("Absolute upper-left Y:"))
+                area.moveTop(value);
+            else if (line.startsWith("Width:"))
+                area.setWidth(value);
+            else if (line.startsWith("Height:"))
+                area.setHeight(value);
+        }
+        return area;
+    }
+
+    QStringList commandLine() const
+    {
+        QFile file(QStringLiteral("/proc/%1/cmdline").arg(m_player.processId()));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\0'), Qt::SkipEmptyParts);
+    }
+
+    QProcess m_source;
 };
 
 TEST_F(StartOnDesktop, WithoutATourItsButtonCannotBePressed)
@@ -129,6 +208,48 @@ TEST_F(StartOnDesktop, AClickOnTheTourButtonPlaysTheInstalledTour)
     const QImage tour = page(QStringLiteral("tour.png"));
     ASSERT_EQ(tour.size(), QSize(640, 480));
     EXPECT_EQ(tour.pixel(320, 460) & 0xFFFFFF, 0x808080u);
+    stopProcess(m_player);
+}
+
+TEST_F(StartOnDesktop, APublicationDroppedOnThePlayerPlaysInItsPlace)
+{
+    // The first publication's page plays a sound, extracted for the run
+    // into TEMP, from which its close removes it.
+    const QString first = file(QStringLiteral("first.lum"));
+    const QByteArray text = "Title=First\r\nScreenWidth=320\r\nScreenHeight=240\r\nExtractOp=132\r\nMasterPage\r\n"
+                            "NewPage=One\r\nPageColor=255\r\nPageAction=PS \"BEEP.WAV\" \"LOOP\"\r\n";
+    ASSERT_TRUE(test::writeFile(
+        first, test::containerBytes(
+                   {{"RUNTIME.PUB", text, 0},
+                    {"BEEP.WAV", test::readFile(QStringLiteral(LUMERIA_TEST_DATA "/e2e/media/BEEP.WAV")), 0}})));
+    const QString extracted = file(QStringLiteral("temp/BEEP.WAV"));
+    const QString next = QStringLiteral(LUMERIA_E2E_DATA "/pages.lum");
+    launch(QStringLiteral(LUMERIA_PLAYER),
+           {first, QStringLiteral("--windowed"), QStringLiteral("--mute"), QStringLiteral("/KONE")});
+    ASSERT_FALSE(windowTitled(QStringLiteral("First")).isEmpty())
+        << readFile(QStringLiteral("player.err")).toStdString();
+    ASSERT_TRUE(pollUntil([&] { return QFile::exists(extracted); }, 5000));
+    const qint64 pid = m_player.processId();
+
+    // What is not on this machine is refused before anything closes.
+    EXPECT_EQ(dragOntoWindow({QStringLiteral("https://example.com/pages.lum")}), QByteArray("refused"));
+    QThread::msleep(300);
+    EXPECT_EQ(windowTitled(QStringLiteral("First"), 1000), m_window);
+    EXPECT_TRUE(QFile::exists(extracted));
+
+    EXPECT_EQ(dragOntoWindow({QUrl::fromLocalFile(next).toString()}), QByteArray("copied"));
+    ASSERT_FALSE(windowTitled(QStringLiteral("Pages")).isEmpty())
+        << "the dropped publication did not show: " << readFile(QStringLiteral("player.err")).toStdString();
+    EXPECT_EQ(m_player.processId(), pid);
+    EXPECT_FALSE(QFile::exists(extracted));
+    // Started again with the options that still hold; the first page named
+    // was the first publication's.
+    EXPECT_EQ(commandLine(), (QStringList{QStringLiteral(LUMERIA_PLAYER), QStringLiteral("--windowed"),
+                                          QStringLiteral("--mute"), next}));
+    pollUntil([&] { return (page(QStringLiteral("dropped.png")).pixel(160, 120) & 0xFFFFFF) != 0; }, 5000);
+    const QImage dropped = page(QStringLiteral("dropped.png"));
+    ASSERT_EQ(dropped.size(), QSize(320, 240));
+    EXPECT_EQ(dropped.pixel(160, 120) & 0xFFFFFF, 0x00FF00u);
     stopProcess(m_player);
 }
 
