@@ -305,20 +305,19 @@ ParseResult<CommandLine> parseCommandLine(const QString& programPath, const QStr
 
 QString helpText()
 {
-    QString text =
-        QStringLiteral("Usage: lumeria [PUBLICATION] [switches] [options]\n"
-                       "Plays PUBLICATION, else the publication appended to the program, else asks what to\n"
-                       "play (a publication, a disc's folder or the tour); the tour plays at once where no\n"
-                       "reader can be asked: offscreen, or with --list, --export-pages or --automate.\n"
-                       "An argument naming an existing file is always the publication.\n"
-                       "\n"
-                       "Switches:\n"
-                       "  /B, -B                 print without showing the printer dialog\n"
-                       "  /KNAME, -KNAME         start on the page NAME\n"
-                       "  /S, /C, /P N, /A N     screen-saver modes, when the program's name ends in .scr,\n"
-                       "                         or right after a publication whose name does\n"
-                       "\n"
-                       "Options:\n");
+    QString text = QStringLiteral("Usage: lumeria [PUBLICATION] [switches] [options]\n"
+                                  "Plays PUBLICATION, else the publication appended to the program, else asks what to\n"
+                                  "play (a publication, a disc's folder or the tour); the tour plays at once where no\n"
+                                  "reader can be asked: offscreen, or with --list, --export-pages or --automate.\n"
+                                  "An argument naming an existing file is always the publication.\n"
+                                  "\n"
+                                  "Switches:\n"
+                                  "  /B, -B                 print without showing the printer dialog\n"
+                                  "  /KNAME, -KNAME         start on the page NAME\n"
+                                  "  /S, /C, /P N, /A N     screen-saver modes, when the program's name ends in .scr,\n"
+                                  "                         or right after a publication whose name does\n"
+                                  "\n"
+                                  "Options:\n");
     for (const OptionInfo& info : kOptions) {
         QString left = optionName(info);
         if (info.valueName) {
