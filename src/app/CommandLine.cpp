@@ -309,7 +309,7 @@ QString helpText()
                                   "Plays PUBLICATION, else the publication appended to the program, else asks what to\n"
                                   "play (a publication, a disc's folder or the tour); the tour plays at once where no\n"
                                   "reader can be asked: offscreen, or with --list, --export-pages or --automate.\n"
-                                  "An argument naming an existing file is always the publication.\n"
+                                  "An argument naming an existing file or folder is always the publication.\n"
                                   "\n"
                                   "Switches:\n"
                                   "  /B, -B                 print without showing the printer dialog\n"

@@ -294,7 +294,13 @@ int main(int argc, char** argv)
     const QString program = QString::fromLocal8Bit(argv[0]);
     const auto parse = [&](const QStringList& arguments) {
         return parseCommandLine(
-            program, arguments, [](const QString& path) { return QFileInfo(path).isFile(); },
+            // A folder is a publication too (a disc's mount point), so
+            // `lumeria /cdrom` is the disc, not the switch /C.
+            program, arguments,
+            [](const QString& path) {
+                const QFileInfo info(path);
+                return info.isFile() || info.isDir();
+            },
             PlayerSession::carriesOwnPublication());
     };
     const auto parsed = parse(args);

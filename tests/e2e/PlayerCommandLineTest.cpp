@@ -1,4 +1,5 @@
 // The real lumeria binary, driven from its command line.
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -318,6 +319,21 @@ TEST_F(ReadersFiles, WhatCannotBePlayedIsNamedOnStandardError)
     // A file that is not there: what was tried and why, in one line.
     r = test::player({QStringLiteral("/nowhere/at/all.lum"), QStringLiteral("--list")});
     EXPECT_TRUE(r.err.contains("lumeria: /nowhere/at/all.lum: Fichier introuvable !\n")) << r.err.toStdString();
+}
+
+TEST(PlayerCommandLine, AFolderAtTheRootIsTheDiscNotASwitch)
+{
+    // A disc mounted at /cdrom is named as one word after a slash, as the
+    // switches /C, /S and /P are: being there makes it the publication.
+    const QString disc = QStringLiteral("/lumeria-e2e-%1").arg(QCoreApplication::applicationPid());
+    if (!QDir().mkdir(disc))
+        GTEST_SKIP() << "the root folder cannot be written here";
+    const bool copied = QFile::copy(QStringLiteral(LUMERIA_TOUR), disc + QStringLiteral("/TOUR.LUM"));
+    const PlayerRun r = player({disc, QStringLiteral("--list")});
+    QDir(disc).removeRecursively();
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("Welcome\n")) << r.out.toStdString();
 }
 
 } // namespace
