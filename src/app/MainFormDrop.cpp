@@ -9,8 +9,6 @@
 #include <QMimeData>
 #include <QTimer>
 
-#include <iostream>
-
 namespace lumeria {
 
 namespace {
@@ -39,9 +37,7 @@ void TMainForm::dropEvent(QDropEvent* event)
     if (!dropped)
         return;
     event->acceptProposedAction();
-    if (dropped->passedOver > 0)
-        std::cerr << "lumeria: " << dropped->passedOver + 1 << " files dropped; only the first plays, "
-                  << dropped->path.toStdString() << '\n';
+    reportPassedOver(*dropped);
     // The close may ask for the publication's password: a modal box, which
     // must not wait inside the window system's drop. A password refused
     // keeps this publication, and forgets the dropped one.

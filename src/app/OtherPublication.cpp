@@ -123,4 +123,11 @@ void playInstead(const char* programName, const QStringList& arguments)
               << '\n';
 }
 
+void reportPassedOver(const DroppedPublication& dropped)
+{
+    if (dropped.passedOver > 0)
+        std::cerr << "lumeria: " << dropped.passedOver + 1 << " files dropped; only the first plays, "
+                  << dropped.path.toStdString() << '\n';
+}
+
 } // namespace lumeria

@@ -27,6 +27,8 @@ struct DroppedPublication {
     int passedOver = 0; // further URLs of the same drop, which do not play
 };
 std::optional<DroppedPublication> droppedPublication(const QMimeData& data);
+// Says on standard error which of several dropped files plays.
+void reportPassedOver(const DroppedPublication& dropped);
 
 // The argument that names a publication on the command line, taken as a
 // path whatever it is: a folder at the root ("/cdrom") would read as the

@@ -13,8 +13,6 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include <iostream>
-
 namespace lumeria {
 
 namespace {
@@ -201,9 +199,7 @@ void StartWindow::dropEvent(QDropEvent* event)
     if (!dropped)
         return;
     event->acceptProposedAction();
-    if (dropped->passedOver > 0)
-        std::cerr << "lumeria: " << dropped->passedOver + 1 << " files dropped; only the first plays, "
-                  << dropped->path.toStdString() << '\n';
+    reportPassedOver(*dropped);
     choose(dropped->path);
 }
 

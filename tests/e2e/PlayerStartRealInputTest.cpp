@@ -144,27 +144,6 @@ protected:
         return m_source.readLine().trimmed();
     }
 
-    // A window's client area on the screen.
-    QRect geometry(const QString& window)
-    {
-        const std::optional<QByteArray> info =
-            m_desktop.run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
-        QRect area;
-        for (const QByteArray& raw : info ? info->split('\n') : QList<QByteArray>{}) {
-            const QByteArray line = raw.trimmed();
-            const int value = line.mid(line.lastIndexOf(':') + 1).trimmed().toInt();
-            if (line.startsWith("Absolute upper-left X:"))
-                area.moveLeft(value);
-            else if (line.startsWith("Absolute upper-left Y:"))
-                area.moveTop(value);
-            else if (line.startsWith("Width:"))
-                area.setWidth(value);
-            else if (line.startsWith("Height:"))
-                area.setHeight(value);
-        }
-        return area;
-    }
-
     // The start window once it is painted: a window the server has just
     // mapped is black until the player's first paint reaches it, which a
     // sanitized build takes its time over.

@@ -296,33 +296,39 @@ protected:
                QFile::exists(file(name));
     }
 
+    // A window's client area on the screen, from xwininfo, since
+    // xdotool's geometry of a framed window is off by the frame; empty when
+    // it cannot be read.
+    QRect geometry(const QString& window)
+    {
+        const std::optional<QByteArray> info =
+            m_desktop.run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
+        QRect area;
+        for (const QByteArray& raw : info ? info->split('\n') : QList<QByteArray>{}) {
+            const QByteArray line = raw.trimmed();
+            const int value = line.mid(line.lastIndexOf(':') + 1).trimmed().toInt();
+            if (line.startsWith("Absolute upper-left X:"))
+                area.moveLeft(value);
+            else if (line.startsWith("Absolute upper-left Y:"))
+                area.moveTop(value);
+            else if (line.startsWith("Width:"))
+                area.setWidth(value);
+            else if (line.startsWith("Height:"))
+                area.setHeight(value);
+        }
+        return area;
+    }
+
     // The whole screen as the X server holds it, and the page's part of it.
     QImage page(const QString& name)
     {
         const QString path = file(name);
         if (!m_desktop.run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path}))
             return {};
-        // xwininfo, since xdotool's geometry of a framed window is off by
-        // the frame.
-        const std::optional<QByteArray> info =
-            m_desktop.run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), m_window});
-        if (!info)
+        const QRect area = geometry(m_window);
+        if (area.isEmpty())
             return {};
-        QPoint origin;
-        QSize size;
-        for (const QByteArray& raw : info->split('\n')) {
-            const QByteArray line = raw.trimmed();
-            const int value = line.mid(line.lastIndexOf(':') + 1).trimmed().toInt();
-            if (line.startsWith("Absolute upper-left X:"))
-                origin.setX(value);
-            else if (line.startsWith("Absolute upper-left Y:"))
-                origin.setY(value);
-            else if (line.startsWith("Width:"))
-                size.setWidth(value);
-            else if (line.startsWith("Height:"))
-                size.setHeight(value);
-        }
-        return QImage(path).copy(QRect(origin, size));
+        return QImage(path).copy(area);
     }
 
     // Waits for the player to end (its automation's last line) and says

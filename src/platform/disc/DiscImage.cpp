@@ -362,18 +362,24 @@ std::optional<DiscEntry> DiscImage::find(const QString& path) const
         return std::nullopt;
     DiscEntry at = m_root;
     for (const QString& part : parts) {
-        if (!at.folder)
+        const std::optional<DiscEntry> next = child(at, part);
+        if (!next)
             return std::nullopt;
-        const std::vector<DiscEntry> entries = list(at);
-        auto match = std::find_if(entries.begin(), entries.end(), [&](const DiscEntry& e) { return e.name == part; });
-        if (match == entries.end())
-            match = std::find_if(entries.begin(), entries.end(),
-                                 [&](const DiscEntry& e) { return e.name.compare(part, Qt::CaseInsensitive) == 0; });
-        if (match == entries.end())
-            return std::nullopt;
-        at = *match;
+        at = *next;
     }
     return at;
+}
+
+std::optional<DiscEntry> DiscImage::child(const DiscEntry& folder, const QString& name) const
+{
+    const std::vector<DiscEntry> entries = list(folder);
+    auto match = std::find_if(entries.begin(), entries.end(), [&](const DiscEntry& e) { return e.name == name; });
+    if (match == entries.end())
+        match = std::find_if(entries.begin(), entries.end(),
+                             [&](const DiscEntry& e) { return e.name.compare(name, Qt::CaseInsensitive) == 0; });
+    if (match == entries.end())
+        return std::nullopt;
+    return *match;
 }
 
 int64_t DiscImage::read(const DiscEntry& file, int64_t position, std::span<std::byte> buffer) const

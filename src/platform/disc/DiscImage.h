@@ -57,6 +57,9 @@ public:
     // matched ignoring case (the exact spelling first); nothing when a
     // component is missing. At most 64 components.
     std::optional<DiscEntry> find(const QString& path) const;
+    // The entry of folder named name, the exact spelling first, then
+    // ignoring case; nothing when it has none.
+    std::optional<DiscEntry> child(const DiscEntry& folder, const QString& name) const;
 
     // Copies up to buffer.size() bytes of file from position: the count
     // copied, 0 at or past its end, -1 when the image cannot be read.

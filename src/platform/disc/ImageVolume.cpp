@@ -109,16 +109,10 @@ void ImageVolume::materialize(const QString& path)
     DiscEntry at = m_image->root();
     QString real = m_folder;
     for (const QString& part : parts) {
-        if (!at.folder)
+        const std::optional<DiscEntry> next = m_image->child(at, part);
+        if (!next)
             return;
-        std::vector<DiscEntry> entries = m_image->list(at);
-        auto match = std::find_if(entries.begin(), entries.end(), [&](const DiscEntry& e) { return e.name == part; });
-        if (match == entries.end())
-            match = std::find_if(entries.begin(), entries.end(),
-                                 [&](const DiscEntry& e) { return e.name.compare(part, Qt::CaseInsensitive) == 0; });
-        if (match == entries.end())
-            return;
-        at = *match;
+        at = *next;
         real += QLatin1Char('/') + at.name;
         if (at.folder) {
             ::mkdir(QFile::encodeName(real).constData(), 0755);
