@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 class QWidget;
@@ -75,6 +76,17 @@ public:
     virtual bool scriptRunning() const = 0;
     virtual void userStop() = 0;
 
+    // The player's own keys (full screen, screenshots, reading aloud), after
+    // the page's: the controller offers a key here only when no button of
+    // the current or master page has it as its accelerator, and before its
+    // own meaning (Enter, Esc, the page keys). True when the key was taken.
+    virtual bool playerKey(int virtualKey, uint16_t modifierBits)
+    {
+        (void)virtualKey;
+        (void)modifierBits;
+        return false;
+    }
+
     // Waits while letting pending events run (input, timers, repaints).
     virtual void waitProcessingEvents(int milliseconds) = 0;
 
@@ -111,6 +123,16 @@ public:
     virtual QWidget* editFieldParent() = 0;
     // The top-level window whose keys the key filter handles.
     virtual QWidget* mainWindow() = 0;
+
+    // The player's own keys (reading aloud): offered only a key the
+    // dispatch left, so that a button's accelerator always wins. Whether
+    // the player took it.
+    virtual bool playerKey(int /*virtualKey*/, uint16_t /*modifierBits*/) { return false; }
+    // Esc pressed, before the dispatch gives it its meaning for the
+    // publication, which this does not change.
+    virtual void escapePressed() {}
+    // Tab moved the focus to this object, or to nothing.
+    virtual void tabbedTo(ObjectRef /*target*/) {}
 };
 
 } // namespace lumeria

@@ -8,7 +8,11 @@ namespace lumeria {
 
 bool InputController::keyDown(int virtualKey, uint16_t modifierBits)
 {
+    if (virtualKey == vk::kEscape)
+        m_host.escapePressed();
     bool consumed = dispatchKey(virtualKey, modifierBits);
+    if (!consumed)
+        consumed = m_host.playerKey(virtualKey, modifierBits);
     if (!consumed && (virtualKey == vk::kPause || virtualKey == vk::kEscape) && m_host.scriptRunning()) {
         // The stop beeps itself.
         m_host.userStop();
@@ -47,6 +51,11 @@ bool InputController::pageKey(int virtualKey)
 
 bool InputController::dispatchKey(int virtualKey, uint16_t modifierBits)
 {
+    const uint16_t key = uint16_t(virtualKey & vk::kKeyMask) | (modifierBits & ~vk::kKeyMask);
+    const ObjectRef accelerated = view().findAccelerator(key);
+    if (!accelerated && m_host.playerKey(virtualKey, modifierBits))
+        return true;
+
     const PublicationSettings& s = m_host.publication().settings;
     switch (virtualKey) {
     case vk::kEscape:
@@ -77,6 +86,7 @@ bool InputController::dispatchKey(int virtualKey, uint16_t modifierBits)
         break;
     case vk::kTab:
         moveFocus((modifierBits & vk::kShiftBit) ? PageObjects::Direction::Backward : PageObjects::Direction::Forward);
+        m_host.tabbedTo(m_focus);
         return true;
     case vk::kReturn:
     case vk::kSpace:
@@ -102,9 +112,8 @@ bool InputController::dispatchKey(int virtualKey, uint16_t modifierBits)
         }
     }
 
-    const uint16_t key = uint16_t(virtualKey & vk::kKeyMask) | (modifierBits & ~vk::kKeyMask);
-    if (const ObjectRef button = view().findAccelerator(key)) {
-        activateButton(button);
+    if (accelerated) {
+        activateButton(accelerated);
         return true;
     }
     return false;
