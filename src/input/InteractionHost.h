@@ -124,10 +124,6 @@ public:
     // The top-level window whose keys the key filter handles.
     virtual QWidget* mainWindow() = 0;
 
-    // The player's own keys (reading aloud): offered only a key the
-    // dispatch left, so that a button's accelerator always wins. Whether
-    // the player took it.
-    virtual bool playerKey(int /*virtualKey*/, uint16_t /*modifierBits*/) { return false; }
     // Esc pressed, before the dispatch gives it its meaning for the
     // publication, which this does not change.
     virtual void escapePressed() {}

@@ -11,8 +11,6 @@ bool InputController::keyDown(int virtualKey, uint16_t modifierBits)
     if (virtualKey == vk::kEscape)
         m_host.escapePressed();
     bool consumed = dispatchKey(virtualKey, modifierBits);
-    if (!consumed)
-        consumed = m_host.playerKey(virtualKey, modifierBits);
     if (!consumed && (virtualKey == vk::kPause || virtualKey == vk::kEscape) && m_host.scriptRunning()) {
         // The stop beeps itself.
         m_host.userStop();
