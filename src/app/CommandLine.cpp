@@ -14,6 +14,7 @@ enum class Option {
     Windowed,
     Scale,
     SmoothText,
+    Speak,
     PrintTo,
     ExportPages,
     Automate,
@@ -45,6 +46,9 @@ constexpr std::array kOptions{
     OptionInfo{Option::Windowed, "windowed", nullptr, "in a window, whatever the publication asks"},
     OptionInfo{Option::Scale, "scale", "N|auto", "draw pages N times larger, or as large as the screen allows"},
     OptionInfo{Option::SmoothText, "smooth-text", nullptr, "draw text anti-aliased"},
+    OptionInfo{Option::Speak, "speak", nullptr,
+               "read each page's texts, the button Tab reaches and every pop-up aloud (Ctrl+Shift+S turns it on and "
+               "off)"},
     OptionInfo{Option::PrintTo, "print-to", "FILE.pdf", "print to a PDF file instead of a printer"},
     OptionInfo{Option::ExportPages, "export-pages", "DIR", "write every page as a PNG picture into DIR and exit"},
     OptionInfo{Option::Automate, "automate", "FILE", "run the commands in FILE after the first page is shown"},
@@ -166,6 +170,7 @@ std::optional<ParseError> applyOption(const OptionInfo& info, const QString& val
         break;
     }
     case Option::SmoothText: line.smoothText = true; break;
+    case Option::Speak: line.speak = true; break;
     case Option::PrintTo:
         // Only PDF output exists; a name without the suffix is far more often
         // a forgotten argument than a wish for an extension-less PDF.

@@ -46,6 +46,7 @@ struct CommandLine {
     WindowChoice window = WindowChoice::Publication;
     ScaleChoice scale;
     bool smoothText = false;
+    bool speak = false;             // --speak: reading aloud from the first page on
     QString printTo;                // --print-to FILE.pdf
     QString exportPages;            // --export-pages DIR
     QString automate;               // --automate FILE

@@ -4,6 +4,7 @@
 
 #include "app/PlayerScriptHost.h"
 #include "app/PlayerSession.h"
+#include "app/ReadingAloud.h"
 #include "platform/Folders.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/image/ExecutableIcon.h"
@@ -436,6 +437,7 @@ void TMainForm::showPage(Page_Rec* page)
             listener();
     }
     m_input->afterPageShown();
+    readPageAloud();
     if (page && !page->PageAction.isEmpty())
         m_engine->run(page->PageAction);
     recordActivity();

@@ -31,6 +31,8 @@ namespace lumeria {
 class PlayerSession;
 
 class PlayerScriptHost;
+class ReadingAloud;
+struct ReadingSources;
 
 // The player's main window. It owns the run: the script engine and the host
 // its commands act through, the page view the page is painted into, the
@@ -104,6 +106,8 @@ public:
     PopupContext popupContext();
     // A line for the automation log, when one is kept.
     void logEvent(const QString& line);
+    // A pop-up's text, read aloud as it opens while reading aloud is on.
+    void announce(const QString& text);
 
     // InteractionHost. The page's (0, 0) is at pageOrigin() in work-area
     // coordinates, scrolling included.
@@ -130,6 +134,9 @@ public:
     void toggleFocusFrame(const Object_Rec& object) override;
     QWidget* editFieldParent() override;
     QWidget* mainWindow() override { return this; }
+    bool playerKey(int virtualKey, uint16_t modifierBits) override;
+    void escapePressed() override;
+    void tabbedTo(ObjectRef target) override;
 
 protected:
     // The work area (the viewport).
@@ -177,6 +184,13 @@ private:
     // coordinates, before the bar acts on it.
     void objectBarMouse(const Object_Rec& object, BarMouse action, Qt::MouseButton button, QPoint point);
     QString caption() const;
+    // Ctrl+Shift+S, when no button has it: reading aloud on or off.
+    bool readingKey(int virtualKey, uint16_t modifierBits);
+    // The voice, made on first use, on when --speak asked for it.
+    ReadingAloud& readingAloud();
+    ReadingSources readingSources();
+    // The page shown, from its start: what was said of the old one stops.
+    void readPageAloud();
 
     PlayerSession& m_session;
     CommandLine m_commandLine;
@@ -210,6 +224,8 @@ private:
     std::function<void()> m_firstPageListener;
     MenuAnswerer m_menuAnswerer;
     std::function<void(const QString&)> m_eventLog;
+    // Last, so it goes first: its log calls into the window.
+    std::unique_ptr<ReadingAloud> m_reading;
 };
 
 } // namespace lumeria

@@ -61,6 +61,8 @@ void TMainForm::setBusyCursor(bool busy)
 
 int TMainForm::messageDialog(const QString& title, const QString& message, const QStringList& buttons)
 {
+    announce(title + QLatin1Char('\n') + QString(message).replace(QLatin1Char('|'), QLatin1Char('\n')) +
+             QLatin1Char('\n') + buttons.join(QStringLiteral(", ")));
     TQueryForm box(title, message, buttons, this, publication().settings.StayOnTop);
     return box.ask();
 }

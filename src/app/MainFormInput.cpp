@@ -147,6 +147,11 @@ QWidget* TMainForm::editFieldParent()
     return viewport();
 }
 
+bool TMainForm::playerKey(int virtualKey, uint16_t modifierBits)
+{
+    return readingKey(virtualKey, modifierBits);
+}
+
 void TMainForm::objectBarMouse(const Object_Rec& object, BarMouse action, Qt::MouseButton button, QPoint point)
 {
     if (action == BarMouse::Release) {

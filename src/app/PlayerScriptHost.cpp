@@ -56,12 +56,14 @@ int PlayerScriptHost::popupMenu(int x, int y, const QStringList& items)
 void PlayerScriptHost::showBalloon(const QString& text, int x, int y)
 {
     m_parts.window.logEvent(AutomationLog::balloon(x, y, text));
+    m_parts.window.announce(text);
     lumeria::showBalloon(m_parts.window.popupContext(), text, x, y);
 }
 
 void PlayerScriptHost::showStickyNote(int x, int y, const QString& text, int displayTime)
 {
     m_parts.window.logEvent(AutomationLog::note(x, y, displayTime, text));
+    m_parts.window.announce(text);
     lumeria::showStickyNote(m_parts.window.popupContext(), x, y, text, displayTime);
 }
 

@@ -83,4 +83,14 @@ QString popup(int x, int y, int displayTime, const QString& file)
         .arg(QString::number(x), QString::number(y), QString::number(displayTime), quoted(file));
 }
 
+QString speak(const QString& text)
+{
+    return QStringLiteral("speak %1").arg(quoted(text));
+}
+
+QString speakStop()
+{
+    return QStringLiteral("speak-stop");
+}
+
 } // namespace lumeria::AutomationLog

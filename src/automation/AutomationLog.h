@@ -18,9 +18,13 @@ namespace lumeria {
 //   balloon <x> <y> "<text>"
 //   note <x> <y> <display time> "<text>"
 //   popup <x> <y> <display time> "<file>"
+//   speak "<text>"
+//   speak-stop
 //
 // Answers are the button or item number chosen (1-based), 0 when dismissed.
-// Coordinates are the ones the script gave, in page pixels.
+// Coordinates are the ones the script gave, in page pixels. A speak line is
+// one utterance of reading aloud, written whether or not a voice says it;
+// speak-stop is the reader silencing it (Esc, or the voice turned off).
 namespace AutomationLog {
 
 QString quoted(const QString& text);
@@ -31,6 +35,8 @@ QString menu(int x, int y, const QStringList& items, int answer);
 QString balloon(int x, int y, const QString& text);
 QString note(int x, int y, int displayTime, const QString& text);
 QString popup(int x, int y, int displayTime, const QString& file);
+QString speak(const QString& text);
+QString speakStop();
 
 } // namespace AutomationLog
 

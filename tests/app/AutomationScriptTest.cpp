@@ -161,6 +161,8 @@ TEST(AutomationLogTest, OtherLinesFollowTheSameQuoting)
     EXPECT_EQ(AutomationLog::note(1, 2, 3000, QStringLiteral("%1 left")), QStringLiteral(R"(note 1 2 3000 "%1 left")"));
     EXPECT_EQ(AutomationLog::popup(5, 6, 0, QStringLiteral("PICS\\MAP.BMP")),
               QStringLiteral(R"(popup 5 6 0 "PICS\\MAP.BMP")"));
+    EXPECT_EQ(AutomationLog::speak(QStringLiteral("Say \"hi\"\r\nto %1|me\\")),
+              QStringLiteral(R"(speak "Say \"hi\"\nto %1|me\\")"));
 }
 
 } // namespace

@@ -262,6 +262,9 @@ TEST(CommandLineTest, HelpNamesEveryOptionOnItsOwnLine)
         });
         EXPECT_EQ(count, 1) << option;
     }
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const QString& line) { return line.trimmed().startsWith(QLatin1String("--speak ")); }),
+              1);
     const auto safe = std::find_if(lines.begin(), lines.end(), [](const QString& line) {
         return line.trimmed().startsWith(QLatin1String("--safe"));
     });

@@ -238,8 +238,10 @@ protected:
     QString file(const QString& name) const { return m_dir.filePath(name); }
 
     // Starts the player and waits until its first page is up and its window
-    // has the keyboard.
-    void play(const QString& publication, const QString& automation)
+    // has the keyboard; args follow the automation file, environment adds
+    // to the player's.
+    void play(const QString& publication, const QString& automation, const QStringList& args = {},
+              const QProcessEnvironment& environment = {})
     {
         QFile script(file(QStringLiteral("run.auto")));
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
@@ -248,11 +250,14 @@ protected:
         QProcessEnvironment env = m_desktop.environment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        for (const QString& name : environment.keys())
+            env.insert(name, environment.value(name));
         m_player.setProcessEnvironment(env);
         m_player.setWorkingDirectory(m_dir.path());
         m_player.setStandardOutputFile(file(QStringLiteral("player.out")));
         m_player.setStandardErrorFile(file(QStringLiteral("player.err")));
-        m_player.start(QStringLiteral(LUMERIA_PLAYER), {publication, QStringLiteral("--automate"), script.fileName()});
+        m_player.start(QStringLiteral(LUMERIA_PLAYER),
+                       QStringList{publication, QStringLiteral("--automate"), script.fileName()} + args);
         ASSERT_TRUE(waitForFile(QStringLiteral("ready.vars")))
             << "the first page never showed: " << readFile(QStringLiteral("player.err")).toStdString();
         const std::optional<QByteArray> windows =
