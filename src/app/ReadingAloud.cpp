@@ -5,6 +5,8 @@
 #include <QTextToSpeech>
 #include <QThread>
 
+#include <atomic>
+#include <cstdint>
 #include <deque>
 #include <iostream>
 #include <utility>
@@ -14,14 +16,18 @@ namespace lumeria {
 namespace {
 
 // How long closing waits for an engine busy starting up before leaving the
-// thread to the end of the process.
+// thread to the end of the process. speech-dispatcher's takes about 1.5 s
+// (it lists every voice it has), so a quick close still ends cleanly.
 constexpr unsigned long kStopWaitMs = 2000;
 
 } // namespace
 
-// Everything here but the engine name runs on the voice's thread.
+// Everything here but the generation is touched on the voice's thread only.
 struct ReadingAloud::Worker {
-    const std::atomic<uint64_t>* generation = nullptr;
+    // Bumped by stop() on the window's thread: utterances queued before it
+    // are dropped. Here rather than in the voice, so that a thread left to
+    // the end of the process never reads freed memory.
+    std::atomic<uint64_t> generation{0};
     QString wantedEngine;
     std::unique_ptr<QTextToSpeech> speech;
     bool tried = false;
@@ -57,7 +63,7 @@ struct ReadingAloud::Worker {
         while (!queue.empty()) {
             auto [from, text] = std::move(queue.front());
             queue.pop_front();
-            if (from == generation->load()) {
+            if (from == generation.load()) {
                 speech->say(text);
                 return;
             }
@@ -67,7 +73,7 @@ struct ReadingAloud::Worker {
     void add(uint64_t from, QString text)
     {
         open();
-        if (!speech || from != generation->load())
+        if (!speech || from != generation.load())
             return;
         queue.emplace_back(from, std::move(text));
         next();
@@ -105,7 +111,6 @@ void ReadingAloud::start()
     if (m_thread)
         return;
     m_worker = std::make_shared<Worker>();
-    m_worker->generation = &m_generation;
     m_worker->wantedEngine = m_engine;
     m_thread = std::make_unique<QThread>();
     m_thread->setObjectName(QStringLiteral("reading aloud"));
@@ -133,15 +138,15 @@ void ReadingAloud::speak(const QString& text)
         return;
     if (m_log)
         m_log(text);
-    QMetaObject::invokeMethod(m_context,
-                              [worker = m_worker, from = m_generation.load(), text] { worker->add(from, text); });
+    QMetaObject::invokeMethod(
+        m_context, [worker = m_worker, from = m_worker->generation.load(), text] { worker->add(from, text); });
 }
 
 void ReadingAloud::stop()
 {
     if (!m_thread)
         return;
-    ++m_generation;
+    ++m_worker->generation;
     QMetaObject::invokeMethod(m_context, [worker = m_worker] { worker->silence(); });
 }
 

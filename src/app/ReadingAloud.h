@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <atomic>
-#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -47,8 +45,6 @@ private:
     Log m_log;
     QString m_engine;
     bool m_enabled = false;
-    // Bumped by stop(): the worker drops utterances queued before it.
-    std::atomic<uint64_t> m_generation{0};
     std::unique_ptr<QThread> m_thread;
     QObject* m_context = nullptr; // lives on m_thread; the worker's calls run through it
     std::shared_ptr<Worker> m_worker;
