@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 
 namespace lumeria {
@@ -26,6 +27,7 @@ enum class Option {
     Mute,
     AudioDevice,
     SoundFont,
+    ScriptTimeout,
     List,
     Version,
     Help,
@@ -66,6 +68,9 @@ constexpr std::array kOptions{
     OptionInfo{Option::Mute, "mute", nullptr, "play sound, music and tones silently, keeping their timing"},
     OptionInfo{Option::AudioDevice, "audio-device", "NAME", "send sound to the output device NAME"},
     OptionInfo{Option::SoundFont, "soundfont", "FILE", "play MIDI music with the SoundFont FILE"},
+    OptionInfo{Option::ScriptTimeout, "script-timeout", "SECONDS",
+               "ask whether to stop a script that has run SECONDS (default 10) without waiting for you; 0 never "
+               "asks"},
     OptionInfo{Option::List, "list", nullptr, "list the publication's pages and exit"},
     OptionInfo{Option::Version, "version", nullptr, "print the version and exit"},
     OptionInfo{Option::Help, "help", nullptr, "print this help and exit"},
@@ -204,6 +209,21 @@ std::optional<ParseError> applyOption(const OptionInfo& info, const QString& val
     case Option::Mute: line.mute = true; break;
     case Option::AudioDevice: line.audioDevice = value; break;
     case Option::SoundFont: line.soundFont = value; break;
+    case Option::ScriptTimeout: {
+        // A day is far beyond any script that means to end; a larger number
+        // is a typing slip more likely than a wish.
+        constexpr int kMaxScriptTimeout = 86400;
+        const bool digits = value.size() <= 6 &&
+                            std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        const int seconds = digits ? value.toInt() : -1;
+        if (seconds < 0 || seconds > kMaxScriptTimeout) {
+            return ParseError{QStringLiteral("--script-timeout takes whole seconds from 0 (never ask) to %1, not '%2'")
+                                  .arg(kMaxScriptTimeout)
+                                  .arg(value)};
+        }
+        line.scriptTimeout = seconds;
+        break;
+    }
     case Option::List: line.list = true; break;
     case Option::Version: line.version = true; break;
     case Option::Help: line.help = true; break;

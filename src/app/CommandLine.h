@@ -58,6 +58,9 @@ struct CommandLine {
     bool mute = false;
     QString audioDevice; // --audio-device NAME
     QString soundFont;   // --soundfont FILE
+    // --script-timeout SECONDS: how long a script may run without waiting
+    // for the reader before the reader is asked to stop it; 0 never asks.
+    int scriptTimeout = 10;
 
     bool list = false;
     bool version = false;

@@ -167,6 +167,10 @@ void TMainForm::FormCreate()
     m_engine = std::make_unique<ScriptEngine>(*m_scriptHost, m_session.media(), pub);
     m_session.media().setEnvironment(mediaEnvironment());
     m_engine->setTrust(m_commandLine.safe ? Trust::Safe : m_commandLine.trust ? Trust::All : Trust::Ask);
+    // Nobody watches a running saver to answer a question, and Esc closes
+    // it at any time, a script running or not.
+    if (m_commandLine.mode != RunMode::SaverRun)
+        m_engine->setRunawayLimit(std::chrono::seconds(m_commandLine.scriptTimeout));
     // Fields, check boxes, radio buttons and texts that show a variable
     // follow it.
     m_engine->variables().addListener([this](const QString& name) { m_input->refreshBoundObjects(name); });

@@ -162,8 +162,21 @@ private:
     void showFirstPage();
     void TimerTimer();
 
+    // Size, full screen and the whole factor the page shows at
+    // (MainFormScale.cpp).
     void placeWindow();
+    void centreOnScreen();
     void updateScrollRanges();
+    // F11 and Alt+Enter; false for any other key.
+    bool fullScreenKey(int virtualKey, uint16_t modifierBits);
+    void toggleFullScreen();
+    // The factor the page fills the window at, after the reader or the
+    // window system resized it.
+    void refitFactor();
+    void changeFactor(int factor);
+    // The widgets on the page (the edit field, video, the objects' bars)
+    // keep their place on it when the page moves in the work area.
+    void followPage();
     // Lets events run until done() holds, the reader stops the script or
     // the window closes.
     void waitUntil(const std::function<bool()>& done);
@@ -206,6 +219,14 @@ private:
     SharedPalette m_palette;
     QSize m_pageSize;
     ScreenMode m_screenMode = ScreenMode::Windowed;
+    // --scale N holds the factor; otherwise the page fills what it is given.
+    bool m_fixedFactor = false;
+    bool m_changingFactor = false;
+    // Where the window was, in screen pixels, and at what factor, before
+    // full screen; empty when it started in full screen.
+    QRect m_windowedGeometry;
+    int m_windowedFactor = 0;
+    QPoint m_placedOrigin;
     std::unique_ptr<PageView> m_view;
     PlayerCursors m_cursors;
     WorkAreaCursor m_cursor = WorkAreaCursor::Application;

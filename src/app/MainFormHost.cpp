@@ -63,12 +63,14 @@ int TMainForm::messageDialog(const QString& title, const QString& message, const
 {
     announce(title + QLatin1Char('\n') + QString(message).replace(QLatin1Char('|'), QLatin1Char('\n')) +
              QLatin1Char('\n') + buttons.join(QStringLiteral(", ")));
+    const ReaderWait reader(*m_engine);
     TQueryForm box(title, message, buttons, this, publication().settings.StayOnTop);
     return box.ask();
 }
 
 int TMainForm::popupMenu(int x, int y, const QStringList& items)
 {
+    const ReaderWait reader(*m_engine);
     if (m_menuAnswerer) {
         if (const std::optional<int> answer = m_menuAnswerer(x, y, items))
             return *answer;
@@ -107,6 +109,7 @@ void TMainForm::waitUntil(const std::function<bool()>& done)
     });
     poll.start(kStopPollInterval);
     const ScopedCount waiting(m_waiting);
+    const ReaderWait reader(*m_engine);
     loop.exec();
 }
 
@@ -206,8 +209,10 @@ PopupContext TMainForm::popupContext()
     context.onWaitBegins = [this](QWidget*) {
         m_input->setIdleSuspended(true);
         ++m_waiting;
+        m_engine->readerWaitBegins();
     };
     context.onWaitEnds = [this] {
+        m_engine->readerWaitEnds();
         --m_waiting;
         m_input->setIdleSuspended(false);
     };

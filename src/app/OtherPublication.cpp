@@ -101,6 +101,8 @@ QStringList argumentsToPlay(const QString& programPath, const QString& publicati
         args << QStringLiteral("--audio-device=") + current.audioDevice;
     if (!current.soundFont.isEmpty())
         args << QStringLiteral("--soundfont=") + current.soundFont;
+    if (current.scriptTimeout != CommandLine{}.scriptTimeout)
+        args << QStringLiteral("--script-timeout=") + QString::number(current.scriptTimeout);
     // Last: a switch right after a publication whose name ends in ".SCR"
     // would be read as its saver argument.
     args << publicationArgument(publication);

@@ -1,6 +1,7 @@
 #include "app/PlatformSetup.h"
 
 #include "app/MainForm.h"
+#include "app/PageScale.h"
 #include "app/PlayerSession.h"
 #include "platform/gdi/Font.h"
 
@@ -30,30 +31,6 @@ void onSignal(int)
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
 }
 
-// Set once the scale is decided, so a player restarted with its factor does
-// not decide again.
-constexpr const char* kScaleChosen = "LUMERIA_SCALE_CHOSEN";
-
-void useScaleFactor(int factor)
-{
-    // The factor is the whole scale: the screen's own DPI-based factor would
-    // multiply it.
-    qputenv("QT_SCALE_FACTOR", QByteArray::number(factor));
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    qputenv(kScaleChosen, "1");
-}
-
-// The largest whole factor at which the page still fits the screen's free
-// area, counted in the screen's device pixels; at least 1.
-int autoScaleFactor(std::optional<QSize> page)
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!page || page->isEmpty() || !screen)
-        return 1;
-    const QSize room = screen->availableGeometry().size() * screen->devicePixelRatio();
-    return std::max(1, std::min(room.width() / page->width(), room.height() / page->height()));
-}
-
 } // namespace
 
 bool hasDisplay()
@@ -77,27 +54,14 @@ bool chooseHeadlessPlatform(const CommandLine& cl)
     return true;
 }
 
-std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const CommandLine& cl, bool pagesOnly)
+std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const CommandLine& cl)
 {
     // Pages are pixels: a window scaled by a fraction would blur them, so
-    // scaling is by whole factors only.
-    const bool scaleChosen = !qEnvironmentVariableIsEmpty(kScaleChosen);
-    if (cl.scale.kind == ScaleChoice::Kind::Factor && !scaleChosen)
-        useScaleFactor(cl.scale.factor);
-    else
-        QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+    // the desktop's own factor is rounded to a whole one, and the window
+    // sets the factor the page shows at (app/PageScale.h).
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     auto app = std::make_unique<QApplication>(argc, argv);
-    if (cl.scale.kind == ScaleChoice::Kind::Auto && !scaleChosen && !pagesOnly) {
-        // The factor depends on the screen, which only a running application
-        // can measure, and Qt takes it only when it starts: the player
-        // starts again with it.
-        const int factor = autoScaleFactor(PlayerSession::peekPageSize(cl.publication));
-        if (factor > 1) {
-            useScaleFactor(factor);
-            ::execv("/proc/self/exe", argv);
-            std::cerr << "lumeria: cannot restart scaled; playing unscaled\n";
-        }
-    }
+    notePlatformFactor();
     QGuiApplication::setApplicationDisplayName(TMainForm::kUntitled);
     // Desktops group the window with the installed entry and show its icon;
     // the icon also travels in the program, for copies never installed.
@@ -114,15 +78,6 @@ std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const Com
     if (cl.smoothText)
         gdi::Font::setTextRendering(gdi::TextRendering::Smooth);
     return app;
-}
-
-void forgetScaleChoice()
-{
-    if (qEnvironmentVariableIsEmpty(kScaleChosen))
-        return;
-    qunsetenv("QT_SCALE_FACTOR");
-    qunsetenv("QT_ENABLE_HIGHDPI_SCALING");
-    qunsetenv(kScaleChosen);
 }
 
 std::unique_ptr<QSocketNotifier> watchSignals(std::function<void()> onStop)

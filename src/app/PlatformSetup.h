@@ -21,13 +21,9 @@ bool hasDisplay();
 // needs a screen.
 bool chooseHeadlessPlatform(const CommandLine& commandLine);
 
-// Whole-factor scaling, decided before the application starts (a factor
-// given on the command line) or by starting again once the screen can be
-// measured (auto). Returns the application; a restart does not return.
-std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const CommandLine& commandLine, bool pagesOnly);
-// Undoes what a scale decided for this run left in the environment, so that
-// a player started from it on another publication decides its own.
-void forgetScaleChoice();
+// The application, with the desktop's own factor rounded to a whole one
+// (the window chooses the factor the page shows at).
+std::unique_ptr<QApplication> startApplication(int& argc, char** argv, const CommandLine& commandLine);
 
 // SIGINT and SIGTERM end the run as a close does, so that the files the
 // publication extracted are removed.

@@ -115,7 +115,10 @@ PrintService& PlayerScriptHost::printService()
 
 void PlayerScriptHost::printPage(const QString& what)
 {
+    // The print dialog waits for the reader, and a long job is not the
+    // script's running on.
     const ScopedCount printing(m_printing);
+    const ReaderWait reader(m_parts.window.engine());
     printService().printPage(what);
 }
 
@@ -123,12 +126,14 @@ void PlayerScriptHost::printFile(const QString& header, const QString& footer, c
                                  PrintMode mode)
 {
     const ScopedCount printing(m_printing);
+    const ReaderWait reader(m_parts.window.engine());
     printService().printFile(header, footer, file, wrap, mode);
 }
 
 void PlayerScriptHost::printImageFile(const QString& file, int option)
 {
     const ScopedCount printing(m_printing);
+    const ReaderWait reader(m_parts.window.engine());
     printService().printImageFile(file, option);
 }
 

@@ -148,19 +148,6 @@ bool PlayerSession::carriesOwnPublication()
     return Container::openOwnExecutable().ok();
 }
 
-std::optional<QSize> PlayerSession::peekPageSize(const QString& publicationPath)
-{
-    auto opened = openPublicationContainer(publicationPath);
-    if (!opened)
-        return std::nullopt;
-    EntrySource entry(*opened.value(), QStringLiteral("RUNTIME.PUB"));
-    TextSource lines(entry);
-    Publication pub;
-    if (loadPublication(lines, pub, defaultPalette256()) != 0)
-        return std::nullopt;
-    return boundedPageSize(QSize(pub.settings.ScreenWidth, pub.settings.ScreenHeight));
-}
-
 bool PlayerSession::open(const QString& publicationPath, bool confined)
 {
     m_messages.clear();

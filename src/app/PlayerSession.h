@@ -50,10 +50,6 @@ public:
     // that, not the tour, and reports a damaged one as such.
     static bool carriesOwnPublication();
 
-    // The design size of the publication open() would play, read without
-    // preparing anything for playing; nothing when it cannot be read.
-    static std::optional<QSize> peekPageSize(const QString& publicationPath);
-
     Publication& publication() { return m_pub; }
     Container& container() { return *m_container; }
     const PaintContext& paintContext() const { return m_context; }

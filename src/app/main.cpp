@@ -316,7 +316,7 @@ int main(int argc, char** argv)
     const bool automated = !cl.automate.isEmpty();
     if (!chooseHeadlessPlatform(cl))
         return 1;
-    std::unique_ptr<QApplication> app = startApplication(argc, argv, cl, pagesOnly);
+    std::unique_ptr<QApplication> app = startApplication(argc, argv, cl);
 
     std::optional<AutomationScript> script;
     if (automated) {
@@ -347,13 +347,6 @@ int main(int argc, char** argv)
                 return 0;
             // Last, so that a switch after it is not a saver argument.
             const QStringList named = args + QStringList{publicationArgument(*chosen)};
-            // The factor depends on the publication, which was not known
-            // when the application started.
-            if (cl.scale.kind == ScaleChoice::Kind::Auto && !script) {
-                app.reset();
-                playInstead(argv[0], named);
-                return 1;
-            }
             const auto reparsed = parse(named);
             if (!reparsed) {
                 std::cerr << "lumeria: " << reparsed.error().toStdString() << '\n';

@@ -33,15 +33,22 @@ constexpr int kWaitVarLimit = 10000;
 AutomationRunner::AutomationRunner(AutomationTarget& form, AutomationScript script, const QString& logPath)
     : m_form(form), m_script(std::move(script)), m_logPath(logPath)
 {
-    TQueryForm::setAnswerer([this](const QString& title, const QString& message, const QStringList& buttons) {
+    // A box or menu left to the reader shows and is not logged: nothing
+    // here knows what the reader will choose.
+    TQueryForm::setAnswerer(
+        [this](const QString& title, const QString& message, const QStringList& buttons) -> std::optional<int> {
+            const int answer = takeAnswer();
+            if (answer == kReaderAnswers)
+                return std::nullopt;
+            log(AutomationLog::dialog(title, message, buttons, answer));
+            return answer;
+        });
+    m_form.setMenuAnswerer([this](int x, int y, const QStringList& items) -> std::optional<int> {
         const int answer = takeAnswer();
-        log(AutomationLog::dialog(title, message, buttons, answer));
-        return std::optional<int>(answer);
-    });
-    m_form.setMenuAnswerer([this](int x, int y, const QStringList& items) {
-        const int answer = takeAnswer();
+        if (answer == kReaderAnswers)
+            return std::nullopt;
         log(AutomationLog::menu(x, y, items, answer));
-        return std::optional<int>(answer);
+        return answer;
     });
     m_form.setEventLog([this](const QString& line) { log(line); });
 }

@@ -43,7 +43,7 @@ constexpr std::array kVerbs{
     VerbInfo{AutomationVerb::Screenshot, "screenshot", Arguments::RestName, "screenshot FILE"},
     VerbInfo{AutomationVerb::ScreenshotScreen, "screenshot-screen", Arguments::RestName, "screenshot-screen FILE"},
     VerbInfo{AutomationVerb::Mci, "mci", Arguments::RestName, "mci COMMAND"},
-    VerbInfo{AutomationVerb::Answer, "answer", Arguments::Count, "answer N"},
+    VerbInfo{AutomationVerb::Answer, "answer", Arguments::Count, "answer N|reader"},
     VerbInfo{AutomationVerb::Quit, "quit", Arguments::None, "quit"},
 };
 
@@ -150,6 +150,10 @@ std::optional<QString> parseArguments(const VerbInfo& info, const QString& rest,
     }
     case Arguments::Count: {
         const QStringList parts = words(rest);
+        if (info.verb == AutomationVerb::Answer && parts.size() == 1 && parts.first() == QLatin1String("reader")) {
+            command.number = kReaderAnswers;
+            return std::nullopt;
+        }
         if (parts.size() != 1) {
             return QStringLiteral("%1 needs 1 number, got %2 arguments (%3)")
                 .arg(QLatin1String(info.name))

@@ -25,9 +25,13 @@ enum class AutomationVerb {
     Screenshot,       // screenshot FILE: the main window's client area
     ScreenshotScreen, // screenshot-screen FILE: every visible window composited
     Mci,              // mci COMMAND: sends a command string, logs its code and reply
-    Answer,           // answer N: the next dialog or menu gets button or item N, 0 dismisses
+    Answer,           // answer N: the next dialog or menu gets button or item N, 0 dismisses;
+                      // answer reader: it shows and waits for real input (number -1)
     Quit,
 };
+
+// The answer that leaves a box or menu to the reader's real input.
+inline constexpr int kReaderAnswers = -1;
 
 // One line of an automation file. Only the fields of its verb are set.
 struct AutomationCommand {

@@ -58,6 +58,13 @@ PagePlacement placeWindowed(QSize screen, QSize page, QSize frame)
     return p;
 }
 
+int largestWholeFactor(QSize room, QSize page)
+{
+    if (page.width() <= 0 || page.height() <= 0)
+        return 1;
+    return std::max(1, std::min(room.width() / page.width(), room.height() / page.height()));
+}
+
 ScrollBarNeed scrollBarsNeeded(QSize client, QSize page)
 {
     return {page.width() > client.width(), page.height() > client.height()};

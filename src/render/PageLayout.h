@@ -35,6 +35,10 @@ PagePlacement placeFullScreen(QSize screen, QSize page);
 // placed the window truncated them.
 PagePlacement placeWindowed(QSize screen, QSize page, QSize frame = QSize(0, 0));
 
+// The largest whole factor at which the page fits the room, each way; at
+// least 1, so a page larger than the room shows at its own size, scrolled.
+int largestWholeFactor(QSize room, QSize page);
+
 struct ScrollBarNeed {
     bool horizontal = false;
     bool vertical = false;

@@ -92,12 +92,56 @@ void ScriptEngine::letEventsRun()
     if (now - m_lastEvents < m_eventInterval)
         return;
     m_lastEvents = now;
+    if (m_runawayLimit.count() > 0 && now - m_runningSince >= m_runawayLimit) {
+        askAboutRunaway();
+        // Stopped: the runs leave the stack before any event runs, or a
+        // click that comes meanwhile would find them still unwinding and
+        // be lost.
+        if (m_stopped)
+            return;
+    }
     m_host.recordActivity();
     m_host.processEvents();
 }
 
+void ScriptEngine::readerWaitBegins()
+{
+    ++m_readerWaits;
+    m_runningSince = std::chrono::steady_clock::now();
+}
+
+void ScriptEngine::readerWaitEnds()
+{
+    if (m_readerWaits > 0)
+        --m_readerWaits;
+    m_runningSince = std::chrono::steady_clock::now();
+}
+
+void ScriptEngine::askAboutRunaway()
+{
+    // A script started while the question is up (a timer's) must not put
+    // a second one over it.
+    if (m_askingAboutRunaway)
+        return;
+    m_askingAboutRunaway = true;
+    const int answer = m_host.messageDialog(m_host.systemValues().windowCaption,
+                                            QStringLiteral("Ce script ne répond plus. L'arrêter ?"),
+                                            {caption(LanguageElement::L_YES), caption(LanguageElement::L_NO)});
+    m_askingAboutRunaway = false;
+    // Closing the box decides nothing: the script goes on, as after No.
+    m_runningSince = std::chrono::steady_clock::now();
+    if (answer == 1)
+        userStop();
+}
+
 void ScriptEngine::run(const QString& script, Page_Rec* targetPage)
 {
+    // A script that the reader or a timer starts while no other runs, or
+    // while another waits, is a script of its own; one started by a running
+    // script (a page it shows, the page after it that it chained to) is
+    // part of it and shares its time.
+    if (m_depth == 0 || m_readerWaits > 0)
+        m_runningSince = std::chrono::steady_clock::now();
     for (;;) {
         // The reader stopped the runs still on the stack: nothing starts
         // inside them while they unwind, or a page change on the way out

@@ -72,6 +72,17 @@ public:
     // loop would otherwise spend most of its time asking for events.
     void setEventInterval(std::chrono::microseconds interval) { m_eventInterval = interval; }
 
+    // A run that has gone this long without waiting for the reader is
+    // asked about: the reader may stop it, as with Esc, or give it as long
+    // again. Zero never asks.
+    void setRunawayLimit(std::chrono::milliseconds limit) { m_runawayLimit = limit; }
+    std::chrono::milliseconds runawayLimit() const { return m_runawayLimit; }
+    // The host brackets every wait for the reader or for time (a box, a
+    // menu, a delay, media played to its end, a pop-up held open): the time
+    // spent there is not the script's. ReaderWait does both ends.
+    void readerWaitBegins();
+    void readerWaitEnds();
+
     // Safe refuses programs, web links and file writes outside the
     // publication's and the player's own folders; Ask puts the question.
     void setTrust(Trust trust) { m_trust = trust; }
@@ -106,6 +117,7 @@ private:
     QString pageNumber() const override;
 
     void letEventsRun();
+    void askAboutRunaway();
     std::shared_ptr<const ScriptText> parse(const QString& script);
     void keyword(Frame& f, const ScriptLine& line);
     void endWhile(Frame& f);
@@ -145,9 +157,26 @@ private:
 
     std::chrono::microseconds m_eventInterval{1000};
     std::chrono::steady_clock::time_point m_lastEvents{};
+    std::chrono::milliseconds m_runawayLimit{0};
+    // Since when the innermost script has run without waiting.
+    std::chrono::steady_clock::time_point m_runningSince{};
+    int m_readerWaits = 0;
+    bool m_askingAboutRunaway = false;
     int m_linesSinceClock = 0;
     std::mt19937 m_random;
     QHash<QString, std::shared_ptr<const ScriptText>> m_parsed;
+};
+
+// Marks a wait for the reader for as long as it lives.
+class ReaderWait {
+public:
+    explicit ReaderWait(ScriptEngine& engine) : m_engine(engine) { m_engine.readerWaitBegins(); }
+    ~ReaderWait() { m_engine.readerWaitEnds(); }
+    ReaderWait(const ReaderWait&) = delete;
+    ReaderWait& operator=(const ReaderWait&) = delete;
+
+private:
+    ScriptEngine& m_engine;
 };
 
 } // namespace lumeria

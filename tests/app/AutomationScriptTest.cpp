@@ -108,8 +108,8 @@ TEST(AutomationScriptTest, FirstBadLineFailsWithItsNumber)
         {"wait", "line 1: wait needs 1 number, got 0 arguments (usage: wait MS)"},
         {"wait -1", "line 1: '-1' is not a whole number of 0 or more (usage: wait MS)"},
         {"wait 99999999999", "line 1: '99999999999' is not a whole number of 0 or more (usage: wait MS)"},
-        {"answer one", "line 1: 'one' is not a whole number of 0 or more (usage: answer N)"},
-        {"answer 1 2", "line 1: answer needs 1 number, got 2 arguments (usage: answer N)"},
+        {"answer one", "line 1: 'one' is not a whole number of 0 or more (usage: answer N|reader)"},
+        {"answer 1 2", "line 1: answer needs 1 number, got 2 arguments (usage: answer N|reader)"},
         {"expect-page   ", "line 1: expect-page needs a name (usage: expect-page NAME)"},
         {"expect-var", "line 1: expect-var needs a variable name (usage: expect-var NAME VALUE)"},
         {"dump-vars", "line 1: dump-vars needs a name (usage: dump-vars FILE)"},
@@ -163,6 +163,14 @@ TEST(AutomationLogTest, OtherLinesFollowTheSameQuoting)
               QStringLiteral(R"(popup 5 6 0 "PICS\\MAP.BMP")"));
     EXPECT_EQ(AutomationLog::speak(QStringLiteral("Say \"hi\"\r\nto %1|me\\")),
               QStringLiteral(R"(speak "Say \"hi\"\nto %1|me\\")"));
+}
+
+TEST(AutomationScriptTest, ABoxCanBeLeftToTheReader)
+{
+    const AutomationScript script = parseOk(QStringLiteral("answer reader\nanswer 2\n"));
+    ASSERT_EQ(script.size(), 2u);
+    EXPECT_EQ(script.at(0).number, kReaderAnswers);
+    EXPECT_EQ(script.at(1).number, 2);
 }
 
 } // namespace

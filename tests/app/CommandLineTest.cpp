@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <string>
+
 namespace lumeria {
 namespace {
 
@@ -272,6 +274,23 @@ TEST(CommandLineTest, HelpNamesEveryOptionOnItsOwnLine)
     for (const char* word : {"programs", "web links", "file writes", "publication's folder", "player's own"}) {
         EXPECT_TRUE(safe->contains(QLatin1String(word))) << word;
     }
+}
+
+TEST(CommandLineTest, ScriptTimeoutIsWholeSecondsUpToADay)
+{
+    EXPECT_EQ(parseOk(kPlayer, "").scriptTimeout, 10);
+    EXPECT_EQ(parseOk(kPlayer, "--script-timeout 0").scriptTimeout, 0);
+    EXPECT_EQ(parseOk(kPlayer, "--script-timeout=86400").scriptTimeout, 86400);
+    EXPECT_EQ(parseOk(kPlayer, "--script-timeout 007").scriptTimeout, 7);
+    for (const char* bad : {"-1", "+5", "1.5", "86401", "4294967297", "5s", "٥"}) {
+        const auto result = parse(kPlayer, (std::string("--script-timeout=") + bad).c_str());
+        ASSERT_FALSE(result.ok()) << bad;
+        EXPECT_EQ(result.error(),
+                  QStringLiteral("--script-timeout takes whole seconds from 0 (never ask) to 86400, not '%1'")
+                      .arg(QString::fromUtf8(bad)));
+    }
+    EXPECT_FALSE(parse(kPlayer, "--script-timeout").ok());
+    EXPECT_TRUE(helpText().contains(QLatin1String("--script-timeout SECONDS")));
 }
 
 } // namespace

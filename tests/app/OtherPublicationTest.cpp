@@ -63,6 +63,7 @@ TEST_F(OtherPublicationTest, TheOptionsOfTheRunCarryOverButNotWhatWasForItsPubli
                                                                           QStringLiteral("Speakers"),
                                                                           QStringLiteral("--soundfont"),
                                                                           QStringLiteral("gm.sf2"),
+                                                                          QStringLiteral("--script-timeout=0"),
                                                                           QStringLiteral("--automate"),
                                                                           QStringLiteral("run.auto")});
     const CommandLine next =
@@ -82,6 +83,7 @@ TEST_F(OtherPublicationTest, TheOptionsOfTheRunCarryOverButNotWhatWasForItsPubli
     EXPECT_TRUE(next.mute);
     EXPECT_EQ(next.audioDevice, QStringLiteral("Speakers"));
     EXPECT_EQ(next.soundFont, QStringLiteral("gm.sf2"));
+    EXPECT_EQ(next.scriptTimeout, 0);
     // Written for the publication that was playing.
     EXPECT_TRUE(next.firstPage.isEmpty());
     EXPECT_TRUE(next.automate.isEmpty());

@@ -13,6 +13,7 @@
 #include <QPoint>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSize>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
@@ -73,6 +74,9 @@ public:
         stopProcess(m_windowManager);
         stopProcess(m_server);
     }
+
+    // Before start(); 800 by 600 unless set.
+    void setScreenSize(QSize size) { m_screenSize = size; }
 
     // folder: where the logs and the window manager's settings are written.
     bool start(const QString& folder, QString& error)
@@ -142,7 +146,8 @@ private:
         // -noreset: a server resets when its last client leaves, and the
         // next one to come (openbox after xprop) may find it closed.
         m_server.start(QStringLiteral("Xvfb"),
-                       {m_display, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("800x600x24"),
+                       {m_display, QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("%1x%2x24").arg(m_screenSize.width()).arg(m_screenSize.height()),
                         QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
         const bool answers = pollUntil(
             [&] {
@@ -207,6 +212,7 @@ private:
     QProcess m_server;
     QProcess m_windowManager;
     QString m_display;
+    QSize m_screenSize{800, 600};
 };
 
 // A test that plays a publication on its own desktop. The player runs an
@@ -222,6 +228,7 @@ protected:
         if (!missing.isEmpty())
             GTEST_SKIP() << "real X11 input needs " << missing.join(QStringLiteral(", ")).toStdString();
         QString error;
+        m_desktop.setScreenSize(screenSize());
         ASSERT_TRUE(m_desktop.start(m_dir.path(), error)) << error.toStdString();
     }
 
@@ -234,6 +241,9 @@ protected:
             std::cerr << "screenshots and logs kept in " << m_dir.path().toStdString() << '\n';
         }
     }
+
+    // The desktop's screen, for a test that needs another one.
+    virtual QSize screenSize() const { return {800, 600}; }
 
     QString file(const QString& name) const { return m_dir.filePath(name); }
 

@@ -1,0 +1,183 @@
+// Full screen on a key and the page filling what it is given, at a whole
+// factor, under real keys and clicks on screens of today's sizes.
+#include "e2e/X11Desktop.h"
+
+#include <gtest/gtest.h>
+
+namespace lumeria {
+namespace {
+
+// Page Screen, 640 by 480: a red square (0,0)-(38,38) in the top-left
+// corner, a blue one (600,440)-(638,478) in the bottom-right, Press (280,220)-(360,250) adding an "x" to
+// PRESSED and Done on F2 adding one to DONE.
+QString screenPublication()
+{
+    return QStringLiteral(LUMERIA_E2E_DATA "/screen.lum");
+}
+
+constexpr QRgb kRed = 0xFF0000;
+constexpr QRgb kBlue = 0x0000FF;
+constexpr QRgb kBlack = 0x000000;
+
+QRgb rgb(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+// Where the page shows in a client of that size at that factor: centred,
+// each half truncated.
+QPoint pageCorner(QSize client, int factor)
+{
+    return QPoint(std::max(0, (client.width() - 640 * factor) / 2), std::max(0, (client.height() - 480 * factor) / 2));
+}
+
+class ScreenDesktop : public test::PlayerOnDesktop {
+protected:
+    // The client area as the X server has it, once it has that size.
+    bool waitForClient(QSize size)
+    {
+        return test::pollUntil([&] { return geometry(m_window).size() == size; }, 15000);
+    }
+
+    // The client's pixels once the page shows at that factor, its corner
+    // squares exactly 39 x factor screen pixels wide.
+    QImage waitForPage(const QString& name, int factor)
+    {
+        QImage shot;
+        test::pollUntil(
+            [&] {
+                shot = page(name);
+                if (shot.isNull())
+                    return false;
+                const QPoint corner = pageCorner(shot.size(), factor);
+                // A page pixel at (x, y) covers factor x factor screen pixels.
+                const auto at = [&](int x, int y, int dx = 0, int dy = 0) {
+                    const QPoint p = corner + QPoint(x * factor + dx, y * factor + dy);
+                    return shot.rect().contains(p) ? rgb(shot, p.x(), p.y()) : 0xFFFFFFFFu;
+                };
+                const int last = factor - 1;
+                return at(0, 0) == kRed && at(38, 38, last, last) == kRed && at(39, 39) != kRed &&
+                       at(600, 440) == kBlue && at(638, 478, last, last) == kBlue &&
+                       at(599, 439, last, last) != kBlue && at(639, 479) != kBlue;
+            },
+            15000);
+        return shot;
+    }
+
+    // A click on a page point, the page at that factor in the client.
+    void clickPage(QPoint point, int factor)
+    {
+        const QPoint corner = pageCorner(geometry(m_window).size(), factor);
+        // The same button is clicked in several places of the screen, and
+        // in the same one too: a move to where the pointer already is never
+        // ends waiting for the move.
+        ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")}));
+        click(corner.x() + point.x() * factor + factor / 2, corner.y() + point.y() * factor + factor / 2);
+    }
+};
+
+class FullHd : public ScreenDesktop {
+    QSize screenSize() const override { return {1920, 1080}; }
+};
+
+class Taller : public ScreenDesktop {
+    QSize screenSize() const override { return {1920, 1440}; }
+};
+
+const QPoint kPress(320, 235);
+
+TEST_F(FullHd, F11AndAltEnterToggleFullScreenKeepingThePageAndItsVariables)
+{
+    // Each wait-var waits for one step of the test.
+    play(screenPublication(),
+         QStringLiteral("wait-var PRESSED x\n"
+                        "wait-var PRESSED xx\n"
+                        "wait-var PRESSED xxx\n"
+                        "wait-var DONE x\n"),
+         {QStringLiteral("--scale"), QStringLiteral("auto")});
+    // A 640 x 480 page opens at 2 on 1920 x 1080, frame and all.
+    ASSERT_TRUE(waitForClient({1280, 960}))
+        << "client " << geometry(m_window).width() << "x" << geometry(m_window).height();
+    ASSERT_FALSE(waitForPage(QStringLiteral("window.png"), 2).isNull());
+    clickPage(kPress, 2);
+
+    key(QStringLiteral("F11"));
+    ASSERT_TRUE(waitForClient({1920, 1080}));
+    const QImage full = waitForPage(QStringLiteral("full.png"), 2);
+    ASSERT_FALSE(full.isNull());
+    // Centred at 2 with black bands left and right and above and below.
+    EXPECT_EQ(pageCorner(full.size(), 2), QPoint(320, 60));
+    EXPECT_EQ(rgb(full, 319, 500), kBlack);
+    EXPECT_EQ(rgb(full, 1600, 500), kBlack);
+    EXPECT_EQ(rgb(full, 960, 59), kBlack);
+    EXPECT_EQ(rgb(full, 960, 1020), kBlack);
+    clickPage(kPress, 2);
+
+    key(QStringLiteral("alt+Return"));
+    ASSERT_TRUE(waitForClient({1280, 960}));
+    ASSERT_FALSE(waitForPage(QStringLiteral("again.png"), 2).isNull());
+    clickPage(kPress, 2);
+    key(QStringLiteral("F2"));
+    const test::PlayerRun r = finish();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
+TEST_F(FullHd, AResizedWindowShowsThePageCentredAtTheLargestFactorThatFits)
+{
+    play(screenPublication(),
+         QStringLiteral("wait-var PRESSED x\n"
+                        "wait-var PRESSED xx\n"
+                        "wait-var DONE x\n"),
+         {QStringLiteral("--scale"), QStringLiteral("auto")});
+    ASSERT_TRUE(waitForClient({1280, 960}));
+    ASSERT_TRUE(xdotool({QStringLiteral("windowsize"), QStringLiteral("--sync"), m_window, QStringLiteral("1500"),
+                         QStringLiteral("1000")}));
+    ASSERT_TRUE(waitForClient({1500, 1000}));
+    ASSERT_FALSE(waitForPage(QStringLiteral("wide.png"), 2).isNull());
+    clickPage(kPress, 2);
+
+    // Too small for 2: the page goes back to its own size, centred, and
+    // clicks still land on its pixels.
+    ASSERT_TRUE(xdotool({QStringLiteral("windowsize"), QStringLiteral("--sync"), m_window, QStringLiteral("700"),
+                         QStringLiteral("500")}));
+    ASSERT_TRUE(waitForClient({700, 500}));
+    const QImage small = waitForPage(QStringLiteral("small.png"), 1);
+    ASSERT_FALSE(small.isNull());
+    EXPECT_EQ(pageCorner(small.size(), 1), QPoint(30, 10));
+    EXPECT_EQ(rgb(small, 29, 100), kBlack);
+    clickPage(kPress, 1);
+    key(QStringLiteral("F2"));
+    const test::PlayerRun r = finish();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
+TEST_F(Taller, AClickInFullScreenAtThreeRunsTheButtonsScript)
+{
+    play(screenPublication(),
+         QStringLiteral("wait-var DONE x\n"
+                        "expect-var PRESSED x\n"),
+         {QStringLiteral("--fullscreen"), QStringLiteral("--scale"), QStringLiteral("auto")});
+    ASSERT_TRUE(waitForClient({1920, 1440}));
+    ASSERT_FALSE(waitForPage(QStringLiteral("three.png"), 3).isNull());
+    clickPage(kPress, 3);
+    key(QStringLiteral("F2"));
+    const test::PlayerRun r = finish();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
+TEST_F(FullHd, AFixedFactorStaysInFullScreen)
+{
+    play(screenPublication(), QStringLiteral("wait-var DONE x\n"), {QStringLiteral("--scale"), QStringLiteral("1")});
+    ASSERT_TRUE(waitForClient({640, 480}));
+    key(QStringLiteral("F11"));
+    ASSERT_TRUE(waitForClient({1920, 1080}));
+    const QImage full = waitForPage(QStringLiteral("fixed.png"), 1);
+    ASSERT_FALSE(full.isNull());
+    EXPECT_EQ(pageCorner(full.size(), 1), QPoint(640, 300));
+    key(QStringLiteral("F2"));
+    const test::PlayerRun r = finish();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
+} // namespace
+} // namespace lumeria
