@@ -64,17 +64,7 @@ void TMainForm::setExecutableIcon(const QString& path)
 
 namespace {
 
-// The largest window the reader may drag a window to.
-constexpr int kMaxTrackingSize = 5000;
 constexpr int kTimerInterval = 1000;
-
-const QColor kButtonFace(192, 192, 192);
-
-QSize screenSize(const QWidget* widget)
-{
-    const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize(640, 480);
-}
 
 } // namespace
 
@@ -234,44 +224,9 @@ void TMainForm::start()
     QCoreApplication::instance()->installEventFilter(m_input->keyFilter());
     m_timer.start();
     show();
-    if (m_screenMode == ScreenMode::Windowed) {
-        // The frame is known once the window system has one; centre the
-        // whole window, frame included.
-        const QSize screen = screenSize(this);
-        const QSize outer = frameGeometry().size();
-        move(screen.width() / 2 - outer.width() / 2, screen.height() / 2 - outer.height() / 2);
-    }
-}
-
-void TMainForm::placeWindow()
-{
-    const QSize screen = screenSize(this);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    if (m_screenMode == ScreenMode::FullScreen) {
-        const PagePlacement placement = placeFullScreen(screen, m_pageSize);
-        setGeometry(gdi::toQRect(placement.window));
-    } else {
-        const PagePlacement placement = placeWindowed(screen, m_pageSize);
-        resize(placement.client);
-        const WindowBorder border = publication().settings.Border;
-        if (border == WindowBorder::Sizeable)
-            setMaximumSize(kMaxTrackingSize, kMaxTrackingSize);
-        else
-            setFixedSize(placement.client);
-    }
-    updateScrollRanges();
-}
-
-QPoint TMainForm::pageOrigin() const
-{
-    const QSize client = viewport()->size();
-    QPoint origin(0, 0);
-    if (m_screenMode == ScreenMode::FullScreen) {
-        origin.setX(std::max(0, client.width() / 2 - m_pageSize.width() / 2));
-        origin.setY(std::max(0, client.height() / 2 - m_pageSize.height() / 2));
-    }
-    return origin - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    if (m_screenMode == ScreenMode::Windowed)
+        centreOnScreen();
+    m_placedOrigin = pageOrigin();
 }
 
 void TMainForm::updateScrollRanges()
@@ -298,20 +253,6 @@ void TMainForm::updateScrollRanges()
     verticalScrollBar()->setSingleStep(16);
 }
 
-void TMainForm::resizeEvent(QResizeEvent* event)
-{
-    QAbstractScrollArea::resizeEvent(event);
-    updateScrollRanges();
-    viewport()->update();
-}
-
-void TMainForm::scrollContentsBy(int, int)
-{
-    // The backbuffer holds the whole page: scrolling only shows another
-    // part of it.
-    viewport()->update();
-}
-
 void TMainForm::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
@@ -329,9 +270,11 @@ void TMainForm::paintEvent(QPaintEvent* event)
     m_view->renderDirty();
     const QPoint origin = pageOrigin();
     const QRect page(origin, m_pageSize);
-    const QColor margin = m_screenMode == ScreenMode::FullScreen || !m_firstPageShown ? QColor(Qt::black) : kButtonFace;
+    // Black around the page wherever the window is larger than it, as the
+    // full screen always was: a page centred in a maximised window reads
+    // as a page, not as a corner of a grey form.
     for (const gdi::Rect& band : marginBands(client.size(), gdi::rectFromQRect(page)))
-        painter.fillRect(gdi::toQRect(band).intersected(event->rect()), margin);
+        painter.fillRect(gdi::toQRect(band).intersected(event->rect()), Qt::black);
 
     const QRect shown = page.intersected(event->rect());
     if (!shown.isEmpty())

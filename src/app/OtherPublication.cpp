@@ -111,8 +111,6 @@ QStringList argumentsToPlay(const QString& programPath, const QString& publicati
 
 void playInstead(const char* programName, const QStringList& arguments)
 {
-    // The scale this run chose was for its own publication.
-    forgetScaleChoice();
     std::vector<QByteArray> bytes{QByteArray(programName)};
     for (const QString& argument : arguments)
         bytes.push_back(QFile::encodeName(argument));
