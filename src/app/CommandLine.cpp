@@ -27,6 +27,7 @@ enum class Option {
     Mute,
     AudioDevice,
     SoundFont,
+    ScreenshotDir,
     ScriptTimeout,
     List,
     Version,
@@ -68,6 +69,8 @@ constexpr std::array kOptions{
     OptionInfo{Option::Mute, "mute", nullptr, "play sound, music and tones silently, keeping their timing"},
     OptionInfo{Option::AudioDevice, "audio-device", "NAME", "send sound to the output device NAME"},
     OptionInfo{Option::SoundFont, "soundfont", "FILE", "play MIDI music with the SoundFont FILE"},
+    OptionInfo{Option::ScreenshotDir, "screenshot-dir", "DIR",
+               "save the screenshots Ctrl+F12 takes into DIR instead of your pictures folder"},
     OptionInfo{Option::ScriptTimeout, "script-timeout", "SECONDS",
                "ask whether to stop a script that has run SECONDS (default 10) without waiting for you; 0 never "
                "asks"},
@@ -209,6 +212,7 @@ std::optional<ParseError> applyOption(const OptionInfo& info, const QString& val
     case Option::Mute: line.mute = true; break;
     case Option::AudioDevice: line.audioDevice = value; break;
     case Option::SoundFont: line.soundFont = value; break;
+    case Option::ScreenshotDir: line.screenshotFolder = value; break;
     case Option::ScriptTimeout: {
         // A day is far beyond any script that means to end; a larger number
         // is a typing slip more likely than a wish.

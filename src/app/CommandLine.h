@@ -56,8 +56,9 @@ struct CommandLine {
     std::array<QString, 26> drives; // --drive L=DIR, absolute; empty where not given
     QString codepage;               // --codepage NAME, checked by whoever knows the code pages
     bool mute = false;
-    QString audioDevice; // --audio-device NAME
-    QString soundFont;   // --soundfont FILE
+    QString audioDevice;      // --audio-device NAME
+    QString soundFont;        // --soundfont FILE
+    QString screenshotFolder; // --screenshot-dir DIR; empty: the reader's pictures folder
     // --script-timeout SECONDS: how long a script may run without waiting
     // for the reader before the reader is asked to stop it; 0 never asks.
     int scriptTimeout = 10;

@@ -5,6 +5,7 @@
 #include "app/PlayerScriptHost.h"
 #include "app/PlayerSession.h"
 #include "app/ReadingAloud.h"
+#include "app/TitleNotice.h"
 #include "platform/Folders.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/image/ExecutableIcon.h"

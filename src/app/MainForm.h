@@ -31,6 +31,7 @@ namespace lumeria {
 class PlayerSession;
 
 class PlayerScriptHost;
+class TitleNotice;
 class ReadingAloud;
 struct ReadingSources;
 
@@ -197,6 +198,9 @@ private:
     // coordinates, before the bar acts on it.
     void objectBarMouse(const Object_Rec& object, BarMouse action, Qt::MouseButton button, QPoint point);
     QString caption() const;
+    // Ctrl+F12, when no button has it: takeScreenshot().
+    bool screenshotKey(int virtualKey, uint16_t modifierBits);
+    void takeScreenshot();
     // Ctrl+Shift+S, when no button has it: reading aloud on or off.
     bool readingKey(int virtualKey, uint16_t modifierBits);
     // The voice, made on first use, on when --speak asked for it.
@@ -245,6 +249,7 @@ private:
     std::function<void()> m_firstPageListener;
     MenuAnswerer m_menuAnswerer;
     std::function<void(const QString&)> m_eventLog;
+    std::unique_ptr<TitleNotice> m_titleNotice; // made by the first screenshot
     // Last, so it goes first: its log calls into the window.
     std::unique_ptr<ReadingAloud> m_reading;
 };

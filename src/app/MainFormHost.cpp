@@ -3,10 +3,12 @@
 #include "app/MainForm.h"
 #include "app/PlayerScriptHost.h"
 #include "app/PlayerSession.h"
+#include "app/TitleNotice.h"
 #include "automation/AutomationLog.h"
 #include "media/surface/VideoSurface.h"
 #include "platform/Folders.h"
 #include "platform/ScopedCount.h"
+#include "platform/VirtualKeys.h"
 #include "platform/disc/ImageVolume.h"
 #include "popups/PopupRequest.h"
 #include "popups/QueryForm.h"
@@ -16,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
@@ -61,9 +64,9 @@ void TMainForm::setBusyCursor(bool busy)
 
 int TMainForm::messageDialog(const QString& title, const QString& message, const QStringList& buttons)
 {
+    const ReaderWait reader(*m_engine);
     announce(title + QLatin1Char('\n') + QString(message).replace(QLatin1Char('|'), QLatin1Char('\n')) +
              QLatin1Char('\n') + buttons.join(QStringLiteral(", ")));
-    const ReaderWait reader(*m_engine);
     TQueryForm box(title, message, buttons, this, publication().settings.StayOnTop);
     return box.ask();
 }
@@ -184,7 +187,7 @@ SystemValues TMainForm::systemValues() const
     v.screenColours = m_palette.displayColourCount();
     v.pageWidth = m_pageSize.width();
     v.pageHeight = m_pageSize.height();
-    v.windowCaption = windowTitle();
+    v.windowCaption = m_titleNotice ? m_titleNotice->title() : windowTitle();
     v.programFolder = m_session.container().programFolder();
     v.temporaryFolder = temporaryFolder();
     return v;
@@ -215,6 +218,12 @@ PopupContext TMainForm::popupContext()
         m_engine->readerWaitEnds();
         --m_waiting;
         m_input->setIdleSuspended(false);
+    };
+    // A screenshot may be taken of the pop-up itself; Ctrl, pressed on its
+    // own first, must not take the pop-up away before F12 comes.
+    context.keptKey = [this](const QKeyEvent& key) {
+        return key.key() == Qt::Key_Control ||
+               screenshotKey(vk::fromQtKey(key.key(), key.modifiers()), vk::modifierBits(key.modifiers()));
     };
     return context;
 }

@@ -149,7 +149,8 @@ QWidget* TMainForm::editFieldParent()
 
 bool TMainForm::playerKey(int virtualKey, uint16_t modifierBits)
 {
-    return fullScreenKey(virtualKey, modifierBits) || readingKey(virtualKey, modifierBits);
+    return fullScreenKey(virtualKey, modifierBits) || screenshotKey(virtualKey, modifierBits) ||
+           readingKey(virtualKey, modifierBits);
 }
 
 void TMainForm::objectBarMouse(const Object_Rec& object, BarMouse action, Qt::MouseButton button, QPoint point)

@@ -101,6 +101,8 @@ QStringList argumentsToPlay(const QString& programPath, const QString& publicati
         args << QStringLiteral("--audio-device=") + current.audioDevice;
     if (!current.soundFont.isEmpty())
         args << QStringLiteral("--soundfont=") + current.soundFont;
+    if (!current.screenshotFolder.isEmpty())
+        args << QStringLiteral("--screenshot-dir=") + current.screenshotFolder;
     if (current.scriptTimeout != CommandLine{}.scriptTimeout)
         args << QStringLiteral("--script-timeout=") + QString::number(current.scriptTimeout);
     // Last: a switch right after a publication whose name ends in ".SCR"

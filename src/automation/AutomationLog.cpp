@@ -83,6 +83,16 @@ QString popup(int x, int y, int displayTime, const QString& file)
         .arg(QString::number(x), QString::number(y), QString::number(displayTime), quoted(file));
 }
 
+QString screenshot(const QString& path)
+{
+    return QStringLiteral("screenshot ") + quoted(path);
+}
+
+QString screenshotFailed(const QString& reason)
+{
+    return QStringLiteral("screenshot-failed ") + quoted(reason);
+}
+
 QString speak(const QString& text)
 {
     return QStringLiteral("speak %1").arg(quoted(text));

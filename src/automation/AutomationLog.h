@@ -18,6 +18,8 @@ namespace lumeria {
 //   balloon <x> <y> "<text>"
 //   note <x> <y> <display time> "<text>"
 //   popup <x> <y> <display time> "<file>"
+//   screenshot "<path>"
+//   screenshot-failed "<why>"
 //   speak "<text>"
 //   speak-stop
 //
@@ -35,6 +37,8 @@ QString menu(int x, int y, const QStringList& items, int answer);
 QString balloon(int x, int y, const QString& text);
 QString note(int x, int y, int displayTime, const QString& text);
 QString popup(int x, int y, int displayTime, const QString& file);
+QString screenshot(const QString& path);
+QString screenshotFailed(const QString& reason);
 QString speak(const QString& text);
 QString speakStop();
 

@@ -30,7 +30,7 @@ gdi::Rect screenOf(const PopupContext& context)
 
 PopupWaitHooks hooksOf(const PopupContext& context)
 {
-    return {context.onWaitBegins, context.onWaitEnds};
+    return {context.onWaitBegins, context.onWaitEnds, context.keptKey};
 }
 
 } // namespace

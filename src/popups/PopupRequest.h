@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class QKeyEvent;
 class QWidget;
 
 namespace lumeria {
@@ -48,6 +49,7 @@ struct PopupContext {
     // exception. A display time of -1 still calls both.
     std::function<void(QWidget* popup)> onWaitBegins;
     std::function<void()> onWaitEnds;
+    std::function<bool(const QKeyEvent& key)> keptKey; // see PopupWaitHooks
 };
 
 // The Balloon command: the text in a balloon whose stem points at (x, y) in

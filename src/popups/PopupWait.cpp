@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include <optional>
+#include <utility>
 
 namespace lumeria {
 
@@ -21,7 +23,10 @@ namespace {
 // on their way there.
 class WaitWatcher : public QObject {
 public:
-    WaitWatcher(QWidget& popup, QEventLoop& loop) : m_popup(&popup), m_loop(loop) {}
+    WaitWatcher(QWidget& popup, QEventLoop& loop, std::function<bool(const QKeyEvent&)> keptKey)
+        : m_popup(&popup), m_loop(loop), m_keptKey(std::move(keptKey))
+    {
+    }
 
     void end(PopupEnd why)
     {
@@ -36,7 +41,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         switch (event->type()) {
-        case QEvent::KeyPress: end(PopupEnd::Key); return true;
+        case QEvent::KeyPress:
+            if (!m_keptKey || !m_keptKey(*static_cast<QKeyEvent*>(event)))
+                end(PopupEnd::Key);
+            return true;
         case QEvent::MouseButtonRelease:
             // Only the left button clicks, as it is for every other control.
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && isOnPopup(watched))
@@ -57,6 +65,7 @@ private:
 
     QPointer<QWidget> m_popup;
     QEventLoop& m_loop;
+    std::function<bool(const QKeyEvent&)> m_keptKey;
     std::optional<PopupEnd> m_end;
 };
 
@@ -135,7 +144,7 @@ PopupEnd showPopupAndWait(QWidget& popup, QPoint topLeft, int displayTime, const
     PopupEnd why = PopupEnd::Immediate;
     if (scope.popupAlive() && displayTime != -1 && !QCoreApplication::closingDown()) {
         QEventLoop loop;
-        WaitWatcher watcher(popup, loop);
+        WaitWatcher watcher(popup, loop, hooks.keptKey);
         QTimer timer;
         timer.setSingleShot(true);
         QObject::connect(&timer, &QTimer::timeout, &loop, [&watcher] { watcher.end(PopupEnd::TimeOut); });

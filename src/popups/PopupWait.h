@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QKeyEvent;
 class QWidget;
 
 namespace lumeria {
@@ -25,6 +26,9 @@ enum class PopupEnd {
 struct PopupWaitHooks {
     std::function<void(QWidget* popup)> onWaitBegins;
     std::function<void()> onWaitEnds;
+    // A key the player keeps for itself while a pop-up waits (a screenshot
+    // of the pop-up): true when it took the key, and the wait goes on.
+    std::function<bool(const QKeyEvent& key)> keptKey;
 };
 
 // Shows a pop-up at topLeft (pulled back onto the screen at the right and

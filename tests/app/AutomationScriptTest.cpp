@@ -171,6 +171,8 @@ TEST(AutomationScriptTest, ABoxCanBeLeftToTheReader)
     ASSERT_EQ(script.size(), 2u);
     EXPECT_EQ(script.at(0).number, kReaderAnswers);
     EXPECT_EQ(script.at(1).number, 2);
+    EXPECT_EQ(AutomationLog::screenshot(QStringLiteral("/home/a \"b\"/x.png")),
+              QStringLiteral(R"(screenshot "/home/a \"b\"/x.png")"));
 }
 
 } // namespace

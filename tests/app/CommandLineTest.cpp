@@ -290,7 +290,13 @@ TEST(CommandLineTest, ScriptTimeoutIsWholeSecondsUpToADay)
                       .arg(QString::fromUtf8(bad)));
     }
     EXPECT_FALSE(parse(kPlayer, "--script-timeout").ok());
-    EXPECT_TRUE(helpText().contains(QLatin1String("--script-timeout SECONDS")));
+
+    EXPECT_EQ(parseOk(kPlayer, "--screenshot-dir shots").screenshotFolder, QStringLiteral("shots"));
+    EXPECT_TRUE(parseOk(kPlayer, "").screenshotFolder.isEmpty());
+    EXPECT_FALSE(parse(kPlayer, "--screenshot-dir=").ok());
+    const QString help = helpText();
+    EXPECT_TRUE(help.contains(QLatin1String("--script-timeout SECONDS")));
+    EXPECT_TRUE(help.contains(QLatin1String("--screenshot-dir DIR")));
 }
 
 } // namespace

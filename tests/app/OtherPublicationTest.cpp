@@ -44,28 +44,30 @@ TEST_F(OtherPublicationTest, TheOptionsOfTheRunCarryOverButNotWhatWasForItsPubli
     const QString drive = m_dir.path();
     const QString other = m_dir.filePath(QStringLiteral("other.lum"));
     ASSERT_TRUE(QFile::copy(m_publication, other));
-    const CommandLine first = parsed(QStringLiteral("/usr/bin/lumeria"), {m_publication,
-                                                                          QStringLiteral("/B"),
-                                                                          QStringLiteral("/KINTRO"),
-                                                                          QStringLiteral("--windowed"),
-                                                                          QStringLiteral("--scale"),
-                                                                          QStringLiteral("3"),
-                                                                          QStringLiteral("--smooth-text"),
-                                                                          QStringLiteral("--print-to"),
-                                                                          QStringLiteral("-odd name.pdf"),
-                                                                          QStringLiteral("--safe"),
-                                                                          QStringLiteral("--drive"),
-                                                                          QStringLiteral("e=") + drive,
-                                                                          QStringLiteral("--codepage"),
-                                                                          QStringLiteral("cp1251"),
-                                                                          QStringLiteral("--mute"),
-                                                                          QStringLiteral("--audio-device"),
-                                                                          QStringLiteral("Speakers"),
-                                                                          QStringLiteral("--soundfont"),
-                                                                          QStringLiteral("gm.sf2"),
-                                                                          QStringLiteral("--script-timeout=0"),
-                                                                          QStringLiteral("--automate"),
-                                                                          QStringLiteral("run.auto")});
+    const CommandLine first =
+        parsed(QStringLiteral("/usr/bin/lumeria"), {m_publication,
+                                                    QStringLiteral("/B"),
+                                                    QStringLiteral("/KINTRO"),
+                                                    QStringLiteral("--windowed"),
+                                                    QStringLiteral("--scale"),
+                                                    QStringLiteral("3"),
+                                                    QStringLiteral("--smooth-text"),
+                                                    QStringLiteral("--print-to"),
+                                                    QStringLiteral("-odd name.pdf"),
+                                                    QStringLiteral("--safe"),
+                                                    QStringLiteral("--drive"),
+                                                    QStringLiteral("e=") + drive,
+                                                    QStringLiteral("--codepage"),
+                                                    QStringLiteral("cp1251"),
+                                                    QStringLiteral("--mute"),
+                                                    QStringLiteral("--audio-device"),
+                                                    QStringLiteral("Speakers"),
+                                                    QStringLiteral("--soundfont"),
+                                                    QStringLiteral("gm.sf2"),
+                                                    QStringLiteral("--screenshot-dir=--odd shots"),
+                                                    QStringLiteral("--script-timeout=0"),
+                                                    QStringLiteral("--automate"),
+                                                    QStringLiteral("run.auto")});
     const CommandLine next =
         parsed(QStringLiteral("/usr/bin/lumeria"), argumentsToPlay(QStringLiteral("/usr/bin/lumeria"), other, first));
 
@@ -83,6 +85,7 @@ TEST_F(OtherPublicationTest, TheOptionsOfTheRunCarryOverButNotWhatWasForItsPubli
     EXPECT_TRUE(next.mute);
     EXPECT_EQ(next.audioDevice, QStringLiteral("Speakers"));
     EXPECT_EQ(next.soundFont, QStringLiteral("gm.sf2"));
+    EXPECT_EQ(next.screenshotFolder, QStringLiteral("--odd shots"));
     EXPECT_EQ(next.scriptTimeout, 0);
     // Written for the publication that was playing.
     EXPECT_TRUE(next.firstPage.isEmpty());

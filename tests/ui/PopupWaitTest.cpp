@@ -42,7 +42,8 @@ struct WaitLog {
                     if (then)
                         then(p);
                 },
-                [this] { calls.push_back(QStringLiteral("ends")); }};
+                [this] { calls.push_back(QStringLiteral("ends")); },
+                {}};
     }
 };
 
