@@ -76,22 +76,22 @@ protected:
 TEST_F(PageReadingTest, RowsGoTopToBottomAndEachRowLeftToRightWhateverTheDrawingOrder)
 {
     text(QStringLiteral("bottom"), 10, 200, 100, 220);
-    text(QStringLiteral("right"), 200, 54, 300, 70); // a few pixels lower, still the title's row
-    text(QStringLiteral("title"), 10, 50, 150, 70);
+    text(QStringLiteral("title"), 200, 50, 300, 70);
+    text(QStringLiteral("left"), 10, 54, 150, 70); // a few pixels lower, still the title's row
     text(QStringLiteral("middle"), 10, 120, 100, 140);
     // Corners given the other way round still make the same rectangle.
     text(QStringLiteral("upside down"), 100, 20, 10, 5);
-    EXPECT_EQ(read(), (QStringList{QStringLiteral("upside down"), QStringLiteral("title"), QStringLiteral("right"),
+    EXPECT_EQ(read(), (QStringList{QStringLiteral("upside down"), QStringLiteral("left"), QStringLiteral("title"),
                                    QStringLiteral("middle"), QStringLiteral("bottom")}));
 }
 
 TEST_F(PageReadingTest, ARowEndsAtTheMiddleOfItsFirstObject)
 {
     text(QStringLiteral("tall"), 100, 0, 200, 100);
-    text(QStringLiteral("beside"), 300, 49, 400, 60);
+    text(QStringLiteral("beside"), 20, 49, 90, 60);
     text(QStringLiteral("below the middle"), 0, 51, 90, 60);
     EXPECT_EQ(read(),
-              (QStringList{QStringLiteral("tall"), QStringLiteral("beside"), QStringLiteral("below the middle")}));
+              (QStringList{QStringLiteral("beside"), QStringLiteral("tall"), QStringLiteral("below the middle")}));
 }
 
 TEST_F(PageReadingTest, ButtonsSayTheirLabelsFieldsTheirContentsAndPicturesNothing)
