@@ -37,7 +37,10 @@ protected:
         const QString path = m_dir.filePath(QStringLiteral("pub.lum"));
         ASSERT_TRUE(writeFile(path, containerBytes(files)));
         ASSERT_TRUE(m_session.open(path));
-        m_form = std::make_unique<TMainForm>(m_session, CommandLine{});
+        // At the page's own pixels, whatever the test screen's size.
+        CommandLine line;
+        line.scale = {ScaleChoice::Kind::Factor, 1};
+        m_form = std::make_unique<TMainForm>(m_session, line);
         m_form->start();
         waitFor([&] { return m_form->firstPageShown(); });
         settle();

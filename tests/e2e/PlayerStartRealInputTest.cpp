@@ -247,10 +247,11 @@ TEST_F(StartOnDesktop, APublicationDroppedOnThePlayerPlaysInItsPlace)
     // was the first publication's.
     EXPECT_EQ(commandLine(), (QStringList{QStringLiteral(LUMERIA_PLAYER), QStringLiteral("--windowed"),
                                           QStringLiteral("--mute"), next}));
-    pollUntil([&] { return (page(QStringLiteral("dropped.png")).pixel(160, 120) & 0xFFFFFF) != 0; }, 5000);
+    // Its 320 x 240 page opens at 2, the largest factor that fits 800 x 600.
+    pollUntil([&] { return (page(QStringLiteral("dropped.png")).pixel(320, 240) & 0xFFFFFF) != 0; }, 5000);
     const QImage dropped = page(QStringLiteral("dropped.png"));
-    ASSERT_EQ(dropped.size(), QSize(320, 240));
-    EXPECT_EQ(dropped.pixel(160, 120) & 0xFFFFFF, 0x00FF00u);
+    ASSERT_EQ(dropped.size(), QSize(640, 480));
+    EXPECT_EQ(dropped.pixel(320, 240) & 0xFFFFFF, 0x00FF00u);
     stopProcess(m_player);
 }
 
