@@ -19,6 +19,10 @@ namespace {
 // thread to the end of the process. speech-dispatcher's takes about 1.5 s
 // (it lists every voice it has), so a quick close still ends cleanly.
 constexpr unsigned long kStopWaitMs = 2000;
+// Utterances waiting to be said. A page gives at most 200 and every page
+// change empties the queue; an engine that stopped answering must not make
+// pop-ups pile up without end.
+constexpr size_t kMaxQueued = 400;
 
 } // namespace
 
@@ -75,6 +79,8 @@ struct ReadingAloud::Worker {
         open();
         if (!speech || from != generation.load())
             return;
+        if (queue.size() >= kMaxQueued)
+            queue.pop_front();
         queue.emplace_back(from, std::move(text));
         next();
     }
