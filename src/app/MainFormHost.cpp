@@ -219,11 +219,18 @@ PopupContext TMainForm::popupContext()
         --m_waiting;
         m_input->setIdleSuspended(false);
     };
-    // A screenshot may be taken of the pop-up itself; Ctrl, pressed on its
-    // own first, must not take the pop-up away before F12 comes.
+    // A screenshot may be taken of the pop-up itself, and reading aloud
+    // turned on or off over it; Ctrl and Shift, pressed on their own first,
+    // must not take the pop-up away before F12 or S comes. Esc still closes
+    // it, silencing its words.
     context.keptKey = [this](const QKeyEvent& key) {
-        return key.key() == Qt::Key_Control ||
-               screenshotKey(vk::fromQtKey(key.key(), key.modifiers()), vk::modifierBits(key.modifiers()));
+        if (key.key() == Qt::Key_Control || key.key() == Qt::Key_Shift)
+            return true;
+        const int code = vk::fromQtKey(key.key(), key.modifiers());
+        const uint16_t modifiers = vk::modifierBits(key.modifiers());
+        if (code == vk::kEscape)
+            escapePressed();
+        return screenshotKey(code, modifiers) || readingKey(code, modifiers);
     };
     return context;
 }

@@ -108,6 +108,34 @@ TEST_F(Speaking, TheKeyTurnsReadingOnWithThePageAndOffAgain)
     EXPECT_EQ(logLines(), expected);
 }
 
+TEST_F(Speaking, OverABalloonEscSilencesItAndStillClosesItAndTheKeyKeepsIt)
+{
+    const test::PlayerRun r = automate({speakPublication(), QStringLiteral("--speak")},
+                                       QStringLiteral("click 55 142\n"
+                                                      "wait 200\n"
+                                                      "key Escape\n"
+                                                      "key Tab\n"
+                                                      "click 55 142\n"
+                                                      "wait 200\n"
+                                                      "key S ctrl shift\n"
+                                                      "key S ctrl shift\n"
+                                                      "key Tab\n"
+                                                      "key Tab\n"),
+                                       {}, withoutEngine());
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QStringList expected = kPageOne;
+    // The click gave Balloon the focus; Tab after the balloon went reaches Box.
+    expected << QStringLiteral(R"(balloon -1 -1 "Tip\nhere")") << QStringLiteral(R"(speak "Tip\nhere")")
+             << QStringLiteral("speak-stop") << QStringLiteral(R"(speak "Box")");
+    // The key turns reading off and on again over the balloon, which stays:
+    // the first Tab after is the balloon's, the second the page's.
+    expected << QStringLiteral(R"(balloon -1 -1 "Tip\nhere")") << QStringLiteral(R"(speak "Tip\nhere")")
+             << QStringLiteral("speak-stop");
+    expected += kPageOne;
+    expected << QStringLiteral(R"(speak "Box")");
+    EXPECT_EQ(logLines(), expected);
+}
+
 TEST_F(Speaking, WithoutTheOptionNothingIsReadOrSaid)
 {
     const test::PlayerRun r = automate({speakPublication()},
@@ -184,8 +212,11 @@ protected:
 
 TEST_F(RealSpeech, KeysFromTheDesktopTurnReadingOnAndOffAndEscStillCloses)
 {
+    // At factor 1, page points are the window's.
     play(speakPublication(), QStringLiteral("wait-var DONE x\n"),
-         {QStringLiteral("--automate-log"), file(QStringLiteral("run.log"))}, m_environment);
+         {QStringLiteral("--automate-log"), file(QStringLiteral("run.log")), QStringLiteral("--scale"),
+          QStringLiteral("1")},
+         m_environment);
     // Nothing is read before the reader asks.
     key(QStringLiteral("Tab"));
     key(QStringLiteral("ctrl+shift+s"));
@@ -214,6 +245,23 @@ TEST_F(RealSpeech, KeysFromTheDesktopTurnReadingOnAndOffAndEscStillCloses)
     key(QStringLiteral("ctrl+shift+s"));
     ASSERT_TRUE(logReaches(2 * kPageOne.size() + 2));
     EXPECT_EQ(log().mid(kPageOne.size() + 2), kPageOne);
+
+    // Over a balloon the key is still the player's: Ctrl and Shift pressed
+    // first leave the balloon up, and Esc silences it and closes it.
+    const qsizetype before = log().size();
+    click(55, 142);
+    ASSERT_TRUE(logReaches(before + 2));
+    key(QStringLiteral("ctrl+shift+s"));
+    key(QStringLiteral("ctrl+shift+s"));
+    ASSERT_TRUE(logReaches(before + 3 + kPageOne.size()));
+    key(QStringLiteral("Escape"));
+    key(QStringLiteral("Tab"));
+    ASSERT_TRUE(logReaches(before + 5 + kPageOne.size()));
+    QStringList balloon{QStringLiteral(R"(balloon -1 -1 "Tip\nhere")"), QStringLiteral(R"(speak "Tip\nhere")"),
+                        QStringLiteral("speak-stop")};
+    balloon += kPageOne;
+    balloon << QStringLiteral("speak-stop") << QStringLiteral(R"(speak "Box")");
+    EXPECT_EQ(log().mid(before), balloon);
 
     // Esc silences the voice and keeps its meaning: this publication lets
     // it close the player.
