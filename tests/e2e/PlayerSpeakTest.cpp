@@ -11,13 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <ostream>
-
-// A failed comparison of log lines shows them as text.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << text.toStdString();
-}
 
 namespace lumeria {
 namespace {
@@ -87,7 +80,7 @@ TEST_F(Speaking, APageTabBoxNoteAndBalloonAreLoggedAsTheyWouldBeSaid)
              << QStringLiteral(R"(balloon -1 -1 "Tip\nhere")") << QStringLiteral(R"(speak "Tip\nhere")")
              << QStringLiteral(R"(speak "Page two")") << QStringLiteral(R"(speak "Keyed")")
              << QStringLiteral(R"(speak "Done")");
-    EXPECT_EQ(logLines(), expected);
+    EXPECT_EQ(logLines(), expected) << logLines().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(Speaking, TheKeyTurnsReadingOnWithThePageAndOffAgain)
@@ -105,7 +98,7 @@ TEST_F(Speaking, TheKeyTurnsReadingOnWithThePageAndOffAgain)
     QStringList expected = kPageOne;
     expected << QStringLiteral(R"(speak "Note")") << QStringLiteral("speak-stop");
     expected += kPageOne;
-    EXPECT_EQ(logLines(), expected);
+    EXPECT_EQ(logLines(), expected) << logLines().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(Speaking, OverABalloonEscSilencesItAndStillClosesItAndTheKeyKeepsIt)
@@ -133,7 +126,7 @@ TEST_F(Speaking, OverABalloonEscSilencesItAndStillClosesItAndTheKeyKeepsIt)
              << QStringLiteral("speak-stop");
     expected += kPageOne;
     expected << QStringLiteral(R"(speak "Box")");
-    EXPECT_EQ(logLines(), expected);
+    EXPECT_EQ(logLines(), expected) << logLines().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(Speaking, WithoutTheOptionNothingIsReadOrSaid)
