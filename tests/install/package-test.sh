@@ -19,9 +19,12 @@ deb=$(ls "$work"/out/*.deb)
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libavcodec libavformat libswscale libsdl2 libfluidsynth libqt6widgets6 soundfont fonts-liberation; do
+for needed in libavcodec libavformat libswscale libsdl2 libfluidsynth libqt6widgets6 libqt6texttospeech6 soundfont \
+    fonts-liberation; do
     [[ $depends == *"$needed"* ]] || fail "the package does not depend on $needed: $depends"
 done
+recommends=$(dpkg-deb -f "$deb" Recommends)
+[[ $recommends == *speech-dispatcher-espeak-ng* ]] || fail "the package does not recommend a voice: $recommends"
 echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 
 export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
