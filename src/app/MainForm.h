@@ -25,6 +25,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace lumeria {
 
@@ -174,7 +175,9 @@ private:
     // The factor the page fills the window at, after the reader or the
     // window system resized it.
     void refitFactor();
-    void changeFactor(int factor);
+    // nativeClient: where the client is about to be on the screen, in the
+    // screen's pixels; where it is when not given.
+    void changeFactor(int factor, std::optional<QRect> nativeClient = std::nullopt);
     // The widgets on the page (the edit field, video, the objects' bars)
     // keep their place on it when the page moves in the work area.
     void followPage();

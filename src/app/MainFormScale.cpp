@@ -10,8 +10,8 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTimer>
 
+#include <optional>
 #include <vector>
 
 namespace lumeria {
@@ -162,7 +162,7 @@ void TMainForm::toggleFullScreen()
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         const int factor =
             m_fixedFactor ? before : largestWholeFactor(nativeGeometry(screen, screen->geometry()).size(), m_pageSize);
-        changeFactor(factor);
+        changeFactor(factor, nativeGeometry(screen, screen->geometry()));
         showFullScreen();
         return;
     }
@@ -182,7 +182,7 @@ void TMainForm::toggleFullScreen()
         show();
         centreOnScreen();
     } else {
-        changeFactor(m_windowedFactor);
+        changeFactor(m_windowedFactor, m_windowedGeometry);
         showNormal();
         const int factor = wholeFactor(screen);
         setGeometry(QRect(m_windowedGeometry.topLeft() / factor, m_windowedGeometry.size() / factor));
@@ -205,31 +205,36 @@ void TMainForm::refitFactor()
         changeFactor(wanted);
 }
 
-void TMainForm::changeFactor(int factor)
+void TMainForm::changeFactor(int factor, std::optional<QRect> nativeClient)
 {
     QScreen* screen = screenOf(*this);
     const int before = wholeFactor(screen);
     if (!screen || factor == before)
         return;
+    // Where the client will be on the screen, in its pixels: where it is,
+    // unless the caller is about to move it (full screen and back).
+    const QRect target = nativeClient.value_or(QRect(geometry().topLeft() * before, size() * before));
 
     // Floating windows, balloons and boxes stay where they were on the
-    // page, in page pixels.
+    // page, in page pixels. Their frames are the window system's and do not
+    // scale: a frame's corner keeps its page point.
     struct Placed {
         QPointer<QWidget> window;
         QPoint fromPage;
+        QPoint frame; // from the frame's corner to the client's, in screen pixels
     };
     const QPoint pageBefore = viewport()->mapToGlobal(pageOrigin());
     std::vector<Placed> others;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window != this && window->isVisible() && window->screen() == screen)
-            others.push_back({window, window->geometry().topLeft() - pageBefore});
+            others.push_back({window, window->frameGeometry().topLeft() - pageBefore,
+                              (window->geometry().topLeft() - window->frameGeometry().topLeft()) * before});
     }
 
-    const QSize native = size() * before;
     m_changingFactor = true;
     setWholeFactor(screen, factor);
     // The window keeps its size on the screen; Qt kept it in page pixels.
-    const QSize client = native / factor;
+    const QSize client = target.size() / factor;
     const QSize oldArea = viewport()->size();
     if (minimumSize() == maximumSize())
         setFixedSize(client);
@@ -245,22 +250,20 @@ void TMainForm::changeFactor(int factor)
     followPage();
     viewport()->update();
 
-    // The window system places the window first; the others follow it.
-    QTimer::singleShot(0, this, [this, others] {
-        const QPoint pageNow = viewport()->mapToGlobal(pageOrigin());
-        for (const Placed& placed : others) {
-            if (!placed.window)
-                continue;
-            const QRect target(pageNow + placed.fromPage, placed.window->size());
-            if (target == placed.window->geometry()) {
-                // Qt ignores a geometry it already holds, but the window
-                // system still has the old factor's.
-                placed.window->resize(target.size() + QSize(1, 0));
-            }
-            placed.window->setGeometry(target);
-            placed.window->update();
-        }
-    });
+    const QPoint clientNow = target.topLeft() / factor;
+    const QPoint pageNow = clientNow + QPoint(std::max(0, (client.width() - m_pageSize.width()) / 2),
+                                              std::max(0, (client.height() - m_pageSize.height()) / 2));
+    for (const Placed& placed : others) {
+        if (!placed.window)
+            continue;
+        const QSize size = placed.window->size();
+        // Qt ignores a size it already holds in page pixels, but the
+        // window system still has the old factor's.
+        placed.window->resize(size + QSize(1, 0));
+        // Qt still holds the frame's margins at the old factor, so the
+        // client is placed, below the frame as the window system has it.
+        placed.window->setGeometry(QRect(pageNow + placed.fromPage + placed.frame / factor, size));
+    }
 }
 
 } // namespace lumeria

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace lumeria {
 namespace {
 
-// Page Screen, 640 by 480: a red square (0,0)-(38,38) in the top-left
+// Page Screen, 640 by 480 (Sizeable): a red square (0,0)-(38,38) in the top-left
 // corner, a blue one (600,440)-(638,478) in the bottom-right, Press (280,220)-(360,250) adding an "x" to
 // PRESSED and Done on F2 adding one to DONE.
 QString screenPublication()
@@ -160,6 +162,63 @@ TEST_F(Taller, AClickInFullScreenAtThreeRunsTheButtonsScript)
     ASSERT_TRUE(waitForClient({1920, 1440}));
     ASSERT_FALSE(waitForPage(QStringLiteral("three.png"), 3).isNull());
     clickPage(kPress, 3);
+    key(QStringLiteral("F2"));
+    const test::PlayerRun r = finish();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
+// Window (40,300)-(120,330) opens the text window "Story" at page (100,50),
+// 200 x 150 page pixels with its frame (a 192 x 142 client), and adds an
+// "x" to OPENED.
+const QPoint kWindowButton(80, 315);
+
+TEST_F(Taller, AFloatingWindowKeepsItsPlaceOnThePageAndTakesTheNewFactor)
+{
+    // 1440 less a frame is not three pages tall: the window opens at 2,
+    // full screen is at 3.
+    play(screenPublication(),
+         QStringLiteral("wait-var OPENED x\n"
+                        "wait-var DONE x\n"),
+         {QStringLiteral("--scale"), QStringLiteral("auto")});
+    ASSERT_TRUE(waitForClient({1280, 960}));
+    clickPage(kWindowButton, 2);
+    std::optional<QByteArray> found;
+    ASSERT_TRUE(test::pollUntil(
+        [&] {
+            found = m_desktop.run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                              QStringLiteral("--name"), QStringLiteral("^Story")});
+            return found && !found->trimmed().isEmpty();
+        },
+        10000));
+    const QString story = QString::fromLatin1(found->trimmed().split('\n').first());
+    const auto fromPage = [&] {
+        const QRect window = geometry(story);
+        const QRect main = geometry(m_window);
+        return QRect(window.topLeft() - main.topLeft(), window.size());
+    };
+    // The window's frame (the window system's, one pixel and a title bar)
+    // does not scale: its corner is at the page point, the client below it.
+    const QRect atTwo = fromPage();
+    const QPoint frame = atTwo.topLeft() - QPoint(200, 100);
+    EXPECT_EQ(atTwo.size(), QSize(192, 142) * 2);
+    EXPECT_GE(frame.x(), 0);
+    EXPECT_GE(frame.y(), 0);
+
+    key(QStringLiteral("F11"));
+    ASSERT_TRUE(waitForClient({1920, 1440}));
+    ASSERT_FALSE(waitForPage(QStringLiteral("three.png"), 3).isNull());
+    // The frame's own pixels are placed in page pixels: within a page pixel.
+    const QPoint atThree = QPoint(300, 150) + frame;
+    EXPECT_TRUE(test::pollUntil(
+        [&] {
+            const QRect now = fromPage();
+            return now.size() == QSize(192, 142) * 3 && std::abs(now.x() - atThree.x()) < 3 &&
+                   std::abs(now.y() - atThree.y()) < 3;
+        },
+        10000))
+        << "the window is at " << fromPage().x() << "," << fromPage().y() << " " << fromPage().width() << "x"
+        << fromPage().height() << " from the page";
+    m_desktop.run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), file("story.png")});
     key(QStringLiteral("F2"));
     const test::PlayerRun r = finish();
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();

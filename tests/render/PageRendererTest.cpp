@@ -323,6 +323,19 @@ TEST(PagePlacement, WindowedClientIsThePageCutToTheScreenAndTheWindowIsCentred)
     EXPECT_FALSE(scrollBarsNeeded(big.client, QSize(1000, 500)).vertical);
 }
 
+TEST(PagePlacement, TheWholeFactorIsTheNarrowerWaysAndNeverBelowOne)
+{
+    EXPECT_EQ(largestWholeFactor(QSize(1920, 1080), QSize(640, 480)), 2);
+    EXPECT_EQ(largestWholeFactor(QSize(3840, 2160), QSize(640, 480)), 4);
+    // Exactly three pages tall, one pixel short of three wide.
+    EXPECT_EQ(largestWholeFactor(QSize(1919, 1440), QSize(640, 480)), 2);
+    EXPECT_EQ(largestWholeFactor(QSize(1920, 1440), QSize(640, 480)), 3);
+    // A page larger than the room shows at its size and scrolls.
+    EXPECT_EQ(largestWholeFactor(QSize(640, 480), QSize(800, 600)), 1);
+    EXPECT_EQ(largestWholeFactor(QSize(0, 0), QSize(640, 480)), 1);
+    EXPECT_EQ(largestWholeFactor(QSize(1920, 1080), QSize(0, 480)), 1);
+}
+
 class Margins : public ::testing::Test {
 protected:
     void paint(ScreenMode mode, FirstPage first)

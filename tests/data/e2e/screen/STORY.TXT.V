@@ -1,0 +1,2 @@
+A story told in a floating window.
+Its second line.
