@@ -1,6 +1,7 @@
 // What scripts ask of the main window beyond page changes: dialogs, menus,
 // waits, system values, and for now a plain answer for what comes later.
 #include "app/MainForm.h"
+#include "app/PageScale.h"
 #include "app/PlayerScriptHost.h"
 #include "app/PlayerSession.h"
 #include "app/TitleNotice.h"
@@ -181,8 +182,9 @@ SystemValues TMainForm::systemValues() const
     SystemValues v;
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) {
-        v.screenWidth = screen->geometry().width();
-        v.screenHeight = screen->geometry().height();
+        const QSize size = desktopScreenSize(*screen);
+        v.screenWidth = size.width();
+        v.screenHeight = size.height();
     }
     v.screenColours = m_palette.displayColourCount();
     v.pageWidth = m_pageSize.width();

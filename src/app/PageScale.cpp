@@ -37,4 +37,10 @@ void setWholeFactor(QScreen* screen, int factor)
     QHighDpiScaling::setScreenFactor(screen, qreal(factor) / qreal(g_platformFactor));
 }
 
+QSize desktopScreenSize(const QScreen& screen)
+{
+    const QSize size = screen.geometry().size() * wholeFactor(&screen);
+    return QSize(size.width() / g_platformFactor, size.height() / g_platformFactor);
+}
+
 } // namespace lumeria

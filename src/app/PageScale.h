@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 class QScreen;
 
 namespace lumeria {
@@ -23,5 +25,10 @@ int wholeFactor(const QScreen* screen);
 // window's size in page pixels and does not tell the window system: the
 // caller resizes the windows it wants to keep their size on the screen.
 void setWholeFactor(QScreen* screen, int factor);
+
+// The screen's size as the desktop gives it to every program, whatever
+// factor the player's windows show at: what a publication asking for the
+// screen's size is told, so that filling the window does not change it.
+QSize desktopScreenSize(const QScreen& screen);
 
 } // namespace lumeria

@@ -11,7 +11,7 @@ namespace {
 
 // Page Screen, 640 by 480 (Sizeable): a red square (0,0)-(38,38) in the top-left
 // corner, a blue one (600,440)-(638,478) in the bottom-right, Press (280,220)-(360,250) adding an "x" to
-// PRESSED and Done on F2 adding one to DONE.
+// PRESSED and putting the screen's size in SW and SH, and Done on F2 adding one to DONE.
 QString screenPublication()
 {
     return QStringLiteral(LUMERIA_E2E_DATA "/screen.lum");
@@ -95,7 +95,11 @@ TEST_F(FullHd, F11AndAltEnterToggleFullScreenKeepingThePageAndItsVariables)
          QStringLiteral("wait-var PRESSED x\n"
                         "wait-var PRESSED xx\n"
                         "wait-var PRESSED xxx\n"
-                        "wait-var DONE x\n"),
+                        "wait-var DONE x\n"
+                        // A publication asking for the screen is told the
+                        // desktop's, whatever factor the page is at.
+                        "expect-var SW 1920\n"
+                        "expect-var SH 1080\n"),
          {QStringLiteral("--scale"), QStringLiteral("auto")});
     // A 640 x 480 page opens at 2 on 1920 x 1080, frame and all.
     ASSERT_TRUE(waitForClient({1280, 960}))
