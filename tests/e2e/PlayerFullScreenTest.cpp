@@ -2,6 +2,10 @@
 // factor, under real keys and clicks on screens of today's sizes.
 #include "e2e/X11Desktop.h"
 
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -226,6 +230,79 @@ TEST_F(Taller, AFloatingWindowKeepsItsPlaceOnThePageAndTakesTheNewFactor)
     key(QStringLiteral("F2"));
     const test::PlayerRun r = finish();
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
+// A red 320 x 240 page whose button (10,210)-(50,230) plays an 80 x 60
+// green CLIP.AVI at (20,20) and adds an "x" to PLAYING; false when ffmpeg
+// cannot make the clip.
+bool makeVideoPublication(const QString& folder, const QString& output)
+{
+    QDir().mkpath(folder);
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (ffmpeg.isEmpty())
+        return false;
+    QProcess encode;
+    encode.start(ffmpeg,
+                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+                  QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("color=green:s=80x60:r=10:d=60"),
+                  QStringLiteral("-c:v"), QStringLiteral("msvideo1"), folder + QStringLiteral("/CLIP.AVI")});
+    if (!encode.waitForFinished(60000) || encode.exitCode() != 0)
+        return false;
+    QFile text(folder + QStringLiteral("/RUNTIME.PUB"));
+    if (!text.open(QIODevice::WriteOnly))
+        return false;
+    text.write(
+        "LumeriaVer=1.0\r\nTitle=Clip\r\nScreenWidth=320\r\nScreenHeight=240\r\nSizeable=Yes\r\n"
+        "ExtractOp=132\r\nL_OK=OK\r\nMasterPage\r\nPageColor=0\r\nNewPage=One\r\nPageColor=255\r\n"
+        "ShowMaster=No\r\nPageAction=\r\nExitAction=\r\n"
+        "ObjectType=3\r\nX1=10\r\nY1=210\r\nX2=50\r\nY2=230\r\nLineColor=0\r\nFillColor=12632256\r\n"
+        "LineWidth=1\r\nFillPattern=0\r\nStyle=0\r\nAlign=2\r\nFont=Arial\r\nFontSize=8\r\nTextColor=0\r\n"
+        "Key=0\r\nText=Play\r\nAction=PV \"20\" \"20\" \"-1\" \"-1\" \"CLIP.AVI\" \"\"|SV \"PLAYING\" \"x\"\r\n");
+    text.close();
+    QProcess pack;
+    pack.start(QStringLiteral(LUMERIA_PACK), {QStringLiteral("build"), folder, QStringLiteral("-o"), output});
+    return pack.waitForFinished(60000) && pack.exitCode() == 0;
+}
+
+TEST_F(FullHd, APlayingVideoFollowsThePageAndItsFactor)
+{
+    const QString publication = file(QStringLiteral("clip.lum"));
+    if (!makeVideoPublication(file(QStringLiteral("clip")), publication))
+        GTEST_SKIP() << "ffmpeg cannot make an msvideo1 clip here";
+    play(publication, QStringLiteral("wait-var PLAYING x\nwait-var DONE x\n"),
+         {QStringLiteral("--scale"), QStringLiteral("auto"), QStringLiteral("--mute")});
+    // 320 x 240 fits 1080 less a frame four times.
+    ASSERT_TRUE(waitForClient({1280, 960}));
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")}));
+    click(30 * 4, 220 * 4);
+    // The clip's green covers page (20,20)-(99,79): 320 x 240 screen pixels
+    // at 4, red around it.
+    const auto videoAt = [&](const QString& name, QPoint corner, int factor) {
+        QImage shot;
+        const bool shown = test::pollUntil(
+            [&] {
+                shot = page(name);
+                if (shot.isNull())
+                    return false;
+                const auto at = [&](int x, int y) {
+                    const QPoint p = corner + QPoint(x * factor, y * factor);
+                    return shot.rect().contains(p) ? rgb(shot, p.x(), p.y()) : 0xFFFFFFFFu;
+                };
+                const auto green = [](QRgb c) { return qGreen(c) > 100 && qRed(c) < 50 && qBlue(c) < 50; };
+                return green(at(20, 20)) && green(at(99, 79)) && at(19, 50) == kRed && at(100, 50) == kRed &&
+                       at(50, 80) == kRed;
+            },
+            15000);
+        return shown;
+    };
+    EXPECT_TRUE(videoAt(QStringLiteral("four.png"), QPoint(0, 0), 4));
+
+    // Too small for 4 and 3: at 2 the page is centred, the clip with it.
+    ASSERT_TRUE(xdotool({QStringLiteral("windowsize"), QStringLiteral("--sync"), m_window, QStringLiteral("700"),
+                         QStringLiteral("500")}));
+    ASSERT_TRUE(waitForClient({700, 500}));
+    EXPECT_TRUE(videoAt(QStringLiteral("two.png"), QPoint((700 - 640) / 2, (500 - 480) / 2), 2));
+    test::stopProcess(m_player);
 }
 
 TEST_F(FullHd, AFixedFactorStaysInFullScreen)
