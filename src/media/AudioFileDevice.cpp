@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <limits>
 
 namespace lumeria::media {
 
@@ -178,8 +179,19 @@ Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::open(const QString& pa
     auto decoder = std::make_unique<Decoder>();
     if (const int rc = decoder->open(QFile::encodeName(path), nullptr, nullptr))
         return Failure{rc};
+    // What the container says of the coding; a RIFF wave's tag is its own.
+    const AVCodecParameters& par = *decoder->format->streams[decoder->streamIndex]->codecpar;
+    WaveFormat wave;
+    wave.formatTag = par.codec_tag;
+    wave.channels = uint32_t(std::max(0, par.ch_layout.nb_channels));
+    wave.samplesPerSec = uint32_t(std::max(0, par.sample_rate));
+    wave.bytesPerSec = uint32_t(std::clamp<int64_t>(par.bit_rate / 8, 0, std::numeric_limits<int32_t>::max()));
+    wave.alignment = uint32_t(std::max(0, par.block_align));
+    wave.bitsPerSample = uint32_t(std::max(0, par.bits_per_coded_sample));
     const int64_t lengthMs = decoder->measureLength();
-    return std::unique_ptr<AudioFileDevice>(new AudioFileDevice(mixer, type, std::move(decoder), lengthMs));
+    std::unique_ptr<AudioFileDevice> device(new AudioFileDevice(mixer, type, std::move(decoder), lengthMs));
+    device->m_wave = wave;
+    return device;
 }
 
 Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::openCdTrack(const QString& file, int64_t offset,

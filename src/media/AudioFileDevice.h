@@ -35,6 +35,7 @@ public:
     ~AudioFileDevice() override;
 
     DeviceType type() const override { return m_type; }
+    std::optional<WaveFormat> waveFormat() const override { return m_wave; }
 
 protected:
     bool startRender(int64_t fromMs, int64_t toMs, int rate, int channels) override;
@@ -46,6 +47,7 @@ private:
 
     DeviceType m_type;
     std::unique_ptr<Decoder> m_decoder;
+    std::optional<WaveFormat> m_wave;
 };
 
 } // namespace lumeria::media

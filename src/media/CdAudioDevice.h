@@ -29,13 +29,13 @@ public:
     CdAudioDevice(const std::vector<DiscTrack>& tracks, const DeviceServices& services);
     ~CdAudioDevice() override;
 
-    bool mediaPresent() const { return !m_tracks.empty(); }
-    int trackCount() const { return int(m_tracks.size()); }
-    // 1-based; 0 for a track that is not on the disc.
-    int64_t trackStart(int track) const;
-    int64_t trackLength(int track) const;
-    bool isAudioTrack(int track) const;
-    int currentTrack() const;
+    bool mediaPresent() const override { return !m_tracks.empty(); }
+    int trackCount() const override { return int(m_tracks.size()); }
+    // 0 for a track that is not on the disc.
+    int64_t trackStart(int track) const override;
+    int64_t trackLength(int track) const override;
+    bool isAudioTrack(int track) const override;
+    int currentTrack() const override;
 
     DeviceType type() const override { return DeviceType::CdAudio; }
     int play(int64_t from, int64_t to) override;

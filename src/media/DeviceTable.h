@@ -12,7 +12,7 @@
 namespace lumeria::media {
 
 // How positions are written in command strings to a device.
-enum class TimeFormat { Milliseconds, Frames, Msf, Tmsf };
+enum class TimeFormat { Milliseconds, Frames, Msf, Tmsf, Bytes, Samples };
 
 // A device opened by the media list or by a command string. Both share one
 // table, as they shared the system's: "stop all" reaches a sound a script
@@ -27,6 +27,7 @@ struct OpenDevice {
     std::unique_ptr<FrameSink> surface;
     std::unique_ptr<MediaDevice> device;
     TimeFormat timeFormat = TimeFormat::Milliseconds;
+    WaveFormat wave;
     bool shareable = false;
     // Opened by a command that named a file without opening it first: it
     // closes itself when its play ends.

@@ -53,6 +53,9 @@ inline constexpr int kFilenameRequired = 304;
 inline constexpr int kExtraCharacters = 305;
 inline constexpr int kDeviceNotInstalled = 306;
 inline constexpr int kNoInteger = 312;
+inline constexpr int kWaveInputsUnsuitable = 328;
+inline constexpr int kNoWindow = 346;
 inline constexpr int kFileRead = 348;
+inline constexpr int kNoIdentity = 350;
 
 } // namespace lumeria::media::mci

@@ -1,6 +1,8 @@
 #include "media/MciInterpreter.h"
 
 #include "media/CdAudioDevice.h"
+#include "media/EmptyElementDevice.h"
+#include "media/MciDeviceKinds.h"
 #include "media/MciErrors.h"
 #include "media/MediaList.h"
 
@@ -11,9 +13,6 @@
 namespace lumeria::media {
 
 namespace {
-
-// CD positions count frames of 1/75 second.
-constexpr int64_t kCdFramesPerSecond = 75;
 
 struct TypeName {
     const char* name;
@@ -26,29 +25,42 @@ constexpr std::array kTypeNames{
     TypeName{"mpegvideo", DeviceType::MpegVideo}, TypeName{"cdaudio", DeviceType::CdAudio},
 };
 
-// Every verb that only reads or moves a device may name "all".
-bool allowsAll(const QString& verb)
-{
-    return verb == QLatin1String("close") || verb == QLatin1String("stop") || verb == QLatin1String("pause") ||
-           verb == QLatin1String("resume") || verb == QLatin1String("seek");
-}
+// Where a command is looked up. Commands of the system's core table reach
+// "all" and any name; the others are in a driver's own table, so without a
+// device to ask they are not commands at all.
+enum class Reach { System, AllowsAll, OneDevice, DriverTable };
 
-QString modeName(DeviceMode mode)
+Reach reachOf(MciVerb verb)
 {
-    switch (mode) {
-    case DeviceMode::NotReady: return QStringLiteral("not ready");
-    case DeviceMode::Stopped: return QStringLiteral("stopped");
-    case DeviceMode::Playing: return QStringLiteral("playing");
-    case DeviceMode::Paused: return QStringLiteral("paused");
-    case DeviceMode::Seeking: return QStringLiteral("seeking");
-    case DeviceMode::Open: return QStringLiteral("open");
+    switch (verb) {
+    case MciVerb::Open:
+    case MciVerb::Sysinfo:
+    case MciVerb::Sound: return Reach::System;
+    case MciVerb::Close:
+    case MciVerb::Stop:
+    case MciVerb::Pause:
+    case MciVerb::Resume:
+    case MciVerb::Seek: return Reach::AllowsAll;
+    case MciVerb::Play:
+    case MciVerb::Status:
+    case MciVerb::Set:
+    case MciVerb::Capability:
+    case MciVerb::Info:
+    case MciVerb::Record:
+    case MciVerb::Save:
+    case MciVerb::Break: return Reach::OneDevice;
+    case MciVerb::Cue:
+    case MciVerb::Realize:
+    case MciVerb::Update:
+    case MciVerb::Window:
+    case MciVerb::Put:
+    case MciVerb::Where:
+    case MciVerb::SetAudio:
+    case MciVerb::SetVideo:
+    case MciVerb::Load:
+    case MciVerb::Delete: return Reach::DriverTable;
     }
-    return {};
-}
-
-QString truth(bool value)
-{
-    return value ? QStringLiteral("true") : QStringLiteral("false");
+    return Reach::OneDevice;
 }
 
 // A name that can only be a file: it has a folder or an extension.
@@ -57,36 +69,9 @@ bool looksLikeFile(const QString& name)
     return name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('.'));
 }
 
-QString twoDigits(int64_t v)
+bool isWord(const QString& text, const char* word)
 {
-    return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
-}
-
-// "m[:s[:f]]" with each part one byte, as the packed form allowed.
-std::optional<std::array<int64_t, 4>> colonParts(const QString& text, int count)
-{
-    const QStringList parts = text.split(QLatin1Char(':'));
-    if (parts.isEmpty() || parts.size() > count)
-        return std::nullopt;
-    std::array<int64_t, 4> out{};
-    for (int i = 0; i < parts.size(); ++i) {
-        bool ok = false;
-        const int v = parts[i].toInt(&ok);
-        if (!ok || v < 0 || v > 255)
-            return std::nullopt;
-        out[size_t(i)] = v;
-    }
-    return out;
-}
-
-CdAudioDevice* asCd(OpenDevice& entry)
-{
-    return entry.type == DeviceType::CdAudio ? static_cast<CdAudioDevice*>(entry.device.get()) : nullptr;
-}
-
-const CdAudioDevice* asCd(const OpenDevice& entry)
-{
-    return entry.type == DeviceType::CdAudio ? static_cast<const CdAudioDevice*>(entry.device.get()) : nullptr;
+    return text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -94,7 +79,7 @@ const CdAudioDevice* asCd(const OpenDevice& entry)
 std::optional<DeviceType> deviceTypeNamed(const QString& name)
 {
     for (const TypeName& t : kTypeNames) {
-        if (name.compare(QLatin1String(t.name), Qt::CaseInsensitive) == 0)
+        if (isWord(name, t.name))
             return t.type;
     }
     return std::nullopt;
@@ -114,36 +99,59 @@ MciInterpreter::MciInterpreter(DeviceTable& devices, DeviceServices services, co
 {
 }
 
-MciReply MciInterpreter::execute(const QString& command)
+MciReply MciInterpreter::execute(const QString& command, ReturnBuffer buffer)
 {
     Result<MciRequest> parsed = parseMciCommand(command);
     if (!parsed)
         return {parsed.error(), {}};
     const MciRequest& r = parsed.value();
+    const MciReply reply = dispatch(r);
+    // Sysinfo answers in the return buffer alone.
+    if (r.verb == MciVerb::Sysinfo && reply.code == 0 && buffer == ReturnBuffer::None)
+        return {mci::kParamOverflow, {}};
+    return reply;
+}
 
-    if (r.verb == QLatin1String("open"))
+MciReply MciInterpreter::dispatch(const MciRequest& r)
+{
+    if (r.verb == MciVerb::Open)
         return open(r);
-    if (r.verb == QLatin1String("sysinfo"))
+    if (r.verb == MciVerb::Sysinfo)
         return sysinfo(r);
-    if (r.device.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0)
-        return allowsAll(r.verb) ? onAll(r) : MciReply{mci::kCannotUseAll, {}};
+    // The system's named sounds are not here to play; a sound device that
+    // has none of a name plays nothing and succeeds.
+    if (r.verb == MciVerb::Sound)
+        return {};
+    const Reach reach = reachOf(r.verb);
+    if (isWord(r.device, "all")) {
+        if (reach == Reach::DriverTable)
+            return {mci::kUnrecognizedCommand, {}};
+        return reach == Reach::AllowsAll ? onAll(r) : MciReply{mci::kCannotUseAll, {}};
+    }
 
-    if (OpenDevice* entry = m_devices.byAlias(r.device))
+    if (OpenDevice* entry = m_devices.byAlias(r.device)) {
+        // A device a command opened on the fly keeps its notification for
+        // closing itself.
+        if (entry->autoOpened && r.has(MciFlag::Notify))
+            return {mci::kNotifyOnAutoOpen, {}};
         return run(r, *entry);
-    if (r.verb == QLatin1String("close"))
+    }
+    if (r.verb == MciVerb::Close)
         return {mci::kInvalidDeviceName, {}};
 
     // A file or a device type named without opening it first is opened for
     // this command, and closed again when it is done.
     const Result<uint16_t> id = autoOpen(r);
     if (!id)
-        return {id.error(), {}};
+        return {reach == Reach::DriverTable && id.error() == mci::kInvalidDeviceName ? mci::kUnrecognizedCommand
+                                                                                     : id.error(),
+                {}};
     OpenDevice* entry = m_devices.byId(id.value());
     entry->autoOpened = true;
     const MciReply reply = run(r, *entry);
     // A play that goes on keeps its device until the play ends.
     OpenDevice* after = m_devices.byId(id.value());
-    if (after && (reply.code != 0 || r.verb != QLatin1String("play") || after->device->mode() != DeviceMode::Playing))
+    if (after && (reply.code != 0 || r.verb != MciVerb::Play || after->device->mode() != DeviceMode::Playing))
         m_devices.close(id.value());
     return reply;
 }
@@ -156,7 +164,7 @@ Result<uint16_t> MciInterpreter::autoOpen(const MciRequest& r)
     if (!simple && !looksLikeFile(r.device))
         return Failure{mci::kInvalidDeviceName};
     MciRequest open;
-    open.verb = QStringLiteral("open");
+    open.verb = MciVerb::Open;
     open.device = r.device;
     const MciReply reply = this->open(open);
     if (reply.code != 0)
@@ -169,20 +177,21 @@ Result<uint16_t> MciInterpreter::autoOpen(const MciRequest& r)
 
 MciReply MciInterpreter::open(const MciRequest& r)
 {
-    if (r.device.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0)
+    if (isWord(r.device, "all"))
         return {mci::kCannotUseAll, {}};
-    if (r.device.compare(QLatin1String("new"), Qt::CaseInsensitive) == 0)
-        return {mci::kUnsupportedFunction, {}}; // a new recording: nothing records here
 
-    // "type!element" names both at once.
+    // "type!element" names both at once; "!element" only the element.
     QString element = r.device;
     std::optional<QString> typeText = r.type;
     const qsizetype bang = r.device.indexOf(QLatin1Char('!'));
-    if (bang > 0) {
+    if (bang >= 0) {
         if (typeText)
             return {mci::kFlagsNotCompatible, {}};
-        typeText = r.device.left(bang);
+        if (bang > 0)
+            typeText = r.device.left(bang);
         element = r.device.mid(bang + 1);
+        if (!typeText && element.isEmpty())
+            return {mci::kInvalidDeviceName, {}};
     }
     std::optional<DeviceType> type;
     if (typeText) {
@@ -190,13 +199,25 @@ MciReply MciInterpreter::open(const MciRequest& r)
         if (!type)
             return {mci::kInvalidDeviceName, {}};
     }
-    // A device type alone is a simple device: only the CD drive is one.
-    const std::optional<DeviceType> named = bang > 0 ? std::nullopt : deviceTypeNamed(element);
-    const bool simple = named && !typeText;
-    if (simple)
+    // "new" is an element to record into: it needs an alias to be named by,
+    // and a device that records.
+    const bool isNew = bang < 0 && isWord(element, "new");
+    if (isNew) {
+        if (!r.alias || !type)
+            return {mci::kNewRequiresAlias, {}};
+        if (r.has(MciFlag::Shareable) || *type != DeviceType::WaveAudio)
+            return {mci::kUnsupportedFunction, {}};
+        element.clear();
+    }
+    // A device type alone opens the driver without an element.
+    const std::optional<DeviceType> named = bang >= 0 || isNew ? std::nullopt : deviceTypeNamed(element);
+    const bool byType = named && !typeText;
+    if (byType) {
         type = named;
+        element.clear();
+    }
 
-    const QString alias = r.alias.value_or(simple ? deviceTypeName(*type) : element);
+    const QString alias = r.alias.value_or(byType ? deviceTypeName(*type) : element);
     if (OpenDevice* existing = m_devices.byAlias(alias)) {
         if (r.alias)
             return {mci::kDuplicateAlias, {}};
@@ -209,15 +230,18 @@ MciReply MciInterpreter::open(const MciRequest& r)
     std::unique_ptr<MediaDevice> device;
     QString path;
     if (type == DeviceType::CdAudio) {
-        if (!simple && !element.isEmpty())
+        if (!byType && !element.isEmpty())
             return {mci::kNoElementAllowed, {}};
         if (m_env.discTracks.empty())
             device = std::make_unique<CdAudioDevice>(m_env.publicationFolder, m_services);
         else
             device = std::make_unique<CdAudioDevice>(m_env.discTracks, m_services);
+    } else if (byType || isNew) {
+        device = std::make_unique<EmptyElementDevice>(*type);
     } else {
-        if (simple)
-            return {mci::kFilenameRequired, {}};
+        // Without a type, only a file's extension could name its driver.
+        if (!type && !looksLikeFile(element))
+            return {mci::kInvalidDeviceName, {}};
         const std::optional<QString> located = m_env.locate ? m_env.locate(element) : std::optional<QString>(element);
         if (!located || !QFileInfo(*located).isFile())
             return {mci::kFileNotFound, {}};
@@ -230,6 +254,7 @@ MciReply MciInterpreter::open(const MciRequest& r)
     const DeviceType actual = type.value_or(device->type());
     OpenDevice& entry = m_devices.add(alias, path, actual, std::move(device));
     entry.shareable = r.has(MciFlag::Shareable);
+    entry.wave = entry.device->waveFormat().value_or(WaveFormat{});
     // A video shows at its natural size in the middle of the page until a
     // "put" places it.
     if (entry.device->hasVideo() && m_env.createFrameSink) {
@@ -243,58 +268,104 @@ MciReply MciInterpreter::open(const MciRequest& r)
 
 MciReply MciInterpreter::onAll(const MciRequest& r)
 {
-    if (r.verb == QLatin1String("close")) {
+    if (r.verb == MciVerb::Close) {
         m_devices.closeAll();
         return {};
     }
+    // Every device answers; one code when they agree, "multiple" when not.
+    std::optional<int> code;
     for (const uint16_t id : m_devices.ids()) {
-        if (OpenDevice* entry = m_devices.byId(id))
-            run(r, *entry);
+        OpenDevice* entry = m_devices.byId(id);
+        if (!entry)
+            continue;
+        const int answer = run(r, *entry).code;
+        code = !code || *code == answer ? answer : mci::kMultiple;
     }
-    return {};
+    return {code.value_or(0), {}};
 }
 
 MciReply MciInterpreter::run(const MciRequest& r, OpenDevice& entry)
 {
-    const QString& verb = r.verb;
     MediaDevice& device = *entry.device;
-    if (verb == QLatin1String("play"))
-        return play(r, entry);
-    if (verb == QLatin1String("close")) {
-        m_devices.close(entry.id);
-        return {};
-    }
-    if (verb == QLatin1String("stop")) {
+    switch (r.verb) {
+    case MciVerb::Play: return play(r, entry);
+    case MciVerb::Close: m_devices.close(entry.id); return {};
+    case MciVerb::Stop:
         entry.repeat = false;
         device.stop();
+        // A device opened for a play closes when the play is stopped.
+        if (entry.autoOpened)
+            m_devices.close(entry.id);
         return {};
-    }
-    if (verb == QLatin1String("pause"))
-        return {device.pause(), {}};
-    if (verb == QLatin1String("resume"))
-        return {device.resume(), {}};
-    if (verb == QLatin1String("seek"))
-        return seek(r, entry);
-    if (verb == QLatin1String("status"))
-        return status(r, entry);
-    if (verb == QLatin1String("set"))
-        return set(r, entry);
-    if (verb == QLatin1String("capability"))
-        return capability(r, entry);
-    if (verb == QLatin1String("info")) {
-        if (r.item == QLatin1String("file"))
-            return {entry.element.isEmpty() ? mci::kNonapplicableFunction : 0, entry.element};
-        if (r.item == QLatin1String("version"))
-            return {0, QStringLiteral("1.0")};
-        return {0, QStringLiteral("Lumeria %1").arg(deviceTypeName(entry.type))};
-    }
-    if (verb == QLatin1String("where") || verb == QLatin1String("put") || verb == QLatin1String("window"))
+    case MciVerb::Pause: return pause(entry);
+    case MciVerb::Resume: return resume(entry);
+    case MciVerb::Seek: return seek(r, entry);
+    case MciVerb::Status: return status(r, entry);
+    case MciVerb::Set: return set(r, entry);
+    case MciVerb::Capability: return capability(r, entry);
+    case MciVerb::Info: return info(r, entry);
+    case MciVerb::Cue: return cue(entry);
+    case MciVerb::SetAudio:
+        if (r.volume && *r.volume > 1000)
+            return {mci::kOutOfRange, {}};
+        return {};
+    case MciVerb::Window:
+        // The player shows a video on the page, not in a window of its own;
+        // sound has none at all.
+        if (!device.hasVideo())
+            return {mci::kNoWindow, {}};
         return placeVideo(r, entry);
-    if (verb == QLatin1String("record") || verb == QLatin1String("save") || verb == QLatin1String("load") ||
-        verb == QLatin1String("delete"))
-        return {mci::kUnsupportedFunction, {}};
-    // cue, realize, update, window, put, setaudio, setvideo, break: nothing
-    // to prepare or arrange for a device that only plays.
+    case MciVerb::Where:
+    case MciVerb::Put: return placeVideo(r, entry);
+    case MciVerb::Record:
+    case MciVerb::Save:
+    case MciVerb::Load:
+    case MciVerb::Delete: return {mci::kUnsupportedFunction, {}};
+    // Nothing to prepare or arrange for a device that only plays.
+    case MciVerb::Realize:
+    case MciVerb::Update:
+    case MciVerb::SetVideo:
+    case MciVerb::Break: return {};
+    case MciVerb::Open:
+    case MciVerb::Sysinfo:
+    case MciVerb::Sound: return {mci::kInternal, {}};
+    }
+    return {mci::kInternal, {}};
+}
+
+MciReply MciInterpreter::pause(OpenDevice& entry)
+{
+    MediaDevice& device = *entry.device;
+    const DeviceMode mode = device.mode();
+    if (mode == DeviceMode::Paused)
+        return {};
+    if (mode != DeviceMode::Playing) {
+        if (const int code = kindRules(entry.type).pauseWhenStopped)
+            return {code, {}};
+    }
+    return {device.pause(), {}};
+}
+
+MciReply MciInterpreter::resume(OpenDevice& entry)
+{
+    MediaDevice& device = *entry.device;
+    if (!device.mediaPresent())
+        return {mci::kDeviceNotReady, {}};
+    const DeviceMode mode = device.mode();
+    if (mode == DeviceMode::Playing)
+        return {};
+    if (mode != DeviceMode::Paused) {
+        if (const int code = kindRules(entry.type).resumeWhenStopped)
+            return {code, {}};
+    }
+    return {device.resume(), {}};
+}
+
+MciReply MciInterpreter::cue(OpenDevice& entry)
+{
+    const DeviceMode mode = entry.device->mode();
+    if (mode == DeviceMode::Playing || mode == DeviceMode::Paused)
+        return {kindRules(entry.type).cueWhilePlaying, {}};
     return {};
 }
 
@@ -317,13 +388,17 @@ MciReply MciInterpreter::play(const MciRequest& r, OpenDevice& entry)
         to = v.value();
     }
     const int64_t length = entry.device->length();
-    if ((from >= 0 && from > length) || (to >= 0 && to > length) || (from >= 0 && to >= 0 && from > to))
+    // A play from the end starts over, as the drivers did.
+    const int64_t position = entry.device->position();
+    const bool restart = from < 0 && position >= length && entry.device->mode() != DeviceMode::Paused;
+    const int64_t start = from >= 0 ? from : (restart ? 0 : position);
+    // Nothing plays backwards: an end before the start is out of range.
+    if (start > length || to > length || (to >= 0 && start > to))
         return {mci::kOutOfRange, {}};
     entry.repeat = r.has(MciFlag::Repeat);
-    entry.repeatFrom = from < 0 ? entry.device->position() : from;
+    entry.repeatFrom = start;
     entry.repeatTo = to;
-    // A play from the end starts over, as the drivers did.
-    if (from < 0 && entry.device->position() >= length && entry.device->mode() != DeviceMode::Paused)
+    if (restart)
         from = 0;
     const int code = entry.device->play(from, to);
     if (code != 0)
@@ -368,144 +443,6 @@ MciReply MciInterpreter::seek(const MciRequest& r, OpenDevice& entry)
     return {entry.device->seek(target), {}};
 }
 
-MciReply MciInterpreter::status(const MciRequest& r, OpenDevice& entry)
-{
-    const MediaDevice& device = *entry.device;
-    const CdAudioDevice* cd = asCd(entry);
-    const QString& item = r.item;
-    std::optional<int> track;
-    if (r.track) {
-        bool ok = false;
-        const int t = r.track->toInt(&ok);
-        if (!ok)
-            return {mci::kBadInteger, {}};
-        const int count = cd ? cd->trackCount() : 1;
-        if (t < 1 || t > count)
-            return {mci::kOutOfRange, {}};
-        track = t;
-    }
-    if (cd && !cd->mediaPresent() && item != QLatin1String("mode") && item != QLatin1String("ready") &&
-        item != QLatin1String("media present") && item != QLatin1String("time format"))
-        return {mci::kDeviceNotReady, {}};
-
-    if (item == QLatin1String("mode"))
-        return {0, modeName(device.mode())};
-    if (item == QLatin1String("ready"))
-        return {0, truth(!cd || cd->mediaPresent())};
-    if (item == QLatin1String("media present"))
-        return {0, truth(!cd || cd->mediaPresent())};
-    if (item == QLatin1String("number of tracks"))
-        return {0, QString::number(cd ? cd->trackCount() : 1)};
-    if (item == QLatin1String("current track"))
-        return {0, QString::number(cd ? cd->currentTrack() : 1)};
-    if (item == QLatin1String("time format")) {
-        switch (entry.timeFormat) {
-        case TimeFormat::Milliseconds: return {0, QStringLiteral("milliseconds")};
-        case TimeFormat::Frames: return {0, QStringLiteral("frames")};
-        case TimeFormat::Msf: return {0, QStringLiteral("msf")};
-        case TimeFormat::Tmsf: return {0, QStringLiteral("tmsf")};
-        }
-    }
-    if (item == QLatin1String("position")) {
-        const int64_t at = track ? (cd ? cd->trackStart(*track) : 0) : device.position();
-        return {0, formatPosition(entry, at, false)};
-    }
-    if (item == QLatin1String("start position"))
-        return {0, formatPosition(entry, 0, false)};
-    if (item == QLatin1String("length")) {
-        const int64_t length = track && cd ? cd->trackLength(*track) : device.length();
-        return {0, formatPosition(entry, length, true)};
-    }
-    if (item == QLatin1String("type")) {
-        if (!track)
-            return {mci::kMissingParameter, {}};
-        return {0, !cd || cd->isAudioTrack(*track) ? QStringLiteral("audio") : QStringLiteral("other")};
-    }
-    if (item == QLatin1String("frame rate")) {
-        if (device.frameRate() <= 0)
-            return {mci::kUnsupportedFunction, {}};
-        return {0, QString::number(qRound64(device.frameRate() * 1000))};
-    }
-    return {mci::kUnrecognizedKeyword, {}};
-}
-
-MciReply MciInterpreter::set(const MciRequest& r, OpenDevice& entry)
-{
-    if (!r.timeFormat && !r.audio && !r.video && !r.doorOpen && r.extra.isEmpty())
-        return {mci::kMissingParameter, {}};
-    if (r.timeFormat) {
-        const QString& f = *r.timeFormat;
-        const bool cd = entry.type == DeviceType::CdAudio;
-        TimeFormat format;
-        if (f == QLatin1String("milliseconds") || f == QLatin1String("ms"))
-            format = TimeFormat::Milliseconds;
-        else if (f == QLatin1String("msf"))
-            format = TimeFormat::Msf;
-        else if (f == QLatin1String("tmsf"))
-            format = TimeFormat::Tmsf;
-        else if (f == QLatin1String("frames"))
-            format = TimeFormat::Frames;
-        else if (f == QLatin1String("bytes") || f == QLatin1String("samples") || f == QLatin1String("smpte") ||
-                 f.startsWith(QLatin1String("smpte")) || f == QLatin1String("song pointer"))
-            return {mci::kBadTimeFormat, {}};
-        else
-            return {mci::kBadConstant, {}};
-        const bool fits = format == TimeFormat::Milliseconds || (cd && format != TimeFormat::Frames) ||
-                          (format == TimeFormat::Frames && entry.device->frameRate() > 0);
-        if (!fits)
-            return {mci::kBadTimeFormat, {}};
-        entry.timeFormat = format;
-    }
-    if (r.audio)
-        entry.device->setAudioEnabled(*r.audio);
-    if (r.doorOpen && *r.doorOpen)
-        entry.device->stop();
-    return {};
-}
-
-MciReply MciInterpreter::capability(const MciRequest& r, OpenDevice& entry)
-{
-    const QString& item = r.item;
-    const bool video = entry.device->hasVideo();
-    if (item == QLatin1String("device type"))
-        return {0, deviceTypeName(entry.type)};
-    if (item == QLatin1String("can play") || item == QLatin1String("has audio"))
-        return {0, truth(true)};
-    if (item == QLatin1String("has video"))
-        return {0, truth(video)};
-    if (item == QLatin1String("can eject"))
-        return {0, truth(entry.type == DeviceType::CdAudio)};
-    if (item == QLatin1String("uses files") || item == QLatin1String("compound device"))
-        return {0, truth(entry.type != DeviceType::CdAudio)};
-    if (item == QLatin1String("can stretch"))
-        return {0, truth(video)};
-    return {0, truth(false)}; // record, save, reverse, freeze
-}
-
-MciReply MciInterpreter::sysinfo(const MciRequest& r)
-{
-    const bool all = r.device.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0;
-    const std::optional<DeviceType> type = deviceTypeNamed(r.device);
-    if (!all && !type)
-        return {mci::kInvalidDeviceName, {}};
-    if (r.item == QLatin1String("quantity")) {
-        if (!all)
-            return {0, QStringLiteral("1")};
-        return {0, QString::number(int(kTypeNames.size()) - 1)}; // digitalvideo is avivideo under another name
-    }
-    if (r.item == QLatin1String("name")) {
-        const int n = r.extra.isEmpty() ? 0 : r.extra.front().toInt();
-        if (!all)
-            return {n == 1 ? 0 : mci::kOutOfRange, n == 1 ? deviceTypeName(*type) : QString()};
-        const QStringList names{QStringLiteral("waveaudio"), QStringLiteral("sequencer"), QStringLiteral("avivideo"),
-                                QStringLiteral("mpegvideo"), QStringLiteral("cdaudio")};
-        if (n < 1 || n > names.size())
-            return {mci::kOutOfRange, {}};
-        return {0, names[n - 1]};
-    }
-    return {0, all ? QString() : QStringLiteral("Lumeria %1").arg(deviceTypeName(*type))};
-}
-
 void MciInterpreter::deviceCompleted(uint16_t id)
 {
     OpenDevice* entry = m_devices.byId(id);
@@ -519,17 +456,32 @@ void MciInterpreter::deviceCompleted(uint16_t id)
 
 MciReply MciInterpreter::placeVideo(const MciRequest& r, OpenDevice& entry)
 {
-    if (!entry.device->hasVideo())
-        return {mci::kUnsupportedFunction, {}};
     // "where"/"put" take "source", "destination" or "window"; a rectangle
-    // follows "at" (or directly), as left, top, width, height.
+    // follows "at" (or directly), as left, top, width, height. Its numbers
+    // are read before any device is asked.
     QStringList words;
     for (const QString& w : r.extra)
         words << w.toLower();
+    qsizetype at = 1;
+    if (words.value(at) == QLatin1String("at"))
+        ++at;
+    std::optional<std::array<int, 4>> rectangle;
+    if (r.verb == MciVerb::Put && at < words.size()) {
+        std::array<int, 4> v{};
+        for (int i = 0; i < 4; ++i) {
+            bool ok = false;
+            v[size_t(i)] = words.value(at + i).toInt(&ok);
+            if (!ok)
+                return {mci::kBadInteger, {}};
+        }
+        rectangle = v;
+    }
+    if (!entry.device->hasVideo())
+        return {mci::kUnsupportedFunction, {}};
     const QRect page = m_env.pageArea ? m_env.pageArea() : QRect();
     const QSize natural = entry.device->naturalSize();
     const QRect shown = entry.surface ? entry.surface->rectangle() : QRect(QPoint(), natural);
-    if (r.verb == QLatin1String("where")) {
+    if (r.verb == MciVerb::Where) {
         if (words.value(0) == QLatin1String("source"))
             return {0, QStringLiteral("0 0 %1 %2").arg(natural.width()).arg(natural.height())};
         if (words.value(0) != QLatin1String("destination") && words.value(0) != QLatin1String("window"))
@@ -537,7 +489,7 @@ MciReply MciInterpreter::placeVideo(const MciRequest& r, OpenDevice& entry)
         const QRect at = shown.translated(-page.topLeft());
         return {0, QStringLiteral("%1 %2 %3 %4").arg(at.left()).arg(at.top()).arg(at.width()).arg(at.height())};
     }
-    if (r.verb == QLatin1String("window")) {
+    if (r.verb == MciVerb::Window) {
         // "window ALIAS state hide|show|..." is all a page can use.
         const qsizetype state = words.indexOf(QLatin1String("state"));
         if (state < 0 || state + 1 >= words.size())
@@ -552,19 +504,10 @@ MciReply MciInterpreter::placeVideo(const MciRequest& r, OpenDevice& entry)
     if (what != QLatin1String("destination") && what != QLatin1String("window") && what != QLatin1String("source") &&
         what != QLatin1String("frame") && what != QLatin1String("video"))
         return {mci::kMissingParameter, {}};
-    qsizetype at = 1;
-    if (words.value(at) == QLatin1String("at"))
-        ++at;
     QRect target(QPoint(), natural);
     target.moveCenter(page.center());
-    if (at < words.size()) {
-        std::array<int, 4> v{};
-        for (int i = 0; i < 4; ++i) {
-            bool ok = false;
-            v[size_t(i)] = words.value(at + i).toInt(&ok);
-            if (!ok)
-                return {mci::kBadInteger, {}};
-        }
+    if (rectangle) {
+        const std::array<int, 4>& v = *rectangle;
         target = QRect(page.left() + v[0], page.top() + v[1], v[2], v[3]);
     }
     if (what == QLatin1String("source"))
@@ -574,67 +517,6 @@ MciReply MciInterpreter::placeVideo(const MciRequest& r, OpenDevice& entry)
         entry.surface->setRectangle(target);
         if (m_env.invalidate && before != target)
             m_env.invalidate(before);
-    }
-    return {};
-}
-
-Result<int64_t> MciInterpreter::parsePosition(const OpenDevice& entry, const QString& text) const
-{
-    switch (entry.timeFormat) {
-    case TimeFormat::Milliseconds:
-    case TimeFormat::Frames: {
-        bool ok = false;
-        const qlonglong v = text.toLongLong(&ok);
-        if (!ok || v < 0)
-            return Failure{mci::kBadInteger};
-        if (entry.timeFormat == TimeFormat::Milliseconds)
-            return v;
-        return int64_t(double(v) * 1000.0 / entry.device->frameRate());
-    }
-    case TimeFormat::Msf: {
-        const auto p = colonParts(text, 3);
-        if (!p)
-            return Failure{mci::kBadInteger};
-        return ((*p)[0] * 60 + (*p)[1]) * 1000 + (*p)[2] * 1000 / kCdFramesPerSecond;
-    }
-    case TimeFormat::Tmsf: {
-        const auto p = colonParts(text, 4);
-        const CdAudioDevice* cd = asCd(entry);
-        if (!p || !cd)
-            return Failure{mci::kBadInteger};
-        if ((*p)[0] < 1 || (*p)[0] > cd->trackCount())
-            return Failure{mci::kOutOfRange};
-        return cd->trackStart(int((*p)[0])) + ((*p)[1] * 60 + (*p)[2]) * 1000 + (*p)[3] * 1000 / kCdFramesPerSecond;
-    }
-    }
-    return Failure{mci::kInternal};
-}
-
-QString MciInterpreter::formatPosition(const OpenDevice& entry, int64_t ms, bool asLength) const
-{
-    auto msf = [](int64_t v) {
-        const int64_t frames = v * kCdFramesPerSecond / 1000;
-        const int64_t seconds = frames / kCdFramesPerSecond;
-        return twoDigits(seconds / 60) + QLatin1Char(':') + twoDigits(seconds % 60) + QLatin1Char(':') +
-               twoDigits(frames % kCdFramesPerSecond);
-    };
-    switch (entry.timeFormat) {
-    case TimeFormat::Milliseconds: return QString::number(ms);
-    case TimeFormat::Frames: return QString::number(int64_t(double(ms) * entry.device->frameRate() / 1000.0));
-    case TimeFormat::Msf: return msf(ms);
-    case TimeFormat::Tmsf: {
-        // Lengths stay minutes, seconds and frames; positions are counted
-        // from the start of their track.
-        const CdAudioDevice* cd = asCd(entry);
-        if (asLength || !cd)
-            return msf(ms);
-        int track = 1;
-        for (int t = 1; t <= cd->trackCount(); ++t) {
-            if (cd->trackStart(t) <= ms && (cd->trackLength(t) > 0 || t == 1))
-                track = t;
-        }
-        return twoDigits(track) + QLatin1Char(':') + msf(ms - cd->trackStart(track));
-    }
     }
     return {};
 }

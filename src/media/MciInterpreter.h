@@ -24,24 +24,34 @@ struct MciReply {
 // media control interface did: devices opened by file or by type under an
 // alias, opened on the fly when a command names a file, and answering with
 // the system's own result codes.
+// Whether the caller has somewhere to put the reply's text: MCICommand
+// has not, and sysinfo, which answers in text alone, overflows without it.
+enum class ReturnBuffer { Given, None };
+
 class MciInterpreter {
 public:
     MciInterpreter(DeviceTable& devices, DeviceServices services, const MediaEnvironment& environment);
 
-    MciReply execute(const QString& command);
+    MciReply execute(const QString& command, ReturnBuffer buffer = ReturnBuffer::Given);
 
     // A device's play reached its end: "repeat" plays again, and a device a
     // command opened on the fly closes.
     void deviceCompleted(uint16_t id);
 
 private:
+    MciReply dispatch(const MciRequest& r);
     MciReply open(const MciRequest& r);
     MciReply run(const MciRequest& r, OpenDevice& entry);
     MciReply play(const MciRequest& r, OpenDevice& entry);
     MciReply seek(const MciRequest& r, OpenDevice& entry);
+    MciReply pause(OpenDevice& entry);
+    MciReply resume(OpenDevice& entry);
+    MciReply cue(OpenDevice& entry);
+    // MciQueries.cpp: what a device answers about itself, and set.
     MciReply status(const MciRequest& r, OpenDevice& entry);
     MciReply set(const MciRequest& r, OpenDevice& entry);
     MciReply capability(const MciRequest& r, OpenDevice& entry);
+    MciReply info(const MciRequest& r, OpenDevice& entry);
     MciReply sysinfo(const MciRequest& r);
     MciReply onAll(const MciRequest& r);
     // Opens what a command names without an alias: a file or a device type.
@@ -50,8 +60,9 @@ private:
     // "put", "where" and "window" of a video: its place on the page.
     MciReply placeVideo(const MciRequest& r, OpenDevice& entry);
 
-    // Positions in the device's time format, to and from milliseconds.
-    Result<int64_t> parsePosition(const OpenDevice& entry, const QString& text) const;
+    // Positions in the device's time format, to and from milliseconds; a
+    // position arrives as the integer the parser read, bytes packed.
+    Result<int64_t> parsePosition(const OpenDevice& entry, uint32_t packed) const;
     QString formatPosition(const OpenDevice& entry, int64_t ms, bool asLength) const;
 
     DeviceTable& m_devices;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace lumeria::media {
 
@@ -17,6 +18,18 @@ enum class DeviceType { WaveAudio, Sequencer, AviVideo, MpegVideo, CdAudio };
 
 // What "status ... mode" answers.
 enum class DeviceMode { NotReady, Stopped, Playing, Paused, Seeking, Open };
+
+// How wave audio is coded, as "status ... samplespersec" and its kin answer
+// and "set" may change on a new element: 8-bit mono PCM at 11025 Hz unless
+// a file or a set says otherwise.
+struct WaveFormat {
+    uint32_t formatTag = 1;
+    uint32_t channels = 1;
+    uint32_t samplesPerSec = 11025;
+    uint32_t bytesPerSec = 11025;
+    uint32_t alignment = 1;
+    uint32_t bitsPerSample = 8;
+};
 
 // One opened media file: what the Windows media control interface gave the
 // player, on this system. Positions and lengths are milliseconds. Every call
@@ -54,6 +67,18 @@ public:
 
     // Sound on or off without stopping ("set ... audio all off").
     virtual void setAudioEnabled(bool enabled) = 0;
+
+    // The tracks a device has, as "status ... track N" asks for them: a
+    // file is one track that starts at 0; a CD drive has the disc's, and
+    // none while it has no disc. Tracks count from 1.
+    virtual bool mediaPresent() const { return true; }
+    virtual int trackCount() const { return 1; }
+    virtual int64_t trackStart(int) const { return 0; }
+    virtual int64_t trackLength(int track) const { return track == 1 ? length() : 0; }
+    virtual bool isAudioTrack(int track) const { return track == 1; }
+    virtual int currentTrack() const { return 1; }
+    // How the sound of a file is coded, when the device knows.
+    virtual std::optional<WaveFormat> waveFormat() const { return std::nullopt; }
 
     // Called on the UI thread when a play started by play() reaches its `to`
     // or the end by itself; never after stop(), seek(), a newer play() or the

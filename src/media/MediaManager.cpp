@@ -147,7 +147,8 @@ void MediaManager::stopMedia(StopTarget target, const QString& file)
 
 int MediaManager::mciCommand(const QString& command)
 {
-    return m_mci->execute(command).code;
+    // MCICommand gave the platform no buffer for a reply.
+    return m_mci->execute(command, ReturnBuffer::None).code;
 }
 
 MciReply MediaManager::mciString(const QString& command)

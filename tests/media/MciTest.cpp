@@ -14,14 +14,14 @@ TEST(MciCommand, WordsQuotesAndMultiWordKeywords)
     Result<MciRequest> r =
         parseMciCommand(QStringLiteral("  OPEN \"C:\\My Sounds\\a b.wav\"  Type WaveAudio alias snd "));
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r->verb, QStringLiteral("open"));
+    EXPECT_EQ(r->verb, MciVerb::Open);
     EXPECT_EQ(r->device, QStringLiteral("C:\\My Sounds\\a b.wav"));
     EXPECT_EQ(r->type, QStringLiteral("WaveAudio"));
     EXPECT_EQ(r->alias, QStringLiteral("snd"));
 
     r = parseMciCommand(QStringLiteral("status cd number of tracks wait"));
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r->item, QStringLiteral("number of tracks"));
+    EXPECT_EQ(r->item, MciItem::NumberOfTracks);
     EXPECT_TRUE(r->has(MciFlag::Wait));
 
     r = parseMciCommand(QStringLiteral("seek s to end"));
@@ -29,8 +29,41 @@ TEST(MciCommand, WordsQuotesAndMultiWordKeywords)
     EXPECT_TRUE(r->has(MciFlag::SeekEnd));
     r = parseMciCommand(QStringLiteral("set cd time format tmsf audio all off"));
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r->timeFormat, QStringLiteral("tmsf"));
+    EXPECT_EQ(r->timeFormat, MciTimeFormat::Tmsf);
     EXPECT_EQ(r->audio, false);
+}
+
+TEST(MciCommand, IntegersTakeColonNotationAndItemsTheirNumbers)
+{
+    // Bytes low first, each 0..255, any of them left out.
+    const struct {
+        const char* command;
+        uint32_t value;
+    } integers[] = {
+        {"seek x to 1500", 1500}, {"seek x to 220:5:0", 1500},        {"seek x to :1", 256},
+        {"seek x to 250::", 250}, {"seek x to 1:2:3:4", 0x04030201u}, {"seek x to 4294967295", 0xFFFFFFFFu}};
+    for (const auto& c : integers) {
+        const Result<MciRequest> r = parseMciCommand(QString::fromLatin1(c.command));
+        ASSERT_TRUE(r.ok()) << c.command;
+        EXPECT_EQ(r->seekTo, c.value) << c.command;
+    }
+    EXPECT_EQ(parseMciCommand(QStringLiteral("seek x to 4294967296")).error(), mci::kBadInteger);
+    EXPECT_EQ(parseMciCommand(QStringLiteral("seek x to -1")).error(), mci::kBadInteger);
+
+    Result<MciRequest> r = parseMciCommand(QStringLiteral("status x 4 track 2"));
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r->item, MciItem::ByNumber);
+    EXPECT_EQ(statusItemNumbered(r->itemNumber, DeviceType::WaveAudio), MciItem::Mode);
+    // Numbers past the core's belong to each driver.
+    EXPECT_EQ(statusItemNumbered(0x4001, DeviceType::WaveAudio), MciItem::FormatTag);
+    EXPECT_EQ(statusItemNumbered(0x4001, DeviceType::CdAudio), MciItem::TrackType);
+    EXPECT_EQ(statusItemNumbered(0x4003, DeviceType::CdAudio), MciItem::None);
+    r = parseMciCommand(QStringLiteral("set x time format 10"));
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r->timeFormat, MciTimeFormat::Tmsf);
+    r = parseMciCommand(QStringLiteral("info c upc identity product"));
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r->item, MciItem::Product);
 }
 
 TEST(MciCommand, MalformedStringsGiveThePlatformsCodes)
@@ -46,10 +79,12 @@ TEST(MciCommand, MalformedStringsGiveThePlatformsCodes)
         {"open \"a.wav", mci::kNoClosingQuote},
         {"play snd backwards", mci::kUnrecognizedKeyword},
         {"play snd wait wait", mci::kDuplicateFlags},
-        {"play snd from", mci::kMissingParameter},
+        {"play snd from", mci::kBadInteger},
+        {"play snd from 1:2:3:4:5", mci::kBadInteger},
         {"open a.wav alias", mci::kMissingStringArgument},
-        {"status snd", mci::kMissingParameter},
-        {"status snd colour", mci::kUnrecognizedKeyword},
+        {"status snd colour", mci::kBadConstant},
+        {"set snd colour", mci::kUnrecognizedKeyword},
+        {"set snd time format ms time format msf", mci::kFlagsNotCompatible},
         {"status snd mode length", mci::kFlagsNotCompatible},
         {"set snd audio all loud", mci::kBadConstant},
     };
@@ -118,6 +153,37 @@ TEST(Mci, BadRequestsGiveTheirCodesAndLeaveNothingOpen)
     EXPECT_EQ(f.mci(QStringLiteral("set x time format ms audio all off")), 0);
     EXPECT_EQ(f.mci(QStringLiteral("close all")), 0);
     EXPECT_EQ(f.mci(QStringLiteral("status x mode")), mci::kInvalidDeviceName);
+}
+
+TEST(Mci, WaveFormatIsTheFilesAndANewElementsIsSet)
+{
+    ManagerFixture f;
+    f.writeTone(QStringLiteral("A.WAV"), 200, 1000.0, 22050);
+    EXPECT_EQ(f.mci(QStringLiteral("open a.wav alias a")), 0);
+    EXPECT_EQ(f.reply(QStringLiteral("status a samplespersec")), QStringLiteral("22050"));
+    EXPECT_EQ(f.reply(QStringLiteral("status a bitspersample")), QStringLiteral("16"));
+    EXPECT_EQ(f.reply(QStringLiteral("status a 16387")), QStringLiteral("22050")); // by its number
+    EXPECT_EQ(f.mci(QStringLiteral("set a time format samples")), 0);
+    EXPECT_EQ(f.reply(QStringLiteral("status a length")), QStringLiteral("4410"));
+    EXPECT_EQ(f.mci(QStringLiteral("set a time format 8")), 0); // bytes
+    EXPECT_EQ(f.reply(QStringLiteral("status a length")), QStringLiteral("8820"));
+    EXPECT_EQ(f.mci(QStringLiteral("seek a to 4410")), 0);
+    EXPECT_EQ(f.reply(QStringLiteral("status a position")), QStringLiteral("4410"));
+    EXPECT_EQ(f.mci(QStringLiteral("set a time format tmsf")), mci::kBadTimeFormat);
+    EXPECT_EQ(f.mci(QStringLiteral("set a channels 2")), mci::kNonapplicableFunction);
+    EXPECT_EQ(f.mci(QStringLiteral("status a type track 1")), mci::kBadConstant); // the CD's item
+
+    EXPECT_EQ(f.mci(QStringLiteral("open new type waveaudio alias n")), 0);
+    EXPECT_EQ(f.reply(QStringLiteral("status n samplespersec")), QStringLiteral("11025"));
+    EXPECT_EQ(f.mci(QStringLiteral("set n samplespersec 22050 channels 2 bitspersample 16")), 0);
+    EXPECT_EQ(f.reply(QStringLiteral("status n channels")), QStringLiteral("2"));
+    EXPECT_EQ(f.mci(QStringLiteral("set n format tag 2")), mci::kOutOfRange);
+    EXPECT_EQ(f.mci(QStringLiteral("play n")), mci::kFilenameRequired);
+    EXPECT_EQ(f.reply(QStringLiteral("sysinfo waveaudio quantity open")), QStringLiteral("2"));
+    EXPECT_EQ(f.reply(QStringLiteral("sysinfo waveaudio name 2 open")), QStringLiteral("n"));
+    // A script's MCICommand has no buffer for sysinfo's text.
+    EXPECT_EQ(f.manager().mciCommand(QStringLiteral("sysinfo waveaudio name 2 open")), mci::kParamOverflow);
+    EXPECT_EQ(f.mci(QStringLiteral("close all")), 0);
 }
 
 TEST(Mci, AFileNamedWithoutOpeningIsOpenedForTheCommand)
