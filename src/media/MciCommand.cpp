@@ -603,4 +603,27 @@ MciItem statusItemNumbered(uint32_t number, DeviceType type)
     return MciItem::None;
 }
 
+QStringList mciTableWords()
+{
+    QStringList out;
+    const auto add = [&](std::string_view words) {
+        if (!words.empty())
+            out << QString::fromLatin1(words.data(), qsizetype(words.size()));
+    };
+    for (const Command& c : kCommands) {
+        add(c.verb);
+        for (const Keyword& k : c.keywords)
+            add(k.words);
+        for (const ItemRow& row : c.items)
+            add(row.words);
+    }
+    for (const TimeFormatName& t : kTimeFormats)
+        add(t.words);
+    add("pcm");
+    add("on");
+    add("off");
+    out.removeDuplicates();
+    return out;
+}
+
 } // namespace lumeria::media

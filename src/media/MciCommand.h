@@ -172,6 +172,10 @@ struct MciRequest {
 // a missing or malformed value, an unknown constant, an unclosed quote.
 Result<MciRequest> parseMciCommand(const QString& command);
 
+// Every word and phrase of the table: commands, keywords, items and
+// constants, for the fuzzer's dictionary.
+QStringList mciTableWords();
+
 // Whether a device of the kind answers the item: its table has it.
 bool itemApplies(MciItem item, DeviceType type);
 // The status item a device of the kind gives that number ("status x 4" is

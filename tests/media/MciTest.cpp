@@ -3,6 +3,8 @@
 #include "media/MciCommand.h"
 #include "media/MciErrors.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace lumeria;
@@ -64,6 +66,22 @@ TEST(MciCommand, IntegersTakeColonNotationAndItemsTheirNumbers)
     r = parseMciCommand(QStringLiteral("info c upc identity product"));
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r->item, MciItem::Product);
+}
+
+// The fuzzer reaches a row sooner from its words: a row added to the
+// table belongs in the dictionary too.
+TEST(MciCommand, FuzzDictionaryHasEveryWordOfTheTable)
+{
+    QFile file(QStringLiteral(LUMERIA_TEST_DATA "/../../fuzz/mci.dict"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString dictionary = QString::fromLatin1(file.readAll());
+    for (const QString& phrase : mciTableWords()) {
+        for (const QString& word : phrase.split(QLatin1Char(' ')))
+            EXPECT_TRUE(dictionary.contains(QLatin1Char('"') + word + QLatin1Char('"'))) << word.toStdString();
+        if (phrase.contains(QLatin1Char(' '))) {
+            EXPECT_TRUE(dictionary.contains(QLatin1Char('"') + phrase + QLatin1Char('"'))) << phrase.toStdString();
+        }
+    }
 }
 
 TEST(MciCommand, MalformedStringsGiveThePlatformsCodes)
