@@ -417,8 +417,25 @@ int readArgument(MciRequest& r, const Keyword& k, const QStringList& words, qsiz
             return 0;
         case Field::DoorOpen:
         case Field::DoorClosed: return setOnce(r.doorOpen, k.field == Field::DoorOpen) ? 0 : mci::kFlagsNotCompatible;
-        default: return 0;
+        case Field::Ignored: return 0;
+        case Field::Type:
+        case Field::Alias:
+        case Field::From:
+        case Field::To:
+        case Field::SeekTo:
+        case Field::Track:
+        case Field::TimeFormat:
+        case Field::Audio:
+        case Field::Video:
+        case Field::Volume:
+        case Field::FormatTag:
+        case Field::Channels:
+        case Field::SamplesPerSec:
+        case Field::BytesPerSec:
+        case Field::Alignment:
+        case Field::BitsPerSample: return mci::kParserInternal; // these take a value
         }
+        return mci::kParserInternal;
     case Takes::String: {
         if (!present)
             return mci::kMissingStringArgument;
