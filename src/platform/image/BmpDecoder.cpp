@@ -1,6 +1,7 @@
 #include "platform/image/BmpDecoder.h"
 
 #include "platform/ByteReader.h"
+#include "platform/gdi/BitFields.h"
 #include "platform/image/PictureError.h"
 
 #include <QRgb>
@@ -54,16 +55,10 @@ Channel channelFor(uint32_t mask)
     return {mask, shift, 32 - std::countl_zero(mask) - shift};
 }
 
-// A channel scaled to 8 bits, rounded to the nearest level: the largest value
-// of any width is 255 (5-bit 31 is 255, not 248), and every level lands where
-// the bitmap conformance suite's references put it (5-bit 3 is 25).
+// A channel widened to 8 bits as GDI widens it.
 uint8_t widen(const Channel& c, uint32_t pixel)
 {
-    if (c.bits == 0)
-        return 0;
-    const uint64_t v = (pixel & c.mask) >> c.shift;
-    const uint64_t max = c.bits >= 32 ? 0xFFFFFFFFu : (uint64_t(1) << c.bits) - 1;
-    return uint8_t((v * 255 + max / 2) / max);
+    return gdi::widenField(pixel, c.mask);
 }
 
 struct DibHeader {

@@ -1,6 +1,7 @@
 # Included by tests/CMakeLists.txt: sources of platform_tests for the GDI.
 target_sources(platform_tests PRIVATE
   platform/gdi/GdiTestSupport.h
+  platform/gdi/BitFieldsTest.cpp
   platform/gdi/BlitTest.cpp
   platform/gdi/BrushTest.cpp
   platform/gdi/CanvasTest.cpp

@@ -198,14 +198,14 @@ TEST(DecodeBmpRunLength, Os2TwentyFourBitRuns)
 
 TEST(DecodeBmpBitFields, SixteenBitChannelsReachFullWhite)
 {
-    // 5-5-5 by default; 5-6-5 through masks. Levels are scaled, not shifted:
-    // 31 is 255 and 3 is 25.
+    // 5-5-5 by default; 5-6-5 through masks. Levels widen as GDI widens
+    // them, the field repeated below itself: 31 is 255 and 3 is 24.
     QByteArray pixels555;
     test::appendU16(pixels555, 0x7FFF);
     test::appendU16(pixels555, 3 << 10 | 3 << 5 | 3);
     auto plain = decodeBmp(dibFile(infoHeader(2, 1, 16, 0), {}, pixels555));
     ASSERT_TRUE(plain) << plain.error();
-    expectRow(plain->image, 0, {qRgb(255, 255, 255), qRgb(25, 25, 25)});
+    expectRow(plain->image, 0, {qRgb(255, 255, 255), qRgb(24, 24, 24)});
 
     QByteArray pixels565;
     test::appendU16(pixels565, 0xFFFF);
