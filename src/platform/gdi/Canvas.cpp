@@ -383,19 +383,18 @@ void Canvas::drawRectangle(const Rect& r)
         strokeRing(outer, inner);
         return;
     }
-    fillShape(SpanShape::rectangle(d.deflated(1)), m_brush);
-    if (d.width() == 1 || d.height() == 1) {
-        forEachClipPass(d, [&] {
-            DashCursor dash(m_pen.dashes);
-            for (int y = d.top; y < d.bottom; ++y) {
-                for (int x = d.left; x < d.right; ++x)
-                    plotPen(x, y, dash);
-            }
-        });
+    // A 1 x 1 rectangle is nothing at all: its interior is empty and each of
+    // its four outline segments starts and ends on the same pixel, which a
+    // segment leaves out.
+    if (d.width() == 1 && d.height() == 1)
         return;
-    }
-    const std::array<QPoint, 4> corners = {QPoint(d.left, d.top), QPoint(d.right - 1, d.top),
-                                           QPoint(d.right - 1, d.bottom - 1), QPoint(d.left, d.bottom - 1)};
+    fillShape(SpanShape::rectangle(d.deflated(1)), m_brush);
+    // GDI starts the outline at the top right and runs counter-clockwise:
+    // left along the top, down the left side, right along the bottom and up
+    // the right side, one dash pattern carrying on round the corners. So a
+    // dashed frame's first dash is at its top right corner, not its top left.
+    const std::array<QPoint, 4> corners = {QPoint(d.right - 1, d.top), QPoint(d.left, d.top),
+                                           QPoint(d.left, d.bottom - 1), QPoint(d.right - 1, d.bottom - 1)};
     strokePath(corners, PathShape::Closed);
 }
 

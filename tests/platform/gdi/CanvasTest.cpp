@@ -24,6 +24,36 @@ TEST(CanvasRectangle, OutlineOccupiesLeftToRightMinusOne)
     EXPECT_EQ(countOf(s, kRed), 6);
 }
 
+TEST(CanvasRectangle, OneByOneDrawsNothingWhateverThePen)
+{
+    // Its four outline segments each end where they start, and its interior
+    // is empty; 1 x 2 is already a pixel of outline twice over.
+    for (const Pen& pen : {Pen::solid(kRed), Pen::styled(PenStyle::Dash, kRed)}) {
+        Surface s(4, 4);
+        Canvas c(s);
+        c.setPen(pen);
+        c.setBrush(Brush::solid(kBlack));
+        c.drawRectangle({1, 1, 2, 2});
+        EXPECT_EQ(countOf(s, kWhite), 16);
+        c.drawRectangle({1, 1, 2, 3});
+        EXPECT_EQ(countOf(s, kRed), 2);
+    }
+}
+
+TEST(CanvasRectangle, DashedOutlineStartsAtTheTopRightAndRunsLeft)
+{
+    Surface s(24, 4);
+    Canvas c(s);
+    c.setBrush(Brush::none());
+    c.setPen(Pen::styled(PenStyle::Dash, kBlack));
+    c.drawRectangle({0, 0, 24, 4});
+    // The 18-pixel dash runs left from the top-right corner, the 6-pixel gap
+    // takes the rest of the top and the top-left corner, and the next dash
+    // goes down the left side.
+    EXPECT_EQ(rowOf(s, 0), std::string(6, '.') + std::string(18, '#'));
+    EXPECT_EQ(s.colourAt(0, 1), kBlack);
+}
+
 TEST(CanvasRectangle, WithoutAPenTheFillIsOnePixelSmaller)
 {
     Surface s(5, 5);

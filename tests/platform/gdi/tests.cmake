@@ -6,6 +6,7 @@ target_sources(platform_tests PRIVATE
   platform/gdi/BrushTest.cpp
   platform/gdi/CanvasTest.cpp
   platform/gdi/FontWinFntTest.cpp
+  platform/gdi/GraphicsHashTest.cpp
   platform/gdi/PenTest.cpp
   platform/gdi/RegionTest.cpp
   platform/gdi/RopTest.cpp
