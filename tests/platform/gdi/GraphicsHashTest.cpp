@@ -9,7 +9,8 @@
 
 #include "GdiTestSupport.h"
 
-#include "platform/gdi/BitFields.h"
+#include "platform/image/BmpDecoder.h"
+#include "platform/image/PictureBuilders.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -156,33 +157,65 @@ constexpr Rop3 rop3(int table)
     return Rop3(table) << 16;
 }
 
-// A 256 x 256 bottom-up source DIB as the canvas sees it: row y of the bits
-// is surface row 255 - y. pixel(x, y) gives the colour of bits row y.
-Surface bottomUpSource(const std::function<ColorRef(int, int)>& pixel)
+// The test's 256 x 256 bottom-up source DIBs, written as the bitmap files
+// they would be and read through the BMP reader, so that its bit-field
+// widening and colour tables are what the hashes check. `extra` is the masks
+// or the colour table; pixel(row, x, y) writes pixel x into the bytes of
+// row y of the bits, the bottom row being row 0.
+Surface sourceDib(int bits, uint32_t compression, std::span<const uint32_t> extra, uint32_t coloursUsed,
+                  const std::function<void(QByteArray& row, int x, int y)>& pixel)
 {
-    Surface s(256, 256);
+    const int stride = (256 * bits + 31) / 32 * 4;
+    QByteArray rows;
     for (int y = 0; y < 256; ++y) {
+        QByteArray row(stride, '\0');
         for (int x = 0; x < 256; ++x)
-            s.setPixel(x, 255 - y, pixelFromColour(pixel(x, y)));
+            pixel(row, x, y);
+        rows += row;
     }
-    return s;
+    QByteArray header;
+    for (const uint32_t v : {40u, 256u, 256u})
+        lumeria::test::appendU32(header, v);
+    lumeria::test::appendU16(header, 1);
+    lumeria::test::appendU16(header, unsigned(bits));
+    for (const uint32_t v : {compression, 0u, 0u, 0u, coloursUsed, 0u})
+        lumeria::test::appendU32(header, v);
+    for (const uint32_t v : extra)
+        lumeria::test::appendU32(header, v);
+    const auto offset = uint32_t(14 + header.size());
+    QByteArray file("BM");
+    lumeria::test::appendU32(file, offset + uint32_t(rows.size()));
+    lumeria::test::appendU32(file, 0);
+    lumeria::test::appendU32(file, offset);
+    file += header + rows;
+    const auto decoded = decodeBmp(std::as_bytes(std::span(file.constData(), size_t(file.size()))));
+    EXPECT_TRUE(decoded) << decoded.error();
+    return decoded ? Surface::fromImage(decoded->image) : Surface(256, 256);
 }
 
-// An RGBQUAD read as a DWORD is 0x00RRGGBB.
-ColorRef fromQuad(uint32_t quad)
+void putU16(QByteArray& row, int x, uint32_t v)
 {
-    return rgb(int((quad >> 16) & 0xFF), int((quad >> 8) & 0xFF), int(quad & 0xFF));
+    row[2 * x] = char(v & 0xFF);
+    row[2 * x + 1] = char((v >> 8) & 0xFF);
 }
 
-ColorRef fromFields(uint32_t pixel, uint32_t red, uint32_t green, uint32_t blue)
+void putU32(QByteArray& row, int x, uint32_t v)
 {
-    return rgb(widenField(pixel, red), widenField(pixel, green), widenField(pixel, blue));
+    for (int i = 0; i < 4; ++i)
+        row[4 * x + i] = char((v >> (8 * i)) & 0xFF);
 }
 
-// A colour table of `used` entries; indices past it read as black.
-ColorRef fromTable(int index, int used, const std::function<uint32_t(int)>& entry)
+constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiBitFields = 3;
+
+// The colour tables the test fills, RGBQUADs read as DWORDs. Entries reach
+// past a byte and into the next one exactly as the test's arithmetic does.
+std::vector<uint32_t> colourTable(int count, const std::function<uint32_t(int)>& entry)
 {
-    return index < used ? fromQuad(entry(index)) : rgb(0, 0, 0);
+    std::vector<uint32_t> table;
+    for (int i = 0; i < count; ++i)
+        table.push_back(entry(i));
+    return table;
 }
 
 void blitWhole(Canvas& c, const Surface& source)
@@ -341,14 +374,13 @@ std::vector<Group> drawGraphics()
     groups.push_back(overlapping("overlapping BitBlt PATPAINT +x, -y", 20, 10, 10, 20, kPatPaint, 2));
     groups.push_back(overlapping("overlapping BitBlt PATPAINT -x, +y", 10, 20, 20, 10, kPatPaint));
     groups.push_back({"BitBlt src 32-bpp SRCCOPY", [](Canvas& c) {
-                          const Surface src = bottomUpSource([](int x, int y) {
+                          const Surface src = sourceDib(32, kBiRgb, {}, 0, [](QByteArray& row, int x, int y) {
                               const uint8_t a = uint8_t((x + y) * 2);
                               const uint8_t r = uint8_t(uint8_t(y + 2 * x) * a / 255);
                               const uint8_t g = uint8_t(uint8_t(x + y / 3) * a / 255);
                               const uint8_t b = uint8_t(uint8_t(x / 3 + 2 * y) * a / 255);
-                              // The test stores (a << 24) | RGB(r, g, b): RGB's
-                              // low byte, r, lands in the DIB's blue.
-                              return rgb(b, g, r);
+                              // (a << 24) | RGB(r, g, b): RGB's low byte, r, is the DIB's blue.
+                              putU32(row, x, uint32_t(a) << 24 | rgb(r, g, b));
                           });
                           blitWhole(c, src);
                           for (const Rect& r : {Rect{1, 4, 3, 6}, Rect{1, 8, 17, 10}, Rect{1, 12, 16, 14},
@@ -359,62 +391,65 @@ std::vector<Group> drawGraphics()
     groups.push_back(skipped("AlphaBlend src 32-bpp no alpha", alphaBlend));
     groups.push_back(skipped("AlphaBlend src 32-bpp alpha", alphaBlend));
     groups.push_back({"BitBlt src 32-bpp r10g10b10 SRCCOPY", [](Canvas& c) {
-                          blitWhole(c, bottomUpSource([](int x, int y) {
+                          const uint32_t masks[] = {0x3ff00000, 0x000ffc00, 0x000003ff};
+                          blitWhole(c, sourceDib(32, kBiBitFields, masks, 0, [](QByteArray& row, int x, int y) {
                                         const uint32_t r = uint32_t(7 * x + 3 * y) % 1024;
                                         const uint32_t g = uint32_t(11 * x + y / 3) % 1024;
                                         const uint32_t b = uint32_t(x / 3 + 9 * y) % 1024;
-                                        return fromFields(r << 20 | g << 10 | b, 0x3ff00000, 0x000ffc00, 0x000003ff);
+                                        putU32(row, x, r << 20 | g << 10 | b);
                                     }));
                       }});
     groups.push_back({"BitBlt src 32-bpp b6g6r6 SRCCOPY", [](Canvas& c) {
-                          blitWhole(c, bottomUpSource([](int x, int y) {
+                          const uint32_t masks[] = {0x00003f, 0x000fc0, 0x03f000};
+                          blitWhole(c, sourceDib(32, kBiBitFields, masks, 0, [](QByteArray& row, int x, int y) {
                                         const uint32_t r = uint32_t(y + 2 * x) % 64;
                                         const uint32_t g = uint32_t(x + y / 3) % 64;
                                         const uint32_t b = uint32_t(x / 3 + 2 * y) % 64;
-                                        return fromFields(r | g << 6 | b << 12, 0x00003f, 0x000fc0, 0x03f000);
+                                        putU32(row, x, r | g << 6 | b << 12);
                                     }));
                       }});
     groups.push_back({"BitBlt src 24-bpp SRCCOPY", [](Canvas& c) {
-                          blitWhole(c, bottomUpSource([](int x, int y) {
-                                        return rgb(uint8_t(5 * x + 12 * y), uint8_t(2 * x + 7 * y), uint8_t(x + 3 * y));
+                          blitWhole(c, sourceDib(24, kBiRgb, {}, 0, [](QByteArray& row, int x, int y) {
+                                        row[3 * x] = char(x + 3 * y);
+                                        row[3 * x + 1] = char(2 * x + 7 * y);
+                                        row[3 * x + 2] = char(5 * x + 12 * y);
                                     }));
                       }});
     groups.push_back(skipped("AlphaBlend src 24-bpp", alphaBlend));
-    const auto sixteen = [](int x, int y) { return uint32_t(uint16_t(x | x << 4 | x << 8 | y << 3 | y << 7)); };
+    const auto sixteen = [](QByteArray& row, int x, int y) {
+        putU16(row, x, uint16_t(x | x << 4 | x << 8 | y << 3 | y << 7));
+    };
     groups.push_back({"BitBlt src 16-bpp SRCCOPY", [=](Canvas& c) {
-                          blitWhole(c, bottomUpSource([=](int x, int y) {
-                                        return fromFields(sixteen(x, y), 0x7c00, 0x03e0, 0x001f);
-                                    }));
+                          // 16-bit BI_RGB is 5-5-5.
+                          blitWhole(c, sourceDib(16, kBiRgb, {}, 0, sixteen));
                       }});
     groups.push_back({"BitBlt src 16-bpp b4g4r4 SRCCOPY", [=](Canvas& c) {
-                          blitWhole(c, bottomUpSource([=](int x, int y) {
-                                        return fromFields(sixteen(x, y), 0x00000f, 0x0000f0, 0x000f00);
-                                    }));
+                          const uint32_t masks[] = {0x00000f, 0x0000f0, 0x000f00};
+                          blitWhole(c, sourceDib(16, kBiBitFields, masks, 0, sixteen));
                       }});
     groups.push_back({"BitBlt src 8-bpp SRCCOPY", [](Canvas& c) {
-                          blitWhole(c, bottomUpSource([](int x, int y) {
-                                        return fromTable(uint8_t(3 * x + 5 * y), 160, [](int i) {
-                                            return uint32_t(i) | uint32_t(i * 3) << 8 | uint32_t(i / 2) << 16;
-                                        });
-                                    }));
+                          // 160 colours: indices past them are black.
+                          const auto table = colourTable(
+                              160, [](int i) { return uint32_t(i) | uint32_t(i * 3) << 8 | uint32_t(i / 2) << 16; });
+                          blitWhole(c, sourceDib(8, kBiRgb, table, 160,
+                                                 [](QByteArray& row, int x, int y) { row[x] = char(3 * x + 5 * y); }));
                       }});
     groups.push_back(skipped("AlphaBlend src 8-bpp", alphaBlend));
     groups.push_back({"BitBlt src 4-bpp SRCCOPY", [](Canvas& c) {
-                          blitWhole(c, bottomUpSource([](int x, int y) {
-                                        const uint8_t byte = uint8_t(7 * (x & ~1) + 3 * y);
-                                        const int index = (x & 1) ? byte & 0x0F : byte >> 4;
-                                        return fromTable(index, 12, [](int i) {
-                                            return uint32_t(i) | uint32_t(i * 5) << 8 | uint32_t(i * 19) << 16;
-                                        });
+                          const auto table = colourTable(
+                              12, [](int i) { return uint32_t(i) | uint32_t(i * 5) << 8 | uint32_t(i * 19) << 16; });
+                          blitWhole(c, sourceDib(4, kBiRgb, table, 12, [](QByteArray& row, int x, int y) {
+                                        if ((x & 1) == 0)
+                                            row[x / 2] = char(7 * x + 3 * y);
                                     }));
                       }});
     groups.push_back({"BitBlt src 1-bpp SRCCOPY", [](Canvas& c) {
-                          const Surface src = bottomUpSource([](int x, int y) {
-                              const uint8_t byte = uint8_t(7 * (x & ~7) + 3 * y);
-                              const int index = (byte >> (7 - (x & 7))) & 1;
-                              return fromTable(index, 2, [](int i) {
-                                  return uint32_t(i + 37) | uint32_t(i * 91) << 8 | uint32_t(i * 53) << 16;
-                              });
+                          const auto table = colourTable(2, [](int i) {
+                              return uint32_t(i + 37) | uint32_t(i * 91) << 8 | uint32_t(i * 53) << 16;
+                          });
+                          const Surface src = sourceDib(1, kBiRgb, table, 0, [](QByteArray& row, int x, int y) {
+                              if ((x & 7) == 0)
+                                  row[x / 8] = char(7 * x + 3 * y);
                           });
                           blitWhole(c, src);
                           c.bitBlt({10, 10, 13, 20}, src.view(), {0, 0}, kSrcCopy);
