@@ -389,6 +389,10 @@ void Canvas::drawRectangle(const Rect& r)
     if (d.width() == 1 && d.height() == 1)
         return;
     fillShape(SpanShape::rectangle(d.deflated(1)), m_brush);
+    if (d.width() == 1 || d.height() == 1) {
+        strokeThinRectangle(d);
+        return;
+    }
     // GDI starts the outline at the top right and runs counter-clockwise:
     // left along the top, down the left side, right along the bottom and up
     // the right side, one dash pattern carrying on round the corners. So a
@@ -396,6 +400,36 @@ void Canvas::drawRectangle(const Rect& r)
     const std::array<QPoint, 4> corners = {QPoint(d.right - 1, d.top), QPoint(d.left, d.top),
                                            QPoint(d.left, d.bottom - 1), QPoint(d.right - 1, d.bottom - 1)};
     strokePath(corners, PathShape::Closed);
+}
+
+void Canvas::strokeThinRectangle(const Rect& d)
+{
+    // The outline of a rectangle one pixel wide or high runs along the strip
+    // and back (the segments across it have length 0): a column is walked
+    // down then up, a row left then right, in GDI's counter-clockwise order
+    // from the top right. Every pixel but the two ends lies on both passes;
+    // the later pass decides it, as drawing twice would, but it is written
+    // once, so that an XOR pen does not take back what it drew.
+    const bool row = d.height() == 1;
+    const int n = row ? d.width() : d.height();
+    std::vector<const PixelMasks*> last(size_t(n), nullptr);
+    DashCursor dash(m_pen.dashes);
+    auto visit = [&](int i) {
+        if (dash.step())
+            last[size_t(i)] = &m_pen.ink;
+        else if (m_pen.paintGaps)
+            last[size_t(i)] = &m_pen.gap;
+    };
+    for (int k = 0; k < n - 1; ++k)
+        visit(row ? n - 1 - k : k);
+    for (int k = 0; k < n - 1; ++k)
+        visit(row ? k : n - 1 - k);
+    forEachClipPass(d, [&] {
+        for (int i = 0; i < n; ++i) {
+            if (last[size_t(i)])
+                plot(row ? d.left + i : d.left, row ? d.top : d.top + i, *last[size_t(i)]);
+        }
+    });
 }
 
 void Canvas::fillRect(const Rect& r, const Brush& brush)

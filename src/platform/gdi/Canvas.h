@@ -179,6 +179,7 @@ private:
     enum class PathShape { Open, Closed };
     void strokePath(std::span<const QPoint> devicePoints, PathShape shape);
     void strokeStraightSegment(QPoint from, QPoint to);
+    void strokeThinRectangle(const Rect& deviceRect);
     void strokeWidePath(std::span<const QPoint> devicePoints, PathShape shape);
     // Rounded figures: shapeOf gives the figure's pixels for a frame, so a
     // wide pen's inner edge is the same figure on the deflated frame.

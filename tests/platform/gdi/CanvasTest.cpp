@@ -40,6 +40,21 @@ TEST(CanvasRectangle, OneByOneDrawsNothingWhateverThePen)
     }
 }
 
+TEST(CanvasRectangle, OnePixelWideOutlineIsWrittenOncePerPixel)
+{
+    // Its outline runs down the column and back up; an XOR pen drawing the
+    // middle pixels twice would put them back.
+    for (const Rect r : {Rect{1, 1, 2, 6}, Rect{1, 1, 6, 2}}) {
+        Surface s(7, 7);
+        Canvas c(s);
+        c.setRop2(Rop2::XorPen);
+        c.setPen(Pen::solid(kRed));
+        c.drawRectangle(r);
+        EXPECT_EQ(countOf(s, rgb(0, 255, 255)), 5);
+        EXPECT_EQ(inkBounds(s), r);
+    }
+}
+
 TEST(CanvasRectangle, DashedOutlineStartsAtTheTopRightAndRunsLeft)
 {
     Surface s(24, 4);
