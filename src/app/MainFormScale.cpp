@@ -97,13 +97,9 @@ void TMainForm::centreOnScreen()
 
 QPoint TMainForm::pageOrigin() const
 {
-    // Centred in whatever the window gives, as full screen always centred
-    // it, but never at negative coordinates: a page larger than the window
-    // starts at (0, 0) and is scrolled to see the rest.
-    const QSize client = viewport()->size();
-    const QPoint origin(std::max(0, client.width() / 2 - m_pageSize.width() / 2),
-                        std::max(0, client.height() / 2 - m_pageSize.height() / 2));
-    return origin - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    // Centred in whatever the window gives, as full screen always centred it.
+    return centredPageOrigin(viewport()->size(), m_pageSize) -
+           QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event)
@@ -160,9 +156,8 @@ void TMainForm::toggleFullScreen()
         m_screenMode = ScreenMode::FullScreen;
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        const int factor =
-            m_fixedFactor ? before : largestWholeFactor(nativeGeometry(screen, screen->geometry()).size(), m_pageSize);
-        changeFactor(factor, nativeGeometry(screen, screen->geometry()));
+        const QRect whole = nativeGeometry(screen, screen->geometry());
+        changeFactor(m_fixedFactor ? before : largestWholeFactor(whole.size(), m_pageSize), whole);
         showFullScreen();
         return;
     }
@@ -250,9 +245,7 @@ void TMainForm::changeFactor(int factor, std::optional<QRect> nativeClient)
     followPage();
     viewport()->update();
 
-    const QPoint clientNow = target.topLeft() / factor;
-    const QPoint pageNow = clientNow + QPoint(std::max(0, (client.width() - m_pageSize.width()) / 2),
-                                              std::max(0, (client.height() - m_pageSize.height()) / 2));
+    const QPoint pageNow = target.topLeft() / factor + centredPageOrigin(client, m_pageSize);
     for (const Placed& placed : others) {
         if (!placed.window)
             continue;

@@ -2,18 +2,15 @@
 
 #include "app/MainForm.h"
 #include "app/PageScale.h"
-#include "app/PlayerSession.h"
 #include "platform/gdi/Font.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
 
 #include <csignal>
 #include <iostream>
-#include <optional>
 
 #include <fcntl.h>
 #include <unistd.h>

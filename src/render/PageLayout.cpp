@@ -36,14 +36,19 @@ gdi::Rect objectInterior(const Object_Rec& object)
     return objectFrame(object).deflated(objectLineWidth(object));
 }
 
+QPoint centredPageOrigin(QSize client, QSize page)
+{
+    return QPoint(std::max(0, client.width() / 2 - page.width() / 2),
+                  std::max(0, client.height() / 2 - page.height() / 2));
+}
+
 PagePlacement placeFullScreen(QSize screen, QSize page)
 {
     PagePlacement p;
     p.window = gdi::Rect::fromSize(0, 0, screen.width(), screen.height());
     p.client = screen;
-    const int left = std::max(0, screen.width() / 2 - page.width() / 2);
-    const int top = std::max(0, screen.height() / 2 - page.height() / 2);
-    p.page = gdi::Rect::fromSize(left, top, page.width(), page.height());
+    const QPoint origin = centredPageOrigin(screen, page);
+    p.page = gdi::Rect::fromSize(origin.x(), origin.y(), page.width(), page.height());
     return p;
 }
 

@@ -24,6 +24,11 @@ struct PagePlacement {
     gdi::Rect page;
 };
 
+// Where the page goes in a client larger than it: centred, each halving
+// truncated, but never at negative coordinates, so a page larger than the
+// client starts at (0, 0) and is scrolled to see the rest.
+QPoint centredPageOrigin(QSize client, QSize page);
+
 // The borderless window covers the screen and the page is centred in it,
 // but never at negative coordinates: a page larger than the screen starts
 // at (0, 0) and is scrolled to see the rest.
