@@ -2,6 +2,7 @@
 
 #include "platform/gdi/BitMask.h"
 #include "platform/gdi/Canvas.h"
+#include "platform/gdi/Rop.h"
 #include "platform/gdi/Surface.h"
 
 #include <cstdint>
@@ -21,6 +22,34 @@ gdi::Rect reachable(const gdi::Canvas& canvas)
     const QPoint o = canvas.state().origin;
     const gdi::Rect surface = canvas.target().rect();
     return canvas.state().clip.boundingRect().intersected(surface).translated(-o.x(), -o.y());
+}
+
+// Nearest source pixel to the centre of each target pixel.
+int sourceAt(int at, int targetStart, int64_t targetSide, int64_t sourceSide)
+{
+    return int(((2 * int64_t(at - targetStart) + 1) * sourceSide) / (2 * targetSide));
+}
+
+// DrawIcon's two passes: the AND mask (white where alpha is 0) ANDs the
+// background, then the colours XOR it.
+void drawIcon(gdi::Canvas& canvas, const QImage& source, const gdi::Rect& target, const gdi::Rect& visible,
+              gdi::Surface& colours)
+{
+    gdi::Surface mask(visible.width(), visible.height());
+    if (mask.isNull())
+        return;
+    for (int y = visible.top; y < visible.bottom; ++y) {
+        const auto* line = reinterpret_cast<const uint32_t*>(
+            source.constScanLine(sourceAt(y, target.top, target.height(), source.height())));
+        for (int x = visible.left; x < visible.right; ++x) {
+            const uint32_t p = line[sourceAt(x, target.left, target.width(), source.width())];
+            const bool opaque = int(p >> 24) >= kOpaqueAlpha;
+            mask.setPixel(x - visible.left, y - visible.top, opaque ? 0xFF000000u : 0xFFFFFFFFu);
+            colours.setPixel(x - visible.left, y - visible.top, p | 0xFF000000u);
+        }
+    }
+    canvas.bitBlt(visible, mask.view(), QPoint(0, 0), gdi::kSrcAnd);
+    canvas.bitBlt(visible, colours.view(), QPoint(0, 0), gdi::kSrcInvert);
 }
 
 void draw(gdi::Canvas& canvas, const DecodedPicture& picture, const gdi::Rect& target, Keying keying,
@@ -46,6 +75,10 @@ void draw(gdi::Canvas& canvas, const DecodedPicture& picture, const gdi::Rect& t
     gdi::Surface scratch(visible.width(), visible.height());
     if (scratch.isNull())
         return;
+    if (alphaMask && picture.xorMasked) {
+        drawIcon(canvas, source, target, visible, scratch);
+        return;
+    }
     std::optional<gdi::BitMask> mask;
     if (keying == Keying::ColourKey || alphaMask)
         mask.emplace(visible.width(), visible.height());

@@ -469,8 +469,10 @@ Result<DecodedPicture> decodeBmp(std::span<const std::byte> data)
     return out;
 }
 
-Result<QImage> decodeIconBitmap(std::span<const std::byte> dib)
+Result<QImage> decodeIconBitmap(std::span<const std::byte> dib, bool* masked)
 {
+    if (masked)
+        *masked = false;
     auto header = readDibHeader(dib, true);
     if (!header)
         return Failure{header.error()};
@@ -486,6 +488,8 @@ Result<QImage> decodeIconBitmap(std::span<const std::byte> dib)
     // colour rows, bottom-up; where it is cut short the image stays opaque.
     if (h.bits == 32 && decoded.value().anyAlpha)
         return image;
+    if (masked)
+        *masked = true;
     const bool compressed = h.compression == kBiRle8 || h.compression == kBiRle4 || h.compression == kOs2Rle24;
     const size_t maskStride = (size_t(h.width) + 31) / 32 * 4;
     const uint64_t maskStart = uint64_t(pixels) + uint64_t(rowStride(h)) * uint64_t(h.height);
@@ -496,7 +500,9 @@ Result<QImage> decodeIconBitmap(std::span<const std::byte> dib)
             const uint64_t at = rowStart + uint64_t(x >> 3);
             const bool transparent =
                 !compressed && at < dib.size() && ((uint8_t(dib[size_t(at)]) >> (7 - (x & 7))) & 1);
-            dst[x] = transparent ? qRgba(0, 0, 0, 0) : (dst[x] | 0xFF000000u);
+            // A masked pixel keeps its colour: DrawIcon XORs it onto what
+            // lies below, so a white one inverts the background.
+            dst[x] = transparent ? (dst[x] & 0x00FFFFFFu) : (dst[x] | 0xFF000000u);
         }
     }
     return image;

@@ -23,8 +23,10 @@ Result<DecodedPicture> decodeBmp(std::span<const std::byte> data);
 // The device-independent bitmap of one icon or cursor image: its header
 // gives twice the image's height, and a 1-bit AND mask follows the colour
 // pixels. Gives ARGB32: a 32-bit image with any alpha uses its alpha, every
-// other one is opaque where the mask is 0 and transparent where it is 1.
-Result<QImage> decodeIconBitmap(std::span<const std::byte> dib);
+// other one is opaque where the mask is 0 and transparent where it is 1,
+// where it keeps the colour pixel's value (alpha 0) for DrawIcon's XOR.
+// masked tells which of the two it was.
+Result<QImage> decodeIconBitmap(std::span<const std::byte> dib, bool* masked = nullptr);
 
 // Bits per pixel of an icon image's bitmap, 0 when its header is unreadable.
 int iconBitmapDepth(std::span<const std::byte> dib);

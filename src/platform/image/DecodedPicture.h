@@ -43,6 +43,10 @@ struct DecodedPicture {
     int sourceDepth = 0;
 
     PictureTransparency transparency = PictureTransparency::ColourKey;
+    // An AlphaMask icon drawn as DrawIcon draws one without alpha: the mask
+    // ANDs the background, then every pixel's colour XORs it, so the pixels
+    // of alpha 0 change what lies below unless their colour is black.
+    bool xorMasked = false;
     // The key colour of a ColourKey picture as a Windows colour value (red in
     // the low byte): the bottom-left pixel, the convention publications were
     // made for. 0 for AlphaMask pictures.

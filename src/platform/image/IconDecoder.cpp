@@ -8,14 +8,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <limits>
+#include <vector>
 
 namespace lumeria {
 
 namespace {
 
-constexpr int kSystemIconSize = 32;
-constexpr int kScreenDepth = 32;
 // Directories claiming thousands of images are not worth walking.
 constexpr int kMaxIconImages = 256;
 constexpr size_t kDirectoryEntrySize = 16;
@@ -31,17 +29,24 @@ bool isPng(std::span<const std::byte> data)
     return true;
 }
 
+// Windows counts a PNG image with alpha as 32 bits and every other one as 24.
+int pngIconDepth(std::span<const std::byte> data)
+{
+    constexpr size_t kColourTypeAt = 25;
+    constexpr uint8_t kRgbAlpha = 6;
+    return data.size() > kColourTypeAt && uint8_t(data[kColourTypeAt]) == kRgbAlpha ? 32 : 24;
+}
+
 } // namespace
 
-std::optional<IconEntry> bestIconEntry(std::span<const std::byte> file)
+std::optional<IconEntry> bestIconEntry(std::span<const std::byte> file, QSize wanted, int screenDepth)
 {
     ByteReader r(file);
     const auto reserved = r.u16le(), type = r.u16le(), count = r.u16le();
     if (!count || *reserved != 0 || (*type != 1 && *type != 2) || *count == 0)
         return std::nullopt;
 
-    std::optional<IconEntry> best;
-    int bestDistance = std::numeric_limits<int>::max();
+    std::vector<IconEntry> entries;
     for (int i = 0; i < std::min<int>(*count, kMaxIconImages); ++i) {
         const auto entry = r.bytes(kDirectoryEntrySize);
         if (!entry)
@@ -58,30 +63,34 @@ std::optional<IconEntry> bestIconEntry(std::span<const std::byte> file)
         candidate.size = QSize(w == 0 ? 256 : w, h == 0 ? 256 : h);
         candidate.data = file.subspan(offset, size);
         candidate.png = isPng(candidate.data);
-        candidate.depth = candidate.png ? 32 : iconBitmapDepth(candidate.data);
+        candidate.depth = candidate.png ? pngIconDepth(candidate.data) : iconBitmapDepth(candidate.data);
         if (candidate.depth == 0 && *type == 1)
             candidate.depth = bitsOrY;
         if (*type == 2)
             candidate.hotspot = QPoint(planesOrX, bitsOrY);
-
-        const int distance =
-            std::abs(candidate.size.width() - kSystemIconSize) + std::abs(candidate.size.height() - kSystemIconSize);
-        bool better = !best || distance < bestDistance;
-        if (best && distance == bestDistance) {
-            const int area = candidate.size.width() * candidate.size.height();
-            const int bestArea = best->size.width() * best->size.height();
-            const auto depthScore = [](int depth) {
-                // Deeper than the screen is worst; otherwise the deeper the better.
-                return depth > kScreenDepth ? -1 : depth;
-            };
-            better = area > bestArea || (area == bestArea && depthScore(candidate.depth) > depthScore(best->depth));
-        }
-        if (better) {
-            best = candidate;
-            bestDistance = distance;
-        }
+        entries.push_back(candidate);
     }
-    return best;
+    if (entries.empty())
+        return std::nullopt;
+
+    // Windows' own choice: the first entry of the smallest summed width and
+    // height difference fixes both differences; of the entries with those
+    // same differences (the mirror size counts too), the first of the
+    // colour depth nearest the screen's.
+    const auto dx = [&](const IconEntry& e) { return std::abs(wanted.width() - e.size.width()); };
+    const auto dy = [&](const IconEntry& e) { return std::abs(wanted.height() - e.size.height()); };
+    const IconEntry* nearest = &entries.front();
+    for (const IconEntry& e : entries)
+        if (dx(e) + dy(e) < dx(*nearest) + dy(*nearest))
+            nearest = &e;
+    const IconEntry* best = nullptr;
+    for (const IconEntry& e : entries) {
+        if (dx(e) != dx(*nearest) || dy(e) != dy(*nearest))
+            continue;
+        if (!best || std::abs(screenDepth - e.depth) < std::abs(screenDepth - best->depth))
+            best = &e;
+    }
+    return *best;
 }
 
 Result<DecodedPicture> decodeIcon(std::span<const std::byte> file)
@@ -89,11 +98,13 @@ Result<DecodedPicture> decodeIcon(std::span<const std::byte> file)
     const auto entry = bestIconEntry(file);
     if (!entry)
         return Failure{picture::kUndecodable};
-    auto image = entry->png ? decodePngWithAlpha(entry->data) : decodeIconBitmap(entry->data);
+    bool masked = false;
+    auto image = entry->png ? decodePngWithAlpha(entry->data) : decodeIconBitmap(entry->data, &masked);
     if (!image)
         return Failure{image.error()};
     DecodedPicture out;
     out.image = std::move(image).value();
+    out.xorMasked = masked;
     out.sourceDepth = 32;
     out.transparency = PictureTransparency::AlphaMask;
     return out;

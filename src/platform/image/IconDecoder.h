@@ -17,7 +17,8 @@ struct IconEntry {
     int index = 0;
     // The size the directory gives (a byte of 0 means 256).
     QSize size;
-    // Bits per pixel of the stored image; a PNG image counts as 32.
+    // Bits per pixel of the stored image; a PNG image counts as 32 with an
+    // alpha channel, else 24.
     int depth = 0;
     // A cursor's hotspot; meaningless for icons.
     QPoint hotspot;
@@ -25,16 +26,24 @@ struct IconEntry {
     std::span<const std::byte> data;
 };
 
-// The image Windows shows for an icon or cursor file at the system icon size
-// on a true-colour screen: the size nearest 32 by 32 (the sum of the width and
-// height differences; of two equally near, the larger, which shrinks rather
-// than grows), then of that size the colour depth nearest the screen's 32
-// bits, then the first. Entries whose data lie outside the file are passed
-// over. Nothing for a file that is not an icon or cursor directory.
-std::optional<IconEntry> bestIconEntry(std::span<const std::byte> file);
+// What an icon is looked for at unless a size is asked for: the system icon
+// size on a true-colour screen.
+inline constexpr QSize kSystemIconSize{32, 32};
+inline constexpr int kScreenDepth = 32;
+
+// The image Windows picks from an icon or cursor file for a size and screen
+// depth (LookupIconIdFromDirectoryEx's rules): the first entry nearest the
+// size by the sum of the width and height differences, then, of the entries
+// that far off in both directions, the first whose colour depth is nearest
+// the screen's. Sizes are the directory's (a byte of 0 means 256), depths
+// the images' own. Entries whose data lie outside the file are passed over.
+// Nothing for a file that is not an icon or cursor directory.
+std::optional<IconEntry> bestIconEntry(std::span<const std::byte> file, QSize wanted = kSystemIconSize,
+                                       int screenDepth = kScreenDepth);
 
 // Reads an icon or cursor file's best image as ARGB32: PNG images with their
-// alpha, bitmaps with their alpha or AND mask (BmpDecoder.h).
+// alpha, bitmaps with their alpha or, marked xorMasked, their AND mask
+// (BmpDecoder.h).
 Result<DecodedPicture> decodeIcon(std::span<const std::byte> file);
 
 // The size decodeIcon gives.

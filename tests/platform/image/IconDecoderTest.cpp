@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 namespace lumeria {
 namespace {
 
@@ -92,8 +94,9 @@ TEST(IconMask, TrueColourImagesHonourTheirAndMask)
     for (int bits : {24, 32}) {
         const QImage image = decoded(iconFile({{2, solid(bits, teal, 0, 0x80, 0x40)}}));
         ASSERT_EQ(image.size(), QSize(2, 2)) << bits;
-        EXPECT_EQ(image.pixel(0, 1), qRgba(0, 0, 0, 0)) << bits;
-        EXPECT_EQ(image.pixel(1, 0), qRgba(0, 0, 0, 0)) << bits;
+        // Masked pixels keep their colour for DrawIcon's XOR pass.
+        EXPECT_EQ(image.pixel(0, 1), qRgba(0, 128, 128, 0)) << bits;
+        EXPECT_EQ(image.pixel(1, 0), qRgba(0, 128, 128, 0)) << bits;
         EXPECT_EQ(image.pixel(0, 0), teal) << bits;
         EXPECT_EQ(image.pixel(1, 1), teal) << bits;
     }
@@ -130,7 +133,11 @@ TEST(IconImages, TheBestImageIsChosenBySizeThenDepth)
     };
     for (const Case& c : {
              Case{"nearest size", {{16, green}, {30, red}, {48, blue}}, qRgb(255, 0, 0)},
-             Case{"equally near: the larger", {{24, green}, {40, blue}}, qRgb(0, 0, 255)},
+             // Equally far off in both directions: the depth decides, then
+             // the order, never the larger size.
+             Case{"equally near: the deeper", {{24, green}, {40, blue}}, qRgb(0, 0, 255)},
+             Case{"equally near and deep: the first", {{24, blue}, {40, red}}, qRgb(0, 0, 255)},
+             Case{"the same, other order", {{40, red}, {24, blue}}, qRgb(255, 0, 0)},
              Case{"same size: the deeper", {{32, green}, {32, blue}, {32, red}}, qRgb(0, 0, 255)},
              Case{"0 means 256", {{0, blue}, {200, green}}, qRgb(0, 255, 0)},
          }) {
@@ -140,6 +147,80 @@ TEST(IconImages, TheBestImageIsChosenBySizeThenDepth)
     QByteArray file = iconFile({{32, red}, {16, green}});
     file[6 + 12] = char(0x7F);
     EXPECT_EQ(decoded(file).pixel(0, 0), qRgb(0, 255, 0));
+}
+
+QByteArray iconData(const char* name)
+{
+    QFile f(QStringLiteral(LUMERIA_TEST_DATA "/icons/") + QLatin1String(name));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+    return f.readAll();
+}
+
+int chosen(const QByteArray& file, QSize wanted, int depth = kScreenDepth)
+{
+    const auto entry = bestIconEntry(asBytes(file), wanted, depth);
+    return entry ? entry->index : -1;
+}
+
+TEST(IconImages, AFileOfNineImagesShowsTheOneWindowsPicks)
+{
+    // Images in file order: 32x32 4 bits, 16 4, 48 8, 32 8, 16 8, 48 32,
+    // 32 32, 24 32, 16 32.
+    const QByteArray file = iconData("multiple_entries_with_different_bit_depth.ico");
+    EXPECT_EQ(chosen(file, kSystemIconSize), 6);
+    EXPECT_EQ(chosen(file, {16, 16}), 8);
+    EXPECT_EQ(chosen(file, {48, 48}), 5);
+    // 40 is 8 off both 32 and 48: all five images of those sizes compete
+    // on depth, and the 48x48 32-bit one comes first in the file.
+    EXPECT_EQ(chosen(file, {40, 40}), 5);
+    EXPECT_EQ(chosen(file, {40, 40}, 8), 2);
+    EXPECT_EQ(chosen(file, {44, 44}), 5);
+    // The screen's depth picks among the images of that size, the nearer
+    // depth even when it is deeper than the screen.
+    EXPECT_EQ(chosen(file, kSystemIconSize, 8), 3);
+    EXPECT_EQ(chosen(file, kSystemIconSize, 4), 0);
+    EXPECT_EQ(chosen(file, kSystemIconSize, 16), 3);
+    EXPECT_EQ(chosen(file, kSystemIconSize, 24), 6);
+    // 24x24 exists only at 32 bits; on a 4-bit screen it is still the size
+    // that decides first.
+    EXPECT_EQ(chosen(file, {24, 24}, 4), 7);
+
+    auto decoded = decodeIcon(asBytes(file));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->image.size(), QSize(32, 32));
+    EXPECT_FALSE(decoded->xorMasked) << "a 32-bit image with alpha draws with its alpha";
+}
+
+TEST(IconImages, ImagesWithoutAlphaAreMarkedForTheMaskAndXorPasses)
+{
+    // Masked pixels of this 24-bit icon are white, the rest greys.
+    auto inverting = decodeIcon(asBytes(iconData("bmp-24bpp-mask.ico")));
+    ASSERT_TRUE(inverting);
+    EXPECT_TRUE(inverting->xorMasked);
+    int white = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            white += inverting->image.pixel(x, y) == qRgba(255, 255, 255, 0);
+    EXPECT_EQ(white, 464);
+
+    auto plain = decodeIcon(asBytes(iconData("favicon.ico")));
+    ASSERT_TRUE(plain);
+    EXPECT_TRUE(plain->xorMasked);
+    EXPECT_EQ(plain->image.size(), QSize(32, 32));
+    EXPECT_EQ(qAlpha(plain->image.pixel(0, 0)), 0);
+}
+
+TEST(IconImages, PngImagesCountAs24BitsWithoutAlpha)
+{
+    QImage rgb(32, 32, QImage::Format_RGB888);
+    rgb.fill(qRgb(0, 0, 255));
+    const QByteArray red = solid(32, qRgb(255, 0, 0), 0, 0, 0);
+    const QByteArray green = solid(24, qRgb(0, 255, 0), 0, 0, 0);
+    // A true-colour PNG ties with a 24-bit bitmap and comes first; a 32-bit
+    // bitmap is nearer the screen than either.
+    const QByteArray png = test::encodedImage(rgb, "PNG");
+    EXPECT_EQ(decoded(iconFile({{32, png}, {32, green}})).pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(decoded(iconFile({{32, png}, {32, red}})).pixel(0, 0), qRgb(255, 0, 0));
 }
 
 TEST(IconImages, ACursorPointsWithTheHotspotOfTheImageShown)
