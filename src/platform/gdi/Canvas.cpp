@@ -103,10 +103,17 @@ Canvas::BrushPlan Canvas::planBrush(const Brush& brush, Rop2 rop) const
     BrushPlan plan;
     plan.style = brush.style;
     plan.brush = brush;
+    plan.rop = rop;
     if (brush.style == BrushStyle::ColourPattern) {
-        auto colours = std::make_shared<std::array<PixelMasks, 64>>();
+        // A large pattern's masks are worth keeping across the colour and
+        // mode changes that replan the brush without touching it.
+        if (m_brush.colours && m_brush.rop == rop && m_brush.brush.tile == brush.tile) {
+            plan.colours = m_brush.colours;
+            return plan;
+        }
+        auto colours = std::make_shared<std::vector<PixelMasks>>(brush.tile->pixels.size());
         for (size_t i = 0; i < colours->size(); ++i)
-            (*colours)[i] = rop2Masks(rop, (*brush.pixels)[i]);
+            (*colours)[i] = rop2Masks(rop, brush.tile->pixels[i]);
         plan.colours = std::move(colours);
     } else if (brush.style == BrushStyle::Pattern) {
         plan.fore = rop2Masks(rop, pixelFromColour(m_state.textColour));
@@ -247,14 +254,23 @@ void Canvas::fillSpan(int y, int x0, int x1, const BrushPlan& brush)
         writeSpan(line + x0, x1 - x0, brush.fore);
         return;
     }
+    const PatternTile& tile = *brush.brush.tile;
+    const int w = tile.width;
+    const int ty = (((y - m_state.brushOrigin.y()) % tile.height) + tile.height) % tile.height;
+    int tx = (((x0 - m_state.brushOrigin.x()) % w) + w) % w;
+    const size_t rowStart = size_t(ty) * size_t(w);
     if (brush.style == BrushStyle::ColourPattern) {
-        const PixelMasks* row = &(*brush.colours)[size_t((y & 7) * 8)];
-        for (int x = x0; x < x1; ++x)
-            writePixel(line[x], row[x & 7]);
+        const PixelMasks* row = brush.colours->data() + rowStart;
+        for (int x = x0; x < x1; ++x) {
+            writePixel(line[x], row[tx]);
+            tx = tx + 1 == w ? 0 : tx + 1;
+        }
         return;
     }
+    const uint32_t* bits = tile.pixels.data() + rowStart;
     for (int x = x0; x < x1; ++x) {
-        writePixel(line[x], brush.brush.patternBit(x, y) ? brush.back : brush.fore);
+        writePixel(line[x], bits[tx] ? brush.back : brush.fore);
+        tx = tx + 1 == w ? 0 : tx + 1;
     }
 }
 

@@ -58,6 +58,8 @@ public:
     void setBackgroundColour(ColorRef colour);
     void setFont(const Font& font);
     void setOrigin(QPoint origin);
+    // Where pattern brushes start, in device pixels (SetBrushOrgEx).
+    void setBrushOrigin(QPoint origin) { m_state.brushOrigin = origin; }
     void translate(int dx, int dy) { setOrigin(m_state.origin + QPoint(dx, dy)); }
     // Narrow the clip (logical coordinates); it can never grow back except by
     // restoring a saved state.
@@ -133,8 +135,10 @@ private:
         PixelMasks fore; // solid colour, or the pattern's 0 bits
         PixelMasks back; // the pattern's 1 bits
         // A colour pattern's pixels, top row first; shared, and made only
-        // for such brushes, as plans are made at every change of the state.
-        std::shared_ptr<const std::array<PixelMasks, 64>> colours;
+        // for such brushes, and kept while the brush and the ROP2 stay, as
+        // plans are made at every change of the state.
+        std::shared_ptr<const std::vector<PixelMasks>> colours;
+        Rop2 rop = Rop2::CopyPen;
         Brush brush;
     };
 
@@ -188,10 +192,17 @@ private:
     enum class ArcFigure { Arc, Pie, Chord };
     void drawArcFigure(const Rect& r, QPoint start, QPoint end, ArcFigure figure);
 
-    // The selected brush's pixels on an 8x8 tile of the device, which every
-    // pattern repeats.
-    using PatternTile = std::array<std::array<uint32_t, 8>, 8>;
-    PatternTile patternTile() const;
+    // The selected brush's pixels as a blit reads them: one tile of the
+    // pattern (one pixel for a solid brush) laid from the brush origin.
+    struct BlitPattern {
+        int width = 1;
+        int height = 1;
+        QPoint origin;
+        std::vector<uint32_t> pixels{0};
+        // The pattern's pixels of row y from column left on, one per entry of row.
+        void fillRow(int y, int left, std::vector<uint32_t>& row) const;
+    };
+    BlitPattern blitPattern() const;
     void blitRows(const Rect& deviceDest, SurfaceView source, QPoint sourceOffset, Rop3 rop);
 
     SurfaceView m_target;

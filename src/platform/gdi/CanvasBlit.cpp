@@ -71,35 +71,44 @@ void withMasksOf(const Rop3Plan& plan, Body&& body)
 
 } // namespace
 
-Canvas::PatternTile Canvas::patternTile() const
+Canvas::BlitPattern Canvas::blitPattern() const
 {
-    // The brush's pixels over one 8x8 tile of the device, worked out once
-    // per blit: a pattern brush takes the DC's colours as they are now.
-    PatternTile tile{};
+    // The brush's pixels, worked out once per blit: a pattern brush takes
+    // the DC's colours as they are now.
+    BlitPattern pattern;
     const Brush& brush = m_state.brush;
     switch (brush.style) {
-    case BrushStyle::Solid:
-        for (auto& row : tile)
-            row.fill(pixelFromColour(brush.colour));
-        break;
+    case BrushStyle::Solid: pattern.pixels[0] = pixelFromColour(brush.colour); break;
     case BrushStyle::Pattern: {
         const uint32_t zero = pixelFromColour(m_state.textColour);
         const uint32_t one = pixelFromColour(m_state.backgroundColour);
-        for (int y = 0; y < 8; ++y) {
-            for (int x = 0; x < 8; ++x)
-                tile[size_t(y)][size_t(x)] = brush.patternBit(x, y) ? one : zero;
-        }
+        pattern.width = brush.tile->width;
+        pattern.height = brush.tile->height;
+        pattern.pixels.resize(brush.tile->pixels.size());
+        std::transform(brush.tile->pixels.begin(), brush.tile->pixels.end(), pattern.pixels.begin(),
+                       [&](uint32_t bit) { return bit ? one : zero; });
         break;
     }
     case BrushStyle::ColourPattern:
-        for (int y = 0; y < 8; ++y) {
-            for (int x = 0; x < 8; ++x)
-                tile[size_t(y)][size_t(x)] = brush.patternPixel(x, y);
-        }
+        pattern.width = brush.tile->width;
+        pattern.height = brush.tile->height;
+        pattern.pixels = brush.tile->pixels;
         break;
     case BrushStyle::Null: break; // no pattern: all bits 0
     }
-    return tile;
+    pattern.origin = m_state.brushOrigin;
+    return pattern;
+}
+
+void Canvas::BlitPattern::fillRow(int y, int left, std::vector<uint32_t>& row) const
+{
+    const int ty = (((y - origin.y()) % height) + height) % height;
+    const uint32_t* from = pixels.data() + size_t(ty) * size_t(width);
+    int tx = (((left - origin.x()) % width) + width) % width;
+    for (uint32_t& p : row) {
+        p = from[tx];
+        tx = tx + 1 == width ? 0 : tx + 1;
+    }
 }
 
 void Canvas::blitRows(const Rect& d, SurfaceView source, QPoint offset, Rop3 rop)
@@ -111,19 +120,22 @@ void Canvas::blitRows(const Rect& d, SurfaceView source, QPoint offset, Rop3 rop
         source = copy.view();
         offset = QPoint(-d.left, -d.top);
     }
-    const PatternTile tile = patternTile();
+    const BlitPattern tile = blitPattern();
+    std::vector<uint32_t> patternRow;
     withMasksOf(plan, [&](auto masksOf) {
         forEachClipPass(d, [&] {
+            patternRow.resize(size_t(m_pass.width()));
+            const int left = m_pass.left;
             for (int y = m_pass.top; y < m_pass.bottom; ++y) {
                 uint32_t* line = m_target.scanLine(y);
-                const uint32_t* pattern = tile[size_t(y & 7)].data();
+                tile.fillRow(y, m_pass.left, patternRow);
                 if (plan.usesSource) {
                     const uint32_t* src = source.scanLine(y + offset.y()) + offset.x();
                     for (int x = m_pass.left; x < m_pass.right; ++x)
-                        writePixel(line[x], masksOf(pattern[x & 7], src[x]));
+                        writePixel(line[x], masksOf(patternRow[size_t(x - left)], src[x]));
                 } else {
                     for (int x = m_pass.left; x < m_pass.right; ++x)
-                        writePixel(line[x], masksOf(pattern[x & 7], 0));
+                        writePixel(line[x], masksOf(patternRow[size_t(x - left)], 0));
                 }
             }
         });
@@ -195,21 +207,24 @@ void Canvas::stretchBlt(const BlitArea& dest, SurfaceView source, const BlitArea
         source = copy.view();
         shift = QPoint(-sClipped.left, -sClipped.top);
     }
-    const PatternTile tile = patternTile();
+    const BlitPattern tile = blitPattern();
+    std::vector<uint32_t> patternRow;
     withMasksOf(planRop3(rop), [&](auto masksOf) {
         forEachClipPass(d, [&] {
+            patternRow.resize(size_t(m_pass.width()));
+            const int left = m_pass.left;
             for (int y = m_pass.top; y < m_pass.bottom; ++y) {
                 const int sy = rows[size_t(y - d.top)];
                 if (sy < sClipped.top || sy >= sClipped.bottom)
                     continue;
                 uint32_t* line = m_target.scanLine(y);
-                const uint32_t* pattern = tile[size_t(y & 7)].data();
+                tile.fillRow(y, m_pass.left, patternRow);
                 const uint32_t* src = source.scanLine(sy + shift.y());
                 for (int x = m_pass.left; x < m_pass.right; ++x) {
                     const int sx = columns[size_t(x - d.left)];
                     if (sx < sClipped.left || sx >= sClipped.right)
                         continue;
-                    writePixel(line[x], masksOf(pattern[x & 7], src[sx + shift.x()]));
+                    writePixel(line[x], masksOf(patternRow[size_t(x - left)], src[sx + shift.x()]));
                 }
             }
         });

@@ -26,6 +26,7 @@ struct DcState {
     Font font;
     QPoint origin;          // added to every logical coordinate
     QPoint currentPosition; // logical; where lineTo starts
+    QPoint brushOrigin;     // device; where pattern brushes start
 };
 
 } // namespace lumeria::gdi

@@ -68,9 +68,9 @@ std::optional<PackedDib> decodePackedDib(std::span<const std::byte> dib)
     return PackedDib{std::move(decoded->image), height > 0};
 }
 
-// A bitmap pattern as an 8x8 brush: tiles of other sizes repeat from their
-// top-left corner. Two colours make a two-colour pattern in its own colours;
-// more make a colour pattern brush.
+// A bitmap pattern as a brush of the bitmap's size (past the size a brush
+// keeps, its top-left part). Two colours make a two-colour pattern in its
+// own colours; more make a colour pattern brush.
 GdiObject patternBrush(const QImage& image)
 {
     GdiObject o;
@@ -79,27 +79,31 @@ GdiObject patternBrush(const QImage& image)
         o.brush = Brush::solid(gdi::rgb(0, 0, 0));
         return o;
     }
-    std::array<uint8_t, 8> rows{};
+    const int w = std::min(image.width(), Brush::kMaxPatternSide);
+    const int h = std::min(image.height(), Brush::kMaxPatternSide);
     std::vector<QRgb> colours;
-    Brush::Pixels pixels{};
-    for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) {
-            const QRgb c = image.pixel(x % image.width(), y % image.height()) & 0xFFFFFF;
-            pixels[size_t(y * 8 + x)] = gdi::pixelFromColour(gdi::rgb(qRed(c), qGreen(c), qBlue(c)));
+    std::vector<uint32_t> pixels(size_t(w) * size_t(h));
+    std::vector<uint32_t> bits(pixels.size(), 0);
+    const bool rgb32 = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const QRgb c = (rgb32 ? line[x] : image.pixel(x, y)) & 0xFFFFFF;
+            const size_t i = size_t(y) * size_t(w) + size_t(x);
+            pixels[i] = gdi::pixelFromColour(gdi::rgb(qRed(c), qGreen(c), qBlue(c)));
             auto at = std::find(colours.begin(), colours.end(), c);
             if (at == colours.end() && colours.size() < 3) {
                 colours.push_back(c);
                 at = colours.end() - 1;
             }
-            if (at - colours.begin() == 1)
-                rows[size_t(y)] |= uint8_t(0x80 >> x);
+            bits[i] = at - colours.begin() == 1 ? 1 : 0;
         }
     }
     if (colours.size() > 2) {
-        o.brush = Brush::colourPattern(pixels);
+        o.brush = Brush::colourPattern(w, h, std::move(pixels));
         return o;
     }
-    o.brush = Brush::pattern(rows);
+    o.brush = Brush::monochromePattern(w, h, std::move(bits));
     o.colours = GdiObject::Colours::Own;
     o.fore = gdi::rgb(qRed(colours[0]), qGreen(colours[0]), qBlue(colours[0]));
     o.back = colours.size() > 1 ? gdi::rgb(qRed(colours[1]), qGreen(colours[1]), qBlue(colours[1])) : o.fore;
@@ -126,17 +130,16 @@ bool Player::createPatternBrush(ByteReader& p)
     if (bits && p.skip(4 + 18) && *width > 0 && *height > 0 && *rowBytes > 0 && *planes == 1 && *bits == 1 &&
         p.remaining() >= size_t(*rowBytes) * size_t(*height)) {
         const auto pixels = *p.bytes(size_t(*rowBytes) * size_t(*height));
-        std::array<uint8_t, 8> rows{};
-        for (int y = 0; y < 8; ++y) {
-            const int row = y % *height;
-            for (int x = 0; x < 8; ++x) {
-                const int col = x % *width;
-                const auto byte = uint8_t(pixels[size_t(row) * size_t(*rowBytes) + size_t(col / 8)]);
-                if ((byte >> (7 - col % 8)) & 1)
-                    rows[size_t(y)] |= uint8_t(0x80 >> x);
+        const int w = std::min(*width, std::min(*rowBytes * 8, Brush::kMaxPatternSide));
+        const int h = std::min(*height, Brush::kMaxPatternSide);
+        std::vector<uint32_t> pattern(size_t(w) * size_t(h));
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const auto byte = uint8_t(pixels[size_t(y) * size_t(*rowBytes) + size_t(x / 8)]);
+                pattern[size_t(y) * size_t(w) + size_t(x)] = (byte >> (7 - x % 8)) & 1;
             }
         }
-        o.brush = Brush::pattern(rows);
+        o.brush = Brush::monochromePattern(w, h, std::move(pattern));
         ok = true;
     }
     return create(o) && ok;

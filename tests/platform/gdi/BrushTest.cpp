@@ -57,6 +57,51 @@ TEST(BrushFill, PatternIsAlignedToTheSurfaceOriginNotTheShape)
     EXPECT_EQ(whole.colourAt(1, 0), kWhite);
 }
 
+TEST(BrushFill, PatternsOfAnySizeRepeatFromTheBrushOriginInFillsAndBlits)
+{
+    // A 3 x 2 pattern: one set pixel at its top left. Laid from origin
+    // (1, 1), the set pixels are where x - 1 and y - 1 are multiples of 3
+    // and 2; a shape fill and a pattern blit
+    // agree, and a fill through a canvas origin is still aligned to the
+    // device, as the brush origin is.
+    const Brush brush = Brush::monochromePattern(3, 2, {1, 0, 0, 0, 0, 0});
+    const std::string expected = "........\n"
+                                 ".#..#..#\n"
+                                 "........\n"
+                                 ".#..#..#\n"
+                                 "........\n";
+    for (int way = 0; way < 3; ++way) {
+        Surface s(8, 5);
+        Canvas c(s);
+        c.setTextColour(kWhite);
+        c.setBackgroundColour(kBlack);
+        c.setBrushOrigin({1, 1});
+        c.setBrush(brush);
+        if (way == 0) {
+            c.fillRect({0, 0, 8, 5}, brush);
+        } else if (way == 1) {
+            c.patBlt({0, 0, 8, 5}, kPatCopy);
+        } else {
+            c.setOrigin({-2, 3});
+            c.fillRect({2, -3, 10, 2}, brush);
+        }
+        EXPECT_EQ(picture(s), expected) << way;
+    }
+
+    // A colour pattern wider than eight pixels is not cut to eight.
+    std::vector<uint32_t> pixels(10, pixelFromColour(kWhite));
+    pixels[9] = pixelFromColour(kRed);
+    Surface wide(20, 1);
+    Canvas w(wide);
+    w.fillRect({0, 0, 20, 1}, Brush::colourPattern(10, 1, pixels));
+    EXPECT_EQ(rowOf(wide, 0, kRed), ".........#.........#");
+
+    // Sizes a brush cannot have make a black solid brush, not a crash.
+    EXPECT_EQ(Brush::colourPattern(0, 4, {}).style, BrushStyle::Solid);
+    EXPECT_EQ(Brush::monochromePattern(2, 2, {1, 0, 1}).style, BrushStyle::Solid);
+    EXPECT_EQ(Brush::monochromePattern(Brush::kMaxPatternSide + 1, 1, {}).style, BrushStyle::Solid);
+}
+
 TEST(BrushFill, PatternPaintsBothColoursEvenInTransparentMode)
 {
     Surface s(8, 1, kBlue);

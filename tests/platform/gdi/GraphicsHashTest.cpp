@@ -162,6 +162,9 @@ constexpr Rop3 rop3(int table)
 // widening and colour tables are what the hashes check. `extra` is the masks
 // or the colour table; pixel(row, x, y) writes pixel x into the bytes of
 // row y of the bits, the bottom row being row 0.
+constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiBitFields = 3;
+
 Surface sourceDib(int bits, uint32_t compression, std::span<const uint32_t> extra, uint32_t coloursUsed,
                   const std::function<void(QByteArray& row, int x, int y)>& pixel)
 {
@@ -193,6 +196,64 @@ Surface sourceDib(int bits, uint32_t compression, std::span<const uint32_t> extr
     return decoded ? Surface::fromImage(decoded->image) : Surface(256, 256);
 }
 
+// A DIB given as the bytes the test lays out in memory (colour table, then
+// rows in storage order), read through the BMP reader. A negative height is
+// top-down, as in the DIB's header.
+Surface dibOfBytes(int width, int height, int bits, std::span<const uint32_t> table, uint32_t coloursUsed,
+                   const QByteArray& rows)
+{
+    QByteArray header;
+    for (const uint32_t v : {40u, uint32_t(width), uint32_t(height)})
+        lumeria::test::appendU32(header, v);
+    lumeria::test::appendU16(header, 1);
+    lumeria::test::appendU16(header, unsigned(bits));
+    for (const uint32_t v : {kBiRgb, 0u, 0u, 0u, coloursUsed, 0u})
+        lumeria::test::appendU32(header, v);
+    for (const uint32_t v : table)
+        lumeria::test::appendU32(header, v);
+    const auto offset = uint32_t(14 + header.size());
+    QByteArray file("BM");
+    lumeria::test::appendU32(file, offset + uint32_t(rows.size()));
+    lumeria::test::appendU32(file, 0);
+    lumeria::test::appendU32(file, offset);
+    file += header + rows;
+    const auto decoded = decodeBmp(std::as_bytes(std::span(file.constData(), size_t(file.size()))));
+    EXPECT_TRUE(decoded) << decoded.error();
+    return decoded ? Surface::fromImage(decoded->image) : Surface(std::abs(width), std::abs(height));
+}
+
+// CreateDIBPatternBrushPt: the DIB's own colours, as many pixels as it has.
+Brush dibBrush(const Surface& dib)
+{
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < dib.height(); ++y) {
+        for (int x = 0; x < dib.width(); ++x)
+            pixels.push_back(dib.pixel(x, y));
+    }
+    return Brush::colourPattern(dib.width(), dib.height(), std::move(pixels));
+}
+
+QByteArray bytesWith(int size, std::initializer_list<std::pair<int, uint8_t>> set)
+{
+    QByteArray b(size, '\0');
+    for (const auto& [at, v] : set)
+        b[at] = char(v);
+    return b;
+}
+
+// 100 x 20 pattern blits of every code that reads no source, down the page.
+void brushPatBlts(Canvas& c, const std::function<void(int)>& before = {})
+{
+    for (int i = 0, y = 10; i < 256; ++i) {
+        if (before)
+            before(i);
+        if (rop3UsesSource(rop3(i)))
+            continue;
+        c.patBlt({10 + i, y, 110 + i, y + 20}, rop3(i));
+        y += 25;
+    }
+}
+
 void putU16(QByteArray& row, int x, uint32_t v)
 {
     row[2 * x] = char(v & 0xFF);
@@ -204,9 +265,6 @@ void putU32(QByteArray& row, int x, uint32_t v)
     for (int i = 0; i < 4; ++i)
         row[4 * x + i] = char((v >> (8 * i)) & 0xFF);
 }
-
-constexpr uint32_t kBiRgb = 0;
-constexpr uint32_t kBiBitFields = 3;
 
 // The colour tables the test fills, RGBQUADs read as DWORDs. Entries reach
 // past a byte and into the next one exactly as the test's arithmetic does.
@@ -248,7 +306,6 @@ std::vector<Group> drawGraphics()
     const Pen dashedPen = Pen::styled(PenStyle::Dash, rgb(0xff, 0, 0));
     const Brush solidBrush = Brush::solid(rgb(0x33, 0xaa, 0xff));
     const Region clip = Region(Rect{10, 10, 200, 20}).united(Rect{100, 100, 200, 200}).united(Rect{290, 100, 300, 200});
-    const char* const patternBrush = "pattern brushes of 16 x 16 pixels and a brush origin";
     const char* const alphaBlend = "AlphaBlend";
 
     std::vector<Group> groups;
@@ -322,14 +379,81 @@ std::vector<Group> drawGraphics()
                           state.clip = Region(Rect{0, 0, kSize, kSize});
                           c.setState(state);
                       }});
-    groups.push_back(skipped("top-down 8888 dib brush patblt", patternBrush));
-    groups.push_back(skipped("bottom-up 8888 dib brush patblt", patternBrush));
-    groups.push_back(skipped("top-down 24 bpp brush patblt", patternBrush));
-    groups.push_back(skipped("top-down 555 dib brush patblt", patternBrush));
-    groups.push_back(skipped("top-down 8 bpp dib brush patblt", patternBrush));
-    groups.push_back(skipped("top-down 4 bpp dib brush patblt", patternBrush));
-    groups.push_back(skipped("top-down 1 bpp dib brush patblt", patternBrush));
-    groups.push_back(skipped("1 bpp ddb brush patblt", patternBrush));
+    // The 16 x 16 pattern brushes, from DIBs of every depth and a device
+    // bitmap, each laid from a brush origin.
+    const QByteArray bits8888 = bytesWith(1024, {{2, 0xff}, {6, 0xff}, {14, 0xff}, {65, 0xff}, {69, 0xff}, {72, 0xff}});
+    groups.push_back({"top-down 8888 dib brush patblt", [=](Canvas& c) {
+                          c.setBrush(dibBrush(dibOfBytes(16, -16, 32, {}, 0, bits8888)));
+                          c.setBrushOrigin({1, 1});
+                          brushPatBlts(c);
+                      }});
+    groups.push_back({"bottom-up 8888 dib brush patblt", [=](Canvas& c) {
+                          c.setBrush(dibBrush(dibOfBytes(16, 16, 32, {}, 0, bits8888)));
+                          c.setBrushOrigin({4, 100});
+                          brushPatBlts(c);
+                      }});
+    groups.push_back({"top-down 24 bpp brush patblt", [](Canvas& c) {
+                          const QByteArray bits =
+                              bytesWith(768, {{0, 0xff}, {3, 0xff}, {6, 0xff}, {8, 0xff}, {49, 0xff}, {52, 0xff}});
+                          c.setBrush(dibBrush(dibOfBytes(16, -16, 24, {}, 0, bits)));
+                          c.setBrushOrigin({1, 1});
+                          brushPatBlts(c);
+                      }});
+    groups.push_back({"top-down 555 dib brush patblt", [](Canvas& c) {
+                          const QByteArray bits = bytesWith(512, {{0, 0xff}, {1, 0xff}, {32, 0x7c}, {34, 0x7c}});
+                          c.setBrush(dibBrush(dibOfBytes(16, -16, 16, {}, 0, bits)));
+                          c.setBrushOrigin({1, 1});
+                          brushPatBlts(c);
+                          c.setBrushOrigin({0, 0});
+                      }});
+    groups.push_back({"top-down 8 bpp dib brush patblt", [](Canvas& c) {
+                          // Three colours: index 6 is past them.
+                          const uint32_t table[] = {0xff0000, 0xffffff, 0};
+                          const QByteArray bits = bytesWith(256, {{0, 1}, {1, 1}, {16, 2}, {17, 2}, {32, 6}, {33, 6}});
+                          c.setBrush(dibBrush(dibOfBytes(16, -16, 8, table, 3, bits)));
+                          c.setBrushOrigin({1, 1});
+                          brushPatBlts(c);
+                      }});
+    groups.push_back({"top-down 4 bpp dib brush patblt", [](Canvas& c) {
+                          // The test reuses its buffer: the 16-colour table
+                          // holds the previous brush's colours and pixels.
+                          const uint32_t table[] = {0xff0000, 0xffffff, 0, 0x0101, 0, 0, 0, 0x0202,
+                                                    0,        0,        0, 0x0606, 0, 0, 0, 0};
+                          c.setBrush(dibBrush(dibOfBytes(16, -16, 4, table, 0, QByteArray(128, '\0'))));
+                          c.setBrushOrigin({1, 1});
+                          brushPatBlts(c);
+                      }});
+    groups.push_back({"top-down 1 bpp dib brush patblt", [](Canvas& c) {
+                          // Its rows start where the test's stale pointer
+                          // does not: the first is the old colour table's
+                          // black entry, the next three begin 0xf0.
+                          const uint32_t table[] = {0xff0000, 0xffffff};
+                          const QByteArray bits = bytesWith(64, {{4, 0xf0}, {8, 0xf0}, {12, 0xf0}});
+                          c.setBrush(dibBrush(dibOfBytes(16, -16, 1, table, 2, bits)));
+                          brushPatBlts(c);
+                      }});
+    groups.push_back({"1 bpp ddb brush patblt", [](Canvas& c) {
+                          // CreateBitmap's rows are 16-bit words, bytes in memory order.
+                          constexpr uint32_t words[] = {0x11112222, 0x33334444, 0x55556666, 0x77778888,
+                                                        0xaaaaaaaa, 0x00000000, 0x98765432, 0xabcdef00};
+                          std::vector<uint32_t> bits;
+                          for (int y = 0; y < 16; ++y) {
+                              for (int x = 0; x < 16; ++x) {
+                                  const int byteIndex = y * 2 + x / 8;
+                                  const uint32_t byte = (words[byteIndex / 4] >> (8 * (byteIndex % 4))) & 0xff;
+                                  bits.push_back((byte >> (7 - x % 8)) & 1);
+                              }
+                          }
+                          c.setBrush(Brush::monochromePattern(16, 16, std::move(bits)));
+                          brushPatBlts(c, [&](int i) {
+                              c.setTextColour(rgb(i, 2 * i, 255 - i));
+                              c.setBackgroundColour(rgb(255 - i, i / 3, i));
+                          });
+                          c.setBrushOrigin({0, 0});
+                          c.setTextColour(rgb(0, 0, 0));
+                          c.setBackgroundColour(rgb(0, 0xff, 0));
+                          c.setBrush(Brush::solid(rgb(0xff, 0xff, 0xff)));
+                      }});
     groups.push_back({"rectangles", [=](Canvas& c) {
                           c.setPen(solidPen);
                           c.setBrush(solidBrush);

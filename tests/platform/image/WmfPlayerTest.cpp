@@ -479,6 +479,24 @@ TEST(MetafileRecords, PatternBrushesAndDeletingTheSelectedBrush)
     monoFile.raw(0x01F9, mono).record(0x012D, {2}).record(0x041B, {8, 8, 0, 0});
     EXPECT_EQ(gdi::test::rowOf(played(monoFile, 8, 8), 5), "####....");
 
+    // Patterns of other sizes than 8 x 8 repeat at their own size: a 12 x 2
+    // one-bit DIB with one red column in blue, and a 16-pixel-wide device
+    // bitmap with its last column set.
+    QByteArray twelve = words({5, 0});
+    twelve += words({40, 0, 12, 0, 2, 0, 1, 1, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    twelve += words({0, 0xFF, 0xFF, 0}); // red, blue
+    for (int row = 0; row < 2; ++row)
+        twelve += words({0xFF7F, 0xFFF0}); // 0111 1111 1111 1111: x 0 red
+    MetafileBuilder twelveFile = filled(30);
+    twelveFile.raw(0x0142, twelve).record(0x012D, {2}).record(0x041B, {30, 30, 0, 0});
+    EXPECT_EQ(gdi::test::rowOf(played(twelveFile, 30, 30), 5, gdi::rgb(255, 0, 0)), "#...........#...........#.....");
+    QByteArray wideMono = words({0, 16, 1, 2}) + QByteArray(1, char(1)) + QByteArray(1, char(1));
+    wideMono += QByteArray(4 + 18, '\0') + words({0x0100});
+    MetafileBuilder wideFile = filled(40);
+    wideFile.raw(0x01F9, wideMono).record(0x012D, {2}).record(0x041B, {40, 40, 0, 0});
+    EXPECT_EQ(gdi::test::rowOf(played(wideFile, 40, 40), 3, gdi::rgb(255, 255, 255)),
+              "...............#...............#.......#"); // 39 is left unfilled
+
     // A deleted brush that is still selected goes on drawing; its slot is
     // taken by the next object.
     MetafileBuilder deleted = filled(8, 0x00FF); // red brush in slot 0
