@@ -24,6 +24,8 @@ class DcStateSaver;
 
 enum class TextAnchor { TopLeft, Baseline };
 enum class PolyFillMode { Alternate, Winding };
+// ExtFloodFill: up to a border colour, or over the pixels of one colour.
+enum class FloodMode { Border, Surface };
 
 // A blit rectangle whose width or height may be negative to mirror, as
 // StretchBlt takes it.
@@ -91,6 +93,11 @@ public:
     void drawArc(const Rect& r, QPoint start, QPoint end);
     void drawPie(const Rect& r, QPoint start, QPoint end);
     void drawChord(const Rect& r, QPoint start, QPoint end);
+
+    // Fills the 4-connected pixels reached from start that are not the
+    // border colour (Border) or are the surface colour (Surface), within the
+    // clip. False when start is outside the clip or not such a pixel.
+    bool floodFill(QPoint start, ColorRef colour, FloodMode mode);
 
     void fillRect(const Rect& r, const Brush& brush);
     void fillRegion(const Region& region, const Brush& brush);

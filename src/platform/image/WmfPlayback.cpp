@@ -225,56 +225,10 @@ void Player::setClip(std::optional<Region> clip)
 
 bool Player::fill(int x, int y, ColorRef colour, bool surface)
 {
-    // FloodFill spreads through 4-connected pixels: up to the border colour,
-    // or (ExtFloodFill's surface mode) over the pixels of that colour.
+    // A fill that finds nothing to fill has still been played.
     const QPoint start = map(x, y);
-    const Rect area =
-        m_canvas.state().clip.boundingRect().translated(-m_canvas.state().origin.x(), -m_canvas.state().origin.y());
-    if (!area.contains(start.x(), start.y()))
-        return true;
-    colour &= 0x00FFFFFF;
-    auto inside = [&](int px, int py) {
-        const ColorRef c = m_canvas.pixel(QPoint(px, py));
-        if (c == gdi::kInvalidColour)
-            return false;
-        return surface ? (c & 0x00FFFFFF) == colour : (c & 0x00FFFFFF) != colour;
-    };
-    if (!inside(start.x(), start.y()))
-        return true;
-    const int w = area.width();
-    std::vector<uint8_t> seen(size_t(w) * size_t(area.height()), 0);
-    std::vector<QPoint> stack{start};
-    seen[size_t(start.y() - area.top) * size_t(w) + size_t(start.x() - area.left)] = 1;
-    std::vector<QPoint> filled;
-    while (!stack.empty()) {
-        const QPoint p = stack.back();
-        stack.pop_back();
-        filled.push_back(p);
-        const QPoint next[] = {{p.x() + 1, p.y()}, {p.x() - 1, p.y()}, {p.x(), p.y() + 1}, {p.x(), p.y() - 1}};
-        for (const QPoint& n : next) {
-            if (!area.contains(n.x(), n.y()))
-                continue;
-            uint8_t& mark = seen[size_t(n.y() - area.top) * size_t(w) + size_t(n.x() - area.left)];
-            if (mark || !inside(n.x(), n.y()))
-                continue;
-            mark = 1;
-            stack.push_back(n);
-        }
-    }
-    // Paint row runs once the area is known, so the fill never reads its own
-    // pixels back.
-    std::sort(filled.begin(), filled.end(),
-              [](const QPoint& a, const QPoint& b) { return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x(); });
-    const gdi::Brush brush = m_canvas.state().brush;
-    withBrushColours([&] {
-        for (size_t i = 0; i < filled.size();) {
-            size_t j = i + 1;
-            while (j < filled.size() && filled[j].y() == filled[i].y() && filled[j].x() == filled[j - 1].x() + 1)
-                ++j;
-            m_canvas.fillRect({filled[i].x(), filled[i].y(), filled[j - 1].x() + 1, filled[i].y() + 1}, brush);
-            i = j;
-        }
-    });
+    withBrushColours(
+        [&] { m_canvas.floodFill(start, colour, surface ? gdi::FloodMode::Surface : gdi::FloodMode::Border); });
     return true;
 }
 

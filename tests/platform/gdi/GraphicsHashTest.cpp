@@ -600,7 +600,26 @@ std::vector<Group> drawGraphics()
     groups.push_back(skipped("wide brushed pen", "geometric pens drawn with a pattern brush", 2));
     groups.push_back(skipped("dashed wide brushed pen", "geometric pens drawn with a pattern brush", 2));
     groups.push_back(skipped("PALETTEINDEX", "palette-index colours and a selected palette", 2));
-    groups.push_back(skipped("flood fill", "ExtFloodFill"));
+    groups.push_back({"flood fill", [](Canvas& c) {
+                          const auto solidPatBlt = [&](int x, int y, int w, int h, ColorRef colour) {
+                              c.fillRect({x, y, x + w, y + h}, Brush::solid(colour));
+                          };
+                          solidPatBlt(0, 0, 512, 512, rgb(0, 0, 0xff));
+                          solidPatBlt(10, 10, 200, 200, rgb(0, 0xff, 0));
+                          solidPatBlt(10, 50, 50, 50, rgb(0, 0, 0xff));
+                          solidPatBlt(100, 160, 50, 50, rgb(0, 0, 0xff));
+                          solidPatBlt(90, 160, 70, 10, rgb(0, 0, 0xff));
+                          // A bar cut out of the clip stops the flood.
+                          DcState state = c.state();
+                          state.clip = Region(Rect{0, 0, kSize, kSize}).subtracted(Rect{180, 10, 190, 210});
+                          c.setState(state);
+                          c.setBrush(Brush::solid(rgb(0xff, 0, 0)));
+                          EXPECT_TRUE(c.floodFill({100, 100}, rgb(0, 0xff, 0), FloodMode::Surface));
+                          state.clip = Region(Rect{0, 0, kSize, kSize});
+                          c.setState(state);
+                          // Outside the surface there is nothing to start from.
+                          EXPECT_FALSE(c.floodFill({-1, -1}, rgb(0, 0xff, 0), FloodMode::Surface));
+                      }});
     return groups;
 }
 

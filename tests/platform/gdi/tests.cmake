@@ -5,6 +5,7 @@ target_sources(platform_tests PRIVATE
   platform/gdi/BlitTest.cpp
   platform/gdi/BrushTest.cpp
   platform/gdi/CanvasTest.cpp
+  platform/gdi/FloodFillTest.cpp
   platform/gdi/FontWinFntTest.cpp
   platform/gdi/GraphicsHashTest.cpp
   platform/gdi/PenTest.cpp
