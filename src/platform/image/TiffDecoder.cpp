@@ -223,6 +223,14 @@ Result<DecodedPicture> decodeTiff(std::span<const std::byte> data)
         // better than the placeholder.
         return decodeQtBitmap(data, QtBitmapFormat::Tiff);
     }
+    // 16-bit samples show as the same picture stored in 8 bits would: their
+    // top byte, not libtiff's rounding to the nearest level, so that faint
+    // colours under associated alpha come out of the division as they do
+    // from an 8-bit file.
+    if (reader.Bitdepth16To8) {
+        for (uint32_t level = 0; level <= UINT16_MAX; ++level)
+            reader.Bitdepth16To8[level] = uint8_t(level >> 8);
+    }
     // Asking for the file's own orientation makes libtiff hand over the rows
     // as stored; the turn is ours, since libtiff only mirrors.
     reader.req_orientation = l.orientation;

@@ -6,6 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QImage>
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -173,6 +180,122 @@ TEST(DecodeTiffLayouts, CmykLabPaletteAndAlphaAsLibtiffColoursThem)
     EXPECT_NEAR(qRed(c), 200, 1);
     EXPECT_NEAR(qGreen(c), 100, 1);
     EXPECT_NEAR(qBlue(c), 50, 1);
+}
+
+QByteArray tiffData(const char* name)
+{
+    QFile f(QStringLiteral(LUMERIA_TEST_DATA "/tiff/") + QLatin1String(name));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+    return f.readAll();
+}
+
+// libtiff's Lab conversion called on its own: the sRGB display its RGBA
+// reader uses, and the reference white of the white point tag, D50 when the
+// file has none, as libtiff defaults it.
+QRgb libtiffLab(TIFFCIELabToRGB& lab, uint8_t l, int8_t a, int8_t b)
+{
+    float x = 0, y = 0, z = 0;
+    uint32_t r = 0, g = 0, bl = 0;
+    TIFFCIELabToXYZ(&lab, l, a, b, &x, &y, &z);
+    TIFFXYZToRGB(&lab, x, y, z, &r, &g, &bl);
+    return qRgb(int(r), int(g), int(bl));
+}
+
+TEST(DecodeTiffRealFiles, CieLabShowsAsLibtiffConvertsItToSrgb)
+{
+    TIFFDisplay srgb = {{{3.2410F, -1.5374F, -0.4986F}, {-0.9692F, 1.8760F, 0.0416F}, {0.0556F, -0.2040F, 1.0570F}},
+                        100.0F,
+                        100.0F,
+                        100.0F,
+                        255,
+                        255,
+                        255,
+                        1.0F,
+                        1.0F,
+                        1.0F,
+                        2.4F,
+                        2.4F,
+                        2.4F};
+    // libtiff's default white point, D50, as chromaticities in floats.
+    const float d50[3] = {96.4250F, 100.0F, 82.4680F};
+    const float wx = d50[0] / (d50[0] + d50[1] + d50[2]), wy = d50[1] / (d50[0] + d50[1] + d50[2]);
+    float white[3] = {wx / wy * 100.0F, 100.0F, (1.0F - wx - wy) / wy * 100.0F};
+    TIFFCIELabToRGB lab{};
+    ASSERT_EQ(TIFFCIELabToRGBInit(&lab, &srgb, white), 0);
+
+    // One colour each; a and b are signed bytes. L 100 is not pure white:
+    // D50 white shown on a D65 display is warm.
+    struct Flat {
+        const char* file;
+        QRgb shown;
+    };
+    for (const Flat& f : {Flat{"lab.tif", qRgb(255, 252, 222)}, Flat{"lab-red.tif", qRgb(255, 0, 112)},
+                          Flat{"lab-green.tif", qRgb(0, 154, 104)}}) {
+        auto d = decodeTiff(asBytes(tiffData(f.file)));
+        ASSERT_TRUE(d) << f.file;
+        EXPECT_EQ(d->image.size(), QSize(10, 10));
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x)
+                ASSERT_EQ(d->image.pixel(x, y), f.shown) << f.file << " " << x << "," << y;
+    }
+    EXPECT_EQ(libtiffLab(lab, 255, 0, 0), qRgb(255, 252, 222));
+    EXPECT_EQ(libtiffLab(lab, 128, 100, 0), qRgb(255, 0, 112));
+
+    // A photograph, every pixel against the conversion on the stored
+    // samples (uncompressed, chunky, one strip: they follow the offset).
+    const QByteArray file = tiffData("hopper.Lab.tif");
+    auto d = decodeTiff(asBytes(file));
+    ASSERT_TRUE(d);
+    ASSERT_EQ(d->image.size(), QSize(128, 128));
+    uint32_t stripAt = 0;
+    const auto u16 = [&](int at) { return uint16_t(uint8_t(file[at]) | uint8_t(file[at + 1]) << 8); };
+    const auto u32 = [&](int at) { return uint32_t(u16(at)) | uint32_t(u16(at + 2)) << 16; };
+    const int ifd = int(u32(4));
+    for (int i = 0; i < u16(ifd); ++i)
+        if (u16(ifd + 2 + 12 * i) == 273)
+            stripAt = u32(ifd + 2 + 12 * i + 8);
+    ASSERT_GT(stripAt, 0u);
+    ASSERT_LE(qsizetype(stripAt) + 128 * 128 * 3, file.size());
+    int differing = 0;
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const char* p = file.constData() + stripAt + (y * 128 + x) * 3;
+            differing += d->image.pixel(x, y) != libtiffLab(lab, uint8_t(p[0]), int8_t(p[1]), int8_t(p[2]));
+        }
+    EXPECT_EQ(differing, 0);
+}
+
+TEST(DecodeTiffRealFiles, SixteenBitAssociatedAlphaShowsLikeEightBits)
+{
+    // Pillow reads the three layouts as 8-bit RGBA, colour divided by alpha;
+    // the picture keeps those colours and drops the alpha. Pillow divides
+    // rounding down, this reader to the nearest: one level apart at most.
+    const QByteArray png = tiffData("tiff_16bit_RGBa_target.png");
+    const QImage target = QImage::fromData(png).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(target.size(), QSize(100, 40));
+    QImage first;
+    for (const char* name :
+         {"tiff_16bit_RGBa.tiff", "tiff_strip_planar_16bit_RGBa.tiff", "tiff_tiled_planar_16bit_RGBa.tiff"}) {
+        auto d = decodeTiff(asBytes(tiffData(name)));
+        ASSERT_TRUE(d) << name;
+        ASSERT_EQ(d->image.size(), target.size()) << name;
+        int worst = 0, faint = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 100; ++x) {
+                const QRgb got = d->image.pixel(x, y), want = target.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(got) - qRed(want)), std::abs(qGreen(got) - qGreen(want)),
+                                  std::abs(qBlue(got) - qBlue(want))});
+                faint += qAlpha(want) > 0 && qAlpha(want) < 16;
+            }
+        EXPECT_LE(worst, 1) << name;
+        EXPECT_GT(faint, 0) << "the faint rows are where rounding 16 bits to 8 shows";
+        // The faintest row but one: alpha 3 of 255 over stored levels of 2.
+        EXPECT_EQ(d->image.pixel(0, 5), qRgb(170, 170, 170)) << name;
+        if (first.isNull())
+            first = d->image;
+        else
+            EXPECT_EQ(d->image, first) << name << ": every layout reads alike";
+    }
 }
 
 // libtiff's RGBA reader refuses floating-point samples; such a picture is
