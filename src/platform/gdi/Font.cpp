@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 
@@ -34,12 +35,13 @@ struct ResolveKey {
     int emPixels = 0;
     FontStyles styles = 0;
     Pitch pitch = Pitch::Default;
+    int stretch = 100;
     bool operator==(const ResolveKey&) const = default;
 };
 
 size_t qHash(const ResolveKey& key, size_t seed = 0)
 {
-    return qHashMulti(seed, key.face, key.emPixels, key.styles, int(key.pitch));
+    return qHashMulti(seed, key.face, key.emPixels, key.styles, int(key.pitch), key.stretch);
 }
 
 // Lower-cased face -> family as registered.
@@ -102,6 +104,7 @@ struct Font::Metrics {
 struct Font::Resolved {
     QString face;
     FontStyles styles = 0;
+    Pitch pitch = Pitch::Default;
     QFont base;
     std::array<QFont, 2> drawn;
     std::array<quint64, 2> ids{};
@@ -111,12 +114,13 @@ struct Font::Resolved {
 
 Font::Font() : Font(QStringLiteral("System"), kSystemFontPixels, uint8_t(FontStyle::Bold), Pitch::Default) {}
 
-Font::Font(const QString& face, int emPixels, FontStyles styles, Pitch pitch)
-    : m_resolved(resolve(face, emPixels, styles, pitch))
+Font::Font(const QString& face, int emPixels, FontStyles styles, Pitch pitch, int stretch)
+    : m_resolved(resolve(face, emPixels, styles, pitch, stretch))
 {
 }
 
-std::shared_ptr<const Font::Resolved> Font::resolve(const QString& face, int emPixels, FontStyles styles, Pitch pitch)
+std::shared_ptr<const Font::Resolved> Font::resolve(const QString& face, int emPixels, FontStyles styles, Pitch pitch,
+                                                    int stretch)
 {
     thread_local QHash<ResolveKey, std::shared_ptr<const Resolved>> resolved;
     thread_local quint64 generation = 0;
@@ -124,7 +128,7 @@ std::shared_ptr<const Font::Resolved> Font::resolve(const QString& face, int emP
         resolved.clear();
         generation = now;
     }
-    ResolveKey key{face, emPixels, styles, pitch};
+    ResolveKey key{face, emPixels, styles, pitch, stretch};
     if (const auto known = resolved.constFind(key); known != resolved.cend())
         return *known;
     if (resolved.size() >= kResolvedFonts)
@@ -150,6 +154,9 @@ std::shared_ptr<const Font::Resolved> Font::resolve(const QString& face, int emP
         styles |= uint8_t(FontStyle::Bold);
     }
     font->styles = styles;
+    font->pitch = pitch;
+    if (stretch != 100)
+        base.setStretch(stretch);
     base.setPixelSize(std::clamp(emPixels, 1, kMaxEmPixels));
     base.setBold(styles & uint8_t(FontStyle::Bold));
     base.setItalic(styles & uint8_t(FontStyle::Italic));
@@ -200,6 +207,19 @@ Font Font::fromLogicalHeight(const QString& face, int height, FontStyles styles,
         font = Font(face, em, styles, pitch);
     }
     return font;
+}
+
+Font Font::withAverageCharWidth(int pixels) const
+{
+    if (pixels <= 0)
+        return *this;
+    const int current = m_resolved->base.stretch() == QFont::AnyStretch ? 100 : m_resolved->base.stretch();
+    const int64_t width = std::max(1, averageCharWidth());
+    // QFont takes 1 to 4000 percent.
+    const int stretch = int(std::clamp<int64_t>((int64_t(pixels) * current + width / 2) / width, 1, 4000));
+    if (stretch == current)
+        return *this;
+    return Font(m_resolved->face, emPixels(), m_resolved->styles, m_resolved->pitch, stretch);
 }
 
 int Font::pointsToPixels(int points)

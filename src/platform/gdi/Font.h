@@ -56,6 +56,10 @@ public:
     // font's metrics, hence a QGuiApplication.
     static Font fromLogicalHeight(const QString& face, int height, FontStyles styles = 0, Pitch pitch = Pitch::Default);
 
+    // This font narrowed or widened so that its average character width is
+    // the one given, as a LOGFONT's width asks; 0 or less gives it back.
+    Font withAverageCharWidth(int pixels) const;
+
     // GDI's -MulDiv(points, 96, 72): n points at 96 DPI, rounded half away
     // from zero.
     static int pointsToPixels(int points);
@@ -97,8 +101,10 @@ private:
     struct Resolved;
     struct Metrics;
 
-    Font(const QString& face, int emPixels, FontStyles styles, Pitch pitch);
-    static std::shared_ptr<const Resolved> resolve(const QString& face, int emPixels, FontStyles styles, Pitch pitch);
+    // stretch is the width in percent of the font's own, as QFont takes it.
+    Font(const QString& face, int emPixels, FontStyles styles, Pitch pitch, int stretch = 100);
+    static std::shared_ptr<const Resolved> resolve(const QString& face, int emPixels, FontStyles styles, Pitch pitch,
+                                                   int stretch);
     const Metrics& metrics() const;
 
     std::shared_ptr<const Resolved> m_resolved;

@@ -35,6 +35,7 @@ Player::Player(gdi::Canvas& canvas, const Rect& target, QSize frame, std::option
     // is one, else the frame again until the file sets its own.
     m_state.mapping.viewportExt = m_frame;
     if (placeableBox) {
+        m_placeable = true;
         m_state.mapping.windowOrg = QPoint(placeableBox->left, placeableBox->top);
         m_state.mapping.windowExt = QSize(placeableBox->width(), placeableBox->height());
     } else {

@@ -99,6 +99,7 @@ struct GdiObject {
     gdi::ColorRef fore = 0; // the pattern's 0 bits
     gdi::ColorRef back = 0; // the pattern's 1 bits
     int fontHeight = 0;
+    int fontWidth = 0; // the average character width asked for, 0 for the font's own
     int fontEscapement = 0;
     gdi::FontStyles fontStyles = 0;
     QString fontFace;
@@ -256,6 +257,9 @@ private:
     gdi::DcState m_callerState; // what the canvas held when play began
     gdi::Rect m_target;
     QSize m_frame;
+    // A placeable file is drawn into its frame: the frame is its viewport,
+    // and its own viewport records do not move it.
+    bool m_placeable = false;
     std::vector<GdiObject> m_objects;
     PlayerState m_state;
     std::vector<std::pair<gdi::DcState, PlayerState>> m_saved;

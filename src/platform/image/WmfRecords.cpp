@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 namespace lumeria::wmf {
 
@@ -75,12 +76,17 @@ bool Player::setWindowExt(ByteReader& p)
     return true;
 }
 
+// A placeable file's viewport is the frame it is shown in, whatever the
+// file says: writers that set the viewport to their window extent (so one
+// unit is one pixel of a screen they never knew) would otherwise draw the
+// picture many times its size, all of it outside the frame.
 bool Player::setViewportOrg(ByteReader& p)
 {
     const auto y = s16(p), x = s16(p);
     if (!x)
         return false;
-    m_state.mapping.viewportOrg = QPoint(*x, *y);
+    if (!m_placeable)
+        m_state.mapping.viewportOrg = QPoint(*x, *y);
     return true;
 }
 
@@ -89,7 +95,8 @@ bool Player::setViewportExt(ByteReader& p)
     const auto y = s16(p), x = s16(p);
     if (!x)
         return false;
-    m_state.mapping.viewportExt = QSize(*x, *y);
+    if (!m_placeable)
+        m_state.mapping.viewportExt = QSize(*x, *y);
     return true;
 }
 
@@ -295,8 +302,7 @@ bool Player::createBrushIndirect(ByteReader& p)
 
 bool Player::createFontIndirect(ByteReader& p)
 {
-    const auto height = s16(p);
-    p.skip(2); // width
+    const auto height = s16(p), width = s16(p);
     const auto escapement = s16(p);
     p.skip(2); // orientation
     const auto weight = p.u16le();
@@ -311,6 +317,7 @@ bool Player::createFontIndirect(ByteReader& p)
     if (const qsizetype nul = name.indexOf('\0'); nul >= 0)
         name.truncate(nul);
     o.fontHeight = *height;
+    o.fontWidth = std::abs(int(*width));
     o.fontEscapement = *escapement;
     o.fontFace = QString::fromLatin1(name).trimmed();
     o.charset = *charset;
@@ -384,8 +391,11 @@ void Player::selectFont(const GdiObject& o)
     if (o.symbols != SymbolSet::None)
         face = QStringLiteral("Symbola");
     const int pixels = mapLength(o.fontHeight, true);
-    m_canvas.setFont(
-        gdi::Font::fromLogicalHeight(face, o.fontHeight < 0 ? -std::max(1, pixels) : pixels, o.fontStyles));
+    // A width narrows or widens the glyphs, as equation editors ask for
+    // their tall thin brackets.
+    const gdi::Font font =
+        gdi::Font::fromLogicalHeight(face, o.fontHeight < 0 ? -std::max(1, pixels) : pixels, o.fontStyles);
+    m_canvas.setFont(o.fontWidth == 0 ? font : font.withAverageCharWidth(std::max(1, mapLength(o.fontWidth, false))));
     m_state.fontEscapement = o.fontEscapement;
     m_state.symbols = o.symbols;
     m_state.charset = o.charset;

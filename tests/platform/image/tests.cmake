@@ -11,4 +11,5 @@ target_sources(platform_tests PRIVATE
   platform/image/PngDecoderTest.cpp
   platform/image/TiffDecoderTest.cpp
   platform/image/WmfPlayerTest.cpp
+  platform/image/WmfRealFilesTest.cpp
 )
