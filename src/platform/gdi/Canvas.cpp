@@ -90,12 +90,12 @@ void Canvas::selectPen()
     m_pen.visible = !pen.isNull();
     m_pen.wide = pen.isWide();
     m_pen.width = m_pen.wide ? int(std::min<int64_t>(pen.width, kMaxCoordinate)) : 1;
-    m_pen.ink = rop2Masks(m_state.rop2, pixelFromColour(pen.colour));
+    m_pen.ink = rop2Masks(m_state.rop2, devicePixel(pen.colour));
     // Wide pens are always solid; cosmetic styled pens fill their gaps with
     // the background colour when the background mode is opaque.
     m_pen.dashes = m_pen.wide ? std::span<const int>{} : dashesFor(pen.style);
     m_pen.paintGaps = !m_pen.dashes.empty() && m_state.backgroundMode == BackgroundMode::Opaque;
-    m_pen.gap = rop2Masks(m_state.rop2, pixelFromColour(m_state.backgroundColour));
+    m_pen.gap = rop2Masks(m_state.rop2, devicePixel(m_state.backgroundColour));
 }
 
 Canvas::BrushPlan Canvas::planBrush(const Brush& brush, Rop2 rop) const
@@ -116,13 +116,13 @@ Canvas::BrushPlan Canvas::planBrush(const Brush& brush, Rop2 rop) const
             (*colours)[i] = rop2Masks(rop, brush.tile->pixels[i]);
         plan.colours = std::move(colours);
     } else if (brush.style == BrushStyle::Pattern) {
-        plan.fore = rop2Masks(rop, pixelFromColour(m_state.textColour));
+        plan.fore = rop2Masks(rop, devicePixel(m_state.textColour));
         // Monochrome pattern brushes paint both colours whatever the
         // background mode (only hatch brushes honour it in GDI); see-through
         // hatches are drawn in two passes, AND then XOR.
-        plan.back = rop2Masks(rop, pixelFromColour(m_state.backgroundColour));
+        plan.back = rop2Masks(rop, devicePixel(m_state.backgroundColour));
     } else {
-        plan.fore = rop2Masks(rop, pixelFromColour(brush.colour));
+        plan.fore = rop2Masks(rop, devicePixel(brush.colour));
     }
     return plan;
 }
@@ -175,6 +175,25 @@ void Canvas::setFont(const Font& font)
     m_state.font = font;
 }
 
+void Canvas::setPalette(std::vector<ColorRef> entries)
+{
+    m_state.palette = std::make_shared<const std::vector<ColorRef>>(std::move(entries));
+    selectPen();
+    selectBrush();
+}
+
+uint32_t Canvas::devicePixel(ColorRef colour) const
+{
+    constexpr ColorRef kPaletteIndexFlag = 0x01000000u;
+    if ((colour & 0xFF000000u) == kPaletteIndexFlag && m_state.palette && !m_state.palette->empty()) {
+        // An index past the palette's end takes its first entry.
+        const size_t index = colour & 0xFFFFu;
+        const std::vector<ColorRef>& entries = *m_state.palette;
+        return pixelFromColour((index < entries.size() ? entries[index] : entries.front()) & 0x00FFFFFFu);
+    }
+    return pixelFromColour(colour);
+}
+
 void Canvas::setOrigin(QPoint origin)
 {
     m_state.origin = origin;
@@ -220,7 +239,7 @@ void Canvas::setPixel(QPoint p, ColorRef colour)
     const QPoint d = toDevice(p);
     if (!m_state.clip.contains(d.x(), d.y()))
         return;
-    writePixel(m_target.scanLine(d.y())[d.x()], {0, pixelFromColour(colour)});
+    writePixel(m_target.scanLine(d.y())[d.x()], {0, devicePixel(colour)});
 }
 
 ColorRef Canvas::pixel(QPoint p) const

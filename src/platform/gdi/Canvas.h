@@ -60,6 +60,14 @@ public:
     void setBackgroundColour(ColorRef colour);
     void setFont(const Font& font);
     void setOrigin(QPoint origin);
+    // SelectPalette, and SetPaletteEntries or AnimatePalette on the selected
+    // palette: every PALETTEINDEX colour of the DC (pen, brush, text and
+    // background) takes the palette's entry from now on, as GDI looks
+    // colours up when it draws, not when an object is made.
+    void setPalette(std::vector<ColorRef> entries);
+    // The pixel a colour of this DC draws: system colours, palette indices
+    // through the selected palette, PALETTERGB values as their RGB.
+    uint32_t devicePixel(ColorRef colour) const;
     // Where pattern brushes start, in device pixels (SetBrushOrgEx).
     void setBrushOrigin(QPoint origin) { m_state.brushOrigin = origin; }
     void translate(int dx, int dy) { setOrigin(m_state.origin + QPoint(dx, dy)); }

@@ -78,10 +78,10 @@ Canvas::BlitPattern Canvas::blitPattern() const
     BlitPattern pattern;
     const Brush& brush = m_state.brush;
     switch (brush.style) {
-    case BrushStyle::Solid: pattern.pixels[0] = pixelFromColour(brush.colour); break;
+    case BrushStyle::Solid: pattern.pixels[0] = devicePixel(brush.colour); break;
     case BrushStyle::Pattern: {
-        const uint32_t zero = pixelFromColour(m_state.textColour);
-        const uint32_t one = pixelFromColour(m_state.backgroundColour);
+        const uint32_t zero = devicePixel(m_state.textColour);
+        const uint32_t one = devicePixel(m_state.backgroundColour);
         pattern.width = brush.tile->width;
         pattern.height = brush.tile->height;
         pattern.pixels.resize(brush.tile->pixels.size());

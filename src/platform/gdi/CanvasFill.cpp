@@ -48,7 +48,7 @@ bool Canvas::floodFill(QPoint start, ColorRef colour, FloodMode mode)
     const Rect area = m_state.clip.boundingRect().intersected(m_target.rect());
     if (!m_state.clip.contains(s.x(), s.y()) || !area.contains(s.x(), s.y()))
         return false;
-    const uint32_t key = pixelFromColour(colour) & 0x00FFFFFFu;
+    const uint32_t key = devicePixel(colour) & 0x00FFFFFFu;
     auto matches = [&](int x, int y) {
         const bool same = (m_target.pixel(x, y) & 0x00FFFFFFu) == key;
         return mode == FloodMode::Surface ? same : !same;

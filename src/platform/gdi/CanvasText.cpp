@@ -228,9 +228,9 @@ void Canvas::textOut(QPoint p, const QString& text, TextAnchor anchor)
     painter.setClipRegion(toQRegion(m_state.clip));
     if (m_state.backgroundMode == BackgroundMode::Opaque) {
         const QRect cell(d.x(), top, measure.width(text), measure.height());
-        painter.fillRect(cell, QColor::fromRgb(pixelFromColour(m_state.backgroundColour)));
+        painter.fillRect(cell, QColor::fromRgb(devicePixel(m_state.backgroundColour)));
     }
-    painter.setPen(QColor::fromRgb(pixelFromColour(m_state.textColour)));
+    painter.setPen(QColor::fromRgb(devicePixel(m_state.textColour)));
     TextRunPainter(painter, m_state.font).draw(QPoint(d.x(), top + measure.ascent()), text);
 }
 
@@ -283,7 +283,7 @@ QPoint Canvas::extTextOut(QPoint p, const QString& text, const ExtTextOptions& o
 
     QImage image = m_target.image();
     QPainter painter(&image);
-    const QColor background = QColor::fromRgb(pixelFromColour(m_state.backgroundColour));
+    const QColor background = QColor::fromRgb(devicePixel(m_state.backgroundColour));
     if (options.opaque) {
         // The opaque rectangle is not the text's: only the clip rectangle,
         // not the text's own extent, limits it.
@@ -316,7 +316,7 @@ QPoint Canvas::extTextOut(QPoint p, const QString& text, const ExtTextOptions& o
         painter.fillRect(QRect(x, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
                          background);
     painter.setFont(m_state.font.qfont());
-    painter.setPen(QColor::fromRgb(pixelFromColour(m_state.textColour)));
+    painter.setPen(QColor::fromRgb(devicePixel(m_state.textColour)));
     if (plain) {
         painter.drawText(QPoint(x, baseline), text);
         return end;
@@ -368,8 +368,8 @@ DrawTextResult Canvas::drawText(const Rect& box, const QString& text, const Draw
     QImage image = m_target.image();
     QPainter painter(&image);
     painter.setClipRegion(toQRegion(clip));
-    const QColor background = QColor::fromRgb(pixelFromColour(m_state.backgroundColour));
-    painter.setPen(QColor::fromRgb(pixelFromColour(m_state.textColour)));
+    const QColor background = QColor::fromRgb(devicePixel(m_state.backgroundColour));
+    painter.setPen(QColor::fromRgb(devicePixel(m_state.textColour)));
     TextRunPainter runs(painter, m_state.font);
     for (const TextLine& line : lines) {
         int x = d.left;

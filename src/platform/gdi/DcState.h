@@ -9,6 +9,9 @@
 
 #include <QPoint>
 
+#include <memory>
+#include <vector>
+
 namespace lumeria::gdi {
 
 enum class BackgroundMode { Transparent, Opaque };
@@ -27,6 +30,9 @@ struct DcState {
     QPoint origin;          // added to every logical coordinate
     QPoint currentPosition; // logical; where lineTo starts
     QPoint brushOrigin;     // device; where pattern brushes start
+    // The selected logical palette's entries, which PALETTEINDEX colours
+    // name; none: such colours are taken as the RGB they carry.
+    std::shared_ptr<const std::vector<ColorRef>> palette;
 };
 
 } // namespace lumeria::gdi

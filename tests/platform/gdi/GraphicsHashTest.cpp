@@ -241,6 +241,23 @@ QByteArray bytesWith(int size, std::initializer_list<std::pair<int, uint8_t>> se
     return b;
 }
 
+// CreatePatternBrush of the test's 16 x 16 monochrome device bitmap, whose
+// rows are 16-bit words, bytes in memory order.
+Brush ddbBrush()
+{
+    constexpr uint32_t words[] = {0x11112222, 0x33334444, 0x55556666, 0x77778888,
+                                  0xaaaaaaaa, 0x00000000, 0x98765432, 0xabcdef00};
+    std::vector<uint32_t> bits;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const int byteIndex = y * 2 + x / 8;
+            const uint32_t byte = (words[byteIndex / 4] >> (8 * (byteIndex % 4))) & 0xff;
+            bits.push_back((byte >> (7 - x % 8)) & 1);
+        }
+    }
+    return Brush::monochromePattern(16, 16, std::move(bits));
+}
+
 // 100 x 20 pattern blits of every code that reads no source, down the page.
 void brushPatBlts(Canvas& c, const std::function<void(int)>& before = {})
 {
@@ -433,18 +450,7 @@ std::vector<Group> drawGraphics()
                           brushPatBlts(c);
                       }});
     groups.push_back({"1 bpp ddb brush patblt", [](Canvas& c) {
-                          // CreateBitmap's rows are 16-bit words, bytes in memory order.
-                          constexpr uint32_t words[] = {0x11112222, 0x33334444, 0x55556666, 0x77778888,
-                                                        0xaaaaaaaa, 0x00000000, 0x98765432, 0xabcdef00};
-                          std::vector<uint32_t> bits;
-                          for (int y = 0; y < 16; ++y) {
-                              for (int x = 0; x < 16; ++x) {
-                                  const int byteIndex = y * 2 + x / 8;
-                                  const uint32_t byte = (words[byteIndex / 4] >> (8 * (byteIndex % 4))) & 0xff;
-                                  bits.push_back((byte >> (7 - x % 8)) & 1);
-                              }
-                          }
-                          c.setBrush(Brush::monochromePattern(16, 16, std::move(bits)));
+                          c.setBrush(ddbBrush());
                           brushPatBlts(c, [&](int i) {
                               c.setTextColour(rgb(i, 2 * i, 255 - i));
                               c.setBackgroundColour(rgb(255 - i, i / 3, i));
@@ -599,7 +605,46 @@ std::vector<Group> drawGraphics()
     groups.push_back(skipped("wide pen - empty segments", geometric));
     groups.push_back(skipped("wide brushed pen", "geometric pens drawn with a pattern brush", 2));
     groups.push_back(skipped("dashed wide brushed pen", "geometric pens drawn with a pattern brush", 2));
-    groups.push_back(skipped("PALETTEINDEX", "palette-index colours and a selected palette", 2));
+    groups.push_back({"PALETTEINDEX",
+                      [](Canvas& c) {
+                          const auto paletteIndex = [](int i) { return ColorRef(0x01000000u | uint32_t(i)); };
+                          // Pen, brush and colours name entries of a palette
+                          // selected only afterwards; changing the entries
+                          // changes what they draw.
+                          c.setBrush(Brush::solid(paletteIndex(3)));
+                          c.setPen(Pen::styled(PenStyle::Dash, paletteIndex(5)));
+                          c.setTextColour(paletteIndex(38));
+                          c.setBackgroundColour(paletteIndex(9));
+                          std::vector<ColorRef> entries;
+                          for (int i = 0; i < 80; ++i)
+                              entries.push_back(rgb(i * 3, i * 7, 128 - i));
+                          const std::vector<ColorRef> first(entries.begin(), entries.begin() + 40);
+                          const std::vector<ColorRef> second(entries.begin() + 40, entries.end());
+                          c.setPalette(first);
+                          c.fillRect({20, 10, 30, 20}, Brush::solid(paletteIndex(15)));
+                          c.drawRectangle({0, 0, 10, 10});
+                          c.setPalette(second);
+                          c.drawRectangle({10, 0, 10, 10});
+                          // The cross hatch in entry 7 over the background.
+                          std::array<uint8_t, 8> cross{};
+                          for (size_t r = 0; r < 8; ++r)
+                              cross[r] = uint8_t(~kHatches[4][r]);
+                          c.setTextColour(paletteIndex(7));
+                          c.setBrush(Brush::pattern(cross));
+                          c.patBlt({20, 0, 30, 10}, kPatCopy);
+                          c.setPalette(first);
+                          c.patBlt({30, 0, 40, 10}, kPatCopy);
+                          c.setTextColour(paletteIndex(38));
+                          c.setBrush(ddbBrush());
+                          c.patBlt({40, 0, 50, 10}, kPatCopy);
+                          c.setPalette(second);
+                          c.patBlt({50, 0, 60, 10}, kPatCopy);
+                          // SelectPalette of the DC's palette before.
+                          DcState state = c.state();
+                          state.palette.reset();
+                          c.setState(state);
+                      },
+                      nullptr, 2});
     groups.push_back({"flood fill", [](Canvas& c) {
                           const auto solidPatBlt = [&](int x, int y, int w, int h, ColorRef colour) {
                               c.fillRect({x, y, x + w, y + h}, Brush::solid(colour));
