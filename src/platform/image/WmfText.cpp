@@ -4,6 +4,7 @@
 #include "platform/Codepage.h"
 
 #include <QByteArray>
+#include <QStringDecoder>
 
 #include <array>
 
@@ -130,6 +131,19 @@ const Codepage& codepageOf(uint8_t charset)
     return activeCodepage();
 }
 
+// The double-byte code pages of the East Asian character sets: Shift JIS,
+// Hangul, GB 2312 and Big5, as Windows reads them.
+const char* doubleByteCodepageOf(uint8_t charset)
+{
+    switch (charset) {
+    case 128: return "Shift_JIS";
+    case 129: return "windows-949";
+    case 134: return "GBK";
+    case 136: return "Big5";
+    default: return nullptr;
+    }
+}
+
 } // namespace
 
 QString symbolText(SymbolSet set, std::span<const std::byte> bytes)
@@ -151,6 +165,11 @@ QString Player::decodeText(std::span<const std::byte> chars) const
 {
     if (m_state.symbols != SymbolSet::None)
         return symbolText(m_state.symbols, chars);
+    if (const char* name = doubleByteCodepageOf(m_state.charset)) {
+        QStringDecoder decoder(name);
+        if (decoder.isValid())
+            return decoder.decode(QByteArrayView(reinterpret_cast<const char*>(chars.data()), qsizetype(chars.size())));
+    }
     return codepageOf(m_state.charset)
         .decode(std::string_view(reinterpret_cast<const char*>(chars.data()), chars.size()));
 }
