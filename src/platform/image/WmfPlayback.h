@@ -106,6 +106,10 @@ struct GdiObject {
     SymbolSet symbols = SymbolSet::None;
     uint8_t charset = 0;
     std::vector<gdi::Rect> region; // logical units, as the record gives them
+    // A palette's entries and their flags (PC_RESERVED entries are the ones
+    // AnimatePalette may change).
+    std::vector<gdi::ColorRef> paletteEntries;
+    std::vector<uint8_t> paletteFlags;
 };
 
 // How logical units become pixels of the picture's frame (the frame is the
@@ -184,6 +188,9 @@ public:
     bool dibCreatePatternBrush(ByteReader& p);
     bool createFontIndirect(ByteReader& p);
     bool createPalette(ByteReader& p);
+    bool selectPalette(ByteReader& p);
+    bool setPalEntries(ByteReader& p);
+    bool animatePalette(ByteReader& p);
     bool createRegion(ByteReader& p);
     // Objects the player cannot draw with still take their slot, so later
     // object numbers keep pointing where the file meant them to.
@@ -264,6 +271,7 @@ private:
     PlayerState m_state;
     std::vector<std::pair<gdi::DcState, PlayerState>> m_saved;
     int m_skipped = 0;
+    int m_palette = -1; // the object slot of the selected palette
 };
 
 } // namespace lumeria::wmf

@@ -36,10 +36,16 @@ constexpr std::array<std::array<uint8_t, 8>, 6> kHatches = {{
     {0x7E, 0xBD, 0xDB, 0xE7, 0xE7, 0xDB, 0xBD, 0x7E}, // diagonal cross
 }};
 
+// A file's colour: an RGB value, or a PALETTEINDEX the canvas looks up in
+// the selected palette. Other high bytes (PALETTERGB, and flags a file has
+// no business setting) leave the RGB it carries.
 std::optional<ColorRef> colour(ByteReader& p)
 {
+    constexpr ColorRef kPaletteIndex = 0x01000000u;
     const auto v = p.u32le();
-    return v ? std::optional<ColorRef>(*v & 0x00FFFFFF) : std::nullopt;
+    if (!v)
+        return std::nullopt;
+    return (*v & 0xFF000000u) == kPaletteIndex ? (*v & 0x0100FFFFu) : (*v & 0x00FFFFFFu);
 }
 
 // Four coordinates stored bottom, right, top, left.
@@ -226,7 +232,7 @@ bool Player::setTextJustification(ByteReader& p)
 }
 
 // Records that change nothing a replay on a true-colour canvas can show:
-// palettes, stretching modes (our stretch keeps whole source pixels),
+// realizing and resizing palettes, stretching modes (our stretch keeps whole source pixels),
 // printer escapes, the font mapper's aspect flags.
 bool Player::ignore(ByteReader&)
 {
@@ -335,11 +341,93 @@ bool Player::createFontIndirect(ByteReader& p)
     return create(o);
 }
 
-bool Player::createPalette(ByteReader&)
+namespace {
+
+// A palette's entries as records carry them: first index and count, then
+// red, green, blue and flags for each.
+struct PaletteEntries {
+    int start = 0;
+    std::vector<gdi::ColorRef> colours;
+    std::vector<uint8_t> flags;
+};
+
+std::optional<PaletteEntries> paletteEntries(ByteReader& p)
 {
+    const auto start = p.u16le(), count = p.u16le();
+    if (!count || p.remaining() < size_t(*count) * 4)
+        return std::nullopt;
+    PaletteEntries e{int(*start), {}, {}};
+    for (int i = 0; i < *count; ++i) {
+        const auto r = p.u8(), g = p.u8(), b = p.u8(), f = p.u8();
+        e.colours.push_back(gdi::rgb(*r, *g, *b));
+        e.flags.push_back(*f);
+    }
+    return e;
+}
+
+} // namespace
+
+bool Player::createPalette(ByteReader& p)
+{
+    // The version word comes first; a palette the player cannot read still
+    // takes its slot.
     GdiObject palette;
     palette.kind = GdiObject::Kind::Palette;
-    return create(palette);
+    const auto entries = paletteEntries(p);
+    if (entries) {
+        palette.paletteEntries = entries->colours;
+        palette.paletteFlags = entries->flags;
+    }
+    return create(palette) && entries;
+}
+
+bool Player::selectPalette(ByteReader& p)
+{
+    const auto index = p.u16le();
+    if (!index || *index >= m_objects.size() || m_objects[*index].kind != GdiObject::Kind::Palette)
+        return false;
+    m_palette = *index;
+    m_canvas.setPalette(m_objects[*index].paletteEntries);
+    return true;
+}
+
+// SetPaletteEntries and AnimatePalette change the selected palette; what is
+// drawn from then on takes the new entries. Entries past the palette's end
+// are not added, as GDI does not add them.
+bool Player::setPalEntries(ByteReader& p)
+{
+    const auto entries = paletteEntries(p);
+    if (!entries || m_palette < 0 || m_objects[size_t(m_palette)].kind != GdiObject::Kind::Palette)
+        return false;
+    GdiObject& palette = m_objects[size_t(m_palette)];
+    for (size_t i = 0; i < entries->colours.size(); ++i) {
+        const size_t at = size_t(entries->start) + i;
+        if (at >= palette.paletteEntries.size())
+            break;
+        palette.paletteEntries[at] = entries->colours[i];
+        palette.paletteFlags[at] = entries->flags[i];
+    }
+    m_canvas.setPalette(palette.paletteEntries);
+    return true;
+}
+
+bool Player::animatePalette(ByteReader& p)
+{
+    // Only entries made with PC_RESERVED move.
+    constexpr uint8_t kReserved = 0x01;
+    const auto entries = paletteEntries(p);
+    if (!entries || m_palette < 0 || m_objects[size_t(m_palette)].kind != GdiObject::Kind::Palette)
+        return false;
+    GdiObject& palette = m_objects[size_t(m_palette)];
+    for (size_t i = 0; i < entries->colours.size(); ++i) {
+        const size_t at = size_t(entries->start) + i;
+        if (at >= palette.paletteEntries.size())
+            break;
+        if (palette.paletteFlags[at] & kReserved)
+            palette.paletteEntries[at] = entries->colours[i];
+    }
+    m_canvas.setPalette(palette.paletteEntries);
+    return true;
 }
 
 bool Player::createPlaceholder(ByteReader&)
@@ -676,7 +764,7 @@ struct Entry {
 constexpr Entry kHandlers[] = {
     {kSaveDc, &Player::saveDc},
     {kRealizePalette, &Player::ignore},
-    {kSetPalEntries, &Player::ignore},
+    {kSetPalEntries, &Player::setPalEntries},
     {kCreatePalette, &Player::createPalette},
     {kCreateBrush, &Player::createPlaceholder},
     {kSetBkMode, &Player::setBkMode},
@@ -707,7 +795,7 @@ constexpr Entry kHandlers[] = {
     {kMoveTo, &Player::moveTo},
     {kOffsetClipRgn, &Player::offsetClipRgn},
     {kSetMapperFlags, &Player::ignore},
-    {kSelectPalette, &Player::ignore},
+    {kSelectPalette, &Player::selectPalette},
     {kCreatePenIndirect, &Player::createPenIndirect},
     {kCreateFontIndirect, &Player::createFontIndirect},
     {kCreateBrushIndirect, &Player::createBrushIndirect},
@@ -722,7 +810,7 @@ constexpr Entry kHandlers[] = {
     {kFloodFill, &Player::floodFill},
     {kRectangle, &Player::rectangle},
     {kSetPixel, &Player::setPixel},
-    {kAnimatePalette, &Player::ignore},
+    {kAnimatePalette, &Player::animatePalette},
     {kTextOut, &Player::textOut},
     {kPolyPolygon, &Player::polyPolygon},
     {kExtFloodFill, &Player::extFloodFill},

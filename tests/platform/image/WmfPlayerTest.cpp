@@ -510,6 +510,40 @@ TEST(MetafileRecords, PatternBrushesAndDeletingTheSelectedBrush)
     EXPECT_EQ(d.colourAt(3, 6), gdi::rgb(0, 0, 255));
 }
 
+TEST(MetafileRecords, PaletteIndexColoursFollowTheSelectedPalettesEntries)
+{
+    const auto entry = [](int r, int g, int b, int flags) {
+        return QByteArray(1, char(r)) + char(g) + char(b) + char(flags);
+    };
+    constexpr int kReserved = 1;
+    MetafileBuilder m = filled(16);
+    m.raw(0x00F7, words({0x300, 3}) + entry(255, 0, 0, 0) + entry(0, 255, 0, kReserved) + entry(0, 0, 255, 0))
+        .record(0x0234, {2})              // SelectPalette
+        .record(0x02FC, {0, 1, 0x100, 0}) // brush: PALETTEINDEX(1)
+        .record(0x012D, {3})
+        .record(0x041B, {16, 4, 0, 0})
+        .raw(0x0037, words({1, 1}) + entry(255, 255, 0, kReserved)) // SetPaletteEntries: 1 is yellow
+        .record(0x041B, {16, 8, 0, 4})
+        // AnimatePalette moves only reserved entries: 1 turns black, 2 stays blue.
+        .raw(0x0436, words({1, 2}) + entry(0, 0, 0, 0) + entry(255, 255, 255, 0))
+        .record(0x041B, {16, 12, 0, 8})
+        .record(0x02FC, {0, 2, 0x100, 0}) // brush: PALETTEINDEX(2)
+        .record(0x012D, {4})
+        .record(0x041B, {16, 16, 0, 12})
+        .raw(0x0037, words({5, 1}) + entry(9, 9, 9, 0)); // past the end: nothing to change
+    const gdi::Surface s = played(m, 16, 16);
+    EXPECT_EQ(s.colourAt(1, 5), gdi::rgb(0, 255, 0)); // drawn pixels keep their colour
+    EXPECT_EQ(s.colourAt(5, 5), gdi::rgb(255, 255, 0));
+    EXPECT_EQ(s.colourAt(9, 5), gdi::rgb(0, 0, 0));
+    EXPECT_EQ(s.colourAt(13, 5), gdi::rgb(0, 0, 255));
+
+    // Entry changes without a selected palette, and a palette record too
+    // short for its entries, are skipped; the picture still plays.
+    MetafileBuilder none = filled(4);
+    none.raw(0x0037, words({0, 1}) + entry(1, 2, 3, 0)).raw(0x00F7, words({0x300, 9}) + entry(1, 2, 3, 0));
+    played(none, 4, 4);
+}
+
 // A bitmap record's DIB is the bitmap file without its 14-byte file header.
 QByteArray dibOf(const QByteArray& bmpFile)
 {
