@@ -10,7 +10,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 namespace lumeria::media {
@@ -69,10 +68,8 @@ private:
              int channels);
     void preview(int64_t atUs);
     void finished();
-    // Worker side: the newest picture replaces whatever the UI has not taken
-    // yet, and at most one notice is ever on its way.
     void publish(DecodedFrame&& frame);
-    void deliver();
+    void deliver(QImage&& picture, int64_t atMs);
     int64_t clampedPosition(int64_t ms) const;
 
     Mixer& m_mixer;
@@ -84,14 +81,6 @@ private:
     std::shared_ptr<AudioStream> m_stream;
     PlaybackClock m_clock;
 
-    // Who holds the play paused: the reader (pause) or the worker (not yet
-    // primed). Only the last of the two to let go starts it.
-    std::mutex m_pauseMutex;
-    bool m_userPaused = false;
-    bool m_primed = false;
-
-    struct Slot;
-    std::unique_ptr<Slot> m_slot;
     std::atomic<int64_t> m_decoded{0};
     std::atomic<int64_t> m_dropped{0};
     int64_t m_presented = 0;
