@@ -189,6 +189,10 @@ Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::open(const QString& pa
     wave.alignment = uint32_t(std::max(0, par.block_align));
     wave.bitsPerSample = uint32_t(std::max(0, par.bits_per_coded_sample));
     const int64_t lengthMs = decoder->measureLength();
+    // Headers alone are no sound: one decoded frame or the file is refused.
+    decoder->resampler.reset(decoder->codec->sample_rate, decoder->codec->ch_layout.nb_channels);
+    if (!decoder->decodeMore())
+        return Failure{mci::kInvalidFile};
     std::unique_ptr<AudioFileDevice> device(new AudioFileDevice(mixer, type, std::move(decoder), lengthMs));
     device->m_wave = wave;
     return device;

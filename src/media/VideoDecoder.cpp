@@ -126,6 +126,8 @@ struct VideoDecoder::Impl {
     AVRational videoTimeBase{1, 1};
     AVRational audioTimeBase{1, 1};
     int64_t originUs = 0;
+    int64_t videoStartUs = 0; // the picture track's own start on the play's time line
+    bool mpeg = false;
     int64_t frameUs = kDefaultFrameUs;
     QSize natural;
     // QuickTime and AVI give a paletted track's palette once, beside the
@@ -418,12 +420,15 @@ Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
     }
     if (formatContext->start_time != AV_NOPTS_VALUE)
         impl->originUs = formatContext->start_time;
+    if (videoStream->start_time != AV_NOPTS_VALUE)
+        impl->videoStartUs = std::max<int64_t>(0, impl->toMicros(videoStream->start_time, impl->videoTimeBase));
     impl->capturePalette();
 
     VideoProperties props;
     props.hasAudio = impl->audioIndex >= 0;
     const char* formatName = formatContext->iformat ? formatContext->iformat->name : "";
     props.mpeg = std::strstr(formatName, "mpeg") != nullptr;
+    impl->mpeg = props.mpeg;
 
     // Pixels of old capture cards were seldom square; the picture shows at
     // its display shape.
@@ -470,6 +475,10 @@ Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
     props.lengthMs = std::max<int64_t>(0, endUs / 1000);
     auto decoder = std::unique_ptr<VideoDecoder>(new VideoDecoder(std::move(impl)));
     decoder->m_props = props;
+    // Headers promise what the data may not hold (an index claiming minutes
+    // over a cut-off file): the file is a video once one picture decodes.
+    if (!decoder->start(0, std::numeric_limits<int64_t>::max() / 2, 0, 0) || !decoder->nextFrame())
+        return Failure{mci::kInvalidFile};
     return decoder;
 }
 
@@ -500,15 +509,23 @@ bool VideoDecoder::start(int64_t fromUs, int64_t toUs, int outRate, int outChann
     d.resampler.reset(outRate, outChannels);
 
     AVFormatContext* fmt = d.format.get();
-    const int64_t target = ffmpeg().av_rescale_q(fromUs + d.originUs, kMicros, d.videoTimeBase);
-    if (ffmpeg().av_seek_frame(fmt, d.videoIndex, target, AVSEEK_FLAG_BACKWARD) < 0 &&
-        ffmpeg().avformat_seek_file(fmt, -1, std::numeric_limits<int64_t>::min(), fromUs + d.originUs,
-                                    fromUs + d.originUs, 0) < 0) {
-        // Some files only seek by bytes: from the top, and decoding drops
-        // what lies before `from`.
-        if (ffmpeg().av_seek_frame(fmt, -1, 0, AVSEEK_FLAG_BYTE) < 0)
-            return false;
-    }
+    // A program stream is sought by its packets' positions: a seek on the
+    // picture track lands on its first key frame, past the sound packets
+    // that lead it in the file, and the start of the sound would be lost.
+    // Before the first picture the play starts at the first byte instead,
+    // and decoding drops what lies before `from`.
+    const auto seek = [&] {
+        if (d.mpeg && fromUs <= d.videoStartUs)
+            return ffmpeg().av_seek_frame(fmt, -1, 0, AVSEEK_FLAG_BYTE) >= 0;
+        const int64_t at = fromUs + d.originUs;
+        return ffmpeg().av_seek_frame(fmt, d.videoIndex, ffmpeg().av_rescale_q(at, kMicros, d.videoTimeBase),
+                                      AVSEEK_FLAG_BACKWARD) >= 0 ||
+               ffmpeg().avformat_seek_file(fmt, -1, std::numeric_limits<int64_t>::min(), at, at, 0) >= 0;
+    };
+    // Some files only seek by bytes: from the top, and decoding drops what
+    // lies before `from`.
+    if (!seek() && ffmpeg().av_seek_frame(fmt, -1, 0, AVSEEK_FLAG_BYTE) < 0)
+        return false;
     ffmpeg().avcodec_flush_buffers(d.video.get());
     d.paletteDue = true;
     if (d.audio)
