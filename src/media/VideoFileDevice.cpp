@@ -27,16 +27,13 @@ constexpr int64_t kMaxFreezeUs = 250'000;
 
 } // namespace
 
-Result<std::unique_ptr<VideoFileDevice>> VideoFileDevice::open(const QString& path, std::optional<DeviceType> type,
-                                                               Mixer& mixer)
+std::unique_ptr<VideoFileDevice> VideoFileDevice::open(std::unique_ptr<VideoDecoder> decoder,
+                                                       std::optional<DeviceType> type, Mixer& mixer)
 {
-    auto decoder = VideoDecoder::open(path);
-    if (!decoder)
-        return Failure{decoder.error()};
-    DeviceType kind = decoder.value()->properties().mpeg ? DeviceType::MpegVideo : DeviceType::AviVideo;
+    DeviceType kind = decoder->properties().mpeg ? DeviceType::MpegVideo : DeviceType::AviVideo;
     if (type == DeviceType::AviVideo || type == DeviceType::MpegVideo)
         kind = *type;
-    return std::unique_ptr<VideoFileDevice>(new VideoFileDevice(mixer, kind, std::move(decoder).value()));
+    return std::unique_ptr<VideoFileDevice>(new VideoFileDevice(mixer, kind, std::move(decoder)));
 }
 
 VideoFileDevice::VideoFileDevice(Mixer& mixer, DeviceType type, std::unique_ptr<VideoDecoder> decoder)

@@ -25,12 +25,10 @@ struct DecodedFrame;
 // them, sound through the mixer leading that clock.
 class VideoFileDevice final : public MediaDevice {
 public:
-    // Probes the file on the caller's thread: kFileNotFound, or kInvalidFile
-    // when it has no picture track (a sound file, even one with cover art).
-    // The type asked for is kept; without one, MPEG files are MpegVideo and
-    // the rest AviVideo.
-    static Result<std::unique_ptr<VideoFileDevice>> open(const QString& path, std::optional<DeviceType> type,
-                                                         Mixer& mixer);
+    // Plays an opened file. The type asked for is kept; without one, MPEG
+    // files are MpegVideo and the rest AviVideo.
+    static std::unique_ptr<VideoFileDevice> open(std::unique_ptr<VideoDecoder> decoder,
+                                                 std::optional<DeviceType> type, Mixer& mixer);
     ~VideoFileDevice() override;
 
     DeviceType type() const override { return m_type; }
