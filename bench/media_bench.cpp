@@ -98,30 +98,39 @@ double percentile(std::vector<double> values, double p)
 // A media manager over the run's folder, set up as the window sets it up.
 // The tick count it names devices after is ours, so the alias of the next
 // play is known and its position can be asked by command string.
-class Session {
+class Session final : public MediaEnvironment {
 public:
-    explicit Session(const QString& folder)
+    explicit Session(const QString& folder) : m_folder(folder) { m_manager.setEnvironment(*this); }
+    ~Session() override { m_manager.detachEnvironment(); }
+
+    std::optional<QString> locate(const QString& name) override
     {
-        MediaEnvironment env;
-        env.locate = [folder](const QString& name) -> std::optional<QString> {
-            const QString path = QDir(folder).filePath(name);
-            if (!QFileInfo(path).isFile())
-                return std::nullopt;
-            return path;
-        };
-        env.publicationFolder = folder;
-        env.errorBox = [](const QString&, const QString& message, const QString&) {
-            std::fprintf(stderr, "media error: %s\n", qPrintable(message));
-        };
-        env.wait = [](const std::function<bool()>& done) {
-            while (!done()) {
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-                QThread::msleep(1);
-            }
-        };
-        env.clock = [this] { return m_tick; };
-        m_manager.setEnvironment(std::move(env));
+        const QString path = QDir(m_folder).filePath(name);
+        if (!QFileInfo(path).isFile())
+            return std::nullopt;
+        return path;
     }
+    std::optional<QByteArray> readFile(const QString&) override { return std::nullopt; }
+    QString publicationFolder() const override { return m_folder; }
+    std::vector<DiscTrack> discTracks() const override { return {}; }
+    MediaMessages messages() const override { return {}; }
+    void errorBox(const QString&, const QString& message, const QString&) override
+    {
+        std::fprintf(stderr, "media error: %s\n", qPrintable(message));
+    }
+    QRect pageArea() const override { return {}; }
+    QPoint scrollOffset() const override { return {}; }
+    void invalidate(const QRect&) override {}
+    std::unique_ptr<FrameSink> createFrameSink(const QRect&) override { return nullptr; }
+    void wait(const std::function<bool()>& done) override
+    {
+        while (!done()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(1);
+        }
+    }
+    int64_t clock() const override { return m_tick; }
+    void log(const QString&) override {}
 
     MediaManager& manager() { return m_manager; }
     QString nextAlias()
@@ -136,6 +145,7 @@ public:
     }
 
 private:
+    QString m_folder;
     int64_t m_tick = 1000;
     MediaManager m_manager;
 };

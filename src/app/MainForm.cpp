@@ -86,7 +86,7 @@ TMainForm::~TMainForm()
     // A window that goes without being closed (the end of an automated run)
     // still ends its media now: a video's surface is one of its widgets,
     // and the session that owns the video outlives it.
-    m_session.media().stopEverything();
+    m_session.media().detachEnvironment();
 }
 
 Publication& TMainForm::publication()
@@ -156,7 +156,8 @@ void TMainForm::FormCreate()
     m_scriptHost = std::make_unique<PlayerScriptHost>(
         PlayerScriptHost::Parts{*this, *m_windows, *m_find, [this] { return printContext(); }});
     m_engine = std::make_unique<ScriptEngine>(*m_scriptHost, m_session.media(), pub);
-    m_session.media().setEnvironment(mediaEnvironment());
+    m_media = makeMediaWindow();
+    m_session.media().setEnvironment(*m_media);
     m_engine->setTrust(m_commandLine.safe ? Trust::Safe : m_commandLine.trust ? Trust::All : Trust::Ask);
     // Nobody watches a running saver to answer a question, and Esc closes
     // it at any time, a script running or not.

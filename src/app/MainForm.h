@@ -184,8 +184,9 @@ private:
     // Lets events run until done() holds, the reader stops the script or
     // the window closes.
     void waitUntil(const std::function<bool()>& done);
-    // What media asks of the window.
-    media::MediaEnvironment mediaEnvironment();
+    // What media asks of the window (MainFormHost.cpp).
+    class MediaWindow;
+    std::unique_ptr<media::MediaEnvironment> makeMediaWindow();
     PrintContext printContext();
     FindContext findContext();
     void syncObjectScrollBars();
@@ -219,6 +220,7 @@ private:
     std::unique_ptr<WindowManager> m_windows;
     std::unique_ptr<PlayerScriptHost> m_scriptHost;
     std::unique_ptr<FindController> m_find;
+    std::unique_ptr<media::MediaEnvironment> m_media;
     PaintContext m_context;
     ScrollBarStore m_scrollStore;
     std::unique_ptr<ObjectScrollBarWidgets> m_objectBars;

@@ -128,48 +128,80 @@ std::pair<int, QString> TMainForm::mciString(const QString& command)
     return {reply.code, reply.text};
 }
 
-media::MediaEnvironment TMainForm::mediaEnvironment()
-{
-    const auto& strings = publication().strings;
-    media::MediaEnvironment env;
-    env.locate = [this](const QString& name) { return m_session.locateMediaFile(name); };
-    env.readFile = [this](const QString& name) { return m_session.readMediaFile(name); };
-    env.publicationFolder = m_session.container().programFolder();
-    // On a disc image the music is the image's own audio tracks. Every
-    // track counts at 2352 bytes a sector, as the disc's time runs, so a
-    // cooked data track is as long as its sectors would be on the disc.
-    // An image without music (an .iso) leaves the TRACKnn files to serve.
-    if (const disc::ImageVolume* image = disc::imageVolume()) {
-        const auto& tracks = image->image().tracks();
-        if (std::any_of(tracks.begin(), tracks.end(),
-                        [](const disc::CueTrack& t) { return t.mode == disc::TrackMode::Audio; })) {
-            for (const disc::CueTrack& track : tracks)
-                env.discTracks.push_back(
-                    {track.file, track.offset, track.sectors * 2352, track.mode == disc::TrackMode::Audio});
+// The window as media sees it: the session's files, the publication's
+// words, the page's place, the surfaces over it and the window's waits.
+class TMainForm::MediaWindow final : public media::MediaEnvironment {
+public:
+    explicit MediaWindow(TMainForm& window) : m_window(window) {}
+
+    std::optional<QString> locate(const QString& name) override { return m_window.m_session.locateMediaFile(name); }
+    std::optional<QByteArray> readFile(const QString& name) override { return m_window.m_session.readMediaFile(name); }
+    QString publicationFolder() const override { return m_window.m_session.container().programFolder(); }
+
+    std::vector<media::DiscTrack> discTracks() const override
+    {
+        // On a disc image the music is the image's own audio tracks. Every
+        // track counts at 2352 bytes a sector, as the disc's time runs, so a
+        // cooked data track is as long as its sectors would be on the disc.
+        // An image without music (an .iso) leaves the TRACKnn files to serve.
+        std::vector<media::DiscTrack> out;
+        if (const disc::ImageVolume* image = disc::imageVolume()) {
+            const auto& tracks = image->image().tracks();
+            if (std::any_of(tracks.begin(), tracks.end(),
+                            [](const disc::CueTrack& t) { return t.mode == disc::TrackMode::Audio; })) {
+                for (const disc::CueTrack& track : tracks)
+                    out.push_back(
+                        {track.file, track.offset, track.sectors * 2352, track.mode == disc::TrackMode::Audio});
+            }
         }
+        return out;
     }
-    env.errorBox = [this](const QString& title, const QString& message, const QString& button) {
-        messageDialog(title, message, {button});
-    };
-    env.errorTitle = strings.caption(LanguageElement::L_ERRORTITLE);
-    env.extractError = strings[LanguageElement::L_EXTRACTERROR];
-    env.mediaError = strings[LanguageElement::L_MEDIAERROR];
-    env.okButton = strings.caption(LanguageElement::L_OK);
-    env.pageArea = [this] { return QRect(pageOrigin(), m_pageSize); };
-    env.scrollOffset = [this] { return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()); };
-    env.invalidate = [this](const QRect& area) {
-        const QRect page = area.translated(-pageOrigin());
-        m_view->invalidate(gdi::Rect{page.left(), page.top(), page.right() + 1, page.bottom() + 1});
-    };
-    env.createFrameSink = [this](const QRect& display) -> std::unique_ptr<media::FrameSink> {
-        return std::make_unique<media::VideoSurface>(viewport(), display);
-    };
-    env.wait = [this](const std::function<bool()>& done) { waitUntil(done); };
-    env.log = [this](const QString& line) {
-        if (m_eventLog)
-            m_eventLog(line);
-    };
-    return env;
+
+    media::MediaMessages messages() const override
+    {
+        const auto& strings = m_window.publication().strings;
+        return {strings.caption(LanguageElement::L_ERRORTITLE), strings[LanguageElement::L_EXTRACTERROR],
+                strings[LanguageElement::L_MEDIAERROR], strings.caption(LanguageElement::L_OK)};
+    }
+    void errorBox(const QString& title, const QString& message, const QString& button) override
+    {
+        m_window.messageDialog(title, message, {button});
+    }
+
+    QRect pageArea() const override { return QRect(m_window.pageOrigin(), m_window.m_pageSize); }
+    QPoint scrollOffset() const override
+    {
+        return QPoint(m_window.horizontalScrollBar()->value(), m_window.verticalScrollBar()->value());
+    }
+    void invalidate(const QRect& area) override
+    {
+        const QRect page = area.translated(-m_window.pageOrigin());
+        m_window.m_view->invalidate(gdi::Rect{page.left(), page.top(), page.right() + 1, page.bottom() + 1});
+    }
+    std::unique_ptr<media::FrameSink> createFrameSink(const QRect& display) override
+    {
+        return std::make_unique<media::VideoSurface>(m_window.viewport(), display);
+    }
+
+    void wait(const std::function<bool()>& done) override { m_window.waitUntil(done); }
+    int64_t clock() const override
+    {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+    void log(const QString& line) override
+    {
+        if (m_window.m_eventLog)
+            m_window.m_eventLog(line);
+    }
+
+private:
+    TMainForm& m_window;
+};
+
+std::unique_ptr<media::MediaEnvironment> TMainForm::makeMediaWindow()
+{
+    return std::make_unique<MediaWindow>(*this);
 }
 
 void TMainForm::closeMainWindow()

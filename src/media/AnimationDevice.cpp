@@ -7,12 +7,6 @@
 
 namespace lumeria::media {
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-} // namespace
-
 std::optional<AnimationMeasure> measureAnimation(FrameSource& source, int64_t pixelBudget)
 {
     if (!source.rewind())
@@ -36,31 +30,20 @@ std::optional<AnimationMeasure> measureAnimation(FrameSource& source, int64_t pi
 
 AnimationDevice::AnimationDevice(std::unique_ptr<FrameSource> source, int64_t lengthMs, int frameDelayOverrideMs)
     : m_source(std::move(source)), m_size(m_source->size()), m_length(std::max<int64_t>(0, lengthMs)),
-      m_delayOverride(frameDelayOverrideMs), m_context(std::make_unique<QObject>())
+      m_delayOverride(frameDelayOverrideMs), m_worker([](bool) {}, [this](QImage&& picture, int64_t) { show(picture); })
 {
+}
+
+void AnimationDevice::show(const QImage& picture)
+{
+    if (m_sink)
+        m_sink->present(picture);
 }
 
 AnimationDevice::~AnimationDevice()
 {
     m_sink = nullptr;
-    stopWorker();
-}
-
-void AnimationDevice::stopWorker()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-        ++m_generation; // what the old worker posted is stale now
-    }
-    m_wake.notify_all();
-    if (m_worker.joinable())
-        m_worker.join();
-    std::lock_guard lock(m_mutex);
-    m_stop = false;
-    m_paused = false;
-    m_pending.reset();
-    m_notified = false;
+    m_worker.stop();
 }
 
 int AnimationDevice::play(int64_t from, int64_t to)
@@ -69,21 +52,18 @@ int AnimationDevice::play(int64_t from, int64_t to)
     const int64_t end = to < 0 ? m_length : to;
     if (start > m_length || end > m_length || start > end)
         return mci::kOutOfRange;
-    stopWorker();
-    uint64_t generation;
-    {
-        std::lock_guard lock(m_mutex);
-        generation = m_generation;
-    }
+    m_worker.stop();
     m_position = start;
     m_mode = DeviceMode::Playing;
-    m_worker = std::thread([this, generation, start, end] { run(generation, start, end); });
+    // Held while the frames before `from` are read, so the time that takes
+    // does not count against the first frame's.
+    m_worker.start([this, start, end](uint64_t generation) { run(generation, start, end); }, unsigned(Hold::Seek));
     return 0;
 }
 
 void AnimationDevice::stop()
 {
-    stopWorker();
+    m_worker.stop();
     m_mode = DeviceMode::Stopped;
 }
 
@@ -91,10 +71,7 @@ int AnimationDevice::pause()
 {
     if (m_mode != DeviceMode::Playing)
         return 0;
-    {
-        std::lock_guard lock(m_mutex);
-        m_paused = true;
-    }
+    m_worker.hold(Hold::Reader);
     m_mode = DeviceMode::Paused;
     return 0;
 }
@@ -103,11 +80,7 @@ int AnimationDevice::resume()
 {
     if (m_mode != DeviceMode::Paused)
         return 0;
-    {
-        std::lock_guard lock(m_mutex);
-        m_paused = false;
-    }
-    m_wake.notify_all();
+    m_worker.release(Hold::Reader);
     m_mode = DeviceMode::Playing;
     return 0;
 }
@@ -119,51 +92,30 @@ int AnimationDevice::seek(int64_t position)
     return 0;
 }
 
-DeviceMode AnimationDevice::mode() const
-{
-    return m_mode;
-}
-
 int64_t AnimationDevice::position() const
 {
     return m_position.load();
 }
 
+bool AnimationDevice::reach(int64_t from, int64_t at)
+{
+    // Frames are due on the machine's clock from the start of the play, so
+    // delays do not add up the time taken to decode and show them; time
+    // spent paused does not count.
+    const int64_t dueUs = (at - from) * 1000;
+    for (;;) {
+        if (!m_worker.waitWhileHeld())
+            return false;
+        const int64_t played = m_worker.playedUs();
+        if (played >= dueUs)
+            return true;
+        if (!m_worker.waitFor(std::chrono::microseconds(dueUs - played)))
+            return false;
+    }
+}
+
 void AnimationDevice::run(uint64_t generation, int64_t from, int64_t to)
 {
-    // Frames are due on one clock from the start of the play, so delays do
-    // not add up the time taken to decode and show them; time spent paused
-    // moves the clock on.
-    Clock::time_point start = Clock::now();
-    auto waitFor = [&](int64_t at) {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            if (m_stop)
-                return false;
-            if (m_paused) {
-                const Clock::time_point pausedAt = Clock::now();
-                m_wake.wait(lock, [&] { return m_stop || !m_paused; });
-                start += Clock::now() - pausedAt;
-                continue;
-            }
-            const Clock::time_point due = start + std::chrono::milliseconds(at - from);
-            if (Clock::now() >= due)
-                return true;
-            m_wake.wait_until(lock, due);
-        }
-    };
-    auto publish = [&](const QImage& image) {
-        std::lock_guard lock(m_mutex);
-        if (m_stop)
-            return;
-        m_pending = image;
-        if (!m_notified) {
-            m_notified = true;
-            QMetaObject::invokeMethod(
-                m_context.get(), [this, generation] { deliver(generation); }, Qt::QueuedConnection);
-        }
-    };
-
     if (!m_source->rewind())
         return;
     int64_t at = 0;
@@ -178,45 +130,25 @@ void AnimationDevice::run(uint64_t generation, int64_t from, int64_t to)
             at += delay;
             continue;
         }
-        if (!waitFor(std::max(at, from)))
+        m_worker.release(Hold::Seek);
+        if (!reach(from, std::max(at, from)))
             return;
-        publish(frame->image);
+        m_worker.publish(std::move(frame->image), std::max(at, from));
         ++m_shown;
         m_position = std::max(at, from);
         at += delay;
         if (at >= to)
             break;
     }
+    m_worker.release(Hold::Seek);
     // The last picture stays for its time before the play is over.
-    if (!waitFor(std::max(std::min(at, to), from)))
+    if (!reach(from, std::max(std::min(at, to), from)))
         return;
     m_position = std::min(at, to);
-    QMetaObject::invokeMethod(
-        m_context.get(),
-        [this, generation] {
-            {
-                std::lock_guard lock(m_mutex);
-                if (generation != m_generation)
-                    return;
-            }
-            m_mode = DeviceMode::Stopped;
-            complete();
-        },
-        Qt::QueuedConnection);
-}
-
-void AnimationDevice::deliver(uint64_t generation)
-{
-    std::optional<QImage> image;
-    {
-        std::lock_guard lock(m_mutex);
-        m_notified = false;
-        if (generation != m_generation)
-            return;
-        image.swap(m_pending);
-    }
-    if (image && m_sink)
-        m_sink->present(*image);
+    m_worker.complete(generation, [this] {
+        m_mode = DeviceMode::Stopped;
+        complete();
+    });
 }
 
 } // namespace lumeria::media

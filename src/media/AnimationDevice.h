@@ -1,17 +1,14 @@
 #pragma once
 
 #include "media/MediaDevice.h"
+#include "media/PlayWorker.h"
 
 #include <QImage>
-#include <QObject>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 namespace lumeria::media {
 
@@ -54,7 +51,7 @@ struct AnimationMeasure {
 // pass pixelBudget; nothing when it has no frame.
 std::optional<AnimationMeasure> measureAnimation(FrameSource& source, int64_t pixelBudget);
 
-// Plays a FrameSource on a thread of its own, as the animation players did:
+// Plays a FrameSource on the play machine, as the animation players did:
 // each frame is handed to the UI thread, which shows it in the sink; one
 // pass over the frames is one play, and the media list repeats it. The
 // position counts the frame delays shown, so from/to are milliseconds too.
@@ -73,7 +70,7 @@ public:
     int pause() override;
     int resume() override;
     int seek(int64_t position) override;
-    DeviceMode mode() const override;
+    DeviceMode mode() const override { return m_mode; }
     int64_t position() const override;
     int64_t length() const override { return m_length; }
     void setAudioEnabled(bool) override {}
@@ -83,24 +80,16 @@ public:
 
 private:
     void run(uint64_t generation, int64_t from, int64_t to);
-    void stopWorker();
-    void deliver(uint64_t generation);
+    // Worker side: sleeps until the play has moved to `at`; false on a stop.
+    bool reach(int64_t from, int64_t at);
+    void show(const QImage& picture);
 
     std::unique_ptr<FrameSource> m_source;
     QSize m_size;
     int64_t m_length;
     int m_delayOverride;
     FrameSink* m_sink = nullptr;
-    std::unique_ptr<QObject> m_context; // on the UI thread
-
-    std::thread m_worker;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_stop = false;
-    bool m_paused = false;
-    std::optional<QImage> m_pending; // the latest frame not yet shown
-    bool m_notified = false;
-    uint64_t m_generation = 0;
+    PlayWorker m_worker;
     std::atomic<int64_t> m_position{0};
     std::atomic<int64_t> m_shown{0};
     DeviceMode m_mode = DeviceMode::Stopped;

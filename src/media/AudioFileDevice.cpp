@@ -2,7 +2,9 @@
 
 #include "media/AudioResampler.h"
 #include "media/FfmpegHandles.h"
+#include "media/FfmpegInput.h"
 #include "media/MciErrors.h"
+#include "media/MediaLimits.h"
 #include "media/SdlLibrary.h"
 
 #include <QFile>
@@ -15,20 +17,13 @@ namespace lumeria::media {
 
 namespace {
 
-// Below this probe score libavformat is guessing from a few bytes (garbage
-// can pass as a raw MP3 stream); such a file is not a sound file to us.
-constexpr int kMinProbeScore = AVPROBE_SCORE_RETRY;
-// A file whose container gives no duration is measured from its packets; the
-// scan stops here so a hostile file cannot keep open() busy.
-constexpr int kMaxScanPackets = 1 << 20;
-constexpr int kMaxBadPackets = 16;
 constexpr int kCdRate = 44100;
 constexpr int kCdChannels = 2;
 
 } // namespace
 
 struct AudioFileDevice::Decoder {
-    FormatPtr format;
+    std::unique_ptr<FfmpegInput> input;
     CodecPtr codec;
     PacketPtr packet{ffmpeg().av_packet_alloc()};
     FramePtr frame{ffmpeg().av_frame_alloc()};
@@ -46,9 +41,9 @@ struct AudioFileDevice::Decoder {
     int badPackets = 0; // rejected by the decoder in a row
     AudioResampler resampler;
 
-    // 0, or why the input cannot be played. A forced format is used as
-    // given, with its options.
-    int open(const QByteArray& url, const AVInputFormat* forced, AVDictionary** options);
+    AVFormatContext* format() const { return input->format(); }
+    // 0, or why the input cannot be played.
+    int open(std::unique_ptr<FfmpegInput> opened);
     int64_t measureLength();
     bool decodeMore();
     void acceptFrame(const AVFrame& f);
@@ -91,7 +86,7 @@ bool AudioFileDevice::Decoder::decodeMore()
             finished = true;
             continue;
         }
-        int read = ffmpeg().av_read_frame(format.get(), packet.get());
+        int read = ffmpeg().av_read_frame(format(), packet.get());
         if (read < 0) {
             inputEnded = true;
             ffmpeg().avcodec_send_packet(codec.get(), nullptr);
@@ -113,74 +108,47 @@ bool AudioFileDevice::Decoder::decodeMore()
     return true;
 }
 
-int AudioFileDevice::Decoder::open(const QByteArray& url, const AVInputFormat* forced, AVDictionary** options)
+int AudioFileDevice::Decoder::open(std::unique_ptr<FfmpegInput> opened)
 {
     if (!packet || !frame)
         return mci::kOutOfMemory;
-    AVFormatContext* formatContext = nullptr;
-    if (ffmpeg().avformat_open_input(&formatContext, url.constData(), forced, options) < 0)
+    input = std::move(opened);
+    const int index = input->soundStream(-1, &codec);
+    if (index < 0)
         return mci::kInvalidFile;
-    format.reset(formatContext);
-    // A forced format is not probed, and its score says nothing.
-    if ((!forced && formatContext->probe_score < kMinProbeScore) ||
-        ffmpeg().avformat_find_stream_info(formatContext, nullptr) < 0)
-        return mci::kInvalidFile;
-
-    const AVCodec* decoder = nullptr;
-    const int index = ffmpeg().av_find_best_stream(formatContext, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-    if (index < 0 || !decoder)
-        return mci::kInvalidFile;
-    AVStream* stream = formatContext->streams[index];
-    codec.reset(ffmpeg().avcodec_alloc_context3(decoder));
-    AVCodecContext* codecContext = codec.get();
-    if (!codecContext || ffmpeg().avcodec_parameters_to_context(codecContext, stream->codecpar) < 0)
-        return mci::kInvalidFile;
-    codecContext->pkt_timebase = stream->time_base;
-    if (ffmpeg().avcodec_open2(codecContext, decoder, nullptr) < 0 || codecContext->sample_rate <= 0 ||
-        codecContext->ch_layout.nb_channels <= 0)
-        return mci::kInvalidFile;
+    const AVStream& stream = input->stream(index);
     streamIndex = index;
-    timeBase = stream->time_base;
-    if (timeBase.num <= 0 || timeBase.den <= 0)
-        return mci::kInvalidFile;
-    startPts = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    timeBase = stream.time_base;
+    startPts = stream.start_time != AV_NOPTS_VALUE ? stream.start_time : 0;
     return 0;
 }
 
 int64_t AudioFileDevice::Decoder::measureLength()
 {
-    const AVStream* stream = format->streams[streamIndex];
+    const AVStream* stream = format()->streams[streamIndex];
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
         return ffmpeg().av_rescale_q(stream->duration, stream->time_base, AVRational{1, 1000});
-    if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
-        return ffmpeg().av_rescale(format->duration, 1000, AV_TIME_BASE);
+    if (format()->duration != AV_NOPTS_VALUE && format()->duration > 0)
+        return ffmpeg().av_rescale(format()->duration, 1000, AV_TIME_BASE);
     // No duration in the container: the last packet's end, read without
     // decoding. Cheap even for long files.
-    int64_t end = 0;
-    for (int i = 0; i < kMaxScanPackets && ffmpeg().av_read_frame(format.get(), packet.get()) >= 0; ++i) {
-        if (packet->stream_index == streamIndex && packet->pts != AV_NOPTS_VALUE)
-            end = std::max(end, packet->pts - startPts + std::max<int64_t>(packet->duration, 0));
-        ffmpeg().av_packet_unref(packet.get());
-    }
-    ffmpeg().av_seek_frame(format.get(), streamIndex, startPts, AVSEEK_FLAG_BACKWARD);
+    const int64_t end = input->scanEnd(streamIndex, startPts);
+    ffmpeg().av_seek_frame(format(), streamIndex, startPts, AVSEEK_FLAG_BACKWARD);
     return ffmpeg().av_rescale_q(end, stream->time_base, AVRational{1, 1000});
 }
 
-Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::open(const QString& path, DeviceType type, Mixer& mixer)
+Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::open(std::unique_ptr<FfmpegInput> input, DeviceType type,
+                                                               Mixer& mixer)
 {
-    if (!QFileInfo(path).isFile())
-        return Failure{mci::kFileNotFound};
     // A sound that could never be heard (no output library) is refused at
     // open, as a device whose driver does not load.
-    if (!loadFfmpeg() || !loadSdl())
+    if (!loadSdl())
         return Failure{mci::kCannotLoadDriver};
-    quietenFfmpeg();
-
     auto decoder = std::make_unique<Decoder>();
-    if (const int rc = decoder->open(QFile::encodeName(path), nullptr, nullptr))
+    if (const int rc = decoder->open(std::move(input)))
         return Failure{rc};
     // What the container says of the coding; a RIFF wave's tag is its own.
-    const AVCodecParameters& par = *decoder->format->streams[decoder->streamIndex]->codecpar;
+    const AVCodecParameters& par = *decoder->format()->streams[decoder->streamIndex]->codecpar;
     WaveFormat wave;
     wave.formatTag = par.codec_tag;
     wave.channels = uint32_t(std::max(0, par.ch_layout.nb_channels));
@@ -189,6 +157,12 @@ Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::open(const QString& pa
     wave.alignment = uint32_t(std::max(0, par.block_align));
     wave.bitsPerSample = uint32_t(std::max(0, par.bits_per_coded_sample));
     const int64_t lengthMs = decoder->measureLength();
+    // Headers alone are no sound: one decoded frame or the file is refused.
+    // The input may come from a look for pictures: sound starts at the top.
+    ffmpeg().av_seek_frame(decoder->format(), decoder->streamIndex, decoder->startPts, AVSEEK_FLAG_BACKWARD);
+    decoder->resampler.reset(decoder->codec->sample_rate, decoder->codec->ch_layout.nb_channels);
+    if (!decoder->decodeMore())
+        return Failure{mci::kInvalidFile};
     std::unique_ptr<AudioFileDevice> device(new AudioFileDevice(mixer, type, std::move(decoder), lengthMs));
     device->m_wave = wave;
     return device;
@@ -218,10 +192,12 @@ Result<std::unique_ptr<AudioFileDevice>> AudioFileDevice::openCdTrack(const QStr
     AVDictionary* options = nullptr;
     ffmpeg().av_dict_set(&options, "sample_rate", "44100", 0);
     ffmpeg().av_dict_set(&options, "ch_layout", "stereo", 0);
-    auto decoder = std::make_unique<Decoder>();
-    const int rc = decoder->open(url, raw, &options);
+    auto input = FfmpegInput::open(url, raw, &options);
     ffmpeg().av_dict_free(&options);
-    if (rc != 0)
+    if (!input)
+        return Failure{input.error()};
+    auto decoder = std::make_unique<Decoder>();
+    if (const int rc = decoder->open(std::move(input).value()))
         return Failure{rc};
     const AVCodecContext& codec = *decoder->codec;
     if (codec.sample_rate != kCdRate || codec.ch_layout.nb_channels != kCdChannels)
@@ -254,10 +230,10 @@ bool AudioFileDevice::startRender(int64_t fromMs, int64_t toMs, int rate, int ch
     d.nextInputSample = 0;
 
     const int64_t target = d.startPts + ffmpeg().av_rescale_q(fromMs, AVRational{1, 1000}, d.timeBase);
-    if (ffmpeg().av_seek_frame(d.format.get(), d.streamIndex, target, AVSEEK_FLAG_BACKWARD) < 0) {
+    if (ffmpeg().av_seek_frame(d.format(), d.streamIndex, target, AVSEEK_FLAG_BACKWARD) < 0) {
         // Some containers only seek by bytes; from the top, decoding drops
         // what lies before `from`.
-        if (ffmpeg().av_seek_frame(d.format.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0)
+        if (ffmpeg().av_seek_frame(d.format(), -1, 0, AVSEEK_FLAG_BYTE) < 0)
             return false;
         d.skipping = true;
     }

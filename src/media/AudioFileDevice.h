@@ -10,6 +10,8 @@
 
 namespace lumeria::media {
 
+class FfmpegInput;
+
 // CD audio: 44.1 kHz, 16-bit stereo, 2352 bytes (1/75 s) a sector.
 constexpr int64_t kCdBytesPerSecond = 44100 * 2 * 2;
 
@@ -24,9 +26,10 @@ constexpr int64_t cdAudioMs(int64_t bytes)
 // Ogg Vorbis, FLAC, the audio of a video), resampled to the mixer's format.
 class AudioFileDevice final : public StreamingDevice {
 public:
-    // Probes the file on the caller's thread: kFileNotFound, or kInvalidFile
-    // when nothing in it can be decoded as sound.
-    static Result<std::unique_ptr<AudioFileDevice>> open(const QString& path, DeviceType type, Mixer& mixer);
+    // Plays the sound track of an opened file; kInvalidFile when nothing in
+    // it can be decoded as sound.
+    static Result<std::unique_ptr<AudioFileDevice>> open(std::unique_ptr<FfmpegInput> input, DeviceType type,
+                                                         Mixer& mixer);
     // A track of a disc image: length bytes of raw CD audio from offset in
     // the file, played where they lie. kFileNotFound, or kInvalidFile when
     // the extent is empty or reaches past the file's end.

@@ -102,8 +102,22 @@ size_t AudioStream::write(const float* frames, size_t frameCount)
     return count;
 }
 
+void AudioStream::fadeOut()
+{
+    m_gain.store(0.0f, std::memory_order_relaxed);
+    m_fading.store(true, std::memory_order_release);
+}
+
 size_t AudioStream::mixInto(float* out, size_t frameCount)
 {
+    if (m_faded.load(std::memory_order_relaxed))
+        return 0;
+    const bool fading = m_fading.load(std::memory_order_acquire);
+    // A paused or unheard stream is silent already: nothing to glide.
+    if (fading && (m_paused.load(std::memory_order_relaxed) || m_played.load(std::memory_order_relaxed) == 0)) {
+        m_faded.store(true, std::memory_order_release);
+        return 0;
+    }
     if (m_paused.load(std::memory_order_relaxed))
         return 0;
     // Finished is read before the write index: when it is set, every frame
@@ -139,6 +153,8 @@ size_t AudioStream::mixInto(float* out, size_t frameCount)
     m_played.fetch_add(static_cast<int64_t>(count), std::memory_order_acq_rel);
     if (finished && count == available)
         m_drained.store(true, std::memory_order_release);
+    if (fading && (m_appliedGain <= 0.0f || count == available))
+        m_faded.store(true, std::memory_order_release);
     return count;
 }
 
@@ -165,6 +181,10 @@ struct Mixer::Impl {
     void announce();
     bool openDevice(const char* deviceName);
     void render(Uint8* out, int len);
+    // Under the device lock: streams done for good (played out with nobody
+    // holding them, or faded after a stop) move to released, to be freed
+    // outside the lock so the callback never waits on a free.
+    void sweepLocked(std::vector<std::shared_ptr<AudioStream>>& released);
     static void callback(void* user, Uint8* out, int len) { static_cast<Impl*>(user)->render(out, len); }
 };
 
@@ -184,6 +204,18 @@ void Mixer::Impl::render(Uint8* out, int len)
         convertSamples(mix.data(), chunk * ch, have.format, out);
         out += chunk * static_cast<size_t>(frameBytes);
         remaining -= chunk;
+    }
+}
+
+void Mixer::Impl::sweepLocked(std::vector<std::shared_ptr<AudioStream>>& released)
+{
+    for (auto it = streams.begin(); it != streams.end();) {
+        if ((it->use_count() == 1 && (*it)->drained()) || (*it)->faded()) {
+            released.push_back(std::move(*it));
+            it = streams.erase(it);
+        } else {
+            ++it;
+        }
     }
 }
 
@@ -319,16 +351,8 @@ std::shared_ptr<AudioStream> Mixer::addStream(size_t capacityFrames)
     // they are released after the lock so the callback never waits on a free.
     std::vector<std::shared_ptr<AudioStream>> released;
     sdl().SDL_LockAudioDevice(m_impl->device);
-    auto& streams = m_impl->streams;
-    for (auto it = streams.begin(); it != streams.end();) {
-        if (it->use_count() == 1 && (*it)->drained()) {
-            released.push_back(std::move(*it));
-            it = streams.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    streams.push_back(stream);
+    m_impl->sweepLocked(released);
+    m_impl->streams.push_back(stream);
     sdl().SDL_UnlockAudioDevice(m_impl->device);
     return stream;
 }
@@ -342,6 +366,21 @@ void Mixer::removeStream(const std::shared_ptr<AudioStream>& stream)
     // callback is not inside the stream and will not see it again.
     sdl().SDL_LockAudioDevice(m_impl->device);
     std::erase(m_impl->streams, stream);
+    sdl().SDL_UnlockAudioDevice(m_impl->device);
+}
+
+void Mixer::fadeOutStream(const std::shared_ptr<AudioStream>& stream)
+{
+    if (!stream)
+        return;
+    stream->fadeOut();
+    std::lock_guard lock(m_impl->openMutex);
+    if (m_impl->device == 0)
+        return;
+    // Streams whose fade is over leave now; this one leaves at a later call.
+    std::vector<std::shared_ptr<AudioStream>> released;
+    sdl().SDL_LockAudioDevice(m_impl->device);
+    m_impl->sweepLocked(released);
     sdl().SDL_UnlockAudioDevice(m_impl->device);
 }
 

@@ -47,6 +47,11 @@ public:
     bool paused() const { return m_paused.load(std::memory_order_relaxed); }
     // Silenced frames still play out (time passes), at gain 0.
     void setGain(float gain) { m_gain.store(gain, std::memory_order_relaxed); }
+    // A stop: the callback glides the stream to silence over the gain ramp,
+    // then it is done for good and the mixer lets it go by itself, so the
+    // one stopping never waits for the fade.
+    void fadeOut();
+    bool faded() const { return m_faded.load(std::memory_order_acquire); }
     // Frames the callback has taken so far: the play position.
     int64_t framesPlayed() const { return m_played.load(std::memory_order_acquire); }
 
@@ -65,6 +70,8 @@ private:
     std::atomic<bool> m_paused{false};
     std::atomic<float> m_gain{1.0f};
     std::atomic<int64_t> m_played{0};
+    std::atomic<bool> m_fading{false};
+    std::atomic<bool> m_faded{false};
     float m_appliedGain = 1.0f; // the callback's own: where the gain ramp stands
 };
 
@@ -93,6 +100,9 @@ public:
     // Stops mixing the stream; when this returns the callback no longer
     // touches it.
     void removeStream(const std::shared_ptr<AudioStream>& stream);
+    // Fades the stream out in the callback and drops it once silent; the
+    // caller may let go of it at once and its producer may stop writing.
+    void fadeOutStream(const std::shared_ptr<AudioStream>& stream);
 
     // A square wave of the frequency (Hz) for the duration (ms). The stream
     // is drained when the tone has been heard.

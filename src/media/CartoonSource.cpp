@@ -1,7 +1,9 @@
 #include "media/CartoonSource.h"
 
 #include "media/FfmpegHandles.h"
+#include "media/FfmpegInput.h"
 #include "media/MciErrors.h"
+#include "media/MediaLimits.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,9 +16,7 @@ namespace lumeria::media {
 
 namespace {
 
-// More frames than any cartoon has: a file that claims more is damaged or
-// hostile, and playing stops there.
-constexpr int kMaxFrames = 100000;
+constexpr int kMaxFrames = kMaxAnimationFrames;
 // Opening a cartoon decodes its frames on the window's thread to learn its
 // length; past this many pixels (a second or so of decoding, some hundreds
 // of frames of a full page) the rest is reckoned from the frame count the
@@ -69,33 +69,24 @@ private:
 class FfmpegAnimationSource final : public FrameSource {
 public:
     FfmpegAnimationSource(QString path, int frameCount) : m_path(std::move(path)), m_frameCount(frameCount) {}
-    ~FfmpegAnimationSource() override { close(); }
 
     int frameCountHint() const override { return m_frameCount; }
 
     bool open()
     {
-        close();
-        const QByteArray name = QFile::encodeName(m_path);
-        if (ffmpeg().avformat_open_input(&m_format, name.constData(), nullptr, nullptr) < 0)
+        m_codec.reset();
+        m_input.reset();
+        m_eof = false;
+        m_count = 0;
+        auto input = FfmpegInput::openFile(m_path);
+        if (!input)
             return false;
-        if (ffmpeg().avformat_find_stream_info(m_format, nullptr) < 0)
-            return false;
-        m_stream = ffmpeg().av_find_best_stream(m_format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+        m_input = std::move(input).value();
+        m_stream = m_input->pictureStream(&m_codec);
         if (m_stream < 0)
             return false;
-        const AVCodecParameters* par = m_format->streams[m_stream]->codecpar;
-        const AVCodec* codec = ffmpeg().avcodec_find_decoder(par->codec_id);
-        if (!codec || par->width <= 0 || par->height <= 0 || par->width > 16384 || par->height > 16384)
-            return false;
-        m_codec = ffmpeg().avcodec_alloc_context3(codec);
-        if (!m_codec || ffmpeg().avcodec_parameters_to_context(m_codec, par) < 0 ||
-            ffmpeg().avcodec_open2(m_codec, codec, nullptr) < 0)
-            return false;
-        m_size = QSize(par->width, par->height);
-        m_frame = ffmpeg().av_frame_alloc();
-        m_packet = ffmpeg().av_packet_alloc();
-        m_count = 0;
+        const AVCodecParameters& par = *m_input->stream(m_stream).codecpar;
+        m_size = QSize(par.width, par.height);
         return m_frame && m_packet;
     }
 
@@ -106,64 +97,54 @@ public:
         if (!m_codec || m_count >= kMaxFrames)
             return std::nullopt;
         while (true) {
-            const int got = ffmpeg().avcodec_receive_frame(m_codec, m_frame);
+            const int got = ffmpeg().avcodec_receive_frame(m_codec.get(), m_frame.get());
             if (got == 0)
                 break;
-            if (got != AVERROR(EAGAIN))
+            if (got != AVERROR(EAGAIN) || m_eof)
                 return std::nullopt;
-            if (m_eof)
-                return std::nullopt;
-            const int read = ffmpeg().av_read_frame(m_format, m_packet);
-            if (read < 0) {
+            if (ffmpeg().av_read_frame(m_input->format(), m_packet.get()) < 0) {
                 m_eof = true;
-                ffmpeg().avcodec_send_packet(m_codec, nullptr);
+                ffmpeg().avcodec_send_packet(m_codec.get(), nullptr);
                 continue;
             }
-            if (m_packet->stream_index == m_stream && ffmpeg().avcodec_send_packet(m_codec, m_packet) < 0) {
-                ffmpeg().av_packet_unref(m_packet);
+            const bool rejected =
+                m_packet->stream_index == m_stream && ffmpeg().avcodec_send_packet(m_codec.get(), m_packet.get()) < 0;
+            ffmpeg().av_packet_unref(m_packet.get());
+            if (rejected)
                 return std::nullopt;
-            }
-            ffmpeg().av_packet_unref(m_packet);
         }
         ++m_count;
-        const AVRational tb = m_format->streams[m_stream]->time_base;
-        const int64_t duration = m_frame->pkt_duration > 0 ? m_frame->pkt_duration : 0;
+        const AVFrame& f = *m_frame;
+        const AVRational tb = m_input->stream(m_stream).time_base;
+        const int64_t duration = f.pkt_duration > 0 ? f.pkt_duration : 0;
         const int delay = int(ffmpeg().av_rescale_q(duration, tb, AVRational{1, 1000}));
-        QImage image(m_frame->width, m_frame->height, QImage::Format_ARGB32);
+        // A frame may not be larger than the file said.
+        if (!pictureSizeAllowed(f.width, f.height))
+            return std::nullopt;
+        QImage image(f.width, f.height, QImage::Format_ARGB32);
         if (image.isNull())
             return std::nullopt;
-        m_scaler = ffmpeg().sws_getCachedContext(m_scaler, m_frame->width, m_frame->height,
-                                                 AVPixelFormat(m_frame->format), m_frame->width, m_frame->height,
-                                                 AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
+        m_scaler.reset(ffmpeg().sws_getCachedContext(m_scaler.release(), f.width, f.height, AVPixelFormat(f.format),
+                                                     f.width, f.height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr,
+                                                     nullptr));
         if (!m_scaler)
             return std::nullopt;
         uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
         const int dstStride[4] = {int(image.bytesPerLine()), 0, 0, 0};
-        ffmpeg().sws_scale(m_scaler, m_frame->data, m_frame->linesize, 0, m_frame->height, dst, dstStride);
-        ffmpeg().av_frame_unref(m_frame);
+        ffmpeg().sws_scale(m_scaler.get(), f.data, f.linesize, 0, f.height, dst, dstStride);
+        ffmpeg().av_frame_unref(m_frame.get());
         return AnimationFrame{image.convertToFormat(QImage::Format_ARGB32_Premultiplied), delay};
     }
 
 private:
-    void close()
-    {
-        ffmpeg().sws_freeContext(m_scaler);
-        m_scaler = nullptr;
-        ffmpeg().av_packet_free(&m_packet);
-        ffmpeg().av_frame_free(&m_frame);
-        ffmpeg().avcodec_free_context(&m_codec);
-        ffmpeg().avformat_close_input(&m_format);
-        m_eof = false;
-    }
-
     QString m_path;
     int m_frameCount;
     QSize m_size;
-    AVFormatContext* m_format = nullptr;
-    AVCodecContext* m_codec = nullptr;
-    AVFrame* m_frame = nullptr;
-    AVPacket* m_packet = nullptr;
-    SwsContext* m_scaler = nullptr;
+    std::unique_ptr<FfmpegInput> m_input;
+    CodecPtr m_codec;
+    FramePtr m_frame{ffmpeg().av_frame_alloc()};
+    PacketPtr m_packet{ffmpeg().av_packet_alloc()};
+    SwsPtr m_scaler;
     int m_stream = -1;
     int m_count = 0;
     bool m_eof = false;

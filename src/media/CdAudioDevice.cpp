@@ -78,6 +78,7 @@ CdAudioDevice::CdAudioDevice(const std::vector<DiscTrack>& tracks, const DeviceS
 
 CdAudioDevice::~CdAudioDevice()
 {
+    m_worker.stop();
     for (Track& t : m_tracks) {
         if (t.device)
             t.device->setCompletionHandler(nullptr);
@@ -166,25 +167,25 @@ int CdAudioDevice::play(int64_t from, int64_t to)
     m_position = start;
     m_to = end;
     m_paused = false;
-    if (start == end) {
-        QMetaObject::invokeMethod(
-            &m_context, [this] { complete(); }, Qt::QueuedConnection);
-        return 0;
-    }
     // Positions in a track without audio pass at once, to the next track
     // that has some.
-    const int64_t at = nextAudible(start);
+    const int64_t at = start == end ? -1 : nextAudible(start);
     if (at < 0 || at >= end) {
-        m_position = end;
-        QMetaObject::invokeMethod(
-            &m_context, [this] { complete(); }, Qt::QueuedConnection);
+        endAt(end);
         return 0;
     }
     return startTrack(at);
 }
 
+void CdAudioDevice::endAt(int64_t position)
+{
+    m_position = position;
+    m_worker.start([this](uint64_t generation) { m_worker.complete(generation, [this] { complete(); }); });
+}
+
 void CdAudioDevice::stop()
 {
+    m_worker.stop();
     if (m_playing >= 0) {
         m_position = position();
         m_tracks[size_t(m_playing)].device->stop();

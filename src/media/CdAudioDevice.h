@@ -3,8 +3,8 @@
 #include "media/DeviceFactory.h"
 #include "media/MediaDevice.h"
 #include "media/MediaEnvironment.h"
+#include "media/PlayWorker.h"
 
-#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -60,10 +60,13 @@ private:
     int64_t nextAudible(int64_t position) const;
     int startTrack(int64_t position);
     void trackEnded();
+    // A play with nothing to hear ends at once, reported from the event loop
+    // as every device's end is, unless a stop or a newer play comes first.
+    void endAt(int64_t position);
 
     std::vector<Track> m_tracks; // index 0 is track 1
-    QObject m_context;
-    int m_playing = -1; // index of the track that plays, -1 when none
+    PlayWorker m_worker;         // only for plays that end at once
+    int m_playing = -1;          // index of the track that plays, -1 when none
     int64_t m_position = 0;
     int64_t m_to = 0;
     bool m_paused = false;

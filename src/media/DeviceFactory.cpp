@@ -1,9 +1,11 @@
 #include "media/DeviceFactory.h"
 
 #include "media/AudioFileDevice.h"
+#include "media/FfmpegInput.h"
 #include "media/MciErrors.h"
 #include "media/MidiFile.h"
 #include "media/MidiFileDevice.h"
+#include "media/VideoDecoder.h"
 #include "media/VideoFileDevice.h"
 
 #include <QFile>
@@ -67,12 +69,18 @@ Result<std::unique_ptr<MediaDevice>> openDevice(const QString& path, std::option
     if (type == DeviceType::Sequencer)
         return Failure{mci::kInvalidFile};
 
-    // A file with pictures plays them whatever type the string named; a
-    // "video" without any plays its sound.
-    auto video = VideoFileDevice::open(path, type, *services.mixer);
-    if (video)
-        return std::unique_ptr<MediaDevice>(std::move(video).value());
-    auto device = AudioFileDevice::open(path, type.value_or(DeviceType::WaveAudio), *services.mixer);
+    // Opened once, and what was found decides: a file with pictures plays
+    // them whatever type the string named; a "video" without any plays its
+    // sound.
+    auto input = FfmpegInput::openFile(path);
+    if (!input)
+        return Failure{input.error()};
+    std::unique_ptr<FfmpegInput> opened = std::move(input).value();
+    if (auto decoder = VideoDecoder::open(opened))
+        return std::unique_ptr<MediaDevice>(VideoFileDevice::open(std::move(decoder).value(), type, *services.mixer));
+    if (!opened)
+        return Failure{mci::kInvalidFile};
+    auto device = AudioFileDevice::open(std::move(opened), type.value_or(DeviceType::WaveAudio), *services.mixer);
     if (!device)
         return Failure{device.error()};
     return std::unique_ptr<MediaDevice>(std::move(device).value());

@@ -24,7 +24,7 @@ OpenDevice* DeviceTable::byId(uint16_t id)
 OpenDevice* DeviceTable::byAlias(const QString& alias)
 {
     for (const auto& d : m_devices) {
-        if (d->alias.compare(alias, Qt::CaseInsensitive) == 0)
+        if (!d->hidden && d->alias.compare(alias, Qt::CaseInsensitive) == 0)
             return d.get();
     }
     return nullptr;
@@ -37,7 +37,7 @@ bool DeviceTable::aliasTaken(const QString& alias) const
 }
 
 OpenDevice& DeviceTable::add(const QString& alias, const QString& element, DeviceType type,
-                             std::unique_ptr<MediaDevice> device)
+                             std::unique_ptr<MediaDevice> device, bool hidden)
 {
     // Identifiers wrap round at 16 bits; 0 means "no device" and an
     // identifier still in use is never handed out twice.
@@ -50,15 +50,30 @@ OpenDevice& DeviceTable::add(const QString& alias, const QString& element, Devic
     entry->alias = alias;
     entry->element = element;
     entry->type = type;
+    entry->hidden = hidden;
     entry->device = std::move(device);
     entry->timeFormat = type == DeviceType::CdAudio ? TimeFormat::Msf : TimeFormat::Milliseconds;
     const uint16_t id = entry->id;
-    entry->device->setCompletionHandler([this, id] {
-        if (m_completed)
-            m_completed(id);
-    });
+    entry->device->setCompletionHandler([this, id] { completed(id); });
     m_devices.push_back(std::move(entry));
     return *m_devices.back();
+}
+
+void DeviceTable::completed(uint16_t id)
+{
+    OpenDevice* entry = byId(id);
+    if (!entry)
+        return;
+    Replay& replay = entry->replay;
+    if (replay.pending()) {
+        if (!replay.endless)
+            --replay.timesLeft;
+        if (entry->device->play(replay.from, replay.to) == 0)
+            return;
+    }
+    replay = {};
+    if (m_completed)
+        m_completed(id);
 }
 
 void DeviceTable::close(uint16_t id)
@@ -89,8 +104,10 @@ std::vector<uint16_t> DeviceTable::ids() const
 {
     std::vector<uint16_t> out;
     out.reserve(m_devices.size());
-    for (const auto& d : m_devices)
-        out.push_back(d->id);
+    for (const auto& d : m_devices) {
+        if (!d->hidden)
+            out.push_back(d->id);
+    }
     return out;
 }
 

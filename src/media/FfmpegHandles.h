@@ -16,6 +16,9 @@ struct CodecCloser {
 struct SwrCloser {
     void operator()(SwrContext* ctx) const { ffmpeg().swr_free(&ctx); }
 };
+struct SwsCloser {
+    void operator()(SwsContext* ctx) const { ffmpeg().sws_freeContext(ctx); }
+};
 struct PacketCloser {
     void operator()(AVPacket* p) const { ffmpeg().av_packet_free(&p); }
 };
@@ -26,6 +29,7 @@ struct FrameCloser {
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrCloser>;
+using SwsPtr = std::unique_ptr<SwsContext, SwsCloser>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketCloser>;
 using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
 

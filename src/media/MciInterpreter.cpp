@@ -94,7 +94,7 @@ QString deviceTypeName(DeviceType type)
     return {};
 }
 
-MciInterpreter::MciInterpreter(DeviceTable& devices, DeviceServices services, const MediaEnvironment& environment)
+MciInterpreter::MciInterpreter(DeviceTable& devices, DeviceServices services, MediaEnvironment& environment)
     : m_devices(devices), m_services(std::move(services)), m_env(environment)
 {
 }
@@ -232,17 +232,18 @@ MciReply MciInterpreter::open(const MciRequest& r)
     if (type == DeviceType::CdAudio) {
         if (!byType && !element.isEmpty())
             return {mci::kNoElementAllowed, {}};
-        if (m_env.discTracks.empty())
-            device = std::make_unique<CdAudioDevice>(m_env.publicationFolder, m_services);
+        const std::vector<DiscTrack> tracks = m_env.discTracks();
+        if (tracks.empty())
+            device = std::make_unique<CdAudioDevice>(m_env.publicationFolder(), m_services);
         else
-            device = std::make_unique<CdAudioDevice>(m_env.discTracks, m_services);
+            device = std::make_unique<CdAudioDevice>(tracks, m_services);
     } else if (byType || isNew) {
         device = std::make_unique<EmptyElementDevice>(*type);
     } else {
         // Without a type, only a file's extension could name its driver.
         if (!type && !looksLikeFile(element))
             return {mci::kInvalidDeviceName, {}};
-        const std::optional<QString> located = m_env.locate ? m_env.locate(element) : std::optional<QString>(element);
+        const std::optional<QString> located = m_env.locate(element);
         if (!located || !QFileInfo(*located).isFile())
             return {mci::kFileNotFound, {}};
         path = *located;
@@ -257,7 +258,7 @@ MciReply MciInterpreter::open(const MciRequest& r)
     entry.wave = entry.device->waveFormat().value_or(WaveFormat{});
     // A video shows at its natural size in the middle of the page until a
     // "put" places it.
-    if (entry.device->hasVideo() && m_env.createFrameSink) {
+    if (entry.device->hasVideo()) {
         entry.surface = m_env.createFrameSink(videoRectangle(pagePlacement(m_env, {}), entry.device->naturalSize()));
         entry.device->setFrameSink(entry.surface.get());
     }
@@ -269,7 +270,8 @@ MciReply MciInterpreter::open(const MciRequest& r)
 MciReply MciInterpreter::onAll(const MciRequest& r)
 {
     if (r.verb == MciVerb::Close) {
-        m_devices.closeAll();
+        for (const uint16_t id : m_devices.ids())
+            m_devices.close(id);
         return {};
     }
     // Every device answers; one code when they agree, "multiple" when not.
@@ -291,7 +293,7 @@ MciReply MciInterpreter::run(const MciRequest& r, OpenDevice& entry)
     case MciVerb::Play: return play(r, entry);
     case MciVerb::Close: m_devices.close(entry.id); return {};
     case MciVerb::Stop:
-        entry.repeat = false;
+        entry.replay = {};
         device.stop();
         // A device opened for a play closes when the play is stopped.
         if (entry.autoOpened)
@@ -395,9 +397,7 @@ MciReply MciInterpreter::play(const MciRequest& r, OpenDevice& entry)
     // Nothing plays backwards: an end before the start is out of range.
     if (start > length || to > length || (to >= 0 && start > to))
         return {mci::kOutOfRange, {}};
-    entry.repeat = r.has(MciFlag::Repeat);
-    entry.repeatFrom = start;
-    entry.repeatTo = to;
+    entry.replay = r.has(MciFlag::Repeat) ? Replay{.endless = true, .from = start, .to = to} : Replay{};
     if (restart)
         from = 0;
     const int code = entry.device->play(from, to);
@@ -410,8 +410,6 @@ MciReply MciInterpreter::play(const MciRequest& r, OpenDevice& entry)
 
 void MciInterpreter::waitForPlayEnd(uint16_t id)
 {
-    if (!m_env.wait)
-        return;
     m_env.wait([this, id] {
         OpenDevice* entry = m_devices.byId(id);
         if (!entry)
@@ -439,7 +437,7 @@ MciReply MciInterpreter::seek(const MciRequest& r, OpenDevice& entry)
         if (target > entry.device->length())
             return {mci::kOutOfRange, {}};
     }
-    entry.repeat = false;
+    entry.replay = {};
     return {entry.device->seek(target), {}};
 }
 
@@ -448,8 +446,7 @@ void MciInterpreter::deviceCompleted(uint16_t id)
     OpenDevice* entry = m_devices.byId(id);
     if (!entry)
         return;
-    if (entry->repeat && entry->device->play(entry->repeatFrom, entry->repeatTo) == 0)
-        return;
+    // A repeat was played again by the table; this play is over for good.
     if (entry->autoOpened)
         m_devices.close(id);
 }
@@ -478,7 +475,7 @@ MciReply MciInterpreter::placeVideo(const MciRequest& r, OpenDevice& entry)
     }
     if (!entry.device->hasVideo())
         return {mci::kUnsupportedFunction, {}};
-    const QRect page = m_env.pageArea ? m_env.pageArea() : QRect();
+    const QRect page = m_env.pageArea();
     const QSize natural = entry.device->naturalSize();
     const QRect shown = entry.surface ? entry.surface->rectangle() : QRect(QPoint(), natural);
     if (r.verb == MciVerb::Where) {
@@ -515,7 +512,7 @@ MciReply MciInterpreter::placeVideo(const MciRequest& r, OpenDevice& entry)
     if (entry.surface) {
         const QRect before = entry.surface->rectangle();
         entry.surface->setRectangle(target);
-        if (m_env.invalidate && before != target)
+        if (before != target)
             m_env.invalidate(before);
     }
     return {};

@@ -30,7 +30,7 @@ enum class ReturnBuffer { Given, None };
 
 class MciInterpreter {
 public:
-    MciInterpreter(DeviceTable& devices, DeviceServices services, const MediaEnvironment& environment);
+    MciInterpreter(DeviceTable& devices, DeviceServices services, MediaEnvironment& environment);
 
     MciReply execute(const QString& command, ReturnBuffer buffer = ReturnBuffer::Given);
 
@@ -67,7 +67,7 @@ private:
 
     DeviceTable& m_devices;
     DeviceServices m_services;
-    const MediaEnvironment& m_env;
+    MediaEnvironment& m_env;
 };
 
 // The device type a name stands for ("waveaudio", "cdaudio", ...), if any.

@@ -5,18 +5,11 @@
 #include "media/FlicSource.h"
 #include "platform/WindowsPath.h"
 
-#include <QFile>
-
-#include <QDateTime>
-
 namespace lumeria::media {
 
 namespace {
 
 const QString kBreak = QStringLiteral("\r\r");
-// Larger than any animation of the time; a file claiming more is not read
-// into memory.
-constexpr qint64 kMaxAnimationBytes = 256 * 1024 * 1024;
 
 } // namespace
 
@@ -37,16 +30,10 @@ QRect videoRectangle(const VideoPlacement& placement, QSize natural)
 
 VideoPlacement pagePlacement(const MediaEnvironment& environment, const MediaPlacement& numbers)
 {
-    VideoPlacement p;
-    p.numbers = numbers;
-    if (environment.pageArea)
-        p.area = environment.pageArea();
-    if (environment.scrollOffset)
-        p.scroll = environment.scrollOffset();
-    return p;
+    return VideoPlacement{numbers, environment.pageArea(), environment.scrollOffset()};
 }
 
-MediaList::MediaList(DeviceTable& devices, DeviceServices services, const MediaEnvironment& environment)
+MediaList::MediaList(DeviceTable& devices, DeviceServices services, MediaEnvironment& environment)
     : m_devices(devices), m_services(std::move(services)), m_env(environment)
 {
 }
@@ -58,8 +45,8 @@ MediaList::~MediaList()
 
 void MediaList::showError(const QString& file, const QString& text) const
 {
-    if (m_env.errorBox)
-        m_env.errorBox(m_env.errorTitle, windowsFileName(file) + kBreak + text, m_env.okButton);
+    const MediaMessages words = m_env.messages();
+    m_env.errorBox(words.errorTitle, windowsFileName(file) + kBreak + text, words.okButton);
 }
 
 QString MediaList::newAlias() const
@@ -67,7 +54,7 @@ QString MediaList::newAlias() const
     // The alias is the tick count, as it always was; two plays within one
     // millisecond would have shared it and the second failed to open, so a
     // taken one moves on to the next free tick.
-    int64_t tick = m_env.clock ? m_env.clock() : QDateTime::currentMSecsSinceEpoch();
+    int64_t tick = m_env.clock();
     QString alias;
     do {
         alias = QStringLiteral("LuMedia%1").arg(tick++);
@@ -77,49 +64,50 @@ QString MediaList::newAlias() const
 
 uint16_t MediaList::play(const QString& file, MediaMode mode, const VideoPlacement* placement)
 {
-    const std::optional<QString> path = m_env.locate ? m_env.locate(file) : std::optional<QString>(file);
+    const std::optional<QString> path = m_env.locate(file);
     if (!path) {
-        showError(file, m_env.extractError);
+        showError(file, m_env.messages().extractError);
         return 0;
     }
     stopFile(file);
 
+    Result<std::unique_ptr<MediaDevice>> opened = openDevice(*path, std::nullopt, m_services);
+    if (!opened) {
+        showError(file, m_env.messages().mediaError);
+        return 0;
+    }
     MediaRec rec;
     rec.mode = mode;
     rec.file = path->toUpper();
-    m_items.push_front(std::move(rec));
+    const Replay replay = mode == MediaMode::Loop ? Replay{.endless = true} : Replay{};
+    const uint16_t id = start(std::move(rec), std::move(opened).value(), *path, placement, replay, false);
+    if (id != 0 && mode == MediaMode::Wait)
+        m_env.wait([this, id] { return findDevice(id) == m_items.end(); });
+    return id;
+}
 
-    Result<std::unique_ptr<MediaDevice>> opened = openDevice(*path, std::nullopt, m_services);
-    if (!opened) {
-        m_items.pop_front();
-        showError(file, m_env.mediaError);
-        return 0;
-    }
-    std::unique_ptr<MediaDevice> device = std::move(opened).value();
-    const bool visual = device->hasVideo();
+uint16_t MediaList::start(MediaRec rec, std::unique_ptr<MediaDevice> device, const QString& path,
+                          const VideoPlacement* placement, Replay replay, bool hidden)
+{
+    rec.visual = device->hasVideo();
     const QSize natural = device->naturalSize();
     const DeviceType type = device->type();
-    OpenDevice& entry = m_devices.add(newAlias(), *path, type, std::move(device));
+    OpenDevice& entry = m_devices.add(newAlias(), path, type, std::move(device), hidden);
+    entry.replay = replay;
+    rec.device = entry.id;
+    if (rec.visual && placement) {
+        rec.display = videoRectangle(*placement, natural);
+        rec.origin = placement->scroll;
+        rec.inWindow = true;
+        entry.surface = m_env.createFrameSink(rec.display);
+        entry.device->setFrameSink(entry.surface.get());
+    }
     const uint16_t id = entry.id;
-    // Opening ran no events, so the new item is still the front one.
-    MediaRec& item = m_items.front();
-    item.device = id;
-    item.visual = visual;
-    if (visual && placement) {
-        item.display = videoRectangle(*placement, natural);
-        item.origin = placement->scroll;
-        item.inWindow = true;
-        if (m_env.createFrameSink)
-            item.surface = m_env.createFrameSink(item.display);
-        entry.device->setFrameSink(item.surface.get());
-    }
-
+    m_items.push_front(std::move(rec));
     if (entry.device->play(0, -1) != 0) {
-        stopItem(findDevice(id));
-        return id;
+        stopItem(m_items.begin());
+        return 0;
     }
-    if (mode == MediaMode::Wait && m_env.wait)
-        m_env.wait([this, id] { return findDevice(id) == m_items.end(); });
     return id;
 }
 
@@ -130,51 +118,31 @@ bool MediaList::playAnimation(MediaKind kind, const QString& file, MediaMode mod
     // entry's place; cartoons, like every device, play a real file.
     std::optional<QByteArray> bytes;
     QString path;
-    if (kind == MediaKind::Flic && m_env.readFile) {
+    if (kind == MediaKind::Flic) {
         bytes = m_env.readFile(file);
         path = file;
-    } else if (const std::optional<QString> located = m_env.locate ? m_env.locate(file) : file) {
+    } else if (const std::optional<QString> located = m_env.locate(file)) {
         path = *located;
-        if (kind == MediaKind::Flic) {
-            QFile f(path);
-            if (f.open(QIODevice::ReadOnly) && f.size() <= kMaxAnimationBytes)
-                bytes = f.readAll();
-        }
     }
     if (path.isEmpty() || (kind == MediaKind::Flic && !bytes)) {
-        showError(file, m_env.extractError);
+        showError(file, m_env.messages().extractError);
         return false;
     }
     stopFile(file);
     std::unique_ptr<MediaDevice> player =
         kind == MediaKind::Flic ? openFlicPlayer(std::move(*bytes)) : openCartoonPlayer(path, frameDelayMs);
     if (!player) {
-        showError(file, m_env.mediaError);
+        showError(file, m_env.messages().mediaError);
         return false;
     }
 
     MediaRec rec;
     rec.kind = kind;
     rec.file = path.toUpper();
-    rec.visual = true;
-    rec.loop = mode == MediaMode::Loop;
-    rec.repeatsLeft = std::max(1, repeat) - 1;
-    rec.serial = m_nextSerial++;
-    rec.display = videoRectangle(placement, player->naturalSize());
-    rec.origin = placement.scroll;
-    rec.inWindow = true;
-    if (m_env.createFrameSink)
-        rec.surface = m_env.createFrameSink(rec.display);
-    player->setFrameSink(rec.surface.get());
-    const uint64_t serial = rec.serial;
-    player->setCompletionHandler([this, serial] { animationCompleted(serial); });
-    rec.player = std::move(player);
-    m_items.push_front(std::move(rec));
-
-    if (m_items.front().player->play(0, -1) != 0) {
-        stopItem(m_items.begin());
+    const Replay replay =
+        mode == MediaMode::Loop ? Replay{.endless = true} : Replay{.timesLeft = std::max(1, repeat) - 1};
+    if (start(std::move(rec), std::move(player), path, &placement, replay, true) == 0)
         return false;
-    }
     if (mode == MediaMode::Wait)
         waitForFile(file);
     return true;
@@ -201,25 +169,6 @@ std::unique_ptr<MediaDevice> openFlicPlayer(QByteArray bytes)
     return std::make_unique<AnimationDevice>(std::move(source).value(), length);
 }
 
-std::list<MediaRec>::iterator MediaList::findSerial(uint64_t serial)
-{
-    return std::find_if(m_items.begin(), m_items.end(), [serial](const MediaRec& r) { return r.serial == serial; });
-}
-
-void MediaList::animationCompleted(uint64_t serial)
-{
-    const auto item = findSerial(serial);
-    if (item == m_items.end())
-        return;
-    if (item->loop || item->repeatsLeft > 0) {
-        if (!item->loop)
-            --item->repeatsLeft;
-        if (item->player->play(0, -1) == 0)
-            return;
-    }
-    stopItem(item);
-}
-
 std::list<MediaRec>::iterator MediaList::findDevice(uint16_t id)
 {
     for (auto it = m_items.begin(); it != m_items.end(); ++it) {
@@ -242,14 +191,10 @@ void MediaList::stopItem(std::list<MediaRec>::iterator item)
 {
     if (item == m_items.end())
         return;
-    MediaRec rec = std::move(*item);
+    const uint16_t id = item->device;
     m_items.erase(item);
-    if (rec.device)
-        m_devices.close(rec.device);
-    rec.player.reset();
-    rec.surface.reset();
-    if (rec.inWindow && m_env.invalidate)
-        m_env.invalidate(rec.display);
+    // The table paints the page again where the surface was.
+    m_devices.close(id);
 }
 
 void MediaList::removeIf(const std::function<bool(const MediaRec&)>& match)
@@ -286,34 +231,19 @@ void MediaList::stopVisuals()
 
 void MediaList::deviceCompleted(uint16_t id)
 {
-    const auto item = findDevice(id);
-    if (item == m_items.end())
-        return;
-    if (item->mode == MediaMode::Loop) {
-        if (OpenDevice* entry = m_devices.byId(id)) {
-            if (entry->device->play(0, -1) == 0)
-                return;
-        }
-    }
-    stopItem(item);
+    // The table has played it again as long as its replay rule asked.
+    stopItem(findDevice(id));
 }
 
 void MediaList::deviceClosed(uint16_t id)
 {
     const auto item = findDevice(id);
-    if (item == m_items.end())
-        return;
-    MediaRec rec = std::move(*item);
-    m_items.erase(item);
-    rec.surface.reset();
-    if (rec.inWindow && m_env.invalidate)
-        m_env.invalidate(rec.display);
+    if (item != m_items.end())
+        m_items.erase(item);
 }
 
 void MediaList::waitForFile(const QString& file)
 {
-    if (!m_env.wait)
-        return;
     m_env.wait([this, file] { return !contains(file); });
 }
 

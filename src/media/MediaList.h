@@ -17,9 +17,10 @@ namespace lumeria::media {
 
 enum class MediaKind : uint8_t { Device = 0, Flic = 1, Cartoon = 2 };
 
-// One playing item.
+// One playing item: a device of the table (an animation's hidden from
+// command strings), which holds its surface and its replay rule.
 struct MediaRec {
-    uint16_t device = 0; // 0 for animations, which play without a device
+    uint16_t device = 0;
     MediaMode mode = MediaMode::Start;
     QString file; // the full path, in capitals
     MediaKind kind = MediaKind::Device;
@@ -27,13 +28,6 @@ struct MediaRec {
     QRect display; // where a video or animation shows, window coordinates
     QPoint origin; // scroll origin when the area is painted again
     bool inWindow = false;
-    std::unique_ptr<FrameSink> surface; // where its pictures show
-    // Animations: their player, which no command string reaches, whether it
-    // loops, and how many more times it plays.
-    std::unique_ptr<MediaDevice> player;
-    uint64_t serial = 0;
-    bool loop = false;
-    int repeatsLeft = 0;
 };
 
 // Where a video goes: the command's numbers (-1 natural size or centred) and
@@ -57,7 +51,7 @@ VideoPlacement pagePlacement(const MediaEnvironment& environment, const MediaPla
 // stops by file, by kind or all.
 class MediaList {
 public:
-    MediaList(DeviceTable& devices, DeviceServices services, const MediaEnvironment& environment);
+    MediaList(DeviceTable& devices, DeviceServices services, MediaEnvironment& environment);
     ~MediaList();
     MediaList(const MediaList&) = delete;
     MediaList& operator=(const MediaList&) = delete;
@@ -91,8 +85,10 @@ public:
 
 private:
     std::list<MediaRec>::iterator findDevice(uint16_t id);
-    std::list<MediaRec>::iterator findSerial(uint64_t serial);
-    void animationCompleted(uint64_t serial);
+    // Enters the opened device and its item, with a surface at the placement
+    // when it shows pictures, and starts it; 0 when it does not play.
+    uint16_t start(MediaRec rec, std::unique_ptr<MediaDevice> device, const QString& path,
+                   const VideoPlacement* placement, Replay replay, bool hidden);
     void stopItem(std::list<MediaRec>::iterator item);
     void removeIf(const std::function<bool(const MediaRec&)>& match);
     QString newAlias() const;
@@ -100,9 +96,8 @@ private:
 
     DeviceTable& m_devices;
     DeviceServices m_services;
-    const MediaEnvironment& m_env;
+    MediaEnvironment& m_env;
     std::list<MediaRec> m_items;
-    uint64_t m_nextSerial = 1;
 };
 
 // The players of the animations on a page: a cartoon file played at its

@@ -5,10 +5,12 @@
 #include "media/SdlLibrary.h"
 #include "platform/WindowsPath.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 namespace lumeria::media {
@@ -22,6 +24,35 @@ constexpr int kHighestTone = 32767;
 // How long a tone may take to leave the device after its time is up.
 constexpr int kToneGrace = 200;
 
+// Where media stands before the window is there, and after it went: no
+// file is found, so nothing plays, and time still passes.
+class DetachedEnvironment final : public MediaEnvironment {
+public:
+    std::optional<QString> locate(const QString&) override { return std::nullopt; }
+    std::optional<QByteArray> readFile(const QString&) override { return std::nullopt; }
+    QString publicationFolder() const override { return {}; }
+    std::vector<DiscTrack> discTracks() const override { return {}; }
+    MediaMessages messages() const override { return {}; }
+    void errorBox(const QString&, const QString&, const QString&) override {}
+    QRect pageArea() const override { return {}; }
+    QPoint scrollOffset() const override { return {}; }
+    void invalidate(const QRect&) override {}
+    std::unique_ptr<FrameSink> createFrameSink(const QRect&) override { return nullptr; }
+    void wait(const std::function<bool()>& done) override
+    {
+        while (!done()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(1);
+        }
+    }
+    int64_t clock() const override
+    {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+    void log(const QString&) override {}
+};
+
 } // namespace
 
 double speakerPitch(int frequency)
@@ -31,20 +62,19 @@ double speakerPitch(int frequency)
     return kTimerClock / divisor;
 }
 
-MediaManager::MediaManager(MediaOptions options) : m_options(std::move(options)), m_mixer(m_options.output)
+MediaManager::MediaManager(MediaOptions options)
+    : m_options(std::move(options)), m_detached(std::make_unique<DetachedEnvironment>()), m_env(m_detached.get()),
+      m_mixer(m_options.output)
 {
-    DeviceServices services{&m_mixer, m_options.soundFont};
-    m_list = std::make_unique<MediaList>(m_devices, services, m_env);
-    m_mci = std::make_unique<MciInterpreter>(m_devices, services, m_env);
+    setEnvironment(*m_detached);
     m_devices.setCompletionListener([this](uint16_t id) { deviceCompleted(id); });
     m_devices.setCloseListener([this](uint16_t id, const QRect& shownAt) {
         m_list->deviceClosed(id);
-        if (!shownAt.isEmpty() && m_env.invalidate)
-            m_env.invalidate(shownAt);
+        if (!shownAt.isEmpty())
+            m_env->invalidate(shownAt);
     });
     m_mixer.setOpenListener([this](const AudioFormat& format) {
-        if (m_env.log)
-            m_env.log(QStringLiteral("audio %1 %2 %3").arg(format.rate).arg(format.channels).arg(format.sampleFormat));
+        m_env->log(QStringLiteral("audio %1 %2 %3").arg(format.rate).arg(format.channels).arg(format.sampleFormat));
     });
 }
 
@@ -57,10 +87,21 @@ MediaManager::~MediaManager()
     m_devices.setCloseListener(nullptr);
 }
 
-void MediaManager::setEnvironment(MediaEnvironment environment)
+void MediaManager::setEnvironment(MediaEnvironment& environment)
 {
-    // The list and the interpreter hold this member by reference.
-    m_env = std::move(environment);
+    // The list and the interpreter hold the environment by reference: what
+    // played through the old one stops, and they are made anew.
+    if (m_list)
+        stopEverything();
+    m_env = &environment;
+    const DeviceServices services{&m_mixer, m_options.soundFont};
+    m_list = std::make_unique<MediaList>(m_devices, services, environment);
+    m_mci = std::make_unique<MciInterpreter>(m_devices, services, environment);
+}
+
+void MediaManager::detachEnvironment()
+{
+    setEnvironment(*m_detached);
 }
 
 void MediaManager::prepareLibraries()
@@ -120,19 +161,19 @@ void MediaManager::playSoundFile(const QString& file, MediaMode mode)
 
 void MediaManager::playVideoFile(const QString& file, MediaMode mode, const MediaPlacement& numbers)
 {
-    const VideoPlacement where = pagePlacement(m_env, numbers);
+    const VideoPlacement where = pagePlacement(*m_env, numbers);
     m_list->play(file, mode, &where);
 }
 
 void MediaManager::playFlicFile(const QString& file, MediaMode mode, const MediaPlacement& numbers, int repeat)
 {
-    m_list->playAnimation(MediaKind::Flic, file, mode, pagePlacement(m_env, numbers), repeat);
+    m_list->playAnimation(MediaKind::Flic, file, mode, pagePlacement(*m_env, numbers), repeat);
 }
 
 void MediaManager::playCartoonFile(const QString& file, MediaMode mode, const MediaPlacement& numbers, int repeat,
                                    int frameDelay)
 {
-    m_list->playAnimation(MediaKind::Cartoon, file, mode, pagePlacement(m_env, numbers), repeat, frameDelay);
+    m_list->playAnimation(MediaKind::Cartoon, file, mode, pagePlacement(*m_env, numbers), repeat, frameDelay);
 }
 
 void MediaManager::stopMedia(StopTarget target, const QString& file)
@@ -164,13 +205,10 @@ void MediaManager::playTone(int frequency, int milliseconds)
     // tone is let out before the stream goes.
     QElapsedTimer elapsed;
     elapsed.start();
-    if (m_env.wait)
-        m_env.wait([&] {
-            return elapsed.elapsed() >= milliseconds &&
-                   (!tone || tone->drained() || elapsed.elapsed() >= milliseconds + kToneGrace);
-        });
-    else
-        QThread::msleep(ulong(std::max(0, milliseconds)));
+    m_env->wait([&] {
+        return elapsed.elapsed() >= milliseconds &&
+               (!tone || tone->drained() || elapsed.elapsed() >= milliseconds + kToneGrace);
+    });
     if (tone)
         m_mixer.removeStream(tone);
 }

@@ -34,7 +34,11 @@ public:
     MediaManager(const MediaManager&) = delete;
     MediaManager& operator=(const MediaManager&) = delete;
 
-    void setEnvironment(MediaEnvironment environment);
+    // The window, from now on, until it hands over another or goes; until
+    // then, and after detachEnvironment(), nothing is found and no box
+    // shows. Everything playing stops.
+    void setEnvironment(MediaEnvironment& environment);
+    void detachEnvironment();
     // Loads the media libraries on a thread of its own, once: for a
     // publication that has media, called when its first page is shown, so
     // its first sound does not wait for them.
@@ -68,7 +72,8 @@ private:
     void deviceCompleted(uint16_t id);
 
     MediaOptions m_options;
-    MediaEnvironment m_env;
+    std::unique_ptr<MediaEnvironment> m_detached;
+    MediaEnvironment* m_env;
     Mixer m_mixer;
     DeviceTable m_devices;
     std::unique_ptr<MediaList> m_list;

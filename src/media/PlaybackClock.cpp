@@ -30,28 +30,28 @@ void PlaybackClock::reset(int64_t startUs, std::shared_ptr<AudioStream> audio, i
     m_lastUs = startUs;
 }
 
-void PlaybackClock::start()
+void PlaybackClock::setHeld(bool held)
 {
     std::lock_guard lock(m_mutex);
     const auto now = Steady::now();
-    m_running = true;
-    m_lastTake = now;
-    m_wallSince = now;
-}
-
-void PlaybackClock::setPaused(bool paused)
-{
-    std::lock_guard lock(m_mutex);
-    const auto now = Steady::now();
-    if (paused == m_paused)
+    if (!m_running) {
+        // The first release starts the play.
+        if (!held) {
+            m_running = true;
+            m_lastTake = now;
+            m_wallSince = now;
+        }
         return;
-    if (paused) {
+    }
+    if (held == m_paused)
+        return;
+    if (held) {
         m_lastUs = readLocked(now);
         m_paused = true;
         return;
     }
     m_paused = false;
-    // Time spent paused is not played: both clocks pick up where they froze.
+    // Time spent held is not played: both clocks pick up where they froze.
     m_wallBaseUs = m_lastUs;
     m_wallSince = now;
     m_lastTake = now;

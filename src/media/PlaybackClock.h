@@ -21,10 +21,10 @@ class PlaybackClock {
 public:
     using Steady = std::chrono::steady_clock;
 
-    // Stopped at startUs until start(); audio, when given, leads from then.
+    // Still at startUs until first let go; audio, when given, leads from then.
     void reset(int64_t startUs, std::shared_ptr<AudioStream> audio, int rate);
-    void start();
-    void setPaused(bool paused);
+    // Held clocks stand still: the play machine's holds (priming, pause).
+    void setHeld(bool held);
     int64_t nowUs() const;
 
 private:

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <vector>
 
 namespace lumeria::media {
@@ -15,7 +14,6 @@ namespace {
 // Frames rendered per step of the worker: small, so the first block reaches
 // the ring quickly and a stop request is seen soon.
 constexpr size_t kBlockFrames = 1024;
-constexpr auto kPollInterval = std::chrono::milliseconds(2);
 // The stream is held back until this much is queued (or the play has no more),
 // so a worker that loses the processor just after its first block does not
 // leave a gap in the first buffers heard.
@@ -24,7 +22,11 @@ constexpr size_t kPrimeFrames = 4096;
 } // namespace
 
 StreamingDevice::StreamingDevice(Mixer& mixer, int64_t lengthMs)
-    : m_mixer(mixer), m_length(std::max<int64_t>(0, lengthMs))
+    : m_mixer(mixer), m_length(std::max<int64_t>(0, lengthMs)), m_worker([this](bool held) {
+          // Only the UI thread replaces the stream, and never while a worker runs.
+          if (m_stream)
+              m_stream->setPaused(held);
+      })
 {
 }
 
@@ -54,13 +56,13 @@ int64_t StreamingDevice::position() const
 
 void StreamingDevice::stopPlayback()
 {
-    if (m_worker.stop(m_stream.get()))
-        renderStopped();
     if (m_stream) {
         m_position = streamPosition();
-        m_mixer.removeStream(m_stream);
-        m_stream.reset();
+        m_mixer.fadeOutStream(m_stream);
     }
+    if (m_worker.stop())
+        renderStopped();
+    m_stream.reset();
     m_mode = DeviceMode::Stopped;
 }
 
@@ -80,13 +82,6 @@ int StreamingDevice::play(int64_t from, int64_t to)
     if (!stream)
         return mci::kHardware;
     stream->setGain(m_audioEnabled ? 1.0f : 0.0f);
-    stream->setPaused(true); // until primed
-    {
-        std::lock_guard lock(m_pauseMutex);
-        m_userPaused = false;
-        m_primed = false;
-    }
-
     m_stream = stream;
     m_rate = format.rate;
     m_start = start;
@@ -94,9 +89,9 @@ int StreamingDevice::play(int64_t from, int64_t to)
     m_position = start;
     m_mode = DeviceMode::Playing;
     m_firstBlockMicros.store(-1, std::memory_order_relaxed);
-    m_worker.start([this, stream, start, end, format](uint64_t generation) {
-        run(generation, stream, start, end, format.rate, format.channels);
-    });
+    m_worker.start([this, stream, start, end,
+                    format](uint64_t generation) { run(generation, stream, start, end, format.rate, format.channels); },
+                   unsigned(Hold::Priming));
     return mci::kOk;
 }
 
@@ -104,24 +99,19 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
                           int channels)
 {
     const auto began = std::chrono::steady_clock::now();
-    const auto stopping = [this] { return m_worker.stopping(); };
+    // How long the callback takes to make room for a block: the worker sleeps
+    // that long when the ring is full instead of looking again and again.
+    const auto blockTime = std::chrono::microseconds(int64_t(kBlockFrames) * 1'000'000 / std::max(rate, 1));
     std::vector<float> block(kBlockFrames * static_cast<size_t>(channels));
     bool first = true;
     size_t queued = 0;
-    const auto release = [this, &stream] {
-        std::lock_guard lock(m_pauseMutex);
-        if (m_primed)
-            return;
-        m_primed = true;
-        if (!m_userPaused)
-            stream->setPaused(false);
-    };
     if (startRender(from, to, rate, channels)) {
-        while (!stopping()) {
+        while (!m_worker.stopping()) {
             const size_t room = std::min(stream->freeFrames(), kBlockFrames);
             if (room == 0) {
-                release();
-                std::this_thread::sleep_for(kPollInterval);
+                m_worker.release(Hold::Priming);
+                if (!m_worker.waitWhileHeld() || !m_worker.waitFor(blockTime / 2))
+                    break;
                 continue;
             }
             const size_t frames = render(block.data(), room);
@@ -130,7 +120,7 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
             stream->write(block.data(), frames);
             queued += frames;
             if (queued >= kPrimeFrames)
-                release();
+                m_worker.release(Hold::Priming);
             if (first) {
                 first = false;
                 const auto waited = std::chrono::steady_clock::now() - began;
@@ -140,9 +130,15 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
         }
     }
     stream->finish();
-    release();
-    while (!stopping() && !stream->drained())
-        std::this_thread::sleep_for(kPollInterval);
+    m_worker.release(Hold::Priming);
+    // What is queued plays out; the worker wakes when it should be heard.
+    while (!stream->drained()) {
+        const int64_t left = std::max<int64_t>(0, int64_t(queued) - stream->framesPlayed());
+        const auto span = std::chrono::microseconds(left * 1'000'000 / std::max(rate, 1));
+        if (!m_worker.waitWhileHeld() ||
+            !m_worker.waitFor(std::clamp(span, std::chrono::microseconds(1000), blockTime)))
+            break;
+    }
     m_worker.complete(generation, [this] { finished(); });
 }
 
@@ -163,9 +159,7 @@ void StreamingDevice::stop()
 int StreamingDevice::pause()
 {
     if (m_mode == DeviceMode::Playing && m_stream) {
-        std::lock_guard lock(m_pauseMutex);
-        m_userPaused = true;
-        m_stream->setPaused(true);
+        m_worker.hold(Hold::Reader);
         m_mode = DeviceMode::Paused;
     }
     return mci::kOk;
@@ -174,10 +168,7 @@ int StreamingDevice::pause()
 int StreamingDevice::resume()
 {
     if (m_mode == DeviceMode::Paused && m_stream) {
-        std::lock_guard lock(m_pauseMutex);
-        m_userPaused = false;
-        if (m_primed)
-            m_stream->setPaused(false);
+        m_worker.release(Hold::Reader);
         m_mode = DeviceMode::Playing;
     }
     return mci::kOk;

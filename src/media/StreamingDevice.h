@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 namespace lumeria::media {
 
@@ -65,11 +64,6 @@ private:
     PlayWorker m_worker;
     std::atomic<int64_t> m_firstBlockMicros{-1};
     std::shared_ptr<AudioStream> m_stream;
-    // Who holds the stream paused: the reader (pause) or the worker (not yet
-    // primed). Only the last of the two to let go starts it.
-    std::mutex m_pauseMutex;
-    bool m_userPaused = false;
-    bool m_primed = false;
     int m_rate = 0;
     int64_t m_start = 0;
     int64_t m_end = 0;

@@ -2,7 +2,9 @@
 
 #include "media/AudioResampler.h"
 #include "media/FfmpegHandles.h"
+#include "media/FfmpegInput.h"
 #include "media/MciErrors.h"
+#include "media/MediaLimits.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,28 +22,8 @@ namespace lumeria::media {
 namespace {
 
 constexpr AVRational kMicros{1, 1000000};
-// Below this probe score libavformat is guessing from a few bytes.
-constexpr int kMinProbeScore = AVPROBE_SCORE_RETRY;
-// Pictures larger than this are refused rather than allocated: no file of
-// the era comes near, and a damaged header can claim anything.
-constexpr int kMaxSide = 8192;
-// A sample aspect ratio further from square than this is taken for damage.
-constexpr double kMaxAspectStretch = 4.0;
 // When the frame rate is unknown a picture lasts this long.
 constexpr int64_t kDefaultFrameUs = 66'667;
-// Animations hold a picture for seconds; longer than this is damage.
-constexpr int64_t kMaxFrameUs = 10'000'000;
-// Packets waiting for the other track. Only a badly interleaved file gets
-// near this; past it the oldest wait is given up, so memory stays bounded.
-constexpr size_t kMaxQueuedBytes = 32u << 20;
-constexpr int kMaxBadAudioPackets = 16;
-// A file whose container gives no duration is measured from its packets; the
-// scan stops here so a hostile file cannot keep open() busy.
-constexpr int kMaxScanPackets = 1 << 18;
-
-struct SwsCloser {
-    void operator()(SwsContext* ctx) const { ffmpeg().sws_freeContext(ctx); }
-};
 
 int64_t frameDuration(const AVFrame& f)
 {
@@ -87,38 +69,14 @@ private:
     size_t m_bytes = 0;
 };
 
-bool isRealVideo(const AVStream& s)
-{
-    return s.codecpar->codec_type == AVMEDIA_TYPE_VIDEO && (s.disposition & AV_DISPOSITION_ATTACHED_PIC) == 0 &&
-           s.codecpar->width > 0 && s.codecpar->height > 0 && s.codecpar->width <= kMaxSide &&
-           s.codecpar->height <= kMaxSide;
-}
-
-CodecPtr openCodec(const AVStream& stream)
-{
-    const AVCodec* codec = ffmpeg().avcodec_find_decoder(stream.codecpar->codec_id);
-    if (!codec)
-        return nullptr;
-    CodecPtr ctx(ffmpeg().avcodec_alloc_context3(codec));
-    if (!ctx || ffmpeg().avcodec_parameters_to_context(ctx.get(), stream.codecpar) < 0)
-        return nullptr;
-    ctx->pkt_timebase = stream.time_base;
-    // Slices only: frame threads would hold pictures back and return the
-    // errors of damaged packets late, after the play has moved on.
-    ctx->thread_type = FF_THREAD_SLICE;
-    ctx->thread_count = 0;
-    if (ffmpeg().avcodec_open2(ctx.get(), codec, nullptr) < 0)
-        return nullptr;
-    return ctx;
-}
-
 } // namespace
 
 struct VideoDecoder::Impl {
-    FormatPtr format;
+    std::unique_ptr<FfmpegInput> input;
+    AVFormatContext* format = nullptr;
     CodecPtr video;
     CodecPtr audio;
-    std::unique_ptr<SwsContext, SwsCloser> sws;
+    SwsPtr sws;
     PacketPtr packet{ffmpeg().av_packet_alloc()};
     FramePtr frame{ffmpeg().av_frame_alloc()};
     int videoIndex = -1;
@@ -126,6 +84,8 @@ struct VideoDecoder::Impl {
     AVRational videoTimeBase{1, 1};
     AVRational audioTimeBase{1, 1};
     int64_t originUs = 0;
+    int64_t videoStartUs = 0; // the picture track's own start on the play's time line
+    bool mpeg = false;
     int64_t frameUs = kDefaultFrameUs;
     QSize natural;
     // QuickTime and AVI give a paletted track's palette once, beside the
@@ -169,7 +129,7 @@ bool VideoDecoder::Impl::readPacket()
 {
     if (inputEnded || failed)
         return false;
-    if (ffmpeg().av_read_frame(format.get(), packet.get()) < 0) {
+    if (ffmpeg().av_read_frame(format, packet.get()) < 0) {
         inputEnded = true;
         return false;
     }
@@ -197,7 +157,7 @@ void VideoDecoder::Impl::capturePalette()
     if (desc && (desc->flags & AV_PIX_FMT_FLAG_PAL) == 0 && video->pix_fmt != AV_PIX_FMT_NONE)
         return;
     // The first few packets: the one with the palette is the first picture.
-    for (int i = 0; i < 64 && ffmpeg().av_read_frame(format.get(), packet.get()) >= 0; ++i) {
+    for (int i = 0; i < 64 && ffmpeg().av_read_frame(format, packet.get()) >= 0; ++i) {
         const bool ours = packet->stream_index == videoIndex;
         size_t size = 0;
         if (const uint8_t* side = ffmpeg().av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, &size);
@@ -348,7 +308,7 @@ bool VideoDecoder::Impl::decodeAudio()
                 // A damaged sound packet costs a click, a run of them the
                 // rest of the track.
                 if (ffmpeg().avcodec_send_packet(audio.get(), p.get()) < 0) {
-                    if (++badAudioPackets >= kMaxBadAudioPackets) {
+                    if (++badAudioPackets >= kMaxBadPackets) {
                         audioPackets.clear();
                         audioGaveUp = true;
                     }
@@ -370,60 +330,36 @@ bool VideoDecoder::Impl::decodeAudio()
     return resampler.available() > 0;
 }
 
-Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
+Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(std::unique_ptr<FfmpegInput>& input)
 {
-    if (!QFileInfo(path).isFile())
-        return Failure{mci::kFileNotFound};
-    if (!loadFfmpeg())
-        return Failure{mci::kCannotLoadDriver};
-    quietenFfmpeg();
     auto impl = std::make_unique<Impl>();
     if (!impl->packet || !impl->frame)
         return Failure{mci::kOutOfMemory};
-    const QByteArray name = QFile::encodeName(path);
-    AVFormatContext* formatContext = nullptr;
-    if (ffmpeg().avformat_open_input(&formatContext, name.constData(), nullptr, nullptr) < 0)
-        return Failure{mci::kInvalidFile};
-    impl->format.reset(formatContext);
-    if (formatContext->probe_score < kMinProbeScore || ffmpeg().avformat_find_stream_info(formatContext, nullptr) < 0)
-        return Failure{mci::kInvalidFile};
-
-    for (unsigned i = 0; i < formatContext->nb_streams && impl->videoIndex < 0; ++i) {
-        const AVStream& s = *formatContext->streams[i];
-        if (!isRealVideo(s))
-            continue;
-        impl->video = openCodec(s);
-        if (impl->video)
-            impl->videoIndex = static_cast<int>(i);
-    }
+    impl->videoIndex = input->pictureStream(&impl->video);
     if (impl->videoIndex < 0)
         return Failure{mci::kInvalidFile};
+    impl->input = std::move(input);
+    impl->format = impl->input->format();
+    AVFormatContext* formatContext = impl->format;
     AVStream* videoStream = formatContext->streams[impl->videoIndex];
     impl->videoTimeBase = videoStream->time_base;
     if (impl->videoTimeBase.num <= 0 || impl->videoTimeBase.den <= 0)
         return Failure{mci::kInvalidFile};
 
-    const int audioIndex =
-        ffmpeg().av_find_best_stream(formatContext, AVMEDIA_TYPE_AUDIO, -1, impl->videoIndex, nullptr, 0);
-    if (audioIndex >= 0) {
-        const AVStream& s = *formatContext->streams[audioIndex];
-        if (s.time_base.num > 0 && s.time_base.den > 0)
-            impl->audio = openCodec(s);
-        if (impl->audio && impl->audio->sample_rate > 0 && impl->audio->ch_layout.nb_channels > 0) {
-            impl->audioIndex = audioIndex;
-            impl->audioTimeBase = s.time_base;
-        } else {
-            impl->audio.reset();
-        }
-    }
+    impl->audioIndex = impl->input->soundStream(impl->videoIndex, &impl->audio);
+    if (impl->audioIndex >= 0)
+        impl->audioTimeBase = formatContext->streams[impl->audioIndex]->time_base;
     if (formatContext->start_time != AV_NOPTS_VALUE)
         impl->originUs = formatContext->start_time;
+    if (videoStream->start_time != AV_NOPTS_VALUE)
+        impl->videoStartUs = std::max<int64_t>(0, impl->toMicros(videoStream->start_time, impl->videoTimeBase));
     impl->capturePalette();
 
     VideoProperties props;
     props.hasAudio = impl->audioIndex >= 0;
     const char* formatName = formatContext->iformat ? formatContext->iformat->name : "";
     props.mpeg = std::strstr(formatName, "mpeg") != nullptr;
+    impl->mpeg = props.mpeg;
 
     // Pixels of old capture cards were seldom square; the picture shows at
     // its display shape.
@@ -433,7 +369,7 @@ Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
     if (sar.num > 0 && sar.den > 0 && sar.num != sar.den) {
         const double stretch = av_q2d(sar);
         if (stretch <= kMaxAspectStretch && stretch >= 1.0 / kMaxAspectStretch)
-            width = std::clamp(static_cast<int>(std::lround(width * stretch)), 1, kMaxSide);
+            width = std::clamp(static_cast<int>(std::lround(width * stretch)), 1, kMaxPictureSide);
     }
     props.naturalSize = QSize(width, height);
     impl->natural = props.naturalSize;
@@ -459,17 +395,20 @@ Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const QString& path)
         endUs = formatContext->duration;
     if (endUs <= 0) {
         // No duration anywhere: the last picture's end, from the packets.
-        AVPacket* p = impl->packet.get();
-        for (int i = 0; i < kMaxScanPackets && ffmpeg().av_read_frame(formatContext, p) >= 0; ++i) {
-            if (p->stream_index == impl->videoIndex && p->pts != AV_NOPTS_VALUE)
-                endUs =
-                    std::max(endUs, impl->toMicros(p->pts + std::max<int64_t>(p->duration, 0), impl->videoTimeBase));
-            ffmpeg().av_packet_unref(p);
-        }
+        const int64_t end = impl->input->scanEnd(impl->videoIndex, 0);
+        if (end > 0)
+            endUs = impl->toMicros(end, impl->videoTimeBase);
     }
     props.lengthMs = std::max<int64_t>(0, endUs / 1000);
     auto decoder = std::unique_ptr<VideoDecoder>(new VideoDecoder(std::move(impl)));
     decoder->m_props = props;
+    // Headers promise what the data may not hold (an index claiming minutes
+    // over a cut-off file): the file is a video once one picture decodes.
+    if (!decoder->start(0, std::numeric_limits<int64_t>::max() / 2, 0, 0) || !decoder->nextFrame()) {
+        // Given back: its sound may still play.
+        input = std::move(decoder->m_impl->input);
+        return Failure{mci::kInvalidFile};
+    }
     return decoder;
 }
 
@@ -499,16 +438,24 @@ bool VideoDecoder::start(int64_t fromUs, int64_t toUs, int outRate, int outChann
     d.nextAudioUs = fromUs;
     d.resampler.reset(outRate, outChannels);
 
-    AVFormatContext* fmt = d.format.get();
-    const int64_t target = ffmpeg().av_rescale_q(fromUs + d.originUs, kMicros, d.videoTimeBase);
-    if (ffmpeg().av_seek_frame(fmt, d.videoIndex, target, AVSEEK_FLAG_BACKWARD) < 0 &&
-        ffmpeg().avformat_seek_file(fmt, -1, std::numeric_limits<int64_t>::min(), fromUs + d.originUs,
-                                    fromUs + d.originUs, 0) < 0) {
-        // Some files only seek by bytes: from the top, and decoding drops
-        // what lies before `from`.
-        if (ffmpeg().av_seek_frame(fmt, -1, 0, AVSEEK_FLAG_BYTE) < 0)
-            return false;
-    }
+    AVFormatContext* fmt = d.format;
+    // A program stream is sought by its packets' positions: a seek on the
+    // picture track lands on its first key frame, past the sound packets
+    // that lead it in the file, and the start of the sound would be lost.
+    // Before the first picture the play starts at the first byte instead,
+    // and decoding drops what lies before `from`.
+    const auto seek = [&] {
+        if (d.mpeg && fromUs <= d.videoStartUs)
+            return ffmpeg().av_seek_frame(fmt, -1, 0, AVSEEK_FLAG_BYTE) >= 0;
+        const int64_t at = fromUs + d.originUs;
+        return ffmpeg().av_seek_frame(fmt, d.videoIndex, ffmpeg().av_rescale_q(at, kMicros, d.videoTimeBase),
+                                      AVSEEK_FLAG_BACKWARD) >= 0 ||
+               ffmpeg().avformat_seek_file(fmt, -1, std::numeric_limits<int64_t>::min(), at, at, 0) >= 0;
+    };
+    // Some files only seek by bytes: from the top, and decoding drops what
+    // lies before `from`.
+    if (!seek() && ffmpeg().av_seek_frame(fmt, -1, 0, AVSEEK_FLAG_BYTE) < 0)
+        return false;
     ffmpeg().avcodec_flush_buffers(d.video.get());
     d.paletteDue = true;
     if (d.audio)

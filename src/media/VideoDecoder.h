@@ -13,6 +13,8 @@
 
 namespace lumeria::media {
 
+class FfmpegInput;
+
 // One picture of a video, converted for the surface, with where it belongs
 // on the play's time line (microseconds from the start of the file).
 struct DecodedFrame {
@@ -40,9 +42,10 @@ struct VideoProperties {
 // interleaved file.
 class VideoDecoder {
 public:
-    // kFileNotFound, or kInvalidFile when the file has no picture track that
-    // can be decoded (cover art of a sound file is no picture track).
-    static Result<std::unique_ptr<VideoDecoder>> open(const QString& path);
+    // kInvalidFile when the file has no picture track that can be decoded
+    // (cover art of a sound file is no picture track) or its first picture
+    // does not decode. On failure the input is left to the caller.
+    static Result<std::unique_ptr<VideoDecoder>> open(std::unique_ptr<FfmpegInput>& input);
     ~VideoDecoder();
     VideoDecoder(const VideoDecoder&) = delete;
     VideoDecoder& operator=(const VideoDecoder&) = delete;

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <deque>
-#include <thread>
 #include <vector>
 
 namespace lumeria::media {
@@ -18,8 +17,8 @@ namespace {
 // enough that memory stays flat whatever the length.
 constexpr size_t kQueuedFrames = 3;
 constexpr size_t kBlockFrames = 1024;
-// The worker wakes at least this often to keep the sound ring full and to
-// see a stop request.
+// The worker wakes at least this often to keep the sound ring full; a stop
+// or a pause wakes it at once.
 constexpr int64_t kPollUs = 4000;
 constexpr int64_t kMinSleepUs = 500;
 // When the decoder cannot keep up, late pictures are dropped, but never all
@@ -28,26 +27,24 @@ constexpr int64_t kMaxFreezeUs = 250'000;
 
 } // namespace
 
-struct VideoFileDevice::Slot {
-    std::mutex mutex;
-    std::optional<DecodedFrame> frame;
-    bool notified = false;
-};
-
-Result<std::unique_ptr<VideoFileDevice>> VideoFileDevice::open(const QString& path, std::optional<DeviceType> type,
-                                                               Mixer& mixer)
+std::unique_ptr<VideoFileDevice> VideoFileDevice::open(std::unique_ptr<VideoDecoder> decoder,
+                                                       std::optional<DeviceType> type, Mixer& mixer)
 {
-    auto decoder = VideoDecoder::open(path);
-    if (!decoder)
-        return Failure{decoder.error()};
-    DeviceType kind = decoder.value()->properties().mpeg ? DeviceType::MpegVideo : DeviceType::AviVideo;
+    DeviceType kind = decoder->properties().mpeg ? DeviceType::MpegVideo : DeviceType::AviVideo;
     if (type == DeviceType::AviVideo || type == DeviceType::MpegVideo)
         kind = *type;
-    return std::unique_ptr<VideoFileDevice>(new VideoFileDevice(mixer, kind, std::move(decoder).value()));
+    return std::unique_ptr<VideoFileDevice>(new VideoFileDevice(mixer, kind, std::move(decoder)));
 }
 
 VideoFileDevice::VideoFileDevice(Mixer& mixer, DeviceType type, std::unique_ptr<VideoDecoder> decoder)
-    : m_mixer(mixer), m_type(type), m_decoder(std::move(decoder)), m_slot(std::make_unique<Slot>())
+    : m_mixer(mixer), m_type(type), m_decoder(std::move(decoder)),
+      m_worker(
+          [this](bool held) {
+              if (m_stream)
+                  m_stream->setPaused(held);
+              m_clock.setHeld(held);
+          },
+          [this](QImage&& picture, int64_t atMs) { deliver(std::move(picture), atMs); })
 {
     m_end = length();
 }
@@ -91,15 +88,13 @@ int64_t VideoFileDevice::position() const
 
 void VideoFileDevice::stopPlayback()
 {
-    if (m_worker.stop(m_stream.get())) {
+    m_mixer.fadeOutStream(m_stream);
+    if (m_worker.stop()) {
         if (m_workerPlays)
             m_position = clampedPosition(m_clock.nowUs() / 1000);
         m_workerPlays = false;
     }
-    if (m_stream) {
-        m_mixer.removeStream(m_stream);
-        m_stream.reset();
-    }
+    m_stream.reset();
     m_mode = DeviceMode::Stopped;
 }
 
@@ -118,24 +113,19 @@ int VideoFileDevice::play(int64_t from, int64_t to)
         format = m_mixer.format();
         stream = m_mixer.addStream();
     }
-    if (stream) {
+    if (stream)
         stream->setGain(m_audioEnabled ? 1.0f : 0.0f);
-        stream->setPaused(true); // until primed
-    }
-    {
-        std::lock_guard lock(m_pauseMutex);
-        m_userPaused = false;
-        m_primed = false;
-    }
     m_clock.reset(start * 1000, stream, stream ? format.rate : 0);
     m_stream = stream;
     m_end = end;
     m_position = start;
     m_mode = DeviceMode::Playing;
     m_workerPlays = true;
-    m_worker.start([this, stream, start, end, format](uint64_t generation) {
-        run(generation, stream, start * 1000, end * 1000, format.rate, format.channels);
-    });
+    m_worker.start(
+        [this, stream, start, end, format](uint64_t generation) {
+            run(generation, stream, start * 1000, end * 1000, format.rate, format.channels);
+        },
+        unsigned(Hold::Priming));
     return mci::kOk;
 }
 
@@ -188,15 +178,9 @@ void VideoFileDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
         publish(std::move(queue.front()));
         queue.pop_front();
     }
-    {
-        std::lock_guard lock(m_pauseMutex);
-        m_primed = true;
-        m_clock.start();
-        if (stream && !m_userPaused)
-            stream->setPaused(false);
-    }
+    m_worker.release(Hold::Priming);
 
-    while (!stopping()) {
+    while (m_worker.waitWhileHeld()) {
         fillAudio();
         const int64_t now = m_clock.nowUs();
         // Of the pictures due, only the newest is shown; one already a frame
@@ -220,7 +204,7 @@ void VideoFileDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
         int64_t waitUs = kPollUs;
         if (!queue.empty())
             waitUs = std::clamp(queue.front().ptsUs - m_clock.nowUs(), kMinSleepUs, kPollUs);
-        std::this_thread::sleep_for(std::chrono::microseconds(waitUs));
+        m_worker.waitFor(std::chrono::microseconds(waitUs));
     }
     if (stream)
         stream->finish();
@@ -251,33 +235,16 @@ void VideoFileDevice::preview(int64_t atUs)
 
 void VideoFileDevice::publish(DecodedFrame&& frame)
 {
-    bool post = false;
-    {
-        std::lock_guard lock(m_slot->mutex);
-        if (m_slot->frame)
-            m_dropped.fetch_add(1, std::memory_order_relaxed);
-        m_slot->frame = std::move(frame);
-        post = !m_slot->notified;
-        m_slot->notified = true;
-    }
-    if (post)
-        m_worker.post([this] { deliver(); });
+    if (m_worker.publish(std::move(frame.image), frame.ptsUs / 1000))
+        m_dropped.fetch_add(1, std::memory_order_relaxed);
 }
 
-void VideoFileDevice::deliver()
+void VideoFileDevice::deliver(QImage&& picture, int64_t atMs)
 {
-    std::optional<DecodedFrame> frame;
-    {
-        std::lock_guard lock(m_slot->mutex);
-        frame.swap(m_slot->frame);
-        m_slot->notified = false;
-    }
-    if (!frame)
-        return;
     ++m_presented;
-    m_presentedMs = frame->ptsUs / 1000;
+    m_presentedMs = atMs;
     if (m_sink)
-        m_sink->present(frame->image);
+        m_sink->present(picture);
 }
 
 void VideoFileDevice::stop()
@@ -288,11 +255,7 @@ void VideoFileDevice::stop()
 int VideoFileDevice::pause()
 {
     if (m_mode == DeviceMode::Playing && m_workerPlays) {
-        std::lock_guard lock(m_pauseMutex);
-        m_userPaused = true;
-        if (m_stream)
-            m_stream->setPaused(true);
-        m_clock.setPaused(true);
+        m_worker.hold(Hold::Reader);
         m_mode = DeviceMode::Paused;
     }
     return mci::kOk;
@@ -301,11 +264,7 @@ int VideoFileDevice::pause()
 int VideoFileDevice::resume()
 {
     if (m_mode == DeviceMode::Paused && m_workerPlays) {
-        std::lock_guard lock(m_pauseMutex);
-        m_userPaused = false;
-        if (m_primed && m_stream)
-            m_stream->setPaused(false);
-        m_clock.setPaused(false);
+        m_worker.release(Hold::Reader);
         m_mode = DeviceMode::Playing;
     }
     return mci::kOk;
@@ -321,7 +280,8 @@ int VideoFileDevice::seek(int64_t position)
         // then "play" never flash the old one. The last picture of the file
         // stands for its end.
         const int64_t atUs = std::max<int64_t>(0, std::min(m_position * 1000, length() * 1000 - 1));
-        m_worker.start([this, atUs](uint64_t) { preview(atUs); });
+        // Held for the seek: the preview shows a picture and moves no clock.
+        m_worker.start([this, atUs](uint64_t) { preview(atUs); }, unsigned(Hold::Seek));
     }
     return mci::kOk;
 }

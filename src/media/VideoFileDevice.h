@@ -10,7 +10,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 namespace lumeria::media {
@@ -26,12 +25,10 @@ struct DecodedFrame;
 // them, sound through the mixer leading that clock.
 class VideoFileDevice final : public MediaDevice {
 public:
-    // Probes the file on the caller's thread: kFileNotFound, or kInvalidFile
-    // when it has no picture track (a sound file, even one with cover art).
-    // The type asked for is kept; without one, MPEG files are MpegVideo and
-    // the rest AviVideo.
-    static Result<std::unique_ptr<VideoFileDevice>> open(const QString& path, std::optional<DeviceType> type,
-                                                         Mixer& mixer);
+    // Plays an opened file. The type asked for is kept; without one, MPEG
+    // files are MpegVideo and the rest AviVideo.
+    static std::unique_ptr<VideoFileDevice> open(std::unique_ptr<VideoDecoder> decoder,
+                                                 std::optional<DeviceType> type, Mixer& mixer);
     ~VideoFileDevice() override;
 
     DeviceType type() const override { return m_type; }
@@ -69,10 +66,8 @@ private:
              int channels);
     void preview(int64_t atUs);
     void finished();
-    // Worker side: the newest picture replaces whatever the UI has not taken
-    // yet, and at most one notice is ever on its way.
     void publish(DecodedFrame&& frame);
-    void deliver();
+    void deliver(QImage&& picture, int64_t atMs);
     int64_t clampedPosition(int64_t ms) const;
 
     Mixer& m_mixer;
@@ -84,14 +79,6 @@ private:
     std::shared_ptr<AudioStream> m_stream;
     PlaybackClock m_clock;
 
-    // Who holds the play paused: the reader (pause) or the worker (not yet
-    // primed). Only the last of the two to let go starts it.
-    std::mutex m_pauseMutex;
-    bool m_userPaused = false;
-    bool m_primed = false;
-
-    struct Slot;
-    std::unique_ptr<Slot> m_slot;
     std::atomic<int64_t> m_decoded{0};
     std::atomic<int64_t> m_dropped{0};
     int64_t m_presented = 0;

@@ -139,3 +139,30 @@ TEST(Animation, MissingAndDamagedAnimationsSayWhy)
     EXPECT_TRUE(f.playing().isEmpty());
     EXPECT_TRUE(f.sinks.empty());
 }
+
+// An animation is an item like any other, its device in the shared table,
+// but command strings never knew animations: "close all" and "stop all"
+// leave it playing, as they always did.
+TEST(Animation, CommandStringsDoNotReachAnimations)
+{
+    ManagerFixture f;
+    f.write(QStringLiteral("LOOP.FLC"), solidFlic(FlicKind::Flc, 2, 30));
+    f.writeTone(QStringLiteral("LOOP.WAV"), 100);
+    f.manager().playFlicFile(QStringLiteral("LOOP.FLC"), MediaMode::Loop, kCentred, 0);
+    f.manager().playSoundFile(QStringLiteral("LOOP.WAV"), MediaMode::Loop);
+    ASSERT_EQ(f.sinks.size(), 1u);
+    const QRect shown = f.sinks.front()->rectangle;
+    EXPECT_EQ(f.mci(QStringLiteral("stop all")), 0);
+    EXPECT_EQ(f.mci(QStringLiteral("close all")), 0);
+    EXPECT_EQ(f.playing(), QStringList({QStringLiteral("LOOP.FLC")}));
+    spinFor(200);
+    EXPECT_EQ(f.playing(), QStringList({QStringLiteral("LOOP.FLC")})) << "it loops on";
+    EXPECT_GT(f.sinks.front()->presented, 3);
+    EXPECT_FALSE(f.sinks.front()->destroyed);
+
+    // Stopped, its surface goes and the page is painted again there, once.
+    f.invalidated.clear();
+    f.manager().stopMedia(StopTarget::Video, {});
+    EXPECT_TRUE(f.sinks.front()->destroyed);
+    EXPECT_EQ(f.invalidated, std::vector<QRect>{shown});
+}

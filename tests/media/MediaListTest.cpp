@@ -28,7 +28,7 @@ TEST(MediaList, SoundPlayedOnceIsHeardThenLeavesTheList)
         f.manager().playSoundFile(QStringLiteral("beep.wav"), MediaMode::Start);
         EXPECT_EQ(f.playing(), names({"BEEP.WAV"}));
         format = f.manager().mixer().format();
-        EXPECT_EQ(f.log,
+        EXPECT_EQ(f.logged,
                   QStringList(
                       QStringLiteral("audio %1 %2 %3").arg(format.rate).arg(format.channels).arg(format.sampleFormat)));
         EXPECT_TRUE(waitUntil([&] { return f.playing().isEmpty(); }, 5000));

@@ -12,12 +12,14 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -50,41 +52,61 @@ private:
     std::shared_ptr<SinkRecord> m_record;
 };
 
-class ManagerFixture {
+// The window's part, played by the test: files in a folder of its own, boxes
+// and log lines recorded, the page at a fixed place, waits that spin the
+// event loop.
+class ManagerFixture final : public MediaEnvironment {
 public:
     // A publication on a disc image has the image's tracks.
-    explicit ManagerFixture(std::vector<DiscTrack> discTracks = {})
+    explicit ManagerFixture(std::vector<DiscTrack> discTracks = {}) : m_discTracks(std::move(discTracks))
     {
-        MediaEnvironment env;
-        env.discTracks = std::move(discTracks);
-        env.locate = [this](const QString& name) -> std::optional<QString> {
-            const QString found = findCaseInsensitive(m_folder.path(), windowsFileName(name));
-            if (found.isEmpty())
-                return std::nullopt;
-            return QDir(m_folder.path()).filePath(found);
-        };
-        env.publicationFolder = m_folder.path();
-        env.errorBox = [this](const QString& title, const QString& message, const QString& button) {
-            boxes << title + QLatin1Char('|') + message + QLatin1Char('|') + button;
-        };
-        env.errorTitle = QStringLiteral("Erreur");
-        env.extractError = QStringLiteral("Fichier introuvable");
-        env.mediaError = QStringLiteral("Erreur media");
-        env.okButton = QStringLiteral("OK");
-        env.wait = [](const std::function<bool()>& done) { waitUntil(done, 20000); };
-        env.log = [this](const QString& line) { log << line; };
-        env.pageArea = [] { return kPageArea; };
-        env.scrollOffset = [this] { return scroll; };
-        env.invalidate = [this](const QRect& area) { invalidated.push_back(area); };
-        env.createFrameSink = [this](const QRect& display) -> std::unique_ptr<FrameSink> {
-            auto record = std::make_shared<SinkRecord>();
-            record->rectangle = display;
-            sinks.push_back(record);
-            return std::make_unique<RecordingSink>(record);
-        };
         m_manager = std::make_unique<MediaManager>();
-        m_manager->setEnvironment(std::move(env));
+        m_manager->setEnvironment(*this);
     }
+
+    std::optional<QString> locate(const QString& name) override
+    {
+        const QString found = findCaseInsensitive(m_folder.path(), windowsFileName(name));
+        if (found.isEmpty())
+            return std::nullopt;
+        return QDir(m_folder.path()).filePath(found);
+    }
+    std::optional<QByteArray> readFile(const QString& name) override
+    {
+        const std::optional<QString> found = locate(name);
+        QFile file(found.value_or(QString()));
+        if (!found || !file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        return file.readAll();
+    }
+    QString publicationFolder() const override { return m_folder.path(); }
+    std::vector<DiscTrack> discTracks() const override { return m_discTracks; }
+    MediaMessages messages() const override
+    {
+        return {QStringLiteral("Erreur"), QStringLiteral("Fichier introuvable"), QStringLiteral("Erreur media"),
+                QStringLiteral("OK")};
+    }
+    void errorBox(const QString& title, const QString& message, const QString& button) override
+    {
+        boxes << title + QLatin1Char('|') + message + QLatin1Char('|') + button;
+    }
+    QRect pageArea() const override { return kPageArea; }
+    QPoint scrollOffset() const override { return scroll; }
+    void invalidate(const QRect& area) override { invalidated.push_back(area); }
+    std::unique_ptr<FrameSink> createFrameSink(const QRect& display) override
+    {
+        auto record = std::make_shared<SinkRecord>();
+        record->rectangle = display;
+        sinks.push_back(record);
+        return std::make_unique<RecordingSink>(record);
+    }
+    void wait(const std::function<bool()>& done) override { waitUntil(done, 20000); }
+    int64_t clock() const override
+    {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+    void log(const QString& line) override { logged << line; }
 
     MediaManager& manager() { return *m_manager; }
     QString path(const QString& name) const { return QDir(m_folder.path()).filePath(name); }
@@ -110,13 +132,14 @@ public:
     static constexpr QRect kPageArea{10, 20, 320, 240};
 
     QStringList boxes;
-    QStringList log;
+    QStringList logged;
     QPoint scroll;
     std::vector<QRect> invalidated;
     std::vector<std::shared_ptr<SinkRecord>> sinks;
 
 private:
     QTemporaryDir m_folder;
+    std::vector<DiscTrack> m_discTracks;
     std::unique_ptr<MediaManager> m_manager;
 };
 

@@ -1,0 +1,103 @@
+#include "media/FfmpegInput.h"
+
+#include "media/MciErrors.h"
+#include "media/MediaLimits.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace lumeria::media {
+
+static_assert(kMinProbeScore == AVPROBE_SCORE_RETRY);
+
+bool pictureSizeAllowed(int width, int height)
+{
+    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide;
+}
+
+Result<std::unique_ptr<FfmpegInput>> FfmpegInput::openFile(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return Failure{mci::kFileNotFound};
+    return open(QFile::encodeName(path), nullptr, nullptr);
+}
+
+Result<std::unique_ptr<FfmpegInput>> FfmpegInput::open(const QByteArray& url, const AVInputFormat* forced,
+                                                       AVDictionary** options)
+{
+    if (!loadFfmpeg())
+        return Failure{mci::kCannotLoadDriver};
+    quietenFfmpeg();
+    AVFormatContext* context = nullptr;
+    if (ffmpeg().avformat_open_input(&context, url.constData(), forced, options) < 0)
+        return Failure{mci::kInvalidFile};
+    FormatPtr format(context);
+    if ((!forced && context->probe_score < kMinProbeScore) || ffmpeg().avformat_find_stream_info(context, nullptr) < 0)
+        return Failure{mci::kInvalidFile};
+    return std::unique_ptr<FfmpegInput>(new FfmpegInput(std::move(format)));
+}
+
+CodecPtr FfmpegInput::openDecoder(const AVStream& stream)
+{
+    if (stream.time_base.num <= 0 || stream.time_base.den <= 0)
+        return nullptr;
+    const AVCodec* codec = ffmpeg().avcodec_find_decoder(stream.codecpar->codec_id);
+    if (!codec)
+        return nullptr;
+    CodecPtr ctx(ffmpeg().avcodec_alloc_context3(codec));
+    if (!ctx || ffmpeg().avcodec_parameters_to_context(ctx.get(), stream.codecpar) < 0)
+        return nullptr;
+    ctx->pkt_timebase = stream.time_base;
+    ctx->thread_type = FF_THREAD_SLICE;
+    ctx->thread_count = 0;
+    if (ffmpeg().avcodec_open2(ctx.get(), codec, nullptr) < 0)
+        return nullptr;
+    return ctx;
+}
+
+int FfmpegInput::pictureStream(CodecPtr* decoder) const
+{
+    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+        const AVStream& s = *m_format->streams[i];
+        if (s.codecpar->codec_type != AVMEDIA_TYPE_VIDEO || (s.disposition & AV_DISPOSITION_ATTACHED_PIC) != 0 ||
+            !pictureSizeAllowed(s.codecpar->width, s.codecpar->height))
+            continue;
+        if (CodecPtr codec = openDecoder(s)) {
+            if (decoder)
+                *decoder = std::move(codec);
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+int FfmpegInput::soundStream(int picture, CodecPtr* decoder) const
+{
+    const int index = ffmpeg().av_find_best_stream(m_format.get(), AVMEDIA_TYPE_AUDIO, -1, picture, nullptr, 0);
+    if (index < 0)
+        return -1;
+    CodecPtr codec = openDecoder(*m_format->streams[index]);
+    if (!codec || codec->sample_rate <= 0 || codec->ch_layout.nb_channels <= 0)
+        return -1;
+    if (decoder)
+        *decoder = std::move(codec);
+    return index;
+}
+
+int64_t FfmpegInput::scanEnd(int index, int64_t originPts)
+{
+    PacketPtr packet(ffmpeg().av_packet_alloc());
+    if (!packet)
+        return 0;
+    int64_t end = 0;
+    for (int i = 0; i < kMaxScanPackets && ffmpeg().av_read_frame(m_format.get(), packet.get()) >= 0; ++i) {
+        if (packet->stream_index == index && packet->pts != AV_NOPTS_VALUE)
+            end = std::max(end, packet->pts - originPts + std::max<int64_t>(packet->duration, 0));
+        ffmpeg().av_packet_unref(packet.get());
+    }
+    return end;
+}
+
+} // namespace lumeria::media
