@@ -5,21 +5,39 @@
 #include "media/DeviceTable.h"
 #include "media/MciCommand.h"
 #include "media/MciInterpreter.h"
+#include "media/MediaEnvironment.h"
 
 #include <QString>
 
 #include <cstdint>
 
+namespace {
+
+// Finds no file and never waits: the grammar is what is fuzzed, not media.
+class NowhereEnvironment final : public lumeria::media::MediaEnvironment {
+public:
+    std::optional<QString> locate(const QString&) override { return std::nullopt; }
+    std::optional<QByteArray> readFile(const QString&) override { return std::nullopt; }
+    QString publicationFolder() const override { return {}; }
+    std::vector<lumeria::media::DiscTrack> discTracks() const override { return {}; }
+    lumeria::media::MediaMessages messages() const override { return {}; }
+    void errorBox(const QString&, const QString&, const QString&) override {}
+    QRect pageArea() const override { return {}; }
+    QPoint scrollOffset() const override { return {}; }
+    void invalidate(const QRect&) override {}
+    std::unique_ptr<lumeria::media::FrameSink> createFrameSink(const QRect&) override { return nullptr; }
+    void wait(const std::function<bool()>&) override {}
+    int64_t clock() const override { return 0; }
+    void log(const QString&) override {}
+};
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace lumeria::media;
     static DeviceTable devices;
-    static MediaEnvironment env = [] {
-        MediaEnvironment e;
-        e.locate = [](const QString&) { return std::optional<QString>(); };
-        e.wait = [](const std::function<bool()>&) {};
-        return e;
-    }();
+    static NowhereEnvironment env;
     static MciInterpreter interpreter(devices, DeviceServices{}, env);
 
     // Several commands a run, one a line, so opened aliases meet later ones.
