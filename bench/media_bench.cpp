@@ -9,6 +9,7 @@
 #include "MediaFiles.h"
 
 #include "media/MediaManager.h"
+#include "media/QuietEnvironment.h"
 
 #include <SDL.h>
 
@@ -98,7 +99,7 @@ double percentile(std::vector<double> values, double p)
 // A media manager over the run's folder, set up as the window sets it up.
 // The tick count it names devices after is ours, so the alias of the next
 // play is known and its position can be asked by command string.
-class Session final : public MediaEnvironment {
+class Session final : public QuietEnvironment {
 public:
     explicit Session(const QString& folder) : m_folder(folder) { m_manager.setEnvironment(*this); }
     ~Session() override { m_manager.detachEnvironment(); }
@@ -110,27 +111,12 @@ public:
             return std::nullopt;
         return path;
     }
-    std::optional<QByteArray> readFile(const QString&) override { return std::nullopt; }
     QString publicationFolder() const override { return m_folder; }
-    std::vector<DiscTrack> discTracks() const override { return {}; }
-    MediaMessages messages() const override { return {}; }
     void errorBox(const QString&, const QString& message, const QString&) override
     {
         std::fprintf(stderr, "media error: %s\n", qPrintable(message));
     }
-    QRect pageArea() const override { return {}; }
-    QPoint scrollOffset() const override { return {}; }
-    void invalidate(const QRect&) override {}
-    std::unique_ptr<FrameSink> createFrameSink(const QRect&) override { return nullptr; }
-    void wait(const std::function<bool()>& done) override
-    {
-        while (!done()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::msleep(1);
-        }
-    }
     int64_t clock() const override { return m_tick; }
-    void log(const QString&) override {}
 
     MediaManager& manager() { return m_manager; }
     QString nextAlias()

@@ -5,7 +5,7 @@
 #include "media/DeviceTable.h"
 #include "media/MciCommand.h"
 #include "media/MciInterpreter.h"
-#include "media/MediaEnvironment.h"
+#include "media/QuietEnvironment.h"
 
 #include <QString>
 
@@ -14,21 +14,10 @@
 namespace {
 
 // Finds no file and never waits: the grammar is what is fuzzed, not media.
-class NowhereEnvironment final : public lumeria::media::MediaEnvironment {
+class NowhereEnvironment final : public lumeria::media::QuietEnvironment {
 public:
-    std::optional<QString> locate(const QString&) override { return std::nullopt; }
-    std::optional<QByteArray> readFile(const QString&) override { return std::nullopt; }
-    QString publicationFolder() const override { return {}; }
-    std::vector<lumeria::media::DiscTrack> discTracks() const override { return {}; }
-    lumeria::media::MediaMessages messages() const override { return {}; }
-    void errorBox(const QString&, const QString&, const QString&) override {}
-    QRect pageArea() const override { return {}; }
-    QPoint scrollOffset() const override { return {}; }
-    void invalidate(const QRect&) override {}
-    std::unique_ptr<lumeria::media::FrameSink> createFrameSink(const QRect&) override { return nullptr; }
     void wait(const std::function<bool()>&) override {}
     int64_t clock() const override { return 0; }
-    void log(const QString&) override {}
 };
 
 } // namespace

@@ -2,15 +2,13 @@
 
 #include "media/FfmpegLibrary.h"
 #include "media/FluidSynthLibrary.h"
+#include "media/QuietEnvironment.h"
 #include "media/SdlLibrary.h"
 #include "platform/WindowsPath.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 
 namespace lumeria::media {
@@ -24,35 +22,6 @@ constexpr int kHighestTone = 32767;
 // How long a tone may take to leave the device after its time is up.
 constexpr int kToneGrace = 200;
 
-// Where media stands before the window is there, and after it went: no
-// file is found, so nothing plays, and time still passes.
-class DetachedEnvironment final : public MediaEnvironment {
-public:
-    std::optional<QString> locate(const QString&) override { return std::nullopt; }
-    std::optional<QByteArray> readFile(const QString&) override { return std::nullopt; }
-    QString publicationFolder() const override { return {}; }
-    std::vector<DiscTrack> discTracks() const override { return {}; }
-    MediaMessages messages() const override { return {}; }
-    void errorBox(const QString&, const QString&, const QString&) override {}
-    QRect pageArea() const override { return {}; }
-    QPoint scrollOffset() const override { return {}; }
-    void invalidate(const QRect&) override {}
-    std::unique_ptr<FrameSink> createFrameSink(const QRect&) override { return nullptr; }
-    void wait(const std::function<bool()>& done) override
-    {
-        while (!done()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::msleep(1);
-        }
-    }
-    int64_t clock() const override
-    {
-        using namespace std::chrono;
-        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-    }
-    void log(const QString&) override {}
-};
-
 } // namespace
 
 double speakerPitch(int frequency)
@@ -63,7 +32,7 @@ double speakerPitch(int frequency)
 }
 
 MediaManager::MediaManager(MediaOptions options)
-    : m_options(std::move(options)), m_detached(std::make_unique<DetachedEnvironment>()), m_env(m_detached.get()),
+    : m_options(std::move(options)), m_detached(std::make_unique<QuietEnvironment>()), m_env(m_detached.get()),
       m_mixer(m_options.output)
 {
     setEnvironment(*m_detached);
