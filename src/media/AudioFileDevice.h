@@ -23,34 +23,16 @@ constexpr int64_t cdAudioMs(int64_t bytes)
 }
 
 // A sound file FFmpeg decodes (wave in its many codings, AIFF, AU, VOC, MP3,
-// Ogg Vorbis, FLAC, the audio of a video), resampled to the mixer's format.
-class AudioFileDevice final : public StreamingDevice {
-public:
-    // Plays the sound track of an opened file; kInvalidFile when nothing in
-    // it can be decoded as sound.
-    static Result<std::unique_ptr<AudioFileDevice>> open(std::unique_ptr<FfmpegInput> input, DeviceType type,
-                                                         Mixer& mixer);
-    // A track of a disc image: length bytes of raw CD audio from offset in
-    // the file, played where they lie. kFileNotFound, or kInvalidFile when
-    // the extent is empty or reaches past the file's end.
-    static Result<std::unique_ptr<AudioFileDevice>> openCdTrack(const QString& file, int64_t offset, int64_t length,
-                                                                Mixer& mixer);
-    ~AudioFileDevice() override;
-
-    DeviceType type() const override { return m_type; }
-    std::optional<WaveFormat> waveFormat() const override { return m_wave; }
-
-protected:
-    bool startRender(int64_t fromMs, int64_t toMs, int rate, int channels) override;
-    size_t render(float* out, size_t maxFrames) override;
-
-private:
-    struct Decoder;
-    AudioFileDevice(Mixer& mixer, DeviceType type, std::unique_ptr<Decoder> decoder, int64_t lengthMs);
-
-    DeviceType m_type;
-    std::unique_ptr<Decoder> m_decoder;
-    std::optional<WaveFormat> m_wave;
-};
+// Ogg Vorbis, FLAC, the audio of a video), resampled to the mixer's format:
+// a streaming device whose renderer reads the file's sound track.
+//
+// Plays the sound track of an opened file; kInvalidFile when nothing in it
+// can be decoded as sound.
+Result<std::unique_ptr<StreamingDevice>> openAudioFile(std::unique_ptr<FfmpegInput> input, DeviceType type,
+                                                       Mixer& mixer);
+// A track of a disc image: length bytes of raw CD audio from offset in the
+// file, played where they lie. kFileNotFound, or kInvalidFile when the
+// extent is empty or reaches past the file's end.
+Result<std::unique_ptr<StreamingDevice>> openCdTrack(const QString& file, int64_t offset, int64_t length, Mixer& mixer);
 
 } // namespace lumeria::media

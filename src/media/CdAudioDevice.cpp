@@ -68,7 +68,7 @@ CdAudioDevice::CdAudioDevice(const std::vector<DiscTrack>& tracks, const DeviceS
         start += t.length;
         if (!disc.audio || t.length == 0 || !services.mixer)
             continue;
-        auto opened = AudioFileDevice::openCdTrack(disc.file, disc.offset, disc.length, *services.mixer);
+        auto opened = openCdTrack(disc.file, disc.offset, disc.length, *services.mixer);
         if (!opened)
             continue; // heard as silence, in its place on the disc
         t.device = std::move(opened).value();

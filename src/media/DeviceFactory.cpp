@@ -61,7 +61,7 @@ Result<std::unique_ptr<MediaDevice>> openDevice(const QString& path, std::option
     // did that) still plays as MIDI.
     if (looksLikeMidi(path)) {
         const QString font = services.soundFont.isEmpty() ? defaultSoundFont() : services.soundFont;
-        auto device = MidiFileDevice::open(path, font, *services.mixer);
+        auto device = openMidiFile(path, font, *services.mixer);
         if (!device)
             return Failure{device.error()};
         return std::unique_ptr<MediaDevice>(std::move(device).value());
@@ -80,7 +80,7 @@ Result<std::unique_ptr<MediaDevice>> openDevice(const QString& path, std::option
         return std::unique_ptr<MediaDevice>(VideoFileDevice::open(std::move(decoder).value(), type, *services.mixer));
     if (!opened)
         return Failure{mci::kInvalidFile};
-    auto device = AudioFileDevice::open(std::move(opened), type.value_or(DeviceType::WaveAudio), *services.mixer);
+    auto device = openAudioFile(std::move(opened), type.value_or(DeviceType::WaveAudio), *services.mixer);
     if (!device)
         return Failure{device.error()};
     return std::unique_ptr<MediaDevice>(std::move(device).value());

@@ -100,4 +100,63 @@ int64_t FfmpegInput::scanEnd(int index, int64_t originPts)
     return end;
 }
 
+void FfmpegInput::startReading(std::initializer_list<int> tracks)
+{
+    auto index = tracks.begin();
+    for (Track& t : m_tracks) {
+        t.index = index != tracks.end() ? *index++ : -1;
+        t.packets.clear();
+        t.bytes = 0;
+    }
+    m_ended = false;
+}
+
+FfmpegInput::Track* FfmpegInput::track(int index)
+{
+    for (Track& t : m_tracks) {
+        if (index >= 0 && t.index == index)
+            return &t;
+    }
+    return nullptr;
+}
+
+void FfmpegInput::dropTrack(int index)
+{
+    if (Track* t = track(index)) {
+        t->index = -1;
+        t->packets.clear();
+        t->bytes = 0;
+    }
+}
+
+PacketPtr FfmpegInput::nextPacket(int index)
+{
+    while (Track* wanted = track(index)) {
+        if (!wanted->packets.empty()) {
+            PacketPtr p = std::move(wanted->packets.front());
+            wanted->packets.pop_front();
+            wanted->bytes -= static_cast<size_t>(p->size);
+            return p;
+        }
+        PacketPtr p(m_ended ? nullptr : ffmpeg().av_packet_alloc());
+        if (!p || ffmpeg().av_read_frame(m_format.get(), p.get()) < 0) {
+            m_ended = true;
+            return nullptr;
+        }
+        // An empty chunk in an AVI repeats the previous picture; to a decoder
+        // an empty packet would mean "flush", so it goes nowhere.
+        Track* owner = p->size > 0 ? track(p->stream_index) : nullptr;
+        if (!owner)
+            continue;
+        owner->bytes += static_cast<size_t>(p->size);
+        owner->packets.push_back(std::move(p));
+        // Only a badly interleaved file gets here: the oldest wait is given up.
+        while (owner->bytes > kMaxQueuedBytes && owner->packets.size() > 1) {
+            owner->bytes -= static_cast<size_t>(owner->packets.front()->size);
+            owner->packets.pop_front();
+        }
+    }
+    return nullptr;
+}
+
 } // namespace lumeria::media

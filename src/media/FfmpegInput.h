@@ -6,7 +6,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <initializer_list>
 #include <memory>
 
 namespace lumeria::media {
@@ -41,10 +45,31 @@ public:
     // gives no duration. The read position is left wherever the scan ended.
     int64_t scanEnd(int index, int64_t originPts);
 
+    // Reading for a play, after a seek: the tracks it wants (a picture and a
+    // sound track at most; -1 for none). A packet of one
+    // track read while another asks waits in its track's queue, so pictures
+    // and sound are pulled at their own pace from one interleaved file.
+    void startReading(std::initializer_list<int> tracks);
+    // The track's next packet; null at the end of the input.
+    PacketPtr nextPacket(int index);
+    // A track that has ended: its packets are read past, not kept.
+    void dropTrack(int index);
+    // The input ends here (damage): only packets already queued remain.
+    void endReading() { m_ended = true; }
+
 private:
     explicit FfmpegInput(FormatPtr format) : m_format(std::move(format)) {}
 
+    struct Track {
+        int index = -1;
+        std::deque<PacketPtr> packets;
+        size_t bytes = 0;
+    };
+    Track* track(int index);
+
     FormatPtr m_format;
+    std::array<Track, 2> m_tracks;
+    bool m_ended = false;
 };
 
 // A picture of this size is one the player will allocate.

@@ -3,7 +3,9 @@
 #include "media/AudioOutput.h"
 #include "media/FluidSynthLibrary.h"
 #include "media/MciErrors.h"
+#include "media/MidiFile.h"
 #include "media/SdlLibrary.h"
+#include "media/StreamingDevice.h"
 
 #include <QFile>
 
@@ -38,9 +40,7 @@ void quietenSynthLogging()
 
 enum class Phase { Playing, Tail, Done };
 
-} // namespace
-
-struct MidiFileDevice::Synth {
+struct Synth {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
     fluid_player_t* player = nullptr;
@@ -102,8 +102,27 @@ struct MidiFileDevice::Synth {
     }
 };
 
-Result<std::unique_ptr<MidiFileDevice>> MidiFileDevice::open(const QString& path, const QString& soundFont,
-                                                             Mixer& mixer)
+// The file's events through the synthesizer, from a player made for each play.
+class MidiRenderer final : public SoundRenderer {
+public:
+    MidiRenderer(MidiFile file, std::unique_ptr<Synth> synth) : m_file(std::move(file)), m_synth(std::move(synth)) {}
+
+    bool start(int64_t fromMs, int64_t toMs, int rate, int channels) override;
+    size_t render(float* out, size_t maxFrames) override;
+    void stopped() override
+    {
+        m_synth->dropPlayer();
+        m_synth->silence();
+    }
+
+private:
+    MidiFile m_file;
+    std::unique_ptr<Synth> m_synth;
+};
+
+} // namespace
+
+Result<std::unique_ptr<StreamingDevice>> openMidiFile(const QString& path, const QString& soundFont, Mixer& mixer)
 {
     auto file = MidiFile::load(path);
     if (!file)
@@ -135,20 +154,12 @@ Result<std::unique_ptr<MidiFileDevice>> MidiFileDevice::open(const QString& path
     if (soundFont.isEmpty() || fluidSynth().fluid_synth_sfload(synth->synth, fontPath.constData(), 1) == FLUID_FAILED)
         return Failure{mci::kCannotLoadDriver};
     synth->channels = mixer.format().channels;
-    return std::unique_ptr<MidiFileDevice>(new MidiFileDevice(mixer, std::move(file).value(), std::move(synth)));
+    const int64_t lengthMs = file.value().lengthMs();
+    return std::make_unique<StreamingDevice>(mixer, DeviceType::Sequencer, lengthMs,
+                                             std::make_unique<MidiRenderer>(std::move(file).value(), std::move(synth)));
 }
 
-MidiFileDevice::MidiFileDevice(Mixer& mixer, MidiFile file, std::unique_ptr<Synth> synth)
-    : StreamingDevice(mixer, file.lengthMs()), m_file(std::move(file)), m_synth(std::move(synth))
-{
-}
-
-MidiFileDevice::~MidiFileDevice()
-{
-    shutdown();
-}
-
-bool MidiFileDevice::startRender(int64_t fromMs, int64_t toMs, int rate, int channels)
+bool MidiRenderer::start(int64_t fromMs, int64_t toMs, int rate, int channels)
 {
     Synth& s = *m_synth;
     s.dropPlayer();
@@ -178,7 +189,7 @@ bool MidiFileDevice::startRender(int64_t fromMs, int64_t toMs, int rate, int cha
     return true;
 }
 
-size_t MidiFileDevice::render(float* out, size_t maxFrames)
+size_t MidiRenderer::render(float* out, size_t maxFrames)
 {
     Synth& s = *m_synth;
     if (s.phase == Phase::Playing) {
@@ -208,12 +219,6 @@ size_t MidiFileDevice::render(float* out, size_t maxFrames)
         return frames;
     }
     return 0;
-}
-
-void MidiFileDevice::renderStopped()
-{
-    m_synth->dropPlayer();
-    m_synth->silence();
 }
 
 } // namespace lumeria::media

@@ -21,8 +21,10 @@ constexpr size_t kPrimeFrames = 4096;
 
 } // namespace
 
-StreamingDevice::StreamingDevice(Mixer& mixer, int64_t lengthMs)
-    : m_mixer(mixer), m_length(std::max<int64_t>(0, lengthMs)), m_worker([this](bool held) {
+StreamingDevice::StreamingDevice(Mixer& mixer, DeviceType type, int64_t lengthMs,
+                                 std::unique_ptr<SoundRenderer> renderer, std::optional<WaveFormat> wave)
+    : m_mixer(mixer), m_type(type), m_wave(wave), m_length(std::max<int64_t>(0, lengthMs)),
+      m_renderer(std::move(renderer)), m_worker([this](bool held) {
           // Only the UI thread replaces the stream, and never while a worker runs.
           if (m_stream)
               m_stream->setPaused(held);
@@ -32,13 +34,9 @@ StreamingDevice::StreamingDevice(Mixer& mixer, int64_t lengthMs)
 
 StreamingDevice::~StreamingDevice()
 {
-    shutdown();
-}
-
-void StreamingDevice::shutdown()
-{
-    if (m_worker.running() || m_stream)
-        stopPlayback();
+    // Fades what is heard; the members' order alone keeps the worker from
+    // outliving what it renders from.
+    stopPlayback();
 }
 
 int64_t StreamingDevice::streamPosition() const
@@ -61,7 +59,7 @@ void StreamingDevice::stopPlayback()
         m_mixer.fadeOutStream(m_stream);
     }
     if (m_worker.stop())
-        renderStopped();
+        m_renderer->stopped();
     m_stream.reset();
     m_mode = DeviceMode::Stopped;
 }
@@ -105,7 +103,7 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
     std::vector<float> block(kBlockFrames * static_cast<size_t>(channels));
     bool first = true;
     size_t queued = 0;
-    if (startRender(from, to, rate, channels)) {
+    if (m_renderer->start(from, to, rate, channels)) {
         while (!m_worker.stopping()) {
             const size_t room = std::min(stream->freeFrames(), kBlockFrames);
             if (room == 0) {
@@ -114,7 +112,7 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
                     break;
                 continue;
             }
-            const size_t frames = render(block.data(), room);
+            const size_t frames = m_renderer->render(block.data(), room);
             if (frames == 0)
                 break;
             stream->write(block.data(), frames);

@@ -7,26 +7,39 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace lumeria::media {
 
 class AudioStream;
 class Mixer;
 
-// What every device that feeds one mixer stream shares: the worker thread
-// that keeps the stream's ring full, play/stop/pause/seek, the position from
-// frames heard, and a completion that reaches the UI thread only for the play
-// that is still current.
-//
-// A subclass renders: startRender() and render() run on the worker, one play
-// at a time, never while the UI thread calls into the subclass's decoder.
-// Subclasses call shutdown() first thing in their destructor so the worker
-// does not outlive the state it renders from.
-class StreamingDevice : public MediaDevice {
+// What a streaming device plays: the sound of one play at a time, rendered
+// on the device's worker, never while the UI thread calls into it.
+class SoundRenderer {
 public:
-    StreamingDevice(Mixer& mixer, int64_t lengthMs);
+    virtual ~SoundRenderer() = default;
+    // Prepares a play of [fromMs, toMs) at the mixer's rate and channel count.
+    // False: nothing can be played, the play ends at once.
+    virtual bool start(int64_t fromMs, int64_t toMs, int rate, int channels) = 0;
+    // Up to maxFrames interleaved frames; 0 when the play has nothing more.
+    virtual size_t render(float* out, size_t maxFrames) = 0;
+    // On the UI thread after a play was cut short, the worker gone.
+    virtual void stopped() {}
+};
+
+// A device that feeds one mixer stream from its renderer (sound files, CD
+// tracks, MIDI): the worker thread that keeps the stream's ring full,
+// play/stop/pause/seek, the position from frames heard, and a completion that
+// reaches the UI thread only for the play that is still current.
+class StreamingDevice final : public MediaDevice {
+public:
+    StreamingDevice(Mixer& mixer, DeviceType type, int64_t lengthMs, std::unique_ptr<SoundRenderer> renderer,
+                    std::optional<WaveFormat> wave = std::nullopt);
     ~StreamingDevice() override;
 
+    DeviceType type() const override { return m_type; }
+    std::optional<WaveFormat> waveFormat() const override { return m_wave; }
     int play(int64_t from, int64_t to) override;
     void stop() override;
     int pause() override;
@@ -41,17 +54,6 @@ public:
     // -1 before any. For the latency measurements of the tests.
     int64_t firstBlockMicros() const { return m_firstBlockMicros.load(std::memory_order_relaxed); }
 
-protected:
-    // Prepares a play of [fromMs, toMs) at the mixer's rate and channel count.
-    // False: nothing can be played, the play ends at once.
-    virtual bool startRender(int64_t fromMs, int64_t toMs, int rate, int channels) = 0;
-    // Up to maxFrames interleaved frames; 0 when the play has nothing more.
-    virtual size_t render(float* out, size_t maxFrames) = 0;
-    // On the UI thread after a play was cut short, the worker gone.
-    virtual void renderStopped() {}
-
-    void shutdown();
-
 private:
     void stopPlayback();
     void run(uint64_t generation, std::shared_ptr<AudioStream> stream, int64_t from, int64_t to, int rate,
@@ -60,10 +62,15 @@ private:
     int64_t streamPosition() const;
 
     Mixer& m_mixer;
+    DeviceType m_type;
+    std::optional<WaveFormat> m_wave;
     int64_t m_length;
-    PlayWorker m_worker;
-    std::atomic<int64_t> m_firstBlockMicros{-1};
+    // The worker renders from the renderer and pauses the stream: both are
+    // declared before it, so it is joined before either goes.
+    std::unique_ptr<SoundRenderer> m_renderer;
     std::shared_ptr<AudioStream> m_stream;
+    std::atomic<int64_t> m_firstBlockMicros{-1};
+    PlayWorker m_worker;
     int m_rate = 0;
     int64_t m_start = 0;
     int64_t m_end = 0;

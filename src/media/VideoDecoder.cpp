@@ -1,6 +1,6 @@
 #include "media/VideoDecoder.h"
 
-#include "media/AudioResampler.h"
+#include "media/AudioTrackReader.h"
 #include "media/FfmpegHandles.h"
 #include "media/FfmpegInput.h"
 #include "media/MciErrors.h"
@@ -13,7 +13,6 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <deque>
 #include <limits>
 #include <vector>
 
@@ -34,55 +33,18 @@ int64_t frameDuration(const AVFrame& f)
 #endif
 }
 
-// Compressed packets of one track waiting to be decoded.
-class PacketQueue {
-public:
-    void push(AVPacket* from)
-    {
-        PacketPtr p(ffmpeg().av_packet_alloc());
-        if (!p)
-            return;
-        ffmpeg().av_packet_move_ref(p.get(), from);
-        m_bytes += static_cast<size_t>(p->size);
-        m_packets.push_back(std::move(p));
-        while (m_bytes > kMaxQueuedBytes && m_packets.size() > 1)
-            pop();
-    }
-    PacketPtr pop()
-    {
-        if (m_packets.empty())
-            return nullptr;
-        PacketPtr p = std::move(m_packets.front());
-        m_packets.pop_front();
-        m_bytes -= static_cast<size_t>(p->size);
-        return p;
-    }
-    bool empty() const { return m_packets.empty(); }
-    void clear()
-    {
-        m_packets.clear();
-        m_bytes = 0;
-    }
-
-private:
-    std::deque<PacketPtr> m_packets;
-    size_t m_bytes = 0;
-};
-
 } // namespace
 
 struct VideoDecoder::Impl {
     std::unique_ptr<FfmpegInput> input;
     AVFormatContext* format = nullptr;
     CodecPtr video;
-    CodecPtr audio;
+    std::unique_ptr<AudioTrackReader> audio;
     SwsPtr sws;
     PacketPtr packet{ffmpeg().av_packet_alloc()};
     FramePtr frame{ffmpeg().av_frame_alloc()};
     int videoIndex = -1;
-    int audioIndex = -1;
     AVRational videoTimeBase{1, 1};
-    AVRational audioTimeBase{1, 1};
     int64_t originUs = 0;
     int64_t videoStartUs = 0; // the picture track's own start on the play's time line
     bool mpeg = false;
@@ -96,59 +58,29 @@ struct VideoDecoder::Impl {
     // The play in progress.
     int64_t fromUs = 0;
     int64_t toUs = 0;
-    bool inputEnded = false; // the demuxer has no more packets
-    bool failed = false;     // a picture could not be decoded: the file ends here
-    PacketQueue videoPackets;
     bool videoDraining = false;
     bool videoEnded = false;
     int64_t nextVideoUs = 0;
-
-    PacketQueue audioPackets;
     bool audioWanted = false;
-    bool audioDraining = false;
-    bool audioEnded = false;
-    bool audioFirst = true; // the first sound after start() is aligned to fromUs
-    bool audioGaveUp = false;
-    int badAudioPackets = 0;
-    int64_t audioFramesLeft = 0;
-    int64_t silenceFrames = 0; // the sound track starts after the picture
-    int64_t nextAudioUs = 0;
-    AudioResampler resampler;
 
     int64_t toMicros(int64_t ts, AVRational tb) const { return ffmpeg().av_rescale_q(ts, tb, kMicros) - originUs; }
-    bool readPacket();
+    PacketPtr nextPacket();
     void capturePalette();
     std::optional<DecodedFrame> receiveVideo();
     bool convertPicture(const AVFrame& f, QImage& out);
-
-    void acceptAudio(const AVFrame& f);
-    bool decodeAudio();
 };
 
-bool VideoDecoder::Impl::readPacket()
+PacketPtr VideoDecoder::Impl::nextPacket()
 {
-    if (inputEnded || failed)
-        return false;
-    if (ffmpeg().av_read_frame(format, packet.get()) < 0) {
-        inputEnded = true;
-        return false;
+    PacketPtr p = input->nextPacket(videoIndex);
+    if (p && paletteDue && !palette.empty() &&
+        !ffmpeg().av_packet_get_side_data(p.get(), AV_PKT_DATA_PALETTE, nullptr)) {
+        if (uint8_t* side = ffmpeg().av_packet_new_side_data(p.get(), AV_PKT_DATA_PALETTE, palette.size()))
+            std::memcpy(side, palette.data(), palette.size());
     }
-    // An empty chunk in an AVI repeats the previous picture; to a decoder an
-    // empty packet would mean "flush", so it goes nowhere.
-    if (packet->size > 0) {
-        if (packet->stream_index == videoIndex && !videoEnded) {
-            if (paletteDue && !palette.empty() &&
-                !ffmpeg().av_packet_get_side_data(packet.get(), AV_PKT_DATA_PALETTE, nullptr)) {
-                if (uint8_t* side = ffmpeg().av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, palette.size()))
-                    std::memcpy(side, palette.data(), palette.size());
-            }
-            paletteDue = false;
-            videoPackets.push(packet.get());
-        } else if (packet->stream_index == audioIndex && audioWanted && !audioEnded)
-            audioPackets.push(packet.get());
-    }
-    ffmpeg().av_packet_unref(packet.get());
-    return true;
+    if (p)
+        paletteDue = false;
+    return p;
 }
 
 void VideoDecoder::Impl::capturePalette()
@@ -228,106 +160,38 @@ std::optional<DecodedFrame> VideoDecoder::Impl::receiveVideo()
                 DecodedFrame out{{}, pts, duration};
                 const bool converted = convertPicture(f, out.image);
                 ffmpeg().av_frame_unref(frame.get());
-                if (!converted) {
-                    failed = videoEnded = true;
-                    return std::nullopt;
-                }
-                return out;
+                if (converted)
+                    return out;
+                input->endReading();
+                break;
             }
             ffmpeg().av_frame_unref(frame.get());
             continue;
         }
         if (rc == AVERROR(EAGAIN)) {
-            if (PacketPtr p = videoPackets.pop()) {
+            if (PacketPtr p = videoDraining ? nullptr : nextPacket()) {
                 if (ffmpeg().avcodec_send_packet(video.get(), p.get()) < 0) {
                     // A damaged picture ends the play where it stands, as
                     // if the file ended there.
-                    failed = true;
-                    videoPackets.clear();
+                    input->endReading();
                     ffmpeg().avcodec_send_packet(video.get(), nullptr);
                     videoDraining = true;
                 }
-            } else if (!readPacket() && videoPackets.empty()) {
-                if (videoDraining) {
-                    videoEnded = true;
-                } else {
-                    ffmpeg().avcodec_send_packet(video.get(), nullptr);
-                    videoDraining = true;
-                }
+            } else if (videoDraining) {
+                videoEnded = true;
+            } else {
+                ffmpeg().avcodec_send_packet(video.get(), nullptr);
+                videoDraining = true;
             }
             continue;
         }
         // The end of the drained decoder, or an error it cannot get past.
         if (rc != AVERROR_EOF)
-            failed = true;
+            input->endReading();
         videoEnded = true;
     }
+    input->dropTrack(videoIndex);
     return std::nullopt;
-}
-
-void VideoDecoder::Impl::acceptAudio(const AVFrame& f)
-{
-    if (f.nb_samples <= 0 || f.sample_rate <= 0)
-        return;
-    int64_t start = nextAudioUs;
-    if (f.best_effort_timestamp != AV_NOPTS_VALUE)
-        start = toMicros(f.best_effort_timestamp, audioTimeBase);
-    nextAudioUs = start + ffmpeg().av_rescale(f.nb_samples, 1000000, f.sample_rate);
-
-    // The seek lands on a picture's key frame; the sound is cut or padded
-    // once, here, so its first sample plays at fromUs. After that it follows
-    // on: stamps of later packets jitter and must not open gaps.
-    int skip = 0;
-    if (audioFirst) {
-        if (nextAudioUs <= fromUs)
-            return;
-        if (start > fromUs)
-            silenceFrames = ffmpeg().av_rescale(start - fromUs, resampler.outRate(), 1000000);
-        else
-            skip = static_cast<int>(
-                std::clamp<int64_t>(ffmpeg().av_rescale(fromUs - start, f.sample_rate, 1000000), 0, f.nb_samples - 1));
-        audioFirst = false;
-    }
-    resampler.push(f, skip);
-}
-
-// Decodes until some sound is pending; false at the end of the track.
-bool VideoDecoder::Impl::decodeAudio()
-{
-    while (!audioEnded) {
-        const int rc = ffmpeg().avcodec_receive_frame(audio.get(), frame.get());
-        if (rc == 0) {
-            acceptAudio(*frame);
-            ffmpeg().av_frame_unref(frame.get());
-            if (silenceFrames > 0 || resampler.available() > 0)
-                return true;
-            continue;
-        }
-        if (rc == AVERROR(EAGAIN)) {
-            if (PacketPtr p = audioPackets.pop()) {
-                // A damaged sound packet costs a click, a run of them the
-                // rest of the track.
-                if (ffmpeg().avcodec_send_packet(audio.get(), p.get()) < 0) {
-                    if (++badAudioPackets >= kMaxBadPackets) {
-                        audioPackets.clear();
-                        audioGaveUp = true;
-                    }
-                } else {
-                    badAudioPackets = 0;
-                }
-            } else if (audioGaveUp || (!readPacket() && audioPackets.empty())) {
-                if (audioDraining)
-                    audioEnded = true;
-                else
-                    ffmpeg().avcodec_send_packet(audio.get(), nullptr);
-                audioDraining = true;
-            }
-            continue;
-        }
-        resampler.drain();
-        audioEnded = true;
-    }
-    return resampler.available() > 0;
 }
 
 Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(std::unique_ptr<FfmpegInput>& input)
@@ -346,17 +210,18 @@ Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(std::unique_ptr<FfmpegI
     if (impl->videoTimeBase.num <= 0 || impl->videoTimeBase.den <= 0)
         return Failure{mci::kInvalidFile};
 
-    impl->audioIndex = impl->input->soundStream(impl->videoIndex, &impl->audio);
-    if (impl->audioIndex >= 0)
-        impl->audioTimeBase = formatContext->streams[impl->audioIndex]->time_base;
     if (formatContext->start_time != AV_NOPTS_VALUE)
         impl->originUs = formatContext->start_time;
+    CodecPtr audio;
+    if (const int index = impl->input->soundStream(impl->videoIndex, &audio); index >= 0)
+        impl->audio = std::make_unique<AudioTrackReader>(index, std::move(audio),
+                                                         formatContext->streams[index]->time_base, impl->originUs);
     if (videoStream->start_time != AV_NOPTS_VALUE)
         impl->videoStartUs = std::max<int64_t>(0, impl->toMicros(videoStream->start_time, impl->videoTimeBase));
     impl->capturePalette();
 
     VideoProperties props;
-    props.hasAudio = impl->audioIndex >= 0;
+    props.hasAudio = impl->audio != nullptr;
     const char* formatName = formatContext->iformat ? formatContext->iformat->name : "";
     props.mpeg = std::strstr(formatName, "mpeg") != nullptr;
     impl->mpeg = props.mpeg;
@@ -382,7 +247,7 @@ Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(std::unique_ptr<FfmpegI
 
     // The length is the longer track's end.
     int64_t endUs = 0;
-    for (int index : {impl->videoIndex, impl->audioIndex}) {
+    for (int index : {impl->videoIndex, impl->audio ? impl->audio->index() : -1}) {
         if (index < 0)
             continue;
         const AVStream& s = *formatContext->streams[index];
@@ -421,22 +286,12 @@ bool VideoDecoder::start(int64_t fromUs, int64_t toUs, int outRate, int outChann
     Impl& d = *m_impl;
     d.fromUs = fromUs;
     d.toUs = toUs;
-    d.inputEnded = false;
-    d.failed = false;
-    d.videoPackets.clear();
-    d.audioPackets.clear();
     d.videoDraining = d.videoEnded = false;
     d.nextVideoUs = fromUs;
     d.audioWanted = d.audio && outRate > 0 && outChannels > 0;
-    d.audioDraining = false;
-    d.audioEnded = !d.audioWanted;
-    d.audioFirst = true;
-    d.audioGaveUp = false;
-    d.badAudioPackets = 0;
-    d.audioFramesLeft = d.audioWanted ? ffmpeg().av_rescale(toUs - fromUs, outRate, 1000000) : 0;
-    d.silenceFrames = 0;
-    d.nextAudioUs = fromUs;
-    d.resampler.reset(outRate, outChannels);
+    if (d.audioWanted)
+        d.audio->start(fromUs, toUs, outRate, outChannels);
+    d.input->startReading({d.videoIndex, d.audioWanted ? d.audio->index() : -1});
 
     AVFormatContext* fmt = d.format;
     // A program stream is sought by its packets' positions: a seek on the
@@ -458,8 +313,6 @@ bool VideoDecoder::start(int64_t fromUs, int64_t toUs, int outRate, int outChann
         return false;
     ffmpeg().avcodec_flush_buffers(d.video.get());
     d.paletteDue = true;
-    if (d.audio)
-        ffmpeg().avcodec_flush_buffers(d.audio.get());
     return toUs > fromUs;
 }
 
@@ -471,29 +324,7 @@ std::optional<DecodedFrame> VideoDecoder::nextFrame()
 size_t VideoDecoder::readAudio(float* out, size_t maxFrames)
 {
     Impl& d = *m_impl;
-    const auto ch = static_cast<size_t>(d.resampler.outChannels());
-    size_t given = 0;
-    while (given < maxFrames && d.audioFramesLeft > 0) {
-        const auto room =
-            static_cast<int64_t>(std::min<uint64_t>(maxFrames - given, static_cast<uint64_t>(d.audioFramesLeft)));
-        if (d.silenceFrames > 0) {
-            const int64_t n = std::min(room, d.silenceFrames);
-            std::fill_n(out + given * ch, static_cast<size_t>(n) * ch, 0.0f);
-            d.silenceFrames -= n;
-            d.audioFramesLeft -= n;
-            given += static_cast<size_t>(n);
-            continue;
-        }
-        if (d.resampler.available() == 0) {
-            if (!d.decodeAudio())
-                break;
-            continue;
-        }
-        const size_t n = d.resampler.take(out + given * ch, static_cast<size_t>(room));
-        d.audioFramesLeft -= static_cast<int64_t>(n);
-        given += n;
-    }
-    return given;
+    return d.audioWanted ? d.audio->read(*d.input, out, maxFrames) : 0;
 }
 
 } // namespace lumeria::media

@@ -226,15 +226,13 @@ TEST(CdImage, ATrackOpenedAloneHasItsExactLengthAndSeeks)
         Mixer mixer;
         ASSERT_TRUE(mixer.open());
         format = mixer.format();
-        EXPECT_EQ(AudioFileDevice::openCdTrack(image.bin, high.offset, high.length + 1, mixer).error(),
-                  mci::kInvalidFile);
-        EXPECT_EQ(AudioFileDevice::openCdTrack(image.bin, high.offset, 0, mixer).error(), mci::kInvalidFile);
-        EXPECT_EQ(AudioFileDevice::openCdTrack(image.bin + QStringLiteral(".x"), 0, kSector, mixer).error(),
-                  mci::kFileNotFound);
+        EXPECT_EQ(openCdTrack(image.bin, high.offset, high.length + 1, mixer).error(), mci::kInvalidFile);
+        EXPECT_EQ(openCdTrack(image.bin, high.offset, 0, mixer).error(), mci::kInvalidFile);
+        EXPECT_EQ(openCdTrack(image.bin + QStringLiteral(".x"), 0, kSector, mixer).error(), mci::kFileNotFound);
 
-        auto opened = AudioFileDevice::openCdTrack(image.bin, high.offset, high.length, mixer);
+        auto opened = openCdTrack(image.bin, high.offset, high.length, mixer);
         ASSERT_TRUE(opened.ok()) << "error " << opened.error();
-        AudioFileDevice& device = *opened.value();
+        StreamingDevice& device = *opened.value();
         EXPECT_EQ(device.length(), 1000);
         int completions = 0;
         device.setCompletionHandler([&] { ++completions; });

@@ -1,6 +1,7 @@
 // The play machine as the devices run it: a sound file and an animation
 // played, paused for more than one reason, sought while paused and stopped
-// before they were ready, with the completion counted.
+// before they were ready, with the completion counted; a renderer that
+// outlives its worker.
 
 #include "AudioFixtures.h"
 #include "FlicWriter.h"
@@ -8,12 +9,17 @@
 #include "media/DeviceFactory.h"
 #include "media/MciErrors.h"
 #include "media/MediaList.h"
+#include "media/StreamingDevice.h"
 
 #include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 using namespace lumeria::media;
 using namespace lumeria::media::test;
@@ -153,4 +159,66 @@ TEST(PlayMachine, AnimationPausesSeeksAndCompletesOnce)
     EXPECT_NEAR(static_cast<double>(timer.elapsed()), 100.0, 80.0);
     spinFor(100);
     EXPECT_EQ(played->completions, 2);
+}
+
+namespace {
+
+// What a renderer went through, kept outside it so it can be read after the
+// renderer is gone.
+struct RendererLog {
+    std::atomic<int> renders{0};
+    std::atomic<int> rendersAfterDestruction{0};
+    std::atomic<bool> destroyed{false};
+    std::atomic<bool> stoppedBeforeDestruction{false};
+};
+
+// Endless quiet sound, a little slowly, so a destruction finds it rendering.
+class SlowRenderer final : public SoundRenderer {
+public:
+    explicit SlowRenderer(std::shared_ptr<RendererLog> log) : m_log(std::move(log)) {}
+    ~SlowRenderer() override { m_log->destroyed = true; }
+    bool start(int64_t, int64_t, int, int channels) override
+    {
+        m_channels = size_t(channels);
+        return true;
+    }
+    size_t render(float* out, size_t maxFrames) override
+    {
+        ++m_log->renders;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (m_log->destroyed)
+            ++m_log->rendersAfterDestruction;
+        std::fill_n(out, maxFrames * m_channels, 0.0f);
+        return maxFrames;
+    }
+    void stopped() override { m_log->stoppedBeforeDestruction = !m_log->destroyed; }
+
+private:
+    std::shared_ptr<RendererLog> m_log;
+    size_t m_channels = 2;
+};
+
+} // namespace
+
+// A streaming device owns its renderer: whenever the device goes, mid-play,
+// paused or primed, the renderer hears the stop and is never called again
+// after it is destroyed.
+TEST(PlayMachine, RendererOutlivesEveryCallOfItsWorker)
+{
+    Mixer mixer;
+    ASSERT_TRUE(mixer.open());
+    for (const bool pause : {false, true}) {
+        SCOPED_TRACE(pause ? "paused" : "playing");
+        auto log = std::make_shared<RendererLog>();
+        auto device = std::make_unique<StreamingDevice>(mixer, DeviceType::WaveAudio, 60'000,
+                                                        std::make_unique<SlowRenderer>(log));
+        ASSERT_EQ(device->play(-1, -1), mci::kOk);
+        ASSERT_TRUE(waitUntil([&] { return log->renders > 3; }, 2000));
+        if (pause)
+            device->pause();
+        device.reset();
+        EXPECT_TRUE(log->destroyed);
+        EXPECT_TRUE(log->stoppedBeforeDestruction);
+        EXPECT_EQ(log->rendersAfterDestruction, 0);
+    }
 }
