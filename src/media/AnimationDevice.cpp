@@ -54,7 +54,6 @@ int AnimationDevice::play(int64_t from, int64_t to)
         return mci::kOutOfRange;
     m_worker.stop();
     m_position = start;
-    m_mode = DeviceMode::Playing;
     // Held while the frames before `from` are read, so the time that takes
     // does not count against the first frame's.
     m_worker.start([this, start, end](uint64_t generation) { run(generation, start, end); }, unsigned(Hold::Seek));
@@ -64,25 +63,11 @@ int AnimationDevice::play(int64_t from, int64_t to)
 void AnimationDevice::stop()
 {
     m_worker.stop();
-    m_mode = DeviceMode::Stopped;
 }
 
-int AnimationDevice::pause()
+DeviceMode AnimationDevice::mode() const
 {
-    if (m_mode != DeviceMode::Playing)
-        return 0;
-    m_worker.hold(Hold::Reader);
-    m_mode = DeviceMode::Paused;
-    return 0;
-}
-
-int AnimationDevice::resume()
-{
-    if (m_mode != DeviceMode::Paused)
-        return 0;
-    m_worker.release(Hold::Reader);
-    m_mode = DeviceMode::Playing;
-    return 0;
+    return m_worker.paused() ? DeviceMode::Paused : m_worker.playing() ? DeviceMode::Playing : DeviceMode::Stopped;
 }
 
 int AnimationDevice::seek(int64_t position)
@@ -145,10 +130,7 @@ void AnimationDevice::run(uint64_t generation, int64_t from, int64_t to)
     if (!reach(from, std::max(std::min(at, to), from)))
         return;
     m_position = std::min(at, to);
-    m_worker.complete(generation, [this] {
-        m_mode = DeviceMode::Stopped;
-        complete();
-    });
+    m_worker.complete(generation, [this] { complete(); });
 }
 
 } // namespace lumeria::media

@@ -67,10 +67,18 @@ public:
 
     int play(int64_t from, int64_t to) override;
     void stop() override;
-    int pause() override;
-    int resume() override;
+    int pause() override
+    {
+        m_worker.pause();
+        return 0;
+    }
+    int resume() override
+    {
+        m_worker.resume();
+        return 0;
+    }
     int seek(int64_t position) override;
-    DeviceMode mode() const override { return m_mode; }
+    DeviceMode mode() const override;
     int64_t position() const override;
     int64_t length() const override { return m_length; }
     void setAudioEnabled(bool) override {}
@@ -92,7 +100,6 @@ private:
     PlayWorker m_worker;
     std::atomic<int64_t> m_position{0};
     std::atomic<int64_t> m_shown{0};
-    DeviceMode m_mode = DeviceMode::Stopped;
 };
 
 } // namespace lumeria::media

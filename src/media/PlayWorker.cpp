@@ -27,9 +27,10 @@ PlayWorker::~PlayWorker()
     stop();
 }
 
-void PlayWorker::start(std::function<void(uint64_t generation)> body, unsigned holds)
+void PlayWorker::start(std::function<void(uint64_t generation)> body, unsigned holds, bool play)
 {
     Q_ASSERT(!running());
+    m_playing = play;
     m_stopRequested.store(false, std::memory_order_release);
     {
         std::lock_guard lock(m_mutex);
@@ -44,6 +45,7 @@ void PlayWorker::start(std::function<void(uint64_t generation)> body, unsigned h
 bool PlayWorker::stop()
 {
     ++m_generation;
+    m_playing = false;
     {
         std::lock_guard lock(m_mutex);
         m_picture.reset();
@@ -171,6 +173,7 @@ void PlayWorker::complete(uint64_t generation, std::function<void()> onUi)
             return;
         m_thread.join(); // it has posted this and is returning
         ++m_generation;
+        m_playing = false;
         onUi();
     });
 }

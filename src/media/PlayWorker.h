@@ -55,7 +55,8 @@ public:
 
     // Runs body(generation) on a new thread, held for the reasons given (a
     // mask of Hold) until the worker lets go; the previous one must be stopped.
-    void start(std::function<void(uint64_t generation)> body, unsigned holds = 0);
+    // A play (not a seek's preview) is what pause and resume act on.
+    void start(std::function<void(uint64_t generation)> body, unsigned holds = 0, bool play = true);
     // Makes any queued completion and undelivered picture stale, then asks a
     // running worker to end and waits for it; true when there was one. Sound
     // is faded by the mixer (Mixer::fadeOutStream), never waited for here.
@@ -63,6 +64,20 @@ public:
 
     void hold(Hold why);
     void release(Hold why);
+    // UI side: a play runs from its start until a stop or its completion;
+    // the reader pauses and resumes it, and nothing else.
+    bool playing() const { return m_playing; }
+    bool paused() const { return m_playing && heldFor(Hold::Reader); }
+    void pause()
+    {
+        if (m_playing)
+            hold(Hold::Reader);
+    }
+    void resume()
+    {
+        if (m_playing)
+            release(Hold::Reader);
+    }
     bool held() const;
     bool heldFor(Hold why) const;
     // Microseconds the current play has moved: time since start, less the
@@ -96,6 +111,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stopRequested{false};
     uint64_t m_generation = 0;
+    bool m_playing = false;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -61,7 +61,6 @@ void StreamingDevice::stopPlayback()
     if (m_worker.stop())
         m_renderer->stopped();
     m_stream.reset();
-    m_mode = DeviceMode::Stopped;
 }
 
 int StreamingDevice::play(int64_t from, int64_t to)
@@ -85,7 +84,6 @@ int StreamingDevice::play(int64_t from, int64_t to)
     m_start = start;
     m_end = end;
     m_position = start;
-    m_mode = DeviceMode::Playing;
     m_firstBlockMicros.store(-1, std::memory_order_relaxed);
     m_worker.start([this, stream, start, end,
                     format](uint64_t generation) { run(generation, stream, start, end, format.rate, format.channels); },
@@ -145,7 +143,6 @@ void StreamingDevice::finished()
     m_mixer.removeStream(m_stream);
     m_stream.reset();
     m_position = std::min(m_end, m_length);
-    m_mode = DeviceMode::Stopped;
     complete();
 }
 
@@ -154,22 +151,9 @@ void StreamingDevice::stop()
     stopPlayback();
 }
 
-int StreamingDevice::pause()
+DeviceMode StreamingDevice::mode() const
 {
-    if (m_mode == DeviceMode::Playing && m_stream) {
-        m_worker.hold(Hold::Reader);
-        m_mode = DeviceMode::Paused;
-    }
-    return mci::kOk;
-}
-
-int StreamingDevice::resume()
-{
-    if (m_mode == DeviceMode::Paused && m_stream) {
-        m_worker.release(Hold::Reader);
-        m_mode = DeviceMode::Playing;
-    }
-    return mci::kOk;
+    return m_worker.paused() ? DeviceMode::Paused : m_worker.playing() ? DeviceMode::Playing : DeviceMode::Stopped;
 }
 
 int StreamingDevice::seek(int64_t position)

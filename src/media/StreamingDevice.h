@@ -42,10 +42,18 @@ public:
     std::optional<WaveFormat> waveFormat() const override { return m_wave; }
     int play(int64_t from, int64_t to) override;
     void stop() override;
-    int pause() override;
-    int resume() override;
+    int pause() override
+    {
+        m_worker.pause();
+        return 0;
+    }
+    int resume() override
+    {
+        m_worker.resume();
+        return 0;
+    }
     int seek(int64_t position) override;
-    DeviceMode mode() const override { return m_mode; }
+    DeviceMode mode() const override;
     int64_t position() const override;
     int64_t length() const override { return m_length; }
     void setAudioEnabled(bool enabled) override;
@@ -75,7 +83,6 @@ private:
     int64_t m_start = 0;
     int64_t m_end = 0;
     int64_t m_position = 0;
-    DeviceMode m_mode = DeviceMode::Stopped;
     bool m_audioEnabled = true;
 };
 

@@ -81,7 +81,7 @@ int64_t VideoFileDevice::clampedPosition(int64_t ms) const
 
 int64_t VideoFileDevice::position() const
 {
-    if (m_worker.running() && m_workerPlays)
+    if (m_worker.running() && m_worker.playing())
         return clampedPosition(m_clock.nowUs() / 1000);
     return m_position;
 }
@@ -89,13 +89,10 @@ int64_t VideoFileDevice::position() const
 void VideoFileDevice::stopPlayback()
 {
     m_mixer.fadeOutStream(m_stream);
-    if (m_worker.stop()) {
-        if (m_workerPlays)
-            m_position = clampedPosition(m_clock.nowUs() / 1000);
-        m_workerPlays = false;
-    }
+    const bool played = m_worker.playing();
+    if (m_worker.stop() && played)
+        m_position = clampedPosition(m_clock.nowUs() / 1000);
     m_stream.reset();
-    m_mode = DeviceMode::Stopped;
 }
 
 int VideoFileDevice::play(int64_t from, int64_t to)
@@ -119,8 +116,6 @@ int VideoFileDevice::play(int64_t from, int64_t to)
     m_stream = stream;
     m_end = end;
     m_position = start;
-    m_mode = DeviceMode::Playing;
-    m_workerPlays = true;
     m_worker.start(
         [this, stream, start, end, format](uint64_t generation) {
             run(generation, stream, start * 1000, end * 1000, format.rate, format.channels);
@@ -213,13 +208,11 @@ void VideoFileDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
 
 void VideoFileDevice::finished()
 {
-    m_workerPlays = false;
     if (m_stream) {
         m_mixer.removeStream(m_stream);
         m_stream.reset();
     }
     m_position = clampedPosition(m_end);
-    m_mode = DeviceMode::Stopped;
     complete();
 }
 
@@ -252,22 +245,9 @@ void VideoFileDevice::stop()
     stopPlayback();
 }
 
-int VideoFileDevice::pause()
+DeviceMode VideoFileDevice::mode() const
 {
-    if (m_mode == DeviceMode::Playing && m_workerPlays) {
-        m_worker.hold(Hold::Reader);
-        m_mode = DeviceMode::Paused;
-    }
-    return mci::kOk;
-}
-
-int VideoFileDevice::resume()
-{
-    if (m_mode == DeviceMode::Paused && m_workerPlays) {
-        m_worker.release(Hold::Reader);
-        m_mode = DeviceMode::Playing;
-    }
-    return mci::kOk;
+    return m_worker.paused() ? DeviceMode::Paused : m_worker.playing() ? DeviceMode::Playing : DeviceMode::Stopped;
 }
 
 int VideoFileDevice::seek(int64_t position)
@@ -281,7 +261,7 @@ int VideoFileDevice::seek(int64_t position)
         // stands for its end.
         const int64_t atUs = std::max<int64_t>(0, std::min(m_position * 1000, length() * 1000 - 1));
         // Held for the seek: the preview shows a picture and moves no clock.
-        m_worker.start([this, atUs](uint64_t) { preview(atUs); }, unsigned(Hold::Seek));
+        m_worker.start([this, atUs](uint64_t) { preview(atUs); }, unsigned(Hold::Seek), false);
     }
     return mci::kOk;
 }

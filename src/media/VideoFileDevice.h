@@ -27,8 +27,8 @@ class VideoFileDevice final : public MediaDevice {
 public:
     // Plays an opened file. The type asked for is kept; without one, MPEG
     // files are MpegVideo and the rest AviVideo.
-    static std::unique_ptr<VideoFileDevice> open(std::unique_ptr<VideoDecoder> decoder,
-                                                 std::optional<DeviceType> type, Mixer& mixer);
+    static std::unique_ptr<VideoFileDevice> open(std::unique_ptr<VideoDecoder> decoder, std::optional<DeviceType> type,
+                                                 Mixer& mixer);
     ~VideoFileDevice() override;
 
     DeviceType type() const override { return m_type; }
@@ -39,10 +39,18 @@ public:
 
     int play(int64_t from, int64_t to) override;
     void stop() override;
-    int pause() override;
-    int resume() override;
+    int pause() override
+    {
+        m_worker.pause();
+        return 0;
+    }
+    int resume() override
+    {
+        m_worker.resume();
+        return 0;
+    }
     int seek(int64_t position) override;
-    DeviceMode mode() const override { return m_mode; }
+    DeviceMode mode() const override;
     int64_t position() const override;
     int64_t length() const override;
     void setAudioEnabled(bool enabled) override;
@@ -74,8 +82,7 @@ private:
     DeviceType m_type;
     std::unique_ptr<VideoDecoder> m_decoder;
     FrameSink* m_sink = nullptr;
-    PlayWorker m_worker;        // frames and completions reach the UI thread through it
-    bool m_workerPlays = false; // the worker is a play, not a seek's preview
+    PlayWorker m_worker; // frames and completions reach the UI thread through it
     std::shared_ptr<AudioStream> m_stream;
     PlaybackClock m_clock;
 
@@ -86,7 +93,6 @@ private:
 
     int64_t m_end = 0;
     int64_t m_position = 0;
-    DeviceMode m_mode = DeviceMode::Stopped;
     bool m_audioEnabled = true;
 };
 
