@@ -85,9 +85,10 @@ public:
         m_stream = m_input->pictureStream(&m_codec);
         if (m_stream < 0)
             return false;
+        m_input->startReading({m_stream});
         const AVCodecParameters& par = *m_input->stream(m_stream).codecpar;
         m_size = QSize(par.width, par.height);
-        return m_frame && m_packet;
+        return m_frame != nullptr;
     }
 
     QSize size() const override { return m_size; }
@@ -102,15 +103,9 @@ public:
                 break;
             if (got != AVERROR(EAGAIN) || m_eof)
                 return std::nullopt;
-            if (ffmpeg().av_read_frame(m_input->format(), m_packet.get()) < 0) {
-                m_eof = true;
-                ffmpeg().avcodec_send_packet(m_codec.get(), nullptr);
-                continue;
-            }
-            const bool rejected =
-                m_packet->stream_index == m_stream && ffmpeg().avcodec_send_packet(m_codec.get(), m_packet.get()) < 0;
-            ffmpeg().av_packet_unref(m_packet.get());
-            if (rejected)
+            const PacketPtr packet = m_input->nextPacket(m_stream);
+            m_eof = !packet;
+            if (ffmpeg().avcodec_send_packet(m_codec.get(), packet.get()) < 0 && packet)
                 return std::nullopt;
         }
         ++m_count;
@@ -143,7 +138,6 @@ private:
     std::unique_ptr<FfmpegInput> m_input;
     CodecPtr m_codec;
     FramePtr m_frame{ffmpeg().av_frame_alloc()};
-    PacketPtr m_packet{ffmpeg().av_packet_alloc()};
     SwsPtr m_scaler;
     int m_stream = -1;
     int m_count = 0;
