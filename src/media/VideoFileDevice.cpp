@@ -165,11 +165,12 @@ void VideoFileDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
     };
 
     // Primed: the first picture is up and the sound ring full before the
-    // clock moves, so neither starts behind the other.
+    // clock moves, so neither starts behind the other. A first picture that
+    // starts later (sound leads it in the file) waits for its moment.
     fillVideo();
     fillAudio();
     int64_t shownAtUs = fromUs;
-    if (!queue.empty()) {
+    if (!queue.empty() && queue.front().ptsUs <= fromUs) {
         publish(std::move(queue.front()));
         queue.pop_front();
     }
