@@ -37,9 +37,9 @@ struct VideoProperties {
 // open() only the device's worker uses it, one play (or one seek preview) at
 // a time.
 //
-// Packets of the track not being asked for are kept until that track asks,
-// so pictures and sound can be pulled at their own pace from one
-// interleaved file.
+// Pictures and sound are pulled at their own pace from one interleaved
+// file: the input keeps each track's packets until it asks, and the sound
+// is read by the same AudioTrackReader as a sound file's.
 class VideoDecoder {
 public:
     // kInvalidFile when the file has no picture track that can be decoded
