@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 namespace lumeria::gdi {
 
@@ -18,6 +19,45 @@ constexpr std::array<int, 2> kDash = {18, 6};
 constexpr std::array<int, 2> kDot = {3, 3};
 constexpr std::array<int, 4> kDashDot = {9, 6, 3, 6};
 constexpr std::array<int, 6> kDashDotDot = {9, 3, 3, 3, 3, 3};
+
+// Geometric pens' patterns, in pen widths.
+constexpr std::array<int, 2> kGeometricDash = {3, 1};
+constexpr std::array<int, 2> kGeometricDot = {1, 1};
+constexpr std::array<int, 4> kGeometricDashDot = {3, 1, 1, 1};
+constexpr std::array<int, 6> kGeometricDashDotDot = {3, 1, 1, 1, 1, 1};
+
+std::span<const int> geometricDashesFor(PenStyle style)
+{
+    switch (style) {
+    case PenStyle::Dash: return kGeometricDash;
+    case PenStyle::Dot: return kGeometricDot;
+    case PenStyle::DashDot: return kGeometricDashDot;
+    case PenStyle::DashDotDot: return kGeometricDashDotDot;
+    case PenStyle::Solid:
+    case PenStyle::Null: break;
+    }
+    return {};
+}
+
+// A geometric pen's dashes in pixels: the pattern scaled by the width, and,
+// unless the ends are flat, each dash a width shorter and each gap a width
+// longer, as the caps a dash gets reach half a width past each of its ends.
+// A plain wide pen is never dashed.
+std::vector<int> areaDashesFor(const Pen& pen, int width)
+{
+    if (!pen.geometric)
+        return {};
+    const std::span<const int> unit = geometricDashesFor(pen.style);
+    std::vector<int> dashes(unit.begin(), unit.end());
+    if (width <= 1)
+        return dashes;
+    for (size_t i = 0; i < dashes.size(); ++i) {
+        dashes[i] *= width;
+        if (pen.cap != PenCap::Flat)
+            dashes[i] += (i % 2 == 0) ? -width : width;
+    }
+    return dashes;
+}
 
 std::span<const int> dashesFor(PenStyle style)
 {
@@ -96,6 +136,19 @@ void Canvas::selectPen()
     m_pen.dashes = m_pen.wide ? std::span<const int>{} : dashesFor(pen.style);
     m_pen.paintGaps = !m_pen.dashes.empty() && m_state.backgroundMode == BackgroundMode::Opaque;
     m_pen.gap = rop2Masks(m_state.rop2, devicePixel(m_state.backgroundColour));
+    m_pen.geometric = pen.isGeometric();
+    if (!m_pen.geometric)
+        return;
+    m_pen.width = int(std::clamp<int64_t>(pen.width, 1, kMaxCoordinate));
+    m_pen.cap = pen.cap;
+    m_pen.join = pen.join;
+    m_pen.areaDashes = areaDashesFor(pen, m_pen.width);
+    if (pen.brush) {
+        m_pen.paint = planBrush(*pen.brush, m_state.rop2);
+    } else {
+        m_pen.paint.style = BrushStyle::Solid;
+        m_pen.paint.fore = m_pen.ink;
+    }
 }
 
 Canvas::BrushPlan Canvas::planBrush(const Brush& brush, Rop2 rop) const
@@ -155,6 +208,9 @@ void Canvas::setTextColour(ColorRef colour)
 {
     m_state.textColour = colour;
     selectBrush();
+    // A pen drawn with a monochrome pattern takes the text colour too.
+    if (m_state.pen.brush && m_state.pen.brush->style == BrushStyle::Pattern)
+        selectPen();
 }
 
 void Canvas::setBackgroundMode(BackgroundMode mode)
@@ -192,6 +248,14 @@ uint32_t Canvas::devicePixel(ColorRef colour) const
         return pixelFromColour((index < entries.size() ? entries[index] : entries.front()) & 0x00FFFFFFu);
     }
     return pixelFromColour(colour);
+}
+
+bool Canvas::setMiterLimit(double limit)
+{
+    if (!(limit >= 1.0))
+        return false;
+    m_state.miterLimit = limit;
+    return true;
 }
 
 void Canvas::setOrigin(QPoint origin)
@@ -307,6 +371,10 @@ void Canvas::strokePath(std::span<const QPoint> points, PathShape shape)
 {
     if (!m_pen.visible || points.size() < 2)
         return;
+    if (m_pen.geometric) {
+        strokeGeometricPath(points, shape);
+        return;
+    }
     if (m_pen.wide) {
         strokeWidePath(points, shape);
         return;

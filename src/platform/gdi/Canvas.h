@@ -60,6 +60,8 @@ public:
     void setBackgroundColour(ColorRef colour);
     void setFont(const Font& font);
     void setOrigin(QPoint origin);
+    // SetMiterLimit; limits below 1 are refused, as GDI refuses them.
+    bool setMiterLimit(double limit);
     // SelectPalette, and SetPaletteEntries or AnimatePalette on the selected
     // palette: every PALETTEINDEX colour of the DC (pen, brush, text and
     // background) takes the palette's entry from now on, as GDI looks
@@ -136,15 +138,6 @@ private:
     void save();
     void restore();
 
-    struct PenPlan {
-        bool visible = true;
-        bool wide = false;
-        int width = 1;
-        PixelMasks ink;
-        PixelMasks gap;
-        bool paintGaps = false;
-        std::span<const int> dashes;
-    };
     struct BrushPlan {
         BrushStyle style = BrushStyle::Solid;
         PixelMasks fore; // solid colour, or the pattern's 0 bits
@@ -155,6 +148,23 @@ private:
         std::shared_ptr<const std::vector<PixelMasks>> colours;
         Rop2 rop = Rop2::CopyPen;
         Brush brush;
+    };
+
+    struct PenPlan {
+        bool visible = true;
+        bool wide = false;
+        int width = 1;
+        PixelMasks ink;
+        PixelMasks gap;
+        bool paintGaps = false;
+        std::span<const int> dashes;
+        // Geometric pens: the area is built from these and painted with
+        // paint (the pen's colour or its brush).
+        bool geometric = false;
+        PenCap cap = PenCap::Round;
+        PenJoin join = PenJoin::Round;
+        std::vector<int> areaDashes; // dash, gap, ... in pixels; empty: solid
+        BrushPlan paint;
     };
 
     void selectPen();
@@ -200,6 +210,8 @@ private:
     void strokeStraightSegment(QPoint from, QPoint to);
     void strokeThinRectangle(const Rect& deviceRect);
     void strokeWidePath(std::span<const QPoint> devicePoints, PathShape shape);
+    // CanvasPenArea.cpp: the area a geometric pen covers, then painted once.
+    void strokeGeometricPath(std::span<const QPoint> devicePoints, PathShape shape);
     // Rounded figures: shapeOf gives the figure's pixels for a frame, so a
     // wide pen's inner edge is the same figure on the deflated frame.
     void drawSpanFigure(const Rect& deviceRect, const std::function<SpanShape(const Rect&)>& shapeOf);

@@ -30,6 +30,8 @@ struct DcState {
     QPoint origin;          // added to every logical coordinate
     QPoint currentPosition; // logical; where lineTo starts
     QPoint brushOrigin;     // device; where pattern brushes start
+    // SetMiterLimit: how far a mitred join may reach, in half pen widths.
+    double miterLimit = 10.0;
     // The selected logical palette's entries, which PALETTEINDEX colours
     // name; none: such colours are taken as the RGB they carry.
     std::shared_ptr<const std::vector<ColorRef>> palette;

@@ -16,10 +16,12 @@ std::optional<CursorImage> decodeIconOrCursor(std::span<const std::byte> bytes)
     ByteReader r(bytes);
     r.skip(2);
     const auto type = r.u16le();
-    const auto entry = bestIconEntry(bytes);
+    // A cursor is chosen by the cursor rule whatever the file says it is,
+    // as Windows loads any file it is given as a cursor.
+    const auto entry = bestCursorEntry(bytes);
     if (!type || !entry)
         return std::nullopt;
-    auto decoded = decodeIcon(bytes);
+    auto decoded = decodeIconEntry(*entry);
     if (!decoded)
         return std::nullopt;
     CursorImage cursor;

@@ -39,12 +39,12 @@ int pngIconDepth(std::span<const std::byte> data)
 
 } // namespace
 
-std::optional<IconEntry> bestIconEntry(std::span<const std::byte> file, QSize wanted, int screenDepth)
+std::vector<IconEntry> iconEntries(std::span<const std::byte> file)
 {
     ByteReader r(file);
     const auto reserved = r.u16le(), type = r.u16le(), count = r.u16le();
     if (!count || *reserved != 0 || (*type != 1 && *type != 2) || *count == 0)
-        return std::nullopt;
+        return {};
 
     std::vector<IconEntry> entries;
     for (int i = 0; i < std::min<int>(*count, kMaxIconImages); ++i) {
@@ -70,6 +70,12 @@ std::optional<IconEntry> bestIconEntry(std::span<const std::byte> file, QSize wa
             candidate.hotspot = QPoint(planesOrX, bitsOrY);
         entries.push_back(candidate);
     }
+    return entries;
+}
+
+std::optional<IconEntry> bestIconEntry(std::span<const std::byte> file, QSize wanted, int screenDepth)
+{
+    const std::vector<IconEntry> entries = iconEntries(file);
     if (entries.empty())
         return std::nullopt;
 
@@ -93,13 +99,43 @@ std::optional<IconEntry> bestIconEntry(std::span<const std::byte> file, QSize wa
     return *best;
 }
 
-Result<DecodedPicture> decodeIcon(std::span<const std::byte> file)
+std::optional<IconEntry> bestCursorEntry(std::span<const std::byte> file, QSize wanted)
 {
-    const auto entry = bestIconEntry(file);
-    if (!entry)
-        return Failure{picture::kUndecodable};
+    const std::vector<IconEntry> entries = iconEntries(file);
+    if (entries.empty())
+        return std::nullopt;
+    // Of two entries of one size, the one of more bits per pixel.
+    const IconEntry* best = nullptr;
+    auto better = [&](const IconEntry& e) { return !best || e.size != best->size || e.depth > best->depth; };
+    // The largest that fits the size asked for...
+    for (const IconEntry& e : entries) {
+        if (e.size.width() > wanted.width() || e.size.height() > wanted.height())
+            continue;
+        if (best && (e.size.width() < best->size.width() || e.size.height() < best->size.height()))
+            continue;
+        if (better(e))
+            best = &e;
+    }
+    if (best)
+        return *best;
+    // ...else the smallest larger one (none at all past 255 pixels a side),
+    // else the first.
+    QSize smallest(255, 255);
+    for (const IconEntry& e : entries) {
+        if (e.size.width() > smallest.width() || e.size.height() > smallest.height())
+            continue;
+        if (better(e)) {
+            best = &e;
+            smallest = e.size;
+        }
+    }
+    return best ? *best : entries.front();
+}
+
+Result<DecodedPicture> decodeIconEntry(const IconEntry& entry)
+{
     bool masked = false;
-    auto image = entry->png ? decodePngWithAlpha(entry->data) : decodeIconBitmap(entry->data, &masked);
+    auto image = entry.png ? decodePngWithAlpha(entry.data) : decodeIconBitmap(entry.data, &masked);
     if (!image)
         return Failure{image.error()};
     DecodedPicture out;
@@ -108,6 +144,14 @@ Result<DecodedPicture> decodeIcon(std::span<const std::byte> file)
     out.sourceDepth = 32;
     out.transparency = PictureTransparency::AlphaMask;
     return out;
+}
+
+Result<DecodedPicture> decodeIcon(std::span<const std::byte> file)
+{
+    const auto entry = bestIconEntry(file);
+    if (!entry)
+        return Failure{picture::kUndecodable};
+    return decodeIconEntry(*entry);
 }
 
 std::optional<QSize> iconSize(std::span<const std::byte> file)

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace lumeria {
 
@@ -40,6 +41,21 @@ inline constexpr int kScreenDepth = 32;
 // Nothing for a file that is not an icon or cursor directory.
 std::optional<IconEntry> bestIconEntry(std::span<const std::byte> file, QSize wanted = kSystemIconSize,
                                        int screenDepth = kScreenDepth);
+
+// Every image of an icon or cursor directory whose data lie inside the file,
+// in directory order; none for anything else.
+std::vector<IconEntry> iconEntries(std::span<const std::byte> file);
+
+// The image Windows loads from a file as a cursor (LoadCursorFromFile, at
+// the system cursor size): the largest entry no larger than the size asked
+// for, else the smallest larger one up to 255 pixels a side, else the
+// first; of entries of one size, the one of most bits per pixel. Unlike an
+// icon's, the choice ignores the screen's depth.
+inline constexpr QSize kSystemCursorSize{32, 32};
+std::optional<IconEntry> bestCursorEntry(std::span<const std::byte> file, QSize wanted = kSystemCursorSize);
+
+// One image of an icon or cursor file as ARGB32, as decodeIcon reads it.
+Result<DecodedPicture> decodeIconEntry(const IconEntry& entry);
 
 // Reads an icon or cursor file's best image as ARGB32: PNG images with their
 // alpha, bitmaps with their alpha or, marked xorMasked, their AND mask

@@ -276,10 +276,18 @@ bool Player::createPenIndirect(ByteReader& p)
     o.kind = GdiObject::Kind::Pen;
     if (c) {
         const int s = *style & 0x0F;
+        // Styles past PS_INSIDEFRAME (a user style, PS_ALTERNATE, undefined
+        // ones) make a solid pen of the width asked for.
         const gdi::PenStyle styles[] = {gdi::PenStyle::Solid,   gdi::PenStyle::Dash,       gdi::PenStyle::Dot,
                                         gdi::PenStyle::DashDot, gdi::PenStyle::DashDotDot, gdi::PenStyle::Null,
                                         gdi::PenStyle::Solid};
-        o.pen = s <= 6 ? Pen{styles[s], int(*width), *c} : Pen::solid(*c);
+        o.pen = Pen{s <= 6 ? styles[s] : gdi::PenStyle::Solid, int(*width), *c};
+        // The end cap (PS_ENDCAP_*) and join (PS_JOIN_*) bits, which a
+        // wide pen honours; unknown values are round, as plain pens are.
+        const int cap = (*style >> 8) & 0x0F;
+        const int join = (*style >> 12) & 0x0F;
+        o.pen.cap = cap == 1 ? gdi::PenCap::Square : cap == 2 ? gdi::PenCap::Flat : gdi::PenCap::Round;
+        o.pen.join = join == 1 ? gdi::PenJoin::Bevel : join == 2 ? gdi::PenJoin::Mitre : gdi::PenJoin::Round;
     }
     // A record too short still takes its slot, so later object numbers
     // keep pointing where the file meant them to.

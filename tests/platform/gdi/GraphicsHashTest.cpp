@@ -599,12 +599,56 @@ std::vector<Group> drawGraphics()
                           c.setPen(Pen::solid(rgb(0xff, 0, 0), 7));
                           drawSegments(c, kWideLines);
                       }});
-    const char* const geometric = "geometric pens (end caps, joins)";
-    groups.push_back(skipped("wide pen - flat caps, mitred", geometric));
-    groups.push_back(skipped("wide pen - square caps, bevelled", geometric));
-    groups.push_back(skipped("wide pen - empty segments", geometric));
-    groups.push_back(skipped("wide brushed pen", "geometric pens drawn with a pattern brush", 2));
-    groups.push_back(skipped("dashed wide brushed pen", "geometric pens drawn with a pattern brush", 2));
+    // ExtCreatePen(PS_GEOMETRIC | ...) pens along an open square.
+    const std::array<QPoint, 4> polyLines = {QPoint(100, 100), QPoint(200, 100), QPoint(200, 200), QPoint(100, 200)};
+    groups.push_back({"wide pen - flat caps, mitred", [=](Canvas& c) {
+                          c.setPen(
+                              Pen::geometricPen(PenStyle::Solid, 9, rgb(0xff, 0, 0), PenCap::Flat, PenJoin::Mitre));
+                          c.drawPolyline(polyLines);
+                      }});
+    groups.push_back({"wide pen - square caps, bevelled", [=](Canvas& c) {
+                          c.setPen(
+                              Pen::geometricPen(PenStyle::Solid, 16, rgb(0xff, 0, 0), PenCap::Square, PenJoin::Bevel));
+                          c.drawPolyline(polyLines);
+                      }});
+    groups.push_back({"wide pen - empty segments", [](Canvas& c) {
+                          // PolyPolyline of one polyline whose middle segment has no length.
+                          c.setPen(
+                              Pen::geometricPen(PenStyle::Solid, 9, rgb(0xff, 0, 0), PenCap::Flat, PenJoin::Mitre));
+                          const std::array<QPoint, 4> points = {QPoint(100, 100), QPoint(200, 100), QPoint(200, 100),
+                                                                QPoint(200, 200)};
+                          c.drawPolyline(points);
+                      }});
+    // Pens of every width from 1 to 19 painting the 16 x 16 monochrome
+    // pattern in the DC's colours, each an L of two separate lines.
+    const auto brushedLs = [](Canvas& c, const std::function<PenStyle(int)>& style,
+                              const std::function<ColorRef(int)>& background) {
+        for (int i = 1; i < 20; ++i) {
+            c.setPen(Pen::geometricPen(style(i), i, ddbBrush(), PenCap::Flat, PenJoin::Bevel));
+            c.setTextColour(rgb(2 * i, i, 255 - i));
+            c.setBackgroundColour(background(i));
+            c.moveTo({10 * i, 10});
+            c.lineTo({10 * i, 200 + i});
+            c.lineTo({20 * i, 200 + i});
+        }
+    };
+    // Drawn as the test draws it this gives neither recorded hash; with the
+    // brush origin at (1, 1) it gives the older one (NT4's), as the dashed
+    // group below does, so some part of it is drawn otherwise by current
+    // Windows and it is not yet found which.
+    groups.push_back(skipped("wide brushed pen", "a solid pattern-brush pen differs from current Windows", 2));
+    groups.push_back({"dashed wide brushed pen",
+                      [=](Canvas& c) {
+                          // The style is i % 5: solid, dash, dot, dash-dot, dash-dot-dot.
+                          constexpr PenStyle styles[] = {PenStyle::Solid, PenStyle::Dash, PenStyle::Dot,
+                                                         PenStyle::DashDot, PenStyle::DashDotDot};
+                          brushedLs(
+                              c, [&](int i) { return styles[i % 5]; }, [](int i) { return rgb(i, 255 - i, i / 3); });
+                          c.setTextColour(rgb(0, 0, 0));
+                          c.setBackgroundColour(rgb(0, 0xff, 0));
+                          c.setPen(Pen::solid(rgb(0, 0, 0)));
+                      },
+                      nullptr, 2});
     groups.push_back({"PALETTEINDEX",
                       [](Canvas& c) {
                           const auto paletteIndex = [](int i) { return ColorRef(0x01000000u | uint32_t(i)); };

@@ -7,6 +7,7 @@ target_sources(platform_tests PRIVATE
   platform/gdi/CanvasTest.cpp
   platform/gdi/FloodFillTest.cpp
   platform/gdi/FontWinFntTest.cpp
+  platform/gdi/GeometricPenTest.cpp
   platform/gdi/GraphicsHashTest.cpp
   platform/gdi/PenTest.cpp
   platform/gdi/RegionTest.cpp

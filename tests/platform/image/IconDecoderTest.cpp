@@ -232,5 +232,40 @@ TEST(IconImages, ACursorPointsWithTheHotspotOfTheImageShown)
     EXPECT_EQ(cursor->hotspot, QPoint(1, 1));
 }
 
+// LoadCursorFromFile's rule is not the icon's: the largest image that fits
+// the cursor size, the deepest of that size, whatever the screen's depth;
+// only when none fits the smallest larger one.
+TEST(CursorImages, ACursorIsTheLargestImageThatFitsWhateverTheScreen)
+{
+    const QByteArray file = iconData("multiple_entries_with_different_bit_depth.ico");
+    auto cursorChoice = [&](QSize wanted) {
+        const auto entry = bestCursorEntry(asBytes(file), wanted);
+        return entry ? entry->index : -1;
+    };
+    EXPECT_EQ(cursorChoice(kSystemCursorSize), 6);
+    EXPECT_EQ(cursorChoice({16, 16}), 8);
+    // 40 is nearer 48 (the icon rule's choice) but only 32 fits.
+    EXPECT_EQ(cursorChoice({40, 40}), 6);
+    EXPECT_EQ(chosen(file, {40, 40}), 5);
+    EXPECT_EQ(cursorChoice({20, 20}), 8);
+    // Nothing fits 8 x 8: the smallest larger, the deepest of that size.
+    EXPECT_EQ(cursorChoice({8, 8}), 8);
+
+    const QByteArray red = solid(32, qRgb(255, 0, 0), 0, 0, 0);
+    const QByteArray green = solid(24, qRgb(0, 255, 0), 0, 0, 0);
+    const QByteArray blue = solid(32, qRgb(0, 0, 255), 0, 0, 0);
+    auto shown = [](const QByteArray& f) {
+        const auto cursor = decodeCursor(asBytes(f));
+        return cursor ? cursor->image.pixel(0, 0) : 0u;
+    };
+    EXPECT_EQ(shown(iconFile({{64, red}, {48, blue}, {96, green}}, 2)), qRgb(0, 0, 255));
+    EXPECT_EQ(shown(iconFile({{16, green}, {24, red}, {48, blue}}, 2)), qRgb(255, 0, 0));
+    EXPECT_EQ(shown(iconFile({{32, green}, {32, blue}}, 2)), qRgb(0, 0, 255));
+    // An icon file loaded as a cursor is chosen the same way.
+    EXPECT_EQ(shown(iconFile({{24, red}, {40, blue}})), qRgb(255, 0, 0));
+    // Past 255 pixels a side nothing is smaller: the first image.
+    EXPECT_EQ(shown(iconFile({{0, green}, {0, blue}}, 2)), qRgb(0, 255, 0));
+}
+
 } // namespace
 } // namespace lumeria

@@ -435,6 +435,61 @@ TEST(MetafileRecords, PixelsAndFloodFills)
     EXPECT_EQ(gdi::test::countOf(t, gdi::rgb(0, 0, 0)), 20);
 }
 
+// A pen's style word carries its end cap (bits 8-11) and join (12-15); a
+// wide pen keeps them, and styles past PS_INSIDEFRAME keep their width.
+TEST(MetafileRecords, PenStyleBitsGiveWidePensTheirEndsAndJoins)
+{
+    using gdi::test::picture;
+    auto line = [](int style) {
+        MetafileBuilder m;
+        m.placeable(0, 0, 12, 12, 96)
+            .record(0x02FA, {style, 4, 0, 0x00FF, 0}) // red pen, 4 wide
+            .record(0x012D, {0})
+            .record(0x0214, {6, 2})   // move to (2, 6)
+            .record(0x0213, {6, 10}); // line to (10, 6)
+        return played(m, 12, 12);
+    };
+    const gdi::ColorRef red = gdi::rgb(255, 0, 0);
+    const std::string blank = "............\n";
+    // PS_ENDCAP_FLAT | PS_JOIN_MITER: the line ends where it ends.
+    EXPECT_EQ(picture(line(0x2200), red), blank + blank + blank + blank +
+                                              "..########..\n"
+                                              "..########..\n"
+                                              "..########..\n"
+                                              "..########..\n" +
+                                              blank + blank + blank + blank);
+    // PS_ENDCAP_SQUARE: half the width further at both ends.
+    EXPECT_EQ(picture(line(0x0100), red), blank + blank + blank + blank +
+                                              "############\n"
+                                              "############\n"
+                                              "############\n"
+                                              "############\n" +
+                                              blank + blank + blank + blank);
+    // Round ends (style 0) reach past the ends, but not in their corners.
+    const gdi::Surface round = line(0);
+    EXPECT_EQ(round.colourAt(1, 5), red);
+    EXPECT_NE(round.colourAt(0, 3), red);
+    // A user style (7) cannot be replayed: a solid pen of the same width.
+    EXPECT_EQ(gdi::test::countOf(line(0x2207), red), 32);
+
+    // Mitred and bevelled corners of a polyline (0x0325) differ only at the
+    // outer corner of the turn.
+    auto corner = [](int style) {
+        MetafileBuilder m;
+        m.placeable(0, 0, 16, 16, 96)
+            .record(0x02FA, {style, 6, 0, 0x00FF, 0})
+            .record(0x012D, {0})
+            .record(0x0325, {3, 2, 4, 10, 4, 10, 14}); // (2,4) (10,4) (10,14)
+        return played(m, 16, 16);
+    };
+    const gdi::Surface mitred = corner(0x2200);
+    const gdi::Surface bevelled = corner(0x1200);
+    EXPECT_EQ(mitred.colourAt(12, 1), red);
+    EXPECT_NE(bevelled.colourAt(12, 1), red);
+    EXPECT_EQ(bevelled.colourAt(10, 4), red);
+    EXPECT_GT(gdi::test::countOf(mitred, red), gdi::test::countOf(bevelled, red));
+}
+
 TEST(MetafileRecords, PatternBrushesAndDeletingTheSelectedBrush)
 {
     // An 8x8 one-bit DIB of vertical stripes, red and blue.
