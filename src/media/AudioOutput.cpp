@@ -34,24 +34,47 @@ QString formatName(SDL_AudioFormat format)
     return name;
 }
 
+// A clipped sample at so many bits, rounded half away from zero. v * scale
+// and the added half are exact in double (a float's 24 bits shifted by at
+// most 31), so truncating gives what lround gives, without its call.
+// A NaN from a damaged float file comes out as full scale down, as lround's
+// answer for it used to clamp to.
+inline int64_t quantize(float v, double scale)
+{
+    const float clipped = v >= -1.0f ? std::min(v, 1.0f) : -1.0f;
+    const double x = static_cast<double>(clipped) * scale;
+    const auto s = static_cast<int64_t>(x < 0 ? x - 0.5 : x + 0.5);
+    return std::clamp<int64_t>(s, static_cast<int64_t>(-scale), static_cast<int64_t>(scale) - 1);
+}
+
 // Writes clipped float samples in the device's format. Handles every format
-// SDL can hand back when any change is allowed, byte order included.
+// SDL can hand back when any change is allowed, byte order included. Runs in
+// the callback for every sample heard: the format is looked at once, not per
+// sample, and the usual 16-bit native case has a loop of its own.
 void convertSamples(const float* in, size_t count, SDL_AudioFormat format, Uint8* out)
 {
     const int bits = SDL_AUDIO_BITSIZE(format);
     const int bytes = bits / 8;
     const bool swap = bytes > 1 && (SDL_AUDIO_ISBIGENDIAN(format) != (SDL_BYTEORDER == SDL_BIG_ENDIAN));
+    if (format == AUDIO_S16SYS) {
+        for (size_t i = 0; i < count; ++i) {
+            const auto w = static_cast<int16_t>(quantize(in[i], 32768.0));
+            std::memcpy(out + i * 2, &w, 2);
+        }
+        return;
+    }
+    const bool isFloat = SDL_AUDIO_ISFLOAT(format);
+    const bool isSigned = SDL_AUDIO_ISSIGNED(format);
+    const double scale = std::ldexp(1.0, bits - 1);
     for (size_t i = 0; i < count; ++i) {
-        const float v = std::clamp(in[i], -1.0f, 1.0f);
         Uint8* dst = out + i * bytes;
-        if (SDL_AUDIO_ISFLOAT(format)) {
+        if (isFloat) {
+            const float v = std::clamp(in[i], -1.0f, 1.0f);
             std::memcpy(dst, &v, sizeof v);
         } else {
             // Scale to the signed range, then shift unsigned formats by half.
-            const double scale = std::ldexp(1.0, bits - 1);
-            auto s = static_cast<int64_t>(std::lround(static_cast<double>(v) * scale));
-            s = std::clamp<int64_t>(s, static_cast<int64_t>(-scale), static_cast<int64_t>(scale) - 1);
-            if (!SDL_AUDIO_ISSIGNED(format))
+            int64_t s = quantize(in[i], scale);
+            if (!isSigned)
                 s += static_cast<int64_t>(scale);
             const auto u = static_cast<uint32_t>(s);
             switch (bytes) {

@@ -7,8 +7,26 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
 
 namespace lumeria::media {
+
+namespace {
+
+// A wave tagged as plain PCM may hold MP3, AC-3 or DTS behind that tag, so
+// libavformat looks at its first packets for another coding. Left alone it
+// runs every demuxer's probe over up to 32 packets (128 KiB of a 48 kHz
+// stereo file), which was most of the time a short sound took to start;
+// 16 KiB still finds each of those codings.
+constexpr int64_t kPcmWaveProbeBytes = 16 << 10;
+
+bool isPcmWave(const AVFormatContext& context)
+{
+    return context.iformat && std::strcmp(context.iformat->name, "wav") == 0 && context.nb_streams == 1 &&
+           context.streams[0]->codecpar->codec_id == AV_CODEC_ID_PCM_S16LE;
+}
+
+} // namespace
 
 static_assert(kMinProbeScore == AVPROBE_SCORE_RETRY);
 
@@ -34,7 +52,11 @@ Result<std::unique_ptr<FfmpegInput>> FfmpegInput::open(const QByteArray& url, co
     if (ffmpeg().avformat_open_input(&context, url.constData(), forced, options) < 0)
         return Failure{mci::kInvalidFile};
     FormatPtr format(context);
-    if ((!forced && context->probe_score < kMinProbeScore) || ffmpeg().avformat_find_stream_info(context, nullptr) < 0)
+    if (!forced && context->probe_score < kMinProbeScore)
+        return Failure{mci::kInvalidFile};
+    if (isPcmWave(*context))
+        context->probesize = std::min(context->probesize, kPcmWaveProbeBytes);
+    if (ffmpeg().avformat_find_stream_info(context, nullptr) < 0)
         return Failure{mci::kInvalidFile};
     return std::unique_ptr<FfmpegInput>(new FfmpegInput(std::move(format)));
 }

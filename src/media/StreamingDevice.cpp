@@ -98,6 +98,11 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
     // How long the callback takes to make room for a block: the worker sleeps
     // that long when the ring is full instead of looking again and again.
     const auto blockTime = std::chrono::microseconds(int64_t(kBlockFrames) * 1'000'000 / std::max(rate, 1));
+    // With the ring full the worker sleeps until the callback has played a
+    // quarter of it and then tops it up in one go, rather than waking for
+    // every buffer the callback takes; three quarters stay queued meanwhile.
+    const auto refillTime = std::max(
+        blockTime / 2, std::chrono::microseconds(int64_t(stream->freeFrames() / 4) * 1'000'000 / std::max(rate, 1)));
     std::vector<float> block(kBlockFrames * static_cast<size_t>(channels));
     bool first = true;
     size_t queued = 0;
@@ -106,7 +111,7 @@ void StreamingDevice::run(uint64_t generation, std::shared_ptr<AudioStream> stre
             const size_t room = std::min(stream->freeFrames(), kBlockFrames);
             if (room == 0) {
                 m_worker.release(Hold::Priming);
-                if (!m_worker.waitWhileHeld() || !m_worker.waitFor(blockTime / 2))
+                if (!m_worker.waitWhileHeld() || !m_worker.waitFor(refillTime))
                     break;
                 continue;
             }

@@ -17,9 +17,10 @@ namespace {
 // enough that memory stays flat whatever the length.
 constexpr size_t kQueuedFrames = 3;
 constexpr size_t kBlockFrames = 1024;
-// The worker wakes at least this often to keep the sound ring full; a stop
-// or a pause wakes it at once.
-constexpr int64_t kPollUs = 4000;
+// The worker wakes at least this often to keep the sound ring (a quarter of
+// a second) full and to see the end; between two pictures it sleeps until
+// the next is due. A stop or a pause wakes it at once.
+constexpr int64_t kPollUs = 20'000;
 constexpr int64_t kMinSleepUs = 500;
 // When the decoder cannot keep up, late pictures are dropped, but never all
 // of them: one is shown at least this often so the picture does not freeze.

@@ -148,6 +148,63 @@ TEST(AudioFileDevice, DecodesWhatTheCommandLineEncoderWrites)
     }
 }
 
+// Some waves say PCM and hold compressed sound (CD rips of AC-3 and DTS
+// tracks, MP3 saved with the wrong tag). Only the first packets are looked
+// at for another coding; those must still be enough to find each of them.
+TEST(AudioFileDevice, CompressedSoundBehindAPcmTagIsFound)
+{
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (ffmpeg.isEmpty())
+        GTEST_SKIP() << "no ffmpeg to encode with";
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("src.wav"));
+    // Long enough that the look at the packets ends before the data does.
+    ASSERT_TRUE(writeFile(wav, wavBytes(WavFormat{.rate = 44100, .channels = 2, .durationMs = 3000})));
+    const struct {
+        const char* name;
+        QStringList codec;
+    } codings[] = {
+        {"ac3", {QStringLiteral("-c:a"), QStringLiteral("ac3")}},
+        {"dts", {QStringLiteral("-c:a"), QStringLiteral("dca"), QStringLiteral("-strict"), QStringLiteral("-2")}},
+        {"mp3", {QStringLiteral("-c:a"), QStringLiteral("libmp3lame")}},
+    };
+    for (const auto& c : codings) {
+        SCOPED_TRACE(c.name);
+        const QString raw = dir.filePath(QLatin1String(c.name) + QStringLiteral(".raw"));
+        QProcess encoder;
+        encoder.start(ffmpeg, QStringList{QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
+                                          QStringLiteral("-i"), wav} +
+                                  c.codec + QStringList{QStringLiteral("-f"), QLatin1String(c.name), raw});
+        if (!encoder.waitForFinished(20000) || encoder.exitCode() != 0)
+            continue; // this build of the encoder lacks the codec
+        QFile f(raw);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray data = f.readAll();
+        ASSERT_GT(data.size(), 32 << 10);
+        // The wave header of 16-bit stereo PCM at 44.1 kHz around the coded bytes.
+        QByteArray file("RIFF");
+        putLe(file, static_cast<uint32_t>(36 + data.size()), 4);
+        file.append("WAVEfmt ");
+        putLe(file, 16, 4);
+        putLe(file, 1, 2);
+        putLe(file, 2, 2);
+        putLe(file, 44100, 4);
+        putLe(file, 44100 * 4, 4);
+        putLe(file, 4, 2);
+        putLe(file, 16, 2);
+        file.append("data");
+        putLe(file, static_cast<uint32_t>(data.size()), 4);
+        file.append(data);
+        const HeardTone heard = playAndListen(file);
+        EXPECT_EQ(heard.completions, 1);
+        // Taken for PCM it would be noise. The length still comes from the
+        // header read as PCM, so codings below the PCM rate (AC-3, MP3) end
+        // early; DTS, at the rate of CD audio, plays whole.
+        RecordProperty(std::string(c.name) + "_heard_ms", std::to_string(heard.durationMs));
+        EXPECT_NEAR(heard.frequency, 1000.0, 10.0);
+    }
+}
+
 TEST(AudioFileDevice, PositionFollowsPlayPauseAndSeek)
 {
     QTemporaryDir dir;

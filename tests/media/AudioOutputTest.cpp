@@ -6,6 +6,8 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 using namespace lumeria::media;
@@ -93,6 +95,50 @@ TEST(AudioOutput, StreamsAddUpAndClipWithoutWrapping)
         ASSERT_GT(left[i], 0.99f) << "at frame " << i;
     // Once the shorter stream is gone only 0.8 - 0.15 remains.
     EXPECT_NEAR(left[heard.begin + 220 * ms], 0.65f, 0.01f);
+}
+
+// The device's 16-bit samples: rounded half away from zero, clipped at both
+// ends, and a NaN (a damaged float file) at the bottom rather than anywhere.
+TEST(AudioOutput, SamplesRoundAndClipToSixteenBits)
+{
+    const struct {
+        float value;
+        int sample;
+    } cases[] = {
+        {0.5f / 32768, 1},       {-0.5f / 32768, -1}, {1.5f / 32768, 2}, {2.5f / 32768, 3},
+        {0.25f, 8192},           {-0.7f, -22938},     {1.0f, 32767},     {-1.0f, -32768},
+        {std::nanf(""), -32768}, {3.0f, 32767},       {-5.0f, -32768},   {32766.5f / 32768, 32767},
+    };
+    constexpr size_t kRun = 2048; // frames of each value: whole device buffers and more
+    DiskAudio disk;
+    AudioFormat format;
+    {
+        Mixer mixer;
+        ASSERT_TRUE(mixer.open());
+        format = mixer.format();
+        ASSERT_EQ(format.sampleFormat, QStringLiteral("S16"));
+        const auto ch = static_cast<size_t>(format.channels);
+        auto stream = mixer.addStream(std::size(cases) * kRun);
+        stream->setPaused(true);
+        std::vector<float> samples;
+        for (const auto& c : cases)
+            samples.insert(samples.end(), kRun * ch, c.value);
+        ASSERT_EQ(stream->write(samples.data(), std::size(cases) * kRun), std::size(cases) * kRun);
+        stream->finish();
+        stream->setPaused(false);
+        ASSERT_TRUE(waitUntil([&] { return stream->drained(); }, 3000));
+    }
+    const auto left = readDiskOutput(disk.path(), format).channel(0);
+    const auto first = std::find_if(left.begin(), left.end(), [](float v) { return v != 0.0f; });
+    ASSERT_NE(first, left.end());
+    const auto start = static_cast<size_t>(first - left.begin());
+    ASSERT_GE(left.size(), start + std::size(cases) * kRun);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        // Away from the run's edges, where a device buffer may split it.
+        const size_t at = start + i * kRun + kRun / 2;
+        EXPECT_EQ(std::lround(left[at] * 32768.0f), cases[i].sample) << "for " << cases[i].value;
+    }
 }
 
 TEST(AudioOutput, PausedStreamHoldsItsPositionAndResumes)
