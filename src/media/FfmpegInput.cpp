@@ -54,10 +54,17 @@ Result<std::unique_ptr<FfmpegInput>> FfmpegInput::open(const QByteArray& url, co
     FormatPtr format(context);
     if (!forced && context->probe_score < kMinProbeScore)
         return Failure{mci::kInvalidFile};
-    if (isPcmWave(*context))
+    const bool taggedPcm = isPcmWave(*context);
+    if (taggedPcm)
         context->probesize = std::min(context->probesize, kPcmWaveProbeBytes);
     if (ffmpeg().avformat_find_stream_info(context, nullptr) < 0)
         return Failure{mci::kInvalidFile};
+    if (taggedPcm && !isPcmWave(*context)) {
+        // The header's length counts the bytes at the PCM rate; a coding found
+        // behind the tag runs at its own, so the length comes from the packets.
+        context->streams[0]->duration = AV_NOPTS_VALUE;
+        context->duration = AV_NOPTS_VALUE;
+    }
     return std::unique_ptr<FfmpegInput>(new FfmpegInput(std::move(format)));
 }
 

@@ -197,11 +197,11 @@ TEST(AudioFileDevice, CompressedSoundBehindAPcmTagIsFound)
         file.append(data);
         const HeardTone heard = playAndListen(file);
         EXPECT_EQ(heard.completions, 1);
-        // Taken for PCM it would be noise. The length still comes from the
-        // header read as PCM, so codings below the PCM rate (AC-3, MP3) end
-        // early; DTS, at the rate of CD audio, plays whole.
+        // Taken for PCM it would be noise; timed by the header's PCM rate, AC-3
+        // and MP3 (below that rate) would end after a few hundred ms.
         RecordProperty(std::string(c.name) + "_heard_ms", std::to_string(heard.durationMs));
         EXPECT_NEAR(heard.frequency, 1000.0, 10.0);
+        EXPECT_NEAR(heard.durationMs, 3000, 150);
     }
 }
 
