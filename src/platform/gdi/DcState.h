@@ -15,6 +15,11 @@
 namespace lumeria::gdi {
 
 enum class BackgroundMode { Transparent, Opaque };
+// How a shrinking stretch merges the source pixels that fall on one
+// destination pixel, numbered as SetStretchBltMode numbers them: AND
+// (BLACKONWHITE), OR (WHITEONBLACK), or one of them (COLORONCOLOR;
+// HALFTONE's averaging is drawn so too).
+enum class StretchMode { AndScans = 1, OrScans = 2, DeleteScans = 3, Halftone = 4 };
 
 // Everything a Windows device context carries that changes how drawing looks.
 // A plain value: Canvas keeps a stack of them.
@@ -31,8 +36,9 @@ struct DcState {
     QPoint currentPosition; // logical; where lineTo starts
     QPoint brushOrigin;     // device; where pattern brushes start
     // The selected logical palette's entries, which PALETTEINDEX colours
-    // name; none: such colours are taken as the RGB they carry.
+    // name; none: the default palette (kDefaultPalette).
     std::shared_ptr<const std::vector<ColorRef>> palette;
+    StretchMode stretchMode = StretchMode::AndScans;
 };
 
 } // namespace lumeria::gdi

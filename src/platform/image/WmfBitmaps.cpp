@@ -21,7 +21,8 @@ namespace {
 // offset of its pixels, it reads the DIB exactly as it reads a .BMP file.
 struct PackedDib {
     QImage image;
-    bool bottomUp = false; // rows stored from the bottom, as most DIBs are
+    bool bottomUp = false;                 // rows stored from the bottom, as most DIBs are
+    std::vector<uint8_t> runLengthWritten; // see DecodedPicture
 };
 
 std::optional<PackedDib> decodePackedDib(std::span<const std::byte> dib)
@@ -65,7 +66,7 @@ std::optional<PackedDib> decodePackedDib(std::span<const std::byte> dib)
     auto decoded = decodeBmp(std::as_bytes(std::span(file.constData(), size_t(file.size()))));
     if (!decoded)
         return std::nullopt;
-    return PackedDib{std::move(decoded->image), height > 0};
+    return PackedDib{std::move(decoded->image), height > 0, std::move(decoded->runLengthWritten)};
 }
 
 // A bitmap pattern as a brush of the bitmap's size (past the size a brush
@@ -210,21 +211,34 @@ bool Player::stretchDib(ByteReader& p)
     const auto dstH = s16(p), dstW = s16(p), dstY = s16(p), dstX = s16(p);
     if (!dstX)
         return false;
-    const Rect dest = mapRect(*dstX, *dstY, *dstX + *dstW, *dstY + *dstH);
+    // The corners as given: a negative extent, or a flipping mapping, mirrors.
+    const QPoint a = map(*dstX, *dstY), b = map(*dstX + *dstW, *dstY + *dstH);
+    const Rect dest{a.x(), a.y(), b.x(), b.y()};
     return drawDib(p.bytes(p.remaining()).value_or(std::span<const std::byte>()), dest, *srcX, *srcY, *srcW, *srcH,
                    *rop, true);
 }
 
 bool Player::drawDib(std::span<const std::byte> dibBytes, const Rect& dest, int srcX, int srcY, int srcW, int srcH,
-                     uint32_t rop, bool bottomUpSource)
+                     uint32_t rop, bool stretchDibits)
 {
     const auto decoded = decodePackedDib(dibBytes);
     if (!decoded)
         return false;
-    // StretchDIBits counts source rows from the bottom of a bottom-up DIB.
-    if (bottomUpSource && decoded->bottomUp)
-        srcY = decoded->image.height() - srcY - srcH;
     const gdi::Surface source = gdi::Surface::fromImage(decoded->image);
+    if (stretchDibits) {
+        gdi::BitMask written;
+        const int w = source.width(), h = source.height();
+        if (decoded->runLengthWritten.size() == size_t(w) * size_t(h)) {
+            written = gdi::BitMask(w, h);
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x)
+                    written.set(x, y, decoded->runLengthWritten[size_t(y) * size_t(w) + size_t(x)] != 0);
+            }
+        }
+        const gdi::Dib dib{source.view(), decoded->bottomUp, written.width() > 0 ? &written : nullptr};
+        m_canvas.stretchDibits({dest.left, dest.top, dest.width(), dest.height()}, dib, {srcX, srcY, srcW, srcH}, rop);
+        return true;
+    }
     m_canvas.stretchBlt({dest.left, dest.top, dest.width(), dest.height()}, source.view(), {srcX, srcY, srcW, srcH},
                         rop);
     return true;

@@ -177,6 +177,7 @@ public:
     bool setTextColor(ByteReader& p);
     bool setBkMode(ByteReader& p);
     bool setRop2(ByteReader& p);
+    bool setStretchBltMode(ByteReader& p);
     bool setPolyFillMode(ByteReader& p);
     bool setTextAlign(ByteReader& p);
     bool setTextCharExtra(ByteReader& p);
@@ -257,7 +258,7 @@ private:
     bool drawText(int x, int y, std::span<const std::byte> chars, std::span<const int> dx, gdi::ExtTextOptions options);
     QString decodeText(std::span<const std::byte> chars) const;
     bool drawDib(std::span<const std::byte> dib, const gdi::Rect& dest, int srcX, int srcY, int srcW, int srcH,
-                 uint32_t rop, bool bottomUpSource);
+                 uint32_t rop, bool stretchDibits);
     bool fill(int x, int y, gdi::ColorRef colour, bool surface);
 
     gdi::Canvas& m_canvas;

@@ -36,16 +36,15 @@ constexpr std::array<std::array<uint8_t, 8>, 6> kHatches = {{
     {0x7E, 0xBD, 0xDB, 0xE7, 0xE7, 0xDB, 0xBD, 0x7E}, // diagonal cross
 }};
 
-// A file's colour: an RGB value, or a PALETTEINDEX the canvas looks up in
-// the selected palette. Other high bytes (PALETTERGB, and flags a file has
-// no business setting) leave the RGB it carries.
+// A file's colour, read as GDI reads it: an RGB value, or a palette index
+// the canvas looks up in the selected palette. A file's high bytes never
+// name the player's system colours.
 std::optional<ColorRef> colour(ByteReader& p)
 {
-    constexpr ColorRef kPaletteIndex = 0x01000000u;
     const auto v = p.u32le();
     if (!v)
         return std::nullopt;
-    return (*v & 0xFF000000u) == kPaletteIndex ? (*v & 0x0100FFFFu) : (*v & 0x00FFFFFFu);
+    return gdi::colourFromGdi(*v);
 }
 
 // Four coordinates stored bottom, right, top, left.
@@ -196,6 +195,15 @@ bool Player::setRop2(ByteReader& p)
     return true;
 }
 
+bool Player::setStretchBltMode(ByteReader& p)
+{
+    const auto mode = p.u16le();
+    if (!mode || *mode < 1 || *mode > 4)
+        return false;
+    m_canvas.setStretchMode(static_cast<gdi::StretchMode>(*mode));
+    return true;
+}
+
 bool Player::setPolyFillMode(ByteReader& p)
 {
     const auto mode = p.u16le();
@@ -232,8 +240,7 @@ bool Player::setTextJustification(ByteReader& p)
 }
 
 // Records that change nothing a replay on a true-colour canvas can show:
-// realizing and resizing palettes, stretching modes (our stretch keeps whole source pixels),
-// printer escapes, the font mapper's aspect flags.
+// realizing and resizing palettes, printer escapes, the font mapper's aspect flags.
 bool Player::ignore(ByteReader&)
 {
     return true;
@@ -772,7 +779,7 @@ constexpr Entry kHandlers[] = {
     {kSetRop2, &Player::setRop2},
     {kSetRelAbs, &Player::ignore},
     {kSetPolyFillMode, &Player::setPolyFillMode},
-    {kSetStretchBltMode, &Player::ignore},
+    {kSetStretchBltMode, &Player::setStretchBltMode},
     {kSetTextCharExtra, &Player::setTextCharExtra},
     {kRestoreDc, &Player::restoreDc},
     {kSelectClipRegion, &Player::selectClipRegion},

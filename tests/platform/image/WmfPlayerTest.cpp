@@ -587,13 +587,19 @@ TEST(MetafileRecords, BitmapsShowEveryPixelAsTheBitmapFileReaderDecodesIt)
         const auto reference = decodePicture(QStringLiteral("PIC.BMP"), span(c.file), {});
         ASSERT_TRUE(reference) << c.name;
         const gdi::Surface s = played(bitmapPicture(dibOf(c.file), c.w, c.h, 0, true), c.w, c.h);
+        // StretchDIBits of a whole run-length bitmap leaves the pixels its
+        // codes skip as they were (white here), where the reader gives colour 0.
+        const std::vector<uint8_t>& written = reference->runLengthWritten;
         for (int y = 0; y < c.h; ++y) {
             for (int x = 0; x < c.w; ++x) {
                 const QRgb want = reference->image.pixel(x, y);
-                EXPECT_EQ(s.colourAt(x, y), gdi::rgb(qRed(want), qGreen(want), qBlue(want)))
+                const bool skipped = !written.empty() && !written[size_t(y * c.w + x)];
+                EXPECT_EQ(s.colourAt(x, y),
+                          skipped ? gdi::rgb(255, 255, 255) : gdi::rgb(qRed(want), qGreen(want), qBlue(want)))
                     << c.name << " at " << x << "," << y;
             }
         }
+        EXPECT_EQ(written.empty(), std::string(c.name) != "RLE8") << c.name;
     }
     EXPECT_EQ(played(bitmapPicture(dibOf(cases[3].file), 3, 1, 0, true), 3, 1).colourAt(0, 0), gdi::rgb(255, 0, 0));
 
