@@ -137,6 +137,7 @@ struct PlayerState {
     SymbolSet symbols = SymbolSet::None;
     uint8_t charset = 0;
     std::optional<gdi::Region> clip; // canvas coordinates; none: the whole target
+    int palette = -1;                // the object slot of the selected palette
 };
 
 // A signed 16-bit parameter, as most records store coordinates.
@@ -192,6 +193,7 @@ public:
     bool selectPalette(ByteReader& p);
     bool setPalEntries(ByteReader& p);
     bool animatePalette(ByteReader& p);
+    bool changePaletteEntries(ByteReader& p, bool reservedOnly);
     bool createRegion(ByteReader& p);
     // Objects the player cannot draw with still take their slot, so later
     // object numbers keep pointing where the file meant them to.
@@ -272,7 +274,6 @@ private:
     PlayerState m_state;
     std::vector<std::pair<gdi::DcState, PlayerState>> m_saved;
     int m_skipped = 0;
-    int m_palette = -1; // the object slot of the selected palette
 };
 
 } // namespace lumeria::wmf

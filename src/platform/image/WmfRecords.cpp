@@ -269,6 +269,11 @@ bool Player::restoreDc(ByteReader& p)
     m_saved.resize(size_t(keep));
     m_state = std::move(playerState);
     applyCanvasState(canvasState);
+    // The palette selected then comes back as it is now: entries set since
+    // the save stay set.
+    if (m_state.palette >= 0 && size_t(m_state.palette) < m_objects.size() &&
+        m_objects[size_t(m_state.palette)].kind == GdiObject::Kind::Palette)
+        m_canvas.setPalette(m_objects[size_t(m_state.palette)].paletteEntries);
     return true;
 }
 
@@ -393,48 +398,45 @@ bool Player::selectPalette(ByteReader& p)
     const auto index = p.u16le();
     if (!index || *index >= m_objects.size() || m_objects[*index].kind != GdiObject::Kind::Palette)
         return false;
-    m_palette = *index;
+    m_state.palette = *index;
     m_canvas.setPalette(m_objects[*index].paletteEntries);
     return true;
 }
 
 // SetPaletteEntries and AnimatePalette change the selected palette; what is
 // drawn from then on takes the new entries. Entries past the palette's end
-// are not added, as GDI does not add them.
-bool Player::setPalEntries(ByteReader& p)
+// are not added, as GDI does not add them. AnimatePalette moves only the
+// entries made with PC_RESERVED.
+bool Player::changePaletteEntries(ByteReader& p, bool reservedOnly)
 {
+    constexpr uint8_t kReserved = 0x01;
     const auto entries = paletteEntries(p);
-    if (!entries || m_palette < 0 || m_objects[size_t(m_palette)].kind != GdiObject::Kind::Palette)
+    const int selected = m_state.palette;
+    if (!entries || selected < 0 || m_objects[size_t(selected)].kind != GdiObject::Kind::Palette)
         return false;
-    GdiObject& palette = m_objects[size_t(m_palette)];
+    GdiObject& palette = m_objects[size_t(selected)];
     for (size_t i = 0; i < entries->colours.size(); ++i) {
         const size_t at = size_t(entries->start) + i;
         if (at >= palette.paletteEntries.size())
             break;
+        if (reservedOnly && !(palette.paletteFlags[at] & kReserved))
+            continue;
         palette.paletteEntries[at] = entries->colours[i];
-        palette.paletteFlags[at] = entries->flags[i];
+        if (!reservedOnly)
+            palette.paletteFlags[at] = entries->flags[i];
     }
     m_canvas.setPalette(palette.paletteEntries);
     return true;
 }
 
+bool Player::setPalEntries(ByteReader& p)
+{
+    return changePaletteEntries(p, false);
+}
+
 bool Player::animatePalette(ByteReader& p)
 {
-    // Only entries made with PC_RESERVED move.
-    constexpr uint8_t kReserved = 0x01;
-    const auto entries = paletteEntries(p);
-    if (!entries || m_palette < 0 || m_objects[size_t(m_palette)].kind != GdiObject::Kind::Palette)
-        return false;
-    GdiObject& palette = m_objects[size_t(m_palette)];
-    for (size_t i = 0; i < entries->colours.size(); ++i) {
-        const size_t at = size_t(entries->start) + i;
-        if (at >= palette.paletteEntries.size())
-            break;
-        if (palette.paletteFlags[at] & kReserved)
-            palette.paletteEntries[at] = entries->colours[i];
-    }
-    m_canvas.setPalette(palette.paletteEntries);
-    return true;
+    return changePaletteEntries(p, true);
 }
 
 bool Player::createPlaceholder(ByteReader&)

@@ -537,6 +537,27 @@ TEST(MetafileRecords, PaletteIndexColoursFollowTheSelectedPalettesEntries)
     EXPECT_EQ(s.colourAt(9, 5), gdi::rgb(0, 0, 0));
     EXPECT_EQ(s.colourAt(13, 5), gdi::rgb(0, 0, 255));
 
+    // RestoreDC brings back the palette selected at the save: entry changes
+    // after it go to that palette, not to the one selected in between.
+    MetafileBuilder restored = filled(4);
+    restored
+        .raw(0x00F7, words({0x300, 2}) + entry(255, 0, 0, 0) + entry(255, 0, 0, 0)) // slot 2: red
+        .raw(0x00F7, words({0x300, 2}) + entry(0, 255, 0, 0) + entry(0, 255, 0, 0)) // slot 3: green
+        .record(0x0234, {2})
+        .record(0x001E, {}) // SaveDC
+        .record(0x0234, {3})
+        .record(0x0127, {-1})                             // RestoreDC
+        .raw(0x0037, words({1, 1}) + entry(0, 0, 255, 0)) // SetPaletteEntries: entry 1 blue
+        .record(0x02FC, {0, 0, 0x100, 0})                 // brush: PALETTEINDEX(0)
+        .record(0x012D, {4})
+        .record(0x041B, {4, 4, 0, 0});
+    EXPECT_EQ(played(restored, 4, 4).colourAt(1, 1), gdi::rgb(255, 0, 0));
+
+    // Without a selected palette, indices name the default palette's entries.
+    MetafileBuilder defaults = filled(4);
+    defaults.record(0x02FC, {0, 13, 0x100, 0}).record(0x012D, {2}).record(0x041B, {4, 4, 0, 0});
+    EXPECT_EQ(played(defaults, 4, 4).colourAt(1, 1), gdi::rgb(255, 0, 0));
+
     // Entry changes without a selected palette, and a palette record too
     // short for its entries, are skipped; the picture still plays.
     MetafileBuilder none = filled(4);
