@@ -189,6 +189,83 @@ bool Player::dibBitBlt(ByteReader& p)
                    false);
 }
 
+namespace {
+
+// A device-dependent bitmap as the old BITBLT and STRETCHBLT records carry
+// it: type, width, height, bytes per row, planes and bits per pixel, then
+// the rows top down. A monochrome one is blitted as GDI blits one onto a
+// colour surface: its 0 bits take the DC's text colour, its 1 bits the
+// background colour (zero and one). 24- and 32-bit ones are read as blue,
+// green, red; other depths belonged to a device the file no longer has.
+std::optional<gdi::Surface> deviceBitmap(ByteReader& p, uint32_t zero, uint32_t one)
+{
+    p.skip(2); // type
+    const auto width = s16(p), height = s16(p), rowBytes = s16(p);
+    const auto planes = p.u8(), bits = p.u8();
+    if (!bits || *width <= 0 || *height <= 0 || *planes != 1 || (*bits != 1 && *bits != 24 && *bits != 32))
+        return std::nullopt;
+    if (*rowBytes < (int64_t(*width) * *bits + 7) / 8 || p.remaining() < size_t(*rowBytes) * size_t(*height))
+        return std::nullopt;
+    gdi::Surface out(*width, *height);
+    if (out.isNull())
+        return std::nullopt;
+    const auto data = *p.bytes(size_t(*rowBytes) * size_t(*height));
+    for (int y = 0; y < *height; ++y) {
+        const std::byte* row = data.data() + size_t(y) * size_t(*rowBytes);
+        for (int x = 0; x < *width; ++x) {
+            if (*bits == 1) {
+                const bool set = (uint8_t(row[x / 8]) >> (7 - x % 8)) & 1;
+                out.setPixel(x, y, set ? one : zero);
+            } else {
+                const std::byte* px = row + size_t(x) * size_t(*bits / 8);
+                out.setPixel(x, y,
+                             0xFF000000u | uint32_t(uint8_t(px[2])) << 16 | uint32_t(uint8_t(px[1])) << 8 |
+                                 uint32_t(uint8_t(px[0])));
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+bool Player::bitBlt(ByteReader& p)
+{
+    const auto rop = p.u32le();
+    if (p.remaining() == 14) {
+        // No bitmap: a pattern blit, with a reserved word.
+        p.skip(6);
+        const auto h = s16(p), w = s16(p), y = s16(p), x = s16(p);
+        const Rect r = mapRect(*x, *y, *x + *w, *y + *h);
+        withBrushColours([&] { m_canvas.patBlt(r, *rop); });
+        return true;
+    }
+    const auto srcY = s16(p), srcX = s16(p), h = s16(p), w = s16(p), dstY = s16(p), dstX = s16(p);
+    if (!dstX)
+        return false;
+    return drawDeviceBitmap(p, mapRect(*dstX, *dstY, *dstX + *w, *dstY + *h), {*srcX, *srcY, *w, *h}, *rop);
+}
+
+bool Player::stretchBltRecord(ByteReader& p)
+{
+    const auto rop = p.u32le();
+    const auto srcH = s16(p), srcW = s16(p), srcY = s16(p), srcX = s16(p);
+    const auto dstH = s16(p), dstW = s16(p), dstY = s16(p), dstX = s16(p);
+    if (!dstX)
+        return false;
+    return drawDeviceBitmap(p, mapRect(*dstX, *dstY, *dstX + *dstW, *dstY + *dstH), {*srcX, *srcY, *srcW, *srcH}, *rop);
+}
+
+bool Player::drawDeviceBitmap(ByteReader& p, const Rect& dest, const gdi::BlitArea& source, uint32_t rop)
+{
+    const gdi::DcState& dc = m_canvas.state();
+    const auto bitmap = deviceBitmap(p, m_canvas.devicePixel(dc.textColour), m_canvas.devicePixel(dc.backgroundColour));
+    if (!bitmap)
+        return false;
+    m_canvas.stretchBlt({dest.left, dest.top, dest.width(), dest.height()}, bitmap->view(), source, rop);
+    return true;
+}
+
 bool Player::dibStretchBlt(ByteReader& p)
 {
     const auto rop = p.u32le();

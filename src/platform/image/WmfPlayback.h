@@ -80,8 +80,10 @@ enum : uint16_t {
     kArc = 0x0817,
     kPie = 0x081A,
     kChord = 0x0830,
+    kBitBlt = 0x0922,
     kDibBitBlt = 0x0940,
     kExtTextOut = 0x0A32,
+    kStretchBlt = 0x0B23,
     kDibStretchBlt = 0x0B41,
     kStretchDib = 0x0F43,
 };
@@ -221,6 +223,8 @@ public:
     bool floodFill(ByteReader& p);
     bool extFloodFill(ByteReader& p);
     bool patBlt(ByteReader& p);
+    bool bitBlt(ByteReader& p);
+    bool stretchBltRecord(ByteReader& p);
     bool dibBitBlt(ByteReader& p);
     bool dibStretchBlt(ByteReader& p);
     bool stretchDib(ByteReader& p);
@@ -262,6 +266,7 @@ private:
     bool drawDib(std::span<const std::byte> dib, const gdi::Rect& dest, int srcX, int srcY, int srcW, int srcH,
                  uint32_t rop, bool stretchDibits);
     bool fill(int x, int y, gdi::ColorRef colour, bool surface);
+    bool drawDeviceBitmap(ByteReader& p, const gdi::Rect& dest, const gdi::BlitArea& source, uint32_t rop);
 
     gdi::Canvas& m_canvas;
     gdi::DcState m_callerState; // what the canvas held when play began

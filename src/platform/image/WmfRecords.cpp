@@ -831,8 +831,10 @@ constexpr Entry kHandlers[] = {
     {kArc, &Player::arc},
     {kPie, &Player::pie},
     {kChord, &Player::chord},
+    {kBitBlt, &Player::bitBlt},
     {kDibBitBlt, &Player::dibBitBlt},
     {kExtTextOut, &Player::extTextOut},
+    {kStretchBlt, &Player::stretchBltRecord},
     {kDibStretchBlt, &Player::dibStretchBlt},
     {kStretchDib, &Player::stretchDib},
 };

@@ -636,6 +636,27 @@ TEST(MetafileRecords, BitmapsShowEveryPixelAsTheBitmapFileReaderDecodesIt)
     EXPECT_EQ(played(bitmapPicture(stripes, 1, 1, 3, true), 1, 1).colourAt(0, 0), gdi::rgb(0, 0, 40));
 }
 
+TEST(MetafileRecords, MonochromeDeviceBitmapsTakeTheTextAndBackgroundColours)
+{
+    // BITBLT of an 8 x 2 one-bit device bitmap: 1 bits are the background
+    // colour, 0 bits the text colour, as GDI blits such bitmaps.
+    const auto blit = [](int rowBytes) {
+        MetafileBuilder m(8);
+        m.placeable(0, 0, 8, 2, 96)
+            .record(0x0209, {0x00FF, 0})  // text colour red
+            .record(0x0201, {0, 0x00FF}); // background blue
+        QByteArray params = words({0x0020, 0x00CC, 0, 0, 2, 8, 0, 0});
+        params += words({0, 8, 2, rowBytes}) + QByteArray(1, 1) + QByteArray(1, 1);
+        params += QByteArray("\xF0\x00\x0F\x00", 4);
+        return m.raw(0x0922, params);
+    };
+    const gdi::Surface s = played(blit(2), 8, 2);
+    EXPECT_EQ(gdi::test::rowOf(s, 0, gdi::rgb(0, 0, 255)), "####....");
+    EXPECT_EQ(gdi::test::rowOf(s, 1, gdi::rgb(255, 0, 0)), "####....");
+    // Rows too short for the width are refused, and nothing is drawn.
+    EXPECT_EQ(gdi::test::countOf(played(blit(0), 8, 2), gdi::rgb(0, 0, 255)), 0);
+}
+
 // CreateFontIndirect's parameters: a 20-pixel em, the escapement and the
 // character set.
 QByteArray fontRecord(const char* face, int escapement = 0, int charset = 0)
