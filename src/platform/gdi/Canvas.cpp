@@ -241,13 +241,16 @@ void Canvas::setPalette(std::vector<ColorRef> entries)
 uint32_t Canvas::devicePixel(ColorRef colour) const
 {
     constexpr ColorRef kPaletteIndexFlag = 0x01000000u;
-    if ((colour & 0xFF000000u) == kPaletteIndexFlag && m_state.palette && !m_state.palette->empty()) {
-        // An index past the palette's end takes its first entry.
-        const size_t index = colour & 0xFFFFu;
-        const std::vector<ColorRef>& entries = *m_state.palette;
-        return pixelFromColour((index < entries.size() ? entries[index] : entries.front()) & 0x00FFFFFFu);
-    }
-    return pixelFromColour(colour);
+    if ((colour & 0xFF000000u) != kPaletteIndexFlag)
+        return pixelFromColour(colour);
+    // Without a selected palette the DC has the default one. An index past
+    // the palette's end takes its first entry.
+    const size_t index = colour & 0xFFFFu;
+    const std::span<const ColorRef> entries =
+        m_state.palette ? std::span<const ColorRef>(*m_state.palette) : std::span<const ColorRef>(kDefaultPalette);
+    if (entries.empty())
+        return pixelFromColour(rgb(0, 0, 0));
+    return pixelFromColour((index < entries.size() ? entries[index] : entries.front()) & 0x00FFFFFFu);
 }
 
 bool Canvas::setMiterLimit(double limit)

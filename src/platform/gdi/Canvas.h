@@ -36,6 +36,15 @@ struct BlitArea {
     int height = 0;
 };
 
+// A device-independent bitmap as StretchDIBits reads it.
+struct Dib {
+    SurfaceView pixels;   // top row first, whichever way the rows are stored
+    bool bottomUp = true; // stored bottom row first (a positive height)
+    // Run-length bitmaps: which pixels the codes wrote (null: all). Copying
+    // the whole bitmap unstretched leaves the destination under the others.
+    const BitMask* written = nullptr;
+};
+
 // GDI-like drawing on a surface. Coordinates are logical (device = logical +
 // origin); every primitive translates, intersects with the clip and returns
 // early when nothing is left. Pens and brushes are turned into pixel masks
@@ -68,7 +77,8 @@ public:
     // colours up when it draws, not when an object is made.
     void setPalette(std::vector<ColorRef> entries);
     // The pixel a colour of this DC draws: system colours, palette indices
-    // through the selected palette, PALETTERGB values as their RGB.
+    // through the selected (or else the default) palette, PALETTERGB values
+    // as their RGB. Colours in GDI's own form go through colourFromGdi first.
     uint32_t devicePixel(ColorRef colour) const;
     // Where pattern brushes start, in device pixels (SetBrushOrgEx).
     void setBrushOrigin(QPoint origin) { m_state.brushOrigin = origin; }
@@ -119,6 +129,13 @@ public:
     void patBlt(const Rect& r, Rop3 rop);
     void bitBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, Rop3 rop = kSrcCopy);
     void stretchBlt(const BlitArea& dest, SurfaceView source, const BlitArea& sourceArea, Rop3 rop = kSrcCopy);
+    // StretchDIBits: the source area is counted from the bitmap's first
+    // stored row, negative extents mirror, and shrinking merges pixels by
+    // the stretch mode. Returns what GDI returns: 0 when the source area
+    // misses the bitmap, else its height (SRCCOPY) or its signed height
+    // (other codes: negative for a top-down bitmap).
+    int stretchDibits(const BlitArea& dest, const Dib& dib, const BlitArea& sourceArea, Rop3 rop = kSrcCopy);
+    void setStretchMode(StretchMode mode) { m_state.stretchMode = mode; }
     void transparentBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, const BitMask& mask);
     void transparentBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, ColorRef keyColour);
     // Moves the pixels of area by (dx, dy), staying within area and the clip,
@@ -230,7 +247,9 @@ private:
         void fillRow(int y, int left, std::vector<uint32_t>& row) const;
     };
     BlitPattern blitPattern() const;
-    void blitRows(const Rect& deviceDest, SurfaceView source, QPoint sourceOffset, Rop3 rop);
+    // written, when given, is in source coordinates: only its set pixels are drawn.
+    void blitRows(const Rect& deviceDest, SurfaceView source, QPoint sourceOffset, Rop3 rop,
+                  const BitMask* written = nullptr);
 
     SurfaceView m_target;
     DcState m_state;

@@ -111,9 +111,10 @@ void Canvas::BlitPattern::fillRow(int y, int left, std::vector<uint32_t>& row) c
     }
 }
 
-void Canvas::blitRows(const Rect& d, SurfaceView source, QPoint offset, Rop3 rop)
+void Canvas::blitRows(const Rect& d, SurfaceView source, QPoint offset, Rop3 rop, const BitMask* written)
 {
     const Rop3Plan plan = planRop3(rop);
+    const QPoint writtenOffset = offset;
     Surface copy;
     if (plan.usesSource && sharesPixels(source, m_target)) {
         copy = copyOf(source, d.translated(offset.x(), offset.y()));
@@ -129,7 +130,13 @@ void Canvas::blitRows(const Rect& d, SurfaceView source, QPoint offset, Rop3 rop
             for (int y = m_pass.top; y < m_pass.bottom; ++y) {
                 uint32_t* line = m_target.scanLine(y);
                 tile.fillRow(y, m_pass.left, patternRow);
-                if (plan.usesSource) {
+                if (written) {
+                    const uint32_t* src = plan.usesSource ? source.scanLine(y + offset.y()) + offset.x() : nullptr;
+                    for (int x = m_pass.left; x < m_pass.right; ++x) {
+                        if (written->opaque(x + writtenOffset.x(), y + writtenOffset.y()))
+                            writePixel(line[x], masksOf(patternRow[size_t(x - left)], src ? src[x] : 0));
+                    }
+                } else if (plan.usesSource) {
                     const uint32_t* src = source.scanLine(y + offset.y()) + offset.x();
                     for (int x = m_pass.left; x < m_pass.right; ++x)
                         writePixel(line[x], masksOf(patternRow[size_t(x - left)], src[x]));

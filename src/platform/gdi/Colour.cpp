@@ -61,6 +61,24 @@ uint32_t pixelFromColour(ColorRef colour)
     return 0xFF000000u | (red << 16) | (green << 8) | blue;
 }
 
+ColorRef colourFromGdi(uint32_t value)
+{
+    constexpr uint32_t kPaletteIndexBit = 0x01000000u;
+    constexpr uint32_t kDibIndex = 0x10FFu;
+    if (value & kPaletteIndexBit)
+        return kPaletteIndexBit | (value & 0xFFFFu);
+    if ((value >> 16) == kDibIndex)
+        return rgb(0, 0, 0);
+    return value & 0x00FFFFFFu;
+}
+
+const std::array<ColorRef, 20> kDefaultPalette = {
+    rgb(0, 0, 0),       rgb(128, 0, 0),     rgb(0, 128, 0),     rgb(128, 128, 0),   rgb(0, 0, 128),
+    rgb(128, 0, 128),   rgb(0, 128, 128),   rgb(192, 192, 192), rgb(192, 220, 192), rgb(166, 202, 240),
+    rgb(255, 251, 240), rgb(160, 160, 164), rgb(128, 128, 128), rgb(255, 0, 0),     rgb(0, 255, 0),
+    rgb(255, 255, 0),   rgb(0, 0, 255),     rgb(255, 0, 255),   rgb(0, 255, 255),   rgb(255, 255, 255),
+};
+
 ColorRef colourFromPixel(uint32_t pixel)
 {
     return rgb(int((pixel >> 16) & 0xFF), int((pixel >> 8) & 0xFF), int(pixel & 0xFF));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace lumeria::gdi {
@@ -56,5 +57,18 @@ constexpr ColorRef rgb(int red, int green, int blue)
 // the classic Windows 95 scheme, never from the desktop theme.
 uint32_t pixelFromColour(ColorRef colour);
 ColorRef colourFromPixel(uint32_t pixel);
+
+// A colour value as GDI itself reads one (a metafile's, or any handed to a
+// GDI call) turned into this canvas's form, for a true-colour surface. Bit 24
+// makes the low word an index into the DC's palette (PALETTEINDEX, and any
+// other high byte with that bit); 0x10FF in the high word (DIBINDEX) names an
+// entry of a colour table such a surface has not, and draws black; every
+// other high byte, PALETTERGB's and the system-colour bit included, is
+// ignored, so the value is the RGB it carries.
+ColorRef colourFromGdi(uint32_t value);
+
+// The palette a DC has before any is selected: the twenty static colours.
+// A palette index past its end, as past any palette's end, takes entry 0.
+extern const std::array<ColorRef, 20> kDefaultPalette;
 
 } // namespace lumeria::gdi

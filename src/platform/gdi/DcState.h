@@ -15,6 +15,11 @@
 namespace lumeria::gdi {
 
 enum class BackgroundMode { Transparent, Opaque };
+// How a shrinking stretch merges the source pixels that fall on one
+// destination pixel, numbered as SetStretchBltMode numbers them: AND
+// (BLACKONWHITE), OR (WHITEONBLACK), or one of them (COLORONCOLOR;
+// HALFTONE's averaging is drawn so too).
+enum class StretchMode { AndScans = 1, OrScans = 2, DeleteScans = 3, Halftone = 4 };
 
 // Everything a Windows device context carries that changes how drawing looks.
 // A plain value: Canvas keeps a stack of them.
@@ -33,8 +38,9 @@ struct DcState {
     // SetMiterLimit: how far a mitred join may reach, in half pen widths.
     double miterLimit = 10.0;
     // The selected logical palette's entries, which PALETTEINDEX colours
-    // name; none: such colours are taken as the RGB they carry.
+    // name; none: the default palette (kDefaultPalette).
     std::shared_ptr<const std::vector<ColorRef>> palette;
+    StretchMode stretchMode = StretchMode::AndScans;
 };
 
 } // namespace lumeria::gdi

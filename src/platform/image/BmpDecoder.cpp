@@ -245,16 +245,20 @@ size_t paletteBytes(const DibHeader& h)
 // Indexes start at 0, so whatever the codes skip (deltas, early line and
 // bitmap ends, data that stops short) is colour 0, as is every pixel of a run
 // that runs past the right edge: such runs are cut there, never carried into
-// the next row.
-std::vector<uint8_t> decodeRunLength(const DibHeader& h, std::span<const std::byte> in)
+// the next row. `written` gets 1 for every pixel a code wrote, for blits
+// that leave the skipped ones alone.
+std::vector<uint8_t> decodeRunLength(const DibHeader& h, std::span<const std::byte> in, std::vector<uint8_t>& written)
 {
     const size_t width = size_t(h.width), height = size_t(h.height);
     std::vector<uint8_t> out(width * height, 0);
+    written.assign(width * height, 0);
     const bool four = h.compression == kBiRle4;
     size_t x = 0, y = 0, pos = 0;
     auto put = [&](uint8_t index) {
-        if (x < width && y < height)
+        if (x < width && y < height) {
             out[y * width + x] = index;
+            written[y * width + x] = 1;
+        }
         ++x;
     };
     while (pos + 1 < in.size() && y < height) {
@@ -300,11 +304,13 @@ std::vector<uint8_t> decodeRunLength(const DibHeader& h, std::span<const std::by
 }
 
 // OS/2 24-bit run-length data, rows in stored order: the codes of RLE8 with
-// three-byte blue, green, red pixels. Whatever the codes skip is black.
-std::vector<QRgb> decodeRunLength24(const DibHeader& h, std::span<const std::byte> in)
+// three-byte blue, green, red pixels. Whatever the codes skip is black, and
+// 0 in `written`.
+std::vector<QRgb> decodeRunLength24(const DibHeader& h, std::span<const std::byte> in, std::vector<uint8_t>& written)
 {
     const size_t width = size_t(h.width), height = size_t(h.height);
     std::vector<QRgb> out(width * height, qRgb(0, 0, 0));
+    written.assign(width * height, 0);
     size_t x = 0, y = 0, pos = 0;
     const auto colourAt = [&](size_t at) { return qRgb(uint8_t(in[at + 2]), uint8_t(in[at + 1]), uint8_t(in[at])); };
     while (pos + 1 < in.size() && y < height) {
@@ -314,8 +320,10 @@ std::vector<QRgb> decodeRunLength24(const DibHeader& h, std::span<const std::byt
                 break;
             const QRgb colour = colourAt(pos + 1);
             pos += 4;
-            for (unsigned i = 0; i < count && x < width; ++i, ++x)
+            for (unsigned i = 0; i < count && x < width; ++i, ++x) {
                 out[y * width + x] = colour;
+                written[y * width + x] = 1;
+            }
             continue;
         }
         const auto value = uint8_t(in[pos + 1]);
@@ -334,8 +342,10 @@ std::vector<QRgb> decodeRunLength24(const DibHeader& h, std::span<const std::byt
         } else {
             const size_t bytes = size_t(value) * 3;
             for (size_t i = 0; i < value && pos + 3 * i + 3 <= in.size(); ++i, ++x) {
-                if (x < width)
+                if (x < width) {
                     out[y * width + x] = colourAt(pos + 3 * i);
+                    written[y * width + x] = 1;
+                }
             }
             pos += bytes + (bytes & 1);
         }
@@ -357,7 +367,20 @@ struct DibPixels {
     QImage image;
     ColourTable table;
     bool anyAlpha = false;
+    std::vector<uint8_t> written; // run-length data only, rows top down
 };
+
+// The written flags of run-length rows (stored order) in the image's order.
+std::vector<uint8_t> writtenTopDown(const DibHeader& h, const std::vector<uint8_t>& stored)
+{
+    if (h.topDown)
+        return stored;
+    std::vector<uint8_t> rows(stored.size());
+    const size_t width = size_t(h.width);
+    for (size_t s = 0; s < size_t(h.height); ++s)
+        std::memcpy(rows.data() + (size_t(h.height) - 1 - s) * width, stored.data() + s * width, width);
+    return rows;
+}
 
 // Decodes the pixels at `pixels` (an offset into `dib`) into ARGB32, or into
 // RGB32 when `keepAlpha` is false. Rows the data lacks are colour 0.
@@ -375,13 +398,17 @@ Result<DibPixels> decodePixels(const DibHeader& h, std::span<const std::byte> di
     const bool alphaChannel = keepAlpha && h.alpha.bits > 0;
 
     if (h.compression == kOs2Rle24) {
-        const std::vector<QRgb> colours = decodeRunLength24(h, data);
+        std::vector<uint8_t> written;
+        const std::vector<QRgb> colours = decodeRunLength24(h, data, written);
         for (size_t s = 0; s < size_t(h.height); ++s)
             std::memcpy(out.image.scanLine(rowOf(s)), colours.data() + s * size_t(h.width), size_t(h.width) * 4);
+        out.written = writtenTopDown(h, written);
         return out;
     }
     if (h.compression == kBiRle8 || h.compression == kBiRle4) {
-        const std::vector<uint8_t> indexes = decodeRunLength(h, data);
+        std::vector<uint8_t> written;
+        const std::vector<uint8_t> indexes = decodeRunLength(h, data, written);
+        out.written = writtenTopDown(h, written);
         for (size_t s = 0; s < size_t(h.height); ++s) {
             auto* dst = reinterpret_cast<QRgb*>(out.image.scanLine(rowOf(s)));
             const uint8_t* src = indexes.data() + s * size_t(h.width);
@@ -455,6 +482,7 @@ Result<DecodedPicture> decodeBmp(std::span<const std::byte> data)
 
     DecodedPicture out;
     out.image = std::move(decoded.value().image);
+    out.runLengthWritten = std::move(decoded.value().written);
     out.sourceDepth = h.bits;
     if (h.bits <= 8) {
         Palette p{};

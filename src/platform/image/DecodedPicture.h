@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace lumeria {
 
@@ -41,6 +42,12 @@ struct DecodedPicture {
     // widened to 32 bits; for indexed pictures read through Qt, the fewest
     // bits that hold the colour table. Icons report 32.
     int sourceDepth = 0;
+
+    // Run-length bitmaps: one byte per pixel, rows top down, 1 where the
+    // codes wrote the pixel and 0 where they skipped it (and the image holds
+    // colour 0). StretchDIBits leaves the skipped pixels of the destination
+    // alone when it copies the whole bitmap unstretched. Empty otherwise.
+    std::vector<uint8_t> runLengthWritten;
 
     PictureTransparency transparency = PictureTransparency::ColourKey;
     // An AlphaMask icon drawn as DrawIcon draws one without alpha: the mask

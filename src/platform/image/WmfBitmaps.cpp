@@ -21,7 +21,8 @@ namespace {
 // offset of its pixels, it reads the DIB exactly as it reads a .BMP file.
 struct PackedDib {
     QImage image;
-    bool bottomUp = false; // rows stored from the bottom, as most DIBs are
+    bool bottomUp = false;                 // rows stored from the bottom, as most DIBs are
+    std::vector<uint8_t> runLengthWritten; // see DecodedPicture
 };
 
 std::optional<PackedDib> decodePackedDib(std::span<const std::byte> dib)
@@ -65,7 +66,7 @@ std::optional<PackedDib> decodePackedDib(std::span<const std::byte> dib)
     auto decoded = decodeBmp(std::as_bytes(std::span(file.constData(), size_t(file.size()))));
     if (!decoded)
         return std::nullopt;
-    return PackedDib{std::move(decoded->image), height > 0};
+    return PackedDib{std::move(decoded->image), height > 0, std::move(decoded->runLengthWritten)};
 }
 
 // A bitmap pattern as a brush of the bitmap's size (past the size a brush
@@ -188,6 +189,83 @@ bool Player::dibBitBlt(ByteReader& p)
                    false);
 }
 
+namespace {
+
+// A device-dependent bitmap as the old BITBLT and STRETCHBLT records carry
+// it: type, width, height, bytes per row, planes and bits per pixel, then
+// the rows top down. A monochrome one is blitted as GDI blits one onto a
+// colour surface: its 0 bits take the DC's text colour, its 1 bits the
+// background colour (zero and one). 24- and 32-bit ones are read as blue,
+// green, red; other depths belonged to a device the file no longer has.
+std::optional<gdi::Surface> deviceBitmap(ByteReader& p, uint32_t zero, uint32_t one)
+{
+    p.skip(2); // type
+    const auto width = s16(p), height = s16(p), rowBytes = s16(p);
+    const auto planes = p.u8(), bits = p.u8();
+    if (!bits || *width <= 0 || *height <= 0 || *planes != 1 || (*bits != 1 && *bits != 24 && *bits != 32))
+        return std::nullopt;
+    if (*rowBytes < (int64_t(*width) * *bits + 7) / 8 || p.remaining() < size_t(*rowBytes) * size_t(*height))
+        return std::nullopt;
+    gdi::Surface out(*width, *height);
+    if (out.isNull())
+        return std::nullopt;
+    const auto data = *p.bytes(size_t(*rowBytes) * size_t(*height));
+    for (int y = 0; y < *height; ++y) {
+        const std::byte* row = data.data() + size_t(y) * size_t(*rowBytes);
+        for (int x = 0; x < *width; ++x) {
+            if (*bits == 1) {
+                const bool set = (uint8_t(row[x / 8]) >> (7 - x % 8)) & 1;
+                out.setPixel(x, y, set ? one : zero);
+            } else {
+                const std::byte* px = row + size_t(x) * size_t(*bits / 8);
+                out.setPixel(x, y,
+                             0xFF000000u | uint32_t(uint8_t(px[2])) << 16 | uint32_t(uint8_t(px[1])) << 8 |
+                                 uint32_t(uint8_t(px[0])));
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+bool Player::bitBlt(ByteReader& p)
+{
+    const auto rop = p.u32le();
+    if (p.remaining() == 14) {
+        // No bitmap: a pattern blit, with a reserved word.
+        p.skip(6);
+        const auto h = s16(p), w = s16(p), y = s16(p), x = s16(p);
+        const Rect r = mapRect(*x, *y, *x + *w, *y + *h);
+        withBrushColours([&] { m_canvas.patBlt(r, *rop); });
+        return true;
+    }
+    const auto srcY = s16(p), srcX = s16(p), h = s16(p), w = s16(p), dstY = s16(p), dstX = s16(p);
+    if (!dstX)
+        return false;
+    return drawDeviceBitmap(p, mapRect(*dstX, *dstY, *dstX + *w, *dstY + *h), {*srcX, *srcY, *w, *h}, *rop);
+}
+
+bool Player::stretchBltRecord(ByteReader& p)
+{
+    const auto rop = p.u32le();
+    const auto srcH = s16(p), srcW = s16(p), srcY = s16(p), srcX = s16(p);
+    const auto dstH = s16(p), dstW = s16(p), dstY = s16(p), dstX = s16(p);
+    if (!dstX)
+        return false;
+    return drawDeviceBitmap(p, mapRect(*dstX, *dstY, *dstX + *dstW, *dstY + *dstH), {*srcX, *srcY, *srcW, *srcH}, *rop);
+}
+
+bool Player::drawDeviceBitmap(ByteReader& p, const Rect& dest, const gdi::BlitArea& source, uint32_t rop)
+{
+    const gdi::DcState& dc = m_canvas.state();
+    const auto bitmap = deviceBitmap(p, m_canvas.devicePixel(dc.textColour), m_canvas.devicePixel(dc.backgroundColour));
+    if (!bitmap)
+        return false;
+    m_canvas.stretchBlt({dest.left, dest.top, dest.width(), dest.height()}, bitmap->view(), source, rop);
+    return true;
+}
+
 bool Player::dibStretchBlt(ByteReader& p)
 {
     const auto rop = p.u32le();
@@ -210,21 +288,34 @@ bool Player::stretchDib(ByteReader& p)
     const auto dstH = s16(p), dstW = s16(p), dstY = s16(p), dstX = s16(p);
     if (!dstX)
         return false;
-    const Rect dest = mapRect(*dstX, *dstY, *dstX + *dstW, *dstY + *dstH);
+    // The corners as given: a negative extent, or a flipping mapping, mirrors.
+    const QPoint a = map(*dstX, *dstY), b = map(*dstX + *dstW, *dstY + *dstH);
+    const Rect dest{a.x(), a.y(), b.x(), b.y()};
     return drawDib(p.bytes(p.remaining()).value_or(std::span<const std::byte>()), dest, *srcX, *srcY, *srcW, *srcH,
                    *rop, true);
 }
 
 bool Player::drawDib(std::span<const std::byte> dibBytes, const Rect& dest, int srcX, int srcY, int srcW, int srcH,
-                     uint32_t rop, bool bottomUpSource)
+                     uint32_t rop, bool stretchDibits)
 {
     const auto decoded = decodePackedDib(dibBytes);
     if (!decoded)
         return false;
-    // StretchDIBits counts source rows from the bottom of a bottom-up DIB.
-    if (bottomUpSource && decoded->bottomUp)
-        srcY = decoded->image.height() - srcY - srcH;
     const gdi::Surface source = gdi::Surface::fromImage(decoded->image);
+    if (stretchDibits) {
+        gdi::BitMask written;
+        const int w = source.width(), h = source.height();
+        if (decoded->runLengthWritten.size() == size_t(w) * size_t(h)) {
+            written = gdi::BitMask(w, h);
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x)
+                    written.set(x, y, decoded->runLengthWritten[size_t(y) * size_t(w) + size_t(x)] != 0);
+            }
+        }
+        const gdi::Dib dib{source.view(), decoded->bottomUp, written.width() > 0 ? &written : nullptr};
+        m_canvas.stretchDibits({dest.left, dest.top, dest.width(), dest.height()}, dib, {srcX, srcY, srcW, srcH}, rop);
+        return true;
+    }
     m_canvas.stretchBlt({dest.left, dest.top, dest.width(), dest.height()}, source.view(), {srcX, srcY, srcW, srcH},
                         rop);
     return true;

@@ -80,8 +80,10 @@ enum : uint16_t {
     kArc = 0x0817,
     kPie = 0x081A,
     kChord = 0x0830,
+    kBitBlt = 0x0922,
     kDibBitBlt = 0x0940,
     kExtTextOut = 0x0A32,
+    kStretchBlt = 0x0B23,
     kDibStretchBlt = 0x0B41,
     kStretchDib = 0x0F43,
 };
@@ -137,6 +139,7 @@ struct PlayerState {
     SymbolSet symbols = SymbolSet::None;
     uint8_t charset = 0;
     std::optional<gdi::Region> clip; // canvas coordinates; none: the whole target
+    int palette = -1;                // the object slot of the selected palette
 };
 
 // A signed 16-bit parameter, as most records store coordinates.
@@ -177,6 +180,7 @@ public:
     bool setTextColor(ByteReader& p);
     bool setBkMode(ByteReader& p);
     bool setRop2(ByteReader& p);
+    bool setStretchBltMode(ByteReader& p);
     bool setPolyFillMode(ByteReader& p);
     bool setTextAlign(ByteReader& p);
     bool setTextCharExtra(ByteReader& p);
@@ -191,6 +195,7 @@ public:
     bool selectPalette(ByteReader& p);
     bool setPalEntries(ByteReader& p);
     bool animatePalette(ByteReader& p);
+    bool changePaletteEntries(ByteReader& p, bool reservedOnly);
     bool createRegion(ByteReader& p);
     // Objects the player cannot draw with still take their slot, so later
     // object numbers keep pointing where the file meant them to.
@@ -218,6 +223,8 @@ public:
     bool floodFill(ByteReader& p);
     bool extFloodFill(ByteReader& p);
     bool patBlt(ByteReader& p);
+    bool bitBlt(ByteReader& p);
+    bool stretchBltRecord(ByteReader& p);
     bool dibBitBlt(ByteReader& p);
     bool dibStretchBlt(ByteReader& p);
     bool stretchDib(ByteReader& p);
@@ -257,8 +264,9 @@ private:
     bool drawText(int x, int y, std::span<const std::byte> chars, std::span<const int> dx, gdi::ExtTextOptions options);
     QString decodeText(std::span<const std::byte> chars) const;
     bool drawDib(std::span<const std::byte> dib, const gdi::Rect& dest, int srcX, int srcY, int srcW, int srcH,
-                 uint32_t rop, bool bottomUpSource);
+                 uint32_t rop, bool stretchDibits);
     bool fill(int x, int y, gdi::ColorRef colour, bool surface);
+    bool drawDeviceBitmap(ByteReader& p, const gdi::Rect& dest, const gdi::BlitArea& source, uint32_t rop);
 
     gdi::Canvas& m_canvas;
     gdi::DcState m_callerState; // what the canvas held when play began
@@ -271,7 +279,6 @@ private:
     PlayerState m_state;
     std::vector<std::pair<gdi::DcState, PlayerState>> m_saved;
     int m_skipped = 0;
-    int m_palette = -1; // the object slot of the selected palette
 };
 
 } // namespace lumeria::wmf

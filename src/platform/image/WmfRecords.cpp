@@ -36,16 +36,15 @@ constexpr std::array<std::array<uint8_t, 8>, 6> kHatches = {{
     {0x7E, 0xBD, 0xDB, 0xE7, 0xE7, 0xDB, 0xBD, 0x7E}, // diagonal cross
 }};
 
-// A file's colour: an RGB value, or a PALETTEINDEX the canvas looks up in
-// the selected palette. Other high bytes (PALETTERGB, and flags a file has
-// no business setting) leave the RGB it carries.
+// A file's colour, read as GDI reads it: an RGB value, or a palette index
+// the canvas looks up in the selected palette. A file's high bytes never
+// name the player's system colours.
 std::optional<ColorRef> colour(ByteReader& p)
 {
-    constexpr ColorRef kPaletteIndex = 0x01000000u;
     const auto v = p.u32le();
     if (!v)
         return std::nullopt;
-    return (*v & 0xFF000000u) == kPaletteIndex ? (*v & 0x0100FFFFu) : (*v & 0x00FFFFFFu);
+    return gdi::colourFromGdi(*v);
 }
 
 // Four coordinates stored bottom, right, top, left.
@@ -196,6 +195,15 @@ bool Player::setRop2(ByteReader& p)
     return true;
 }
 
+bool Player::setStretchBltMode(ByteReader& p)
+{
+    const auto mode = p.u16le();
+    if (!mode || *mode < 1 || *mode > 4)
+        return false;
+    m_canvas.setStretchMode(static_cast<gdi::StretchMode>(*mode));
+    return true;
+}
+
 bool Player::setPolyFillMode(ByteReader& p)
 {
     const auto mode = p.u16le();
@@ -232,8 +240,7 @@ bool Player::setTextJustification(ByteReader& p)
 }
 
 // Records that change nothing a replay on a true-colour canvas can show:
-// realizing and resizing palettes, stretching modes (our stretch keeps whole source pixels),
-// printer escapes, the font mapper's aspect flags.
+// realizing and resizing palettes, printer escapes, the font mapper's aspect flags.
 bool Player::ignore(ByteReader&)
 {
     return true;
@@ -262,6 +269,11 @@ bool Player::restoreDc(ByteReader& p)
     m_saved.resize(size_t(keep));
     m_state = std::move(playerState);
     applyCanvasState(canvasState);
+    // The palette selected then comes back as it is now: entries set since
+    // the save stay set.
+    if (m_state.palette >= 0 && size_t(m_state.palette) < m_objects.size() &&
+        m_objects[size_t(m_state.palette)].kind == GdiObject::Kind::Palette)
+        m_canvas.setPalette(m_objects[size_t(m_state.palette)].paletteEntries);
     return true;
 }
 
@@ -394,48 +406,45 @@ bool Player::selectPalette(ByteReader& p)
     const auto index = p.u16le();
     if (!index || *index >= m_objects.size() || m_objects[*index].kind != GdiObject::Kind::Palette)
         return false;
-    m_palette = *index;
+    m_state.palette = *index;
     m_canvas.setPalette(m_objects[*index].paletteEntries);
     return true;
 }
 
 // SetPaletteEntries and AnimatePalette change the selected palette; what is
 // drawn from then on takes the new entries. Entries past the palette's end
-// are not added, as GDI does not add them.
-bool Player::setPalEntries(ByteReader& p)
+// are not added, as GDI does not add them. AnimatePalette moves only the
+// entries made with PC_RESERVED.
+bool Player::changePaletteEntries(ByteReader& p, bool reservedOnly)
 {
+    constexpr uint8_t kReserved = 0x01;
     const auto entries = paletteEntries(p);
-    if (!entries || m_palette < 0 || m_objects[size_t(m_palette)].kind != GdiObject::Kind::Palette)
+    const int selected = m_state.palette;
+    if (!entries || selected < 0 || m_objects[size_t(selected)].kind != GdiObject::Kind::Palette)
         return false;
-    GdiObject& palette = m_objects[size_t(m_palette)];
+    GdiObject& palette = m_objects[size_t(selected)];
     for (size_t i = 0; i < entries->colours.size(); ++i) {
         const size_t at = size_t(entries->start) + i;
         if (at >= palette.paletteEntries.size())
             break;
+        if (reservedOnly && !(palette.paletteFlags[at] & kReserved))
+            continue;
         palette.paletteEntries[at] = entries->colours[i];
-        palette.paletteFlags[at] = entries->flags[i];
+        if (!reservedOnly)
+            palette.paletteFlags[at] = entries->flags[i];
     }
     m_canvas.setPalette(palette.paletteEntries);
     return true;
 }
 
+bool Player::setPalEntries(ByteReader& p)
+{
+    return changePaletteEntries(p, false);
+}
+
 bool Player::animatePalette(ByteReader& p)
 {
-    // Only entries made with PC_RESERVED move.
-    constexpr uint8_t kReserved = 0x01;
-    const auto entries = paletteEntries(p);
-    if (!entries || m_palette < 0 || m_objects[size_t(m_palette)].kind != GdiObject::Kind::Palette)
-        return false;
-    GdiObject& palette = m_objects[size_t(m_palette)];
-    for (size_t i = 0; i < entries->colours.size(); ++i) {
-        const size_t at = size_t(entries->start) + i;
-        if (at >= palette.paletteEntries.size())
-            break;
-        if (palette.paletteFlags[at] & kReserved)
-            palette.paletteEntries[at] = entries->colours[i];
-    }
-    m_canvas.setPalette(palette.paletteEntries);
-    return true;
+    return changePaletteEntries(p, true);
 }
 
 bool Player::createPlaceholder(ByteReader&)
@@ -780,7 +789,7 @@ constexpr Entry kHandlers[] = {
     {kSetRop2, &Player::setRop2},
     {kSetRelAbs, &Player::ignore},
     {kSetPolyFillMode, &Player::setPolyFillMode},
-    {kSetStretchBltMode, &Player::ignore},
+    {kSetStretchBltMode, &Player::setStretchBltMode},
     {kSetTextCharExtra, &Player::setTextCharExtra},
     {kRestoreDc, &Player::restoreDc},
     {kSelectClipRegion, &Player::selectClipRegion},
@@ -830,8 +839,10 @@ constexpr Entry kHandlers[] = {
     {kArc, &Player::arc},
     {kPie, &Player::pie},
     {kChord, &Player::chord},
+    {kBitBlt, &Player::bitBlt},
     {kDibBitBlt, &Player::dibBitBlt},
     {kExtTextOut, &Player::extTextOut},
+    {kStretchBlt, &Player::stretchBltRecord},
     {kDibStretchBlt, &Player::dibStretchBlt},
     {kStretchDib, &Player::stretchDib},
 };

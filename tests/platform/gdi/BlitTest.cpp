@@ -77,6 +77,72 @@ TEST(BlitStretch, HalvingSamplesPixelCentres)
     EXPECT_EQ(s.colourAt(3, 0), rgb(7, 0, 200));
 }
 
+TEST(BlitStretchDibits, SourceRowsCountFromTheFirstStoredRowAndMirroredCopiesDoNotMirror)
+{
+    // A 1 x 4 column, red = row (top row first).
+    const Surface column = gradient(1, 4);
+    Surface s(4, 4, kWhite);
+    Canvas c(s);
+    // Row 0 of a bottom-up bitmap is its bottom row; of a top-down one, the top.
+    EXPECT_EQ(c.stretchDibits({0, 0, 1, 1}, {column.view(), true}, {0, 0, 1, 1}), 4);
+    EXPECT_EQ(s.colourAt(0, 0), rgb(0, 3, 200));
+    EXPECT_EQ(c.stretchDibits({1, 0, 1, 2}, {column.view(), false}, {0, 0, 1, 2}, kSrcAnd), -4);
+    EXPECT_EQ(s.colourAt(1, 0), rgb(0, 0, 200));
+    EXPECT_EQ(s.colourAt(1, 1), rgb(0, 1, 200));
+    // A SRCCOPY of part of a top-down bitmap counts from the bottom too.
+    c.stretchDibits({2, 0, 1, 2}, {column.view(), false}, {0, 1, 1, 2});
+    EXPECT_EQ(s.colourAt(2, 0), rgb(0, 1, 200));
+    // Both extents negative by the same amount copy the covered pixels
+    // unmirrored; a source y past the bottom is pulled back to the last row.
+    c.stretchDibits({3, 2, 1, -2}, {column.view(), true}, {0, 2, 1, -2});
+    EXPECT_EQ(s.colourAt(3, 1), rgb(0, 2, 200));
+    EXPECT_EQ(s.colourAt(3, 2), rgb(0, 3, 200));
+    // A source area that misses the bitmap draws nothing and says so.
+    EXPECT_EQ(c.stretchDibits({0, 0, 4, 4}, {column.view(), true}, {5, 0, 1, 1}), 0);
+}
+
+TEST(BlitStretchDibits, ShrinkingMergesTheSourcePixelsByTheStretchMode)
+{
+    Surface source(4, 2);
+    const uint32_t values[] = {0xFFF0F0F0, 0xFFF0FFF0, 0xFF0FFF0F, 0xFFFFFF00,
+                               0xFFF0F00F, 0xFFFFFFFF, 0xFF0F0F0F, 0xFFFF00FF};
+    for (int i = 0; i < 8; ++i)
+        source.setPixel(i % 4, i / 4, values[i]);
+    const Dib dib{source.view(), false};
+    auto shrunk = [&](StretchMode mode) {
+        Surface s(2, 1, kWhite);
+        Canvas c(s);
+        c.setStretchMode(mode);
+        c.stretchDibits({0, 0, 2, 1}, dib, {0, 0, 4, 2});
+        return std::pair{s.pixel(0, 0), s.pixel(1, 0)};
+    };
+    // Each destination pixel gets a 2 x 2 block.
+    const auto block = [&](int x, auto op) {
+        return op(op(values[x], values[x + 1]), op(values[x + 4], values[x + 5]));
+    };
+    const auto both = [](uint32_t a, uint32_t b) { return a & b; };
+    const auto either = [](uint32_t a, uint32_t b) { return a | b; };
+    EXPECT_EQ(shrunk(StretchMode::AndScans), std::pair(block(0, both), block(2, both)));
+    EXPECT_EQ(shrunk(StretchMode::OrScans), std::pair(block(0, either), block(2, either)));
+    // The first row of the block, the last pixel along it.
+    EXPECT_EQ(shrunk(StretchMode::DeleteScans), std::pair(values[1], values[3]));
+}
+
+TEST(BlitStretchDibits, HugeAreasCostOnlyTheirVisiblePart)
+{
+    const Surface source = gradient(4, 4);
+    Surface s(16, 16, kWhite);
+    Canvas c(s);
+    c.clipTo(Rect{4, 4, 8, 8});
+    // A stretch to 65535 pixels a side walks the axes once and fills the
+    // clipped part only.
+    EXPECT_EQ(c.stretchDibits({-30000, -30000, 65535, 65535}, {source.view(), true}, {0, 0, 4, 4}), 4);
+    EXPECT_EQ(inkBounds(s), Rect({4, 4, 8, 8}));
+    c.stretchDibits({0, 0, 16, 16}, {source.view(), true}, {INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN});
+    Surface empty;
+    EXPECT_EQ(c.stretchDibits({0, 0, 4, 4}, {empty.view(), true}, {0, 0, 4, 4}), 0);
+}
+
 TEST(BlitTransparent, KeyColourAndMaskLeaveTheDestinationShowing)
 {
     Surface source(4, 1, kRed);
@@ -188,6 +254,26 @@ TEST(SurfaceColours, WindowsColourValuesAndClassicSystemColours)
     EXPECT_EQ(pixelFromColour(systemColour(SystemColour::InfoBackground)), 0xFFFFFFE1u);
     EXPECT_EQ(pixelFromColour(systemColour(SystemColour::Desktop)), 0xFF008080u);
     EXPECT_EQ(pixelFromColour(kSystemColourFlag | 200), 0xFF000000u);
+}
+
+TEST(SurfaceColours, GdiColourValuesKeepOnlyWhatGdiReadsInThem)
+{
+    EXPECT_EQ(colourFromGdi(0x02123456u), 0x00123456u);  // PALETTERGB
+    EXPECT_EQ(colourFromGdi(0x80000005u), 0x00000005u);  // not a system colour in a file
+    EXPECT_EQ(colourFromGdi(0x01000105u), 0x01000105u);  // PALETTEINDEX, low word kept
+    EXPECT_EQ(colourFromGdi(0x03AB0007u), 0x01000007u);  // any high byte with bit 24
+    EXPECT_EQ(colourFromGdi(0x10FF0003u), rgb(0, 0, 0)); // DIBINDEX: no colour table here
+    EXPECT_EQ(colourFromGdi(0x10FE0003u), 0x00FE0003u);
+
+    // Palette indices take the default palette until one is selected, and
+    // entry 0 past a palette's end.
+    Surface s(1, 1);
+    Canvas c(s);
+    EXPECT_EQ(c.devicePixel(0x0100000Du), 0xFFFF0000u);
+    EXPECT_EQ(c.devicePixel(0x01000014u), 0xFF000000u);
+    c.setPalette({rgb(1, 2, 3), rgb(4, 5, 6)});
+    EXPECT_EQ(c.devicePixel(0x01000001u), 0xFF040506u);
+    EXPECT_EQ(c.devicePixel(0x01000002u), 0xFF010203u);
 }
 
 } // namespace

@@ -222,6 +222,44 @@ Surface dibOfBytes(int width, int height, int bits, std::span<const uint32_t> ta
     return decoded ? Surface::fromImage(decoded->image) : Surface(std::abs(width), std::abs(height));
 }
 
+// A run-length DIB (compression 1 for RLE8, 2 for RLE4) read through the
+// BMP reader, with the pixels its codes wrote.
+struct RunLengthDib {
+    Surface pixels;
+    BitMask written;
+    Dib dib() const { return {pixels.view(), true, &written}; }
+};
+
+RunLengthDib runLengthDib(int width, int height, int bits, uint32_t compression, std::span<const uint32_t> table,
+                          const QByteArray& codes)
+{
+    QByteArray header;
+    for (const uint32_t v : {40u, uint32_t(width), uint32_t(height)})
+        lumeria::test::appendU32(header, v);
+    lumeria::test::appendU16(header, 1);
+    lumeria::test::appendU16(header, unsigned(bits));
+    for (const uint32_t v : {compression, uint32_t(codes.size()), 0u, 0u, 0u, 0u})
+        lumeria::test::appendU32(header, v);
+    for (const uint32_t v : table)
+        lumeria::test::appendU32(header, v);
+    const auto offset = uint32_t(14 + header.size());
+    QByteArray file("BM");
+    lumeria::test::appendU32(file, offset + uint32_t(codes.size()));
+    lumeria::test::appendU32(file, 0);
+    lumeria::test::appendU32(file, offset);
+    file += header + codes;
+    const auto decoded = decodeBmp(std::as_bytes(std::span(file.constData(), size_t(file.size()))));
+    EXPECT_TRUE(decoded) << decoded.error();
+    RunLengthDib out{decoded ? Surface::fromImage(decoded->image) : Surface(width, height), BitMask(width, height)};
+    if (decoded && decoded->runLengthWritten.size() == size_t(width) * size_t(height)) {
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x)
+                out.written.set(x, y, decoded->runLengthWritten[size_t(y) * size_t(width) + size_t(x)] != 0);
+        }
+    }
+    return out;
+}
+
 // CreateDIBPatternBrushPt: the DIB's own colours, as many pixels as it has.
 Brush dibBrush(const Surface& dib)
 {
@@ -291,6 +329,21 @@ std::vector<uint32_t> colourTable(int count, const std::function<uint32_t(int)>&
     for (int i = 0; i < count; ++i)
         table.push_back(entry(i));
     return table;
+}
+
+// The palette of 256 entries the test makes from the default 8-bit colour
+// table: the twenty static colours at both ends, and between them red, green
+// and blue in 3, 3 and 2 bits of the index.
+std::vector<ColorRef> eightBitDefaultPalette()
+{
+    std::vector<ColorRef> entries(256);
+    for (int i = 0; i < 256; ++i)
+        entries[size_t(i)] = rgb((i & 7) * 0x20, ((i >> 3) & 7) * 0x20, ((i >> 6) & 3) * 0x40);
+    for (size_t i = 0; i < 10; ++i) {
+        entries[i] = kDefaultPalette[i];
+        entries[246 + i] = kDefaultPalette[10 + i];
+    }
+    return entries;
 }
 
 void blitWhole(Canvas& c, const Surface& source)
@@ -589,10 +642,85 @@ std::vector<Group> drawGraphics()
                           c.bitBlt({50, 10, 70, 20}, src.view(), {6, 0}, kSrcCopy);
                       }});
     groups.push_back(skipped("AlphaBlend src 1-bpp", alphaBlend));
-    groups.push_back(skipped("rle stretchdibits", "StretchDIBits and RLE8 bits"));
-    groups.push_back(skipped("stretchdibits", "StretchDIBits rules (mirrored and clipped source rectangles)"));
-    groups.push_back(skipped("Colors", "DIBINDEX and PALETTEINDEX colours"));
-    groups.push_back(skipped("SetPixel", "DIBINDEX and PALETTEINDEX colours"));
+    groups.push_back({"rle stretchdibits", [](Canvas& c) {
+                          // An 8 x 8 bitmap in grey levels: two rows of runs,
+                          // a delta over two rows and a run cut at the edge.
+                          const uint8_t rle8[] = {0x03, 0x02, 0x04, 0xf0, 0x00, 0x00, 0x00, 0x03, 0x04, 0x05,
+                                                  0x06, 0x00, 0x00, 0x02, 0x01, 0x02, 0x05, 0x80, 0x00, 0x01};
+                          const auto greys = colourTable(256, [](int i) { return uint32_t(i) * 0x010101u; });
+                          const RunLengthDib rle = runLengthDib(
+                              8, 8, 8, 1, greys, QByteArray(reinterpret_cast<const char*>(rle8), sizeof rle8));
+                          const Dib dib = rle.dib();
+                          c.stretchDibits({10, 10, 7, 7}, dib, {0, 0, 7, 7}, kSrcCopy);
+                          c.stretchDibits({100, 10, 7, 7}, dib, {0, 0, 7, 7}, kSrcAnd);
+                          c.stretchDibits({200, 10, 7, 7}, dib, {0, 1, 7, 7}, kSrcCopy);
+                          c.stretchDibits({300, 10, 7, 7}, dib, {1, 0, 7, 7}, kSrcCopy);
+                          c.stretchDibits({400, 10, 16, 16}, dib, {0, 0, 8, 8}, kSrcCopy);
+                      }});
+    groups.push_back({"stretchdibits", [](Canvas& c) {
+                          const uint32_t fourByFour[] = {0x000000, 0xff0000, 0x00ff00, 0x0000ff, 0xffffff, 0x00ffff,
+                                                         0xff00ff, 0xffff00, 0x000000, 0xff0000, 0x00ff00, 0x0000ff,
+                                                         0xffffff, 0x00ffff, 0xff00ff, 0xffff00};
+                          QByteArray bits(64, '\0');
+                          for (int i = 0; i < 16; ++i)
+                              putU32(bits, i, fourByFour[i]);
+                          // The same bytes read bottom-up, then top-down, at
+                          // y 10 and 100; what GDI returns is checked too.
+                          for (const int height : {4, -4}) {
+                              const Surface pixels = dibOfBytes(4, height, 32, {}, 0, bits);
+                              const Dib dib{pixels.view(), height > 0};
+                              const int y = height > 0 ? 10 : 100;
+                              EXPECT_EQ(c.stretchDibits({10, y, 4, 4}, dib, {0, 0, 4, 4}, kSrcCopy), 4);
+                              EXPECT_EQ(c.stretchDibits({20, y, 4, 4}, dib, {0, 0, 4, 4}, kSrcAnd), height);
+                              EXPECT_EQ(c.stretchDibits({30, y, 3, 3}, dib, {1, 1, 3, 3}, kSrcCopy), 4);
+                              EXPECT_EQ(c.stretchDibits({40, y, 3, 3}, dib, {1, 1, 3, 3}, kSrcAnd), height);
+                              EXPECT_EQ(c.stretchDibits({50, y, -2, -2}, dib, {2, 3, -2, -2}, kSrcCopy), 4);
+                              EXPECT_EQ(c.stretchDibits({60, y, -2, -2}, dib, {2, 3, -2, -2}, kSrcAnd), height);
+                          }
+                      }});
+    groups.push_back({"Colors", [](Canvas& c) {
+                          // Every high byte over every low byte, as GDI reads
+                          // them; indices name the 8-bit default palette's
+                          // entries.
+                          const auto solidPatBlt = [&](int x, int y, uint32_t value) {
+                              c.setBrush(Brush::solid(colourFromGdi(value)));
+                              c.patBlt({x, y, x + 1, y + 1}, kPatCopy);
+                          };
+                          for (uint32_t i = 0; i < 256; ++i) {
+                              const int x = int(i) * 2;
+                              const uint32_t spread = (i & 0x07) << 5 | ((i & 0x38) << 2) << 8 | (i & 0xc0) << 16;
+                              solidPatBlt(x, 10, 0x10ff0000u | i);
+                              solidPatBlt(x, 20, 0x01000000u | i);
+                              solidPatBlt(x, 30, spread);
+                              solidPatBlt(x, 40, 0x02000000u | spread);
+                              for (uint32_t j = 0; j < 256; ++j)
+                                  solidPatBlt(x, 50 + int(j), j << 24 | i);
+                          }
+                          solidPatBlt(0, 50, rgb(0, 0xff, 0));
+                          solidPatBlt(2, 50, 0x02000000u | rgb(0, 0xff, 0));
+                          solidPatBlt(4, 50, rgb(0, 1, 0xff));
+                          solidPatBlt(6, 50, 0x02000000u | rgb(0, 1, 0xff));
+                          solidPatBlt(8, 50, rgb(0xff, 0, 0));
+                          solidPatBlt(10, 50, 0x02000000u | rgb(0xff, 0, 0));
+                          c.setBrush(Brush::solid(rgb(0x33, 0xaa, 0xff)));
+                      }});
+    groups.push_back({"SetPixel", [](Canvas& c) {
+                          const auto setPixel = [&](int x, int y, uint32_t value) {
+                              c.setPixel({x, y}, colourFromGdi(value));
+                          };
+                          for (uint32_t i = 0; i < 256; ++i) {
+                              const int x = int(i) * 2;
+                              const uint32_t spread = (i & 0x07) << 5 | ((i & 0x38) << 2) << 8 | (i & 0xc0) << 16;
+                              setPixel(x, 10, 0x10ff0000u | i);
+                              setPixel(x, 20, 0x01000000u | i);
+                              setPixel(x, 30, spread);
+                              setPixel(x, 40, 0x02000000u | spread);
+                              for (uint32_t j = 0; j < 256; ++j) {
+                                  setPixel(x, 50 + int(j), j << 24 | spread);
+                                  setPixel(x + 1, 50 + int(j), j << 24 | i);
+                              }
+                          }
+                      }});
     groups.push_back(skipped("GdiGradientFill rectangles", "GradientFill"));
     groups.push_back(skipped("GdiGradientFill triangles", "GradientFill"));
     groups.push_back({"wide pen", [](Canvas& c) {
@@ -684,9 +812,7 @@ std::vector<Group> drawGraphics()
                           c.setPalette(second);
                           c.patBlt({50, 0, 60, 10}, kPatCopy);
                           // SelectPalette of the DC's palette before.
-                          DcState state = c.state();
-                          state.palette.reset();
-                          c.setState(state);
+                          c.setPalette(eightBitDefaultPalette());
                       },
                       nullptr, 2});
     groups.push_back({"flood fill", [](Canvas& c) {
@@ -716,6 +842,8 @@ TEST(GdiHashOracle, EveryDrawableGroupGivesWindowsHash)
 {
     Surface surface(kSize, kSize, kFill);
     Canvas canvas(surface);
+    // The test selects the 8-bit default palette into its DC before it draws.
+    canvas.setPalette(eightBitDefaultPalette());
     size_t entry = 0;
     int held = 0;
     std::vector<std::string> skips;

@@ -157,7 +157,15 @@ TEST(DecodeBmpRunLength, SkippedPixelsTakeIndexZeroAndLongRowsAreCut)
         expectRow(d->image, 2, {green, green, green, green, green});
         expectRow(d->image, 1, {zero, zero, zero, zero, zero});
         expectRow(d->image, 0, {zero, zero, blue, blue, zero});
+        // Which pixels the codes wrote, rows top down, for blits that leave
+        // the others alone.
+        const std::vector<uint8_t> written{0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1};
+        EXPECT_EQ(d->runLengthWritten, written);
     }
+    // Bitmaps that are not run-length coded have no such flags.
+    auto plain = decodeBmp(bmpFile(1, 1, 8, 0, table, QByteArray(4, '\1')));
+    ASSERT_TRUE(plain) << plain.error();
+    EXPECT_TRUE(plain->runLengthWritten.empty());
 }
 
 TEST(DecodeBmpRunLength, FourBitRunsAlternateAndLiteralRunsArePadded)

@@ -592,6 +592,27 @@ TEST(MetafileRecords, PaletteIndexColoursFollowTheSelectedPalettesEntries)
     EXPECT_EQ(s.colourAt(9, 5), gdi::rgb(0, 0, 0));
     EXPECT_EQ(s.colourAt(13, 5), gdi::rgb(0, 0, 255));
 
+    // RestoreDC brings back the palette selected at the save: entry changes
+    // after it go to that palette, not to the one selected in between.
+    MetafileBuilder restored = filled(4);
+    restored
+        .raw(0x00F7, words({0x300, 2}) + entry(255, 0, 0, 0) + entry(255, 0, 0, 0)) // slot 2: red
+        .raw(0x00F7, words({0x300, 2}) + entry(0, 255, 0, 0) + entry(0, 255, 0, 0)) // slot 3: green
+        .record(0x0234, {2})
+        .record(0x001E, {}) // SaveDC
+        .record(0x0234, {3})
+        .record(0x0127, {-1})                             // RestoreDC
+        .raw(0x0037, words({1, 1}) + entry(0, 0, 255, 0)) // SetPaletteEntries: entry 1 blue
+        .record(0x02FC, {0, 0, 0x100, 0})                 // brush: PALETTEINDEX(0)
+        .record(0x012D, {4})
+        .record(0x041B, {4, 4, 0, 0});
+    EXPECT_EQ(played(restored, 4, 4).colourAt(1, 1), gdi::rgb(255, 0, 0));
+
+    // Without a selected palette, indices name the default palette's entries.
+    MetafileBuilder defaults = filled(4);
+    defaults.record(0x02FC, {0, 13, 0x100, 0}).record(0x012D, {2}).record(0x041B, {4, 4, 0, 0});
+    EXPECT_EQ(played(defaults, 4, 4).colourAt(1, 1), gdi::rgb(255, 0, 0));
+
     // Entry changes without a selected palette, and a palette record too
     // short for its entries, are skipped; the picture still plays.
     MetafileBuilder none = filled(4);
@@ -642,13 +663,19 @@ TEST(MetafileRecords, BitmapsShowEveryPixelAsTheBitmapFileReaderDecodesIt)
         const auto reference = decodePicture(QStringLiteral("PIC.BMP"), span(c.file), {});
         ASSERT_TRUE(reference) << c.name;
         const gdi::Surface s = played(bitmapPicture(dibOf(c.file), c.w, c.h, 0, true), c.w, c.h);
+        // StretchDIBits of a whole run-length bitmap leaves the pixels its
+        // codes skip as they were (white here), where the reader gives colour 0.
+        const std::vector<uint8_t>& written = reference->runLengthWritten;
         for (int y = 0; y < c.h; ++y) {
             for (int x = 0; x < c.w; ++x) {
                 const QRgb want = reference->image.pixel(x, y);
-                EXPECT_EQ(s.colourAt(x, y), gdi::rgb(qRed(want), qGreen(want), qBlue(want)))
+                const bool skipped = !written.empty() && !written[size_t(y * c.w + x)];
+                EXPECT_EQ(s.colourAt(x, y),
+                          skipped ? gdi::rgb(255, 255, 255) : gdi::rgb(qRed(want), qGreen(want), qBlue(want)))
                     << c.name << " at " << x << "," << y;
             }
         }
+        EXPECT_EQ(written.empty(), std::string(c.name) != "RLE8") << c.name;
     }
     EXPECT_EQ(played(bitmapPicture(dibOf(cases[3].file), 3, 1, 0, true), 3, 1).colourAt(0, 0), gdi::rgb(255, 0, 0));
 
@@ -662,6 +689,27 @@ TEST(MetafileRecords, BitmapsShowEveryPixelAsTheBitmapFileReaderDecodesIt)
     EXPECT_EQ(played(bitmapPicture(stripes, 1, 1, 0, true), 1, 1).colourAt(0, 0), gdi::rgb(0, 0, 10));
     EXPECT_EQ(played(bitmapPicture(stripes, 1, 1, 0, false), 1, 1).colourAt(0, 0), gdi::rgb(0, 0, 40));
     EXPECT_EQ(played(bitmapPicture(stripes, 1, 1, 3, true), 1, 1).colourAt(0, 0), gdi::rgb(0, 0, 40));
+}
+
+TEST(MetafileRecords, MonochromeDeviceBitmapsTakeTheTextAndBackgroundColours)
+{
+    // BITBLT of an 8 x 2 one-bit device bitmap: 1 bits are the background
+    // colour, 0 bits the text colour, as GDI blits such bitmaps.
+    const auto blit = [](int rowBytes) {
+        MetafileBuilder m(8);
+        m.placeable(0, 0, 8, 2, 96)
+            .record(0x0209, {0x00FF, 0})  // text colour red
+            .record(0x0201, {0, 0x00FF}); // background blue
+        QByteArray params = words({0x0020, 0x00CC, 0, 0, 2, 8, 0, 0});
+        params += words({0, 8, 2, rowBytes}) + QByteArray(1, 1) + QByteArray(1, 1);
+        params += QByteArray("\xF0\x00\x0F\x00", 4);
+        return m.raw(0x0922, params);
+    };
+    const gdi::Surface s = played(blit(2), 8, 2);
+    EXPECT_EQ(gdi::test::rowOf(s, 0, gdi::rgb(0, 0, 255)), "####....");
+    EXPECT_EQ(gdi::test::rowOf(s, 1, gdi::rgb(255, 0, 0)), "####....");
+    // Rows too short for the width are refused, and nothing is drawn.
+    EXPECT_EQ(gdi::test::countOf(played(blit(0), 8, 2), gdi::rgb(0, 0, 255)), 0);
 }
 
 // CreateFontIndirect's parameters: a 20-pixel em, the escapement and the
