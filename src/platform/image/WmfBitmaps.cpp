@@ -162,11 +162,16 @@ bool Player::dibCreatePatternBrush(ByteReader& p)
 bool Player::patBlt(ByteReader& p)
 {
     const auto rop = p.u32le();
+    return rop && patternBlit(p, *rop);
+}
+
+bool Player::patternBlit(ByteReader& p, uint32_t rop)
+{
     const auto h = s16(p), w = s16(p), y = s16(p), x = s16(p);
     if (!x)
         return false;
     const Rect r = mapRect(*x, *y, *x + *w, *y + *h);
-    withBrushColours([&] { m_canvas.patBlt(r, *rop); });
+    withBrushColours([&] { m_canvas.patBlt(r, rop); });
     return true;
 }
 
@@ -176,10 +181,7 @@ bool Player::dibBitBlt(ByteReader& p)
     // Without a bitmap the record is a pattern blit, with a reserved word.
     if (p.remaining() == 14) {
         p.skip(6);
-        const auto h = s16(p), w = s16(p), y = s16(p), x = s16(p);
-        const Rect r = mapRect(*x, *y, *x + *w, *y + *h);
-        withBrushColours([&] { m_canvas.patBlt(r, *rop); });
-        return true;
+        return patternBlit(p, *rop);
     }
     const auto srcY = s16(p), srcX = s16(p), h = s16(p), w = s16(p), dstY = s16(p), dstX = s16(p);
     if (!dstX)
@@ -235,10 +237,7 @@ bool Player::bitBlt(ByteReader& p)
     if (p.remaining() == 14) {
         // No bitmap: a pattern blit, with a reserved word.
         p.skip(6);
-        const auto h = s16(p), w = s16(p), y = s16(p), x = s16(p);
-        const Rect r = mapRect(*x, *y, *x + *w, *y + *h);
-        withBrushColours([&] { m_canvas.patBlt(r, *rop); });
-        return true;
+        return patternBlit(p, *rop);
     }
     const auto srcY = s16(p), srcX = s16(p), h = s16(p), w = s16(p), dstY = s16(p), dstX = s16(p);
     if (!dstX)

@@ -223,6 +223,8 @@ public:
     bool floodFill(ByteReader& p);
     bool extFloodFill(ByteReader& p);
     bool patBlt(ByteReader& p);
+    // A PATBLT record's rectangle, read from p, painted with the brush.
+    bool patternBlit(ByteReader& p, uint32_t rop);
     bool bitBlt(ByteReader& p);
     bool stretchBltRecord(ByteReader& p);
     bool dibBitBlt(ByteReader& p);
