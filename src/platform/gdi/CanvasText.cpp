@@ -208,8 +208,9 @@ std::shared_ptr<const Layout> layoutOf(const QString& text, int boxWidth, LineBr
 
 } // namespace
 
-void Canvas::textOut(QPoint p, const QString& text, TextAnchor anchor)
+void Canvas::textOut(QPoint p, const QString& given, TextAnchor anchor)
 {
+    const QString text = m_state.font.shown(given);
     if (text.isEmpty() || m_state.clip.isEmpty())
         return;
     const QPoint d = toDevice(p);
@@ -234,8 +235,9 @@ void Canvas::textOut(QPoint p, const QString& text, TextAnchor anchor)
     TextRunPainter(painter, m_state.font).draw(QPoint(d.x(), top + measure.ascent()), text);
 }
 
-QPoint Canvas::extTextOut(QPoint p, const QString& text, const ExtTextOptions& options)
+QPoint Canvas::extTextOut(QPoint p, const QString& given, const ExtTextOptions& options)
 {
+    const QString text = m_state.font.shown(given);
     const QFontMetrics metrics(m_state.font.qfont());
     // Characters by code point: a surrogate pair is one character with one
     // advance.
@@ -328,8 +330,9 @@ QPoint Canvas::extTextOut(QPoint p, const QString& text, const ExtTextOptions& o
     return end;
 }
 
-DrawTextResult Canvas::drawText(const Rect& box, const QString& text, const DrawTextOptions& options)
+DrawTextResult Canvas::drawText(const Rect& box, const QString& given, const DrawTextOptions& options)
 {
+    const QString text = m_state.font.shown(given);
     // DrawText draws nothing and reports no height for an empty string.
     if (text.isEmpty())
         return {0, {box.left, box.top, box.left, box.top}};

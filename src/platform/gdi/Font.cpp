@@ -1,5 +1,7 @@
 #include "platform/gdi/Font.h"
 
+#include "platform/gdi/SymbolFonts.h"
+
 #include <QFontMetrics>
 #include <QHash>
 #include <algorithm>
@@ -105,6 +107,7 @@ struct Font::Resolved {
     QString face;
     FontStyles styles = 0;
     Pitch pitch = Pitch::Default;
+    SymbolSet symbols = SymbolSet::None;
     QFont base;
     std::array<QFont, 2> drawn;
     std::array<quint64, 2> ids{};
@@ -141,6 +144,11 @@ std::shared_ptr<const Font::Resolved> Font::resolve(const QString& face, int emP
     QFont& base = font->base;
     if (const auto embedded = embeddedFamilies().constFind(trimmed.toLower()); embedded != embeddedFamilies().cend()) {
         base.setFamily(embedded.value());
+    } else if (const SymbolSet symbols = symbolSetOf(trimmed); symbols != SymbolSet::None) {
+        // Nothing installed carries these fonts' own code pages: their text
+        // is drawn as the Unicode characters of the same pictures.
+        font->symbols = symbols;
+        base.setFamily(symbolFamily());
     } else if (pitch == Pitch::Fixed) {
         base.setFamily(QStringLiteral("Liberation Mono"));
     } else if (const QString substitute = substituteFor(face); !substitute.isEmpty()) {
@@ -272,6 +280,16 @@ FontStyles Font::styles() const
     return m_resolved->styles;
 }
 
+SymbolSet Font::symbols() const
+{
+    return m_resolved->symbols;
+}
+
+QString Font::shown(const QString& text) const
+{
+    return m_resolved->symbols == SymbolSet::None ? text : symbolText(m_resolved->symbols, text);
+}
+
 QFont Font::qfont() const
 {
     return m_resolved->drawn[renderingIndex(textRendering())];
@@ -315,7 +333,7 @@ int Font::widthOfM() const
 
 int Font::advance(const QString& text) const
 {
-    return QFontMetrics(qfont()).horizontalAdvance(text);
+    return QFontMetrics(qfont()).horizontalAdvance(shown(text));
 }
 
 bool operator==(const Font& a, const Font& b)

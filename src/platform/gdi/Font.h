@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/gdi/SymbolFonts.h"
+
 #include <QFont>
 #include <QSize>
 #include <QString>
@@ -77,6 +79,11 @@ public:
     QString family() const;
     int emPixels() const;
     FontStyles styles() const;
+    // The symbol font the face names, whose text the canvas shows as the
+    // pictures' Unicode characters; an embedded font of that name is none.
+    SymbolSet symbols() const;
+    // Text as this font shows it: itself, or a symbol font's pictures.
+    QString shown(const QString& text) const;
 
     // The QFont to draw with, carrying the current rendering choice.
     QFont qfont() const;

@@ -5,6 +5,7 @@
 #include "platform/ByteReader.h"
 #include "platform/Result.h"
 #include "platform/gdi/Canvas.h"
+#include "platform/gdi/SymbolFonts.h"
 
 #include <QSize>
 #include <QString>
@@ -88,8 +89,7 @@ enum : uint16_t {
     kStretchDib = 0x0F43,
 };
 
-// Code pages of the symbol fonts whose characters have Unicode equivalents.
-enum class SymbolSet { None, Symbol, Wingdings };
+using gdi::SymbolSet;
 
 struct GdiObject {
     enum class Kind { Empty, Pen, Brush, Font, Region, Palette, Other } kind = Kind::Empty;
@@ -153,9 +153,6 @@ class Player;
 using RecordHandler = bool (Player::*)(ByteReader&);
 // The handler of a record function, or null for records not played.
 RecordHandler handlerFor(uint16_t function);
-
-// Text in a symbol font as the characters its glyphs show.
-QString symbolText(SymbolSet set, std::span<const std::byte> bytes);
 
 class Player {
 public:

@@ -352,12 +352,8 @@ bool Player::createFontIndirect(ByteReader& p)
     // file asks for with them (only a national one sends the font mapper
     // elsewhere).
     constexpr uint8_t kSymbolCharset = 2, kDefaultCharset = 1;
-    if (*charset == kSymbolCharset || *charset <= kDefaultCharset) {
-        if (o.fontFace.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
-            o.symbols = SymbolSet::Symbol;
-        else if (o.fontFace.compare(QLatin1String("Wingdings"), Qt::CaseInsensitive) == 0)
-            o.symbols = SymbolSet::Wingdings;
-    }
+    if (*charset == kSymbolCharset || *charset <= kDefaultCharset)
+        o.symbols = gdi::symbolSetOf(o.fontFace);
     return create(o);
 }
 
@@ -491,10 +487,10 @@ bool Player::createRegion(ByteReader& p)
 void Player::selectFont(const GdiObject& o)
 {
     QString face = o.fontFace.isEmpty() ? QStringLiteral("Arial") : o.fontFace;
-    // Symbol and Wingdings text is turned into the Unicode characters it
-    // shows; this face has all of them.
-    if (o.symbols != SymbolSet::None)
-        face = QStringLiteral("Symbola");
+    // A symbol face asked for with a national character set is not given:
+    // the font mapper finds a face with that set's letters instead.
+    if (o.symbols == SymbolSet::None && gdi::symbolSetOf(face) != SymbolSet::None)
+        face = QStringLiteral("Arial");
     const int pixels = mapLength(o.fontHeight, true);
     // A width narrows or widens the glyphs, as equation editors ask for
     // their tall thin brackets.

@@ -12,5 +12,6 @@ target_sources(platform_tests PRIVATE
   platform/gdi/PenTest.cpp
   platform/gdi/RegionTest.cpp
   platform/gdi/RopTest.cpp
+  platform/gdi/SymbolFontsTest.cpp
   platform/gdi/TextTest.cpp
 )

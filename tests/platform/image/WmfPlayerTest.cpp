@@ -814,18 +814,6 @@ TEST(MetafileRecords, ExtTextOutRectanglesSpacingAndRotation)
 TEST(MetafileRecords, SymbolFontsShowTheirOwnCharacters)
 {
     gdi::test::ensureGuiApplication();
-    auto text = [](wmf::SymbolSet set, const char* bytes) {
-        return wmf::symbolText(set, std::as_bytes(std::span(bytes, strlen(bytes))));
-    };
-    EXPECT_EQ(text(wmf::SymbolSet::Symbol, "D"), QString(QChar(0x0394)));
-    EXPECT_EQ(text(wmf::SymbolSet::Symbol, "pa\xA5"), QStringLiteral("\u03C0\u03B1\u221E"));
-    EXPECT_EQ(text(wmf::SymbolSet::Wingdings, "J\xFC"), QStringLiteral("\u263A\u2714"));
-    EXPECT_EQ(text(wmf::SymbolSet::Wingdings, "0"), QString::fromUcs4(U"\U0001F4C1"));
-    // The face they are drawn with has every one of them.
-    const QFontMetrics symbola(QFont(QStringLiteral("Symbola")));
-    for (char32_t c : {U'\u0394', U'\u263A', U'\u2714', U'\U0001F4C1'})
-        EXPECT_TRUE(symbola.inFontUcs4(uint(c))) << uint(c);
-
     // A Symbol 'D' is not a Latin D.
     auto drawn = [](const char* face, int charset) {
         MetafileBuilder m(8);
