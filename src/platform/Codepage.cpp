@@ -98,10 +98,19 @@ QByteArray Codepage::encode(QStringView text) const
             *dst++ = char(c.unicode());
             continue;
         }
-        auto it = m_reverse.constFind(c.unicode());
-        *dst++ = it == m_reverse.constEnd() ? '?' : *it;
+        *dst++ = char(fromUnicode(c).value_or('?'));
     }
     return out;
+}
+
+std::optional<unsigned char> Codepage::fromUnicode(QChar c) const
+{
+    if (c.unicode() < 0x80)
+        return static_cast<unsigned char>(c.unicode());
+    const auto it = m_reverse.constFind(c.unicode());
+    if (it == m_reverse.constEnd())
+        return std::nullopt;
+    return static_cast<unsigned char>(*it);
 }
 
 const Codepage& activeCodepage()

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
     QByteArray encode(QStringView text) const;
 
     QChar toUnicode(unsigned char byte) const { return QChar(m_high[byte]); }
+    // The byte that decodes to a character, if any does.
+    std::optional<unsigned char> fromUnicode(QChar c) const;
     QString name() const { return m_name; }
 
     int number() const { return m_number; }

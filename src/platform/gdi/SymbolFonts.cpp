@@ -655,18 +655,8 @@ QString symbolText(SymbolSet set, QStringView text)
     shown.reserve(text.size());
     for (const QChar ch : text) {
         const char16_t u = ch.unicode();
-        std::optional<uint8_t> byte;
-        if (u >= 0xF000 && u <= 0xF0FF)
-            byte = uint8_t(u - 0xF000);
-        else if (u < 0x80)
-            byte = uint8_t(u);
-        else {
-            const Codepage& page = activeCodepage();
-            for (int b = 0x80; b <= 0xFF && !byte; ++b) {
-                if (page.toUnicode(uint8_t(b)) == ch)
-                    byte = uint8_t(b);
-            }
-        }
+        const std::optional<unsigned char> byte =
+            u >= 0xF000 && u <= 0xF0FF ? std::optional<unsigned char>(u - 0xF000) : activeCodepage().fromUnicode(ch);
         if (byte)
             append(shown, mapped(set, *byte));
         else
