@@ -110,7 +110,10 @@ protected:
         const std::optional<QByteArray> source =
             m_desktop.run(QStringLiteral("xdotool"),
                           {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                           QStringLiteral("--name"), QStringLiteral("^drag source$")});
+                           QStringLiteral("--name"), QStringLiteral("^drag source$")},
+                          // A sanitized build beside other tests can take
+                          // more than the usual ten seconds to map it.
+                          30000);
         if (!source || source->trimmed().isEmpty())
             return "no drag source";
         const QString id = QString::fromLatin1(source->trimmed().split('\n').first());
