@@ -376,7 +376,8 @@ std::vector<Group> drawGraphics()
     const Pen dashedPen = Pen::styled(PenStyle::Dash, rgb(0xff, 0, 0));
     const Brush solidBrush = Brush::solid(rgb(0x33, 0xaa, 0xff));
     const Region clip = Region(Rect{10, 10, 200, 20}).united(Rect{100, 100, 200, 200}).united(Rect{290, 100, 300, 200});
-    const char* const alphaBlend = "AlphaBlend";
+    const char* const gradientFill = "GradientFill: no metafile record or page object fills through it";
+    const char* const alphaBlend = "AlphaBlend: no metafile record or page object blends through it";
 
     std::vector<Group> groups;
     groups.push_back({"empty", [](Canvas&) {}});
@@ -524,7 +525,8 @@ std::vector<Group> drawGraphics()
                           c.setPen(solidPen);
                       }});
     groups.push_back({"PaintRgn", [=](Canvas& c) { c.fillRegion(clip, solidBrush); }});
-    groups.push_back(skipped("rtl", "right-to-left layout (SetLayout)"));
+    groups.push_back(
+        skipped("rtl", "right-to-left layout (SetLayout): pages and their pictures are laid out left to right"));
     groups.push_back({"hatch brushes",
                       [](Canvas& c) {
                           // A hatch brush is a monochrome pattern whose set bits
@@ -721,8 +723,8 @@ std::vector<Group> drawGraphics()
                               }
                           }
                       }});
-    groups.push_back(skipped("GdiGradientFill rectangles", "GradientFill"));
-    groups.push_back(skipped("GdiGradientFill triangles", "GradientFill"));
+    groups.push_back(skipped("GdiGradientFill rectangles", gradientFill));
+    groups.push_back(skipped("GdiGradientFill triangles", gradientFill));
     groups.push_back({"wide pen", [](Canvas& c) {
                           c.setPen(Pen::solid(rgb(0xff, 0, 0), 7));
                           drawSegments(c, kWideLines);
@@ -760,11 +762,20 @@ std::vector<Group> drawGraphics()
             c.lineTo({20 * i, 200 + i});
         }
     };
-    // Drawn as the test draws it this gives neither recorded hash; with the
-    // brush origin at (1, 1) it gives the older one (NT4's), as the dashed
-    // group below does, so some part of it is drawn otherwise by current
-    // Windows and it is not yet found which.
-    groups.push_back(skipped("wide brushed pen", "a solid pattern-brush pen differs from current Windows", 2));
+    groups.push_back({"wide brushed pen",
+                      [=](Canvas& c) {
+                          // A 12-wide pen along the open square first, in the
+                          // colours the DC already holds. The test draws every
+                          // format on one DC, and the text drawn after the
+                          // formats before this one left its colour red; the
+                          // background is the dashed lines' green.
+                          c.setTextColour(rgb(0xff, 0, 0));
+                          c.setPen(Pen::geometricPen(PenStyle::Solid, 12, ddbBrush(), PenCap::Flat, PenJoin::Bevel));
+                          c.drawPolyline(polyLines);
+                          brushedLs(
+                              c, [](int) { return PenStyle::Solid; }, [](int i) { return rgb(255 - i, i, i / 3); });
+                      },
+                      nullptr, 2});
     groups.push_back({"dashed wide brushed pen",
                       [=](Canvas& c) {
                           // The style is i % 5: solid, dash, dot, dash-dot, dash-dot-dot.
