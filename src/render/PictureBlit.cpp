@@ -3,10 +3,12 @@
 #include "platform/gdi/BitMask.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/gdi/Rop.h"
+#include "platform/gdi/StretchWalk.h"
 #include "platform/gdi/Surface.h"
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace lumeria {
 
@@ -52,6 +54,28 @@ void drawIcon(gdi::Canvas& canvas, const QImage& source, const gdi::Rect& target
     canvas.bitBlt(visible, colours.view(), QPoint(0, 0), gdi::kSrcInvert);
 }
 
+// Past this many target pixels along an axis the walk would cost more than
+// the screen holds; a picture is never that large, so such an axis only
+// enlarges and each pixel takes the source pixel under its centre.
+constexpr int64_t kLongestWalk = int64_t(1) << 17;
+
+// The source pixels behind each visible target pixel along one axis, walked
+// as the canvas walks a stretch blit.
+std::vector<gdi::AxisCell> cellsOf(int targetStart, int64_t targetSide, int visibleStart, int visibleEnd,
+                                   int sourceSide)
+{
+    if (targetSide <= kLongestWalk) {
+        return gdi::walkAxis(targetStart, int(targetSide), visibleStart, visibleEnd, 0, sourceSide, 0, sourceSide);
+    }
+    std::vector<gdi::AxisCell> cells;
+    cells.reserve(size_t(visibleEnd - visibleStart));
+    for (int at = visibleStart; at < visibleEnd; ++at) {
+        const int s = sourceAt(at, targetStart, targetSide, sourceSide);
+        cells.push_back({at, s, s});
+    }
+    return cells;
+}
+
 void draw(gdi::Canvas& canvas, const DecodedPicture& picture, const gdi::Rect& target, Keying keying,
           gdi::ColorRef background)
 {
@@ -61,16 +85,11 @@ void draw(gdi::Canvas& canvas, const DecodedPicture& picture, const gdi::Rect& t
     const gdi::Rect visible = target.intersected(reachable(canvas));
     if (visible.isEmpty())
         return;
-    const QImage source = image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_RGB32
-                              ? image
-                              : image.convertToFormat(QImage::Format_ARGB32);
-    const int64_t sw = source.width();
-    const int64_t sh = source.height();
-    const int64_t tw = target.width();
-    const int64_t th = target.height();
+    QImage source = image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_RGB32
+                        ? image
+                        : image.convertToFormat(QImage::Format_ARGB32);
     const bool alphaMask = picture.transparency == PictureTransparency::AlphaMask;
     const uint32_t key = gdi::pixelFromColour(picture.transparentColour) & 0xFFFFFFu;
-    const uint32_t backgroundPixel = gdi::pixelFromColour(background);
 
     gdi::Surface scratch(visible.width(), visible.height());
     if (scratch.isNull())
@@ -79,26 +98,38 @@ void draw(gdi::Canvas& canvas, const DecodedPicture& picture, const gdi::Rect& t
         drawIcon(canvas, source, target, visible, scratch);
         return;
     }
+    if (keying == Keying::Background && !alphaMask) {
+        // The key colour is replaced before the picture is stretched.
+        const uint32_t backgroundPixel = gdi::pixelFromColour(background);
+        for (int y = 0; y < source.height(); ++y) {
+            auto* line = reinterpret_cast<uint32_t*>(source.scanLine(y));
+            for (int x = 0; x < source.width(); ++x) {
+                if ((line[x] & 0xFFFFFFu) == key)
+                    line[x] = backgroundPixel;
+            }
+        }
+    }
+    const gdi::SurfaceView pixels(reinterpret_cast<uint32_t*>(const_cast<uchar*>(source.constBits())), source.width(),
+                                  source.height(), int(source.bytesPerLine() / 4));
+    const std::vector<gdi::AxisCell> rows =
+        cellsOf(target.top, target.height(), visible.top, visible.bottom, source.height());
+    const std::vector<gdi::AxisCell> columns =
+        cellsOf(target.left, target.width(), visible.left, visible.right, source.width());
+    // Pictures on pages are colour pictures: a shrunk one keeps one of the
+    // pixels that fall together, as COLORONCOLOR does, rather than the DC's
+    // default AND of them, which draws dark lines through a photograph. The
+    // mask keeps the same pixel's opacity.
+    const gdi::StretchMode mode = gdi::StretchMode::DeleteScans;
+    auto opaque = [&](uint32_t p) { return alphaMask ? int(p >> 24) >= kOpaqueAlpha : (p & 0xFFFFFFu) != key; };
     std::optional<gdi::BitMask> mask;
     if (keying == Keying::ColourKey || alphaMask)
         mask.emplace(visible.width(), visible.height());
-    for (int y = visible.top; y < visible.bottom; ++y) {
-        // Nearest source pixel to the centre of each target pixel.
-        const int sy = int(((2 * int64_t(y - target.top) + 1) * sh) / (2 * th));
-        const auto* line = reinterpret_cast<const uint32_t*>(source.constScanLine(sy));
-        for (int x = visible.left; x < visible.right; ++x) {
-            const int sx = int(((2 * int64_t(x - target.left) + 1) * sw) / (2 * tw));
-            uint32_t p = line[sx];
-            bool opaque = true;
-            if (alphaMask)
-                opaque = int(p >> 24) >= kOpaqueAlpha;
-            else if (keying != Keying::None)
-                opaque = (p & 0xFFFFFFu) != key;
-            if (!opaque && keying == Keying::Background && !alphaMask)
-                p = backgroundPixel;
-            scratch.setPixel(x - visible.left, y - visible.top, p | 0xFF000000u);
+    for (const gdi::AxisCell& row : rows) {
+        for (const gdi::AxisCell& column : columns) {
+            const int x = column.dst - visible.left, y = row.dst - visible.top;
+            scratch.setPixel(x, y, gdi::mergedPixel(pixels, row, column, mode) | 0xFF000000u);
             if (mask)
-                mask->set(x - visible.left, y - visible.top, opaque);
+                mask->set(x, y, opaque(pixels.pixel(column.last, row.first)));
         }
     }
     if (mask)

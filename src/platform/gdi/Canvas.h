@@ -7,6 +7,7 @@
 #include "platform/gdi/Surface.h"
 
 #include <QPoint>
+#include <QSize>
 #include <QString>
 #include <algorithm>
 #include <array>
@@ -136,6 +137,11 @@ public:
     // (other codes: negative for a top-down bitmap).
     int stretchDibits(const BlitArea& dest, const Dib& dib, const BlitArea& sourceArea, Rop3 rop = kSrcCopy);
     void setStretchMode(StretchMode mode) { m_state.stretchMode = mode; }
+    // SetDIBitsToDevice: copies size pixels unstretched, ignoring the ROP
+    // and the mapping's scale. rows holds the scan lines of a bitmap from
+    // startScan up; source counts from the whole bitmap's lower-left corner.
+    // Returns the number of scan lines GDI reports as set.
+    int setDibitsToDevice(QPoint dest, QSize size, QPoint source, int startScan, const Dib& rows);
     void transparentBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, const BitMask& mask);
     void transparentBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, ColorRef keyColour);
     // Moves the pixels of area by (dx, dy), staying within area and the clip,
@@ -250,6 +256,11 @@ private:
     // written, when given, is in source coordinates: only its set pixels are drawn.
     void blitRows(const Rect& deviceDest, SurfaceView source, QPoint sourceOffset, Rop3 rop,
                   const BitMask* written = nullptr);
+    // Both stretch blits once their areas are in device pixels and the
+    // source is counted from its top row. False when the source area misses
+    // the source.
+    bool stretchDevice(const BlitArea& dest, SurfaceView source, const BlitArea& sourceArea, Rop3 rop,
+                       const BitMask* written);
 
     SurfaceView m_target;
     DcState m_state;

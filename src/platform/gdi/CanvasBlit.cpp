@@ -19,18 +19,6 @@ Surface copyOf(SurfaceView source, const Rect& r)
     return copy;
 }
 
-// The pixels a signed blit area covers, whichever way it runs; computed wide
-// so that no extent from a file can overflow.
-Rect areaRect(const BlitArea& a)
-{
-    const int64_t x0 = a.x;
-    const int64_t y0 = a.y;
-    const int64_t x1 = x0 + a.width;
-    const int64_t y1 = y0 + a.height;
-    auto fit = [](int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); };
-    return Rect{fit(x0), fit(y0), fit(x1), fit(y1)}.normalized();
-}
-
 bool sharesPixels(SurfaceView a, SurfaceView b)
 {
     return !a.isNull() && a.bits() == b.bits();
@@ -171,71 +159,6 @@ void Canvas::bitBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, Rop3
     if (d.isEmpty())
         return;
     blitRows(d, source, offset, rop);
-}
-
-void Canvas::stretchBlt(const BlitArea& dest, SurfaceView source, const BlitArea& sourceArea, Rop3 rop)
-{
-    if (dest.width == 0 || dest.height == 0 || sourceArea.width == 0 || sourceArea.height == 0)
-        return;
-    if (!rop3UsesSource(rop)) {
-        patBlt(areaRect(dest), rop);
-        return;
-    }
-    if (source.isNull())
-        return;
-    // A negative extent on either side mirrors along that axis.
-    const bool flipX = (dest.width < 0) != (sourceArea.width < 0);
-    const bool flipY = (dest.height < 0) != (sourceArea.height < 0);
-    const Rect d = toDevice(areaRect(dest));
-    const Rect s = areaRect(sourceArea);
-    if (d.isEmpty() || s.isEmpty())
-        return;
-
-    // Nearest neighbour, sampling the source at the centre of each
-    // destination pixel: column i maps to floor((2i + 1) * sw / (2 dw)).
-    auto mapAxis = [](int destLength, int sourceLength, int sourceStart, bool flip) {
-        std::vector<int> map(static_cast<size_t>(destLength), 0);
-        for (int i = 0; i < destLength; ++i) {
-            const int k = int(((2 * int64_t(i) + 1) * sourceLength) / (2 * int64_t(destLength)));
-            map[size_t(i)] = sourceStart + (flip ? sourceLength - 1 - k : k);
-        }
-        return map;
-    };
-    const std::vector<int> columns = mapAxis(d.width(), s.width(), s.left, flipX);
-    const std::vector<int> rows = mapAxis(d.height(), s.height(), s.top, flipY);
-
-    Surface copy;
-    QPoint shift;
-    const Rect sClipped = s.intersected(source.rect());
-    if (sClipped.isEmpty())
-        return;
-    if (sharesPixels(source, m_target)) {
-        copy = copyOf(source, sClipped);
-        source = copy.view();
-        shift = QPoint(-sClipped.left, -sClipped.top);
-    }
-    const BlitPattern tile = blitPattern();
-    std::vector<uint32_t> patternRow;
-    withMasksOf(planRop3(rop), [&](auto masksOf) {
-        forEachClipPass(d, [&] {
-            patternRow.resize(size_t(m_pass.width()));
-            const int left = m_pass.left;
-            for (int y = m_pass.top; y < m_pass.bottom; ++y) {
-                const int sy = rows[size_t(y - d.top)];
-                if (sy < sClipped.top || sy >= sClipped.bottom)
-                    continue;
-                uint32_t* line = m_target.scanLine(y);
-                tile.fillRow(y, m_pass.left, patternRow);
-                const uint32_t* src = source.scanLine(sy + shift.y());
-                for (int x = m_pass.left; x < m_pass.right; ++x) {
-                    const int sx = columns[size_t(x - d.left)];
-                    if (sx < sClipped.left || sx >= sClipped.right)
-                        continue;
-                    writePixel(line[x], masksOf(patternRow[size_t(x - left)], src[sx + shift.x()]));
-                }
-            }
-        });
-    });
 }
 
 void Canvas::transparentBlt(const Rect& dest, SurfaceView source, QPoint sourcePos, const BitMask& mask)

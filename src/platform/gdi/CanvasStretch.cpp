@@ -4,6 +4,7 @@
 // whose output for them matches the hashes recorded on Windows that the
 // drawing-hash test holds this code to; the code is our own.
 #include "platform/gdi/Canvas.h"
+#include "platform/gdi/StretchWalk.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -102,13 +103,7 @@ bool meetVisibleParts(Side& dst, Side& src)
     return intersectInto(src.vis, {r.left - 1, r.top - 1, r.right + 1, r.bottom + 1}, src.vis);
 }
 
-// The source pixels that fall on one destination pixel along one axis: the
-// run from first to last, in the order the stretch walks them.
-struct AxisCell {
-    int dst = 0;
-    int first = 0;
-    int last = 0;
-};
+} // namespace
 
 // One axis of a stretch, walked like a line from (source start, destination
 // start) to the far ends: the longer side steps every pixel, the shorter one
@@ -149,14 +144,33 @@ std::vector<AxisCell> walkAxis(int dstStart, int dstLength, int dstVisStart, int
     return cells;
 }
 
-// The source pixels of one cell merged by the stretch mode.
 uint32_t mergedPixel(SurfaceView source, const AxisCell& row, const AxisCell& column, StretchMode mode)
 {
-    if (mode == StretchMode::DeleteScans || mode == StretchMode::Halftone) {
+    if (mode == StretchMode::DeleteScans) {
         // The first row of those that merge, the last pixel along it.
         return source.pixel(column.last, row.first);
     }
     const int rowStep = row.last >= row.first ? 1 : -1, columnStep = column.last >= column.first ? 1 : -1;
+    if (mode == StretchMode::Halftone) {
+        // On a true-colour surface each destination pixel is the mean of the
+        // source pixels it covers, channel by channel, rounded.
+        uint64_t red = 0, green = 0, blue = 0, count = 0;
+        for (int y = row.first;; y += rowStep) {
+            const uint32_t* line = source.scanLine(y);
+            for (int x = column.first;; x += columnStep) {
+                red += (line[x] >> 16) & 0xFF;
+                green += (line[x] >> 8) & 0xFF;
+                blue += line[x] & 0xFF;
+                ++count;
+                if (x == column.last)
+                    break;
+            }
+            if (y == row.last)
+                break;
+        }
+        auto mean = [count](uint64_t sum) { return uint32_t((sum + count / 2) / count); };
+        return 0xFF000000u | mean(red) << 16 | mean(green) << 8 | mean(blue);
+    }
     uint32_t merged = mode == StretchMode::AndScans ? ~0u : 0u;
     for (int y = row.first;; y += rowStep) {
         const uint32_t* line = source.scanLine(y);
@@ -171,13 +185,11 @@ uint32_t mergedPixel(SurfaceView source, const AxisCell& row, const AxisCell& co
     return merged;
 }
 
-} // namespace
-
 int Canvas::stretchDibits(const BlitArea& dest, const Dib& dib, const BlitArea& sourceArea, Rop3 rop)
 {
     if (dib.pixels.isNull())
         return 0;
-    const int width = dib.pixels.width(), height = dib.pixels.height();
+    const int height = dib.pixels.height();
     const bool srcCopy = ((rop >> 16) & 0xFF) == 0xCC;
 
     const QPoint from = toDevice(QPoint(clampCoordinate(dest.x), clampCoordinate(dest.y)));
@@ -226,39 +238,113 @@ int Canvas::stretchDibits(const BlitArea& dest, const Dib& dib, const BlitArea& 
     else if (src.y > 0 && src.y + src.height + 1 < 0)
         src.y = -src.height - 1;
 
-    if (!intersectInto(src.vis, Rect{0, 0, width, height}, coveredRect(src.x, src.y, src.width, src.height)))
-        return 0;
     const int lines = srcCopy || dib.bottomUp ? height : -height;
+    if (!stretchDevice({dst.x, dst.y, dst.width, dst.height}, dib.pixels, {src.x, src.y, src.width, src.height}, rop,
+                       written))
+        return 0;
+    return lines;
+}
+
+void Canvas::stretchBlt(const BlitArea& dest, SurfaceView source, const BlitArea& sourceArea, Rop3 rop)
+{
+    if (dest.width == 0 || dest.height == 0 || sourceArea.width == 0 || sourceArea.height == 0)
+        return;
+    if (!rop3UsesSource(rop)) {
+        // The pixels a mirrored area covers, as a copy would fill them.
+        patBlt(coveredRect(fit(dest.x), fit(dest.y), fit(int64_t(dest.width)), fit(int64_t(dest.height))), rop);
+        return;
+    }
+    if (source.isNull())
+        return;
+    const QPoint from = toDevice(QPoint(clampCoordinate(dest.x), clampCoordinate(dest.y)));
+    const QPoint to =
+        toDevice(QPoint(clampCoordinate(int64_t(dest.x) + dest.width), clampCoordinate(int64_t(dest.y) + dest.height)));
+    // A device bitmap's rows run top down, so the source area is as given.
+    stretchDevice({from.x(), from.y(), to.x() - from.x(), to.y() - from.y()}, source,
+                  {clampCoordinate(sourceArea.x), clampCoordinate(sourceArea.y), clampCoordinate(sourceArea.width),
+                   clampCoordinate(sourceArea.height)},
+                  rop, nullptr);
+}
+
+bool Canvas::stretchDevice(const BlitArea& dest, SurfaceView source, const BlitArea& sourceArea, Rop3 rop,
+                           const BitMask* written)
+{
+    Side dst{dest.x, dest.y, dest.width, dest.height, {}};
+    Side src{sourceArea.x, sourceArea.y, sourceArea.width, sourceArea.height, {}};
+    if (!intersectInto(src.vis, Rect{0, 0, source.width(), source.height()},
+                       coveredRect(src.x, src.y, src.width, src.height)))
+        return false;
     const Rect visible = m_target.rect().intersected(m_state.clip.boundingRect());
     if (!intersectInto(dst.vis, coveredRect(dst.x, dst.y, dst.width, dst.height), visible))
-        return lines;
+        return true;
     if (!meetVisibleParts(dst, src))
-        return lines;
+        return true;
 
     if (src.width == dst.width && src.height == dst.height) {
         // The same pixels moved, even where both extents are negative.
-        blitRows(dst.vis, dib.pixels, {src.vis.left - dst.vis.left, src.vis.top - dst.vis.top}, rop, written);
-        return lines;
+        blitRows(dst.vis, source, {src.vis.left - dst.vis.left, src.vis.top - dst.vis.top}, rop, written);
+        return true;
     }
     const std::vector<AxisCell> rows =
         walkAxis(dst.y, dst.height, dst.vis.top, dst.vis.bottom, src.y, src.height, src.vis.top, src.vis.bottom);
     const std::vector<AxisCell> columns =
         walkAxis(dst.x, dst.width, dst.vis.left, dst.vis.right, src.x, src.width, src.vis.left, src.vis.right);
     if (rows.empty() || columns.empty())
-        return lines;
+        return true;
     const auto [minRow, maxRow] = std::minmax({rows.front().dst, rows.back().dst});
     const auto [minColumn, maxColumn] = std::minmax({columns.front().dst, columns.back().dst});
     const Rect area{minColumn, minRow, maxColumn + 1, maxRow + 1};
+    // Built apart before it is blitted, so a source that is the target
+    // itself is read before any of it is written.
     Surface stretched(area.width(), area.height());
     SurfaceView out = stretched.view();
     if (out.isNull())
-        return lines;
+        return true;
     for (const AxisCell& row : rows) {
         uint32_t* line = out.scanLine(row.dst - area.top);
         for (const AxisCell& column : columns)
-            line[column.dst - area.left] = mergedPixel(dib.pixels, row, column, m_state.stretchMode);
+            line[column.dst - area.left] = mergedPixel(source, row, column, m_state.stretchMode);
     }
     blitRows(area, out, {-area.left, -area.top}, rop);
+    return true;
+}
+
+int Canvas::setDibitsToDevice(QPoint dest, QSize size, QPoint source, int startScan, const Dib& rows)
+{
+    if (rows.pixels.isNull())
+        return 0;
+    int lines = rows.pixels.height();
+    // Flip the source to the carried rows' top-down order. A bottom-up
+    // bitmap sheds the rows above the area; a top-down one keeps its count.
+    const int64_t sourceTop = int64_t(startScan) + lines - (int64_t(source.y()) + size.height());
+    int64_t top = sourceTop;
+    int64_t firstRow = 0;
+    if (top > 0) {
+        if (top >= lines)
+            return rows.bottomUp ? 0 : lines;
+        if (rows.bottomUp) {
+            lines -= int(top);
+            firstRow = top;
+            top = 0;
+        }
+    }
+    auto fit = [](int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN / 4, INT32_MAX / 4)); };
+    Rect src{fit(source.x()), fit(top), fit(int64_t(source.x()) + size.width()), fit(top + size.height())};
+    Rect vis;
+    if (!intersectInto(vis, src, Rect{0, 0, rows.pixels.width(), lines}))
+        return 0;
+    if (size.width() <= 0 || size.height() <= 0)
+        return lines;
+    const QPoint to = toDevice(QPoint(clampCoordinate(dest.x()), clampCoordinate(dest.y())));
+    const int dx = to.x() - src.left, dy = to.y() - src.top;
+    const Rect visible = m_target.rect().intersected(m_state.clip.boundingRect());
+    Rect area;
+    if (!intersectInto(area, vis.translated(dx, dy), visible))
+        return lines;
+    if (!intersectInto(area, area,
+                       Rect{to.x(), to.y(), fit(int64_t(to.x()) + size.width()), fit(int64_t(to.y()) + size.height())}))
+        return lines;
+    blitRows(area, rows.pixels, {-dx, int(firstRow) - dy}, kSrcCopy);
     return lines;
 }
 

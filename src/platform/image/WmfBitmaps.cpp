@@ -294,6 +294,74 @@ bool Player::stretchDib(ByteReader& p)
                    *rop, true);
 }
 
+bool Player::setDibToDev(ByteReader& p)
+{
+    // SetDIBitsToDevice: the colour use, the scan lines the record carries
+    // (a count and the first, counted from the bitmap's bottom), the source
+    // corner from the bottom left, the size and the destination corner.
+    p.skip(2);
+    const auto lines = p.u16le(), startScan = p.u16le();
+    const auto srcY = s16(p), srcX = s16(p), h = s16(p), w = s16(p), dstY = s16(p), dstX = s16(p);
+    if (!dstX)
+        return false;
+    std::vector<std::byte> dib(p.remaining());
+    const auto bytes = p.bytes(p.remaining()).value_or(std::span<const std::byte>());
+    std::copy(bytes.begin(), bytes.end(), dib.begin());
+    ByteReader header(dib);
+    const auto headerSize = header.u32le();
+    if (!headerSize || (*headerSize != 12 && *headerSize < 40) || dib.size() < 16)
+        return false;
+    const bool core = *headerSize == 12;
+    ByteReader fields(std::span<const std::byte>(dib).subspan(4));
+    const int64_t width = core ? int64_t(int16_t(fields.u16le().value_or(0))) : int64_t(fields.i32le().value_or(0));
+    const int64_t height = core ? int64_t(int16_t(fields.u16le().value_or(0))) : int64_t(fields.i32le().value_or(0));
+    fields.skip(2);
+    const int bits = fields.u16le().value_or(0);
+    const uint32_t compression = core ? 0 : fields.u32le().value_or(0);
+    fields.skip(12);
+    const uint32_t used = core ? 0 : fields.u32le().value_or(0);
+    if (compression == 1 || compression == 2)
+        return false; // run-length bits are not set this way
+    if (width <= 0 || bits <= 0 || bits > 32)
+        return false;
+    uint64_t tableBytes = 0;
+    if (bits <= 8)
+        tableBytes = core ? (uint64_t(1) << bits) * 3 : uint64_t(used != 0 && used <= 256 ? used : 1u << bits) * 4;
+    else if (compression == 3 && *headerSize == 40)
+        tableBytes = 12;
+    const uint64_t stride = (uint64_t(width) * uint64_t(bits) + 31) / 32 * 4;
+    const bool bottomUp = height > 0;
+    const int64_t fullHeight = height < 0 ? -height : height;
+    if (*lines == 0 || *startScan >= fullHeight)
+        return true;
+    // Only the carried rows are in the record: decode it as a bitmap of
+    // that many, the way the call reads its bits.
+    const int carried = int(bottomUp ? std::min<int64_t>(*lines, fullHeight - *startScan) : *lines);
+    // A record short of the rows it says it carries was cut: GDI would read
+    // past its end, so it is not played.
+    if (dib.size() < *headerSize + tableBytes + stride * uint64_t(carried))
+        return false;
+    const int64_t patched = bottomUp ? carried : -int64_t(carried);
+    if (core) {
+        if (patched > INT16_MAX || patched < INT16_MIN)
+            return false;
+        const auto v = uint16_t(int16_t(patched));
+        dib[6] = std::byte(v & 0xFF);
+        dib[7] = std::byte(v >> 8);
+    } else {
+        const auto v = uint32_t(int32_t(patched));
+        for (int i = 0; i < 4; ++i)
+            dib[size_t(8 + i)] = std::byte((v >> (8 * i)) & 0xFF);
+    }
+    const auto decoded = decodePackedDib(dib);
+    if (!decoded)
+        return false;
+    const gdi::Surface rows = gdi::Surface::fromImage(decoded->image);
+    m_canvas.setDibitsToDevice(map(*dstX, *dstY), QSize(*w, *h), QPoint(*srcX, *srcY), *startScan,
+                               gdi::Dib{rows.view(), bottomUp, nullptr});
+    return true;
+}
+
 bool Player::drawDib(std::span<const std::byte> dibBytes, const Rect& dest, int srcX, int srcY, int srcW, int srcH,
                      uint32_t rop, bool stretchDibits)
 {

@@ -86,6 +86,7 @@ enum : uint16_t {
     kExtTextOut = 0x0A32,
     kStretchBlt = 0x0B23,
     kDibStretchBlt = 0x0B41,
+    kSetDibToDev = 0x0D33,
     kStretchDib = 0x0F43,
 };
 
@@ -227,6 +228,7 @@ public:
     bool dibBitBlt(ByteReader& p);
     bool dibStretchBlt(ByteReader& p);
     bool stretchDib(ByteReader& p);
+    bool setDibToDev(ByteReader& p);
     bool textOut(ByteReader& p);
     bool extTextOut(ByteReader& p);
 

@@ -840,6 +840,7 @@ constexpr Entry kHandlers[] = {
     {kExtTextOut, &Player::extTextOut},
     {kStretchBlt, &Player::stretchBltRecord},
     {kDibStretchBlt, &Player::dibStretchBlt},
+    {kSetDibToDev, &Player::setDibToDev},
     {kStretchDib, &Player::stretchDib},
 };
 

@@ -63,18 +63,105 @@ TEST(BlitStretch, DoublingRepeatsEachPixelAndNegativeWidthMirrors)
     EXPECT_EQ(s.colourAt(5, 3), rgb(2, 1, 200));
 
     Surface m(3, 2);
-    Canvas(m).stretchBlt({0, 0, 3, 2}, source.view(), {3, 0, -3, 2});
+    // A negative extent counts back from the pixel before its start.
+    Canvas(m).stretchBlt({0, 0, 3, 2}, source.view(), {2, 0, -3, 2});
     EXPECT_EQ(m.colourAt(0, 0), rgb(2, 0, 200));
     EXPECT_EQ(m.colourAt(2, 1), rgb(0, 1, 200));
 }
 
-TEST(BlitStretch, HalvingSamplesPixelCentres)
+TEST(BlitStretch, ShrinkingMergesByTheStretchModeAsStretchDibitsDoes)
 {
     const Surface source = gradient(8, 1);
-    Surface s(4, 1);
-    Canvas(s).stretchBlt({0, 0, 4, 1}, source.view(), {0, 0, 8, 1});
-    EXPECT_EQ(s.colourAt(0, 0), rgb(1, 0, 200));
-    EXPECT_EQ(s.colourAt(3, 0), rgb(7, 0, 200));
+    auto shrunk = [&](StretchMode mode) {
+        Surface s(4, 1);
+        Canvas c(s);
+        c.setStretchMode(mode);
+        c.stretchBlt({0, 0, 4, 1}, source.view(), {0, 0, 8, 1});
+        return s;
+    };
+    // The default mode ANDs each pair: red 0 & 1, 2 & 3 ...
+    EXPECT_EQ(shrunk(StretchMode::AndScans).colourAt(1, 0), rgb(2, 0, 200));
+    EXPECT_EQ(shrunk(StretchMode::OrScans).colourAt(1, 0), rgb(3, 0, 200));
+    EXPECT_EQ(shrunk(StretchMode::DeleteScans).colourAt(3, 0), rgb(7, 0, 200));
+
+    // The same walk as StretchDIBits of a top-down bitmap, mirrored or not,
+    // in every mode, over a shrink that does not divide evenly.
+    const Surface odd = gradient(7, 5);
+    for (StretchMode mode :
+         {StretchMode::AndScans, StretchMode::OrScans, StretchMode::DeleteScans, StretchMode::Halftone}) {
+        for (const BlitArea dest : {BlitArea{0, 0, 3, 2}, BlitArea{3, 0, -3, 2}}) {
+            Surface viaBlt(4, 3, kWhite), viaDibits(4, 3, kWhite);
+            Canvas a(viaBlt), b(viaDibits);
+            a.setStretchMode(mode);
+            b.setStretchMode(mode);
+            a.stretchBlt(dest, odd.view(), {0, 0, 7, 5});
+            b.stretchDibits(dest, {odd.view(), false}, {0, 0, 7, 5});
+            for (int y = 0; y < 3; ++y) {
+                for (int x = 0; x < 4; ++x)
+                    ASSERT_EQ(viaBlt.pixel(x, y), viaDibits.pixel(x, y)) << int(mode) << " " << dest.width;
+            }
+        }
+    }
+}
+
+TEST(BlitStretch, HalftoneAveragesTheCoveredPixelsAndAStretchMayReadItsOwnTarget)
+{
+    Surface source(3, 2);
+    // Red 0, 10, 20 over 255, 0, 1; green counts the columns; blue is fixed.
+    const int reds[] = {0, 10, 20, 255, 0, 1};
+    for (int i = 0; i < 6; ++i)
+        source.setPixel(i % 3, i / 3, pixelFromColour(rgb(reds[i], i % 3, 7)));
+    Surface s(1, 1);
+    Canvas c(s);
+    c.setStretchMode(StretchMode::Halftone);
+    c.stretchBlt({0, 0, 1, 1}, source.view(), {0, 0, 3, 2});
+    // (0 + 10 + 20 + 255 + 0 + 1) / 6 = 47.67, (0 + 1 + 2) * 2 / 6 = 1.
+    EXPECT_EQ(s.colourAt(0, 0), rgb(48, 1, 7));
+
+    // Halving a surface onto its own top-left quarter reads every source
+    // pixel before any is overwritten.
+    Surface self = gradient(8, 8);
+    Canvas own(self);
+    own.setStretchMode(StretchMode::DeleteScans);
+    own.stretchBlt({0, 0, 4, 4}, self.view(), {0, 0, 8, 8});
+    EXPECT_EQ(self.colourAt(1, 1), rgb(3, 2, 200));
+    EXPECT_EQ(self.colourAt(3, 3), rgb(7, 6, 200));
+}
+
+TEST(BlitSetDibitsToDevice, RowsCountFromTheBottomOfTheWholeBitmap)
+{
+    // Rows 1 and 2 (from the bottom) of a 2 x 4 bottom-up bitmap; top row
+    // of the carried part first, red = x, green = its row from the bottom.
+    Surface carried(2, 2);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 2; ++x)
+            carried.setPixel(x, y, pixelFromColour(rgb(x, 2 - y, 200)));
+    }
+    const Dib rows{carried.view(), true};
+    {
+        Surface s(6, 6, kWhite);
+        Canvas c(s);
+        // The whole bitmap asked for: only the carried rows land, where the
+        // whole one would put them, and nothing is stretched.
+        EXPECT_EQ(c.setDibitsToDevice({1, 1}, QSize(2, 4), {0, 0}, 1, rows), 2);
+        EXPECT_EQ(inkBounds(s), Rect({1, 2, 3, 4}));
+        EXPECT_EQ(s.colourAt(1, 2), rgb(0, 2, 200));
+        EXPECT_EQ(s.colourAt(2, 3), rgb(1, 1, 200));
+    }
+    {
+        Surface s(6, 6, kWhite);
+        Canvas c(s);
+        c.setOrigin({2, 0});
+        // One row, from y = 2 up: the carried part's top row only.
+        EXPECT_EQ(c.setDibitsToDevice({0, 0}, QSize(2, 1), {1, 2}, 1, rows), 2);
+        EXPECT_EQ(inkBounds(s), Rect({2, 0, 3, 1}));
+        EXPECT_EQ(s.colourAt(2, 0), rgb(1, 2, 200));
+        // A row below the carried ones draws nothing; a bottom-up bitmap
+        // reports no lines, a top-down one all it was given.
+        EXPECT_EQ(c.setDibitsToDevice({0, 0}, QSize(2, 1), {0, 0}, 1, rows), 0);
+        EXPECT_EQ(c.setDibitsToDevice({0, 0}, QSize(2, 1), {0, 0}, 1, {carried.view(), false}), 2);
+        EXPECT_EQ(inkBounds(s), Rect({2, 0, 3, 1}));
+    }
 }
 
 TEST(BlitStretchDibits, SourceRowsCountFromTheFirstStoredRowAndMirroredCopiesDoNotMirror)

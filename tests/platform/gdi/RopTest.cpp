@@ -180,7 +180,7 @@ TEST(RopTernary, EveryCodeThroughEveryBlitMatchesItsDefinition)
     const Region clip = Region(Rect{1, 2, 9, 12}).united(Rect{11, 0, 15, 7});
     const Rect dest{2, 1, 14, 10};                                       // device
     const QPoint sourcePos(3, 1);                                        // the source runs out at device x 8, y 8
-    const BlitArea stretchDest{15 - origin.x(), 1 - origin.y(), -12, 9}; // mirrored, doubled in x
+    const BlitArea stretchDest{14 - origin.x(), 1 - origin.y(), -12, 9}; // mirrored from x 14, doubled
     const BlitArea stretchSource{2, 0, 6, 9};                            // one row past the source
 
     auto patternAt = [&](const Brush& b, int x, int y) {

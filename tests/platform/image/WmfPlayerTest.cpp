@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <tuple>
 
 namespace lumeria {
 namespace {
@@ -689,6 +690,37 @@ TEST(MetafileRecords, BitmapsShowEveryPixelAsTheBitmapFileReaderDecodesIt)
     EXPECT_EQ(played(bitmapPicture(stripes, 1, 1, 0, true), 1, 1).colourAt(0, 0), gdi::rgb(0, 0, 10));
     EXPECT_EQ(played(bitmapPicture(stripes, 1, 1, 0, false), 1, 1).colourAt(0, 0), gdi::rgb(0, 0, 40));
     EXPECT_EQ(played(bitmapPicture(stripes, 1, 1, 3, true), 1, 1).colourAt(0, 0), gdi::rgb(0, 0, 40));
+}
+
+TEST(MetafileRecords, SetDibToDevCopiesTheCarriedScanLinesUnstretched)
+{
+    using test::bmpFile;
+    // Scan lines 1 and 2 (from the bottom) of a 1 x 4 bitmap, blue 20 and
+    // 30, asked for whole at the origin of a picture played at twice its size.
+    const QByteArray carried = QByteArray("\x14\0\0\0\x1E\0\0\0", 8);
+    auto record = [&](int height, int startScan, int lines, const QByteArray& bits) {
+        MetafileBuilder m(8);
+        m.placeable(0, 0, 1, 4, 96);
+        const QByteArray params = words({0, lines, startScan, 0, 0, 4, 1, 0, 0});
+        return m.raw(0x0D33, params + dibOf(bmpFile(1, height, 24, 0, {}, bits)));
+    };
+    const gdi::Surface s = played(record(4, 1, 2, carried), 2, 8);
+    EXPECT_EQ(s.colourAt(0, 1), gdi::rgb(0, 0, 30));
+    EXPECT_EQ(s.colourAt(0, 2), gdi::rgb(0, 0, 20));
+    EXPECT_EQ(gdi::test::inkBounds(s), gdi::Rect({0, 1, 1, 3}));
+
+    // A top-down bitmap's carried rows come top row first, counted the same way.
+    const gdi::Surface topDown = played(record(-4, 1, 2, carried), 2, 8);
+    EXPECT_EQ(topDown.colourAt(0, 1), gdi::rgb(0, 0, 20));
+    EXPECT_EQ(topDown.colourAt(0, 2), gdi::rgb(0, 0, 30));
+
+    // Counts past the bitmap or the record draw nothing and read nothing
+    // beyond the record.
+    for (const auto& [height, startScan, lines] :
+         {std::tuple{4, 4, 1}, std::tuple{4, 0, 0}, std::tuple{-4, 0, 65535}, std::tuple{-0x7FFF, 0, 0x7FFF}}) {
+        const gdi::Surface none = played(record(height, startScan, lines, carried), 2, 8);
+        EXPECT_EQ(gdi::test::inkBounds(none), gdi::Rect()) << height << " " << startScan << " " << lines;
+    }
 }
 
 TEST(MetafileRecords, MonochromeDeviceBitmapsTakeTheTextAndBackgroundColours)
