@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,16 @@ TEST(MetafilesFromOtherPrograms, AgreeWithLibwmfWithinEachFilesThreshold)
         const QImage reference =
             QImage::fromData(dataFile(name + QLatin1String(".wmf2gd.png"))).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(ours.size(), reference.size()) << a.file;
+        // For looking at them: ours on the left, libwmf's on the right.
+        if (const char* review = std::getenv("LUMERIA_METAFILE_REVIEW")) {
+            QImage pair(ours.width() * 2 + 8, ours.height(), QImage::Format_RGB32);
+            pair.fill(qRgb(255, 0, 255));
+            QPainter painter(&pair);
+            painter.drawImage(0, 0, ours);
+            painter.drawImage(ours.width() + 8, 0, reference);
+            painter.end();
+            pair.save(QLatin1String(review) + QLatin1Char('/') + name + QLatin1String(".png"));
+        }
         const double extra = 100 * unmatched(ours, reference), missing = 100 * unmatched(reference, ours);
         std::printf("%-28s unmatched: ours %5.2f%%, libwmf's %5.2f%%; ink %5.2f%% / %5.2f%%\n", a.file, extra, missing,
                     100 * inkShare(ours), 100 * inkShare(reference));
