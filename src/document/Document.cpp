@@ -27,9 +27,16 @@ Page_Rec* Document::appendPage(const QString& name, const Palette& palette)
 {
     if (pageCount() >= kMaxPages)
         return nullptr;
+    return appendSharedPage(name, sharedPalette(palette));
+}
+
+Page_Rec* Document::appendSharedPage(const QString& name, const PagePaletteRef& palette)
+{
+    if (pageCount() >= kMaxPages)
+        return nullptr;
     auto page = std::make_unique<Page_Rec>();
     page->Name = name;
-    page->PagePalette = sharedPalette(palette);
+    page->PagePalette = palette;
     m_pages.push_back(std::move(page));
     shapeChanged();
     if (m_pages.size() == 1)

@@ -44,6 +44,8 @@ public:
     // Appends a page with the given palette; nullptr when the publication
     // already has kMaxPages pages. The first page appended becomes current.
     Page_Rec* appendPage(const QString& name, const Palette& palette);
+    // The same with a palette already shared, which costs no comparison.
+    Page_Rec* appendSharedPage(const QString& name, const PagePaletteRef& palette);
     // The palette to give a page: the one last given when it is equal, so
     // that pages repeating a palette share it.
     PagePaletteRef sharedPalette(const Palette& palette);

@@ -3,7 +3,7 @@
 #include "document/Settings.h"
 
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 namespace lumeria {
 
@@ -103,49 +103,100 @@ const std::array<std::string_view, kKeywordCount> kKeywordTexts = {
 
 namespace {
 
-struct Tables {
-    // Name before '=' -> keyword number, or 200 + L_ number.
-    std::unordered_map<std::string_view, int> byName;
-    // The keywords without '=', which match as plain prefixes.
-    std::vector<std::pair<std::string_view, int>> bare;
-};
-
-const Tables& tables()
-{
-    static const Tables t = [] {
-        Tables t;
+// Every name before '=' (the 87 keywords that end in '=' and the 30 L_
+// names) has a slot of its own among 4096: the hash's seed is chosen once
+// (a handful of tries) so that no two names share a slot, so a line costs one
+// hash of its name and at most one comparison, without the allocator's
+// scattered nodes of a map.
+class NameTable {
+public:
+    NameTable()
+    {
         for (int i = 0; i < kKeywordCount; ++i) {
             const std::string_view text = kKeywordTexts[size_t(i)];
             if (text.back() == '=')
-                t.byName.emplace(text.substr(0, text.size() - 1), i + 1);
-            else
-                t.bare.emplace_back(text, i + 1);
+                m_names.push_back({text.substr(0, text.size() - 1), i + 1});
         }
         for (int i = 0; i < kLanguageElementCount; ++i)
-            t.byName.emplace(kLanguageElementNames[size_t(i)], 200 + i + 1);
-        return t;
-    }();
+            m_names.push_back({kLanguageElementNames[size_t(i)], 200 + i + 1});
+        for (m_seed = 2166136261u; !place(); ++m_seed) {
+        }
+    }
+
+    // The keyword number, 200 + the L_ number, or 0.
+    int find(std::string_view name) const
+    {
+        const uint8_t at = m_slots[index(name)];
+        return at != 0 && m_names[at - 1].text == name ? m_names[at - 1].number : 0;
+    }
+
+private:
+    static constexpr size_t kSlots = 4096;
+    struct Name {
+        std::string_view text;
+        int number;
+    };
+
+    size_t index(std::string_view name) const
+    {
+        uint32_t h = m_seed;
+        for (char c : name)
+            h = (h ^ uint8_t(c)) * 16777619u;
+        h ^= h >> 13;
+        return h & (kSlots - 1);
+    }
+
+    bool place()
+    {
+        m_slots.fill(0);
+        for (size_t i = 0; i < m_names.size(); ++i) {
+            uint8_t& slot = m_slots[index(m_names[i].text)];
+            if (slot != 0)
+                return false;
+            slot = uint8_t(i + 1);
+        }
+        return true;
+    }
+
+    std::vector<Name> m_names;
+    std::array<uint8_t, kSlots> m_slots{};
+    uint32_t m_seed = 0;
+};
+
+const NameTable& names()
+{
+    static const NameTable t;
     return t;
+}
+
+// The keywords without '=', which match as plain prefixes; all begin with
+// G, M or N, which no other line needs testing for.
+int bareKeyword(std::string_view keyForm)
+{
+    if (keyForm.empty())
+        return 0;
+    switch (keyForm.front()) {
+    case 'N': return keyForm.starts_with("NEWPAGE") ? int(Keyword::NewPage) : 0;
+    case 'M': return keyForm.starts_with("MASTERPAGE") ? int(Keyword::MasterPage) : 0;
+    case 'G':
+        if (keyForm.starts_with("GROUPBEGIN"))
+            return int(Keyword::GroupBegin);
+        return keyForm.starts_with("GROUPEND") ? int(Keyword::GroupEnd) : 0;
+    default: return 0;
+    }
 }
 
 } // namespace
 
 LineClass classifyKeyForm(std::string_view keyForm)
 {
-    const Tables& t = tables();
-    int best = 0;
-    for (const auto& [text, number] : t.bare) {
-        if (keyForm.starts_with(text) && (best == 0 || number < best))
-            best = number;
-    }
+    int best = bareKeyword(keyForm);
     int element = 0;
     if (const size_t eq = keyForm.find('='); eq != std::string_view::npos) {
-        if (auto it = t.byName.find(keyForm.substr(0, eq)); it != t.byName.end()) {
-            if (it->second > 200)
-                element = it->second - 200;
-            else if (best == 0 || it->second < best)
-                best = it->second;
-        }
+        if (const int number = names().find(keyForm.substr(0, eq)); number > 200)
+            element = number - 200;
+        else if (number != 0 && (best == 0 || number < best))
+            best = number;
     }
     if (best != 0)
         return {static_cast<Keyword>(best), 0};

@@ -84,37 +84,66 @@ public:
     }
 
 private:
-    // The three readings of a line's value.
+    // The line without spaces, upper-cased: what keys are matched on and
+    // numbers read from. Appends at most `limit` characters.
+    static void appendKeyForm(std::string_view raw, std::string& out, size_t limit = std::string::npos)
+    {
+        for (char c : raw) {
+            if (out.size() >= limit)
+                return;
+            if (c != ' ')
+                out.push_back(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
+        }
+    }
+
+    // The three readings of a line's value. The integer and boolean ones
+    // need the value's key form, made only when one of them is asked for:
+    // most long values are texts and scripts.
     struct Value {
         std::string_view raw; // after the first '=', as read
-        std::string_view key; // after the first '=' of the key form
         SharedTexts* shared = nullptr;
+        std::string* scratch = nullptr;
+        mutable bool formed = false;
         QString text() const
         {
             const auto decode = [](std::string_view bytes) { return activeCodepage().decode(bytes); };
             return shared ? shared->get(raw, decode) : decode(raw);
         }
-        int32_t integer() const { return parseInteger(key); }
-        bool boolean() const { return key == "YES"; }
+        std::string_view key() const
+        {
+            if (!formed) {
+                scratch->clear();
+                appendKeyForm(raw, *scratch);
+                formed = true;
+            }
+            return *scratch;
+        }
+        int32_t integer() const { return parseInteger(key()); }
+        bool boolean() const { return key() == "YES"; }
     };
 
     bool apply(const std::string& line)
     {
+        // What a line is depends on its key alone: a keyword with '=' can
+        // only match the name before the first '=', and one without stands
+        // within the first characters. The key form of the value is not
+        // needed to classify the line.
+        static constexpr size_t kLongestBareKeyword = 10;
         m_keyForm.clear();
-        for (char c : line) {
-            if (c != ' ')
-                m_keyForm.push_back(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
-        }
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos)
+            appendKeyForm(std::string_view(line).substr(0, eq + 1), m_keyForm);
+        else
+            appendKeyForm(line, m_keyForm, kLongestBareKeyword);
         const LineClass cls = classifyKeyForm(m_keyForm);
         if (!cls.matched())
             return true;
 
         Value v;
         v.shared = &m_sharedTexts;
-        if (const size_t eq = line.find('='); eq != std::string::npos)
+        v.scratch = &m_valueForm;
+        if (eq != std::string::npos)
             v.raw = std::string_view(line).substr(eq + 1);
-        if (const size_t eq = m_keyForm.find('='); eq != std::string::npos)
-            v.key = std::string_view(m_keyForm).substr(eq + 1);
 
         if (cls.languageElement != 0) {
             m_pub.strings.at(cls.languageElement) = v.text();
@@ -126,7 +155,7 @@ private:
         case Keyword::MasterPage: m_page = &m_pub.document.master(); return true;
         case Keyword::NewPage:
             // Page names are each their own; they would only fill the table.
-            m_page = m_pub.document.appendPage(activeCodepage().decode(v.raw), m_palette);
+            m_page = m_pub.document.appendSharedPage(activeCodepage().decode(v.raw), workingPalette());
             return m_page != nullptr;
         default: break;
         }
@@ -218,8 +247,9 @@ private:
             if (!m_paletteText || *m_paletteText != v.raw) {
                 parsePalette(v.raw, m_palette);
                 m_paletteText = std::string(v.raw);
+                m_paletteRef.reset();
             }
-            p.PagePalette = m_pub.document.sharedPalette(m_palette);
+            p.PagePalette = workingPalette();
             break;
         default: return false;
         }
@@ -363,12 +393,23 @@ private:
         });
     }
 
+    // The working palette as pages share it, taken once after each change
+    // rather than compared again for every page.
+    const PagePaletteRef& workingPalette()
+    {
+        if (!m_paletteRef)
+            m_paletteRef = m_pub.document.sharedPalette(m_palette);
+        return *m_paletteRef;
+    }
+
     Publication& m_pub;
     Palette m_palette;
-    std::optional<std::string> m_paletteText; // the line m_palette was last read from
+    std::optional<PagePaletteRef> m_paletteRef; // m_palette's shared copy, once taken
+    std::optional<std::string> m_paletteText;   // the line m_palette was last read from
     Page_Rec* m_page = nullptr;
     Object_Rec* m_object = nullptr;
     std::string m_keyForm;
+    std::string m_valueForm;
     SharedTexts m_sharedTexts;
 };
 

@@ -105,6 +105,23 @@ TEST_F(ParserTest, MasterPageCollectsObjectsAndGroupsMeanNothing)
     EXPECT_EQ(pub.document.currentPage(), &page(0));
 }
 
+TEST_F(ParserTest, StandAloneKeywordsMayBeSpacedOutAndFollowedByAnything)
+{
+    // The spaced-out forms run past the length of the longest stand-alone
+    // keyword as written; long values of other keys are never numbers.
+    const QByteArray script(3000, 'a');
+    ASSERT_EQ(parse("N e w P a g e = First\r\nObjectType=5\r\nAction=" + script +
+                    "\r\nM A S T E R   P A G E trailing\r\nObjectType = 6 \r\nG R O U P E N D = 1\r\n"
+                    "X1 = 1 2\r\nmaster page=x\r\nY1=0x1f\r\n"),
+              0);
+    ASSERT_EQ(pub.document.pageCount(), 1);
+    EXPECT_EQ(page(0).Name, " First");
+    ASSERT_EQ(page(0).Objects.size(), 1u);
+    ASSERT_EQ(pub.document.master().Objects.size(), 1u);
+    EXPECT_EQ(pub.document.master().Objects[0]->X1, 12);
+    EXPECT_EQ(pub.document.master().Objects[0]->Y1, 31);
+}
+
 TEST_F(ParserTest, KindKeysApplyOnlyToKindsThatHaveThem)
 {
     ASSERT_EQ(parse("NewPage=P\r\n"
