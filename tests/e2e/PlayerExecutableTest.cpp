@@ -57,5 +57,36 @@ TEST_F(PlayerExecutableOnDesktop, TheWindowWearsTheExecutablesIcon)
     EXPECT_EQ(finish().exitCode, 0);
 }
 
+// A packed container has no icon of its own: the window wears the
+// player's, both sizes the program carries, decoded only when the desktop
+// asks for them.
+TEST_F(PlayerExecutableOnDesktop, AContainerWindowWearsTheProgramsIcon)
+{
+    QProcess pack;
+    const QString lum = file(QStringLiteral("pages.lum"));
+    pack.start(QStringLiteral(LUMERIA_PACK),
+               {QStringLiteral("build"), QStringLiteral(LUMERIA_TEST_DATA "/e2e/pages"), QStringLiteral("-o"), lum});
+    pack.waitForFinished(60000);
+    ASSERT_EQ(pack.exitCode(), 0) << pack.readAllStandardError().toStdString();
+    play(lum, QStringLiteral("wait 300\nquit\n"));
+    const std::optional<QByteArray> icon = m_desktop.run(
+        QStringLiteral("xprop"), {QStringLiteral("-len"), QStringLiteral("400000"), QStringLiteral("-id"), m_window,
+                                  QStringLiteral("-f"), QStringLiteral("_NET_WM_ICON"), QStringLiteral("32c"),
+                                  QStringLiteral(" = $0+\n"), QStringLiteral("_NET_WM_ICON")});
+    ASSERT_TRUE(icon);
+    const QList<QByteArray> values = icon->mid(icon->indexOf('=') + 1).split(',');
+    // Width, height, then that many pixels, for each image in turn.
+    QList<int> sizes;
+    for (qsizetype at = 0; at + 1 < values.size();) {
+        const int width = values[at].trimmed().toInt(), height = values[at + 1].trimmed().toInt();
+        if (width <= 0 || height <= 0)
+            break;
+        sizes << width;
+        at += 2 + qsizetype(width) * height;
+    }
+    EXPECT_EQ(sizes, QList<int>({32, 256})) << icon->left(200).toStdString();
+    EXPECT_EQ(finish().exitCode, 0);
+}
+
 } // namespace
 } // namespace lumeria
