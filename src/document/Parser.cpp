@@ -3,6 +3,7 @@
 #include "document/Keywords.h"
 #include "platform/Codepage.h"
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -88,12 +89,21 @@ private:
     // numbers read from. Appends at most `limit` characters.
     static void appendKeyForm(std::string_view raw, std::string& out, size_t limit = std::string::npos)
     {
-        for (char c : raw) {
-            if (out.size() >= limit)
-                return;
+        // Written in place: a push_back per character was a fifth of
+        // reading a large publication's lines.
+        const size_t start = out.size();
+        if (start >= limit)
+            return;
+        const size_t room = std::min(raw.size(), limit - start);
+        out.resize(start + raw.size());
+        char* const to = out.data() + start;
+        size_t n = 0;
+        for (size_t i = 0; i < raw.size() && n < room; ++i) {
+            const char c = raw[i];
             if (c != ' ')
-                out.push_back(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
+                to[n++] = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
         }
+        out.resize(start + n);
     }
 
     // The three readings of a line's value. The integer and boolean ones
