@@ -128,8 +128,24 @@ private:
             }
             return *scratch;
         }
-        int32_t integer() const { return parseInteger(key()); }
-        bool boolean() const { return key() == "YES"; }
+        // Most values hold no space, and then read the same without their
+        // key form: numbers take lower-case hexadecimal digits and "0x" as
+        // they are, and "yes" only needs its case ignored.
+        bool spaceless() const
+        {
+            for (const char c : raw)
+                if (c == ' ')
+                    return false;
+            return true;
+        }
+        int32_t integer() const { return parseInteger(!formed && spaceless() ? raw : key()); }
+        bool boolean() const
+        {
+            if (formed || !spaceless())
+                return key() == "YES";
+            const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+            return raw.size() == 3 && upper(raw[0]) == 'Y' && upper(raw[1]) == 'E' && upper(raw[2]) == 'S';
+        }
     };
 
     bool apply(const std::string& line)

@@ -45,6 +45,27 @@ TEST_F(ParserTest, TextKeepsSpacesWhileNumbersLoseThem)
     EXPECT_EQ(pub.settings.Title, QStringLiteral(" My Title"));
 }
 
+// A value reads the same whether it is written with spaces or in either
+// case: hexadecimal digits, "0x" and "yes" in lower case included.
+TEST_F(ParserTest, ValuesReadAlikeWithOrWithoutSpacesInAnyCase)
+{
+    ASSERT_EQ(parse("NewPage=P\r\nObjectType=5\r\nX1=$ff\r\nY1=0xfF\r\nX2=-0x10\r\nY2=+7\r\nLineColor=12ab\r\n"
+                    "ObjectType=5\r\nX1=$ f f\r\nY1=0 X F F\r\nX2=- 0x10\r\nY2=+ 7\r\nLineColor=1 2AB\r\n"
+                    "FullScreen=yEs\r\nSizeable=y e s\r\nStayOnTop=yess\r\n"),
+              0);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(object(0, i).X1, 255) << i;
+        EXPECT_EQ(object(0, i).Y1, 255) << i;
+        EXPECT_EQ(object(0, i).X2, -16) << i;
+        EXPECT_EQ(object(0, i).Y2, 7) << i;
+        // Letters in a decimal number make it 0.
+        EXPECT_EQ(object(0, i).LineColor, 0) << i;
+    }
+    EXPECT_TRUE(pub.settings.FullScreen);
+    EXPECT_TRUE(pub.settings.Sizeable);
+    EXPECT_FALSE(pub.settings.StayOnTop);
+}
+
 TEST_F(ParserTest, SmallFieldsKeepTheirLowBits)
 {
     ASSERT_EQ(parse("NewPage=P\r\nObjectType=3\r\nFontStyle=31\r\nKey=74565\r\nLineStyle=257\r\nAlign=258\r\n"
