@@ -29,6 +29,30 @@ QImage premultiplied(const QImage& image)
                                    : image.convertToFormat(QImage::Format_RGB32);
 }
 
+// The reader of an animation, told its format by the file's first bytes
+// where they name one: deciding from content alone has Qt load every image
+// format plugin to ask each whether it knows the file.
+std::unique_ptr<QImageReader> animationReader(const QString& path)
+{
+    QByteArray format;
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly)) {
+        const QByteArray head = f.read(12);
+        if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
+            format = "gif";
+        else if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP")
+            format = "webp";
+        else if (head.startsWith("\x8aMNG\r\n\x1a\n"))
+            format = "mng";
+    }
+    auto reader = std::make_unique<QImageReader>(path, format);
+    if (format.isEmpty())
+        reader->setDecideFormatFromContent(true);
+    else
+        reader->setAutoDetectImageFormat(false);
+    return reader;
+}
+
 // GIF, WebP and MNG: Qt reads them frame by frame with their delays.
 class QtAnimationSource final : public FrameSource {
 public:
@@ -41,8 +65,7 @@ public:
     int frameCountHint() const override { return m_frameCount; }
     bool rewind() override
     {
-        m_reader = std::make_unique<QImageReader>(m_path);
-        m_reader->setDecideFormatFromContent(true);
+        m_reader = animationReader(m_path);
         m_count = 0;
         return m_reader->canRead();
     }
@@ -182,13 +205,13 @@ Result<OpenedAnimation> openCartoon(const QString& path)
             return Failure{mci::kInvalidFile};
         source = std::move(ffmpeg);
     } else {
-        QImageReader probe(path);
-        probe.setDecideFormatFromContent(true);
-        if (!probe.canRead())
+        const std::unique_ptr<QImageReader> probe = animationReader(path);
+        if (!probe->canRead())
             return Failure{mci::kInvalidFile};
         // Qt's readers count the frames by walking the file's blocks, which
         // costs a small part of decoding them.
-        source = std::make_unique<QtAnimationSource>(path, probe.size(), std::clamp(probe.imageCount(), 0, kMaxFrames));
+        source =
+            std::make_unique<QtAnimationSource>(path, probe->size(), std::clamp(probe->imageCount(), 0, kMaxFrames));
     }
     // One pass to count the frames and their time; the size too, where the
     // header did not say it.
