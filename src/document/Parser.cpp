@@ -87,6 +87,8 @@ public:
 private:
     // The line without spaces, upper-cased: what keys are matched on and
     // numbers read from. Appends at most `limit` characters.
+    static char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
     static void appendKeyForm(std::string_view raw, std::string& out, size_t limit = std::string::npos)
     {
         // Written in place: a push_back per character was a fifth of
@@ -101,7 +103,7 @@ private:
         for (size_t i = 0; i < raw.size() && n < room; ++i) {
             const char c = raw[i];
             if (c != ' ')
-                to[n++] = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+                to[n++] = upper(c);
         }
         out.resize(start + n);
     }
@@ -143,7 +145,6 @@ private:
         {
             if (formed || !spaceless())
                 return key() == "YES";
-            const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
             return raw.size() == 3 && upper(raw[0]) == 'Y' && upper(raw[1]) == 'E' && upper(raw[2]) == 'S';
         }
     };

@@ -115,21 +115,21 @@ void draw(gdi::Canvas& canvas, const DecodedPicture& picture, const gdi::Rect& t
         cellsOf(target.top, target.height(), visible.top, visible.bottom, source.height());
     const std::vector<gdi::AxisCell> columns =
         cellsOf(target.left, target.width(), visible.left, visible.right, source.width());
-    // Pictures on pages are colour pictures: a shrunk one keeps one of the
-    // pixels that fall together, as COLORONCOLOR does, rather than the DC's
-    // default AND of them, which draws dark lines through a photograph. The
-    // mask keeps the same pixel's opacity.
-    const gdi::StretchMode mode = gdi::StretchMode::DeleteScans;
     auto opaque = [&](uint32_t p) { return alphaMask ? int(p >> 24) >= kOpaqueAlpha : (p & 0xFFFFFFu) != key; };
     std::optional<gdi::BitMask> mask;
     if (keying == Keying::ColourKey || alphaMask)
         mask.emplace(visible.width(), visible.height());
     for (const gdi::AxisCell& row : rows) {
         for (const gdi::AxisCell& column : columns) {
+            // Pictures on pages are colour pictures: a shrunk one keeps one
+            // of the pixels that fall together, as COLORONCOLOR does, rather
+            // than the DC's default AND of them, which draws dark lines
+            // through a photograph. The mask keeps that pixel's opacity.
+            const uint32_t kept = pixels.pixel(column.last, row.first);
             const int x = column.dst - visible.left, y = row.dst - visible.top;
-            scratch.setPixel(x, y, gdi::mergedPixel(pixels, row, column, mode) | 0xFF000000u);
+            scratch.setPixel(x, y, kept | 0xFF000000u);
             if (mask)
-                mask->set(x, y, opaque(pixels.pixel(column.last, row.first)));
+                mask->set(x, y, opaque(kept));
         }
     }
     if (mask)

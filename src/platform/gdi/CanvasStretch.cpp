@@ -144,6 +144,9 @@ std::vector<AxisCell> walkAxis(int dstStart, int dstLength, int dstVisStart, int
     return cells;
 }
 
+namespace {
+
+// The source pixels of one cell merged by the stretch mode.
 uint32_t mergedPixel(SurfaceView source, const AxisCell& row, const AxisCell& column, StretchMode mode)
 {
     if (mode == StretchMode::DeleteScans) {
@@ -184,6 +187,8 @@ uint32_t mergedPixel(SurfaceView source, const AxisCell& row, const AxisCell& co
     }
     return merged;
 }
+
+} // namespace
 
 int Canvas::stretchDibits(const BlitArea& dest, const Dib& dib, const BlitArea& sourceArea, Rop3 rop)
 {

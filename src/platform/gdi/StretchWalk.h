@@ -1,9 +1,5 @@
 #pragma once
 
-#include "platform/gdi/DcState.h"
-#include "platform/gdi/SurfaceView.h"
-
-#include <cstdint>
 #include <vector>
 
 namespace lumeria::gdi {
@@ -22,8 +18,5 @@ struct AxisCell {
 // they come out contiguous. The walk costs the longer of the two lengths.
 std::vector<AxisCell> walkAxis(int dstStart, int dstLength, int dstVisStart, int dstVisEnd, int srcStart, int srcLength,
                                int srcVisStart, int srcVisEnd);
-
-// The source pixels of one cell merged by the stretch mode.
-uint32_t mergedPixel(SurfaceView source, const AxisCell& row, const AxisCell& column, StretchMode mode);
 
 } // namespace lumeria::gdi
