@@ -78,6 +78,25 @@ void TextSource::decideLineEnds(const char* chunk, size_t length)
 
 TextSource::Status TextSource::readRawLine(std::string& line)
 {
+    line.clear();
+    return appendRawLine(line);
+}
+
+size_t TextSource::findLineEnd(size_t from) const
+{
+    if (m_ends == LineEnds::Lf)
+        return m_buffer.find('\n', from);
+    // A CR LF is found by its LF: most lines hold no other, where looking
+    // for the CR stops at every one of them to compare the byte after.
+    for (size_t lf = from + 1;; ++lf) {
+        lf = m_buffer.find('\n', lf);
+        if (lf == std::string::npos || m_buffer[lf - 1] == '\r')
+            return lf == std::string::npos ? lf : lf - 1;
+    }
+}
+
+TextSource::Status TextSource::appendRawLine(std::string& out)
+{
     if (m_error)
         return Status::Error;
     for (;;) {
@@ -86,10 +105,10 @@ TextSource::Status TextSource::readRawLine(std::string& line)
         // overlap catches a pair split across two chunks.
         const size_t from = m_start + (m_searched > 0 ? m_searched - 1 : 0);
         const bool lf = m_ends == LineEnds::Lf;
-        const size_t end = lf ? m_buffer.find('\n', from) : m_buffer.find("\r\n", from);
+        const size_t end = findLineEnd(from);
         if (end != std::string::npos) {
             const size_t cr = lf && end > m_start && m_buffer[end - 1] == '\r' ? 1 : 0;
-            line.assign(m_buffer, m_start, end - cr - m_start);
+            out.append(m_buffer, m_start, end - cr - m_start);
             m_start = end + (lf ? 1 : 2);
             m_searched = 0;
             if (m_start > kBufferLimit) {
@@ -106,7 +125,7 @@ TextSource::Status TextSource::readRawLine(std::string& line)
     }
     if (m_buffer.size() == m_start)
         return Status::End;
-    line.assign(m_buffer, m_start, std::string::npos);
+    out.append(m_buffer, m_start, std::string::npos);
     m_buffer.clear();
     m_start = 0;
     m_searched = 0;

@@ -44,6 +44,8 @@ public:
     // The next line's raw bytes without its line end. In an LF text a CR
     // before the LF goes with the line end too.
     Status readRawLine(std::string& line);
+    // The same, appended to out: what a reader gathering many lines takes.
+    Status appendRawLine(std::string& out);
     // The next line decoded with the active code page.
     Status readLine(QString& line);
 
@@ -57,6 +59,8 @@ public:
 
 private:
     bool fill();
+    // Where the first line end at or after from begins, or npos.
+    size_t findLineEnd(size_t from) const;
     bool readAhead();
     void decideLineEnds(const char* chunk, size_t length);
 

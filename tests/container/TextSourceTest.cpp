@@ -110,6 +110,20 @@ TEST(TextSource, CrLfSplitAcrossChunksStillEndsTheLine)
     EXPECT_EQ(lines[1], "next");
 }
 
+TEST(TextSource, LoneLfsAtChunkEdgesStayTextInACrLfText)
+{
+    // A lone LF ends the first chunk after the one that decided; a CR ends
+    // the next, whose LF begins the chunk after it.
+    QByteArray bytes = "first\r\n";
+    bytes += QByteArray(TextSource::kChunk - 1 - bytes.size(), 'a') + '\n';
+    bytes += QByteArray(TextSource::kChunk - 1, 'b') + "\r\nnext\r\n";
+    const auto lines = allLines(bytes);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "first");
+    EXPECT_EQ(lines[1], std::string(TextSource::kChunk - 8, 'a') + '\n' + std::string(TextSource::kChunk - 1, 'b'));
+    EXPECT_EQ(lines[2], "next");
+}
+
 TEST(TextSource, EachChunkIsTextUpToItsFirstNul)
 {
     QByteArray bytes("AB");
