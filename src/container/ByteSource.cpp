@@ -16,7 +16,15 @@ namespace lumeria {
 
 int64_t EntrySource::readAt(int64_t position, std::span<std::byte> buffer)
 {
-    return m_container.readAt(m_name, position, buffer);
+    // A container's directory never changes once read, so the first lookup
+    // answers for every read after it: a text is read in a hundred pieces.
+    if (!m_looked) {
+        m_entry = m_container.find(m_name);
+        m_looked = true;
+    }
+    if (!m_entry)
+        return io::kNotInContainer;
+    return m_container.readAt(*m_entry, position, buffer);
 }
 
 FileSource::FileSource(const QString& path)

@@ -10,6 +10,7 @@
 namespace lumeria {
 
 class Container;
+struct ContainerEntry;
 
 // Random access to the bytes of one named text, wherever it lives. Readers
 // (the publication parser, the article engine) go through this so that a text
@@ -23,8 +24,8 @@ public:
     virtual int64_t readAt(int64_t position, std::span<std::byte> buffer) = 0;
 };
 
-// An entry of a container, found again by name on every read, as the runtime
-// does; a name the container lacks reads as io::kNotInContainer.
+// An entry of a container, found by its name; a name the container lacks
+// reads as io::kNotInContainer.
 class EntrySource final : public ByteSource {
 public:
     EntrySource(const Container& container, QString name) : m_container(container), m_name(std::move(name)) {}
@@ -33,6 +34,8 @@ public:
 private:
     const Container& m_container;
     QString m_name;
+    const ContainerEntry* m_entry = nullptr;
+    bool m_looked = false;
 };
 
 // A file on disk, opened on construction and read with positioned reads.
