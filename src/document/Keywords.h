@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace lumeria {
@@ -126,6 +128,31 @@ struct LineClass {
 // '=', so one table lookup finds it, and only the four stand-alone keywords
 // are tested as prefixes.
 LineClass classifyKeyForm(std::string_view keyForm);
+
+inline char upperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+// Appends raw's key form (without spaces, upper-cased) to out, as long as
+// out stays within limit characters. Written in place: a push_back per
+// character was a fifth of reading a large publication's lines.
+inline void appendKeyForm(std::string_view raw, std::string& out, size_t limit = std::string::npos)
+{
+    const size_t start = out.size();
+    if (start >= limit)
+        return;
+    const size_t room = std::min(raw.size(), limit - start);
+    out.resize(start + raw.size());
+    char* const to = out.data() + start;
+    size_t n = 0;
+    for (size_t i = 0; i < raw.size() && n < room; ++i) {
+        const char c = raw[i];
+        if (c != ' ')
+            to[n++] = upperAscii(c);
+    }
+    out.resize(start + n);
+}
 
 // The integer reading of a value: optional sign, then decimal digits, or
 // hexadecimal after '$' or "0X". Values up to 32 bits wrap into a signed

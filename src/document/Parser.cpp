@@ -1,7 +1,9 @@
 #include "document/Parser.h"
 
 #include "document/Keywords.h"
+#include "document/LineReader.h"
 #include "platform/Codepage.h"
+#include "platform/VectorState.h"
 
 #include <algorithm>
 #include <functional>
@@ -71,43 +73,22 @@ public:
 
     int run(TextSource& source)
     {
-        std::string line;
-        for (;;) {
-            switch (source.readRawLine(line)) {
-            case TextSource::Status::End: return 0;
-            case TextSource::Status::Error: return source.error();
-            case TextSource::Status::Line:
-                if (!apply(line))
-                    return kStatusLimitReached;
-                break;
-            }
-        }
+        LineReader reader(source);
+        LineBatch first;
+        // A text that fits one batch is applied as read; only a larger one
+        // is worth a second thread.
+        if (!reader.fill(first))
+            return apply(first) ? reader.result() : kStatusLimitReached;
+        ReadAhead ahead(reader);
+        if (!apply(first))
+            return kStatusLimitReached;
+        while (const LineBatch* batch = ahead.next())
+            if (!apply(*batch))
+                return kStatusLimitReached;
+        return reader.result();
     }
 
 private:
-    // The line without spaces, upper-cased: what keys are matched on and
-    // numbers read from. Appends at most `limit` characters.
-    static char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
-
-    static void appendKeyForm(std::string_view raw, std::string& out, size_t limit = std::string::npos)
-    {
-        // Written in place: a push_back per character was a fifth of
-        // reading a large publication's lines.
-        const size_t start = out.size();
-        if (start >= limit)
-            return;
-        const size_t room = std::min(raw.size(), limit - start);
-        out.resize(start + raw.size());
-        char* const to = out.data() + start;
-        size_t n = 0;
-        for (size_t i = 0; i < raw.size() && n < room; ++i) {
-            const char c = raw[i];
-            if (c != ' ')
-                to[n++] = upper(c);
-        }
-        out.resize(start + n);
-    }
-
     // The three readings of a line's value. The integer and boolean ones
     // need the value's key form, made only when one of them is asked for:
     // most long values are texts and scripts.
@@ -145,32 +126,31 @@ private:
         {
             if (formed || !spaceless())
                 return key() == "YES";
-            return raw.size() == 3 && upper(raw[0]) == 'Y' && upper(raw[1]) == 'E' && upper(raw[2]) == 'S';
+            return raw.size() == 3 && upperAscii(raw[0]) == 'Y' && upperAscii(raw[1]) == 'E' &&
+                   upperAscii(raw[2]) == 'S';
         }
     };
 
-    bool apply(const std::string& line)
+    bool apply(const LineBatch& batch)
     {
-        // What a line is depends on its key alone: a keyword with '=' can
-        // only match the name before the first '=', and one without stands
-        // within the first characters. The key form of the value is not
-        // needed to classify the line.
-        static constexpr size_t kLongestBareKeyword = 10;
-        m_keyForm.clear();
-        const size_t eq = line.find('=');
-        if (eq != std::string::npos)
-            appendKeyForm(std::string_view(line).substr(0, eq + 1), m_keyForm);
-        else
-            appendKeyForm(line, m_keyForm, kLongestBareKeyword);
-        const LineClass cls = classifyKeyForm(m_keyForm);
+        // Reading the text may have looked its name up in a QHash.
+        clearUpperVectorState();
+        for (const LineBatch::Line& line : batch.lines())
+            if (!apply(batch.key(line), batch.value(line)))
+                return false;
+        return true;
+    }
+
+    bool apply(std::string_view keyForm, std::string_view value)
+    {
+        const LineClass cls = classifyKeyForm(keyForm);
         if (!cls.matched())
             return true;
 
         Value v;
+        v.raw = value;
         v.shared = &m_sharedTexts;
         v.scratch = &m_valueForm;
-        if (eq != std::string::npos)
-            v.raw = std::string_view(line).substr(eq + 1);
 
         if (cls.languageElement != 0) {
             m_pub.strings.at(cls.languageElement) = v.text();
@@ -435,7 +415,6 @@ private:
     std::optional<std::string> m_paletteText;   // the line m_palette was last read from
     Page_Rec* m_page = nullptr;
     Object_Rec* m_object = nullptr;
-    std::string m_keyForm;
     std::string m_valueForm;
     SharedTexts m_sharedTexts;
 };

@@ -326,6 +326,74 @@ TEST_F(ParserTest, ObjectLimitStopsWithStatus8)
     EXPECT_EQ(page(0).Objects.size(), 31999u);
 }
 
+// A large text is read ahead on a second thread, in batches of a few
+// thousand lines; wherever their bounds fall, every line applies in order
+// and what a line leaves (the current page, the palette) carries on.
+QByteArray manyPages(int pages)
+{
+    QByteArray text = "Title=Many\r\n";
+    for (int i = 0; i < pages; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        text += "New Page=P" + n + "\r\npagecolor=" + n + "\r\nNot a key, though it has = in it\r\n";
+        if (i == pages / 2)
+            text += "PagePalette=5 6 \r\n";
+        text += "ObjectType=8\r\nText=" + QByteArray(i % 97 + 1, 'x') + "=" + n + "\r\n X 1 = " + n + "\r\n";
+    }
+    return text;
+}
+
+TEST_F(ParserTest, ATextOfManyBatchesAppliesEveryLineInOrder)
+{
+    constexpr int kPages = 4000;
+    const QByteArray text = manyPages(kPages) + "Author=the last line, without its end";
+    ASSERT_GT(text.size(), 512 * 1024);
+    ASSERT_EQ(parse(text), 0);
+    ASSERT_EQ(pub.document.pageCount(), kPages);
+    const uint32_t defaultFirst = colourValue(defaultPalette256()[0]);
+    for (int i = 0; i < kPages; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(page(i).Name, QStringLiteral("P%1").arg(i));
+        EXPECT_EQ(page(i).PageColor, i);
+        EXPECT_EQ(colourValue(page(i).PagePalette[0]), i >= kPages / 2 ? 5u : defaultFirst);
+        ASSERT_EQ(page(i).Objects.size(), 1u);
+        EXPECT_EQ(object(i, 0).X1, i);
+        EXPECT_EQ(object(i, 0).text()->Text, QString(i % 97 + 1, QLatin1Char('x')) + QStringLiteral("=%1").arg(i));
+        if (::testing::Test::HasFailure())
+            break;
+    }
+    EXPECT_EQ(pub.settings.Author, QStringLiteral("the last line, without its end"));
+}
+
+// Serves a text up to a point and fails to read past it.
+class FailingPartWay final : public ByteSource {
+public:
+    FailingPartWay(QByteArray text, int64_t failAt) : m_text(std::move(text)), m_failAt(failAt) {}
+    int64_t readAt(int64_t position, std::span<std::byte> buffer) override
+    {
+        if (position >= m_failAt)
+            return -io::kReadError;
+        const auto count = std::min<int64_t>(int64_t(buffer.size()), m_failAt - position);
+        return MemorySource(m_text).readAt(position, buffer.first(size_t(count)));
+    }
+
+private:
+    QByteArray m_text;
+    int64_t m_failAt;
+};
+
+TEST_F(ParserTest, AReadErrorFarIntoATextKeepsEveryLineBeforeIt)
+{
+    const QByteArray text = manyPages(3000);
+    FailingPartWay source(text, text.size() * 3 / 5);
+    TextSource lines(source);
+    EXPECT_EQ(loadPublication(lines, pub, defaultPalette256()), io::kReadError);
+    const int read = pub.document.pageCount();
+    EXPECT_GT(read, 1000);
+    EXPECT_LT(read, 3000);
+    for (int i = 0; i < read; ++i)
+        ASSERT_EQ(page(i).PageColor, i);
+}
+
 TEST_F(ParserTest, MissingPublicationTextReportsNotInContainer)
 {
     QTemporaryDir dir;
