@@ -190,10 +190,16 @@ int bareKeyword(std::string_view keyForm)
 
 LineClass classifyKeyForm(std::string_view keyForm)
 {
-    int best = bareKeyword(keyForm);
+    const size_t eq = keyForm.find('=');
+    return classifyKey(eq == std::string_view::npos ? keyForm : keyForm.substr(0, eq + 1));
+}
+
+LineClass classifyKey(std::string_view key)
+{
+    int best = bareKeyword(key);
     int element = 0;
-    if (const size_t eq = keyForm.find('='); eq != std::string_view::npos) {
-        if (const int number = names().find(keyForm.substr(0, eq)); number > 200)
+    if (!key.empty() && key.back() == '=') {
+        if (const int number = names().find(key.substr(0, key.size() - 1)); number > 200)
             element = number - 200;
         else if (number != 0 && (best == 0 || number < best))
             best = number;

@@ -128,6 +128,10 @@ struct LineClass {
 // '=', so one table lookup finds it, and only the four stand-alone keywords
 // are tested as prefixes.
 LineClass classifyKeyForm(std::string_view keyForm);
+// The same for a line's key alone: its key form up to and with the first
+// '=', or without one the first characters; the line's value cannot change
+// what it is.
+LineClass classifyKey(std::string_view key);
 
 inline char upperAscii(char c)
 {

@@ -143,7 +143,7 @@ private:
 
     bool apply(std::string_view keyForm, std::string_view value)
     {
-        const LineClass cls = classifyKeyForm(keyForm);
+        const LineClass cls = classifyKey(keyForm);
         if (!cls.matched())
             return true;
 

@@ -65,6 +65,11 @@ TEST(Keywords, ClassificationAgreesWithTheTableScan)
         const LineClass slow = linearScan(form);
         EXPECT_EQ(fast.keyword, slow.keyword) << form;
         EXPECT_EQ(fast.languageElement, slow.languageElement) << form;
+        // What the line reader hands over: the key up to its first '='.
+        const size_t eq = form.find('=');
+        const LineClass key = classifyKey(std::string_view(form).substr(0, eq == std::string::npos ? eq : eq + 1));
+        EXPECT_EQ(key.keyword, slow.keyword) << form;
+        EXPECT_EQ(key.languageElement, slow.languageElement) << form;
     }
 }
 
