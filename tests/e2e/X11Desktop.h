@@ -268,7 +268,9 @@ protected:
         m_player.setStandardErrorFile(file(QStringLiteral("player.err")));
         m_player.start(QStringLiteral(LUMERIA_PLAYER),
                        QStringList{publication, QStringLiteral("--automate"), script.fileName()} + args);
-        ASSERT_TRUE(waitForFile(QStringLiteral("ready.vars")))
+        // A loaded runner once took just over ten seconds to the first page
+        // of a one-page publication; what follows keeps its own timeouts.
+        ASSERT_TRUE(waitForFile(QStringLiteral("ready.vars"), 30000))
             << "the first page never showed: " << readFile(QStringLiteral("player.err")).toStdString();
         const std::optional<QByteArray> windows =
             m_desktop.run(QStringLiteral("xdotool"),
