@@ -1,10 +1,9 @@
 #pragma once
 
-#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace lumeria {
@@ -138,24 +137,17 @@ inline char upperAscii(char c)
     return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
 }
 
-// Appends raw's key form (without spaces, upper-cased) to out, as long as
-// out stays within limit characters. Written in place: a push_back per
-// character was a fifth of reading a large publication's lines.
-inline void appendKeyForm(std::string_view raw, std::string& out, size_t limit = std::string::npos)
+// Writes the key form of text's first size bytes (without spaces,
+// upper-cased, at most limit characters) over its start and returns its
+// length: a key form is never longer than its text, so no buffer of its own
+// is needed.
+inline size_t formKeyInPlace(char* text, size_t size, size_t limit = std::string_view::npos)
 {
-    const size_t start = out.size();
-    if (start >= limit)
-        return;
-    const size_t room = std::min(raw.size(), limit - start);
-    out.resize(start + raw.size());
-    char* const to = out.data() + start;
     size_t n = 0;
-    for (size_t i = 0; i < raw.size() && n < room; ++i) {
-        const char c = raw[i];
-        if (c != ' ')
-            to[n++] = upperAscii(c);
-    }
-    out.resize(start + n);
+    for (size_t i = 0; i < size && n < limit; ++i)
+        if (text[i] != ' ')
+            text[n++] = upperAscii(text[i]);
+    return n;
 }
 
 // The integer reading of a value: optional sign, then decimal digits, or

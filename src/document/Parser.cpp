@@ -1,7 +1,7 @@
 #include "document/Parser.h"
 
 #include "document/Keywords.h"
-#include "document/LineReader.h"
+#include "document/LineBatches.h"
 #include "platform/Codepage.h"
 #include "platform/VectorState.h"
 
@@ -73,7 +73,7 @@ public:
 
     int run(TextSource& source)
     {
-        LineReader reader(source);
+        BatchReader reader(source);
         LineBatch first;
         // A text that fits one batch is applied as read; only a larger one
         // is worth a second thread.
@@ -105,8 +105,8 @@ private:
         std::string_view key() const
         {
             if (!formed) {
-                scratch->clear();
-                appendKeyForm(raw, *scratch);
+                scratch->assign(raw);
+                scratch->resize(formKeyInPlace(scratch->data(), scratch->size()));
                 formed = true;
             }
             return *scratch;

@@ -40,9 +40,9 @@ public:
     void clear();
 
 private:
-    // Lines go in through LineReader, which reads them straight into the
+    // Lines go in through BatchReader, which reads them straight into the
     // batch's bytes.
-    friend class LineReader;
+    friend class BatchReader;
     // Batches are bounded so that reading ahead never holds much of a text.
     static constexpr size_t kMaxLines = 4096;
     static constexpr size_t kMaxBytes = 128 * 1024;
@@ -51,9 +51,9 @@ private:
 };
 
 // Reads a text's lines into batches.
-class LineReader {
+class BatchReader {
 public:
-    explicit LineReader(TextSource& source) : m_source(source) {}
+    explicit BatchReader(TextSource& source) : m_source(source) {}
 
     // Adds lines until the batch is full or the text ends; false once the
     // text has ended or could not be read, and then result() tells which.
@@ -66,13 +66,13 @@ private:
     int m_result = 0;
 };
 
-// Runs a LineReader on a thread of its own, a few batches ahead of the one
+// Runs a BatchReader on a thread of its own, a few batches ahead of the one
 // who applies them: reading, splitting and classifying lines are half of
 // loading a large publication, and the player has a second core. Only the
 // reading thread touches the reader and its source until the end.
 class ReadAhead {
 public:
-    explicit ReadAhead(LineReader& reader);
+    explicit ReadAhead(BatchReader& reader);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -84,7 +84,7 @@ public:
 private:
     void read();
 
-    LineReader& m_reader;
+    BatchReader& m_reader;
     std::array<LineBatch, 3> m_batches;
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -1,4 +1,4 @@
-#include "document/LineReader.h"
+#include "document/LineBatches.h"
 
 #include "platform/VectorState.h"
 
@@ -14,12 +14,12 @@ void LineBatch::clear()
     m_lines.clear();
 }
 
-bool LineReader::fill(LineBatch& batch)
+bool BatchReader::fill(LineBatch& batch)
 {
     // What a line is depends on its key alone: a keyword with '=' can only
     // match the name before the first '=', and one without stands within
-    // the first characters. So only the key needs its key form, and as a
-    // key form is never longer than its text it is written over it.
+    // the first characters. So only the key needs its key form, written
+    // over the key.
     static constexpr size_t kLongestBareKeyword = 10;
     clearUpperVectorState();
     std::string& bytes = batch.m_bytes;
@@ -34,18 +34,14 @@ bool LineReader::fill(LineBatch& batch)
         const size_t size = bytes.size() - begin;
         const auto* const eq = static_cast<const char*>(std::memchr(text, '=', size));
         const size_t keyEnd = eq ? size_t(eq - text) + 1 : size;
-        const size_t limit = eq ? keyEnd : kLongestBareKeyword;
-        size_t keySize = 0;
-        for (size_t i = 0; i < keyEnd && keySize < limit; ++i)
-            if (text[i] != ' ')
-                text[keySize++] = upperAscii(text[i]);
+        const size_t keySize = formKeyInPlace(text, keyEnd, eq ? keyEnd : kLongestBareKeyword);
         batch.m_lines.push_back(
             {uint32_t(begin), uint32_t(keySize), uint32_t(begin + keyEnd), uint32_t(size - keyEnd)});
     }
     return true;
 }
 
-ReadAhead::ReadAhead(LineReader& reader) : m_reader(reader)
+ReadAhead::ReadAhead(BatchReader& reader) : m_reader(reader)
 {
     for (LineBatch& batch : m_batches)
         m_free.push_back(&batch);
